@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the benchmarks need on Debian 12 (run as root).
+set -euo pipefail
+
+packages=(
+  # native build and tests
+  cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev clang-format
+  # sanitizers and the fuzz target
+  clang libclang-rt-14-dev
+  # the Windows programs, cross-built and run under Wine
+  g++-mingw-w64-x86-64 wine wine64
+  # real SH executables for the tests
+  gcc-sh4-linux-gnu libc6-dev-sh4-cross binutils-sh-elf
+  # benchmarks
+  hyperfine
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+
+namespace quillet {
+
+// Exit statuses of the quillet command line.
+inline constexpr int kExitAllScanned = 0;
+inline constexpr int kExitSomeFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// The quillet command line, given its arguments (the program's name left out) as UTF-8:
+// `quillet scan [--json] FILE...`, `--help`, `--version`. Writes results to `out` and errors to
+// `err`, and returns the exit status.
+int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace quillet

@@ -1,0 +1,23 @@
+#include "inspect/file_kind.h"
+
+#include <algorithm>
+
+namespace quillet {
+namespace {
+
+bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view lower) {
+  return std::ranges::equal(text, lower,
+                            [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
+}
+
+}  // namespace
+
+// Comparing the last bytes is the same as comparing the last characters: a UTF-8 sequence never
+// holds ASCII bytes, so only an ASCII ending can equal "elf".
+bool IsElfName(std::string_view name) {
+  return name.size() >= 3 && EqualsIgnoringAsciiCase(name.substr(name.size() - 3), "elf");
+}
+
+bool IsIpBinTitle(std::string_view title) { return EqualsIgnoringAsciiCase(title, "ip.bin"); }
+
+}  // namespace quillet

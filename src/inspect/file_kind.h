@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string_view>
+
+// What a file's name alone says about it, before anything is read.
+namespace quillet {
+
+inline constexpr std::string_view kIpBinRefusal = "Please select a 1st_read.bin, not an Ip.bin!";
+inline constexpr std::string_view kIpBinRefusalTitle = "Halt - Ip.bin!";
+
+// True when the name's last three characters are "elf" in any case ("game.elf", "GAME.ELF", and
+// "myself" too): such a file is converted, not scanned.
+bool IsElfName(std::string_view name);
+
+// True when the file title is "ip.bin" in any case: the disc's boot header, never the executable.
+bool IsIpBinTitle(std::string_view title);
+
+}  // namespace quillet

@@ -1,0 +1,7 @@
+#include "inspect/scan_image.h"
+
+namespace quillet {
+
+ScanImage ReadScanImage(std::string_view path) { return ReadWholeFile(path); }
+
+}  // namespace quillet

@@ -1,0 +1,27 @@
+#include "util/run_time_error.h"
+
+namespace quillet {
+
+std::string StandardDescription(int number) {
+  switch (number) {
+    case error::kInvalidArgument: return "Invalid procedure call or argument";
+    case error::kOverflow: return "Overflow";
+    case error::kOutOfMemory: return "Out of memory";
+    case error::kSubscriptOutOfRange: return "Subscript out of range";
+    case error::kBadFileName: return "Bad file name or number";
+    case error::kFileNotFound: return "File not found";
+    case error::kDeviceIoError: return "Device I/O error";
+    case error::kDiskFull: return "Disk full";
+    case error::kPermissionDenied: return "Permission denied";
+    case error::kPathFileAccessError: return "Path/File access error";
+    case error::kPathNotFound: return "Path not found";
+    default: return "";
+  }
+}
+
+RunTimeError::RunTimeError(int number) : RunTimeError(number, StandardDescription(number)) {}
+
+RunTimeError::RunTimeError(int number, const std::string& description)
+    : std::runtime_error(description), number_(number) {}
+
+}  // namespace quillet

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace quillet {
+
+// The system's one kind of failure: a numbered run-time error with a description that the
+// error report shows behind its number ("Random error number 53" CR LF "File not found").
+class RunTimeError : public std::runtime_error {
+ public:
+  // The runtime's standard description for `number`.
+  explicit RunTimeError(int number);
+  RunTimeError(int number, const std::string& description);
+
+  int number() const noexcept { return number_; }
+  const char* description() const noexcept { return what(); }
+
+ private:
+  int number_;
+};
+
+// The numbers the system raises.
+namespace error {
+inline constexpr int kInvalidArgument = 5;
+inline constexpr int kOverflow = 6;
+inline constexpr int kOutOfMemory = 7;
+inline constexpr int kSubscriptOutOfRange = 9;
+inline constexpr int kBadFileName = 52;
+inline constexpr int kFileNotFound = 53;
+inline constexpr int kDeviceIoError = 57;
+inline constexpr int kDiskFull = 61;
+inline constexpr int kPermissionDenied = 70;
+inline constexpr int kPathFileAccessError = 75;
+inline constexpr int kPathNotFound = 76;
+}  // namespace error
+
+// The runtime's standard description of an error number ("" for a number it does not know).
+std::string StandardDescription(int number);
+
+}  // namespace quillet

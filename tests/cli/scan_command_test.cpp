@@ -1,0 +1,131 @@
+#include "cli/scan_command.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+#include "inspect/signatures.h"
+#include "support/temp_folder.h"
+
+namespace quillet {
+namespace {
+
+using testing::TempFolder;
+
+struct Result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Result Quillet(std::vector<std::string> arguments) {
+  std::ostringstream out, err;
+  const int status = RunQuillet(arguments, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::string Pattern(char letter) { return std::string(AllPatterns()[static_cast<std::size_t>(letter - 'A')].bytes); }
+
+// Bytes with no plain run in them.
+std::string Noise(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 167 + (i >> 5) * 91) & 0xFF);
+  return bytes;
+}
+
+class ScanCommandTest : public ::testing::Test {
+ protected:
+  TempFolder folder;
+  std::string unscrambled = folder.Write("1ST_READ.BIN", Noise(100) + Pattern('E') + Noise(50) + Pattern('M'));
+  std::string scrambled = folder.Write("scrambled.bin", Noise(1000));
+  std::string elf = folder.Write("GAME.ELF",
+                                 "\x7f"
+                                 "ELF and more");
+  std::string ip_bin = folder.Write("Ip.Bin", Pattern('C'));
+  std::string missing = folder.PathOf("missing.bin");
+};
+
+TEST_F(ScanCommandTest, OneLinePerFileInArgumentOrder) {
+  const Result result = Quillet({"scan", unscrambled, scrambled, elf});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "UNSCRAMBLED\t" + unscrambled + "\nSCRAMBLED\t" + scrambled + "\nELF\t" + elf + "\n");
+  EXPECT_EQ(result.err, "");
+}
+
+TEST_F(ScanCommandTest, FailuresGoToStandardErrorAndTheRestIsStillScanned) {
+  const Result result = Quillet({"scan", missing, ip_bin, scrambled, folder.PathOf("")});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "SCRAMBLED\t" + scrambled + "\n");
+  EXPECT_EQ(result.err, "quillet: " + missing + ": File not found\n" + "quillet: " + ip_bin +
+                            ": Please select a 1st_read.bin, not an Ip.bin!\n" + "quillet: " + folder.PathOf("") +
+                            ": Path/File access error: the path names a folder, not a file\n");
+}
+
+TEST_F(ScanCommandTest, MissingElfIsAnError) {
+  const Result result = Quillet({"scan", folder.PathOf("gone.elf")});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "quillet: " + folder.PathOf("gone.elf") + ": File not found\n");
+}
+
+TEST_F(ScanCommandTest, JsonHasSizeMatchesAndErrors) {
+  const Result result = Quillet({"scan", "--json", unscrambled, scrambled, elf, missing});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out,
+            "[\n"
+            "  {\"path\": \"" +
+                unscrambled +
+                "\", \"verdict\": \"UNSCRAMBLED\", \"size\": 215, "
+                "\"matches\": [{\"pattern\": \"E\", \"offset\": 100}, {\"pattern\": \"M\", \"offset\": 186}]},\n"
+                "  {\"path\": \"" +
+                scrambled +
+                "\", \"verdict\": \"SCRAMBLED\", \"size\": 1000, \"matches\": []},\n"
+                "  {\"path\": \"" +
+                elf +
+                "\", \"verdict\": \"ELF\", \"size\": 13},\n"
+                "  {\"path\": \"" +
+                missing +
+                "\", \"error\": \"File not found\"}\n"
+                "]\n");
+  EXPECT_EQ(result.err, "quillet: " + missing + ": File not found\n");
+}
+
+TEST_F(ScanCommandTest, OptionsMayFollowFilesAndDoubleDashEndsThem) {
+  const std::string dashed = folder.Write("--json", Noise(10));
+  EXPECT_EQ(Quillet({"scan", scrambled, "--json"}).out.front(), '[');
+  const Result result = Quillet({"scan", "--", dashed});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "SCRAMBLED\t" + dashed + "\n");
+}
+
+TEST(QuilletCommandLineTest, UsageErrorsHelpAndVersion) {
+  struct Row {
+    std::vector<std::string> arguments;
+    int status;
+    const char* out_starts;
+    const char* err_starts;
+  };
+  for (const Row& row : std::vector<Row>{
+           {{}, 2, "", "quillet: no command given\nUsage: quillet scan [--json] FILE...\n"},
+           {{"scan"}, 2, "", "quillet: no file given\nUsage: quillet scan [--json] FILE...\n"},
+           {{"scan", "--json"}, 2, "", "quillet: no file given\n"},
+           {{"scna", "a.bin"}, 2, "", "quillet: unknown command 'scna'\n"},
+           {{"scan", "--jsn", "a.bin"}, 2, "", "quillet: unknown option '--jsn'\n"},
+           {{"--help"}, 0, "Usage: quillet scan [--json] FILE...\n", ""},
+           {{"scan", "--help"}, 0, "Usage: quillet scan [--json] FILE...\n", ""},
+           {{"--version"}, 0, "quillet 1.03.0001\n", ""},
+       }) {
+    const Result result = Quillet(row.arguments);
+    const std::string context = row.arguments.empty() ? "(none)" : row.arguments.front();
+    EXPECT_EQ(result.status, row.status) << context;
+    EXPECT_TRUE(result.out.starts_with(row.out_starts)) << context << ": " << result.out;
+    EXPECT_TRUE(result.err.starts_with(row.err_starts)) << context << ": " << result.err;
+    if (row.status == 2) {
+      EXPECT_NE(result.err.find("Try 'quillet --help'"), std::string::npos) << context;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillet

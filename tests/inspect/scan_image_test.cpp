@@ -1,0 +1,41 @@
+#include "inspect/scan_image.h"
+
+#include <gtest/gtest.h>
+
+#include "inspect/signatures.h"
+#include "support/temp_folder.h"
+#include "util/run_time_error.h"
+
+namespace quillet {
+namespace {
+
+using testing::TempFolder;
+
+TEST(ReadScanImageTest, NulBytesAreOrdinaryBytes) {
+  TempFolder folder;
+  const std::string bytes("\0\0\r\n\x1A\xFF\0", 7);
+  const ScanImage image = ReadScanImage(folder.Write("text.bin", bytes));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data.get()), image.size), bytes);
+}
+
+TEST(ReadScanImageTest, EmptyFileIsScrambled) {
+  TempFolder folder;
+  const ScanImage image = ReadScanImage(folder.Write("empty.bin", ""));
+  EXPECT_EQ(image.size, 0u);
+  EXPECT_EQ(ScanSignatures(image.bytes(), BrowseSignatures()), ScrambleVerdict::Scrambled);
+  EXPECT_EQ(ScanSignatures(image.bytes(), StartupSignatures()), ScrambleVerdict::Scrambled);
+}
+
+TEST(ReadScanImageTest, MissingFileGivesNoImage) {
+  TempFolder folder;
+  try {
+    ReadScanImage(folder.PathOf("1ST_READ.BIN"));
+    FAIL() << "a missing file was read";
+  } catch (const RunTimeError& failure) {
+    EXPECT_EQ(failure.number(), 53);
+    EXPECT_STREQ(failure.description(), "File not found");
+  }
+}
+
+}  // namespace
+}  // namespace quillet

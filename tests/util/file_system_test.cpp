@@ -1,0 +1,85 @@
+#include "util/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "support/temp_folder.h"
+#include "util/run_time_error.h"
+
+namespace quillet {
+namespace {
+
+using testing::TempFolder;
+
+int ErrorNumber(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const RunTimeError& failure) {
+    EXPECT_STRNE(failure.description(), "") << "every error carries a description";
+    return failure.number();
+  }
+  return 0;
+}
+
+TEST(FileSystemTest, ExistsForFilesAndFoldersOnly) {
+  TempFolder folder;
+  const std::string file = folder.Write("1ST_READ.BIN", "data");
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_TRUE(FileExists(folder.PathOf("")));
+  EXPECT_TRUE(FileExists(folder.PathOf(".")));
+  EXPECT_FALSE(FileExists(folder.PathOf("missing.bin")));
+  EXPECT_FALSE(FileExists(""));
+  EXPECT_TRUE(FileExists(folder.Write("Ça va ünïcode.bin", "x")));
+}
+
+TEST(FileSystemTest, ReadsEveryByteAndTheLength) {
+  TempFolder folder;
+  std::string bytes;
+  for (int i = 0; i < 70000; ++i) bytes += static_cast<char>(i * 7 % 256);
+  const std::string file = folder.Write("game.bin", bytes);
+  const FileContents contents = ReadWholeFile(file);
+  ASSERT_EQ(contents.size, bytes.size());
+  EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(contents.data.get()), contents.size), bytes);
+  EXPECT_EQ(FileLength(file), 70000);
+
+  const std::string empty = folder.Write("empty.bin", "");
+  EXPECT_EQ(ReadWholeFile(empty).size, 0u);
+  EXPECT_EQ(FileLength(empty), 0);
+}
+
+TEST(FileSystemTest, RefusesWhatIsNotAReadableFile) {
+  TempFolder folder;
+  const std::string file = folder.Write("game.bin", "data");
+  struct Row {
+    std::string path;
+    int error;
+  };
+  for (const Row& row : std::vector<Row>{
+           {folder.PathOf("missing.bin"), 53},
+           {folder.PathOf("no folder") + "/game.bin", 0},  // 53 or 76: not found either way
+           {folder.PathOf(""), 75},
+           {"", 52},
+       }) {
+    const int read_error = ErrorNumber([&] { ReadWholeFile(row.path); });
+    const int length_error = ErrorNumber([&] { FileLength(row.path); });
+    if (row.error == 0) {
+      EXPECT_TRUE(read_error == 53 || read_error == 76) << row.path << ": " << read_error;
+      EXPECT_TRUE(length_error == 53 || length_error == 76) << row.path << ": " << length_error;
+    } else {
+      EXPECT_EQ(read_error, row.error) << row.path;
+      EXPECT_EQ(length_error, row.error) << row.path;
+    }
+  }
+}
+
+TEST(FileSystemTest, UnicodeNamesReachTheFile) {
+  TempFolder folder;
+  const std::string file = folder.Write("日本語 ünïcode.bin", "abc");
+  EXPECT_EQ(ReadWholeFile(file).size, 3u);
+  EXPECT_EQ(FileLength(file), 3);
+}
+
+}  // namespace
+}  // namespace quillet
