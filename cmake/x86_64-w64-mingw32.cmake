@@ -1,9 +1,9 @@
-# Cross-builds the Windows programs with Debian's MinGW-w64 (win32 thread model: no
-# winpthread DLL to ship).
+# Cross-builds the Windows programs with Debian's MinGW-w64. The POSIX thread model gives the
+# standard library its std::mutex (GoogleTest needs it); linking is static, so no DLL ships.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

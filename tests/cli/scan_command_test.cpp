@@ -25,6 +25,12 @@ Result Quillet(std::vector<std::string> arguments) {
   return {status, out.str(), err.str()};
 }
 
+// A path as a JSON string's contents: Windows paths have backslashes to escape.
+std::string Json(std::string path) {
+  for (std::size_t at = 0; (at = path.find('\\', at)) != std::string::npos; at += 2) path.insert(at, 1, '\\');
+  return path;
+}
+
 std::string Pattern(char letter) { return std::string(AllPatterns()[static_cast<std::size_t>(letter - 'A')].bytes); }
 
 // Bytes with no plain run in them.
@@ -75,17 +81,17 @@ TEST_F(ScanCommandTest, JsonHasSizeMatchesAndErrors) {
   EXPECT_EQ(result.out,
             "[\n"
             "  {\"path\": \"" +
-                unscrambled +
+                Json(unscrambled) +
                 "\", \"verdict\": \"UNSCRAMBLED\", \"size\": 215, "
                 "\"matches\": [{\"pattern\": \"E\", \"offset\": 100}, {\"pattern\": \"M\", \"offset\": 186}]},\n"
                 "  {\"path\": \"" +
-                scrambled +
+                Json(scrambled) +
                 "\", \"verdict\": \"SCRAMBLED\", \"size\": 1000, \"matches\": []},\n"
                 "  {\"path\": \"" +
-                elf +
+                Json(elf) +
                 "\", \"verdict\": \"ELF\", \"size\": 13},\n"
                 "  {\"path\": \"" +
-                missing +
+                Json(missing) +
                 "\", \"error\": \"File not found\"}\n"
                 "]\n");
   EXPECT_EQ(result.err, "quillet: " + missing + ": File not found\n");

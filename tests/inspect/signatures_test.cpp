@@ -77,9 +77,9 @@ TEST(PatternsTest, HIsAscendingLittleEndianWords) {
   const std::string h = PatternText('H');
   std::vector<unsigned> words;
   for (std::size_t at = 0; at < h.size(); at += 4) {
-    words.push_back(static_cast<unsigned char>(h[at]) | static_cast<unsigned char>(h[at + 1]) << 8 |
-                    static_cast<unsigned char>(h[at + 2]) << 16 |
-                    static_cast<unsigned>(static_cast<unsigned char>(h[at + 3])) << 24);
+    unsigned word = 0;
+    for (std::size_t byte = 4; byte-- > 0;) word = word << 8 | static_cast<unsigned char>(h[at + byte]);
+    words.push_back(word);
   }
   EXPECT_EQ(words, (std::vector<unsigned>{35, 39, 42, 45, 47, 50, 52, 55, 57, 59, 61, 63, 65, 67,
                                           69, 71, 73, 74, 76, 78, 79, 81, 82, 84, 85, 87, 88, 90}));

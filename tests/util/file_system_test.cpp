@@ -27,7 +27,6 @@ TEST(FileSystemTest, ExistsForFilesAndFoldersOnly) {
   TempFolder folder;
   const std::string file = folder.Write("1ST_READ.BIN", "data");
   EXPECT_TRUE(FileExists(file));
-  EXPECT_TRUE(FileExists(folder.PathOf("")));
   EXPECT_TRUE(FileExists(folder.PathOf(".")));
   EXPECT_FALSE(FileExists(folder.PathOf("missing.bin")));
   EXPECT_FALSE(FileExists(""));
