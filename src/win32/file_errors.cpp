@@ -14,7 +14,8 @@ std::string DescribeOsError(unsigned long code) {
   std::wstring text = length ? std::wstring(buffer, length) : L"Windows error " + std::to_wstring(code);
   LocalFree(buffer);
   // The system's sentences end in a full stop and a line break; ours are embedded in others.
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.')) {
+  while (!text.empty() &&
+         (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.')) {
     text.pop_back();
   }
   return Narrow(text);

@@ -12,7 +12,7 @@ namespace {
 
 // Closes a handle on every way out.
 class Handle {
-public:
+ public:
   explicit Handle(HANDLE handle) : handle_(handle) {}
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
@@ -21,7 +21,7 @@ public:
   }
   HANDLE get() const { return handle_; }
 
-private:
+ private:
   HANDLE handle_;
 };
 
