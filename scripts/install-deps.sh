@@ -12,7 +12,7 @@ packages=(
   # real SH executables for the tests
   gcc-sh4-linux-gnu libc6-dev-sh4-cross binutils-sh-elf
   # benchmarks
-  hyperfine
+  hyperfine time
 )
 
 missing=()

@@ -55,8 +55,8 @@ FileReport Examine(const std::string& path, bool want_matches) {
       report.size = FileLength(path);
       report.verdict = "ELF";
     } else {
-      const ScanImage image = ReadScanImage(path);
-      report.size = static_cast<std::int64_t>(image.size);
+      const ScanImage image = MapScanImage(path);
+      report.size = static_cast<std::int64_t>(image.size());
       report.scanned = true;
       ScrambleVerdict verdict;
       if (want_matches) {

@@ -4,4 +4,6 @@ namespace quillet {
 
 ScanImage ReadScanImage(std::string_view path) { return ReadWholeFile(path); }
 
+ScanImage MapScanImage(std::string_view path) { return MapWholeFile(path); }
+
 }  // namespace quillet

@@ -14,4 +14,8 @@ using ScanImage = FileContents;
 // image when the file cannot be found, opened or read.
 ScanImage ReadScanImage(std::string_view path);
 
+// The same image, mapped where the system can (see MapWholeFile): for a command line, whose process
+// can handle the signal a concurrently truncated file raises.
+ScanImage MapScanImage(std::string_view path);
+
 }  // namespace quillet

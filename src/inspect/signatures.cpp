@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
-#include <memory>
 
 namespace quillet {
 namespace {
@@ -47,85 +46,90 @@ constexpr std::array<Pattern, 14> kBrowseSignatures{P('A'), P('B'), P('C'), P('D
 constexpr std::array<Pattern, 14> kStartupSignatures{P('C'), P('A'), P('D'), P('B'), P('E'), P('F'), P('M'),
                                                      P('N'), P('K'), P('G'), P('J'), P('H'), P('I'), P('L')};
 
-// Searches all patterns of a set in one pass (Wu-Manber): a window as long as the shortest pattern
-// slides over the image, and the two bytes at its end say how far it may jump without passing an
-// occurrence of any pattern. On bytes that are not plain text it jumps the whole window nearly
-// every time; only where the two bytes end some pattern's prefix are the patterns compared.
+// Searches all patterns of a set in one pass. Every occurrence of a pattern covers the first
+// `window` bytes of that pattern, the length of the set's shortest one; so looking at the four bytes
+// that end at every (window - 3)th position of the image is sure to land inside each occurrence's
+// first `window` bytes. Those four bytes are tested against a bitmap of all the four-byte groups of
+// the patterns' first `window` bytes; only on a hit (rare outside plain text) are the patterns
+// compared, at the offsets where that group lies in them. The samples do not depend on one another,
+// so the processor runs many at once: this is what makes one pass beat a search per pattern.
 class MultiPatternSearch {
  public:
   explicit MultiPatternSearch(SignatureSet set) : set_(set) {
     window_ = set.empty() ? 0 : std::ranges::min(set, {}, [](const Pattern& p) { return p.bytes.size(); }).bytes.size();
-    if (window_ < 2) return;
-    std::uint8_t longest_jump = static_cast<std::uint8_t>(std::min<std::size_t>(window_ - 1, 255));
-    std::fill(std::begin(jump_), std::end(jump_), longest_jump);
+    if (window_ < kGroup) return;
     for (std::size_t index = 0; index < set.size(); ++index) {
-      std::string_view prefix = set[index].bytes.substr(0, window_);
-      for (std::size_t end = 1; end < window_; ++end) {
-        std::uint16_t pair = Pair(reinterpret_cast<const std::uint8_t*>(prefix.data()) + end);
-        jump_[pair] = std::min(jump_[pair], static_cast<std::uint8_t>(std::min<std::size_t>(window_ - 1 - end, 255)));
+      for (std::size_t end = kGroup - 1; end < window_; ++end) {
+        const std::uint16_t hash = Hash(set[index].bytes.data() + end + 1 - kGroup);
+        bitmap_[hash / 64] |= std::uint64_t{1} << (hash % 64);
+        entries_.push_back({hash, index, end});
       }
-      candidates_.push_back({Pair(reinterpret_cast<const std::uint8_t*>(prefix.data()) + window_ - 1), index});
     }
+    std::ranges::sort(entries_, {}, &Entry::hash);
   }
 
-  // Calls `found(index, offset)` for the first occurrence of each pattern, in order of offset,
-  // until it returns false.
-  template <typename Found>
-  void Run(std::span<const std::byte> image, Found found) const {
-    std::vector<bool> seen(set_.size());
-    if (window_ < 2) {
-      RunPatternByPattern(image, seen, found);
-      return;
-    }
-    const auto* data = reinterpret_cast<const std::uint8_t*>(image.data());
+  // The offset of the first occurrence of each pattern of the set, or nothing; with `any_will_do`
+  // it may stop at the first occurrence found, of whatever pattern, wherever it lies.
+  std::vector<std::optional<std::size_t>> FirstOffsets(std::span<const std::byte> image, bool any_will_do) const {
+    std::vector<std::optional<std::size_t>> first(set_.size());
+    const auto* data = reinterpret_cast<const char*>(image.data());
     const std::size_t size = image.size();
-    for (std::size_t end = window_ - 1; end < size; ++end) {
-      for (std::uint8_t jump; (jump = jump_[Pair(data + end)]) != 0;) {
-        end += jump;
-        if (end >= size) return;
+    const auto record = [&](std::size_t index, std::size_t start) {
+      const std::string_view bytes = set_[index].bytes;
+      if (start > size || bytes.size() > size - start || (first[index] && *first[index] <= start) ||
+          std::memcmp(data + start, bytes.data(), bytes.size()) != 0) {
+        return false;
       }
-      const std::uint16_t pair = Pair(data + end);
-      const std::size_t start = end + 1 - window_;
-      for (const Candidate& candidate : candidates_) {
-        std::string_view bytes = set_[candidate.index].bytes;
-        if (candidate.pair != pair || seen[candidate.index] || bytes.size() > size - start ||
-            std::memcmp(data + start, bytes.data(), bytes.size()) != 0) {
-          continue;
-        }
-        seen[candidate.index] = true;
-        if (!found(candidate.index, start)) return;
+      first[index] = start;
+      return true;
+    };
+    if (window_ < kGroup) {
+      // Too short to sample; no set of ours is.
+      for (std::size_t index = 0; index < set_.size(); ++index) {
+        const std::size_t at = std::string_view(data, size).find(set_[index].bytes);
+        if (at != std::string_view::npos) first[index] = at;
+      }
+      return first;
+    }
+    const std::size_t stride = window_ - kGroup + 1;
+    // Runs of one byte (NUL padding above all) hit the same hash over and over.
+    std::uint32_t last_hash = kGroupHashes;
+    std::span<const Entry> last_entries;
+    for (std::size_t end = kGroup - 1; end < size; end += stride) {
+      const std::uint16_t hash = Hash(data + end + 1 - kGroup);
+      if ((bitmap_[hash / 64] >> (hash % 64) & 1) == 0) continue;
+      if (hash != last_hash) {
+        last_hash = hash;
+        last_entries = std::ranges::equal_range(entries_, hash, {}, &Entry::hash);
+      }
+      for (const Entry& entry : last_entries) {
+        if (entry.end <= end && record(entry.index, end - entry.end) && any_will_do) return first;
       }
     }
+    return first;
   }
 
  private:
-  struct Candidate {
-    std::uint16_t pair;
+  static constexpr std::size_t kGroup = 4;
+  static constexpr std::uint32_t kGroupHashes = 65536;
+
+  // A four-byte group of a pattern: its hash, which pattern, and where in it the group ends.
+  struct Entry {
+    std::uint16_t hash;
     std::size_t index;
+    std::size_t end;
   };
 
-  // The byte pair that ends at `last`.
-  static std::uint16_t Pair(const std::uint8_t* last) { return static_cast<std::uint16_t>(last[-1] << 8 | last[0]); }
-
-  // One-byte patterns leave no pair to jump on; no set of ours has one.
-  template <typename Found>
-  void RunPatternByPattern(std::span<const std::byte> image, std::vector<bool>& seen, Found found) const {
-    std::vector<std::pair<std::size_t, std::size_t>> hits;  // offset, index
-    std::string_view text(reinterpret_cast<const char*>(image.data()), image.size());
-    for (std::size_t index = 0; index < set_.size(); ++index) {
-      if (std::size_t at = text.find(set_[index].bytes); at != std::string_view::npos) hits.emplace_back(at, index);
-    }
-    std::ranges::sort(hits);
-    for (auto [offset, index] : hits) {
-      seen[index] = true;
-      if (!found(index, offset)) return;
-    }
+  static std::uint16_t Hash(const char* group) {
+    std::uint32_t value;
+    std::memcpy(&value, group, sizeof value);
+    return static_cast<std::uint16_t>((value * 0x9E3779B1u) >> 16);
   }
 
   SignatureSet set_;
   std::size_t window_ = 0;
-  std::uint8_t jump_[65536] = {};
-  std::vector<Candidate> candidates_;
+  std::array<std::uint64_t, kGroupHashes / 64> bitmap_{};
+  std::vector<Entry> entries_;  // by hash
 };
 
 }  // namespace
@@ -139,23 +143,14 @@ SignatureSet BrowseSignatures() { return kBrowseSignatures; }
 SignatureSet StartupSignatures() { return kStartupSignatures; }
 
 ScrambleVerdict ScanSignatures(std::span<const std::byte> image, SignatureSet set) {
-  bool any = false;
-  auto search = std::make_unique<MultiPatternSearch>(set);
-  search->Run(image, [&](std::size_t, std::size_t) {
-    any = true;
-    return false;
-  });
-  return any ? ScrambleVerdict::Unscrambled : ScrambleVerdict::Scrambled;
+  for (const auto& offset : MultiPatternSearch(set).FirstOffsets(image, true)) {
+    if (offset) return ScrambleVerdict::Unscrambled;
+  }
+  return ScrambleVerdict::Scrambled;
 }
 
 std::vector<SignatureMatch> FindSignatures(std::span<const std::byte> image, SignatureSet set) {
-  std::vector<std::optional<std::size_t>> first(set.size());
-  std::size_t remaining = set.size();
-  auto search = std::make_unique<MultiPatternSearch>(set);
-  search->Run(image, [&](std::size_t index, std::size_t offset) {
-    first[index] = offset;
-    return --remaining > 0;
-  });
+  const std::vector<std::optional<std::size_t>> first = MultiPatternSearch(set).FirstOffsets(image, false);
   std::vector<SignatureMatch> matches;
   for (std::size_t index = 0; index < set.size(); ++index) {
     if (first[index]) matches.push_back({set[index].letter, *first[index]});

@@ -1,11 +1,13 @@
 #include "util/file_system.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <new>
+#include <utility>
 
 #include "util/file_errors.h"
 
@@ -16,6 +18,7 @@ namespace {
 class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   ~Descriptor() {
@@ -39,6 +42,23 @@ void RequireRegularFile(const struct stat& status) {
   if (!S_ISREG(status.st_mode)) throw NotRegularFileError();
 }
 
+struct OpenFile {
+  Descriptor descriptor;
+  std::size_t length;
+};
+
+// Opens a regular file for reading and takes its length; anything else is refused.
+OpenFile OpenRegularFile(std::string_view path) {
+  // Non-blocking, so that a named pipe cannot hang the open; it is refused just below.
+  Descriptor file(::open(PathString(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (file.get() < 0) throw FileError(static_cast<unsigned long>(errno));
+  struct stat status;
+  if (::fstat(file.get(), &status) != 0) throw FileError(static_cast<unsigned long>(errno));
+  RequireRegularFile(status);
+  if (status.st_size > kMaxFileLength) throw FileTooLargeError();
+  return {std::move(file), static_cast<std::size_t>(status.st_size)};
+}
+
 }  // namespace
 
 PathStyle NativePathStyle() { return PathStyle::Posix; }
@@ -56,27 +76,32 @@ std::int64_t FileLength(std::string_view path) {
 }
 
 FileContents ReadWholeFile(std::string_view path) {
-  // Non-blocking, so that a named pipe cannot hang the open; it is refused just below.
-  Descriptor file(::open(PathString(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (file.get() < 0) throw FileError(static_cast<unsigned long>(errno));
-  struct stat status;
-  if (::fstat(file.get(), &status) != 0) throw FileError(static_cast<unsigned long>(errno));
-  RequireRegularFile(status);
-  if (status.st_size > kMaxFileLength) throw FileTooLargeError();
-
-  FileContents contents;
-  const auto length = static_cast<std::size_t>(status.st_size);
-  contents.data.reset(new (std::nothrow) std::byte[length]);
-  if (!contents.data) throw RunTimeError(error::kOutOfMemory);
+  const OpenFile file = OpenRegularFile(path);
+  std::shared_ptr<std::byte[]> buffer(new (std::nothrow) std::byte[file.length]);
+  if (!buffer) throw RunTimeError(error::kOutOfMemory);
   // One read normally does it; a file that shrinks meanwhile ends early and keeps what it held.
-  while (contents.size < length) {
-    ssize_t got = ::read(file.get(), contents.data.get() + contents.size, length - contents.size);
+  std::size_t size = 0;
+  while (size < file.length) {
+    const ssize_t got = ::read(file.descriptor.get(), buffer.get() + size, file.length - size);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) throw ReadFailedError(DescribeOsError(static_cast<unsigned long>(errno)));
     if (got == 0) break;
-    contents.size += static_cast<std::size_t>(got);
+    size += static_cast<std::size_t>(got);
   }
-  return contents;
+  const std::byte* start = buffer.get();
+  return FileContents(std::shared_ptr<const std::byte>(std::move(buffer), start), size);
+}
+
+FileContents MapWholeFile(std::string_view path) {
+  const OpenFile file = OpenRegularFile(path);
+  if (file.length == 0) return {};
+  void* mapping = ::mmap(nullptr, file.length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.descriptor.get(), 0);
+  if (mapping == MAP_FAILED) return ReadWholeFile(path);  // a file system that cannot map
+  const std::size_t length = file.length;
+  return FileContents(std::shared_ptr<const std::byte>(
+                          static_cast<const std::byte*>(mapping),
+                          [length](const std::byte* bytes) { ::munmap(const_cast<std::byte*>(bytes), length); }),
+                      length);
 }
 
 }  // namespace quillet

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "util/path_rules.h"
 
@@ -16,12 +17,19 @@ namespace quillet {
 // The largest file the system reads: its lengths are signed 32-bit counts.
 inline constexpr std::int64_t kMaxFileLength = 2'147'483'647;
 
-// A whole file in memory.
-struct FileContents {
-  std::unique_ptr<std::byte[]> data;
-  std::size_t size = 0;
+// A whole file in memory: a buffer it was read into, or a read-only mapping of it.
+class FileContents {
+ public:
+  FileContents() = default;
+  FileContents(std::shared_ptr<const std::byte> storage, std::size_t size)
+      : storage_(std::move(storage)), size_(size) {}
 
-  std::span<const std::byte> bytes() const { return {data.get(), size}; }
+  std::span<const std::byte> bytes() const { return {storage_.get(), size_}; }
+  std::size_t size() const { return size_; }
+
+ private:
+  std::shared_ptr<const std::byte> storage_;
+  std::size_t size_ = 0;
 };
 
 // The path style of the platform the program runs on.
@@ -36,5 +44,11 @@ std::int64_t FileLength(std::string_view path);
 // Reads the regular file that `path` names, whole, with one read into a fresh buffer. A folder, a
 // device or pipe, and a file longer than kMaxFileLength are refused before anything is read.
 FileContents ReadWholeFile(std::string_view path);
+
+// As ReadWholeFile, but maps the file instead where the system can: no copy, no fresh memory to
+// fault in, so large files are ready several times sooner. The price: on POSIX, a program that
+// truncates the file while the mapping is read raises SIGBUS in this process; a program that maps
+// files must handle that signal. Windows keeps a mapped file from being truncated.
+FileContents MapWholeFile(std::string_view path);
 
 }  // namespace quillet

@@ -79,20 +79,24 @@ FileContents ReadWholeFile(std::string_view path) {
   if (!GetFileSizeEx(file.get(), &size)) throw FileError(GetLastError());
   if (size.QuadPart > kMaxFileLength) throw FileTooLargeError();
 
-  FileContents contents;
   const auto length = static_cast<std::size_t>(size.QuadPart);
-  contents.data.reset(new (std::nothrow) std::byte[length]);
-  if (!contents.data) throw RunTimeError(error::kOutOfMemory);
-  while (contents.size < length) {
+  std::shared_ptr<std::byte[]> buffer(new (std::nothrow) std::byte[length]);
+  if (!buffer) throw RunTimeError(error::kOutOfMemory);
+  std::size_t done = 0;
+  while (done < length) {
     DWORD got = 0;
-    if (!ReadFile(file.get(), contents.data.get() + contents.size, static_cast<DWORD>(length - contents.size), &got,
-                  nullptr)) {
+    if (!ReadFile(file.get(), buffer.get() + done, static_cast<DWORD>(length - done), &got, nullptr)) {
       throw ReadFailedError(DescribeOsError(GetLastError()));
     }
     if (got == 0) break;
-    contents.size += got;
+    done += got;
   }
-  return contents;
+  const std::byte* start = buffer.get();
+  return FileContents(std::shared_ptr<const std::byte>(std::move(buffer), start), done);
 }
+
+// Reading is fast enough here, and a mapping would keep the file from being truncated or replaced
+// by the user's other tools for as long as it lives.
+FileContents MapWholeFile(std::string_view path) { return ReadWholeFile(path); }
 
 }  // namespace quillet

@@ -17,7 +17,7 @@ const std::string kFixtures = QUILLET_SH_FIXTURES;
 TEST(RealBinaryTest, RawBinaryAndElfAreUnscrambled) {
   for (const char* name : {"/hello.bin", "/hello.elf"}) {
     const ScanImage image = ReadScanImage(kFixtures + name);
-    ASSERT_GT(image.size, 10000u) << name;
+    ASSERT_GT(image.size(), 10000u) << name;
     EXPECT_EQ(ScanSignatures(image.bytes(), BrowseSignatures()), ScrambleVerdict::Unscrambled) << name;
     EXPECT_EQ(ScanSignatures(image.bytes(), StartupSignatures()), ScrambleVerdict::Unscrambled) << name;
   }

@@ -15,13 +15,13 @@ TEST(ReadScanImageTest, NulBytesAreOrdinaryBytes) {
   TempFolder folder;
   const std::string bytes("\0\0\r\n\x1A\xFF\0", 7);
   const ScanImage image = ReadScanImage(folder.Write("text.bin", bytes));
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data.get()), image.size), bytes);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.bytes().data()), image.size()), bytes);
 }
 
 TEST(ReadScanImageTest, EmptyFileIsScrambled) {
   TempFolder folder;
   const ScanImage image = ReadScanImage(folder.Write("empty.bin", ""));
-  EXPECT_EQ(image.size, 0u);
+  EXPECT_EQ(image.size(), 0u);
   EXPECT_EQ(ScanSignatures(image.bytes(), BrowseSignatures()), ScrambleVerdict::Scrambled);
   EXPECT_EQ(ScanSignatures(image.bytes(), StartupSignatures()), ScrambleVerdict::Scrambled);
 }

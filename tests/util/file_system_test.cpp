@@ -33,19 +33,41 @@ TEST(FileSystemTest, ExistsForFilesAndFoldersOnly) {
   EXPECT_TRUE(FileExists(folder.Write("Ça va ünïcode.bin", "x")));
 }
 
+// Reading and mapping must give the same bytes and refuse the same paths.
+const std::vector<std::pair<const char*, FileContents (*)(std::string_view)>> kReaders{
+    {"read", &ReadWholeFile},
+    {"map", &MapWholeFile},
+};
+
+std::string_view Text(const FileContents& contents) {
+  return {reinterpret_cast<const char*>(contents.bytes().data()), contents.size()};
+}
+
 TEST(FileSystemTest, ReadsEveryByteAndTheLength) {
   TempFolder folder;
   std::string bytes;
   for (int i = 0; i < 70000; ++i) bytes += static_cast<char>(i * 7 % 256);
   const std::string file = folder.Write("game.bin", bytes);
-  const FileContents contents = ReadWholeFile(file);
-  ASSERT_EQ(contents.size, bytes.size());
-  EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(contents.data.get()), contents.size), bytes);
-  EXPECT_EQ(FileLength(file), 70000);
-
   const std::string empty = folder.Write("empty.bin", "");
-  EXPECT_EQ(ReadWholeFile(empty).size, 0u);
+  for (const auto& [name, reader] : kReaders) {
+    EXPECT_EQ(Text(reader(file)), bytes) << name;
+    EXPECT_EQ(reader(empty).size(), 0u) << name;
+  }
+  EXPECT_EQ(FileLength(file), 70000);
   EXPECT_EQ(FileLength(empty), 0);
+}
+
+TEST(FileSystemTest, ContentsOutliveTheirCopies) {
+  TempFolder folder;
+  const std::string file = folder.Write("game.bin", "0123456789");
+  for (const auto& [name, reader] : kReaders) {
+    FileContents kept;
+    {
+      const FileContents contents = reader(file);
+      kept = contents;
+    }
+    EXPECT_EQ(Text(kept), "0123456789") << name;
+  }
 }
 
 TEST(FileSystemTest, RefusesWhatIsNotAReadableFile) {
@@ -62,6 +84,7 @@ TEST(FileSystemTest, RefusesWhatIsNotAReadableFile) {
            {"", 52},
        }) {
     const int read_error = ErrorNumber([&] { ReadWholeFile(row.path); });
+    EXPECT_EQ(ErrorNumber([&] { MapWholeFile(row.path); }), read_error) << row.path;
     const int length_error = ErrorNumber([&] { FileLength(row.path); });
     if (row.error == 0) {
       EXPECT_TRUE(read_error == 53 || read_error == 76) << row.path << ": " << read_error;
@@ -76,7 +99,7 @@ TEST(FileSystemTest, RefusesWhatIsNotAReadableFile) {
 TEST(FileSystemTest, UnicodeNamesReachTheFile) {
   TempFolder folder;
   const std::string file = folder.Write("日本語 ünïcode.bin", "abc");
-  EXPECT_EQ(ReadWholeFile(file).size, 3u);
+  EXPECT_EQ(ReadWholeFile(file).size(), 3u);
   EXPECT_EQ(FileLength(file), 3);
 }
 
