@@ -17,6 +17,9 @@ RunTimeError FileError(unsigned long code) {
     case ENOMEM: return RunTimeError(error::kOutOfMemory);
     case EIO: return RunTimeError(error::kDeviceIoError);
     case EISDIR: return FolderNotFileError();
+    case ENOSPC:
+    case EDQUOT: return RunTimeError(error::kDiskFull, "Disk full: " + DescribeOsError(code));
+    case EFBIG: return RunTimeError(error::kDiskFull, "Disk full: the file is larger than the system allows here");
     default: return RunTimeError(error::kPathFileAccessError, "Path/File access error: " + DescribeOsError(code));
   }
 }

@@ -31,6 +31,8 @@ RunTimeError FileError(unsigned long code) {
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME: return RunTimeError(error::kBadFileName);
     case ERROR_FILENAME_EXCED_RANGE: return RunTimeError(error::kBadFileName, "Bad file name: the path is too long");
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return RunTimeError(error::kDiskFull);
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY: return RunTimeError(error::kOutOfMemory);
     default: return RunTimeError(error::kPathFileAccessError, "Path/File access error: " + DescribeOsError(code));

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace quillet {
+
+// Writes a file so that it is never seen half-written: the bytes go to a fresh temporary file in
+// the target's folder, which replaces the target in one rename only after every write succeeded.
+// A failure, or a writer dropped without Commit, removes the temporary file and leaves the target
+// as it was. When an existing file is replaced, its data is forced to disk before the rename, so
+// that a crash cannot leave an empty file where the old one stood; it keeps the old file's
+// permissions. Failures raise RunTimeError (61 for a full disk).
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(std::string_view target);
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+  ~ReplacementFile();
+
+  void Write(std::span<const std::byte> bytes);
+  void Commit();
+
+  // The temporary file's path, while there is one.
+  const std::string& temporary_path() const;
+
+ private:
+  struct Platform;
+  std::unique_ptr<Platform> platform_;
+};
+
+// The temporary file's name for `target`: a hidden name beside it with a random part.
+std::string TemporaryNameFor(std::string_view target, std::string_view random_part);
+std::string NewTemporaryNameFor(std::string_view target);
+
+}  // namespace quillet

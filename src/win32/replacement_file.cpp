@@ -1,0 +1,70 @@
+#include "util/replacement_file.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "util/file_errors.h"
+#include "win32/utf16.h"
+
+namespace quillet {
+namespace {}  // namespace
+
+struct ReplacementFile::Platform {
+  std::wstring target;
+  std::string temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  bool replaces_a_file = false;
+};
+
+ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_unique<Platform>()) {
+  if (target.empty()) throw EmptyPathError();
+  platform_->target = Widen(target);
+  const DWORD attributes = GetFileAttributesW(platform_->target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw FolderNotFileError();
+    platform_->replaces_a_file = true;
+  }
+  for (int attempt = 0; platform_->file == INVALID_HANDLE_VALUE; ++attempt) {
+    platform_->temporary = NewTemporaryNameFor(target);
+    platform_->file = CreateFileW(Widen(platform_->temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (platform_->file == INVALID_HANDLE_VALUE) {
+      const DWORD code = GetLastError();
+      if (code != ERROR_FILE_EXISTS || attempt == 100) {
+        platform_->temporary.clear();
+        throw FileError(code);
+      }
+    }
+  }
+}
+
+ReplacementFile::~ReplacementFile() {
+  if (platform_->file != INVALID_HANDLE_VALUE) CloseHandle(platform_->file);
+  if (!platform_->temporary.empty()) DeleteFileW(Widen(platform_->temporary).c_str());
+}
+
+void ReplacementFile::Write(std::span<const std::byte> bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    if (!WriteFile(platform_->file, bytes.data(), size, &written, nullptr)) throw FileError(GetLastError());
+    bytes = bytes.subspan(written);
+  }
+}
+
+void ReplacementFile::Commit() {
+  if (platform_->replaces_a_file && !FlushFileBuffers(platform_->file)) throw FileError(GetLastError());
+  HANDLE file = std::exchange(platform_->file, INVALID_HANDLE_VALUE);
+  if (!CloseHandle(file)) throw FileError(GetLastError());
+  // Replaces an existing target in one step, as rename does on POSIX.
+  if (!MoveFileExW(Widen(platform_->temporary).c_str(), platform_->target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    throw FileError(GetLastError());
+  }
+  platform_->temporary.clear();
+}
+
+const std::string& ReplacementFile::temporary_path() const { return platform_->temporary; }
+
+}  // namespace quillet

@@ -1,0 +1,158 @@
+#include "scramble/scramble.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <vector>
+
+#include "support/sha256.h"
+
+namespace quillet {
+namespace {
+
+using Bytes = std::vector<std::byte>;
+
+// The test vectors' input: byte i is (i*7 + (i>>8)*13 + 5) mod 256.
+Bytes VectorInput(std::size_t size) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::byte>((i * 7 + (i >> 8) * 13 + 5) & 0xFF);
+  return bytes;
+}
+
+Bytes RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  Bytes bytes(size);
+  for (std::byte& byte : bytes) byte = static_cast<std::byte>(random() & 0xFF);
+  return bytes;
+}
+
+Bytes Scrambled(const Bytes& input) {
+  Bytes output(input.size());
+  Scramble(input, output);
+  return output;
+}
+
+Bytes Unscrambled(const Bytes& input) {
+  Bytes output(input.size());
+  Unscramble(input, output);
+  return output;
+}
+
+// Each 32-byte slice labelled with its index in its first four bytes, to follow where it goes.
+Bytes LabelledSlices(std::size_t size) {
+  Bytes bytes = RandomBytes(size, 7);
+  for (std::uint32_t slice = 0; (slice + 1) * kSliceSize <= size; ++slice) {
+    std::memcpy(bytes.data() + slice * kSliceSize, &slice, sizeof slice);
+  }
+  return bytes;
+}
+
+std::uint32_t LabelAt(const Bytes& bytes, std::size_t slice) {
+  std::uint32_t label;
+  std::memcpy(&label, bytes.data() + slice * kSliceSize, sizeof label);
+  return label;
+}
+
+TEST(ScrambleTest, MatchesEveryPublishedVector) {
+  std::ifstream table(QUILLET_TEST_FIXTURES "/dcscram-vectors.tsv");
+  ASSERT_TRUE(table) << "the vectors file is missing";
+  std::string line;
+  std::getline(table, line);  // the header
+  int rows = 0;
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::size_t size;
+    std::string input_digest, scrambled_digest, unscrambled_digest;
+    ASSERT_TRUE(fields >> size >> input_digest >> scrambled_digest >> unscrambled_digest) << line;
+    const Bytes input = VectorInput(size);
+    EXPECT_EQ(testing::Sha256Hex(input), input_digest) << size;
+    EXPECT_EQ(testing::Sha256Hex(Scrambled(input)), scrambled_digest) << size;
+    EXPECT_EQ(testing::Sha256Hex(Unscrambled(input)), unscrambled_digest) << size;
+    ++rows;
+  }
+  EXPECT_EQ(rows, 12);
+}
+
+TEST(ScrambleTest, WorkedExampleOf128Bytes) {
+  // Seed 128, one chunk of four slices; the draws make every swap partner 0.
+  const Bytes plain = LabelledSlices(128);
+  const Bytes scrambled = Scrambled(plain);
+  EXPECT_EQ(std::vector<std::uint32_t>(
+                {LabelAt(scrambled, 0), LabelAt(scrambled, 1), LabelAt(scrambled, 2), LabelAt(scrambled, 3)}),
+            std::vector<std::uint32_t>({0, 3, 2, 1}));
+  EXPECT_EQ(Unscrambled(scrambled), plain);
+}
+
+TEST(ScrambleTest, SmallFilesComeOutUnchanged) {
+  for (std::size_t size : std::vector<std::size_t>{0, 1, 31, 32, 33, 64, 100, 127}) {
+    const Bytes input = RandomBytes(size, static_cast<unsigned>(size));
+    EXPECT_EQ(Scrambled(input), input) << size;
+    EXPECT_EQ(Unscrambled(input), input) << size;
+  }
+}
+
+TEST(ScrambleTest, RoundTripsAreTheIdentity) {
+  std::vector<std::size_t> sizes{0, 31, 127, 128, 129, 160, 1000, 4096 + 7};
+  for (std::size_t power = kSliceSize; power <= 4 * kLargestChunk; power *= 2) {
+    for (std::size_t size : {power - 1, power, power + 1, power - kSliceSize, power + kSliceSize})
+      sizes.push_back(size);
+  }
+  for (std::size_t size : {4 * kLargestChunk + 96 + 5, 6 * kLargestChunk + 1000, 9 * kLargestChunk / 2 - 32}) {
+    sizes.push_back(size);
+  }
+  for (std::size_t size : sizes) {
+    const Bytes input = RandomBytes(size, static_cast<unsigned>(size));
+    const Bytes scrambled = Scrambled(input);
+    ASSERT_EQ(Unscrambled(scrambled), input) << "unscramble of scramble, " << size;
+    ASSERT_EQ(Scrambled(Unscrambled(input)), input) << "scramble of unscramble, " << size;
+    if (size >= 4096) {
+      EXPECT_NE(scrambled, input) << size;
+    }
+  }
+}
+
+TEST(ScrambleTest, SlicesStayInTheirChunksAndTheTailStaysPut) {
+  // 2 MiB + 2 MiB + 512 KiB + 64 + 32 bytes of chunks, then 5 bytes of tail.
+  const std::size_t size = 2 * kLargestChunk + kLargestChunk / 4 + 64 + 32 + 5;
+  const std::vector<std::pair<std::size_t, std::size_t>> chunks{
+      {0, kLargestChunk},
+      {kLargestChunk, 2 * kLargestChunk},
+      {2 * kLargestChunk, 2 * kLargestChunk + kLargestChunk / 4},
+      {size - 5 - 96, size - 5 - 32},
+      {size - 5 - 32, size - 5}};
+  const Bytes plain = LabelledSlices(size);
+  const Bytes scrambled = Scrambled(plain);
+  for (const auto& [begin, end] : chunks) {
+    std::vector<bool> seen((end - begin) / kSliceSize);
+    for (std::size_t slice = begin / kSliceSize; slice < end / kSliceSize; ++slice) {
+      const std::uint32_t label = LabelAt(scrambled, slice);
+      ASSERT_GE(label, begin / kSliceSize);
+      ASSERT_LT(label, end / kSliceSize);
+      ASSERT_FALSE(seen[label - begin / kSliceSize]) << "slice " << label << " twice";
+      seen[label - begin / kSliceSize] = true;
+      EXPECT_EQ(std::memcmp(scrambled.data() + slice * kSliceSize, plain.data() + label * kSliceSize, kSliceSize), 0);
+    }
+  }
+  EXPECT_TRUE(std::equal(plain.end() - 5, plain.end(), scrambled.end() - 5));
+}
+
+TEST(ScrambleTest, PiecesComeInOrderAndAtMostAChunkLong) {
+  const Bytes input = RandomBytes(5 * kLargestChunk / 2 + 45, 3);
+  for (ScrambleDirection direction : {ScrambleDirection::Scramble, ScrambleDirection::Unscramble}) {
+    Bytes joined;
+    std::vector<std::size_t> sizes;
+    PermuteSlices(input, direction, [&](std::span<const std::byte> piece) {
+      sizes.push_back(piece.size());
+      joined.insert(joined.end(), piece.begin(), piece.end());
+    });
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{kLargestChunk, kLargestChunk, kLargestChunk / 2, 32, 13}));
+    EXPECT_EQ(joined, direction == ScrambleDirection::Scramble ? Scrambled(input) : Unscrambled(input));
+  }
+}
+
+}  // namespace
+}  // namespace quillet

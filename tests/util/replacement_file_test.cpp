@@ -1,0 +1,90 @@
+#include "util/replacement_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/temp_folder.h"
+#include "util/run_time_error.h"
+
+namespace quillet {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+
+std::span<const std::byte> Bytes(std::string_view text) {
+  return {reinterpret_cast<const std::byte*>(text.data()), text.size()};
+}
+
+std::size_t EntriesIn(const TempFolder& folder) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder.path()), {}));
+}
+
+TEST(ReplacementFileTest, WritesANewFileAndLeavesNothingElse) {
+  TempFolder folder;
+  const std::string target = folder.PathOf("out.bin");
+  {
+    ReplacementFile file(target);
+    file.Write(Bytes("scrambled "));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "out.bin")) << "the target appears only when complete";
+    file.Write(Bytes("bytes"));
+    file.Commit();
+  }
+  EXPECT_EQ(ReadFile(target), "scrambled bytes");
+  EXPECT_EQ(EntriesIn(folder), 1u);
+}
+
+TEST(ReplacementFileTest, ReplacesAnExistingFile) {
+  TempFolder folder;
+  const std::string target = folder.Write("out.bin", "old contents, longer than the new");
+  ReplacementFile file(target);
+  file.Write(Bytes("new"));
+  file.Commit();
+  EXPECT_EQ(ReadFile(target), "new");
+  EXPECT_EQ(EntriesIn(folder), 1u);
+}
+
+TEST(ReplacementFileTest, WithoutCommitTheTargetIsUntouched) {
+  TempFolder folder;
+  const std::string target = folder.Write("out.bin", "precious");
+  {
+    ReplacementFile file(target);
+    file.Write(Bytes("half of it"));
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(file.temporary_path())));
+  }
+  EXPECT_EQ(ReadFile(target), "precious");
+  EXPECT_EQ(EntriesIn(folder), 1u);
+}
+
+TEST(ReplacementFileTest, RefusesFoldersAndMissingFolders) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.path() / "sub");
+  struct Row {
+    std::string target;
+    std::vector<int> errors;
+  };
+  for (const Row& row : std::vector<Row>{
+           {folder.PathOf("sub"), {75}},
+           {folder.PathOf("missing/out.bin"), {53, 76}},
+           {"", {52}},
+       }) {
+    int number = 0;
+    try {
+      ReplacementFile file(row.target);
+    } catch (const RunTimeError& failure) {
+      number = failure.number();
+    }
+    EXPECT_NE(std::find(row.errors.begin(), row.errors.end(), number), row.errors.end())
+        << row.target << ": " << number;
+  }
+}
+
+TEST(ReplacementFileTest, TemporaryNameIsHiddenBesideTheTarget) {
+  EXPECT_EQ(TemporaryNameFor("dir/out.bin", "x1"), "dir/.out.bin.x1.tmp");
+  EXPECT_EQ(TemporaryNameFor("out.bin", "x1"), ".out.bin.x1.tmp");
+  EXPECT_NE(NewTemporaryNameFor("out.bin"), NewTemporaryNameFor("out.bin"));
+}
+
+}  // namespace
+}  // namespace quillet
