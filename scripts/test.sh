@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs every test: formatting, the native build with warnings as errors, the same under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build under Wine, and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,3 +13,21 @@ for preset in linux-debug linux-sanitize windows; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+echo "== fuzzing (clang, libFuzzer), 20 seconds each"
+cmake --preset linux-fuzz >/dev/null
+cmake --build --preset linux-fuzz
+fuzz() {  # name, options...
+  local name=$1 log
+  shift
+  log=$(mktemp)
+  if ! "build/linux-fuzz/bin/$name" -max_total_time=20 -print_final_stats=1 "$@" >"$log" 2>&1; then
+    cat "$log"
+    echo "$name found a failure"
+    return 1
+  fi
+  echo "$name: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs, no failure"
+  rm -f "$log"
+}
+fuzz scramble_round_trip_fuzzer -max_len=70000
+fuzz signature_search_fuzzer -dict=fuzz/signatures.dict -max_len=4096

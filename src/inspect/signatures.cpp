@@ -65,7 +65,7 @@ class MultiPatternSearch {
         entries_.push_back({hash, index, end});
       }
     }
-    std::ranges::sort(entries_, {}, &Entry::hash);
+    std::sort(entries_.begin(), entries_.end(), ByHash);
   }
 
   // The offset of the first occurrence of each pattern of the set, or nothing; with `any_will_do`
@@ -100,7 +100,8 @@ class MultiPatternSearch {
       if ((bitmap_[hash / 64] >> (hash % 64) & 1) == 0) continue;
       if (hash != last_hash) {
         last_hash = hash;
-        last_entries = std::ranges::equal_range(entries_, hash, {}, &Entry::hash);
+        const auto [from, to] = std::equal_range(entries_.begin(), entries_.end(), Entry{hash, 0, 0}, ByHash);
+        last_entries = {from, to};
       }
       for (const Entry& entry : last_entries) {
         if (entry.end <= end && record(entry.index, end - entry.end) && any_will_do) return first;
@@ -119,6 +120,8 @@ class MultiPatternSearch {
     std::size_t index;
     std::size_t end;
   };
+
+  static bool ByHash(const Entry& a, const Entry& b) { return a.hash < b.hash; }
 
   static std::uint16_t Hash(const char* group) {
     std::uint32_t value;

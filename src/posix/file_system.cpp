@@ -95,7 +95,7 @@ FileContents ReadWholeFile(std::string_view path) {
 FileContents MapWholeFile(std::string_view path) {
   const OpenFile file = OpenRegularFile(path);
   if (file.length == 0) return {};
-  void* mapping = ::mmap(nullptr, file.length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.descriptor.get(), 0);
+  void* mapping = ::mmap(nullptr, file.length, PROT_READ, MAP_PRIVATE, file.descriptor.get(), 0);
   if (mapping == MAP_FAILED) return ReadWholeFile(path);  // a file system that cannot map
   const std::size_t length = file.length;
   return FileContents(std::shared_ptr<const std::byte>(

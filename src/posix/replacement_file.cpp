@@ -68,6 +68,16 @@ void ReplacementFile::Write(std::span<const std::byte> bytes) {
   }
 }
 
+void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::pwrite(platform_->descriptor, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) throw ErrnoError();
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+    offset += static_cast<std::uint64_t>(written);
+  }
+}
+
 void ReplacementFile::Commit() {
   if (platform_->replaces_a_file && ::fsync(platform_->descriptor) != 0) throw ErrnoError();
   const int descriptor = std::exchange(platform_->descriptor, -1);

@@ -1,88 +1,128 @@
 #include "scramble/scramble.h"
 
 #include <cassert>
-#include <cstdint>
 #include <cstring>
-#include <memory>
 #include <utility>
-#include <vector>
 
 namespace quillet {
 namespace {
 
+// The generator: state = (state * 2109 + 9273) mod 2^15, each draw returning (state + 0xC000)
+// mod 2^16. The state starts as the file size mod 2^16; only its low 15 bits matter to any draw.
 class Generator {
  public:
   explicit Generator(std::size_t file_size) : state_(static_cast<std::uint32_t>(file_size & 0xFFFF)) {}
 
   std::uint32_t Draw() {
-    state_ = (state_ * 2109 + 9273) & 0x7FFF;
+    state_ = (state_ * kMultiplier + kIncrement) & kMask;
     return (state_ + 0xC000) & 0xFFFF;
   }
 
+  // Moves on `draws` draws at once: the steps compose into one affine map, built by squaring.
+  void Skip(std::size_t draws) {
+    std::uint32_t multiplier = 1, increment = 0;                               // the map for the draws taken so far
+    std::uint32_t step_multiplier = kMultiplier, step_increment = kIncrement;  // 2^k draws
+    for (; draws > 0; draws >>= 1) {
+      if (draws & 1) {
+        multiplier = (multiplier * step_multiplier) & kMask;
+        increment = (increment * step_multiplier + step_increment) & kMask;
+      }
+      step_increment = (step_increment * step_multiplier + step_increment) & kMask;
+      step_multiplier = (step_multiplier * step_multiplier) & kMask;
+    }
+    state_ = (state_ * multiplier + increment) & kMask;
+  }
+
  private:
+  static constexpr std::uint32_t kMultiplier = 2109;
+  static constexpr std::uint32_t kIncrement = 9273;
+  static constexpr std::uint32_t kMask = 0x7FFF;
+
   std::uint32_t state_;
 };
 
-// Permutes the slices of one chunk from `input` into `output`.
-void PermuteChunk(const std::byte* input, std::byte* output, std::size_t slices, ScrambleDirection direction,
-                  Generator& generator, std::vector<std::uint32_t>& table) {
+// The slices are read in shuffled order, each from anywhere in its chunk; asking for a slice this
+// many moves ahead hides part of the memory's latency.
+constexpr std::size_t kPrefetchDistance = 16;
+
+}  // namespace
+
+std::vector<Chunk> ChunksOf(std::size_t file_size) {
+  std::vector<Chunk> chunks;
+  std::size_t offset = 0;
+  const auto take = [&](std::size_t size) {
+    chunks.push_back({offset, size, offset / kSliceSize});
+    offset += size;
+  };
+  while (file_size - offset >= kLargestChunk) take(kLargestChunk);
+  for (std::size_t size = kLargestChunk / 2; size >= kSliceSize; size /= 2) {
+    if (file_size - offset >= size) take(size);
+  }
+  return chunks;
+}
+
+void ChunkPermutation::Prepare(std::size_t file_size, const Chunk& chunk, ScrambleDirection direction) {
+  Generator generator(file_size);
+  generator.Skip(chunk.draws_before);
+  const std::size_t slices = chunk.size / kSliceSize;
+  // The shuffle: once swapped, table[i] is final, the slice that step slices-1-i moves.
+  std::vector<std::uint32_t>& table = table_;
   table.resize(slices);
   for (std::uint32_t slice = 0; slice < slices; ++slice) table[slice] = slice;
   for (std::size_t i = slices; i-- > 0;) {
     // Below 2^32: both factors are below 2^16.
     const std::uint32_t x = (generator.Draw() * static_cast<std::uint32_t>(i)) >> 16;
     std::swap(table[i], table[x]);
-    const std::size_t step = slices - 1 - i;
+  }
+  // Scrambling: output slice `step` is the slice that step moves. Unscrambling: the inverse.
+  source_.resize(slices);
+  for (std::size_t step = 0; step < slices; ++step) {
+    const std::uint32_t moved = table[slices - 1 - step];
     if (direction == ScrambleDirection::Scramble) {
-      std::memcpy(output + step * kSliceSize, input + table[i] * kSliceSize, kSliceSize);
+      source_[step] = moved;
     } else {
-      std::memcpy(output + table[i] * kSliceSize, input + step * kSliceSize, kSliceSize);
+      source_[moved] = static_cast<std::uint32_t>(step);
     }
   }
 }
 
-}  // namespace
-
-void PermuteSlices(std::span<const std::byte> input, ScrambleDirection direction,
-                   const std::function<void(std::span<const std::byte>)>& write) {
-  Generator generator(input.size());
-  std::vector<std::uint32_t> table;
-  // Left uninitialised: every byte of a chunk is written before the chunk is handed on.
-  const std::size_t scratch_size = std::min(input.size(), kLargestChunk);
-  const std::unique_ptr<std::byte[]> scratch(new std::byte[scratch_size]);
-
-  std::size_t done = 0;
-  const auto take_chunk = [&](std::size_t chunk) {
-    PermuteChunk(input.data() + done, scratch.get(), chunk / kSliceSize, direction, generator, table);
-    write({scratch.get(), chunk});
-    done += chunk;
-  };
-  while (input.size() - done >= kLargestChunk) take_chunk(kLargestChunk);
-  for (std::size_t chunk = kLargestChunk / 2; chunk >= kSliceSize; chunk /= 2) {
-    if (input.size() - done >= chunk) take_chunk(chunk);
+void ChunkPermutation::Copy(std::span<const std::byte> chunk_input, std::size_t first,
+                            std::span<std::byte> output) const {
+  assert(first % kSliceSize == 0 && output.size() % kSliceSize == 0);
+  const std::size_t begin = first / kSliceSize;
+  const std::size_t end = begin + output.size() / kSliceSize;
+  assert(end <= source_.size() && chunk_input.size() == source_.size() * kSliceSize);
+  // The copies depend on nothing but `source_`, so the processor overlaps their reads.
+  for (std::size_t slice = begin; slice < end; ++slice) {
+    if (slice + kPrefetchDistance < end)
+      __builtin_prefetch(chunk_input.data() + source_[slice + kPrefetchDistance] * kSliceSize);
+    std::memcpy(output.data() + (slice - begin) * kSliceSize, chunk_input.data() + source_[slice] * kSliceSize,
+                kSliceSize);
   }
-  if (done < input.size()) write(input.subspan(done));
 }
 
 namespace {
 
-void PermuteInto(std::span<const std::byte> input, std::span<std::byte> output, ScrambleDirection direction) {
+void Permute(std::span<const std::byte> input, std::span<std::byte> output, ScrambleDirection direction) {
   assert(input.size() == output.size());
-  std::size_t written = 0;
-  PermuteSlices(input, direction, [&](std::span<const std::byte> piece) {
-    std::memcpy(output.data() + written, piece.data(), piece.size());
-    written += piece.size();
-  });
+  std::size_t done = 0;
+  ChunkPermutation permutation;
+  for (const Chunk& chunk : ChunksOf(input.size())) {
+    permutation.Prepare(input.size(), chunk, direction);
+    permutation.Copy(input.subspan(chunk.offset, chunk.size), 0, output.subspan(chunk.offset, chunk.size));
+    done = chunk.offset + chunk.size;
+  }
+  if (done < input.size()) std::memcpy(output.data() + done, input.data() + done, input.size() - done);
 }
 
 }  // namespace
 
 void Scramble(std::span<const std::byte> input, std::span<std::byte> output) {
-  PermuteInto(input, output, ScrambleDirection::Scramble);
+  Permute(input, output, ScrambleDirection::Scramble);
 }
 
 void Unscramble(std::span<const std::byte> input, std::span<std::byte> output) {
-  PermuteInto(input, output, ScrambleDirection::Unscramble);
+  Permute(input, output, ScrambleDirection::Unscramble);
 }
 
 }  // namespace quillet

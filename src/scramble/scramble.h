@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <span>
+#include <vector>
 
 // The scrambled form of a Dreamcast executable, as the console's boot ROM loads it from a CD-R:
 // the file's 32-byte slices in a shuffled order. Bytes are only moved, never changed, and the
@@ -11,7 +12,8 @@
 // The file is cut into chunks, front to back: as many of 2 MiB as fit, then at most one of each
 // halved size (1 MiB, 512 KiB, ... 32 bytes) that still fits; the last (size mod 32) bytes stay in
 // place. Each chunk's slices are shuffled (Fisher-Yates, from the last slice down) with one
-// pseudo-random generator seeded with the file size and carried on from chunk to chunk.
+// pseudo-random generator seeded with the file size and carried on from chunk to chunk, one draw
+// per slice.
 namespace quillet {
 
 enum class ScrambleDirection { Scramble, Unscramble };
@@ -19,13 +21,36 @@ enum class ScrambleDirection { Scramble, Unscramble };
 inline constexpr std::size_t kSliceSize = 32;
 inline constexpr std::size_t kLargestChunk = std::size_t{2} << 20;
 
-// Hands the output of scrambling or unscrambling `input` to `write` in order, chunk by chunk
-// (a piece is valid only during its call), so that a program can write it out without holding a
-// second copy of the whole file.
-void PermuteSlices(std::span<const std::byte> input, ScrambleDirection direction,
-                   const std::function<void(std::span<const std::byte>)>& write);
+// One chunk of a file: where it lies, and how many draws the chunks before it used.
+struct Chunk {
+  std::size_t offset;
+  std::size_t size;
+  std::size_t draws_before;
 
-// The same into `output`, which must be as long as `input` and must not overlap it.
+  bool operator==(const Chunk&) const = default;
+};
+
+// The chunks of a file of `file_size` bytes, front to back; the tail after the last one stays put.
+std::vector<Chunk> ChunksOf(std::size_t file_size);
+
+// Where each output slice of one chunk comes from. Chunks are independent of one another, so a
+// program may permute several at once. One object serves chunk after chunk and keeps its tables:
+// fresh memory for them at every chunk would cost more than the shuffle itself.
+class ChunkPermutation {
+ public:
+  // Computes the order of `chunk`'s slices.
+  void Prepare(std::size_t file_size, const Chunk& chunk, ScrambleDirection direction);
+
+  // Writes bytes [first, first + output.size()) of the chunk's output, taking the slices from
+  // `chunk_input` (the chunk's input bytes). `first` and the size are multiples of kSliceSize.
+  void Copy(std::span<const std::byte> chunk_input, std::size_t first, std::span<std::byte> output) const;
+
+ private:
+  std::vector<std::uint32_t> table_;   // the shuffle
+  std::vector<std::uint32_t> source_;  // for each output slice, the input slice it holds
+};
+
+// Scrambles or unscrambles `input` into `output`, which must be as long and must not overlap it.
 void Scramble(std::span<const std::byte> input, std::span<std::byte> output);
 void Unscramble(std::span<const std::byte> input, std::span<std::byte> output);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -21,7 +22,10 @@ class ReplacementFile {
   ReplacementFile& operator=(const ReplacementFile&) = delete;
   ~ReplacementFile();
 
+  // Appends `bytes`.
   void Write(std::span<const std::byte> bytes);
+  // Writes `bytes` at `offset`; several threads may do so at once, at different offsets.
+  void WriteAt(std::uint64_t offset, std::span<const std::byte> bytes);
   void Commit();
 
   // The temporary file's path, while there is one.

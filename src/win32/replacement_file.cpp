@@ -53,6 +53,19 @@ void ReplacementFile::Write(std::span<const std::byte> bytes) {
   }
 }
 
+void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
+  while (!bytes.empty()) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD written = 0;
+    const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    if (!WriteFile(platform_->file, bytes.data(), size, &written, &at)) throw FileError(GetLastError());
+    bytes = bytes.subspan(written);
+    offset += written;
+  }
+}
+
 void ReplacementFile::Commit() {
   if (platform_->replaces_a_file && !FlushFileBuffers(platform_->file)) throw FileError(GetLastError());
   HANDLE file = std::exchange(platform_->file, INVALID_HANDLE_VALUE);

@@ -140,17 +140,59 @@ TEST(ScrambleTest, SlicesStayInTheirChunksAndTheTailStaysPut) {
   EXPECT_TRUE(std::equal(plain.end() - 5, plain.end(), scrambled.end() - 5));
 }
 
-TEST(ScrambleTest, PiecesComeInOrderAndAtMostAChunkLong) {
-  const Bytes input = RandomBytes(5 * kLargestChunk / 2 + 45, 3);
-  for (ScrambleDirection direction : {ScrambleDirection::Scramble, ScrambleDirection::Unscramble}) {
-    Bytes joined;
+TEST(ChunksTest, WholeChunksFrontToBackThenTheTail) {
+  const std::size_t m = kLargestChunk;
+  struct Row {
+    std::size_t size;
+    std::vector<std::size_t> chunk_sizes;
+  };
+  for (const Row& row : std::vector<Row>{
+           {0, {}},
+           {31, {}},
+           {32, {32}},
+           {127, {64, 32}},
+           {128, {128}},
+           {m - 32,
+            {m / 2, m / 4, m / 8, m / 16, m / 32, m / 64, m / 128, m / 256, m / 512, m / 1024, m / 2048, m / 4096,
+             m / 8192, m / 16384, m / 32768, m / 65536}},
+           {m, {m}},
+           {m + 63, {m, 32}},
+           {5 * m / 2 + 45, {m, m, m / 2, 32}},
+           {3 * m, {m, m, m}},
+       }) {
     std::vector<std::size_t> sizes;
-    PermuteSlices(input, direction, [&](std::span<const std::byte> piece) {
-      sizes.push_back(piece.size());
-      joined.insert(joined.end(), piece.begin(), piece.end());
-    });
-    EXPECT_EQ(sizes, (std::vector<std::size_t>{kLargestChunk, kLargestChunk, kLargestChunk / 2, 32, 13}));
-    EXPECT_EQ(joined, direction == ScrambleDirection::Scramble ? Scrambled(input) : Unscrambled(input));
+    std::size_t offset = 0;
+    for (const Chunk& chunk : ChunksOf(row.size)) {
+      EXPECT_EQ(chunk.offset, offset) << row.size;
+      EXPECT_EQ(chunk.draws_before, offset / kSliceSize) << "one draw per slice before it";
+      sizes.push_back(chunk.size);
+      offset += chunk.size;
+    }
+    EXPECT_EQ(sizes, row.chunk_sizes) << row.size;
+  }
+}
+
+TEST(ChunkPermutationTest, ChunksInAnyOrderAndInPiecesGiveTheWhole) {
+  // Each chunk on its own, last chunk first, each in uneven pieces: the generator must be moved on
+  // to the chunk's first draw, as two workers permuting different chunks would need.
+  for (std::size_t size : std::vector<std::size_t>{5 * kLargestChunk / 2 + 45, 70000 + 3 * 32768 * 32 + 5}) {
+    const Bytes input = RandomBytes(size, 11);
+    for (ScrambleDirection direction : {ScrambleDirection::Scramble, ScrambleDirection::Unscramble}) {
+      const Bytes whole = direction == ScrambleDirection::Scramble ? Scrambled(input) : Unscrambled(input);
+      Bytes assembled(input);
+      const std::vector<Chunk> chunks = ChunksOf(size);
+      ChunkPermutation permutation;
+      for (auto chunk = chunks.rbegin(); chunk != chunks.rend(); ++chunk) {
+        permutation.Prepare(size, *chunk, direction);
+        const std::span<const std::byte> chunk_input(input.data() + chunk->offset, chunk->size);
+        for (std::size_t first = 0; first < chunk->size;) {
+          const std::size_t piece = std::min<std::size_t>(chunk->size - first, 32 * (1 + first % 5000));
+          permutation.Copy(chunk_input, first, std::span(assembled).subspan(chunk->offset + first, piece));
+          first += piece;
+        }
+      }
+      ASSERT_EQ(assembled, whole) << size;
+    }
   }
 }
 

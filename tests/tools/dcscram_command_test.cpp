@@ -36,11 +36,10 @@ std::string RandomText(std::size_t size) {
 }
 
 std::string Permuted(const std::string& text, ScrambleDirection direction) {
-  std::string result;
-  PermuteSlices({reinterpret_cast<const std::byte*>(text.data()), text.size()}, direction,
-                [&](std::span<const std::byte> piece) {
-                  result.append(reinterpret_cast<const char*>(piece.data()), piece.size());
-                });
+  std::string result(text.size(), '\0');
+  const std::span<const std::byte> input(reinterpret_cast<const std::byte*>(text.data()), text.size());
+  const std::span<std::byte> output(reinterpret_cast<std::byte*>(result.data()), result.size());
+  direction == ScrambleDirection::Scramble ? Scramble(input, output) : Unscramble(input, output);
   return result;
 }
 
