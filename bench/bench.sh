@@ -4,6 +4,8 @@
 #   scan:    `quillet scan` of a 16 MiB file vs `grep -c -a -F -f` with the NUL-free patterns,
 #            whole processes, warm page cache (at most half the time)
 #   memory:  the peak resident size of that scan (under the file size + 4 MiB)
+#   dcscram: scrambling a 16 MiB file vs `cp` of the same file, both to a fresh output file
+#            (at most 1.5 times as long)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset linux-release >/dev/null
@@ -43,3 +45,11 @@ awk -F, 'NR == 2 { ours = $2 } NR == 3 { grep = $2 }
 echo "== peak memory of quillet scan, 16 MiB file"
 peak_kib=$(/usr/bin/time -f %M "$bin/quillet" scan "$file" 2>&1 >/dev/null | tail -n 1)
 echo "  peak resident: $peak_kib KiB; limit: $((16384 + 4096)) KiB (file size + 4 MiB)"
+
+echo "== dcscram vs cp, 16 MiB file (hyperfine)"
+hyperfine -N --warmup 5 --min-runs 40 --style none --export-csv "$work/dcscram.csv" \
+  --prepare "rm -f $work/out-dcscram $work/out-cp" \
+  "$bin/tools/dcscram $file $work/out-dcscram" "cp $file $work/out-cp" >/dev/null
+awk -F, 'NR == 2 { ours = $2 } NR == 3 { cp = $2 }
+         END { printf "  dcscram: %.2f ms\n  cp: %.2f ms\n  ratio dcscram / cp: %.2f (target: at most 1.5)\n",
+               ours * 1000, cp * 1000, ours / cp }' "$work/dcscram.csv"
