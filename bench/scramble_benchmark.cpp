@@ -2,24 +2,16 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <random>
 #include <vector>
 
+#include "bench_data.h"
 #include "scramble/scramble.h"
 
 namespace {
 
-constexpr std::size_t kSize = 16u << 20;
+constexpr std::size_t kSize = quillet::bench::kImageSize;
 
-const std::vector<std::byte>& Input() {
-  static const std::vector<std::byte> bytes = [] {
-    std::vector<std::byte> buffer(kSize);
-    std::mt19937 random(1);
-    for (std::byte& byte : buffer) byte = static_cast<std::byte>(random() & 0xFF);
-    return buffer;
-  }();
-  return bytes;
-}
+const std::vector<std::byte>& Input() { return quillet::bench::Scrambled16MiB(); }
 
 void Permute(benchmark::State& state, quillet::ScrambleDirection direction) {
   std::vector<std::byte> output(kSize);

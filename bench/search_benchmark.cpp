@@ -5,24 +5,15 @@
 #include <benchmark/benchmark.h>
 #include <string.h>
 
-#include <random>
 #include <vector>
 
+#include "bench_data.h"
 #include "inspect/signatures.h"
 
 namespace {
 
-constexpr std::size_t kSize = 16u << 20;
-
-const std::vector<std::byte>& Scrambled() {
-  static const std::vector<std::byte> bytes = [] {
-    std::vector<std::byte> buffer(kSize);
-    std::mt19937 random(1);
-    for (std::byte& byte : buffer) byte = static_cast<std::byte>(random() & 0xFF);
-    return buffer;
-  }();
-  return bytes;
-}
+constexpr std::size_t kSize = quillet::bench::kImageSize;
+using quillet::bench::Scrambled16MiB;
 
 const std::vector<std::byte>& Zeros() {
   static const std::vector<std::byte> bytes(kSize);
@@ -47,8 +38,8 @@ void MemmemPerPattern(benchmark::State& state, const std::vector<std::byte>& (*i
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kSize));
 }
 
-BENCHMARK_CAPTURE(FindSignaturesAllFourteen, scrambled, Scrambled)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(MemmemPerPattern, scrambled, Scrambled)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FindSignaturesAllFourteen, scrambled, Scrambled16MiB)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MemmemPerPattern, scrambled, Scrambled16MiB)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(FindSignaturesAllFourteen, zeros, Zeros)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(MemmemPerPattern, zeros, Zeros)->Unit(benchmark::kMillisecond);
 

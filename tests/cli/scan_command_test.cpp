@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <vector>
 
 #include "inspect/signatures.h"
+#include "support/run_program.h"
 #include "support/temp_folder.h"
 
 namespace quillet {
@@ -13,17 +13,9 @@ namespace {
 
 using testing::TempFolder;
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Result = testing::ProgramResult;
 
-Result Quillet(std::vector<std::string> arguments) {
-  std::ostringstream out, err;
-  const int status = RunQuillet(arguments, out, err);
-  return {status, out.str(), err.str()};
-}
+Result Quillet(const std::vector<std::string>& arguments) { return testing::RunProgram(RunQuillet, arguments); }
 
 // A path as a JSON string's contents: Windows paths have backslashes to escape.
 std::string Json(std::string path) {

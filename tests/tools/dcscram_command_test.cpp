@@ -4,10 +4,10 @@
 
 #include <filesystem>
 #include <random>
-#include <sstream>
 #include <vector>
 
 #include "scramble/scramble.h"
+#include "support/run_program.h"
 #include "support/temp_folder.h"
 
 namespace quillet {
@@ -16,17 +16,9 @@ namespace {
 using testing::ReadFile;
 using testing::TempFolder;
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Result = testing::ProgramResult;
 
-Result Dcscram(std::vector<std::string> arguments) {
-  std::ostringstream out, err;
-  const int status = RunDcscram(arguments, out, err);
-  return {status, out.str(), err.str()};
-}
+Result Dcscram(const std::vector<std::string>& arguments) { return testing::RunProgram(RunDcscram, arguments); }
 
 std::string RandomText(std::size_t size) {
   std::mt19937 random(static_cast<unsigned>(size));
