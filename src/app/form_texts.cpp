@@ -1,0 +1,34 @@
+#include "app/form_texts.h"
+
+#include <iterator>
+
+namespace quillet {
+
+std::string AboutText() {
+  const std::string lines[] = {
+      "This program was made to scan the specified",
+      "1st_read.bin file and tell the user if the file is a ",
+      "scrambled or an unscrambled binary.",
+      "",
+      "This program was created by Tarquell.",
+      "Questions/Comments/Bug Reports? Please",
+      "send away to '" + std::string(kAuthorEmail) + "'.",
+      "",
+      "Thank you for downloading this program, I",
+      "hope you find it useful!",
+      "",
+      "For more information on scrambled/unscrambled",
+      "binaries, please check out my webpage.",
+      "",
+      std::string(kAuthorWebPage),
+  };
+  std::string text = lines[0];
+  for (std::size_t line = 1; line < std::size(lines); ++line) text += "\r\n" + lines[line];
+  return text;
+}
+
+std::string ErrorReportText(int number, std::string_view description) {
+  return "Random error number " + std::to_string(number) + "\r\n" + std::string(description);
+}
+
+}  // namespace quillet

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/platform.h"
+#include "convert/button_captions.h"
+#include "util/run_time_error.h"
+
+namespace quillet {
+
+// The main window's behaviour (frmMain): every handler, written once against Platform. The
+// handlers keep the names the window's events have, so a reader can follow the program from its
+// description; the front ends call them from their own events, one at a time, and each handler
+// catches what it must (nothing escapes into a window procedure or a slot but ProgramEnded from a
+// platform whose EndAtOnce throws).
+class MainForm {
+ public:
+  explicit MainForm(Platform& platform) : platform_(platform) {}
+
+  // Before the window is first shown: the ELF question's button captions, the tool check, then
+  // the command-line entry, which may end the program at once.
+  void Form_Load();
+  // Browse.
+  void Command1_Click();
+  // Convert.
+  void Command3_Click();
+  // The window is closing: stores its placement unless it is minimised.
+  void Form_Unload();
+  void mnuFileExit_Click();
+  void mnuHelpAbout_Click();
+  // Options > Integrate into right-click menus.
+  void mnuOptionsShell_Click();
+
+  const ButtonSettingTable& Buttons() const { return buttons_; }
+
+ private:
+  void CommandLineEntry();
+  void StartupScan(const std::string& path);
+  [[noreturn]] void StartupConversion(const std::string& path);
+  void ShowFileSize();
+
+  // Asks the ELF question; true for Scrambled, false for Unscrambled, nothing for Cancel (or a
+  // question that could not be shown).
+  std::optional<bool> AskElfQuestion();
+  // Converts an ELF file into `folder` (or the current folder): through a fresh intermediate raw
+  // binary when scrambled, which is removed whatever happens.
+  void ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
+                  bool scrambled);
+  // Runs a tool and raises a run-time error unless it ended well and left `output` behind.
+  void RunTool(const ToolRun& run, const std::string& output);
+  std::string ResultPath(const std::optional<std::string>& folder, const std::string& file);
+  std::string FreshIntermediate(const std::optional<std::string>& folder, const std::string& name);
+  void ShowErrorReport(const RunTimeError& failure);
+  [[noreturn]] void EndAtOnce();
+
+  Platform& platform_;
+  ButtonSettingTable buttons_;
+  // Set by the command-line entry when its text names an existing file.
+  std::string kept_path_;
+  std::string kept_separator_;
+};
+
+// The command-line text as a path: one pair of double quotes around it (a file dropped onto the
+// program arrives so) is taken off; anything else stays as it is.
+std::string CommandLinePath(const std::string& text);
+
+// A window coordinate as the settings store keeps it: a whole number without a decimal point,
+// otherwise up to seven significant digits with the locale's decimal separator.
+std::string SettingText(float value, const std::string& decimal_separator);
+
+}  // namespace quillet

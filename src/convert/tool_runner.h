@@ -1,0 +1,12 @@
+#pragma once
+
+#include "convert/tool_run.h"
+
+namespace quillet {
+
+// Starts `run.program` with `run.arguments`, hidden, with this program's environment and current
+// folder and no input, and waits until it has ended, without limit. Per platform: POSIX passes the
+// argument vector as it is; Windows hands the command-line text to CreateProcess.
+ToolOutcome RunToolAndWait(const ToolRun& run);
+
+}  // namespace quillet

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "util/path_rules.h"
+
+// What right-click integration writes: two entries in the file manager's menu, both starting the
+// program with the clicked file's path; the program tells them apart by the file's name.
+namespace quillet {
+
+struct ShellVerb {
+  std::string_view extension;  // with its dot
+  std::string_view verb;       // the menu entry's text
+};
+
+inline constexpr std::array<ShellVerb, 2> kShellVerbs{{
+    {".bin", "Scan Dreamcast binary"},
+    {".elf", "Convert to Dreamcast binary"},
+}};
+
+// The running program's path: its folder, the separator, its name and, on Windows, ".exe".
+std::string ExecutablePath(std::string_view folder, std::string_view name, PathStyle style);
+
+// The command an entry runs: the program's path in quotes (unquoted, a folder with blanks such as
+// C:\Program Files would let C:\Program.exe run instead), then " %1" for the file's path.
+std::string ShellCommand(std::string_view executable_path);
+
+// Where Windows keeps an entry's command, below the classes root: ".bin\shell\VERB\command".
+std::string ShellCommandKey(const ShellVerb& verb);
+
+}  // namespace quillet

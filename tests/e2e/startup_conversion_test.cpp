@@ -1,0 +1,83 @@
+// A start-up conversion of a real SH ELF, as the right-click entry starts it, through the real GNU
+// sh-elf-objcopy and our dcscram in a tools folder beside the program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/fake_platform.h"
+#include "app/main_form.h"
+#include "convert/tool_runner.h"
+#include "inspect/signatures.h"
+#include "scramble/scramble.h"
+#include "support/temp_folder.h"
+
+namespace quillet {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakePlatform;
+using testing::ReadFile;
+using testing::TempFolder;
+
+class StartupConversionEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(folder.path() / "program" / "tools");
+    fs::create_symlink(QUILLET_DCSCRAM, folder.path() / "program" / "tools" / "dcscram");
+    fs::create_symlink(QUILLET_SH_OBJCOPY, folder.path() / "program" / "tools" / "sh-elf-objcopy");
+    fs::create_directories(folder.path() / "my games");
+    fs::copy_file(QUILLET_SH_FIXTURES "/hello.elf", folder.path() / "my games" / "game.elf");
+
+    platform.style = PathStyle::Posix;
+    platform.use_real_files = true;
+    platform.executable_folder = folder.PathOf("program");
+    platform.present_tools = {platform.ToolPath(Tool::Dcscram), platform.ToolPath(Tool::Objcopy)};
+    platform.run_tool = RunToolAndWait;
+    platform.command_line = elf;
+  }
+
+  // What the conversion must give: objcopy's raw binary, made here by running objcopy directly.
+  std::string RawBinary() {
+    const std::string raw = folder.PathOf("reference.bin");
+    EXPECT_EQ(RunToolAndWait(ObjcopyRun(QUILLET_SH_OBJCOPY, elf, raw)).exit_code, 0);
+    return ReadFile(raw);
+  }
+
+  std::vector<std::string> FilesBesideTheElf() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder.path() / "my games"))
+      names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  TempFolder folder;
+  FakePlatform platform;
+  const std::string elf = folder.PathOf("my games/game.elf");
+};
+
+TEST_F(StartupConversionEndToEnd, ScrambledIsDcscramOfObjcopy) {
+  platform.question_answers = {answer::kYes};
+  EXPECT_THROW(MainForm(platform).Form_Load(), testing::ProgramEnded);
+  EXPECT_EQ(platform.messages.back().text, "Done! game.elf has been converted to game_scrambled.bin.");
+
+  const std::string raw = RawBinary();
+  std::string expected(raw.size(), '\0');
+  Scramble({reinterpret_cast<const std::byte*>(raw.data()), raw.size()},
+           {reinterpret_cast<std::byte*>(expected.data()), expected.size()});
+  EXPECT_EQ(ReadFile(folder.PathOf("my games/game_scrambled.bin")), expected);
+  EXPECT_EQ(FilesBesideTheElf(), (std::vector<std::string>{"game.elf", "game_scrambled.bin"}))
+      << "no intermediate left";
+  const ScanImage image = ReadScanImage(folder.PathOf("my games/game_scrambled.bin"));
+  EXPECT_EQ(ScanSignatures(image.bytes(), StartupSignatures()), ScrambleVerdict::Scrambled);
+}
+
+TEST_F(StartupConversionEndToEnd, UnscrambledIsObjcopysRawBinary) {
+  platform.question_answers = {answer::kNo};
+  EXPECT_THROW(MainForm(platform).Form_Load(), testing::ProgramEnded);
+  EXPECT_EQ(ReadFile(folder.PathOf("my games/game_unscrambled.bin")), RawBinary());
+  EXPECT_EQ(FilesBesideTheElf(), (std::vector<std::string>{"game.elf", "game_unscrambled.bin"}));
+}
+
+}  // namespace
+}  // namespace quillet
