@@ -254,6 +254,16 @@ void MainForm::mnuHelpAbout_Click() {
   platform_.ShowMessage(AboutText(), message_type::kInformation, Text(kAboutTitle));
 }
 
+std::optional<std::string> MainForm::RegisterShellVerb(std::string_view extension, std::string_view verb,
+                                                       const std::string& command) {
+  try {
+    platform_.WriteShellVerb(Text(extension), Text(verb), ShellCommandLine(command));
+    return std::nullopt;
+  } catch (const RunTimeError& failure) {
+    return failure.description();
+  }
+}
+
 void MainForm::mnuOptionsShell_Click() {
   // Only a Yes writes anything; a box that could not be shown is no Yes.
   if (platform_.ShowMessage(Text(kShellQuestion), message_type::kYesNo, Text(kShellQuestionTitle)) != answer::kYes) {
@@ -263,10 +273,8 @@ void MainForm::mnuOptionsShell_Click() {
       ShellCommand(ExecutablePath(platform_.ExecutableFolder(), platform_.ExecutableName(), platform_.Style()));
   std::string failures;
   for (const ShellVerb& verb : kShellVerbs) {
-    try {
-      platform_.WriteShellVerb(Text(verb.extension), Text(verb.verb), command);
-    } catch (const RunTimeError& failure) {
-      failures += "\r\n" + Text(verb.verb) + ": " + failure.description();
+    if (const std::optional<std::string> failure = RegisterShellVerb(verb.extension, verb.verb, command)) {
+      failures += "\r\n" + Text(verb.verb) + ": " + *failure;
     }
   }
   if (failures.empty()) {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/platform.h"
 #include "convert/button_captions.h"
@@ -52,6 +53,9 @@ class MainForm {
   std::string ResultPath(const std::optional<std::string>& folder, const std::string& file);
   std::string FreshIntermediate(const std::optional<std::string>& folder, const std::string& name);
   void ShowErrorReport(const RunTimeError& failure);
+  // Writes one right-click entry running `command` on the clicked file; says why it failed, if it did.
+  std::optional<std::string> RegisterShellVerb(std::string_view extension, std::string_view verb,
+                                               const std::string& command);
   [[noreturn]] void EndAtOnce();
 
   Platform& platform_;

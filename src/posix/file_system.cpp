@@ -68,6 +68,12 @@ bool FileExists(std::string_view path) {
   return !path.empty() && path.find('\0') == std::string_view::npos && ::stat(std::string(path).c_str(), &status) == 0;
 }
 
+bool IsPlainFile(std::string_view path) {
+  struct stat status;
+  return !path.empty() && path.find('\0') == std::string_view::npos &&
+         ::stat(std::string(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
 std::int64_t FileLength(std::string_view path) {
   struct stat status;
   if (::stat(PathString(path).c_str(), &status) != 0) throw FileError(static_cast<unsigned long>(errno));

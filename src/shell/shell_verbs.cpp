@@ -14,8 +14,14 @@ std::string ExecutablePath(std::string_view folder, std::string_view name, PathS
 std::string ShellCommand(std::string_view executable_path) {
   std::string command = "\"";
   command += executable_path;
-  command += "\" %1";
+  command += "\"";
   return command;
+}
+
+std::string ShellCommandLine(std::string_view command) {
+  std::string line(command);
+  line += " %1";
+  return line;
 }
 
 std::string ShellCommandKey(const ShellVerb& verb) {

@@ -23,9 +23,12 @@ inline constexpr std::array<ShellVerb, 2> kShellVerbs{{
 // The running program's path: its folder, the separator, its name and, on Windows, ".exe".
 std::string ExecutablePath(std::string_view folder, std::string_view name, PathStyle style);
 
-// The command an entry runs: the program's path in quotes (unquoted, a folder with blanks such as
-// C:\Program Files would let C:\Program.exe run instead), then " %1" for the file's path.
+// The program an entry runs, as the entry names it: its path in quotes (unquoted, a folder with
+// blanks such as C:\Program Files would let C:\Program.exe run instead).
 std::string ShellCommand(std::string_view executable_path);
+
+// What an entry runs: the command, then " %1", which stands for the clicked file's path.
+std::string ShellCommandLine(std::string_view command);
 
 // Where Windows keeps an entry's command, below the classes root: ".bin\shell\VERB\command".
 std::string ShellCommandKey(const ShellVerb& verb);

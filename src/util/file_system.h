@@ -38,6 +38,9 @@ PathStyle NativePathStyle();
 // True when `path` names an existing file or folder (or, on Windows, a drive root).
 bool FileExists(std::string_view path);
 
+// True when `path` names a plain file: not a folder, and on Windows not a hidden or system file.
+bool IsPlainFile(std::string_view path);
+
 // The length in bytes of the file that `path` names; a folder is refused.
 std::int64_t FileLength(std::string_view path);
 

@@ -59,6 +59,13 @@ bool FileExists(std::string_view path) {
       });
 }
 
+bool IsPlainFile(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos) return false;
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
 std::int64_t FileLength(std::string_view path) {
   const std::wstring wide = WidePath(path);
   RequireNotFolder(wide);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -41,6 +42,15 @@ const std::vector<std::pair<const char*, FileContents (*)(std::string_view)>> kR
 
 std::string_view Text(const FileContents& contents) {
   return {reinterpret_cast<const char*>(contents.bytes().data()), contents.size()};
+}
+
+TEST(FileSystemTest, PlainFilesOnly) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.path() / "dcscram.exe");
+  EXPECT_TRUE(IsPlainFile(folder.Write("sh-elf-objcopy.exe", "tool")));
+  EXPECT_FALSE(IsPlainFile(folder.PathOf("dcscram.exe"))) << "a folder of the tool's name";
+  EXPECT_FALSE(IsPlainFile(folder.PathOf("missing.exe")));
+  EXPECT_FALSE(IsPlainFile(""));
 }
 
 TEST(FileSystemTest, ReadsEveryByteAndTheLength) {
