@@ -8,7 +8,7 @@ packages=(
   # sanitizers and the fuzz target
   clang libclang-rt-14-dev
   # the Windows programs, cross-built and run under Wine
-  g++-mingw-w64-x86-64 wine wine64
+  g++-mingw-w64-x86-64 wine wine64 xvfb xauth
   # real SH executables for the tests
   gcc-sh4-linux-gnu libc6-dev-sh4-cross binutils-sh-elf
   # benchmarks

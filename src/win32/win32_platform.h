@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/platform.h"
+#include "win32/main_window.h"
+
+namespace quillet {
+
+// Platform on Windows: the main window's controls, the standard boxes and dialogs, the per-user
+// registry, and CreateProcess.
+class Win32Platform : public Platform {
+ public:
+  explicit Win32Platform(MainWindow& window) : window_(window) {}
+
+  std::string BoxText(TextBox box) override;
+  void SetBoxText(TextBox box, const std::string& text) override;
+  void EnableConvert(bool enabled) override;
+  void CloseWindow() override;
+  WindowPlacement Placement() override;
+  int ShowMessage(const std::string& text, int type, const std::string& title) override;
+  int AskRelabelled(const std::string& prompt, int type, const std::string& title,
+                    const ButtonSettingTable& buttons) override;
+  std::optional<ChosenFile> ChooseFile(const OpenFileRequest& request) override;
+  PathStyle Style() override { return PathStyle::Windows; }
+  ScanImage ReadImage(const std::string& path) override;
+  std::int64_t FileLength(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
+  std::string ToolPath(Tool tool) override;
+  bool ToolPresent(const std::string& path) override;
+  ToolOutcome RunTool(const ToolRun& run) override;
+  std::string ExecutableFolder() override;
+  std::string ExecutableName() override;
+  std::string CommandLineText() override;
+  NumberSeparators LocaleSeparators() override;
+  void WriteSetting(const std::string& section, const std::string& key, const std::string& value) override;
+  void WriteShellVerb(const std::string& extension, const std::string& verb, const std::string& command) override;
+  [[noreturn]] void EndAtOnce() override;
+
+ private:
+  HWND Box(TextBox box) const;
+
+  MainWindow& window_;
+};
+
+// The argument part of a Windows command line: what follows the program's name (quoted or not) and
+// the blanks after it, unchanged.
+std::wstring ArgumentText(const std::wstring& command_line);
+
+}  // namespace quillet
