@@ -1,0 +1,375 @@
+// The real vardelm.exe under Wine, driven from outside as a user would: started with and without
+// a path, its boxes read, its buttons and menus pressed, its message boxes answered, the open
+// dialog filled in; then the files it made and the registry are checked.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "inspect/size_text.h"
+#include "scramble/scramble.h"
+#include "support/temp_folder.h"
+#include "win32/main_window.h"
+#include "win32/resources/resource.h"
+#include "win32/utf16.h"
+
+namespace quillet {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr wchar_t kSettingsKey[] = L"Software\\VB and VBA Program Settings\\Quillet";
+constexpr wchar_t kMainClass[] = L"QuilletMainWindow";
+
+// One of the functions Wine's kernel32 adds for programs that know they run on Wine.
+template <typename Function>
+Function WineExport(const char* name) {
+  // Through void*: a FARPROC is no function type of its own.
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
+// A Linux path as Wine's Windows programs see it.
+fs::path DosPath(const char* unix_path) {
+  using DosFileName = wchar_t*(__cdecl*)(const char*);
+  const auto dos_file_name = WineExport<DosFileName>("wine_get_dos_file_name");
+  return dos_file_name ? fs::path(dos_file_name(unix_path)) : fs::path(unix_path);
+}
+
+fs::path ThisFolder() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return fs::path(path).parent_path();
+}
+
+std::string Bytes(const fs::path& file) { return testing::ReadFile(Narrow(file.wstring())); }
+
+std::string Scrambled(const std::string& plain) {
+  std::string scrambled(plain.size(), '\0');
+  Scramble({reinterpret_cast<const std::byte*>(plain.data()), plain.size()},
+           {reinterpret_cast<std::byte*>(scrambled.data()), scrambled.size()});
+  return scrambled;
+}
+
+// A window's text, asked of the window itself: GetWindowText does not ask another process's controls.
+std::wstring Text(HWND window) {
+  const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s) {
+  for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(50ms);
+  }
+  return condition();
+}
+
+std::optional<std::wstring> RegistryText(const std::wstring& key, const wchar_t* name) {
+  wchar_t value[1024];
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::wstring(value);
+}
+
+// One run of vardelm.exe.
+class Program {
+ public:
+  Program(const fs::path& folder, const std::wstring& arguments) {
+    const fs::path program = folder / L"vardelm.exe";
+    std::wstring command_line = L"\"" + program.wstring() + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process_)) {
+      ADD_FAILURE() << "vardelm.exe could not be started: " << GetLastError();
+    }
+  }
+  ~Program() {
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+
+  // The program's top-level window of `window_class` titled `title` (any title when null).
+  HWND Window(const wchar_t* window_class, const wchar_t* title, bool visible) const {
+    struct Search {
+      DWORD process;
+      const wchar_t* window_class;
+      const wchar_t* title;
+      bool visible;
+      HWND found;
+    } search{process_.dwProcessId, window_class, title, visible, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+          auto& s = *reinterpret_cast<Search*>(data);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          wchar_t name[256];
+          GetClassNameW(window, name, 256);
+          if (owner != s.process || std::wstring(name) != s.window_class) return TRUE;
+          if ((s.title && Text(window) != s.title) || (s.visible && !IsWindowVisible(window))) return TRUE;
+          s.found = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  HWND WaitFor(const wchar_t* window_class, const wchar_t* title) const {
+    HWND found = nullptr;
+    EXPECT_TRUE(Eventually([&] { return (found = Window(window_class, title, true)) != nullptr; }))
+        << "no window " << Narrow(title ? title : L"(any)") << "; there are: " << Narrow(VisibleWindows());
+    return found;
+  }
+  // What the program shows, to explain a failure: each visible window's title and message.
+  std::wstring VisibleWindows() const {
+    std::pair<DWORD, std::wstring> search{process_.dwProcessId, L""};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+          auto& s = *reinterpret_cast<std::pair<DWORD, std::wstring>*>(data);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          if (owner == s.first && IsWindowVisible(window)) {
+            s.second += L"[" + Text(window) + L": " + Text(GetDlgItem(window, 0xFFFF)) + L"] ";
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
+  }
+
+  HWND MainWindow() const { return WaitFor(kMainClass, nullptr); }
+  HWND Box(const wchar_t* title) const { return WaitFor(L"#32770", title); }
+
+  // The exit status, once the program has ended.
+  std::optional<DWORD> ExitStatus(std::chrono::milliseconds limit = 20s) const {
+    if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD status = 0;
+    GetExitCodeProcess(process_.hProcess, &status);
+    return status;
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+};
+
+std::wstring BoxText(HWND box) { return Text(GetDlgItem(box, 0xFFFF)); }
+
+void Press(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    program_folder = folder.path() / L"Quillet prog ü";
+    data = folder.path() / L"my games ñ";
+    fs::create_directories(program_folder / L"tools");
+    fs::create_directories(data);
+    fs::copy_file(ThisFolder() / L"vardelm.exe", program_folder / L"vardelm.exe");
+    fs::copy_file(ThisFolder() / L"tools" / L"dcscram.exe", program_folder / L"tools" / L"dcscram.exe");
+    fs::copy_file(ThisFolder() / L"objcopy_shim.exe", program_folder / L"tools" / L"sh-elf-objcopy.exe");
+    raw = Bytes(DosPath(QUILLET_SH_FIXTURES "/hello.bin"));
+  }
+
+  std::wstring Write(const std::wstring& name, const std::string& bytes) {
+    std::ofstream(data / name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return (data / name).wstring();
+  }
+
+  static std::wstring Control(HWND main, ControlId id) { return Text(GetDlgItem(main, id)); }
+  static bool SettingsWritten() {
+    return RegistryText(std::wstring(kSettingsKey) + L"\\Settings", L"MainLeft").has_value();
+  }
+
+  testing::TempFolder folder;
+  fs::path program_folder, data;
+  std::string raw;  // the real SH program as GNU objcopy makes it: an unscrambled raw binary
+};
+
+TEST_F(WindowTest, StartupScanShowsTheVerdictAndCloseStoresThePlacement) {
+  struct Row {
+    std::wstring name;
+    std::string bytes;
+    std::wstring verdict;
+  };
+  for (const Row& row :
+       std::vector<Row>{{L"1ST_READ.BIN", raw, L"UNSCRAMBLED"}, {L"scrambled.bin", Scrambled(raw), L"SCRAMBLED"}}) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    const std::wstring path = Write(row.name, row.bytes);
+    Program program(program_folder, path);  // unquoted, blanks and all, as the right-click entry passes it
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(Text(main), L"Quillet 1.5");
+    EXPECT_EQ(Control(main, kText1), path);
+    EXPECT_EQ(Control(main, kText2), row.verdict);
+    EXPECT_EQ(Narrow(Control(main, kText3)), SizeText(static_cast<std::int64_t>(row.bytes.size()), {",", "."}));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, kCommand3)));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.ExitStatus(), 0u);
+    EXPECT_TRUE(SettingsWritten());
+  }
+}
+
+TEST_F(WindowTest, IpBinIsRefusedAndTheProgramEnds) {
+  Program program(program_folder, Write(L"IP.BIN", raw));
+  HWND box = program.Box(L"Halt - Ip.bin!");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(BoxText(box), L"Please select a 1st_read.bin, not an Ip.bin!");
+  EXPECT_EQ(program.Window(kMainClass, nullptr, true), nullptr) << "the window is never shown";
+  Press(box, IDOK);
+  EXPECT_EQ(program.ExitStatus(), 0u);
+  EXPECT_FALSE(SettingsWritten());
+}
+
+TEST_F(WindowTest, ElfOnTheCommandLineIsConvertedWithoutAWindow) {
+  struct Row {
+    int answer;
+    std::wstring output;
+    std::string bytes;
+    std::wstring message;
+  };
+  for (const Row& row : std::vector<Row>{
+           {IDYES, L"my game_scrambled.bin", Scrambled(raw),
+            L"Done! my game.elf has been converted to my game_scrambled.bin."},
+           {IDNO, L"my game_unscrambled.bin", raw, L"Done! my game.elf has been converted to my game_unscrambled.bin."},
+           {IDCANCEL, L"", "", L""},
+       }) {
+    fs::remove_all(data);
+    fs::create_directories(data);
+    const std::wstring elf = Write(L"my game.elf", Bytes(DosPath(QUILLET_SH_FIXTURES "/hello.elf")));
+    Program program(program_folder, elf);
+    HWND question = program.Box(L"Converting an ELF");
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(BoxText(question), L"Do you wish for a scrambled or unscrambled binary?");
+    // Relabelled from inside the box's own message loop, a moment after it appears.
+    EXPECT_TRUE(Eventually([&] {
+      return Text(GetDlgItem(question, IDYES)) == L"Scrambled" && Text(GetDlgItem(question, IDNO)) == L"Unscrambled";
+    }));
+    EXPECT_EQ(Text(GetDlgItem(question, IDCANCEL)), L"Cancel");
+    EXPECT_EQ(program.Window(kMainClass, nullptr, true), nullptr);
+    Press(question, row.answer);
+    if (row.answer != IDCANCEL) {
+      HWND done = program.Box(L"Success");
+      ASSERT_NE(done, nullptr);
+      EXPECT_EQ(BoxText(done), row.message);
+      Press(done, IDOK);
+    }
+    EXPECT_EQ(program.ExitStatus(), 0u);
+    std::vector<std::wstring> files;
+    for (const auto& entry : fs::directory_iterator(data)) files.push_back(entry.path().filename().wstring());
+    std::sort(files.begin(), files.end());
+    std::vector<std::wstring> expected{L"my game.elf"};
+    if (!row.output.empty()) expected.push_back(row.output);
+    EXPECT_EQ(files, expected) << "no intermediate left behind";
+    if (!row.output.empty()) {
+      EXPECT_EQ(Bytes(data / row.output), row.bytes);
+    }
+    EXPECT_FALSE(SettingsWritten());
+  }
+}
+
+TEST_F(WindowTest, BrowseThenConvertBothWays) {
+  const std::wstring plain = Write(L"1ST_READ.BIN", raw);
+  Program program(program_folder, L"");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(Control(main, kText2), L"Please select a bin to scan...");
+
+  const auto browse = [&](const std::wstring& path, const std::wstring& verdict) {
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand1, BN_CLICKED), 0);
+    HWND dialog = program.Box(L"Open");
+    ASSERT_NE(dialog, nullptr);
+    for (int id : {0x47C, 0x480}) {
+      if (HWND name = GetDlgItem(dialog, id)) SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    }
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(Eventually([&] { return Control(main, kText2) == verdict; })) << Narrow(Control(main, kText2));
+    EXPECT_EQ(Control(main, kText1), path);
+  };
+  const auto convert = [&](const std::wstring& message) {
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand3, BN_CLICKED), 0);
+    HWND done = program.Box(L"Completed...");
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(BoxText(done), message);
+    Press(done, IDOK);
+  };
+
+  browse(plain, L"UNSCRAMBLED");
+  convert(
+      L"The unscrambled to scrambled conversion has\r\nbeen completed!\r\n\r\n1ST_READ_scrambled.bin is the file "
+      L"name!");
+  EXPECT_EQ(Bytes(data / L"1ST_READ_scrambled.bin"), Scrambled(raw));
+
+  browse((data / L"1ST_READ_scrambled.bin").wstring(), L"SCRAMBLED");
+  convert(
+      L"The scrambled to unscrambled conversion has\r\nbeen completed!\r\n\r\n1ST_READ_scrambled_unscrambled.bin is "
+      L"the file name!");
+  EXPECT_EQ(Bytes(data / L"1ST_READ_scrambled_unscrambled.bin"), raw);
+
+  PostMessageW(main, WM_COMMAND, IDM_FILE_EXIT, 0);
+  EXPECT_EQ(program.ExitStatus(), 0u);
+}
+
+TEST_F(WindowTest, ConvertIsDisabledWhenAToolIsMissing) {
+  fs::remove(program_folder / L"tools" / L"sh-elf-objcopy.exe");
+  fs::create_directory(program_folder / L"tools" / L"sh-elf-objcopy.exe");  // a folder does not count
+  Program program(program_folder, L"");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, kCommand3)));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, kCommand1)));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitStatus(), 0u);
+}
+
+TEST_F(WindowTest, RightClickEntriesAreWrittenForTheUserAndQuoted) {
+  const std::wstring classes = L"Software\\Classes\\";
+  RegDeleteTreeW(HKEY_CURRENT_USER, (classes + L".bin\\shell\\Scan Dreamcast binary").c_str());
+  RegDeleteTreeW(HKEY_CURRENT_USER, (classes + L".elf\\shell\\Convert to Dreamcast binary").c_str());
+  Program program(program_folder, L"");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_COMMAND, IDM_OPTIONS_SHELL, 0);
+  HWND question = program.Box(L"Continue?");
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(BoxText(question), L"Are you sure?");
+  Press(question, IDYES);
+  HWND done = program.Box(L"Success");
+  ASSERT_NE(done, nullptr);
+  EXPECT_EQ(BoxText(done), L"Quillet is now integrated into right-click menus.");
+  Press(done, IDOK);
+  const std::wstring command = L"\"" + (program_folder / L"vardelm.exe").wstring() + L"\" %1";
+  EXPECT_EQ(RegistryText(classes + L".bin\\shell\\Scan Dreamcast binary\\command", nullptr), command);
+  EXPECT_EQ(RegistryText(classes + L".elf\\shell\\Convert to Dreamcast binary\\command", nullptr), command);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitStatus(), 0u);
+}
+
+TEST_F(WindowTest, ClosingWhileMinimisedStoresNothing) {
+  Program program(program_folder, L"");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  ShowWindow(main, SW_MINIMIZE);
+  ASSERT_TRUE(Eventually([&] { return IsIconic(main) != 0; }));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitStatus(), 0u);
+  EXPECT_FALSE(SettingsWritten());
+}
+
+}  // namespace
+}  // namespace quillet
