@@ -14,6 +14,7 @@ for preset in linux-debug linux-sanitize windows; do
   if [[ $preset == windows ]]; then
     # The Windows window's tests need an X display for Wine: a private one on a free number.
     xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset "$preset"
+    cmake --build --preset "$preset" --target package-windows
   else
     ctest --preset "$preset"
   fi

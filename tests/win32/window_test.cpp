@@ -371,5 +371,34 @@ TEST_F(WindowTest, ClosingWhileMinimisedStoresNothing) {
   EXPECT_FALSE(SettingsWritten());
 }
 
+TEST(VersionRecordTest, NamesTheProductAndItsVersion) {
+  const std::wstring program = (ThisFolder() / L"vardelm.exe").wstring();
+  DWORD ignored = 0;
+  std::vector<char> record(GetFileVersionInfoSizeW(program.c_str(), &ignored));
+  ASSERT_FALSE(record.empty());
+  ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(record.size()), record.data()));
+  struct Row {
+    const wchar_t* name;
+    const wchar_t* value;
+  };
+  for (const Row& row : std::vector<Row>{{L"ProductName", L"Quillet"},
+                                         {L"FileVersion", L"1.03.0001"},
+                                         {L"ProductVersion", L"1.03.0001"},
+                                         {L"InternalName", L"vardelm"},
+                                         {L"OriginalFilename", L"vardelm.exe"}}) {
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(record.data(), (std::wstring(L"\\StringFileInfo\\040904B0\\") + row.name).c_str(),
+                               reinterpret_cast<void**>(&value), &length))
+        << Narrow(row.name);
+    EXPECT_EQ(std::wstring(value), row.value);
+  }
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(3, 1));
+  EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(1, 0));
+}
+
 }  // namespace
 }  // namespace quillet
