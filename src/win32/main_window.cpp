@@ -86,17 +86,18 @@ MainWindow::MainWindow(HINSTANCE instance) {
   window_class.lpfnWndProc = Procedure;
   window_class.hInstance = instance;
   window_class.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLET), IMAGE_ICON, 32, 32, 0));
-  window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLET), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  window_class.hIconSm =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLET), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                    GetSystemMetrics(SM_CYSMICON), 0));
   window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kClassName;
   RegisterClassExW(&window_class);
 
   dpi_ = SystemDpi();
-  window_ = CreateWindowExW(0, kClassName, Widen(kWindowCaption).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU)),
-                            instance, this);
+  window_ =
+      CreateWindowExW(0, kClassName, Widen(kWindowCaption).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, nullptr, LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU)), instance, this);
   CreateControls();
   Layout();
 }
@@ -193,9 +194,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM w, LPARAM l) {
       Run([this] { form_->Form_Unload(); });
       DestroyWindow(window_);
       return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(w);
       const RECT* suggested = reinterpret_cast<const RECT*>(l);
@@ -203,8 +202,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM w, LPARAM l) {
       Layout();
       return 0;
     }
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcW(window_, message, w, l);
 }

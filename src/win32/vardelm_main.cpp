@@ -1,6 +1,6 @@
 // vardelm.exe: Quillet's window on Windows.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include "app/main_form.h"
 #include "win32/main_window.h"

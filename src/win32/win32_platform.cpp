@@ -75,7 +75,7 @@ void Win32Platform::CloseWindow() { PostMessageW(window_.handle(), WM_CLOSE, 0, 
 WindowPlacement Win32Platform::Placement() {
   WindowPlacement placement;
   HWND window = window_.handle();
-  placement.state = IsIconic(window) ? WindowState::Minimised
+  placement.state = IsIconic(window)   ? WindowState::Minimised
                     : IsZoomed(window) ? WindowState::Maximised
                                        : WindowState::Normal;
   RECT frame;
