@@ -1,6 +1,7 @@
 // vardelm.exe: Quillet's window on Windows.
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include "app/main_form.h"
 #include "win32/main_window.h"
