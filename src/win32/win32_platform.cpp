@@ -9,6 +9,7 @@
 #include "shell/shell_verbs.h"
 #include "util/file_errors.h"
 #include "util/file_system.h"
+#include "util/windows_command_line.h"
 #include "win32/registry.h"
 #include "win32/relabelled_message_box.h"
 #include "win32/utf16.h"
@@ -37,18 +38,6 @@ std::string LocaleText(LCTYPE item, const char* fallback) {
 }
 
 }  // namespace
-
-std::wstring ArgumentText(const std::wstring& command_line) {
-  std::size_t at = 0;
-  if (!command_line.empty() && command_line[0] == L'"') {
-    at = command_line.find(L'"', 1);
-    at = at == std::wstring::npos ? command_line.size() : at + 1;
-  } else {
-    while (at < command_line.size() && command_line[at] != L' ' && command_line[at] != L'\t') ++at;
-  }
-  while (at < command_line.size() && (command_line[at] == L' ' || command_line[at] == L'\t')) ++at;
-  return command_line.substr(at);
-}
 
 HWND Win32Platform::Box(TextBox box) const {
   switch (box) {
@@ -149,7 +138,7 @@ std::string Win32Platform::ExecutableName() {
   return Narrow(name.substr(0, name.find_last_of(L'.')));
 }
 
-std::string Win32Platform::CommandLineText() { return Narrow(ArgumentText(GetCommandLineW())); }
+std::string Win32Platform::CommandLineText() { return ArgumentText(Narrow(GetCommandLineW())); }
 
 NumberSeparators Win32Platform::LocaleSeparators() {
   return {LocaleText(LOCALE_STHOUSAND, ","), LocaleText(LOCALE_SDECIMAL, ".")};

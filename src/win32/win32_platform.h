@@ -42,8 +42,4 @@ class Win32Platform : public Platform {
   MainWindow& window_;
 };
 
-// The argument part of a Windows command line: what follows the program's name (quoted or not) and
-// the blanks after it, unchanged.
-std::wstring ArgumentText(const std::wstring& command_line);
-
 }  // namespace quillet
