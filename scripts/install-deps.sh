@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   # native build and tests
   cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev clang-format
+  # the Linux window
+  qt6-base-dev
   # sanitizers and the fuzz target
   clang libclang-rt-14-dev
   # the Windows programs, cross-built and run under Wine

@@ -1,0 +1,23 @@
+// vardelm: Quillet's window on Linux.
+#include <QApplication>
+
+#include "app/main_form.h"
+#include "qt/main_window.h"
+#include "qt/qt_platform.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("Quillet");
+  QApplication::setWindowIcon(QIcon(":/quillet.png"));
+
+  quillet::MainWindow window;
+  QStringList arguments = QApplication::arguments();
+  arguments.removeFirst();
+  quillet::QtPlatform platform(window, {QApplication::applicationFilePath(), quillet::CommandLineText(arguments), {}});
+  quillet::MainForm form(platform);
+  window.Attach(form);
+  // Runs before the window is first shown, and may end the program at once.
+  form.Form_Load();
+  window.ShowCentred();
+  return QApplication::exec();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/shell_verbs.h"
+
+// Right-click entries on Linux, where there is no registry: each common file manager reads its
+// user-level context actions from files of its own under the XDG data folder.
+namespace quillet {
+
+struct FileManagerEntry {
+  std::string path;     // relative to the XDG data folder (~/.local/share)
+  std::string content;  // the whole file
+  bool executable;      // the file manager runs or trusts it only with the execute bit
+
+  bool operator==(const FileManagerEntry&) const = default;
+};
+
+// The files that show `verb` in KDE Dolphin (a service menu), GNOME Files (a script; it offers
+// scripts for every file) and Cinnamon Nemo (an action), each starting `program` with the
+// clicked file's path.
+std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::string_view program);
+
+// `text` as one word of a desktop entry's Exec line, quoted where it needs to be.
+std::string DesktopExecWord(std::string_view text);
+
+// `text` as one word for the POSIX shell, in single quotes.
+std::string ShellWord(std::string_view text);
+
+}  // namespace quillet

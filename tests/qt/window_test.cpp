@@ -1,0 +1,375 @@
+// The Linux window in Qt, offscreen: its widgets, Browse through a scripted dialog, the relabelled
+// question, a start-up conversion of a real SH ELF through the real tools, the settings file, and
+// the file managers' right-click entries.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "app/form_texts.h"
+#include "app/main_form.h"
+#include "qt/main_window.h"
+#include "qt/message_box.h"
+#include "qt/qt_platform.h"
+#include "scramble/scramble.h"
+
+namespace quillet {
+namespace {
+
+struct ProgramEnded {};
+
+QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Answers the next message box that comes up: `answer` sees it and presses a button.
+void AnswerNextBox(const std::function<void(MessageBox&)>& answer) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+    if (auto* box = dynamic_cast<MessageBox*>(QApplication::activeModalWidget())) {
+      poll->stop();
+      poll->deleteLater();
+      answer(*box);
+    }
+  });
+  poll->start(10);
+}
+
+QPushButton* ButtonCaptioned(MessageBox& box, const QString& caption) {
+  for (QPushButton* button : box.Buttons()) {
+    if (button->text() == caption) return button;
+  }
+  return nullptr;
+}
+
+// Where Tab goes from `from`: the next widget in the focus chain that can take the focus.
+QWidget* NextTabStop(QWidget* from) {
+  QWidget* next = from->nextInFocusChain();
+  while (next != from && !((next->focusPolicy() & Qt::TabFocus) && next->isEnabled() && next->isVisible())) {
+    next = next->nextInFocusChain();
+  }
+  return next;
+}
+
+QStringList Captions(const MessageBox& box) {
+  QStringList captions;
+  for (const QPushButton* button : box.Buttons()) captions << button->text();
+  return captions;
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir folder;
+  QString program_folder;
+  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<QtPlatform> platform;
+  std::unique_ptr<MainForm> form;
+
+  void Start(const QString& command_line) {
+    window = std::make_unique<MainWindow>();
+    platform = std::make_unique<QtPlatform>(
+        *window, QtPlatform::Options{program_folder + "/vardelm", command_line, [] { throw ProgramEnded{}; }});
+    form = std::make_unique<MainForm>(*platform);
+    window->Attach(*form);
+  }
+
+  static QString SettingsFile() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, "Quillet", "Quillet").fileName();
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(folder.isValid());
+    program_folder = folder.filePath("program folder");
+    QVERIFY(QDir().mkpath(program_folder + "/tools"));
+    QVERIFY(QFile::link(QUILLET_DCSCRAM, program_folder + "/tools/dcscram"));
+    QVERIFY(QFile::link(QUILLET_SH_OBJCOPY, program_folder + "/tools/sh-elf-objcopy"));
+  }
+
+  void init() { QFile::remove(SettingsFile()); }
+
+  void cleanup() {
+    form.reset();
+    platform.reset();
+    window.reset();
+  }
+
+  void controls() {
+    Start("");
+    form->Form_Load();
+    window->ShowCentred();
+    QCOMPARE(window->windowTitle(), QString("Quillet 1.5"));
+    QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    struct Row {
+      const char* name;
+      QRect geometry;  // pixels at 96 DPI
+      QString text;
+      bool enabled;
+    };
+    const QString initial = "Please select a bin to scan...";
+    for (const Row& row : std::vector<Row>{
+             {"Text1", {16, 24, 177, 21}, initial, true},
+             {"Command3", {232, 72, 65, 25}, "&Convert", true},
+             {"Text3", {16, 120, 177, 21}, initial, false},
+             {"Text2", {16, 72, 177, 21}, initial, false},
+             {"Command1", {232, 24, 65, 25}, "&Browse", true},
+         }) {
+      auto* widget = window->findChild<QWidget*>(row.name);
+      QVERIFY2(widget, row.name);
+      QCOMPARE(widget->geometry(), row.geometry);
+      QCOMPARE(widget->isEnabled(), row.enabled);
+      if (auto* edit = qobject_cast<QLineEdit*>(widget)) QCOMPARE(edit->text(), row.text);
+      if (auto* button = qobject_cast<QPushButton*>(widget)) QCOMPARE(button->text(), row.text);
+    }
+    for (const auto& [name, text, top] : std::vector<std::tuple<const char*, QString, int>>{
+             {"Label1", "File name", 8}, {"Label2", "Type of bin", 56}, {"Label3", "File size", 104}}) {
+      auto* label = window->findChild<QLabel*>(name);
+      QVERIFY2(label, name);
+      QCOMPARE(label->text(), text);
+      QCOMPARE(label->geometry().topLeft(), QPoint(16, top));
+      QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
+    }
+    QCOMPARE(window->centralWidget()->size(), QSize(314, 167));
+    // Focus: Browse first, then Convert, then the file-name box; never the disabled boxes.
+    QCOMPARE(window->focusWidget(), window->command1());
+    QCOMPARE(NextTabStop(window->command1()), window->command3());
+    QCOMPARE(NextTabStop(window->command3()), window->text1());
+    QCOMPARE(NextTabStop(window->text1()), window->command1());
+    QStringList menus;
+    for (QAction* menu : window->menuBar()->actions()) {
+      menus << menu->text();
+      for (QAction* item : menu->menu()->actions()) menus << item->text();
+    }
+    QCOMPARE(menus,
+             QStringList({"&File", "E&xit", "&Options", "Integrate into &right-click menus", "&Help", "&About "}));
+  }
+
+  void convertDisabledWithoutATool() {
+    QTemporaryDir bare;
+    window = std::make_unique<MainWindow>();
+    platform = std::make_unique<QtPlatform>(*window, QtPlatform::Options{bare.filePath("vardelm"), "", {}});
+    form = std::make_unique<MainForm>(*platform);
+    form->Form_Load();
+    QVERIFY(!window->command3()->isEnabled());
+  }
+
+  void browseThroughTheDialog() {
+    Start("");
+    form->Form_Load();
+    const QString path = folder.filePath("my games/1ST_READ.BIN");
+    QDir().mkpath(folder.filePath("my games"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(2048, 'x') + "0123456789abcdefghijklmnopqrstuvwxyz");
+    file.close();
+    QString title;
+    QStringList filters;
+    platform->run_file_dialog = [&](QFileDialog& dialog) {
+      title = dialog.windowTitle();
+      filters = dialog.nameFilters();
+      if (auto* model = dialog.findChild<QFileSystemModel*>()) {
+        filters << model->nameFilters();
+        if (model->filter() & QDir::CaseSensitive) filters << "case-sensitive";
+      }
+      dialog.selectFile(path);
+      return true;
+    };
+    QTest::mouseClick(window->command1(), Qt::LeftButton);
+    QCOMPARE(title, QString("Open"));
+    QCOMPARE(filters, QStringList({"Dreamcast binaries (*.bin; *.elf)", "*.bin", "*.elf"}));
+    QCOMPARE(window->text1()->text(), path);
+    QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
+    QCOMPARE(window->text3()->text(), QString("2. KB"));
+
+    platform->run_file_dialog = [](QFileDialog&) { return false; };
+    QTest::mouseClick(window->command1(), Qt::LeftButton);
+    QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));  // Cancel changes nothing
+  }
+
+  void relabelledQuestion() {
+    Start("");
+    form->Form_Load();
+    QStringList captions;
+    bool first_is_default = false;
+    AnswerNextBox([&](MessageBox& box) {
+      captions = Captions(box);
+      first_is_default = box.Buttons().front()->isDefault() && box.Buttons().front()->hasFocus();
+      ButtonCaptioned(box, "Unscrambled")->click();
+    });
+    QCOMPARE(platform->AskRelabelled("Do you wish for a scrambled or unscrambled binary?", 35, "Converting an ELF",
+                                     form->Buttons()),
+             7);
+    QCOMPARE(captions, QStringList({"Scrambled", "Unscrambled", "Cancel"}));
+    QVERIFY(first_is_default);
+
+    AnswerNextBox([](MessageBox& box) { ButtonCaptioned(box, "Scrambled")->click(); });
+    QCOMPARE(platform->AskRelabelled("?", 35, "Converting an ELF", form->Buttons()), 6);
+    AnswerNextBox([](MessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    QCOMPARE(platform->AskRelabelled("?", 35, "Converting an ELF", form->Buttons()), 2);
+  }
+
+  void messageBoxTypes() {
+    Start("");
+    struct Row {
+      int type;
+      QStringList captions;
+      int escape;  // what Esc answers; 0: nothing, the box stays
+    };
+    for (const Row& row : std::vector<Row>{{0, {"OK"}, 1},
+                                           {16, {"OK"}, 1},
+                                           {64, {"OK"}, 1},
+                                           {4, {"&Yes", "&No"}, 0},
+                                           {35, {"&Yes", "&No", "Cancel"}, 2}}) {
+      QStringList captions;
+      QString title;
+      AnswerNextBox([&](MessageBox& box) {
+        captions = Captions(box);
+        title = box.windowTitle();
+        QTest::keyClick(&box, Qt::Key_Escape);
+        if (box.isVisible()) box.Buttons().back()->click();
+      });
+      const int answer = platform->ShowMessage("text", row.type, "");
+      QCOMPARE(captions, row.captions);
+      QCOMPARE(title, QString("Quillet"));
+      QCOMPARE(answer, row.escape ? row.escape : 7);
+    }
+  }
+
+  void startupConversionOfARealElf() {
+    const QString elf = folder.filePath("my games/game.elf");
+    QDir().mkpath(folder.filePath("my games"));
+    QFile::remove(elf);
+    QVERIFY(QFile::copy(QUILLET_SH_FIXTURES "/hello.elf", elf));
+    Start(elf);
+    QString done;
+    AnswerNextBox([&](MessageBox& question) {
+      ButtonCaptioned(question, "Scrambled")->click();
+      AnswerNextBox([&](MessageBox& message) {
+        done = message.findChild<QLabel*>("text")->text();
+        message.Buttons().front()->click();
+      });
+    });
+    bool ended = false;
+    try {
+      form->Form_Load();
+    } catch (const ProgramEnded&) {
+      ended = true;
+    }
+    QVERIFY(ended);
+    QVERIFY(!window->isVisible());
+    QCOMPARE(done, QString("Done! game.elf has been converted to game_scrambled.bin."));
+    const QByteArray raw = Bytes(QUILLET_SH_FIXTURES "/hello.bin");
+    QByteArray expected(raw.size(), '\0');
+    Scramble({reinterpret_cast<const std::byte*>(raw.data()), static_cast<std::size_t>(raw.size())},
+             {reinterpret_cast<std::byte*>(expected.data()), static_cast<std::size_t>(expected.size())});
+    QCOMPARE(Bytes(folder.filePath("my games/game_scrambled.bin")), expected);
+    QCOMPARE(QDir(folder.filePath("my games")).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"1ST_READ.BIN", "game.elf", "game_scrambled.bin"}));
+    QVERIFY(!QFile::exists(SettingsFile()));
+  }
+
+  void settingsOnCloseNotWhenMinimised() {
+    Start("");
+    form->Form_Load();
+    window->ShowCentred();
+    window->showMinimized();
+    window->close();
+    QVERIFY(!QFile::exists(SettingsFile()));
+
+    Start("");
+    form->Form_Load();
+    window->ShowCentred();
+    window->close();
+    QSettings settings(SettingsFile(), QSettings::IniFormat);
+    for (const char* key : {"Settings/MainLeft", "Settings/MainTop", "Settings/MainWidth", "Settings/MainHeight"}) {
+      bool number = false;
+      settings.value(key).toString().toInt(&number);
+      QVERIFY2(number, key);
+    }
+    QVERIFY(settings.value("Settings/MainWidth").toInt() >= 314 * 15);
+  }
+
+  void fileManagerEntries() {
+    Start("");
+    form->Form_Load();
+    int shown = 0;
+    AnswerNextBox([&](MessageBox& question) {
+      ++shown;
+      ButtonCaptioned(question, "&Yes")->click();
+      AnswerNextBox([&](MessageBox& message) {
+        QCOMPARE(message.findChild<QLabel*>("text")->text(),
+                 QString("Quillet is now integrated into right-click menus."));
+        ++shown;
+        message.Buttons().front()->click();
+      });
+    });
+    window->findChild<QAction*>("mnuOptionsShell")->trigger();
+    QCOMPARE(shown, 2);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString program = program_folder + "/vardelm";
+    const QString service = QString::fromUtf8(Bytes(data + "/kio/servicemenus/quillet-scan-dreamcast-binary.desktop"));
+    QVERIFY2(service.contains("Exec=\"" + program + "\" %f\n"), qPrintable(service));
+    QVERIFY(service.contains("Name=Scan Dreamcast binary\n"));
+    QVERIFY(QFileInfo(data + "/kio/servicemenus/quillet-scan-dreamcast-binary.desktop").isExecutable());
+    const QString script = QString::fromUtf8(Bytes(data + "/nautilus/scripts/Convert to Dreamcast binary"));
+    QCOMPARE(script,
+             "#!/bin/sh\n# Convert to Dreamcast binary with Quillet: GNOME Files passes the selected files as "
+             "arguments.\nexec '" +
+                 program + "' \"$1\"\n");
+    QVERIFY(QFileInfo(data + "/nautilus/scripts/Convert to Dreamcast binary").isExecutable());
+    const QString action =
+        QString::fromUtf8(Bytes(data + "/nemo/actions/quillet-convert-to-dreamcast-binary.nemo_action"));
+    QVERIFY2(action.contains("Extensions=elf;ELF;\n"), qPrintable(action));
+    QVERIFY(action.contains("Exec=\"" + program + "\" %F\n"));
+
+    // A folder that cannot be made: the failure is reported, not called a success.
+    QVERIFY(QDir(data + "/nemo").removeRecursively());
+    QFile blocker(data + "/nemo");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QString reported;
+    AnswerNextBox([&](MessageBox& question) {
+      ButtonCaptioned(question, "&Yes")->click();
+      AnswerNextBox([&](MessageBox& message) {
+        reported = message.findChild<QLabel*>("text")->text();
+        message.Buttons().front()->click();
+      });
+    });
+    window->findChild<QAction*>("mnuOptionsShell")->trigger();
+    QVERIFY2(reported.startsWith("Quillet could not be integrated into right-click menus.\r\nScan Dreamcast binary: "),
+             qPrintable(reported));
+    QFile::remove(data + "/nemo");
+  }
+};
+
+}  // namespace quillet
+
+int main(int argc, char** argv) {
+  // Settings and right-click entries go to folders of the test's own.
+  QTemporaryDir home;
+  qputenv("HOME", home.path().toUtf8());
+  qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+  qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  quillet::WindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_test.moc"
