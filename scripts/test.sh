@@ -20,6 +20,17 @@ for preset in linux-debug linux-sanitize windows; do
   fi
 done
 
+echo "== install layout and .deb (Linux)"
+stage=$(mktemp -d)
+DESTDIR="$stage" cmake --install build/linux-debug --prefix /usr >/dev/null
+for file in usr/lib/quillet/vardelm usr/lib/quillet/tools/dcscram usr/lib/quillet/tools/sh-elf-objcopy usr/bin/vardelm \
+            usr/bin/quillet usr/share/applications/quillet.desktop usr/share/icons/hicolor/32x32/apps/quillet.png; do
+  [[ -e $stage/$file || -L $stage/$file ]] || { echo "the installed layout lacks $file"; exit 1; }
+done
+rm -rf "$stage"
+(cd build/linux-debug && cpack -G DEB >/dev/null)
+echo "installed layout and quillet_*.deb: ok"
+
 echo "== fuzzing (clang, libFuzzer), 20 seconds each"
 cmake --preset linux-fuzz >/dev/null
 cmake --build --preset linux-fuzz
