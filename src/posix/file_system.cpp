@@ -74,6 +74,10 @@ bool IsPlainFile(std::string_view path) {
          ::stat(std::string(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
+void RemoveFile(std::string_view path) {
+  if (::unlink(PathString(path).c_str()) != 0) throw FileError(static_cast<unsigned long>(errno));
+}
+
 std::int64_t FileLength(std::string_view path) {
   struct stat status;
   if (::stat(PathString(path).c_str(), &status) != 0) throw FileError(static_cast<unsigned long>(errno));

@@ -11,12 +11,9 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/form_texts.h"
-#include "convert/tool_runner.h"
 #include "qt/message_box.h"
 #include "shell/file_manager_entries.h"
 #include "util/file_errors.h"
@@ -106,23 +103,9 @@ std::optional<ChosenFile> QtPlatform::ChooseFile(const OpenFileRequest& request)
   return ChosenFile{path.toStdString(), QFileInfo(path).fileName().toStdString()};
 }
 
-ScanImage QtPlatform::ReadImage(const std::string& path) { return ReadScanImage(path); }
-
-std::int64_t QtPlatform::FileLength(const std::string& path) { return quillet::FileLength(path); }
-
-bool QtPlatform::FileExists(const std::string& path) { return quillet::FileExists(path); }
-
-void QtPlatform::RemoveFile(const std::string& path) {
-  if (std::remove(path.c_str()) != 0) throw FileError(static_cast<unsigned long>(errno));
-}
-
 std::string QtPlatform::ToolPath(Tool tool) {
   return ExecutableFolder() + (tool == Tool::Dcscram ? "/tools/dcscram" : "/tools/sh-elf-objcopy");
 }
-
-bool QtPlatform::ToolPresent(const std::string& path) { return IsPlainFile(path); }
-
-ToolOutcome QtPlatform::RunTool(const ToolRun& run) { return RunToolAndWait(run); }
 
 std::string QtPlatform::ExecutableFolder() { return QFileInfo(options_.executable_path).absolutePath().toStdString(); }
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/platform.h"
+#include "app/system_platform.h"
 #include "qt/main_window.h"
 
 class QFileDialog;
@@ -14,7 +14,7 @@ namespace quillet {
 // Platform on Linux with Qt: the main window's widgets, Windows-like message boxes, the open-file
 // dialog, the POSIX tool runner, a settings file in the XDG config folder, and the file managers'
 // right-click entries in the XDG data folder.
-class QtPlatform : public Platform {
+class QtPlatform : public SystemPlatform {
  public:
   struct Options {
     QString executable_path;  // the running program; the tools folder lies beside it
@@ -35,13 +35,7 @@ class QtPlatform : public Platform {
                     const ButtonSettingTable& buttons) override;
   std::optional<ChosenFile> ChooseFile(const OpenFileRequest& request) override;
   PathStyle Style() override { return PathStyle::Posix; }
-  ScanImage ReadImage(const std::string& path) override;
-  std::int64_t FileLength(const std::string& path) override;
-  bool FileExists(const std::string& path) override;
-  void RemoveFile(const std::string& path) override;
   std::string ToolPath(Tool tool) override;
-  bool ToolPresent(const std::string& path) override;
-  ToolOutcome RunTool(const ToolRun& run) override;
   std::string ExecutableFolder() override;
   std::string ExecutableName() override;
   std::string CommandLineText() override { return options_.command_line.toStdString(); }

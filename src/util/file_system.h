@@ -41,6 +41,9 @@ bool FileExists(std::string_view path);
 // True when `path` names a plain file: not a folder, and on Windows not a hidden or system file.
 bool IsPlainFile(std::string_view path);
 
+// Deletes the file that `path` names; run-time error 53 when there is none.
+void RemoveFile(std::string_view path);
+
 // The length in bytes of the file that `path` names; a folder is refused.
 std::int64_t FileLength(std::string_view path);
 

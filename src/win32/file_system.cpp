@@ -66,6 +66,10 @@ bool IsPlainFile(std::string_view path) {
          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
 }
 
+void RemoveFile(std::string_view path) {
+  if (!DeleteFileW(WidePath(path).c_str())) throw FileError(GetLastError());
+}
+
 std::int64_t FileLength(std::string_view path) {
   const std::wstring wide = WidePath(path);
   RequireNotFolder(wide);

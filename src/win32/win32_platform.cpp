@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/form_texts.h"
-#include "convert/tool_runner.h"
 #include "shell/shell_verbs.h"
 #include "util/file_errors.h"
 #include "util/file_system.h"
@@ -109,23 +108,9 @@ std::optional<ChosenFile> Win32Platform::ChooseFile(const OpenFileRequest& reque
   return ChosenFile{Narrow(chosen), Narrow(chosen.substr(std::min<std::size_t>(dialog.nFileOffset, chosen.size())))};
 }
 
-ScanImage Win32Platform::ReadImage(const std::string& path) { return ReadScanImage(path); }
-
-std::int64_t Win32Platform::FileLength(const std::string& path) { return quillet::FileLength(path); }
-
-bool Win32Platform::FileExists(const std::string& path) { return quillet::FileExists(path); }
-
-void Win32Platform::RemoveFile(const std::string& path) {
-  if (!DeleteFileW(Widen(path).c_str())) throw FileError(GetLastError());
-}
-
 std::string Win32Platform::ToolPath(Tool tool) {
   return ExecutableFolder() + (tool == Tool::Dcscram ? "\\tools\\dcscram.exe" : "\\tools\\sh-elf-objcopy.exe");
 }
-
-bool Win32Platform::ToolPresent(const std::string& path) { return IsPlainFile(path); }
-
-ToolOutcome Win32Platform::RunTool(const ToolRun& run) { return RunToolAndWait(run); }
 
 std::string Win32Platform::ExecutableFolder() {
   const std::wstring path = ExecutablePathW();

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/platform.h"
+#include "app/system_platform.h"
 #include "win32/main_window.h"
 
 namespace quillet {
 
 // Platform on Windows: the main window's controls, the standard boxes and dialogs, the per-user
 // registry, and CreateProcess.
-class Win32Platform : public Platform {
+class Win32Platform : public SystemPlatform {
  public:
   explicit Win32Platform(MainWindow& window) : window_(window) {}
 
@@ -21,13 +21,7 @@ class Win32Platform : public Platform {
                     const ButtonSettingTable& buttons) override;
   std::optional<ChosenFile> ChooseFile(const OpenFileRequest& request) override;
   PathStyle Style() override { return PathStyle::Windows; }
-  ScanImage ReadImage(const std::string& path) override;
-  std::int64_t FileLength(const std::string& path) override;
-  bool FileExists(const std::string& path) override;
-  void RemoveFile(const std::string& path) override;
   std::string ToolPath(Tool tool) override;
-  bool ToolPresent(const std::string& path) override;
-  ToolOutcome RunTool(const ToolRun& run) override;
   std::string ExecutableFolder() override;
   std::string ExecutableName() override;
   std::string CommandLineText() override;

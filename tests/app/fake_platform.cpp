@@ -67,10 +67,7 @@ bool FakePlatform::FileExists(const std::string& path) {
 
 void FakePlatform::RemoveFile(const std::string& path) {
   deletions.push_back(path);
-  if (use_real_files) {
-    if (std::remove(path.c_str()) != 0) throw RunTimeError(error::kFileNotFound);
-    return;
-  }
+  if (use_real_files) return quillet::RemoveFile(path);
   if (files.erase(path) == 0) throw RunTimeError(error::kFileNotFound);
 }
 
