@@ -9,6 +9,8 @@ namespace {
 
 // The generator: state = (state * 2109 + 9273) mod 2^15, each draw returning (state + 0xC000)
 // mod 2^16. The state starts as the file size mod 2^16; only its low 15 bits matter to any draw.
+// The multiplier is 1 mod 4 and the increment odd, so the state runs through all 2^15 values
+// before it repeats: the draws repeat with that period.
 class Generator {
  public:
   explicit Generator(std::size_t file_size) : state_(static_cast<std::uint32_t>(file_size & 0xFFFF)) {}
@@ -16,21 +18,6 @@ class Generator {
   std::uint32_t Draw() {
     state_ = (state_ * kMultiplier + kIncrement) & kMask;
     return (state_ + 0xC000) & 0xFFFF;
-  }
-
-  // Moves on `draws` draws at once: the steps compose into one affine map, built by squaring.
-  void Skip(std::size_t draws) {
-    std::uint32_t multiplier = 1, increment = 0;                               // the map for the draws taken so far
-    std::uint32_t step_multiplier = kMultiplier, step_increment = kIncrement;  // 2^k draws
-    for (; draws > 0; draws >>= 1) {
-      if (draws & 1) {
-        multiplier = (multiplier * step_multiplier) & kMask;
-        increment = (increment * step_multiplier + step_increment) & kMask;
-      }
-      step_increment = (step_increment * step_multiplier + step_increment) & kMask;
-      step_multiplier = (step_multiplier * step_multiplier) & kMask;
-    }
-    state_ = (state_ * multiplier + increment) & kMask;
   }
 
  private:
@@ -62,8 +49,16 @@ std::vector<Chunk> ChunksOf(std::size_t file_size) {
 }
 
 void ChunkPermutation::Prepare(std::size_t file_size, const Chunk& chunk, ScrambleDirection direction) {
-  Generator generator(file_size);
-  generator.Skip(chunk.draws_before);
+  // One period of the draws, looked up by position, serves every chunk of the file: no chunk has
+  // to run the generator through the draws of the chunks before it, and no draw waits on the last.
+  const std::uint32_t seed = static_cast<std::uint32_t>(file_size & 0xFFFF);
+  if (draws_.empty() || draws_seed_ != seed) {
+    Generator generator(file_size);
+    draws_.resize(kPeriod);
+    for (std::uint16_t& draw : draws_) draw = static_cast<std::uint16_t>(generator.Draw());
+    draws_seed_ = seed;
+  }
+  std::size_t position = chunk.draws_before % kPeriod;
   const std::size_t slices = chunk.size / kSliceSize;
   // The shuffle: once swapped, table[i] is final, the slice that step slices-1-i moves.
   std::vector<std::uint32_t>& table = table_;
@@ -71,7 +66,8 @@ void ChunkPermutation::Prepare(std::size_t file_size, const Chunk& chunk, Scramb
   for (std::uint32_t slice = 0; slice < slices; ++slice) table[slice] = slice;
   for (std::size_t i = slices; i-- > 0;) {
     // Below 2^32: both factors are below 2^16.
-    const std::uint32_t x = (generator.Draw() * static_cast<std::uint32_t>(i)) >> 16;
+    const std::uint32_t x = (std::uint32_t{draws_[position]} * static_cast<std::uint32_t>(i)) >> 16;
+    position = (position + 1) % kPeriod;
     std::swap(table[i], table[x]);
   }
   // Scrambling: output slice `step` is the slice that step moves. Unscrambling: the inverse.

@@ -46,6 +46,10 @@ class ChunkPermutation {
   void Copy(std::span<const std::byte> chunk_input, std::size_t first, std::span<std::byte> output) const;
 
  private:
+  static constexpr std::size_t kPeriod = std::size_t{1} << 15;
+
+  std::vector<std::uint16_t> draws_;  // one period of the generator's draws, from the file's seed
+  std::uint32_t draws_seed_ = 0;
   std::vector<std::uint32_t> table_;   // the shuffle
   std::vector<std::uint32_t> source_;  // for each output slice, the input slice it holds
 };
