@@ -1,5 +1,6 @@
 #include "scramble/scramble.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <utility>
@@ -13,12 +14,14 @@ namespace {
 // before it repeats: the draws repeat with that period.
 class Generator {
  public:
-  explicit Generator(std::size_t file_size) : state_(static_cast<std::uint32_t>(file_size & 0xFFFF)) {}
+  explicit Generator(std::uint32_t state) : state_(state) {}
 
   std::uint32_t Draw() {
     state_ = (state_ * kMultiplier + kIncrement) & kMask;
     return (state_ + 0xC000) & 0xFFFF;
   }
+
+  std::uint32_t state() const { return state_; }
 
  private:
   static constexpr std::uint32_t kMultiplier = 2109;
@@ -51,15 +54,20 @@ std::vector<Chunk> ChunksOf(std::size_t file_size) {
 void ChunkPermutation::Prepare(std::size_t file_size, const Chunk& chunk, ScrambleDirection direction) {
   // One period of the draws, looked up by position, serves every chunk of the file: no chunk has
   // to run the generator through the draws of the chunks before it, and no draw waits on the last.
+  // Only as much of the period as the file reaches is drawn: small files stay cheap.
   const std::uint32_t seed = static_cast<std::uint32_t>(file_size & 0xFFFF);
   if (draws_.empty() || draws_seed_ != seed) {
-    Generator generator(file_size);
-    draws_.resize(kPeriod);
-    for (std::uint16_t& draw : draws_) draw = static_cast<std::uint16_t>(generator.Draw());
+    draws_.clear();
     draws_seed_ = seed;
+    generator_state_ = seed;
   }
-  std::size_t position = chunk.draws_before % kPeriod;
   const std::size_t slices = chunk.size / kSliceSize;
+  Generator generator(generator_state_);
+  while (draws_.size() < std::min(kPeriod, chunk.draws_before + slices)) {
+    draws_.push_back(static_cast<std::uint16_t>(generator.Draw()));
+  }
+  generator_state_ = generator.state();
+  std::size_t position = chunk.draws_before % kPeriod;
   // The shuffle: once swapped, table[i] is final, the slice that step slices-1-i moves.
   std::vector<std::uint32_t>& table = table_;
   table.resize(slices);
