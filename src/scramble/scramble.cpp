@@ -21,7 +21,8 @@ class Generator {
     return (state_ + 0xC000) & 0xFFFF;
   }
 
-  std::uint32_t state() const { return state_; }
+  // The state that gave `draw`, from which the next draw follows.
+  static std::uint32_t StateBefore(std::uint32_t draw) { return (draw - 0xC000) & kMask; }
 
  private:
   static constexpr std::uint32_t kMultiplier = 2109;
@@ -56,17 +57,15 @@ void ChunkPermutation::Prepare(std::size_t file_size, const Chunk& chunk, Scramb
   // to run the generator through the draws of the chunks before it, and no draw waits on the last.
   // Only as much of the period as the file reaches is drawn: small files stay cheap.
   const std::uint32_t seed = static_cast<std::uint32_t>(file_size & 0xFFFF);
-  if (draws_.empty() || draws_seed_ != seed) {
+  if (draws_seed_ != seed) {
     draws_.clear();
     draws_seed_ = seed;
-    generator_state_ = seed;
   }
   const std::size_t slices = chunk.size / kSliceSize;
-  Generator generator(generator_state_);
+  Generator generator(draws_.empty() ? seed : Generator::StateBefore(draws_.back()));
   while (draws_.size() < std::min(kPeriod, chunk.draws_before + slices)) {
     draws_.push_back(static_cast<std::uint16_t>(generator.Draw()));
   }
-  generator_state_ = generator.state();
   std::size_t position = chunk.draws_before % kPeriod;
   // The shuffle: once swapped, table[i] is final, the slice that step slices-1-i moves.
   std::vector<std::uint32_t>& table = table_;

@@ -50,7 +50,6 @@ class ChunkPermutation {
 
   std::vector<std::uint16_t> draws_;  // the generator's draws from the file's seed, up to one period
   std::uint32_t draws_seed_ = 0;
-  std::uint32_t generator_state_ = 0;  // after the last draw in draws_
   std::vector<std::uint32_t> table_;   // the shuffle
   std::vector<std::uint32_t> source_;  // for each output slice, the input slice it holds
 };
