@@ -11,6 +11,8 @@ packages=(
   clang libclang-rt-14-dev
   # the Windows programs, cross-built and run under Wine
   g++-mingw-w64-x86-64 wine wine64 xvfb xauth
+  # GNU sh-elf-objcopy.exe for the Windows zip, built from Debian's binutils source
+  binutils-source flex bison
   # real SH executables for the tests
   gcc-sh4-linux-gnu libc6-dev-sh4-cross binutils-sh-elf
   # benchmarks

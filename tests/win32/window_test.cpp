@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -176,13 +177,20 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
-    program_folder = folder.path() / L"Quillet prog ü";
     data = folder.path() / L"my games ñ";
-    fs::create_directories(program_folder / L"tools");
     fs::create_directories(data);
-    fs::copy_file(ThisFolder() / L"vardelm.exe", program_folder / L"vardelm.exe");
-    fs::copy_file(ThisFolder() / L"tools" / L"dcscram.exe", program_folder / L"tools" / L"dcscram.exe");
-    fs::copy_file(ThisFolder() / L"objcopy_shim.exe", program_folder / L"tools" / L"sh-elf-objcopy.exe");
+    // The package's own folder as a user unzipped it, when the package is under test; otherwise
+    // the programs of this build, copied into a folder of their own.
+    if (const wchar_t* package = _wgetenv(L"QUILLET_PACKAGE_FOLDER")) {
+      program_folder = DosPath(Narrow(package).c_str());
+    } else {
+      program_folder = folder.path() / L"Quillet prog ü";
+      fs::create_directories(program_folder / L"tools");
+      fs::copy_file(ThisFolder() / L"vardelm.exe", program_folder / L"vardelm.exe");
+      for (const wchar_t* tool : {L"dcscram.exe", L"sh-elf-objcopy.exe"}) {
+        fs::copy_file(ThisFolder() / L"tools" / tool, program_folder / L"tools" / tool);
+      }
+    }
     raw = Bytes(DosPath(QUILLET_SH_FIXTURES "/hello.bin"));
   }
 
