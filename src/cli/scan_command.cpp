@@ -21,8 +21,8 @@ constexpr std::string_view kHelp =
     "Tells whether Dreamcast executables (1ST_READ.BIN) are scrambled or unscrambled.\n"
     "\n"
     "Prints one line per file: the verdict, a tab, and the path. The verdict is\n"
-    "UNSCRAMBLED or SCRAMBLED; a file whose name ends in ELF is not scanned and is\n"
-    "reported as ELF. An IP.BIN is refused.\n"
+    "UNSCRAMBLED or SCRAMBLED; an ELF file (known by its first four bytes) is not\n"
+    "scanned and is reported as ELF. An IP.BIN is refused.\n"
     "\n"
     "Options:\n"
     "  --json     print one JSON array instead: for each file its path, verdict,\n"
@@ -47,26 +47,26 @@ struct FileReport {
 FileReport Examine(const std::string& path, bool want_matches) {
   FileReport report;
   report.path = path;
-  const std::string_view title = FileTitle(path, NativePathStyle());
   try {
-    if (IsIpBinTitle(title)) {
+    if (IsIpBinTitle(FileTitle(path, NativePathStyle()))) {
       report.error = kIpBinRefusal;
-    } else if (IsElfName(title)) {
-      report.size = FileLength(path);
-      report.verdict = "ELF";
-    } else {
-      const ScanImage image = MapScanImage(path);
-      report.size = static_cast<std::int64_t>(image.size());
-      report.scanned = true;
-      ScrambleVerdict verdict;
-      if (want_matches) {
-        report.matches = FindSignatures(image.bytes(), AllPatterns());
-        verdict = report.matches.empty() ? ScrambleVerdict::Scrambled : ScrambleVerdict::Unscrambled;
-      } else {
-        verdict = ScanSignatures(image.bytes(), AllPatterns());
-      }
-      report.verdict = VerdictText(verdict);
+      return report;
     }
+    const ScanImage image = MapScanImage(path);
+    std::vector<SignatureMatch> matches;
+    std::string verdict = "ELF";  // recognised by its content, whatever its name; not scanned
+    const bool scanned = !IsElfImage(image.bytes());
+    if (scanned && want_matches) {
+      matches = FindSignatures(image.bytes(), AllPatterns());
+      verdict = VerdictText(matches.empty() ? ScrambleVerdict::Scrambled : ScrambleVerdict::Unscrambled);
+    } else if (scanned) {
+      verdict = VerdictText(ScanSignatures(image.bytes(), AllPatterns()));
+    }
+    image.RequireWhole();
+    report.size = static_cast<std::int64_t>(image.size());
+    report.verdict = verdict;
+    report.matches = std::move(matches);
+    report.scanned = scanned;
   } catch (const RunTimeError& failure) {
     report.error = failure.description();
   }

@@ -18,6 +18,12 @@ bool IsElfName(std::string_view name) {
   return name.size() >= 3 && EqualsIgnoringAsciiCase(name.substr(name.size() - 3), "elf");
 }
 
+bool IsElfImage(std::span<const std::byte> bytes) {
+  static constexpr std::string_view kMagic = "\x7F" "ELF";
+  return bytes.size() >= kMagic.size() &&
+         std::ranges::equal(bytes.first(kMagic.size()), kMagic, [](std::byte a, char b) { return a == std::byte(b); });
+}
+
 bool IsIpBinTitle(std::string_view title) { return EqualsIgnoringAsciiCase(title, "ip.bin"); }
 
 }  // namespace quillet

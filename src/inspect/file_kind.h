@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <span>
 #include <string_view>
 
-// What a file's name alone says about it, before anything is read.
+// What a file's name says about it, before anything is read; and what its first bytes say.
 namespace quillet {
 
 inline constexpr std::string_view kIpBinRefusal = "Please select a 1st_read.bin, not an Ip.bin!";
@@ -11,6 +13,9 @@ inline constexpr std::string_view kIpBinRefusalTitle = "Halt - Ip.bin!";
 // True when the name's last three characters are "elf" in any case ("game.elf", "GAME.ELF", and
 // "myself" too): such a file is converted, not scanned.
 bool IsElfName(std::string_view name);
+
+// True when `bytes` begin as every ELF file does: 0x7F, "ELF".
+bool IsElfImage(std::span<const std::byte> bytes);
 
 // True when the file title is "ip.bin" in any case: the disc's boot header, never the executable.
 bool IsIpBinTitle(std::string_view title);

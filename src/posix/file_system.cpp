@@ -9,6 +9,7 @@
 #include <new>
 #include <utility>
 
+#include "posix/truncated_mappings.h"
 #include "util/file_errors.h"
 
 namespace quillet {
@@ -89,17 +90,15 @@ FileContents ReadWholeFile(std::string_view path) {
   const OpenFile file = OpenRegularFile(path);
   std::shared_ptr<std::byte[]> buffer(new (std::nothrow) std::byte[file.length]);
   if (!buffer) throw RunTimeError(error::kOutOfMemory);
-  // One read normally does it; a file that shrinks meanwhile ends early and keeps what it held.
-  std::size_t size = 0;
-  while (size < file.length) {
-    const ssize_t got = ::read(file.descriptor.get(), buffer.get() + size, file.length - size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) throw ReadFailedError(DescribeOsError(static_cast<unsigned long>(errno)));
-    if (got == 0) break;
-    size += static_cast<std::size_t>(got);
-  }
+  ReadFully({buffer.get(), file.length}, [&](std::span<std::byte> rest) {
+    for (;;) {
+      const ssize_t got = ::read(file.descriptor.get(), rest.data(), rest.size());
+      if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno != EINTR) throw ReadFailedError(DescribeOsError(static_cast<unsigned long>(errno)));
+    }
+  });
   const std::byte* start = buffer.get();
-  return FileContents(std::shared_ptr<const std::byte>(std::move(buffer), start), size);
+  return FileContents(std::shared_ptr<const std::byte>(std::move(buffer), start), file.length);
 }
 
 FileContents MapWholeFile(std::string_view path) {
@@ -108,10 +107,17 @@ FileContents MapWholeFile(std::string_view path) {
   void* mapping = ::mmap(nullptr, file.length, PROT_READ, MAP_PRIVATE, file.descriptor.get(), 0);
   if (mapping == MAP_FAILED) return ReadWholeFile(path);  // a file system that cannot map
   const std::size_t length = file.length;
-  return FileContents(std::shared_ptr<const std::byte>(
-                          static_cast<const std::byte*>(mapping),
-                          [length](const std::byte* bytes) { ::munmap(const_cast<std::byte*>(bytes), length); }),
-                      length);
+  auto truncated = std::make_shared<std::atomic<bool>>(false);
+  if (!WatchMapping(mapping, length, truncated.get())) {
+    ::munmap(mapping, length);
+    return ReadWholeFile(path);
+  }
+  return FileContents(std::shared_ptr<const std::byte>(static_cast<const std::byte*>(mapping),
+                                                       [length, truncated](const std::byte* bytes) {
+                                                         UnwatchMapping(bytes);
+                                                         ::munmap(const_cast<std::byte*>(bytes), length);
+                                                       }),
+                      length, truncated);
 }
 
 }  // namespace quillet

@@ -6,15 +6,42 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <utility>
 
+#include "posix/interrupt_cleanup.h"
 #include "util/file_errors.h"
 
 namespace quillet {
 namespace {
 
 RunTimeError ErrnoError() { return FileError(static_cast<unsigned long>(errno)); }
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a chain of links ends at, whether or not it exists yet: writing through a link keeps
+// the link, and a dangling one gets its file, as the shell's `>` does.
+std::string FollowLinks(std::string path) {
+  for (int hops = 0;; ++hops) {
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+    if (hops == 40) {
+      errno = ELOOP;
+      throw ErrnoError();
+    }
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+    if (length < 0) throw ErrnoError();
+    if (static_cast<std::size_t>(length) == sizeof target) {
+      errno = ENAMETOOLONG;
+      throw ErrnoError();
+    }
+    const std::string_view link(target, static_cast<std::size_t>(length));
+    path = link.starts_with('/') ? std::string(link) : FolderOf(path) + "/" + std::string(link);
+  }
+}
 
 }  // namespace
 
@@ -27,36 +54,48 @@ struct ReplacementFile::Platform {
 
 ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_unique<Platform>()) {
   if (target.empty()) throw EmptyPathError();
-  platform_->target = std::string(target);
-  // Write through a link to its file rather than replace the link.
+  platform_->target = FollowLinks(std::string(target));
   struct stat status;
-  if (::lstat(platform_->target.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
-    if (char* resolved = ::realpath(platform_->target.c_str(), nullptr)) {
-      platform_->target = resolved;
-      std::free(resolved);
-    }
-  }
-  mode_t mode = 0666;
   if (::stat(platform_->target.c_str(), &status) == 0) {
     if (S_ISDIR(status.st_mode)) throw FolderNotFileError();
     // A rename would put a file where a device or pipe was, instead of writing to it.
     if (!S_ISREG(status.st_mode)) throw NotRegularFileError();
+    // A file its owner protected from writing stays as it is, as it would for any program that
+    // opens it to write.
+    const int probe = ::open(platform_->target.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (probe < 0) throw ErrnoError();
+    ::close(probe);
     platform_->replaces_a_file = true;
-    mode = status.st_mode & 07777;
   } else if (errno != ENOENT) {
     throw ErrnoError();
   }
+  // Private until it is complete; a replacement then takes the old file's owner and mode.
+  const mode_t creation_mode = platform_->replaces_a_file ? 0600 : 0666;
   for (int attempt = 0; platform_->descriptor < 0; ++attempt) {
     platform_->temporary = NewTemporaryNameFor(platform_->target);
-    platform_->descriptor = ::open(platform_->temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (platform_->descriptor < 0 && (errno != EEXIST || attempt == 100)) throw ErrnoError();
+    platform_->descriptor =
+        ::open(platform_->temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, creation_mode);
+    if (platform_->descriptor < 0 && (errno != EEXIST || attempt == 100)) {
+      platform_->temporary.clear();
+      throw ErrnoError();
+    }
   }
-  if (platform_->replaces_a_file) ::fchmod(platform_->descriptor, mode);
+  RemoveOnInterrupt(platform_->temporary);
+  if (platform_->replaces_a_file) {
+    mode_t mode = status.st_mode & 07777;
+    // Where the owner or group cannot be kept, neither can set-user-ID or set-group-ID: they
+    // would hand the old owner's rights to whoever wrote the new bytes.
+    if (::fchown(platform_->descriptor, status.st_uid, status.st_gid) != 0) mode &= ~mode_t{S_ISUID | S_ISGID};
+    if (::fchmod(platform_->descriptor, mode) != 0) throw ErrnoError();
+  }
 }
 
 ReplacementFile::~ReplacementFile() {
   if (platform_->descriptor >= 0) ::close(platform_->descriptor);
-  if (!platform_->temporary.empty()) ::unlink(platform_->temporary.c_str());
+  if (!platform_->temporary.empty()) {
+    ::unlink(platform_->temporary.c_str());
+    ForgetOnInterrupt(platform_->temporary);
+  }
 }
 
 void ReplacementFile::Write(std::span<const std::byte> bytes) {
@@ -84,7 +123,16 @@ void ReplacementFile::Commit() {
   // Some file systems (NFS among them) report a failed write only here.
   if (::close(descriptor) != 0) throw ErrnoError();
   if (::rename(platform_->temporary.c_str(), platform_->target.c_str()) != 0) throw ErrnoError();
-  platform_->temporary.clear();
+  ForgetOnInterrupt(std::exchange(platform_->temporary, {}));
+  // The rename itself lives in the folder: synced, so that a power cut cannot bring the old file
+  // back, or leave neither.
+  if (platform_->replaces_a_file) {
+    const int folder = ::open(FolderOf(platform_->target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) throw ErrnoError();
+    const int code = ::fsync(folder) == 0 ? 0 : errno;
+    ::close(folder);
+    if (code != 0 && code != EINVAL) throw FileError(static_cast<unsigned long>(code));  // EINVAL: cannot sync
+  }
 }
 
 const std::string& ReplacementFile::temporary_path() const { return platform_->temporary; }

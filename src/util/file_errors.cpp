@@ -21,4 +21,8 @@ RunTimeError ReadFailedError(const std::string& reason) {
   return RunTimeError(error::kDeviceIoError, "Device I/O error: the file could not be read (" + reason + ")");
 }
 
+RunTimeError TruncatedWhileReadError() {
+  return ReadFailedError("another program truncated it while it was being read");
+}
+
 }  // namespace quillet

@@ -19,5 +19,6 @@ RunTimeError FolderNotFileError();
 RunTimeError NotRegularFileError();
 RunTimeError FileTooLargeError();
 RunTimeError ReadFailedError(const std::string& reason);
+RunTimeError TruncatedWhileReadError();
 
 }  // namespace quillet

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -21,16 +23,28 @@ inline constexpr std::int64_t kMaxFileLength = 2'147'483'647;
 class FileContents {
  public:
   FileContents() = default;
-  FileContents(std::shared_ptr<const std::byte> storage, std::size_t size)
-      : storage_(std::move(storage)), size_(size) {}
+  FileContents(std::shared_ptr<const std::byte> storage, std::size_t size,
+               std::shared_ptr<const std::atomic<bool>> truncated = nullptr)
+      : storage_(std::move(storage)), size_(size), truncated_(std::move(truncated)) {}
 
   std::span<const std::byte> bytes() const { return {storage_.get(), size_}; }
   std::size_t size() const { return size_; }
 
+  // Raises run-time error 57 when another program truncated a mapped file while it was read: the
+  // bytes past its new end then read as zeros, and whatever was made of them must be discarded.
+  // Call it after the bytes were used.
+  void RequireWhole() const;
+
  private:
   std::shared_ptr<const std::byte> storage_;
   std::size_t size_ = 0;
+  std::shared_ptr<const std::atomic<bool>> truncated_;
 };
+
+// Fills `buffer` through successive calls of `read_some`, which returns how many bytes it read (0
+// at the end of the file). A file that ends before the buffer is full shrank while it was read:
+// run-time error 57, rather than a shorter file passed off as the whole.
+void ReadFully(std::span<std::byte> buffer, const std::function<std::size_t(std::span<std::byte>)>& read_some);
 
 // The path style of the platform the program runs on.
 PathStyle NativePathStyle();
@@ -52,9 +66,8 @@ std::int64_t FileLength(std::string_view path);
 FileContents ReadWholeFile(std::string_view path);
 
 // As ReadWholeFile, but maps the file instead where the system can: no copy, no fresh memory to
-// fault in, so large files are ready several times sooner. The price: on POSIX, a program that
-// truncates the file while the mapping is read raises SIGBUS in this process; a program that maps
-// files must handle that signal. Windows keeps a mapped file from being truncated.
+// fault in, so large files are ready several times sooner. Another program may truncate the file
+// while the mapping is read: check RequireWhole once the bytes were used.
 FileContents MapWholeFile(std::string_view path);
 
 }  // namespace quillet

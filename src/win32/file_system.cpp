@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
 
 #include "util/file_errors.h"
@@ -93,17 +94,14 @@ FileContents ReadWholeFile(std::string_view path) {
   const auto length = static_cast<std::size_t>(size.QuadPart);
   std::shared_ptr<std::byte[]> buffer(new (std::nothrow) std::byte[length]);
   if (!buffer) throw RunTimeError(error::kOutOfMemory);
-  std::size_t done = 0;
-  while (done < length) {
+  ReadFully({buffer.get(), length}, [&](std::span<std::byte> rest) {
     DWORD got = 0;
-    if (!ReadFile(file.get(), buffer.get() + done, static_cast<DWORD>(length - done), &got, nullptr)) {
-      throw ReadFailedError(DescribeOsError(GetLastError()));
-    }
-    if (got == 0) break;
-    done += got;
-  }
+    const auto size = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 30));
+    if (!ReadFile(file.get(), rest.data(), size, &got, nullptr)) throw ReadFailedError(DescribeOsError(GetLastError()));
+    return static_cast<std::size_t>(got);
+  });
   const std::byte* start = buffer.get();
-  return FileContents(std::shared_ptr<const std::byte>(std::move(buffer), start), done);
+  return FileContents(std::shared_ptr<const std::byte>(std::move(buffer), start), length);
 }
 
 // Reading is fast enough here, and a mapping would keep the file from being truncated or replaced

@@ -8,8 +8,6 @@
 #include "win32/utf16.h"
 
 namespace quillet {
-namespace {}  // namespace
-
 struct ReplacementFile::Platform {
   std::wstring target;
   std::string temporary;
@@ -23,6 +21,8 @@ ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_
   const DWORD attributes = GetFileAttributesW(platform_->target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw FolderNotFileError();
+    // A file its owner made read-only stays as it is, as it would for any program that opens it.
+    if (attributes & FILE_ATTRIBUTE_READONLY) throw FileError(ERROR_ACCESS_DENIED);
     platform_->replaces_a_file = true;
   }
   for (int attempt = 0; platform_->file == INVALID_HANDLE_VALUE; ++attempt) {
@@ -70,11 +70,15 @@ void ReplacementFile::Commit() {
   if (platform_->replaces_a_file && !FlushFileBuffers(platform_->file)) throw FileError(GetLastError());
   HANDLE file = std::exchange(platform_->file, INVALID_HANDLE_VALUE);
   if (!CloseHandle(file)) throw FileError(GetLastError());
-  // Replaces an existing target in one step, as rename does on POSIX.
-  if (!MoveFileExW(Widen(platform_->temporary).c_str(), platform_->target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    throw FileError(GetLastError());
-  }
+  const std::wstring temporary = Widen(platform_->temporary);
+  // An existing target is replaced in one step that keeps what the user gave it: attributes,
+  // security, creation time. A new one simply takes the temporary file's place.
+  const BOOL replaced =
+      platform_->replaces_a_file
+          ? ReplaceFileW(platform_->target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                         nullptr, nullptr)
+          : MoveFileExW(temporary.c_str(), platform_->target.c_str(), MOVEFILE_WRITE_THROUGH);
+  if (!replaced) throw FileError(GetLastError());
   platform_->temporary.clear();
 }
 

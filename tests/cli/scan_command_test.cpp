@@ -60,6 +60,24 @@ TEST_F(ScanCommandTest, FailuresGoToStandardErrorAndTheRestIsStillScanned) {
                             ": Path/File access error: the path names a folder, not a file\n");
 }
 
+TEST_F(ScanCommandTest, ElfIsKnownByItsContentNotItsName) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    const char* verdict;
+  };
+  for (const Row& row : std::vector<Row>{
+           {"myself", Noise(100), "SCRAMBLED"},
+           {"plain.elf", Pattern('A'), "UNSCRAMBLED"},
+           {"game.bin", std::string("\x7F" "ELF") + Pattern('A'), "ELF"},
+           {"short", "\x7F" "EL", "SCRAMBLED"},
+       }) {
+    const std::string path = folder.Write(row.name, row.bytes);
+    const Result result = Quillet({"scan", path});
+    EXPECT_EQ(result.out, std::string(row.verdict) + "\t" + path + "\n") << row.name;
+  }
+}
+
 TEST_F(ScanCommandTest, MissingElfIsAnError) {
   const Result result = Quillet({"scan", folder.PathOf("gone.elf")});
   EXPECT_EQ(result.status, 1);

@@ -113,5 +113,30 @@ TEST(FileSystemTest, UnicodeNamesReachTheFile) {
   EXPECT_EQ(FileLength(file), 3);
 }
 
+TEST(FileSystemTest, ReadEndingBeforeTheLengthIsAFailureNotAShorterFile) {
+  struct Row {
+    const char* name;
+    std::vector<std::size_t> reads;  // what each call delivers; the last repeats
+    int error;
+  };
+  for (const Row& row : std::vector<Row>{
+           {"one read", {10}, 0},
+           {"short reads", {3, 3, 3, 1}, 0},
+           {"the file ends early", {4, 0}, 57},
+           {"the file is empty now", {0}, 57},
+       }) {
+    std::byte buffer[10];
+    std::size_t call = 0;
+    const int error = ErrorNumber([&] {
+      ReadFully(buffer, [&](std::span<std::byte> rest) {
+        const std::size_t got = row.reads[std::min(call++, row.reads.size() - 1)];
+        EXPECT_LE(got, rest.size());
+        return got;
+      });
+    });
+    EXPECT_EQ(error, row.error) << row.name;
+  }
+}
+
 }  // namespace
 }  // namespace quillet

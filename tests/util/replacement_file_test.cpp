@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "support/temp_folder.h"
 #include "util/run_time_error.h"
@@ -84,6 +85,45 @@ TEST(ReplacementFileTest, TemporaryNameIsHiddenBesideTheTarget) {
   EXPECT_EQ(TemporaryNameFor("dir/out.bin", "x1"), "dir/.out.bin.x1.tmp");
   EXPECT_EQ(TemporaryNameFor("out.bin", "x1"), ".out.bin.x1.tmp");
   EXPECT_NE(NewTemporaryNameFor("out.bin"), NewTemporaryNameFor("out.bin"));
+}
+
+TEST(ReplacementFileTest, TemporaryNameFitsBesideAnyLegalName) {
+  struct Row {
+    std::string title;
+    std::string kept;  // what of the title the temporary name keeps
+  };
+  const std::string e_acute = "\xC3\xA9";
+  for (const Row& row : std::vector<Row>{
+           {std::string(241, 'a'), std::string(241, 'a')},
+           {std::string(242, 'a'), std::string(241, 'a')},
+           {std::string(255, 'a'), std::string(241, 'a')},
+           {std::string(240, 'a') + e_acute, std::string(240, 'a')},  // never half a character
+       }) {
+    const std::string name = TemporaryNameFor("dir/" + row.title, "12345678");
+    EXPECT_EQ(name, "dir/." + row.kept + ".12345678.tmp") << row.title.size();
+    EXPECT_LE(name.size() - 4, 255u);
+  }
+}
+
+TEST(ReplacementFileTest, RefusesAWriteProtectedTarget) {
+  TempFolder folder;
+  const std::string target = folder.Write("protected.bin", "the user's");
+  namespace fs = std::filesystem;
+  fs::permissions(fs::u8path(target), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  // On Windows this is the read-only attribute; POSIX lets root write anyway, as it does for cp.
+  if (!std::ofstream(fs::u8path(target), std::ios::app)) {
+    int number = 0;
+    try {
+      ReplacementFile file(target);
+    } catch (const RunTimeError& failure) {
+      number = failure.number();
+    }
+    EXPECT_EQ(number, 70);
+    EXPECT_EQ(ReadFile(target), "the user's");
+    EXPECT_EQ(EntriesIn(folder), 1u);
+  }
+  fs::permissions(fs::u8path(target), fs::perms::owner_write, fs::perm_options::add);
 }
 
 }  // namespace

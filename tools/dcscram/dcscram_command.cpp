@@ -90,6 +90,9 @@ int RunDcscram(std::span<const std::string> arguments, std::ostream& out, std::o
     side = Side::Output;
     ReplacementFile output(output_path);
     WritePermuted(input.bytes(), unscramble ? ScrambleDirection::Unscramble : ScrambleDirection::Scramble, output);
+    side = Side::Input;
+    input.RequireWhole();
+    side = Side::Output;
     output.Commit();
   } catch (const RunTimeError& failure) {
     err << "dcscram: cannot " << (side == Side::Input ? "read '" + input_path : "write '" + output_path)
