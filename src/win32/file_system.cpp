@@ -96,8 +96,8 @@ FileContents ReadWholeFile(std::string_view path) {
   if (!buffer) throw RunTimeError(error::kOutOfMemory);
   ReadFully({buffer.get(), length}, [&](std::span<std::byte> rest) {
     DWORD got = 0;
-    const auto size = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 30));
-    if (!ReadFile(file.get(), rest.data(), size, &got, nullptr)) throw ReadFailedError(DescribeOsError(GetLastError()));
+    const auto asked = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 30));
+    if (!ReadFile(file.get(), rest.data(), asked, &got, nullptr)) throw ReadFailedError(DescribeOsError(GetLastError()));
     return static_cast<std::size_t>(got);
   });
   const std::byte* start = buffer.get();

@@ -8,11 +8,29 @@
 #include "win32/utf16.h"
 
 namespace quillet {
+namespace {
+
+// ReplaceFileW wants whole paths: Wine's refuses a bare file name as an invalid folder.
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;
+    if (length < full.size()) {
+      full.resize(length);
+      return full;
+    }
+    full.resize(length);
+  }
+}
+
+}  // namespace
 struct ReplacementFile::Platform {
   std::wstring target;
   std::string temporary;
   HANDLE file = INVALID_HANDLE_VALUE;
   bool replaces_a_file = false;
+  DWORD attributes = 0;  // the replaced file's
 };
 
 ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_unique<Platform>()) {
@@ -24,6 +42,7 @@ ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_
     // A file its owner made read-only stays as it is, as it would for any program that opens it.
     if (attributes & FILE_ATTRIBUTE_READONLY) throw FileError(ERROR_ACCESS_DENIED);
     platform_->replaces_a_file = true;
+    platform_->attributes = attributes;
   }
   for (int attempt = 0; platform_->file == INVALID_HANDLE_VALUE; ++attempt) {
     platform_->temporary = NewTemporaryNameFor(target);
@@ -72,12 +91,18 @@ void ReplacementFile::Commit() {
   if (!CloseHandle(file)) throw FileError(GetLastError());
   const std::wstring temporary = Widen(platform_->temporary);
   // An existing target is replaced in one step that keeps what the user gave it: attributes,
-  // security, creation time. A new one simply takes the temporary file's place.
-  const BOOL replaced =
-      platform_->replaces_a_file
-          ? ReplaceFileW(platform_->target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                         nullptr, nullptr)
-          : MoveFileExW(temporary.c_str(), platform_->target.c_str(), MOVEFILE_WRITE_THROUGH);
+  // security, creation time. A new one simply takes the temporary file's place. The attributes are
+  // also set by hand, since Wine's ReplaceFileW is a plain rename.
+  if (platform_->replaces_a_file) {
+    static constexpr DWORD kKept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD kept = platform_->attributes & kKept;
+    SetFileAttributesW(temporary.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+  }
+  const BOOL replaced = platform_->replaces_a_file
+                            ? ReplaceFileW(FullPath(platform_->target).c_str(), FullPath(temporary).c_str(), nullptr,
+                                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                            : MoveFileExW(temporary.c_str(), platform_->target.c_str(), MOVEFILE_WRITE_THROUGH);
   if (!replaced) throw FileError(GetLastError());
   platform_->temporary.clear();
 }
