@@ -83,7 +83,8 @@ void MainForm::StartupConversion(const std::string& path) {
   const std::optional<bool> scrambled = AskElfQuestion();
   if (!scrambled) EndAtOnce();
   // Raises run-time error 5 when the file does not exist (nothing was kept) or has no folder.
-  const std::string folder = ParentPath(kept_path_, kept_separator_, -1);
+  ParentPath(kept_path_, kept_separator_, -1);
+  const std::optional<std::string> folder = ContainingFolder(kept_path_, platform_.Style());
   const std::string name = BaseName(path, platform_.Style());
   ConvertElf(path, folder, name, *scrambled);
   platform_.ShowMessage(DoneMessage(*scrambled, name), message_type::kInformation, Text(kDoneTitle));
@@ -133,9 +134,7 @@ void MainForm::Command3_Click() {
       return;
     }
     // The results land beside the input; a bare name has its folder in the current one.
-    const std::string separator = PathSeparator(path, platform_.Style());
-    std::optional<std::string> folder;
-    if (path.find(separator) != std::string::npos) folder = ParentPath(path, separator, -1);
+    const std::optional<std::string> folder = ContainingFolder(path, platform_.Style());
 
     if (verdict == kElfNotice) {
       const std::optional<bool> scrambled = AskElfQuestion();
@@ -189,6 +188,8 @@ void MainForm::ConvertElf(const std::string& path, const std::optional<std::stri
 
 void MainForm::RunTool(const ToolRun& run, const std::string& output) {
   const std::string tool(FileTitle(run.program, platform_.Style()));
+  // An earlier result of the same name must not pass for this run's.
+  const std::optional<FileStamp> before = platform_.StampOf(output);
   const ToolOutcome outcome = platform_.RunTool(run);
   const auto fail = [&](const std::string& what) {
     throw RunTimeError(error::kPathFileAccessError, "Path/File access error: " + what);
@@ -196,7 +197,8 @@ void MainForm::RunTool(const ToolRun& run, const std::string& output) {
   if (!outcome.started) fail(tool + " could not be started (" + outcome.failure + ")");
   if (!outcome.failure.empty()) fail(tool + " was stopped before it finished (" + outcome.failure + ")");
   if (outcome.exit_code != 0) fail(tool + " failed with exit code " + std::to_string(outcome.exit_code));
-  if (!platform_.FileExists(output)) fail(tool + " wrote no file " + output);
+  const std::optional<FileStamp> after = platform_.StampOf(output);
+  if (!after || after == before) fail(tool + " wrote no file " + output);
 }
 
 std::string MainForm::ResultPath(const std::optional<std::string>& folder, const std::string& file) {

@@ -9,6 +9,7 @@
 #include "convert/tool_run.h"
 #include "inspect/scan_image.h"
 #include "inspect/size_text.h"
+#include "util/file_system.h"
 #include "util/path_rules.h"
 
 // The services the window's handlers need from the system they run on: the Win32 window, the Qt
@@ -93,6 +94,8 @@ class Platform {
   virtual ScanImage ReadImage(const std::string& path) = 0;
   virtual std::int64_t FileLength(const std::string& path) = 0;
   virtual bool FileExists(const std::string& path) = 0;
+  // Which file `path` names and in what state; nothing when there is none.
+  virtual std::optional<FileStamp> StampOf(const std::string& path) = 0;
   // Raises run-time error 53 when there is no such file.
   virtual void RemoveFile(const std::string& path) = 0;
 

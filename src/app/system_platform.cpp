@@ -11,6 +11,8 @@ std::int64_t SystemPlatform::FileLength(const std::string& path) { return quille
 
 bool SystemPlatform::FileExists(const std::string& path) { return quillet::FileExists(path); }
 
+std::optional<FileStamp> SystemPlatform::StampOf(const std::string& path) { return quillet::StampOf(path); }
+
 void SystemPlatform::RemoveFile(const std::string& path) { quillet::RemoveFile(path); }
 
 bool SystemPlatform::ToolPresent(const std::string& path) { return IsPlainFile(path); }

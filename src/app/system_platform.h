@@ -11,6 +11,7 @@ class SystemPlatform : public Platform {
   ScanImage ReadImage(const std::string& path) override;
   std::int64_t FileLength(const std::string& path) override;
   bool FileExists(const std::string& path) override;
+  std::optional<FileStamp> StampOf(const std::string& path) override;
   void RemoveFile(const std::string& path) override;
   bool ToolPresent(const std::string& path) override;
   ToolOutcome RunTool(const ToolRun& run) override;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -54,6 +55,18 @@ bool FileExists(std::string_view path);
 
 // True when `path` names a plain file: not a folder, and on Windows not a hidden or system file.
 bool IsPlainFile(std::string_view path);
+
+// What tells one state of a file from another: which file it is, its size, its last change.
+struct FileStamp {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  std::int64_t size = 0;
+  std::int64_t modified = 0;  // in the system's own ticks
+  bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the file that `path` names; nothing when there is none or it cannot be looked at.
+std::optional<FileStamp> StampOf(std::string_view path);
 
 // Deletes the file that `path` names; run-time error 53 when there is none.
 void RemoveFile(std::string_view path);

@@ -66,6 +66,12 @@ std::string ParentPath(std::string_view path, std::string_view separator, std::i
   return std::string(CharacterPrefix(path, count));
 }
 
+std::optional<std::string> ContainingFolder(std::string_view path, PathStyle style) {
+  const std::size_t start = NameStart(path, style);
+  if (start == 0) return std::nullopt;
+  return std::string(path.substr(0, start - 1));
+}
+
 std::string BaseName(std::string_view path, PathStyle style) {
   std::string_view name = path.substr(NameStart(path, style));
   if (name.empty()) throw RunTimeError(error::kSubscriptOutOfRange);

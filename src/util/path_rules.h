@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,10 @@ std::string PathSeparator(std::string_view path, PathStyle style);
 // Raises run-time error 5 when that count is negative (with offset -1: no separator in the path)
 // and 6 when it leaves the 32-bit range.
 std::string ParentPath(std::string_view path, std::string_view separator, std::int16_t offset);
+
+// The text before the last separator, where a file's results belong: on Windows "\" and "/"
+// both count, so "C:\dev\sub/game.bin" is in "C:\dev\sub". Nothing for a bare name.
+std::optional<std::string> ContainingFolder(std::string_view path, PathStyle style);
 
 // The file's name after its last separator, up to its first ".". Raises run-time error 9 when
 // that name is empty (an empty path, or one that ends in a separator).

@@ -67,6 +67,22 @@ bool IsPlainFile(std::string_view path) {
          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
 }
 
+std::optional<FileStamp> StampOf(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos) return std::nullopt;
+  // Attributes only: no sharing conflict with whoever has the file open.
+  Handle file(CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION information;
+  if (file.get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.get(), &information)) return std::nullopt;
+  const auto join = [](DWORD high, DWORD low) { return static_cast<std::uint64_t>(high) << 32 | low; };
+  return FileStamp{information.dwVolumeSerialNumber,
+                   join(information.nFileIndexHigh, information.nFileIndexLow),
+                   static_cast<std::int64_t>(join(information.nFileSizeHigh, information.nFileSizeLow)),
+                   static_cast<std::int64_t>(
+                       join(information.ftLastWriteTime.dwHighDateTime, information.ftLastWriteTime.dwLowDateTime))};
+}
+
 void RemoveFile(std::string_view path) {
   if (!DeleteFileW(WidePath(path).c_str())) throw FileError(GetLastError());
 }

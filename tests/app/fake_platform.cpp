@@ -22,7 +22,7 @@ std::optional<T> Next(std::deque<T>& queue) {
 
 FakePlatform::FakePlatform() {
   run_tool = [this](const ToolRun& run) {
-    files[run.arguments.back()] = "written by " + run.program;
+    WriteFile(run.arguments.back(), "written by " + run.program);
     return ToolOutcome{true, 0, ""};
   };
 }
@@ -63,6 +63,19 @@ std::int64_t FakePlatform::FileLength(const std::string& path) {
 bool FakePlatform::FileExists(const std::string& path) {
   if (use_real_files) return quillet::FileExists(path);
   return files.contains(path);
+}
+
+std::optional<FileStamp> FakePlatform::StampOf(const std::string& path) {
+  if (use_real_files) return quillet::StampOf(path);
+  const auto file = files.find(path);
+  if (file == files.end()) return std::nullopt;
+  return FileStamp{0, writes[path], static_cast<std::int64_t>(file->second.size()), 0};
+}
+
+void FakePlatform::WriteFile(const std::string& path, const std::string& bytes) {
+  static std::uint64_t clock = 0;
+  files[path] = bytes;
+  writes[path] = ++clock;
 }
 
 void FakePlatform::RemoveFile(const std::string& path) {

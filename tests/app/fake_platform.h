@@ -56,6 +56,7 @@ class FakePlatform : public Platform {
   PathStyle style = PathStyle::Windows;
   bool use_real_files = false;
   std::map<std::string, std::string> files;
+  std::map<std::string, std::uint64_t> writes;  // each file's last write, counted; see WriteFile
   std::vector<std::string> reads;
   std::vector<std::string> deletions;
 
@@ -93,6 +94,9 @@ class FakePlatform : public Platform {
   ScanImage ReadImage(const std::string& path) override;
   std::int64_t FileLength(const std::string& path) override;
   bool FileExists(const std::string& path) override;
+  std::optional<FileStamp> StampOf(const std::string& path) override;
+  // Writes a file as a program would: its stamp changes even when its bytes do not.
+  void WriteFile(const std::string& path, const std::string& bytes);
   void RemoveFile(const std::string& path) override;
   std::string ToolPath(Tool tool) override;
   bool ToolPresent(const std::string& path) override;

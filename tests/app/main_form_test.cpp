@@ -428,6 +428,10 @@ TEST_F(ConvertTest, BinariesGoTheOtherWayBesideTheInput) {
             "SCRAMBLED",
             R"(tools/dcscram.exe -d "1ST_READ.BIN" "1ST_READ_unscrambled.bin")",
             {unscrambled_message + "1ST_READ_unscrambled.bin is the file name!", 64, "Completed..."}},
+           {R"(C:\dev\sub/game.bin)",
+            "SCRAMBLED",
+            R"(tools/dcscram.exe -d "C:\dev\sub/game.bin" "C:\dev\sub\game_unscrambled.bin")",
+            {unscrambled_message + "game_unscrambled.bin is the file name!", 64, "Completed..."}},
        }) {
     FakePlatform fake;
     fake.Box(TextBox::FileName) = row.path;
@@ -479,6 +483,26 @@ TEST_F(ConvertTest, AFailedToolIsNoSuccess) {
   form.Command3_Click();
   EXPECT_EQ(platform.messages,
             std::vector<Message>{ErrorReport(75, "Path/File access error: dcscram.exe failed with exit code 2")});
+}
+
+TEST_F(ConvertTest, ElfResultsLandInTheFolderOfAPathWithMixedSeparators) {
+  Scanned(R"(C:\dev\sub/game.elf)", "ELF binary, please convert.");
+  platform.question_answers = {answer::kYes};
+  form.Command3_Click();
+  ASSERT_EQ(platform.tool_runs.size(), 2u);
+  EXPECT_TRUE(platform.tool_runs[0].arguments.back().starts_with(R"(C:\dev\sub\.game.)"));
+  EXPECT_EQ(platform.tool_runs[1].arguments.back(), R"(C:\dev\sub\game_scrambled.bin)");
+}
+
+TEST_F(ConvertTest, AnEarlierResultIsNoProofTheToolWroteOne) {
+  Scanned(R"(C:\games\1ST_READ.BIN)", "SCRAMBLED");
+  platform.files[R"(C:\games\1ST_READ_unscrambled.bin)"] = "yesterday's result";
+  platform.run_tool = [](const ToolRun&) { return ToolOutcome{true, 0, ""}; };  // and writes nothing
+  form.Command3_Click();
+  EXPECT_EQ(platform.messages, std::vector<Message>{ErrorReport(
+                                   75, R"(Path/File access error: dcscram.exe wrote no file C:\games\1ST_READ_unscrambled.bin)")});
+  EXPECT_EQ(platform.files[R"(C:\games\1ST_READ_unscrambled.bin)"], "yesterday's result");
+  EXPECT_TRUE(platform.deletions.empty());
 }
 
 TEST_F(ConvertTest, PathEndingInASeparatorIsError9) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "app/fake_platform.h"
 #include "app/main_form.h"
@@ -77,6 +78,23 @@ TEST_F(StartupConversionEndToEnd, UnscrambledIsObjcopysRawBinary) {
   EXPECT_THROW(MainForm(platform).Form_Load(), testing::ProgramEnded);
   EXPECT_EQ(ReadFile(folder.PathOf("my games/game_unscrambled.bin")), RawBinary());
   EXPECT_EQ(FilesBesideTheElf(), (std::vector<std::string>{"game.elf", "game_unscrambled.bin"}));
+}
+
+TEST_F(StartupConversionEndToEnd, AToolThatSucceedsWithoutWritingFailsDespiteAnEarlierResult) {
+  const fs::path objcopy = folder.path() / "program" / "tools" / "sh-elf-objcopy";
+  fs::remove(objcopy);
+  {
+    std::ofstream script(objcopy);
+    script << "#!/bin/sh\nexit 0\n";
+  }
+  fs::permissions(objcopy, fs::perms::owner_all);
+  const std::string earlier = folder.Write("my games/game_unscrambled.bin", "an earlier result");
+  platform.question_answers = {answer::kNo};
+  MainForm(platform).Form_Load();  // the error is reported, and the window stays
+  ASSERT_FALSE(platform.messages.empty());
+  EXPECT_EQ(platform.messages.front().text,
+            "Random error number 75\r\nPath/File access error: sh-elf-objcopy wrote no file " + earlier);
+  EXPECT_EQ(ReadFile(earlier), "an earlier result");
 }
 
 }  // namespace

@@ -119,6 +119,25 @@ TEST(BaseNameTest, NameAfterTheLastSeparatorUpToItsFirstDot) {
   }
 }
 
+TEST(ContainingFolderTest, TextBeforeTheLastSeparatorOfEitherKindOnWindows) {
+  struct Row {
+    std::string path;
+    PathStyle style;
+    std::optional<std::string> folder;
+  };
+  for (const Row& row : std::vector<Row>{
+           {R"(C:\dev\sub/game.bin)", kWin, R"(C:\dev\sub)"},
+           {R"(C:/dev/sub\game.bin)", kWin, R"(C:/dev/sub)"},
+           {R"(C:\game.bin)", kWin, "C:"},
+           {"game.bin", kWin, std::nullopt},
+           {R"(/dev/sub\game.bin)", kPosix, "/dev"},
+           {"/game.bin", kPosix, ""},
+           {R"(sub\game.bin)", kPosix, std::nullopt},
+       }) {
+    EXPECT_EQ(ContainingFolder(row.path, row.style), row.folder) << row.path;
+  }
+}
+
 TEST(FileTitleTest, KeepsTheExtension) {
   EXPECT_EQ(FileTitle(R"(C:\games\IP.BIN)", kWin), "IP.BIN");
   EXPECT_EQ(FileTitle("C:/games/game.elf", kWin), "game.elf");
