@@ -1,6 +1,7 @@
 #include "qt/qt_platform.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -28,7 +29,11 @@ float PixelsToTwips(int pixels, double dpi) { return static_cast<float>(pixels *
 
 }  // namespace
 
-QString CommandLineText(const QStringList& arguments) { return arguments.join(' '); }
+std::string CommandLineText(int argc, const char* const* argv) {
+  std::string text;
+  for (int i = 1; i < argc; ++i) text += (i > 1 ? " " : "") + std::string(argv[i]);
+  return text;
+}
 
 void SetUpOpenDialog(QFileDialog& dialog, const OpenFileRequest& request) {
   dialog.setWindowTitle(Q(request.title));
@@ -54,14 +59,21 @@ std::string QtPlatform::BoxText(TextBox box) {
   const QLineEdit* edit = box == TextBox::FileName ? window_.text1()
                           : box == TextBox::Type   ? window_.text2()
                                                    : window_.text3();
-  return edit->text().toStdString();
+  // Unless the user typed over it, the file-name box still means the bytes it was given.
+  if (box == TextBox::FileName && edit->text() == file_name_shown_) return file_name_bytes_;
+  return QFile::encodeName(edit->text()).toStdString();
 }
 
 void QtPlatform::SetBoxText(TextBox box, const std::string& text) {
   QLineEdit* edit = box == TextBox::FileName ? window_.text1()
                     : box == TextBox::Type   ? window_.text2()
                                              : window_.text3();
-  edit->setText(QString::fromStdString(text));
+  const QString shown = QFile::decodeName(QByteArray::fromStdString(text));
+  if (box == TextBox::FileName) {
+    file_name_bytes_ = text;
+    file_name_shown_ = shown;
+  }
+  edit->setText(shown);
   edit->setCursorPosition(0);
 }
 
@@ -100,14 +112,16 @@ std::optional<ChosenFile> QtPlatform::ChooseFile(const OpenFileRequest& request)
   SetUpOpenDialog(dialog, request);
   if (!run_file_dialog(dialog) || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString path = dialog.selectedFiles().constFirst();
-  return ChosenFile{path.toStdString(), QFileInfo(path).fileName().toStdString()};
+  return ChosenFile{QFile::encodeName(path).toStdString(), QFile::encodeName(QFileInfo(path).fileName()).toStdString()};
 }
 
 std::string QtPlatform::ToolPath(Tool tool) {
   return ExecutableFolder() + (tool == Tool::Dcscram ? "/tools/dcscram" : "/tools/sh-elf-objcopy");
 }
 
-std::string QtPlatform::ExecutableFolder() { return QFileInfo(options_.executable_path).absolutePath().toStdString(); }
+std::string QtPlatform::ExecutableFolder() {
+  return QFile::encodeName(QFileInfo(options_.executable_path).absolutePath()).toStdString();
+}
 
 std::string QtPlatform::ExecutableName() {
   return QFileInfo(options_.executable_path).completeBaseName().toStdString();
@@ -119,7 +133,7 @@ NumberSeparators QtPlatform::LocaleSeparators() {
 }
 
 void QtPlatform::WriteSetting(const std::string& section, const std::string& key, const std::string& value) {
-  // ~/.config/Quillet/Quillet.conf, section [Settings].
+  // ~/.config/Quillet/Quillet.ini, section [Settings].
   QSettings settings(QSettings::IniFormat, QSettings::UserScope, Q(kApplicationTitle), Q(kApplicationTitle));
   settings.beginGroup(QString::fromStdString(section));
   settings.setValue(QString::fromStdString(key), QString::fromStdString(value));

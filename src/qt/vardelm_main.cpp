@@ -11,9 +11,7 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon(":/quillet.png"));
 
   quillet::MainWindow window;
-  QStringList arguments = QApplication::arguments();
-  arguments.removeFirst();
-  quillet::QtPlatform platform(window, {QApplication::applicationFilePath(), quillet::CommandLineText(arguments), {}});
+  quillet::QtPlatform platform(window, {QApplication::applicationFilePath(), quillet::CommandLineText(argc, argv), {}});
   quillet::MainForm form(platform);
   window.Attach(form);
   // Runs before the window is first shown, and may end the program at once.

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <cstdio>
 #include <functional>
 
 #include "app/form_texts.h"
@@ -80,7 +81,7 @@ class WindowTest : public QObject {
   std::unique_ptr<QtPlatform> platform;
   std::unique_ptr<MainForm> form;
 
-  void Start(const QString& command_line) {
+  void Start(const std::string& command_line) {
     window = std::make_unique<MainWindow>();
     platform = std::make_unique<QtPlatform>(
         *window, QtPlatform::Options{program_folder + "/vardelm", command_line, [] { throw ProgramEnded{}; }});
@@ -256,7 +257,7 @@ class WindowTest : public QObject {
     QDir().mkpath(folder.filePath("my games"));
     QFile::remove(elf);
     QVERIFY(QFile::copy(QUILLET_SH_FIXTURES "/hello.elf", elf));
-    Start(elf);
+    Start(QFile::encodeName(elf).toStdString());
     QString done;
     AnswerNextBox([&](MessageBox& question) {
       ButtonCaptioned(question, "Scrambled")->click();
@@ -282,6 +283,40 @@ class WindowTest : public QObject {
     QCOMPARE(QDir(folder.filePath("my games")).entryList(QDir::Files | QDir::Hidden),
              QStringList({"1ST_READ.BIN", "game.elf", "game_scrambled.bin"}));
     QVERIFY(!QFile::exists(SettingsFile()));
+  }
+
+  void latin1PathOnTheCommandLineIsScannedAndConverted() {
+    // "café.bin" as an old disk spells it: é is the single byte 0xE9, no valid UTF-8.
+    const std::string folder_bytes = QFile::encodeName(folder.filePath("latin1")).toStdString();
+    const std::string path = folder_bytes + "/caf\xE9.bin", result = folder_bytes + "/caf\xE9_scrambled.bin";
+    QDir().mkpath(folder.filePath("latin1"));
+    std::FILE* input = std::fopen(path.c_str(), "wb");
+    QVERIFY(input);
+    const QByteArray raw = Bytes(QUILLET_SH_FIXTURES "/hello.bin");
+    std::fwrite(raw.data(), 1, static_cast<std::size_t>(raw.size()), input);
+    std::fclose(input);
+    // Every box that comes up is noted and closed, so that an error report cannot hang the test.
+    QStringList boxes;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+      if (auto* box = dynamic_cast<MessageBox*>(QApplication::activeModalWidget())) {
+        boxes << box->windowTitle();
+        box->Buttons().front()->click();
+      }
+    });
+    answer.start(10);
+
+    Start(path);
+    form->Form_Load();
+    QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
+    QTest::mouseClick(window->command3(), Qt::LeftButton);
+    QCOMPARE(boxes, QStringList({"Completed..."}));
+    std::FILE* written = std::fopen(result.c_str(), "rb");
+    QVERIFY2(written, "the result sits beside the input, under the input's own bytes");
+    std::fclose(written);
+    // Qt cannot name these files to remove them with the temporary folder.
+    std::remove(path.c_str());
+    std::remove(result.c_str());
   }
 
   void settingsOnCloseNotWhenMinimised() {

@@ -333,6 +333,24 @@ TEST_F(WindowTest, BrowseThenConvertBothWays) {
   EXPECT_EQ(program.ExitStatus(), 0u);
 }
 
+TEST_F(WindowTest, ATypedPathWithMixedSeparatorsConvertsIntoItsOwnFolder) {
+  fs::create_directories(data / L"sub");
+  Write(L"sub\\game.bin", raw);
+  Program program(program_folder, Write(L"1ST_READ.BIN", raw));  // scanned: UNSCRAMBLED
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  const std::wstring typed = data.wstring() + L"\\sub/game.bin";
+  SendMessageW(GetDlgItem(main, kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand3, BN_CLICKED), 0);
+  HWND done = program.Box(L"Completed...");
+  ASSERT_NE(done, nullptr);
+  Press(done, IDOK);
+  EXPECT_EQ(Bytes(data / L"sub" / L"game_scrambled.bin"), Scrambled(raw));
+  EXPECT_FALSE(fs::exists(data / L"game_scrambled.bin"));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitStatus(), 0u);
+}
+
 TEST_F(WindowTest, ConvertIsDisabledWhenAToolIsMissing) {
   fs::remove(program_folder / L"tools" / L"sh-elf-objcopy.exe");
   fs::create_directory(program_folder / L"tools" / L"sh-elf-objcopy.exe");  // a folder does not count
