@@ -7,6 +7,7 @@
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QProcess>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
@@ -164,6 +165,9 @@ void QtPlatform::WriteShellVerb(const std::string& extension, const std::string&
                                                           ")");
     }
   }
+  // File managers read the entries' MIME types from the database this rebuilds; where the tool is
+  // missing, Qt-based ones read the package files themselves.
+  QProcess::execute("update-mime-database", {data + "/mime"});
 }
 
 void QtPlatform::EndAtOnce() {

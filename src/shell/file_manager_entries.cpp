@@ -3,17 +3,35 @@
 namespace quillet {
 namespace {
 
-// The file types each entry is offered for, by MIME type (Dolphin) and by extension (Nemo).
+// The files each entry is offered for: those whose names end in the verb's extension, in any
+// letter case. Dolphin chooses entries by MIME type only, so the entry brings a type of its own,
+// matched by that ending (a kind of raw binary or ELF file, so nothing else about those files
+// changes); Nemo matches extensions as written, so it gets every spelling.
 struct Audience {
-  std::string_view mime_types;
-  std::string_view extensions;
+  std::string mime_type;     // "application/x-quillet-bin"
+  std::string parent_type;   // what such a file is otherwise
+  std::string description;   // the type's name in file managers
+  std::string extensions;    // "bin;biN;...;BIN;"
+  std::string shell_case;    // "*.[bB][iI][nN]", for a shell's case statement
 };
 
 Audience AudienceOf(const ShellVerb& verb) {
-  if (verb.extension == ".elf") {
-    return {"application/x-executable;application/x-sharedlib;application/x-object;application/x-elf;", "elf;ELF;"};
+  const std::string_view letters = verb.extension.substr(1);
+  Audience audience;
+  audience.mime_type = "application/x-quillet-" + std::string(letters);
+  const bool elf = letters == "elf";
+  audience.parent_type = elf ? "application/x-executable" : "application/octet-stream";
+  audience.description = elf ? "SH ELF file for a Dreamcast binary" : "Dreamcast binary";
+  for (unsigned spelling = 0; spelling < 1u << letters.size(); ++spelling) {
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+      const bool upper = spelling >> (letters.size() - 1 - i) & 1u;
+      audience.extensions += static_cast<char>(upper ? letters[i] - 'a' + 'A' : letters[i]);
+    }
+    audience.extensions += ';';
   }
-  return {"application/octet-stream;application/x-cd-image;application/x-raw-disk-image;", "bin;BIN;"};
+  audience.shell_case = "*.";
+  for (char c : letters) audience.shell_case += std::string("[") + c + static_cast<char>(c - 'a' + 'A') + "]";
+  return audience;
 }
 
 // A name for the entry's files: "quillet-scan-dreamcast-binary".
@@ -54,14 +72,33 @@ std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::str
   const std::string slug = Slug(verb.verb);
   const std::string name(verb.verb);
   const std::string exec = DesktopExecWord(program);
+  const std::string refusal = name + " handles only files whose names end in " + std::string(verb.extension) + ".";
   return {
+      {"mime/packages/" + slug + ".xml",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+       "  <mime-type type=\"" +
+           audience.mime_type +
+           "\">\n"
+           "    <comment>" +
+           audience.description +
+           "</comment>\n"
+           "    <sub-class-of type=\"" +
+           audience.parent_type +
+           "\"/>\n"
+           "    <glob pattern=\"*" +
+           std::string(verb.extension) +
+           "\"/>\n"
+           "  </mime-type>\n"
+           "</mime-info>\n",
+       false},
       {"kio/servicemenus/" + slug + ".desktop",
        "[Desktop Entry]\n"
        "Type=Service\n"
        "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n"
        "MimeType=" +
-           std::string(audience.mime_types) +
-           "\n"
+           audience.mime_type +
+           ";\n"
            "Actions=quillet;\n"
            "\n"
            "[Desktop Action quillet]\n"
@@ -72,13 +109,24 @@ std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::str
            "Exec=" +
            exec + " %f\n",
        true},
+      // GNOME Files offers its scripts for every file: the script itself turns the others away.
       {"nautilus/scripts/" + name,
        "#!/bin/sh\n"
        "# " +
            name +
            " with Quillet: GNOME Files passes the selected files as arguments.\n"
-           "exec " +
-           ShellWord(program) + " \"$1\"\n",
+           "case \"$1\" in\n"
+           "  " +
+           audience.shell_case + ") exec " + ShellWord(program) +
+           " \"$1\" ;;\n"
+           "esac\n"
+           "message=" +
+           ShellWord(refusal) +
+           "\n"
+           "if command -v zenity >/dev/null 2>&1; then exec zenity --error --title=Quillet --text=\"$message\"; fi\n"
+           "if command -v notify-send >/dev/null 2>&1; then exec notify-send Quillet \"$message\"; fi\n"
+           "echo \"$message\" >&2\n"
+           "exit 1\n",
        true},
       {"nemo/actions/" + slug + ".nemo_action",
        "[Nemo Action]\n"
@@ -94,7 +142,7 @@ std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::str
            "Icon-Name=quillet\n"
            "Selection=s\n"
            "Extensions=" +
-           std::string(audience.extensions) + "\n",
+           audience.extensions + "\n",
        false},
   };
 }

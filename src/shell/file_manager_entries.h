@@ -18,9 +18,10 @@ struct FileManagerEntry {
   bool operator==(const FileManagerEntry&) const = default;
 };
 
-// The files that show `verb` in KDE Dolphin (a service menu), GNOME Files (a script; it offers
-// scripts for every file) and Cinnamon Nemo (an action), each starting `program` with the
-// clicked file's path.
+// The files that show `verb` for files whose names end in its extension (any letter case) in KDE
+// Dolphin (a service menu, for a MIME type of its own that the first file defines), GNOME Files (a
+// script: offered for every file, it turns the others away with a message) and Cinnamon Nemo (an
+// action), each starting `program` with the clicked file's path.
 std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::string_view program);
 
 // `text` as one word of a desktop entry's Exec line, quoted where it needs to be.

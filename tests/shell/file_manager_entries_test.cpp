@@ -1,0 +1,82 @@
+#include "shell/file_manager_entries.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+namespace quillet {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempFolder;
+
+std::string Content(const std::vector<FileManagerEntry>& entries, std::string_view folder) {
+  for (const FileManagerEntry& entry : entries) {
+    if (entry.path.starts_with(folder)) return entry.content;
+  }
+  return "";
+}
+
+TEST(FileManagerEntriesTest, OfferedOnlyForTheVerbsExtensionInAnyCase) {
+  struct Row {
+    ShellVerb verb;
+    std::string type;
+    std::string spellings;
+  };
+  for (const Row& row : std::vector<Row>{
+           {kShellVerbs[0], "application/x-quillet-bin", "bin;biN;bIn;bIN;Bin;BiN;BIn;BIN;"},
+           {kShellVerbs[1], "application/x-quillet-elf", "elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;"},
+       }) {
+    const std::vector<FileManagerEntry> entries = FileManagerEntries(row.verb, "/opt/quillet/vardelm");
+    const std::string mime = Content(entries, "mime/packages/");
+    EXPECT_NE(mime.find("<mime-type type=\"" + row.type + "\">"), std::string::npos) << mime;
+    EXPECT_NE(mime.find("<glob pattern=\"*" + std::string(row.verb.extension) + "\"/>"), std::string::npos) << mime;
+    const std::string dolphin = Content(entries, "kio/servicemenus/");
+    EXPECT_NE(dolphin.find("\nMimeType=" + row.type + ";\n"), std::string::npos) << dolphin;
+    const std::string nemo = Content(entries, "nemo/actions/");
+    EXPECT_NE(nemo.find("\nExtensions=" + row.spellings + "\n"), std::string::npos) << nemo;
+  }
+}
+
+// GNOME Files offers a script for every file: the script itself starts the window only for its own.
+TEST(FileManagerEntriesTest, GnomeScriptTurnsOtherFilesAwayWithAMessage) {
+  TempFolder folder;
+  const std::string started = folder.PathOf("started");
+  const std::string program = folder.Write("vardelm's stand-in", "#!/bin/sh\nprintf '%s' \"$1\" > '" + started + "'\n");
+  fs::permissions(fs::u8path(program), fs::perms::owner_all);
+  const std::string script = folder.Write("script", Content(FileManagerEntries(kShellVerbs[0], program), "nautilus/"));
+  struct Row {
+    std::string file;
+    bool starts;
+  };
+  for (const Row& row : std::vector<Row>{
+           {"/games/1ST_READ.BIN", true},
+           {"/games/my game.Bin", true},
+           {"/games/notes.txt", false},
+           {"/games/game.bin.txt", false},
+           {"/games/game.elf", false},
+       }) {
+    fs::remove(started);
+    const std::string errors = folder.PathOf("errors");
+    // No PATH: no desktop notifier to find, so the message goes to standard error.
+    const std::string command = "env PATH=/nonexistent /bin/sh '" + script + "' '" + row.file + "' 2>'" + errors + "'";
+    const int status = std::system(command.c_str());
+    if (row.starts) {
+      EXPECT_EQ(status, 0) << row.file;
+      EXPECT_EQ(ReadFile(started), row.file);
+    } else {
+      EXPECT_NE(status, 0) << row.file;
+      EXPECT_FALSE(fs::exists(started)) << row.file;
+      EXPECT_EQ(ReadFile(errors), "Scan Dreamcast binary handles only files whose names end in .bin.\n") << row.file;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillet
