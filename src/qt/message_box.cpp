@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -43,7 +44,6 @@ QStyle::StandardPixmap IconOf(int type, bool& any) {
 MessageBox::MessageBox(QWidget* owner, const QString& text, int type, const QString& title) : QDialog(owner) {
   setWindowTitle(title);
   setModal(true);
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
   auto* message = new QHBoxLayout;
   bool has_icon = false;
@@ -79,6 +79,9 @@ MessageBox::MessageBox(QWidget* owner, const QString& text, int type, const QStr
     if (code == answer::kCancel) escape_code_ = code;
   }
   if (codes_.size() == 1) escape_code_ = answer::kOk;
+  // As on Windows, a box that cannot be dismissed (Yes/No) has no close button.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 (escape_code_ != 0 ? Qt::WindowCloseButtonHint : Qt::WindowFlags()));
   buttons_.front()->setDefault(true);
   buttons_.front()->setFocus();
 
@@ -98,6 +101,16 @@ void MessageBox::ApplyCaptions(const ButtonSettingTable& table) {
 
 int MessageBox::Ask() {
   answer_ = 0;
+  // A box whose owner is not on the screen (a question at start-up) stands in the screen's middle,
+  // as a Windows box without a visible owner does.
+  if (!parentWidget() || !parentWidget()->isVisible()) {
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      QRect frame = frameGeometry();
+      frame.moveCenter(screen->availableGeometry().center());
+      move(frame.topLeft());
+    }
+  }
   exec();
   return answer_;
 }

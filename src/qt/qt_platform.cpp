@@ -88,11 +88,13 @@ WindowPlacement QtPlatform::Placement() {
                     : window_.isMaximized() ? WindowState::Maximised
                                             : WindowState::Normal;
   const QRect frame = window_.frameGeometry();
-  const double dpi = window_.screen() ? window_.screen()->logicalDotsPerInchY() : 96.0;
-  placement.left = PixelsToTwips(frame.x(), dpi);
-  placement.top = PixelsToTwips(frame.y(), dpi);
-  placement.width = PixelsToTwips(frame.width(), dpi);
-  placement.height = PixelsToTwips(frame.height(), dpi);
+  const QScreen* screen = window_.screen();
+  const double across = screen ? screen->logicalDotsPerInchX() : 96.0;
+  const double down = screen ? screen->logicalDotsPerInchY() : 96.0;
+  placement.left = PixelsToTwips(frame.x(), across);
+  placement.top = PixelsToTwips(frame.y(), down);
+  placement.width = PixelsToTwips(frame.width(), across);
+  placement.height = PixelsToTwips(frame.height(), down);
   return placement;
 }
 

@@ -239,9 +239,13 @@ class WindowTest : public QObject {
                                            {35, {"&Yes", "&No", "Cancel"}, 2}}) {
       QStringList captions;
       QString title;
+      bool close_button = false, centred = false;
       AnswerNextBox([&](MessageBox& box) {
         captions = Captions(box);
         title = box.windowTitle();
+        close_button = box.windowFlags() & Qt::WindowCloseButtonHint;
+        // The window is not shown yet: the box stands in the screen's middle.
+        centred = (box.frameGeometry().center() - box.screen()->availableGeometry().center()).manhattanLength() <= 8;
         QTest::keyClick(&box, Qt::Key_Escape);
         if (box.isVisible()) box.Buttons().back()->click();
       });
@@ -249,6 +253,8 @@ class WindowTest : public QObject {
       QCOMPARE(captions, row.captions);
       QCOMPARE(title, QString("Quillet"));
       QCOMPARE(answer, row.escape ? row.escape : 7);
+      QCOMPARE(close_button, row.escape != 0);
+      QVERIFY(centred);
     }
   }
 
