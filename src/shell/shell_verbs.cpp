@@ -25,10 +25,18 @@ std::string ShellCommandLine(std::string_view command) {
 }
 
 std::string ShellCommandKey(const ShellVerb& verb) {
-  std::string key(verb.extension);
+  std::string key = "SystemFileAssociations\\";
+  key += verb.extension;
   key += "\\shell\\";
   key += verb.verb;
   key += "\\command";
+  return key;
+}
+
+std::string EarlierShellVerbKey(const ShellVerb& verb) {
+  std::string key(verb.extension);
+  key += "\\shell\\";
+  key += verb.verb;
   return key;
 }
 

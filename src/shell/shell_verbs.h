@@ -30,7 +30,14 @@ std::string ShellCommand(std::string_view executable_path);
 // What an entry runs: the command, then " %1", which stands for the clicked file's path.
 std::string ShellCommandLine(std::string_view command);
 
-// Where Windows keeps an entry's command, below the classes root: ".bin\shell\VERB\command".
+// Where Windows keeps an entry's command, below the classes root:
+// "SystemFileAssociations\.bin\shell\VERB\command". Explorer collects verbs there whatever program
+// the extension belongs to; under the extension's own key (".bin\shell") they would show only while
+// it belongs to none, and .bin nearly always belongs to a disc-image program.
 std::string ShellCommandKey(const ShellVerb& verb);
+
+// The key an earlier version wrote the entry under, ".bin\shell\VERB": removed, so that the entry
+// does not show twice.
+std::string EarlierShellVerbKey(const ShellVerb& verb);
 
 }  // namespace quillet

@@ -21,4 +21,12 @@ void WriteRegistryString(HKEY root, const std::wstring& key, const std::wstring&
   }
 }
 
+void RemoveRegistryKey(HKEY root, const std::wstring& key) {
+  const LSTATUS status = RegDeleteTreeW(root, key.c_str());
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+    throw RunTimeError(error::kPathFileAccessError,
+                       "The registry could not be written: " + DescribeOsError(static_cast<unsigned long>(status)));
+  }
+}
+
 }  // namespace quillet

@@ -10,4 +10,8 @@ namespace quillet {
 // an empty `name` sets the key's default value. Raises RunTimeError with the system's reason.
 void WriteRegistryString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
 
+// Removes `root`\`key` with everything below it; a key that is not there is no failure. Raises
+// RunTimeError with the system's reason.
+void RemoveRegistryKey(HKEY root, const std::wstring& key);
+
 }  // namespace quillet

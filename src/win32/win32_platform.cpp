@@ -136,6 +136,7 @@ void Win32Platform::WriteSetting(const std::string& section, const std::string& 
 void Win32Platform::WriteShellVerb(const std::string& extension, const std::string& verb, const std::string& command) {
   const ShellVerb entry{extension, verb};
   WriteRegistryString(HKEY_CURRENT_USER, kUserClassesKey + Widen(ShellCommandKey(entry)), L"", Widen(command));
+  RemoveRegistryKey(HKEY_CURRENT_USER, kUserClassesKey + Widen(EarlierShellVerbKey(entry)));
 }
 
 void Win32Platform::EndAtOnce() { ExitProcess(0); }

@@ -2,11 +2,13 @@
 // a path, its boxes read, its buttons and menus pressed, its message boxes answered, the open
 // dialog filled in; then the files it made and the registry are checked.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -98,9 +100,14 @@ class Program {
       ADD_FAILURE() << "vardelm.exe could not be started: " << GetLastError();
     }
   }
+  // A run that something else started, such as the shell.
+  explicit Program(HANDLE process) {
+    process_.hProcess = process;
+    process_.dwProcessId = GetProcessId(process);
+  }
   ~Program() {
     if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
-    CloseHandle(process_.hThread);
+    if (process_.hThread) CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
   }
 
@@ -363,10 +370,53 @@ TEST_F(WindowTest, ConvertIsDisabledWhenAToolIsMissing) {
   EXPECT_EQ(program.ExitStatus(), 0u);
 }
 
+// What `reg export` writes for `key`: the registry as any other program sees it, non-ASCII intact.
+std::wstring RegExport(const std::wstring& key, const fs::path& file) {
+  std::wstring command_line = L"reg.exe export \"" + key + L"\" \"" + file.wstring() + L"\" /y";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &startup, &process)) {
+    return L"";
+  }
+  WaitForSingleObject(process.hProcess, 20000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  const std::string bytes = Bytes(file);  // UTF-16LE after a byte-order mark
+  if (bytes.size() < 2) return L"";
+  std::wstring text((bytes.size() - 2) / 2, L'\0');
+  std::memcpy(text.data(), bytes.data() + 2, text.size() * 2);
+  return text;
+}
+
+// A .reg file's spelling of a string value: backslashes and quotes escaped.
+std::wstring RegString(const std::wstring& value) {
+  std::wstring escaped;
+  for (wchar_t c : value) {
+    if (c == L'\\' || c == L'"') escaped += L'\\';
+    escaped += c;
+  }
+  return L"\"" + escaped + L"\"";
+}
+
+bool KeyExists(const std::wstring& key) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  RegCloseKey(opened);
+  return true;
+}
+
 TEST_F(WindowTest, RightClickEntriesAreWrittenForTheUserAndQuoted) {
   const std::wstring classes = L"Software\\Classes\\";
-  RegDeleteTreeW(HKEY_CURRENT_USER, (classes + L".bin\\shell\\Scan Dreamcast binary").c_str());
-  RegDeleteTreeW(HKEY_CURRENT_USER, (classes + L".elf\\shell\\Convert to Dreamcast binary").c_str());
+  RegDeleteTreeW(HKEY_CURRENT_USER, (classes + L"SystemFileAssociations").c_str());
+  // As an earlier version left them: under the extensions' own keys.
+  for (const wchar_t* earlier : {L".bin\\shell\\Scan Dreamcast binary\\command",
+                                 L".elf\\shell\\Convert to Dreamcast binary\\command"}) {
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, (classes + earlier).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegCloseKey(key);
+  }
   Program program(program_folder, L"");
   HWND main = program.MainWindow();
   ASSERT_NE(main, nullptr);
@@ -379,9 +429,56 @@ TEST_F(WindowTest, RightClickEntriesAreWrittenForTheUserAndQuoted) {
   ASSERT_NE(done, nullptr);
   EXPECT_EQ(BoxText(done), L"Quillet is now integrated into right-click menus.");
   Press(done, IDOK);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitStatus(), 0u);
+
   const std::wstring command = L"\"" + (program_folder / L"vardelm.exe").wstring() + L"\" %1";
-  EXPECT_EQ(RegistryText(classes + L".bin\\shell\\Scan Dreamcast binary\\command", nullptr), command);
-  EXPECT_EQ(RegistryText(classes + L".elf\\shell\\Convert to Dreamcast binary\\command", nullptr), command);
+  const std::wstring exported =
+      RegExport(L"HKEY_CURRENT_USER\\" + classes + L"SystemFileAssociations", folder.path() / L"export.reg");
+  for (const wchar_t* key : {L"\\.bin\\shell\\Scan Dreamcast binary\\command]",
+                             L"\\.elf\\shell\\Convert to Dreamcast binary\\command]"}) {
+    const std::wstring section = L"[HKEY_CURRENT_USER\\" + classes + L"SystemFileAssociations" + key + L"\r\n@=" +
+                                 RegString(command) + L"\r\n";
+    EXPECT_NE(exported.find(section), std::wstring::npos) << Narrow(section) << " in:\n" << Narrow(exported);
+  }
+  EXPECT_FALSE(KeyExists(classes + L".bin\\shell\\Scan Dreamcast binary"));
+  EXPECT_FALSE(KeyExists(classes + L".elf\\shell\\Convert to Dreamcast binary"));
+}
+
+// .bin nearly always belongs to a disc-image program: the entry must show all the same. Wine's shell
+// reads verbs only under the extension's program, never under SystemFileAssociations, so this runs
+// on Windows alone.
+TEST_F(WindowTest, TheScanEntryStartsTheWindowWhenBinBelongsToAnotherProgram) {
+  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+    GTEST_SKIP() << "Wine's ShellExecuteEx does not consult SystemFileAssociations";
+  }
+  const std::wstring classes = L"Software\\Classes\\";
+  const std::wstring command = L"\"" + (program_folder / L"vardelm.exe").wstring() + L"\" %1";
+  RegSetKeyValueW(HKEY_CURRENT_USER, (classes + L".bin").c_str(), nullptr, REG_SZ, L"DiscImager.Image",
+                  sizeof L"DiscImager.Image");
+  const std::wstring other = L"\"C:\\windows\\notepad.exe\" \"%1\"";
+  RegSetKeyValueW(HKEY_CURRENT_USER, (classes + L"DiscImager.Image\\shell\\open\\command").c_str(), nullptr, REG_SZ,
+                  other.c_str(), static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
+  RegSetKeyValueW(HKEY_CURRENT_USER,
+                  (classes + L"SystemFileAssociations\\.bin\\shell\\Scan Dreamcast binary\\command").c_str(), nullptr,
+                  REG_SZ, command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  const std::wstring path = Write(L"1ST_READ.BIN", raw);
+  SHELLEXECUTEINFOW execute{};
+  execute.cbSize = sizeof execute;
+  execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  execute.lpVerb = L"Scan Dreamcast binary";
+  execute.lpFile = path.c_str();
+  execute.nShow = SW_SHOWNORMAL;
+  const BOOL started = ShellExecuteExW(&execute);
+  RegDeleteTreeW(HKEY_CURRENT_USER, (classes + L".bin").c_str());
+  RegDeleteTreeW(HKEY_CURRENT_USER, (classes + L"DiscImager.Image").c_str());
+  RegDeleteTreeW(HKEY_CURRENT_USER, (classes + L"SystemFileAssociations").c_str());
+  ASSERT_TRUE(started && execute.hProcess) << "the shell found no verb: " << GetLastError();
+  Program program(execute.hProcess);
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(Control(main, kText1), path);
+  EXPECT_EQ(Control(main, kText2), L"UNSCRAMBLED");
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitStatus(), 0u);
 }
