@@ -19,7 +19,9 @@ bool IsElfName(std::string_view name) {
 }
 
 bool IsElfImage(std::span<const std::byte> bytes) {
-  static constexpr std::string_view kMagic = "\x7F" "ELF";
+  static constexpr std::string_view kMagic =
+      "\x7F"
+      "ELF";
   return bytes.size() >= kMagic.size() &&
          std::ranges::equal(bytes.first(kMagic.size()), kMagic, [](std::byte a, char b) { return a == std::byte(b); });
 }

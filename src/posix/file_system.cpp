@@ -80,8 +80,8 @@ std::optional<FileStamp> StampOf(std::string_view path) {
   if (path.empty() || path.find('\0') != std::string_view::npos || ::stat(std::string(path).c_str(), &status) != 0) {
     return std::nullopt;
   }
-  return FileStamp{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
-                   status.st_size, status.st_mtim.tv_sec * 1'000'000'000 + status.st_mtim.tv_nsec};
+  return FileStamp{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino), status.st_size,
+                   status.st_mtim.tv_sec * 1'000'000'000 + status.st_mtim.tv_nsec};
 }
 
 void RemoveFile(std::string_view path) {

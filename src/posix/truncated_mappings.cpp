@@ -28,8 +28,8 @@ void OnBusError(int signal, siginfo_t* info, void*) {
     if (begin == 0 || address < begin || address >= end) continue;
     // Everything from the first vanished page on lies past the file's new end.
     const std::uintptr_t page = address & ~(g_page_size - 1);
-    if (::mmap(reinterpret_cast<void*>(page), end - page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1,
-               0) == MAP_FAILED) {
+    if (::mmap(reinterpret_cast<void*>(page), end - page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
+        MAP_FAILED) {
       break;
     }
     slot.truncated.load()->store(true);

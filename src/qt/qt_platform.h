@@ -18,7 +18,7 @@ namespace quillet {
 class QtPlatform : public SystemPlatform {
  public:
   struct Options {
-    QString executable_path;  // the running program; the tools folder lies beside it
+    QString executable_path;   // the running program; the tools folder lies beside it
     std::string command_line;  // as the system passed it: bytes, not necessarily UTF-8
     // Ends the program at once; by default the process exits with status 0.
     std::function<void()> end_at_once;

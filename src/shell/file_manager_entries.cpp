@@ -8,11 +8,11 @@ namespace {
 // matched by that ending (a kind of raw binary or ELF file, so nothing else about those files
 // changes); Nemo matches extensions as written, so it gets every spelling.
 struct Audience {
-  std::string mime_type;     // "application/x-quillet-bin"
-  std::string parent_type;   // what such a file is otherwise
-  std::string description;   // the type's name in file managers
-  std::string extensions;    // "bin;biN;...;BIN;"
-  std::string shell_case;    // "*.[bB][iI][nN]", for a shell's case statement
+  std::string mime_type;    // "application/x-quillet-bin"
+  std::string parent_type;  // what such a file is otherwise
+  std::string description;  // the type's name in file managers
+  std::string extensions;   // "bin;biN;...;BIN;"
+  std::string shell_case;   // "*.[bB][iI][nN]", for a shell's case statement
 };
 
 Audience AudienceOf(const ShellVerb& verb) {

@@ -76,8 +76,7 @@ std::optional<FileStamp> StampOf(std::string_view path) {
   BY_HANDLE_FILE_INFORMATION information;
   if (file.get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.get(), &information)) return std::nullopt;
   const auto join = [](DWORD high, DWORD low) { return static_cast<std::uint64_t>(high) << 32 | low; };
-  return FileStamp{information.dwVolumeSerialNumber,
-                   join(information.nFileIndexHigh, information.nFileIndexLow),
+  return FileStamp{information.dwVolumeSerialNumber, join(information.nFileIndexHigh, information.nFileIndexLow),
                    static_cast<std::int64_t>(join(information.nFileSizeHigh, information.nFileSizeLow)),
                    static_cast<std::int64_t>(
                        join(information.ftLastWriteTime.dwHighDateTime, information.ftLastWriteTime.dwLowDateTime))};
@@ -113,7 +112,8 @@ FileContents ReadWholeFile(std::string_view path) {
   ReadFully({buffer.get(), length}, [&](std::span<std::byte> rest) {
     DWORD got = 0;
     const auto asked = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 30));
-    if (!ReadFile(file.get(), rest.data(), asked, &got, nullptr)) throw ReadFailedError(DescribeOsError(GetLastError()));
+    if (!ReadFile(file.get(), rest.data(), asked, &got, nullptr))
+      throw ReadFailedError(DescribeOsError(GetLastError()));
     return static_cast<std::size_t>(got);
   });
   const std::byte* start = buffer.get();

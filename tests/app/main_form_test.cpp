@@ -499,8 +499,9 @@ TEST_F(ConvertTest, AnEarlierResultIsNoProofTheToolWroteOne) {
   platform.files[R"(C:\games\1ST_READ_unscrambled.bin)"] = "yesterday's result";
   platform.run_tool = [](const ToolRun&) { return ToolOutcome{true, 0, ""}; };  // and writes nothing
   form.Command3_Click();
-  EXPECT_EQ(platform.messages, std::vector<Message>{ErrorReport(
-                                   75, R"(Path/File access error: dcscram.exe wrote no file C:\games\1ST_READ_unscrambled.bin)")});
+  EXPECT_EQ(platform.messages,
+            std::vector<Message>{ErrorReport(
+                75, R"(Path/File access error: dcscram.exe wrote no file C:\games\1ST_READ_unscrambled.bin)")});
   EXPECT_EQ(platform.files[R"(C:\games\1ST_READ_unscrambled.bin)"], "yesterday's result");
   EXPECT_TRUE(platform.deletions.empty());
 }

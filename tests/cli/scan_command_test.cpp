@@ -69,8 +69,15 @@ TEST_F(ScanCommandTest, ElfIsKnownByItsContentNotItsName) {
   for (const Row& row : std::vector<Row>{
            {"myself", Noise(100), "SCRAMBLED"},
            {"plain.elf", Pattern('A'), "UNSCRAMBLED"},
-           {"game.bin", std::string("\x7F" "ELF") + Pattern('A'), "ELF"},
-           {"short", "\x7F" "EL", "SCRAMBLED"},
+           {"game.bin",
+            std::string("\x7F"
+                        "ELF") +
+                Pattern('A'),
+            "ELF"},
+           {"short",
+            "\x7F"
+            "EL",
+            "SCRAMBLED"},
        }) {
     const std::string path = folder.Write(row.name, row.bytes);
     const Result result = Quillet({"scan", path});

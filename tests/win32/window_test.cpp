@@ -2,6 +2,7 @@
 // a path, its boxes read, its buttons and menus pressed, its message boxes answered, the open
 // dialog filled in; then the files it made and the registry are checked.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
@@ -411,8 +412,8 @@ TEST_F(WindowTest, RightClickEntriesAreWrittenForTheUserAndQuoted) {
   const std::wstring classes = L"Software\\Classes\\";
   RegDeleteTreeW(HKEY_CURRENT_USER, (classes + L"SystemFileAssociations").c_str());
   // As an earlier version left them: under the extensions' own keys.
-  for (const wchar_t* earlier : {L".bin\\shell\\Scan Dreamcast binary\\command",
-                                 L".elf\\shell\\Convert to Dreamcast binary\\command"}) {
+  for (const wchar_t* earlier :
+       {L".bin\\shell\\Scan Dreamcast binary\\command", L".elf\\shell\\Convert to Dreamcast binary\\command"}) {
     HKEY key = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, (classes + earlier).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
     RegCloseKey(key);
@@ -435,10 +436,10 @@ TEST_F(WindowTest, RightClickEntriesAreWrittenForTheUserAndQuoted) {
   const std::wstring command = L"\"" + (program_folder / L"vardelm.exe").wstring() + L"\" %1";
   const std::wstring exported =
       RegExport(L"HKEY_CURRENT_USER\\" + classes + L"SystemFileAssociations", folder.path() / L"export.reg");
-  for (const wchar_t* key : {L"\\.bin\\shell\\Scan Dreamcast binary\\command]",
-                             L"\\.elf\\shell\\Convert to Dreamcast binary\\command]"}) {
-    const std::wstring section = L"[HKEY_CURRENT_USER\\" + classes + L"SystemFileAssociations" + key + L"\r\n@=" +
-                                 RegString(command) + L"\r\n";
+  for (const wchar_t* key :
+       {L"\\.bin\\shell\\Scan Dreamcast binary\\command]", L"\\.elf\\shell\\Convert to Dreamcast binary\\command]"}) {
+    const std::wstring section =
+        L"[HKEY_CURRENT_USER\\" + classes + L"SystemFileAssociations" + key + L"\r\n@=" + RegString(command) + L"\r\n";
     EXPECT_NE(exported.find(section), std::wstring::npos) << Narrow(section) << " in:\n" << Narrow(exported);
   }
   EXPECT_FALSE(KeyExists(classes + L".bin\\shell\\Scan Dreamcast binary"));
