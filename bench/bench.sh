@@ -23,19 +23,8 @@ echo "== search alone, 16 MiB (Google Benchmark)"
 echo "== quillet scan vs grep, 16 MiB file (hyperfine)"
 file="$work/1ST_READ.BIN"
 head -c 16777216 /dev/urandom >"$file"
-# The patterns without NUL bytes (A to E, I to L, N), one a line, as grep -F takes them.
-cat >"$work/patterns" <<'PATTERNS'
-abcdefghijklmnopqrstuvwxyz1234567890
-ABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890
-abcdefghijklmnopqrstuvwxyz0123456789
-ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789
-0123456789abcdefghijklmnopqrstuvwxyz
-ABCDEFGHIJKLMNOPQRSTUVWXYZ.0123456789-
-$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\]^_`abcdefghijklmnopqrstuvwxyz{|}~
-abcdefghijklEFGHIJKLMNOPQRSTUVWXYZ!@#$%^&*()
-PORTDEV INFOENBLSTATRADRTOUTDRQCFUNCEND
-0123456E1789ABCDEABFF
-PATTERNS
+# The patterns without NUL bytes, one a line, as grep -F takes them: from the program itself.
+"$bin/print_patterns" >"$work/patterns"
 hyperfine -N -i --warmup 5 --min-runs 30 --style none --export-csv "$work/scan.csv" \
   "$bin/quillet scan $file" "grep -c -a -F -f $work/patterns $file" >/dev/null
 awk -F, 'NR == 2 { ours = $2 } NR == 3 { grep = $2 }

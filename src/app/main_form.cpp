@@ -3,25 +3,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 
-#include "app/form_texts.h"
-#include "convert/conversion_texts.h"
+#include "app/texts.h"
 #include "inspect/file_kind.h"
 #include "inspect/signatures.h"
 #include "shell/shell_verbs.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 namespace {
 
 std::string Text(std::string_view text) { return std::string(text); }
-
-std::string AsciiUpper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 }  // namespace
 
@@ -47,18 +39,18 @@ void MainForm::Form_Load() {
   buttons_.SetButtonCaption(1, {"Scrambled", 1, kActive});
   buttons_.SetButtonCaption(2, {"Unscrambled", 0, kActive});
   // Both looked for every time; either one missing disables Convert for the whole run.
-  if (!platform_.ToolPresent(platform_.ToolPath(Tool::Dcscram))) platform_.EnableConvert(false);
-  if (!platform_.ToolPresent(platform_.ToolPath(Tool::Objcopy))) platform_.EnableConvert(false);
+  if (!system_.ToolPresent(ToolPathOf(Tool::Dcscram))) window_.EnableConvert(false);
+  if (!system_.ToolPresent(ToolPathOf(Tool::Objcopy))) window_.EnableConvert(false);
   CommandLineEntry();
 }
 
 void MainForm::CommandLineEntry() {
-  const std::string text = CommandLinePath(platform_.CommandLineText());
+  const std::string text = CommandLinePath(system_.CommandLineText());
   try {
     if (text.empty()) return;
-    if (platform_.FileExists(text)) {
+    if (system_.FileExists(text)) {
       kept_path_ = text;
-      kept_separator_ = PathSeparator(text, platform_.Style());
+      kept_separator_ = PathSeparator(text, system_.Style());
     }
     if (IsElfName(text)) StartupConversion(text);
     StartupScan(text);
@@ -69,13 +61,13 @@ void MainForm::CommandLineEntry() {
 
 void MainForm::StartupScan(const std::string& path) {
   // The file's name decides, as with Browse: "myip.bin" is scanned.
-  if (IsIpBinTitle(FileTitle(path, platform_.Style()))) {
-    platform_.ShowMessage(Text(kIpBinRefusal), message_type::kCritical, Text(kIpBinRefusalTitle));
+  if (IsIpBinTitle(FileTitle(path, system_.Style()))) {
+    window_.ShowMessage(Text(kIpBinRefusal), message_kind::kCritical, Text(kIpBinRefusalTitle));
     EndAtOnce();
   }
-  platform_.SetBoxText(TextBox::FileName, path);
-  const ScanImage image = platform_.ReadImage(path);
-  platform_.SetBoxText(TextBox::Type, Text(VerdictText(ScanSignatures(image.bytes(), StartupSignatures()))));
+  window_.SetBoxText(TextBox::FileName, path);
+  const ScanImage image = system_.ReadImage(path);
+  window_.SetBoxText(TextBox::Type, Text(VerdictText(ScanSignatures(image.bytes(), StartupSignatures()))));
   ShowFileSize();
 }
 
@@ -84,36 +76,36 @@ void MainForm::StartupConversion(const std::string& path) {
   if (!scrambled) EndAtOnce();
   // Raises run-time error 5 when the file does not exist (nothing was kept) or has no folder.
   ParentPath(kept_path_, kept_separator_, -1);
-  const std::optional<std::string> folder = ContainingFolder(kept_path_, platform_.Style());
-  const std::string name = BaseName(path, platform_.Style());
+  const std::optional<std::string> folder = ContainingFolder(kept_path_, system_.Style());
+  const std::string name = BaseName(path, system_.Style());
   ConvertElf(path, folder, name, *scrambled);
-  platform_.ShowMessage(DoneMessage(*scrambled, name), message_type::kInformation, Text(kDoneTitle));
+  window_.ShowMessage(DoneMessage(*scrambled, name), message_kind::kInformation, Text(kDoneTitle));
   EndAtOnce();
 }
 
 void MainForm::Command1_Click() {
   const OpenFileRequest request{Text(kOpenTitle), Text(kOpenFilterName), Text(kOpenFilterPatterns)};
   while (true) {
-    const std::optional<ChosenFile> chosen = platform_.ChooseFile(request);
+    const std::optional<ChosenFile> chosen = window_.ChooseFile(request);
     if (!chosen || chosen->path.empty()) return;
     if (IsIpBinTitle(chosen->title)) {
-      platform_.ShowMessage(Text(kIpBinRefusal), message_type::kCritical, Text(kIpBinRefusalTitle));
+      window_.ShowMessage(Text(kIpBinRefusal), message_kind::kCritical, Text(kIpBinRefusalTitle));
       continue;
     }
-    platform_.SetBoxText(TextBox::FileName, chosen->path);
+    window_.SetBoxText(TextBox::FileName, chosen->path);
     try {
       if (IsElfName(chosen->title)) {
-        platform_.SetBoxText(TextBox::Type, Text(kElfNotice));
+        window_.SetBoxText(TextBox::Type, Text(kElfNotice));
         ShowFileSize();
         return;
       }
-      const ScanImage image = platform_.ReadImage(chosen->path);
-      platform_.SetBoxText(TextBox::Type, Text(VerdictText(ScanSignatures(image.bytes(), BrowseSignatures()))));
+      const ScanImage image = system_.ReadImage(chosen->path);
+      window_.SetBoxText(TextBox::Type, Text(VerdictText(ScanSignatures(image.bytes(), BrowseSignatures()))));
       ShowFileSize();
     } catch (const RunTimeError& failure) {
       // Never the new path beside the previous file's verdict: Convert would act on it.
-      platform_.SetBoxText(TextBox::Type, Text(kInitialBoxText));
-      platform_.SetBoxText(TextBox::Size, Text(kInitialBoxText));
+      window_.SetBoxText(TextBox::Type, Text(kInitialBoxText));
+      window_.SetBoxText(TextBox::Size, Text(kInitialBoxText));
       ShowErrorReport(failure);
     }
     return;
@@ -121,126 +113,124 @@ void MainForm::Command1_Click() {
 }
 
 void MainForm::ShowFileSize() {
-  const std::int64_t bytes = platform_.FileLength(platform_.BoxText(TextBox::FileName));
-  platform_.SetBoxText(TextBox::Size, SizeText(bytes, platform_.LocaleSeparators()));
+  const std::int64_t bytes = system_.FileLength(window_.BoxText(TextBox::FileName));
+  window_.SetBoxText(TextBox::Size, SizeText(bytes, system_.LocaleSeparators()));
 }
 
 void MainForm::Command3_Click() {
-  const std::string path = platform_.BoxText(TextBox::FileName);
+  const std::string path = window_.BoxText(TextBox::FileName);
   try {
-    const std::string verdict = platform_.BoxText(TextBox::Type);
+    const std::string verdict = window_.BoxText(TextBox::Type);
     if (verdict == kInitialBoxText) {
-      platform_.ShowMessage(Text(kLoadFirst), message_type::kCritical, Text(kLoadFirstTitle));
+      window_.ShowMessage(Text(kLoadFirst), message_kind::kCritical, Text(kLoadFirstTitle));
       return;
     }
     // The results land beside the input; a bare name has its folder in the current one.
-    const std::optional<std::string> folder = ContainingFolder(path, platform_.Style());
+    const std::optional<std::string> folder = ContainingFolder(path, system_.Style());
 
     if (verdict == kElfNotice) {
       const std::optional<bool> scrambled = AskElfQuestion();
       if (!scrambled) return;
-      const std::string name = BaseName(path, platform_.Style());
+      const std::string name = BaseName(path, system_.Style());
       ConvertElf(path, folder, name, *scrambled);
-      platform_.ShowMessage(DoneMessage(*scrambled, name), message_type::kInformation, Text(kDoneTitle));
+      window_.ShowMessage(DoneMessage(*scrambled, name), message_kind::kInformation, Text(kDoneTitle));
       return;
     }
-    const bool scramble = AsciiUpper(verdict) == VerdictText(ScrambleVerdict::Unscrambled);
-    const std::string name = BaseName(path, platform_.Style());
-    const std::string output = ResultPath(folder, name + Text(scramble ? kScrambledSuffix : kUnscrambledSuffix));
-    RunTool(DcscramRun(platform_.ToolPath(Tool::Dcscram), !scramble, path, output), output);
-    platform_.ShowMessage(CompletedMessage(scramble, name), message_type::kInformation, Text(kCompletedTitle));
+    const bool scramble = AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled);
+    const std::string name = BaseName(path, system_.Style());
+    const std::string output = ResultPath(folder, ResultName(name, scramble));
+    RunTool(DcscramRun(ToolPathOf(Tool::Dcscram), !scramble, path, output), output);
+    window_.ShowMessage(CompletedMessage(scramble, name), message_kind::kInformation, Text(kCompletedTitle));
   } catch (const RunTimeError& failure) {
     ShowErrorReport(failure);
   }
 }
 
 std::optional<bool> MainForm::AskElfQuestion() {
-  const int answer = platform_.AskRelabelled(Text(kElfQuestion), message_type::kYesNoCancelQuestion,
-                                             Text(kElfQuestionTitle), buttons_);
-  if (answer == answer::kYes) return true;
-  if (answer == answer::kNo) return false;
+  const Answer answer =
+      window_.AskRelabelled(Text(kElfQuestion), message_kind::kYesNoCancelQuestion, Text(kElfQuestionTitle), buttons_);
+  if (answer == Answer::Yes) return true;
+  if (answer == Answer::No) return false;
   return std::nullopt;  // Cancel, and a question that never appeared
 }
 
 void MainForm::ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
                           bool scrambled) {
-  const std::string output = ResultPath(folder, name + Text(scrambled ? kScrambledSuffix : kUnscrambledSuffix));
+  const std::string output = ResultPath(folder, ResultName(name, scrambled));
   if (!scrambled) {
-    RunTool(ObjcopyRun(platform_.ToolPath(Tool::Objcopy), path, output), output);
+    RunTool(ObjcopyRun(ToolPathOf(Tool::Objcopy), path, output), output);
     return;
   }
   const std::string intermediate = FreshIntermediate(folder, name);
   try {
-    RunTool(ObjcopyRun(platform_.ToolPath(Tool::Objcopy), path, intermediate), intermediate);
-    RunTool(DcscramRun(platform_.ToolPath(Tool::Dcscram), false, intermediate, output), output);
+    RunTool(ObjcopyRun(ToolPathOf(Tool::Objcopy), path, intermediate), intermediate);
+    RunTool(DcscramRun(ToolPathOf(Tool::Dcscram), false, intermediate, output), output);
   } catch (const RunTimeError&) {
-    if (platform_.FileExists(intermediate)) {
+    if (system_.FileExists(intermediate)) {
       try {
-        platform_.RemoveFile(intermediate);
+        system_.RemoveFile(intermediate);
       } catch (const RunTimeError&) {
         // The conversion's own failure is the one to report.
       }
     }
     throw;
   }
-  platform_.RemoveFile(intermediate);
+  system_.RemoveFile(intermediate);
 }
 
 void MainForm::RunTool(const ToolRun& run, const std::string& output) {
-  const std::string tool(FileTitle(run.program, platform_.Style()));
+  const std::string tool(FileTitle(run.program, system_.Style()));
   // An earlier result of the same name must not pass for this run's.
-  const std::optional<FileStamp> before = platform_.StampOf(output);
-  const ToolOutcome outcome = platform_.RunTool(run);
+  const std::optional<FileStamp> before = system_.StampOf(output);
+  const ToolOutcome outcome = system_.RunTool(run);
   const auto fail = [&](const std::string& what) {
     throw RunTimeError(error::kPathFileAccessError, "Path/File access error: " + what);
   };
   if (!outcome.started) fail(tool + " could not be started (" + outcome.failure + ")");
   if (!outcome.failure.empty()) fail(tool + " was stopped before it finished (" + outcome.failure + ")");
   if (outcome.exit_code != 0) fail(tool + " failed with exit code " + std::to_string(outcome.exit_code));
-  const std::optional<FileStamp> after = platform_.StampOf(output);
+  const std::optional<FileStamp> after = system_.StampOf(output);
   if (!after || after == before) fail(tool + " wrote no file " + output);
 }
 
 std::string MainForm::ResultPath(const std::optional<std::string>& folder, const std::string& file) {
   if (!folder) return file;
-  return *folder + (platform_.Style() == PathStyle::Windows ? "\\" : "/") + file;
+  return *folder + (system_.Style() == PathStyle::Windows ? "\\" : "/") + file;
 }
 
 // Never a name the user's own files may have: the raw binary a two-step conversion passes from
 // one tool to the other would overwrite such a file and then delete it.
 std::string MainForm::FreshIntermediate(const std::optional<std::string>& folder, const std::string& name) {
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device random;
   while (true) {
-    std::string tag(8, ' ');
-    for (char& c : tag) c = kLetters[random() % (sizeof kLetters - 1)];
-    const std::string path = ResultPath(folder, "." + name + ".quillet-" + tag + ".bin");
-    if (!platform_.FileExists(path)) return path;
+    const std::string path = ResultPath(folder, "." + name + ".quillet-" + RandomTag() + ".bin");
+    if (!system_.FileExists(path)) return path;
   }
 }
 
+std::string MainForm::ToolPathOf(Tool tool) { return ToolPath(system_.ExecutableFolder(), tool, system_.Style()); }
+
 void MainForm::EndAtOnce() {
-  platform_.EndAtOnce();
-  std::abort();  // a platform's EndAtOnce never returns
+  window_.EndAtOnce();
+  std::abort();  // a window's EndAtOnce never returns
 }
 
 void MainForm::ShowErrorReport(const RunTimeError& failure) {
-  platform_.ShowMessage(ErrorReportText(failure.number(), failure.description()), message_type::kOk, "");
+  window_.ShowMessage(ErrorReportText(failure.number(), failure.description()), message_kind::kOk, "");
 }
 
 void MainForm::Form_Unload() {
   // Nothing here may stop the window from closing: each failure skips only its own step.
   try {
-    const WindowPlacement placement = platform_.Placement();
+    const WindowPlacement placement = window_.Placement();
     if (placement.state == WindowState::Minimised) return;
-    const std::string decimal = platform_.LocaleSeparators().decimal;
+    const std::string decimal = system_.LocaleSeparators().decimal;
     const std::pair<const char*, float> settings[] = {{"MainLeft", placement.left},
                                                       {"MainTop", placement.top},
                                                       {"MainWidth", placement.width},
                                                       {"MainHeight", placement.height}};
     for (const auto& [key, value] : settings) {
       try {
-        platform_.WriteSetting("Settings", key, SettingText(value, decimal));
+        system_.WriteSetting("Settings", key, SettingText(value, decimal));
       } catch (const std::exception&) {
         // The settings are written only, never read: a failed write costs nothing.
       }
@@ -250,16 +240,22 @@ void MainForm::Form_Unload() {
   }
 }
 
-void MainForm::mnuFileExit_Click() { platform_.CloseWindow(); }
-
-void MainForm::mnuHelpAbout_Click() {
-  platform_.ShowMessage(AboutText(), message_type::kInformation, Text(kAboutTitle));
+void MainForm::Handle(void (MainForm::*handler)()) {
+  try {
+    (this->*handler)();
+  } catch (const std::exception& failure) {
+    window_.ShowMessage(std::string(kUnexpectedProblem) + failure.what(), message_kind::kCritical, "");
+  }
 }
+
+void MainForm::mnuFileExit_Click() { window_.CloseWindow(); }
+
+void MainForm::mnuHelpAbout_Click() { window_.ShowMessage(AboutText(), message_kind::kInformation, Text(kAboutTitle)); }
 
 std::optional<std::string> MainForm::RegisterShellVerb(std::string_view extension, std::string_view verb,
                                                        const std::string& command) {
   try {
-    platform_.WriteShellVerb(Text(extension), Text(verb), ShellCommandLine(command));
+    system_.WriteShellVerb(Text(extension), Text(verb), ShellCommandLine(command));
     return std::nullopt;
   } catch (const RunTimeError& failure) {
     return failure.description();
@@ -268,11 +264,11 @@ std::optional<std::string> MainForm::RegisterShellVerb(std::string_view extensio
 
 void MainForm::mnuOptionsShell_Click() {
   // Only a Yes writes anything; a box that could not be shown is no Yes.
-  if (platform_.ShowMessage(Text(kShellQuestion), message_type::kYesNo, Text(kShellQuestionTitle)) != answer::kYes) {
+  if (window_.ShowMessage(Text(kShellQuestion), message_kind::kYesNo, Text(kShellQuestionTitle)) != Answer::Yes) {
     return;
   }
   const std::string command =
-      ShellCommand(ExecutablePath(platform_.ExecutableFolder(), platform_.ExecutableName(), platform_.Style()));
+      ShellCommand(ExecutablePath(system_.ExecutableFolder(), system_.ExecutableName(), system_.Style()));
   std::string failures;
   for (const ShellVerb& verb : kShellVerbs) {
     if (const std::optional<std::string> failure = RegisterShellVerb(verb.extension, verb.verb, command)) {
@@ -280,9 +276,9 @@ void MainForm::mnuOptionsShell_Click() {
     }
   }
   if (failures.empty()) {
-    platform_.ShowMessage(Text(kShellDone), message_type::kInformation, Text(kShellDoneTitle));
+    window_.ShowMessage(Text(kShellDone), message_kind::kInformation, Text(kShellDoneTitle));
   } else {
-    platform_.ShowMessage(Text(kShellFailed) + failures, message_type::kCritical, "");
+    window_.ShowMessage(Text(kShellFailed) + failures, message_kind::kCritical, "");
   }
 }
 

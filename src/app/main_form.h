@@ -4,20 +4,22 @@
 #include <string>
 #include <string_view>
 
-#include "app/platform.h"
-#include "convert/button_captions.h"
+#include "app/button_captions.h"
+#include "app/system.h"
+#include "app/window.h"
+#include "convert/tool_commands.h"
 #include "util/run_time_error.h"
 
 namespace quillet {
 
-// The main window's behaviour (frmMain): every handler, written once against Platform. The
+// The main window's behaviour (frmMain): every handler, written once against a Window and a
+// System. The
 // handlers keep the names the window's events have, so a reader can follow the program from its
-// description; the front ends call them from their own events, one at a time, and each handler
-// catches what it must (nothing escapes into a window procedure or a slot but ProgramEnded from a
-// platform whose EndAtOnce throws).
+// description; the front ends call them through Handle from their own events, one at a time, and
+// each handler catches what it must.
 class MainForm {
  public:
-  explicit MainForm(Platform& platform) : platform_(platform) {}
+  MainForm(Window& window, System& system) : window_(window), system_(system) {}
 
   // Before the window is first shown: the ELF question's button captions, the tool check, then
   // the command-line entry, which may end the program at once.
@@ -32,6 +34,10 @@ class MainForm {
   void mnuHelpAbout_Click();
   // Options > Integrate into right-click menus.
   void mnuOptionsShell_Click();
+
+  // Runs a handler for a front end's event. The handlers trap their own run-time errors; anything
+  // else is reported in a box rather than lost or let through a window procedure or a slot.
+  void Handle(void (MainForm::*handler)());
 
   const ButtonSettingTable& Buttons() const { return buttons_; }
 
@@ -48,7 +54,7 @@ class MainForm {
   // binary when scrambled, which is removed whatever happens.
   void ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
                   bool scrambled);
-  // Runs a tool and raises a run-time error unless it ended well and left `output` behind.
+  // Runs a tool and raises a run-time error unless it ended well and wrote `output`.
   void RunTool(const ToolRun& run, const std::string& output);
   std::string ResultPath(const std::optional<std::string>& folder, const std::string& file);
   std::string FreshIntermediate(const std::optional<std::string>& folder, const std::string& name);
@@ -58,7 +64,10 @@ class MainForm {
                                                const std::string& command);
   [[noreturn]] void EndAtOnce();
 
-  Platform& platform_;
+  std::string ToolPathOf(Tool tool);
+
+  Window& window_;
+  System& system_;
   ButtonSettingTable buttons_;
   // Set by the command-line entry when its text names an existing file.
   std::string kept_path_;

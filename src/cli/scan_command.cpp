@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/texts.h"
 #include "cli/json_text.h"
 #include "inspect/file_kind.h"
 #include "inspect/scan_image.h"

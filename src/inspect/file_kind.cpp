@@ -2,16 +2,9 @@
 
 #include <algorithm>
 
+#include "util/text_rules.h"
+
 namespace quillet {
-namespace {
-
-bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view lower) {
-  return std::ranges::equal(text, lower,
-                            [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
-}
-
-}  // namespace
-
 // Comparing the last bytes is the same as comparing the last characters: a UTF-8 sequence never
 // holds ASCII bytes, so only an ASCII ending can equal "elf".
 bool IsElfName(std::string_view name) {

@@ -7,9 +7,6 @@
 // What a file's name says about it, before anything is read; and what its first bytes say.
 namespace quillet {
 
-inline constexpr std::string_view kIpBinRefusal = "Please select a 1st_read.bin, not an Ip.bin!";
-inline constexpr std::string_view kIpBinRefusalTitle = "Halt - Ip.bin!";
-
 // True when the name's last three characters are "elf" in any case ("game.elf", "GAME.ELF", and
 // "myself" too): such a file is converted, not scanned.
 bool IsElfName(std::string_view name);

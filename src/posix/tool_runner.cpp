@@ -1,4 +1,4 @@
-#include "convert/tool_runner.h"
+#include "util/tool_runner.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -6,28 +6,20 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <cmath>
+#include <algorithm>
+#include <vector>
 
-#include "app/form_texts.h"
+#include "app/form_layout.h"
 #include "app/main_form.h"
+#include "app/texts.h"
+#include "qt/utf8.h"
 
 namespace quillet {
-namespace {
-
-constexpr int kClientWidth = 4710;  // twips
-constexpr int kClientHeight = 2505;
-
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-}  // namespace
-
-int TwipsToPixels(int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
 
 MainWindow::MainWindow() {
-  setWindowTitle(Q(kWindowCaption));
+  setWindowTitle(FromUtf8(kWindowCaption));
   setWindowIcon(QIcon(":/quillet.png"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -35,44 +27,41 @@ MainWindow::MainWindow() {
   auto* client = new QWidget(this);
   client->setObjectName("client");
   setCentralWidget(client);
-  const double dpi = screen() ? screen()->logicalDotsPerInchY() : 96.0;
-  const auto place = [&](QWidget* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(name);
-    widget->setGeometry(TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
-                        TwipsToPixels(height, dpi));
-  };
-  const QString initial = Q(kInitialBoxText);
-  // In the order the window creates them.
-  text1_ = new QLineEdit(initial, client);
-  place(text1_, "Text1", 240, 360, 2655, 315);
-  command3_ = new QPushButton("&Convert", client);
-  place(command3_, "Command3", 3480, 1080, 975, 375);
-  text3_ = new QLineEdit(initial, client);
-  place(text3_, "Text3", 240, 1800, 2655, 315);
-  text2_ = new QLineEdit(initial, client);
-  place(text2_, "Text2", 240, 1080, 2655, 315);
-  command1_ = new QPushButton("&Browse", client);
-  place(command1_, "Command1", 3480, 360, 975, 375);
-  const struct {
-    const char* name;
-    const char* caption;
-    int top, width;
-  } labels[] = {
-      {"Label3", "File size", 1560, 615}, {"Label2", "Type of bin", 840, 855}, {"Label1", "File name", 120, 735}};
-  for (const auto& label : labels) {
-    auto* widget = new QLabel(label.caption, client);
-    place(widget, label.name, 240, label.top, label.width, 255);
-    // Sized for an old bitmap font; in today's fonts the words are wider, and nothing stands to
-    // their right, so they grow to fit rather than be cut off.
-    widget->setMinimumWidth(std::max(widget->width(), widget->fontMetrics().horizontalAdvance(widget->text()) + 2));
-    widget->resize(widget->minimumWidth(), widget->height());
+  const double across = screen() ? screen()->logicalDotsPerInchX() : 96.0;
+  const double down = screen() ? screen()->logicalDotsPerInchY() : 96.0;
+  std::vector<QWidget*> controls;
+  for (const ControlLayout& control : kFormControls) {
+    const QString text = FromUtf8(control.text.empty() ? kInitialBoxText : control.text);
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+      case ControlKind::TextBox: widget = new QLineEdit(text, client); break;
+      case ControlKind::Button: widget = new QPushButton(text, client); break;
+      case ControlKind::Label: widget = new QLabel(text, client); break;
+    }
+    widget->setObjectName(FromUtf8(control.name));
+    widget->setGeometry(TwipsToPixels(control.left, across), TwipsToPixels(control.top, down),
+                        TwipsToPixels(control.width, across), TwipsToPixels(control.height, down));
+    widget->setEnabled(control.enabled);
+    if (control.kind == ControlKind::Label) {
+      widget->setMinimumWidth(std::max(widget->width(), widget->fontMetrics().horizontalAdvance(text) + 2));
+      widget->resize(widget->minimumWidth(), widget->height());
+    }
+    controls.push_back(widget);
   }
-  text2_->setEnabled(false);
-  text3_->setEnabled(false);
+  text1_ = static_cast<QLineEdit*>(controls[0]);
+  command3_ = static_cast<QPushButton*>(controls[1]);
+  text3_ = static_cast<QLineEdit*>(controls[2]);
+  text2_ = static_cast<QLineEdit*>(controls[3]);
+  command1_ = static_cast<QPushButton*>(controls[4]);
+  QWidget* previous = nullptr;
+  for (int index : kTabOrder) {
+    QWidget* widget = controls[static_cast<std::size_t>(index)];
+    if (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isEnabled()) continue;
+    if (previous) setTabOrder(previous, widget);
+    previous = widget;
+  }
   for (QPushButton* button : {command1_, command3_}) button->setAutoDefault(false);
-  setTabOrder(command1_, command3_);
-  setTabOrder(command3_, text1_);
-  client->setFixedSize(TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi));
+  client->setFixedSize(TwipsToPixels(kClientWidth, across), TwipsToPixels(kClientHeight, down));
 
   auto* file = menuBar()->addMenu("&File");
   file->setObjectName("mnuFile");
@@ -87,11 +76,11 @@ MainWindow::MainWindow() {
   QAction* about = help->addAction("&About ");
   about->setObjectName("mnuHelpAbout");
 
-  connect(command1_, &QPushButton::clicked, this, [this] { Run([this] { form_->Command1_Click(); }); });
-  connect(command3_, &QPushButton::clicked, this, [this] { Run([this] { form_->Command3_Click(); }); });
-  connect(exit, &QAction::triggered, this, [this] { Run([this] { form_->mnuFileExit_Click(); }); });
-  connect(shell, &QAction::triggered, this, [this] { Run([this] { form_->mnuOptionsShell_Click(); }); });
-  connect(about, &QAction::triggered, this, [this] { Run([this] { form_->mnuHelpAbout_Click(); }); });
+  connect(command1_, &QPushButton::clicked, this, [this] { Run(&MainForm::Command1_Click); });
+  connect(command3_, &QPushButton::clicked, this, [this] { Run(&MainForm::Command3_Click); });
+  connect(exit, &QAction::triggered, this, [this] { Run(&MainForm::mnuFileExit_Click); });
+  connect(shell, &QAction::triggered, this, [this] { Run(&MainForm::mnuOptionsShell_Click); });
+  connect(about, &QAction::triggered, this, [this] { Run(&MainForm::mnuHelpAbout_Click); });
 
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -107,19 +96,12 @@ void MainWindow::ShowCentred() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  Run([this] { form_->Form_Unload(); });
+  Run(&MainForm::Form_Unload);
   event->accept();
 }
 
-void MainWindow::Run(const std::function<void()>& handler) {
-  if (form_ == nullptr) return;
-  try {
-    handler();
-  } catch (const std::exception& failure) {
-    // The handlers trap their own run-time errors; anything else is reported, not lost.
-    QMessageBox::critical(this, Q(kApplicationTitle),
-                          QString("Quillet met an unexpected problem: %1").arg(QString::fromUtf8(failure.what())));
-  }
+void MainWindow::Run(void (MainForm::*handler)()) {
+  if (form_ != nullptr) form_->Handle(handler);
 }
 
 }  // namespace quillet

@@ -2,8 +2,6 @@
 
 #include <QMainWindow>
 
-#include <functional>
-
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -12,7 +10,7 @@ namespace quillet {
 
 class MainForm;
 
-// frmMain in Qt Widgets: the three labelled rows laid out in twips at the screen's logical DPI,
+// frmMain in Qt Widgets: the controls of kFormControls laid out in twips at the screen's logical DPI,
 // fixed in size, with the menu bar. The widgets carry the controls' names (Text1, Command3...).
 class MainWindow : public QMainWindow {
  public:
@@ -33,8 +31,8 @@ class MainWindow : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // Runs a handler; nothing it throws may cross a slot.
-  void Run(const std::function<void()>& handler);
+  // Runs one of the form's handlers for an event.
+  void Run(void (MainForm::*handler)());
 
   QLineEdit* text1_;
   QPushButton* command3_;
@@ -43,8 +41,5 @@ class MainWindow : public QMainWindow {
   QPushButton* command1_;
   MainForm* form_ = nullptr;
 };
-
-// Pixels for a length in twips (1/1440 inch) at `dpi` dots per inch.
-int TwipsToPixels(int twips, double dpi);
 
 }  // namespace quillet

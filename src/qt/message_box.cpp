@@ -6,52 +6,59 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/platform.h"
+#include <optional>
+#include <utility>
 
 namespace quillet {
 namespace {
 
 struct Button {
   const char* caption;
-  int code;
+  Answer answer;
 };
 
-// The buttons of a type's low four bits, in Windows order.
-std::vector<Button> ButtonsOf(int type) {
-  switch (type & 0xF) {
-    case 1: return {{"OK", answer::kOk}, {"Cancel", answer::kCancel}};
-    case 3: return {{"&Yes", answer::kYes}, {"&No", answer::kNo}, {"Cancel", answer::kCancel}};
-    case 4: return {{"&Yes", answer::kYes}, {"&No", answer::kNo}};
-    default: return {{"OK", answer::kOk}};
+// The buttons, in Windows order.
+std::vector<Button> ButtonsOf(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::YesNoCancel: return {{"&Yes", Answer::Yes}, {"&No", Answer::No}, {"Cancel", Answer::Cancel}};
+    case Buttons::YesNo: return {{"&Yes", Answer::Yes}, {"&No", Answer::No}};
+    case Buttons::Ok: break;
   }
+  return {{"OK", Answer::Ok}};
 }
 
-QStyle::StandardPixmap IconOf(int type, bool& any) {
-  any = true;
-  switch (type & 0xF0) {
-    case 0x10: return QStyle::SP_MessageBoxCritical;
-    case 0x20: return QStyle::SP_MessageBoxQuestion;
-    case 0x30: return QStyle::SP_MessageBoxWarning;
-    case 0x40: return QStyle::SP_MessageBoxInformation;
-    default: any = false; return QStyle::SP_MessageBoxInformation;
+std::optional<QStyle::StandardPixmap> IconOf(Icon icon) {
+  switch (icon) {
+    case Icon::Critical: return QStyle::SP_MessageBoxCritical;
+    case Icon::Question: return QStyle::SP_MessageBoxQuestion;
+    case Icon::Information: return QStyle::SP_MessageBoxInformation;
+    case Icon::None: break;
   }
+  return std::nullopt;
 }
+
+std::function<void(MessageBox&)> g_next_answer;
 
 }  // namespace
 
-MessageBox::MessageBox(QWidget* owner, const QString& text, int type, const QString& title) : QDialog(owner) {
+void MessageBox::AnswerNextWith(std::function<void(MessageBox&)> answer) { g_next_answer = std::move(answer); }
+
+bool MessageBox::NextAnswerPending() { return static_cast<bool>(g_next_answer); }
+
+void MessageBox::ForgetNextAnswer() { g_next_answer = nullptr; }
+
+MessageBox::MessageBox(QWidget* owner, const QString& text, MessageKind kind, const QString& title) : QDialog(owner) {
   setWindowTitle(title);
   setModal(true);
 
   auto* message = new QHBoxLayout;
-  bool has_icon = false;
-  const QStyle::StandardPixmap icon = IconOf(type, has_icon);
-  if (has_icon) {
+  if (const std::optional<QStyle::StandardPixmap> icon = IconOf(kind.icon)) {
     auto* picture = new QLabel;
     picture->setObjectName("icon");
-    picture->setPixmap(style()->standardIcon(icon).pixmap(32, 32));
+    picture->setPixmap(style()->standardIcon(*icon).pixmap(32, 32));
     picture->setAlignment(Qt::AlignTop);
     message->addWidget(picture);
   }
@@ -62,33 +69,30 @@ MessageBox::MessageBox(QWidget* owner, const QString& text, int type, const QStr
 
   auto* row = new QHBoxLayout;
   row->addStretch();
-  for (const Button& button : ButtonsOf(type)) {
+  const std::vector<Button> buttons = ButtonsOf(kind.buttons);
+  for (const Button& button : buttons) {
     auto* push = new QPushButton(tr(button.caption));
-    push->setObjectName(QString("button%1").arg(button.code));
-    const int code = button.code;
-    connect(push, &QPushButton::clicked, this, [this, code] {
-      answer_ = code;
+    const Answer answer = button.answer;
+    connect(push, &QPushButton::clicked, this, [this, answer] {
+      answer_ = answer;
       accept();
     });
     buttons_.push_back(push);
-    codes_.push_back(code);
     row->addWidget(push);
+    if (answer == Answer::Cancel) escape_answer_ = answer;
   }
   row->addStretch();
-  for (int code : codes_) {
-    if (code == answer::kCancel) escape_code_ = code;
-  }
-  if (codes_.size() == 1) escape_code_ = answer::kOk;
+  if (buttons.size() == 1) escape_answer_ = Answer::Ok;
   // As on Windows, a box that cannot be dismissed (Yes/No) has no close button.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 (escape_code_ != 0 ? Qt::WindowCloseButtonHint : Qt::WindowFlags()));
+                 (escape_answer_ != Answer::None ? Qt::WindowCloseButtonHint : Qt::WindowFlags()));
   buttons_.front()->setDefault(true);
-  buttons_.front()->setFocus();
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(message);
   layout->addLayout(row);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  buttons_.front()->setFocus();  // once it belongs to the box
 }
 
 void MessageBox::ApplyCaptions(const ButtonSettingTable& table) {
@@ -99,8 +103,8 @@ void MessageBox::ApplyCaptions(const ButtonSettingTable& table) {
   }
 }
 
-int MessageBox::Ask() {
-  answer_ = 0;
+Answer MessageBox::Ask() {
+  answer_ = Answer::None;
   // A box whose owner is not on the screen (a question at start-up) stands in the screen's middle,
   // as a Windows box without a visible owner does.
   if (!parentWidget() || !parentWidget()->isVisible()) {
@@ -111,13 +115,16 @@ int MessageBox::Ask() {
       move(frame.topLeft());
     }
   }
+  if (std::function<void(MessageBox&)> answer = std::exchange(g_next_answer, nullptr)) {
+    QTimer::singleShot(0, this, [this, answer] { answer(*this); });
+  }
   exec();
   return answer_;
 }
 
 void MessageBox::reject() {
-  if (escape_code_ == 0) return;
-  answer_ = escape_code_;
+  if (escape_answer_ == Answer::None) return;
+  answer_ = escape_answer_;
   QDialog::reject();
 }
 

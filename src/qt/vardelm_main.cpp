@@ -3,7 +3,8 @@
 
 #include "app/main_form.h"
 #include "qt/main_window.h"
-#include "qt/qt_platform.h"
+#include "qt/qt_system.h"
+#include "qt/qt_window.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -11,8 +12,9 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon(":/quillet.png"));
 
   quillet::MainWindow window;
-  quillet::QtPlatform platform(window, {QApplication::applicationFilePath(), quillet::CommandLineText(argc, argv), {}});
-  quillet::MainForm form(platform);
+  quillet::QtWindow window_services(window);
+  quillet::QtSystem system(QApplication::applicationFilePath(), quillet::CommandLineText(argc, argv));
+  quillet::MainForm form(window_services, system);
   window.Attach(form);
   // Runs before the window is first shown, and may end the program at once.
   form.Form_Load();

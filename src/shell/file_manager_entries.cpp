@@ -1,5 +1,9 @@
 #include "shell/file_manager_entries.h"
 
+#include <algorithm>
+
+#include "util/text_rules.h"
+
 namespace quillet {
 namespace {
 
@@ -25,25 +29,19 @@ Audience AudienceOf(const ShellVerb& verb) {
   for (unsigned spelling = 0; spelling < 1u << letters.size(); ++spelling) {
     for (std::size_t i = 0; i < letters.size(); ++i) {
       const bool upper = spelling >> (letters.size() - 1 - i) & 1u;
-      audience.extensions += static_cast<char>(upper ? letters[i] - 'a' + 'A' : letters[i]);
+      audience.extensions += upper ? AsciiUpper(letters[i]) : letters[i];
     }
     audience.extensions += ';';
   }
   audience.shell_case = "*.";
-  for (char c : letters) audience.shell_case += std::string("[") + c + static_cast<char>(c - 'a' + 'A') + "]";
+  for (char c : letters) audience.shell_case += std::string("[") + c + AsciiUpper(c) + "]";
   return audience;
 }
 
 // A name for the entry's files: "quillet-scan-dreamcast-binary".
 std::string Slug(std::string_view verb) {
-  std::string slug = "quillet-";
-  for (char c : verb) {
-    if (c == ' ') {
-      slug += '-';
-    } else {
-      slug += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-  }
+  std::string slug = "quillet-" + AsciiLowercase(verb);
+  std::ranges::replace(slug, ' ', '-');
   return slug;
 }
 

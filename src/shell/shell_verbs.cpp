@@ -2,42 +2,21 @@
 
 namespace quillet {
 
-// Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about chains of string + at -O3.
 std::string ExecutablePath(std::string_view folder, std::string_view name, PathStyle style) {
-  std::string path(folder);
-  path += style == PathStyle::Windows ? "\\" : "/";
-  path += name;
-  if (style == PathStyle::Windows) path += ".exe";
-  return path;
+  const bool windows = style == PathStyle::Windows;
+  return std::string(folder) + (windows ? "\\" : "/") + std::string(name) + (windows ? ".exe" : "");
 }
 
-std::string ShellCommand(std::string_view executable_path) {
-  std::string command = "\"";
-  command += executable_path;
-  command += "\"";
-  return command;
-}
+std::string ShellCommand(std::string_view executable_path) { return "\"" + std::string(executable_path) + "\""; }
 
-std::string ShellCommandLine(std::string_view command) {
-  std::string line(command);
-  line += " %1";
-  return line;
-}
+std::string ShellCommandLine(std::string_view command) { return std::string(command) + " %1"; }
 
 std::string ShellCommandKey(const ShellVerb& verb) {
-  std::string key = "SystemFileAssociations\\";
-  key += verb.extension;
-  key += "\\shell\\";
-  key += verb.verb;
-  key += "\\command";
-  return key;
+  return "SystemFileAssociations\\" + EarlierShellVerbKey(verb) + "\\command";
 }
 
 std::string EarlierShellVerbKey(const ShellVerb& verb) {
-  std::string key(verb.extension);
-  key += "\\shell\\";
-  key += verb.verb;
-  return key;
+  return std::string(verb.extension) + "\\shell\\" + std::string(verb.verb);
 }
 
 }  // namespace quillet

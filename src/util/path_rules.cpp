@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "util/run_time_error.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 namespace {
@@ -24,8 +25,6 @@ std::string_view CharacterPrefix(std::string_view text, std::int64_t count) {
   }
   return text.substr(0, end);
 }
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Byte offset of the last occurrence of `needle`, compared without regard to ASCII case.
 std::size_t FindLastIgnoringCase(std::string_view haystack, std::string_view needle) {

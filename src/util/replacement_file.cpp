@@ -1,9 +1,9 @@
 #include "util/replacement_file.h"
 
 #include <algorithm>
-#include <random>
 
 #include "util/file_system.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 
@@ -19,12 +19,6 @@ std::string TemporaryNameFor(std::string_view target, std::string_view random_pa
   return std::string(folder) + "." + std::string(title.substr(0, kept)) + "." + std::string(random_part) + ".tmp";
 }
 
-std::string NewTemporaryNameFor(std::string_view target) {
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device device;
-  std::string part(8, ' ');
-  for (char& c : part) c = kLetters[device() % (sizeof kLetters - 1)];
-  return TemporaryNameFor(target, part);
-}
+std::string NewTemporaryNameFor(std::string_view target) { return TemporaryNameFor(target, RandomTag()); }
 
 }  // namespace quillet

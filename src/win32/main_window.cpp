@@ -4,8 +4,9 @@
 #include <array>
 #include <string_view>
 
-#include "app/form_texts.h"
+#include "app/form_layout.h"
 #include "app/main_form.h"
+#include "app/texts.h"
 #include "win32/resources/resource.h"
 #include "win32/utf16.h"
 
@@ -14,35 +15,27 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"QuilletMainWindow";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr int kClientWidth = 4710;  // twips
-constexpr int kClientHeight = 2505;
-
-struct ControlLayout {
-  ControlId id;
-  const wchar_t* window_class;
-  const wchar_t* text;
-  int left, top, width, height;  // twips
-  DWORD style;
-  DWORD extended_style;
-};
-
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 
-// In the order the window creates them.
-constexpr std::array<ControlLayout, 8> kControls{{
-    {kText1, L"EDIT", nullptr, 240, 360, 2655, 315, kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-    {kCommand3, L"BUTTON", L"&Convert", 3480, 1080, 975, 375, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0},
-    {kText3, L"EDIT", nullptr, 240, 1800, 2655, 315, kChild | WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-    {kText2, L"EDIT", nullptr, 240, 1080, 2655, 315, kChild | WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-    {kCommand1, L"BUTTON", L"&Browse", 3480, 360, 975, 375, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0},
-    {kLabel3, L"STATIC", L"File size", 240, 1560, 615, 255, kChild | SS_LEFT, 0},
-    {kLabel2, L"STATIC", L"Type of bin", 240, 840, 855, 255, kChild | SS_LEFT, 0},
-    {kLabel1, L"STATIC", L"File name", 240, 120, 735, 255, kChild | SS_LEFT, 0},
-}};
+ControlId IdOf(std::size_t index) { return static_cast<ControlId>(kText1 + static_cast<int>(index)); }
 
-// The focus order is the window order: Browse, then Convert, then the file-name box (the labels and
-// the disabled boxes between them never take the focus).
-constexpr std::array<ControlId, 8> kTabOrder{kCommand1, kLabel1, kText2, kLabel2, kLabel3, kText3, kCommand3, kText1};
+const wchar_t* ClassOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::TextBox: return L"EDIT";
+    case ControlKind::Button: return L"BUTTON";
+    case ControlKind::Label: return L"STATIC";
+  }
+  return L"STATIC";
+}
+
+DWORD StyleOf(const ControlLayout& control) {
+  switch (control.kind) {
+    case ControlKind::TextBox: return kChild | ES_AUTOHSCROLL | (control.enabled ? WS_TABSTOP : WS_DISABLED);
+    case ControlKind::Button: return kChild | WS_TABSTOP | BS_PUSHBUTTON;
+    case ControlKind::Label: return kChild | SS_LEFT;
+  }
+  return kChild;
+}
 
 UINT SystemDpi() {
   HDC screen = GetDC(nullptr);
@@ -76,10 +69,6 @@ int TextWidth(HWND control, HFONT font) {
 
 }  // namespace
 
-int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
-
-float PixelsToTwips(int pixels, UINT dpi) { return static_cast<float>(pixels) * 1440.0f / static_cast<float>(dpi); }
-
 MainWindow::MainWindow(HINSTANCE instance) {
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
@@ -104,27 +93,28 @@ MainWindow::MainWindow(HINSTANCE instance) {
 
 void MainWindow::CreateControls() {
   const std::wstring initial = Widen(kInitialBoxText);
-  for (const ControlLayout& control : kControls) {
-    CreateWindowExW(control.extended_style, control.window_class, control.text ? control.text : initial.c_str(),
-                    control.style, 0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                    nullptr, nullptr);
+  for (std::size_t index = 0; index < kFormControls.size(); ++index) {
+    const ControlLayout& control = kFormControls[index];
+    CreateWindowExW(control.kind == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0, ClassOf(control.kind),
+                    control.text.empty() ? initial.c_str() : Widen(control.text).c_str(), StyleOf(control), 0, 0, 0, 0,
+                    window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(index))), nullptr, nullptr);
   }
   HWND previous = HWND_TOP;
-  for (ControlId id : kTabOrder) {
-    SetWindowPos(Control(id), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    previous = Control(id);
+  for (int index : kTabOrder) {
+    HWND control = Control(IdOf(static_cast<std::size_t>(index)));
+    SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = control;
   }
 }
 
 void MainWindow::Layout() {
   if (font_) DeleteObject(font_);
   font_ = CreateDialogFont(dpi_);
-  for (const ControlLayout& control : kControls) {
-    HWND child = Control(control.id);
+  for (std::size_t index = 0; index < kFormControls.size(); ++index) {
+    const ControlLayout& control = kFormControls[index];
+    HWND child = Control(IdOf(index));
     int width = TwipsToPixels(control.width, dpi_);
-    // The labels were sized for an old bitmap font; in today's dialog font their words are wider.
-    // Nothing stands to their right, so they grow to fit rather than wrap out of sight.
-    if (control.window_class == std::wstring_view(L"STATIC")) width = std::max(width, TextWidth(child, font_) + 2);
+    if (control.kind == ControlKind::Label) width = std::max(width, TextWidth(child, font_) + 2);
     MoveWindow(child, TwipsToPixels(control.left, dpi_), TwipsToPixels(control.top, dpi_), width,
                TwipsToPixels(control.height, dpi_), TRUE);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
@@ -157,15 +147,8 @@ int MainWindow::RunMessageLoop() {
   return static_cast<int>(message.wParam);
 }
 
-void MainWindow::Run(const std::function<void()>& handler) {
-  if (form_ == nullptr) return;
-  try {
-    handler();
-  } catch (const std::exception& failure) {
-    // The handlers trap their own run-time errors; anything else is reported, not lost.
-    MessageBoxW(window_, Widen(std::string("Quillet met an unexpected problem: ") + failure.what()).c_str(),
-                Widen(kApplicationTitle).c_str(), MB_ICONERROR);
-  }
+void MainWindow::Run(void (MainForm::*handler)()) {
+  if (form_ != nullptr) form_->Handle(handler);
 }
 
 LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -182,16 +165,16 @@ LRESULT MainWindow::Handle(UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(w)) {
-        case kCommand1: Run([this] { form_->Command1_Click(); }); return 0;
-        case kCommand3: Run([this] { form_->Command3_Click(); }); return 0;
-        case IDM_FILE_EXIT: Run([this] { form_->mnuFileExit_Click(); }); return 0;
-        case IDM_OPTIONS_SHELL: Run([this] { form_->mnuOptionsShell_Click(); }); return 0;
-        case IDM_HELP_ABOUT: Run([this] { form_->mnuHelpAbout_Click(); }); return 0;
+        case kCommand1: Run(&MainForm::Command1_Click); return 0;
+        case kCommand3: Run(&MainForm::Command3_Click); return 0;
+        case IDM_FILE_EXIT: Run(&MainForm::mnuFileExit_Click); return 0;
+        case IDM_OPTIONS_SHELL: Run(&MainForm::mnuOptionsShell_Click); return 0;
+        case IDM_HELP_ABOUT: Run(&MainForm::mnuHelpAbout_Click); return 0;
         default: break;
       }
       break;
     case WM_CLOSE:
-      Run([this] { form_->Form_Unload(); });
+      Run(&MainForm::Form_Unload);
       DestroyWindow(window_);
       return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;

@@ -2,13 +2,11 @@
 
 #include <windows.h>
 
-#include <functional>
-
 namespace quillet {
 
 class MainForm;
 
-// The controls of the main window, numbered in the order the window creates them.
+// The controls of the main window, numbered in the order the window creates them (kFormControls).
 enum ControlId : int {
   kText1 = 1001,  // file name
   kCommand3,      // Convert
@@ -44,17 +42,13 @@ class MainWindow {
   LRESULT Handle(UINT message, WPARAM w, LPARAM l);
   void CreateControls();
   void Layout();
-  // Runs a handler; nothing it throws may cross the window procedure.
-  void Run(const std::function<void()>& handler);
+  // Runs one of the form's handlers for an event.
+  void Run(void (MainForm::*handler)());
 
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
   UINT dpi_ = 96;
   MainForm* form_ = nullptr;
 };
-
-// Pixels for a length in twips (1/1440 inch) at `dpi` dots per inch, and back.
-int TwipsToPixels(int twips, UINT dpi);
-float PixelsToTwips(int pixels, UINT dpi);
 
 }  // namespace quillet

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "convert/button_captions.h"
+#include "app/button_captions.h"
 
 namespace quillet {
 

@@ -1,4 +1,4 @@
-#include "convert/tool_runner.h"
+#include "util/tool_runner.h"
 
 #include <windows.h>
 

@@ -5,15 +5,17 @@
 
 #include "app/main_form.h"
 #include "win32/main_window.h"
-#include "win32/win32_platform.h"
+#include "win32/win32_system.h"
+#include "win32/win32_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
   quillet::MainWindow window(instance);
-  quillet::Win32Platform platform(window);
-  quillet::MainForm form(platform);
+  quillet::Win32Window window_services(window);
+  quillet::Win32System system;
+  quillet::MainForm form(window_services, system);
   window.Attach(form);
   // Runs before the window is first shown, and may end the program at once.
   form.Form_Load();

@@ -4,16 +4,25 @@
 
 #include <functional>
 
-#include "app/fake_platform.h"
-#include "app/form_texts.h"
+#include "app/fake_system.h"
+#include "app/fake_window.h"
+#include "app/texts.h"
 #include "inspect/signatures.h"
 
 namespace quillet {
 namespace {
 
-using testing::FakePlatform;
+using testing::FakeSystem;
+using testing::FakeWindow;
 using testing::ProgramEnded;
-using Message = FakePlatform::Message;
+using Message = FakeWindow::Message;
+
+// A fake window and a fake system, and the form between them.
+struct Fakes {
+  FakeWindow window;
+  FakeSystem system;
+  MainForm Form() { return MainForm(window, system); }
+};
 
 const std::string kInitial(kInitialBoxText);
 const std::string kTools = "C:\\Program Files\\Quillet\\tools\\";
@@ -40,20 +49,20 @@ bool Ends(const std::function<void()>& handler) {
 }
 
 Message ErrorReport(int number, const std::string& description) {
-  return {"Random error number " + std::to_string(number) + "\r\n" + description, 0, ""};
+  return {"Random error number " + std::to_string(number) + "\r\n" + description, message_kind::kOk, ""};
 }
 
-const Message kIpBinRefusal{"Please select a 1st_read.bin, not an Ip.bin!", 16, "Halt - Ip.bin!"};
+const Message kIpBinRefusal{"Please select a 1st_read.bin, not an Ip.bin!", message_kind::kCritical, "Halt - Ip.bin!"};
 
 class MainFormTest : public ::testing::Test {
  protected:
-  FakePlatform platform;
-  MainForm form{platform};
+  Fakes app;
+  MainForm form{app.window, app.system};
 
   bool Load() {
     return Ends([&] { form.Form_Load(); });
   }
-  std::string Box(TextBox box) { return platform.Box(box); }
+  std::string Box(TextBox box) { return app.window.Box(box); }
 };
 
 // --- Start-up: button settings, tool check ----------------------------------------------------
@@ -64,7 +73,7 @@ TEST_F(MainFormTest, LoadStoresTheElfQuestionsButtonSettingsFirst) {
   EXPECT_EQ(form.Buttons().Slot(2), (ButtonSetting{"Unscrambled", 0, -1}));
   EXPECT_EQ(form.Buttons().Slot(3), (ButtonSetting{}));
   for (TextBox box : {TextBox::FileName, TextBox::Type, TextBox::Size}) EXPECT_EQ(Box(box), kInitial);
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(app.window.messages.empty());
 }
 
 TEST_F(MainFormTest, ConvertIsDisabledWhenEitherToolIsMissing) {
@@ -78,10 +87,10 @@ TEST_F(MainFormTest, ConvertIsDisabledWhenEitherToolIsMissing) {
            {{kTools + "sh-elf-objcopy.exe"}, false},
            {{}, false},
        }) {
-    FakePlatform fake;
-    fake.present_tools = row.present;
-    MainForm(fake).Form_Load();
-    EXPECT_EQ(fake.convert_enabled, row.enabled) << row.present.size();
+    Fakes fake;
+    fake.system.present_tools = row.present;
+    fake.Form().Form_Load();
+    EXPECT_EQ(fake.window.convert_enabled, row.enabled) << row.present.size();
   }
 }
 
@@ -105,20 +114,20 @@ TEST_F(MainFormTest, StartupScanShowsPathVerdictAndSize) {
            {R"(C:\disc\myip.bin)", kUnscrambled, "UNSCRAMBLED", "1.2 KB"},
            {R"(C:\my games\1ST_READ.BIN)", kScrambled, "SCRAMBLED", "1,205.6 KB"},
        }) {
-    FakePlatform fake;
-    fake.command_line = row.command_line;
-    fake.files[row.command_line] = row.contents;
-    EXPECT_FALSE(Ends([&] { MainForm(fake).Form_Load(); })) << row.command_line;
-    EXPECT_EQ(fake.Box(TextBox::FileName), row.command_line);
-    EXPECT_EQ(fake.Box(TextBox::Type), row.verdict) << row.command_line;
-    EXPECT_EQ(fake.Box(TextBox::Size), row.size) << row.command_line;
-    EXPECT_TRUE(fake.messages.empty()) << row.command_line;
+    Fakes fake;
+    fake.system.command_line = row.command_line;
+    fake.system.files[row.command_line] = row.contents;
+    EXPECT_FALSE(Ends([&] { fake.Form().Form_Load(); })) << row.command_line;
+    EXPECT_EQ(fake.window.Box(TextBox::FileName), row.command_line);
+    EXPECT_EQ(fake.window.Box(TextBox::Type), row.verdict) << row.command_line;
+    EXPECT_EQ(fake.window.Box(TextBox::Size), row.size) << row.command_line;
+    EXPECT_TRUE(fake.window.messages.empty()) << row.command_line;
   }
 }
 
 TEST_F(MainFormTest, CommandLineInOnePairOfQuotesIsThePathInside) {
-  platform.command_line = R"("C:\my games\1ST_READ.BIN")";
-  platform.files[R"(C:\my games\1ST_READ.BIN)"] = kUnscrambled;
+  app.system.command_line = R"("C:\my games\1ST_READ.BIN")";
+  app.system.files[R"(C:\my games\1ST_READ.BIN)"] = kUnscrambled;
   EXPECT_FALSE(Load());
   EXPECT_EQ(Box(TextBox::FileName), R"(C:\my games\1ST_READ.BIN)");
   EXPECT_EQ(Box(TextBox::Type), "UNSCRAMBLED");
@@ -126,13 +135,13 @@ TEST_F(MainFormTest, CommandLineInOnePairOfQuotesIsThePathInside) {
 
 TEST_F(MainFormTest, IpBinOnTheCommandLineEndsTheProgram) {
   for (const char* path : {R"(C:\disc\IP.BIN)", R"(C:\disc\ip.bin)", R"(C:\disc\Ip.Bin)", "IP.BIN"}) {
-    FakePlatform fake;
-    fake.command_line = path;
-    fake.files[path] = kUnscrambled;
-    EXPECT_TRUE(Ends([&] { MainForm(fake).Form_Load(); })) << path;
-    EXPECT_EQ(fake.messages, std::vector<Message>{kIpBinRefusal}) << path;
-    EXPECT_EQ(fake.Box(TextBox::FileName), kInitial);
-    EXPECT_TRUE(fake.settings.empty());
+    Fakes fake;
+    fake.system.command_line = path;
+    fake.system.files[path] = kUnscrambled;
+    EXPECT_TRUE(Ends([&] { fake.Form().Form_Load(); })) << path;
+    EXPECT_EQ(fake.window.messages, std::vector<Message>{kIpBinRefusal}) << path;
+    EXPECT_EQ(fake.window.Box(TextBox::FileName), kInitial);
+    EXPECT_TRUE(fake.system.settings.empty());
   }
 }
 
@@ -146,14 +155,14 @@ TEST_F(MainFormTest, StartupScanFailuresAreReportedAndTheWindowOpens) {
            {R"(C:\a.bin C:\b.bin)", ErrorReport(53, "File not found")},
            {R"("C:\a.bin" "C:\b.bin")", ErrorReport(53, "File not found")},
        }) {
-    FakePlatform fake;
-    fake.command_line = row.command_line;
-    fake.files[R"(C:\a.bin)"] = kUnscrambled;
-    EXPECT_FALSE(Ends([&] { MainForm(fake).Form_Load(); })) << row.command_line;
-    EXPECT_EQ(fake.messages, std::vector<Message>{row.report}) << row.command_line;
-    EXPECT_EQ(fake.Box(TextBox::FileName), row.command_line);
-    EXPECT_EQ(fake.Box(TextBox::Type), kInitial);
-    EXPECT_EQ(fake.Box(TextBox::Size), kInitial);
+    Fakes fake;
+    fake.system.command_line = row.command_line;
+    fake.system.files[R"(C:\a.bin)"] = kUnscrambled;
+    EXPECT_FALSE(Ends([&] { fake.Form().Form_Load(); })) << row.command_line;
+    EXPECT_EQ(fake.window.messages, std::vector<Message>{row.report}) << row.command_line;
+    EXPECT_EQ(fake.window.Box(TextBox::FileName), row.command_line);
+    EXPECT_EQ(fake.window.Box(TextBox::Type), kInitial);
+    EXPECT_EQ(fake.window.Box(TextBox::Size), kInitial);
   }
 }
 
@@ -162,67 +171,67 @@ TEST_F(MainFormTest, StartupScanFailuresAreReportedAndTheWindowOpens) {
 class StartupConversionTest : public MainFormTest {
  protected:
   void SetUp() override {
-    platform.command_line = R"(C:\dev\game.elf)";
-    platform.files[R"(C:\dev\game.elf)"] =
+    app.system.command_line = R"(C:\dev\game.elf)";
+    app.system.files[R"(C:\dev\game.elf)"] =
         "\x7f"
         "ELF";
   }
 };
 
 TEST_F(StartupConversionTest, CancelOrNoQuestionEndsWithNothingRun) {
-  for (int answer : {answer::kCancel, answer::kNone}) {
-    FakePlatform fake;
-    fake.command_line = R"(C:\dev\game.elf)";
-    fake.question_answers = {answer};
-    EXPECT_TRUE(Ends([&] { MainForm(fake).Form_Load(); })) << answer;
-    EXPECT_EQ(fake.questions.size(), 1u);
-    EXPECT_TRUE(fake.tool_runs.empty());
-    EXPECT_TRUE(fake.messages.empty());
+  for (Answer answer : {Answer::Cancel, Answer::None}) {
+    Fakes fake;
+    fake.system.command_line = R"(C:\dev\game.elf)";
+    fake.window.question_answers = {answer};
+    EXPECT_TRUE(Ends([&] { fake.Form().Form_Load(); })) << static_cast<int>(answer);
+    EXPECT_EQ(fake.window.questions.size(), 1u);
+    EXPECT_TRUE(fake.system.tool_runs.empty());
+    EXPECT_TRUE(fake.window.messages.empty());
   }
 }
 
 TEST_F(StartupConversionTest, TheQuestionWearsScrambledAndUnscrambled) {
-  platform.question_answers = {answer::kCancel};
+  app.window.question_answers = {Answer::Cancel};
   Load();
-  ASSERT_EQ(platform.questions.size(), 1u);
-  const FakePlatform::Question& question = platform.questions[0];
+  ASSERT_EQ(app.window.questions.size(), 1u);
+  const FakeWindow::Question& question = app.window.questions[0];
   EXPECT_EQ(question.prompt, "Do you wish for a scrambled or unscrambled binary?");
-  EXPECT_EQ(question.type, 35);
+  EXPECT_EQ(question.kind, message_kind::kYesNoCancelQuestion);
   EXPECT_EQ(question.title, "Converting an ELF");
   EXPECT_EQ(question.captions, (std::vector<ButtonAssignment>{{0, {"Scrambled", 1, -1}}, {1, {"Unscrambled", 0, -1}}}));
 }
 
 TEST_F(StartupConversionTest, ScrambledGoesThroughAFreshIntermediateBesideTheInput) {
-  platform.files[R"(C:\dev\game.bin)"] = "the user's own raw binary";
-  platform.question_answers = {answer::kYes};
+  app.system.files[R"(C:\dev\game.bin)"] = "the user's own raw binary";
+  app.window.question_answers = {Answer::Yes};
   EXPECT_TRUE(Load());
-  ASSERT_EQ(platform.tool_runs.size(), 2u);
-  const std::string intermediate = platform.tool_runs[0].arguments.back();
+  ASSERT_EQ(app.system.tool_runs.size(), 2u);
+  const std::string intermediate = app.system.tool_runs[0].arguments.back();
   EXPECT_TRUE(intermediate.starts_with(R"(C:\dev\.game.)")) << intermediate;
   EXPECT_NE(intermediate, R"(C:\dev\game.bin)");
-  EXPECT_EQ(platform.tool_runs[0].program, kTools + "sh-elf-objcopy.exe");
-  EXPECT_EQ(platform.tool_runs[0].command_line,
+  EXPECT_EQ(app.system.tool_runs[0].program, kTools + "sh-elf-objcopy.exe");
+  EXPECT_EQ(app.system.tool_runs[0].command_line,
             R"(tools/sh-elf-objcopy.exe -O binary "C:\dev\game.elf" ")" + intermediate + "\"");
-  EXPECT_EQ(platform.tool_runs[1].program, kTools + "dcscram.exe");
-  EXPECT_EQ(platform.tool_runs[1].command_line,
+  EXPECT_EQ(app.system.tool_runs[1].program, kTools + "dcscram.exe");
+  EXPECT_EQ(app.system.tool_runs[1].command_line,
             "tools/dcscram.exe \"" + intermediate + R"(" "C:\dev\game_scrambled.bin")");
-  EXPECT_EQ(platform.deletions, std::vector<std::string>{intermediate});
-  EXPECT_EQ(platform.files[R"(C:\dev\game.bin)"], "the user's own raw binary");
-  EXPECT_TRUE(platform.files.contains(R"(C:\dev\game_scrambled.bin)"));
-  EXPECT_EQ(platform.messages,
-            (std::vector<Message>{{"Done! game.elf has been converted to game_scrambled.bin.", 64, "Success"}}));
+  EXPECT_EQ(app.system.deletions, std::vector<std::string>{intermediate});
+  EXPECT_EQ(app.system.files[R"(C:\dev\game.bin)"], "the user's own raw binary");
+  EXPECT_TRUE(app.system.files.contains(R"(C:\dev\game_scrambled.bin)"));
+  EXPECT_EQ(app.window.messages, (std::vector<Message>{{"Done! game.elf has been converted to game_scrambled.bin.",
+                                                        message_kind::kInformation, "Success"}}));
 }
 
 TEST_F(StartupConversionTest, UnscrambledIsOneRun) {
-  platform.question_answers = {answer::kNo};
+  app.window.question_answers = {Answer::No};
   EXPECT_TRUE(Load());
-  ASSERT_EQ(platform.tool_runs.size(), 1u);
-  EXPECT_EQ(platform.tool_runs[0].command_line,
+  ASSERT_EQ(app.system.tool_runs.size(), 1u);
+  EXPECT_EQ(app.system.tool_runs[0].command_line,
             R"(tools/sh-elf-objcopy.exe -O binary "C:\dev\game.elf" "C:\dev\game_unscrambled.bin")");
-  EXPECT_EQ(platform.tool_runs[0].arguments,
+  EXPECT_EQ(app.system.tool_runs[0].arguments,
             (std::vector<std::string>{"-O", "binary", R"(C:\dev\game.elf)", R"(C:\dev\game_unscrambled.bin)"}));
-  EXPECT_EQ(platform.messages,
-            (std::vector<Message>{{"Done! game.elf has been converted to game_unscrambled.bin.", 64, "Success"}}));
+  EXPECT_EQ(app.window.messages, (std::vector<Message>{{"Done! game.elf has been converted to game_unscrambled.bin.",
+                                                        message_kind::kInformation, "Success"}}));
 }
 
 TEST_F(StartupConversionTest, NamesFollowTheFileName) {
@@ -241,24 +250,24 @@ TEST_F(StartupConversionTest, NamesFollowTheFileName) {
            {R"(C:\games\myself)", R"(C:\games\myself_scrambled.bin)",
             "Done! myself.elf has been converted to myself_scrambled.bin."},
        }) {
-    FakePlatform fake;
-    fake.command_line = row.path;
-    fake.files[row.path] = "elf";
-    fake.question_answers = {answer::kYes};
-    EXPECT_TRUE(Ends([&] { MainForm(fake).Form_Load(); })) << row.path;
-    ASSERT_EQ(fake.tool_runs.size(), 2u) << row.path;
-    EXPECT_EQ(fake.tool_runs[1].arguments.back(), row.output);
-    EXPECT_EQ(fake.messages.back().text, row.message);
+    Fakes fake;
+    fake.system.command_line = row.path;
+    fake.system.files[row.path] = "elf";
+    fake.window.question_answers = {Answer::Yes};
+    EXPECT_TRUE(Ends([&] { fake.Form().Form_Load(); })) << row.path;
+    ASSERT_EQ(fake.system.tool_runs.size(), 2u) << row.path;
+    EXPECT_EQ(fake.system.tool_runs[1].arguments.back(), row.output);
+    EXPECT_EQ(fake.window.messages.back().text, row.message);
   }
 }
 
 TEST_F(StartupConversionTest, MissingElfIsAskedThenReportedAndTheWindowOpens) {
-  platform.files.clear();
-  platform.question_answers = {answer::kYes};
+  app.system.files.clear();
+  app.window.question_answers = {Answer::Yes};
   EXPECT_FALSE(Load());
-  EXPECT_EQ(platform.questions.size(), 1u);
-  EXPECT_TRUE(platform.tool_runs.empty());
-  EXPECT_EQ(platform.messages, std::vector<Message>{ErrorReport(5, "Invalid procedure call or argument")});
+  EXPECT_EQ(app.window.questions.size(), 1u);
+  EXPECT_TRUE(app.system.tool_runs.empty());
+  EXPECT_EQ(app.window.messages, std::vector<Message>{ErrorReport(5, "Invalid procedure call or argument")});
   EXPECT_EQ(Box(TextBox::FileName), kInitial);
 }
 
@@ -278,28 +287,28 @@ TEST_F(StartupConversionTest, AFailingToolIsReportedAndTheIntermediateRemoved) {
             false,
             "Path/File access error: dcscram.exe was stopped before it finished (ended by signal Killed)"},
        }) {
-    FakePlatform fake;
-    fake.command_line = R"(C:\dev\game.elf)";
-    fake.files[R"(C:\dev\game.elf)"] = "elf";
-    fake.question_answers = {answer::kYes};
-    fake.run_tool = [&](const ToolRun& run) {
+    Fakes fake;
+    fake.system.command_line = R"(C:\dev\game.elf)";
+    fake.system.files[R"(C:\dev\game.elf)"] = "elf";
+    fake.window.question_answers = {Answer::Yes};
+    fake.system.run_tool = [&](const ToolRun& run) {
       const bool dcscram = run.program.ends_with("dcscram.exe");
-      if (!dcscram || row.writes) fake.files[run.arguments.back()] = "output";
+      if (!dcscram || row.writes) fake.system.files[run.arguments.back()] = "output";
       return dcscram ? row.outcome : ToolOutcome{true, 0, ""};
     };
-    EXPECT_FALSE(Ends([&] { MainForm(fake).Form_Load(); })) << row.description;
-    EXPECT_EQ(fake.messages, std::vector<Message>{ErrorReport(75, row.description)});
-    const std::string intermediate = fake.tool_runs[0].arguments.back();
-    EXPECT_FALSE(fake.files.contains(intermediate)) << row.description;
+    EXPECT_FALSE(Ends([&] { fake.Form().Form_Load(); })) << row.description;
+    EXPECT_EQ(fake.window.messages, std::vector<Message>{ErrorReport(75, row.description)});
+    const std::string intermediate = fake.system.tool_runs[0].arguments.back();
+    EXPECT_FALSE(fake.system.files.contains(intermediate)) << row.description;
   }
 }
 
 TEST_F(StartupConversionTest, ConvertsWithAToolMissingToo) {
-  platform.present_tools.clear();
-  platform.question_answers = {answer::kNo};
+  app.system.present_tools.clear();
+  app.window.question_answers = {Answer::No};
   EXPECT_TRUE(Load());
-  EXPECT_FALSE(platform.convert_enabled);
-  EXPECT_EQ(platform.tool_runs.size(), 1u);
+  EXPECT_FALSE(app.window.convert_enabled);
+  EXPECT_EQ(app.system.tool_runs.size(), 1u);
 }
 
 // --- Browse ---------------------------------------------------------------------------------------
@@ -307,26 +316,26 @@ TEST_F(StartupConversionTest, ConvertsWithAToolMissingToo) {
 class BrowseTest : public MainFormTest {
  protected:
   void Choose(const std::string& path, const std::string& title) {
-    platform.chosen_files.push_back(ChosenFile{path, title});
+    app.window.chosen_files.push_back(ChosenFile{path, title});
   }
   void Browse() { form.Command1_Click(); }
 };
 
 TEST_F(BrowseTest, CancelChangesNothing) {
   Browse();
-  EXPECT_EQ(platform.dialogs.size(), 1u);
-  EXPECT_EQ(platform.dialogs[0].title, "Open");
-  EXPECT_EQ(platform.dialogs[0].filter_name, "Dreamcast binaries (*.bin; *.elf)");
-  EXPECT_EQ(platform.dialogs[0].filter_patterns, "*.bin;*.elf");
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(app.window.dialogs.size(), 1u);
+  EXPECT_EQ(app.window.dialogs[0].title, "Open");
+  EXPECT_EQ(app.window.dialogs[0].filter_name, "Dreamcast binaries (*.bin; *.elf)");
+  EXPECT_EQ(app.window.dialogs[0].filter_patterns, "*.bin;*.elf");
+  EXPECT_TRUE(app.window.messages.empty());
   EXPECT_EQ(Box(TextBox::FileName), kInitial);
 }
 
 TEST_F(BrowseTest, ScansTheChosenFileByItsFullPath) {
-  platform.files[R"(C:\games\1ST_READ.BIN)"] = kScrambled;
+  app.system.files[R"(C:\games\1ST_READ.BIN)"] = kScrambled;
   Choose(R"(C:\games\1ST_READ.BIN)", "1ST_READ.BIN");
   Browse();
-  EXPECT_EQ(platform.reads, std::vector<std::string>{R"(C:\games\1ST_READ.BIN)"});
+  EXPECT_EQ(app.system.reads, std::vector<std::string>{R"(C:\games\1ST_READ.BIN)"});
   EXPECT_EQ(Box(TextBox::FileName), R"(C:\games\1ST_READ.BIN)");
   EXPECT_EQ(Box(TextBox::Type), "SCRAMBLED");
   EXPECT_EQ(Box(TextBox::Size), "1,205.6 KB");
@@ -334,14 +343,14 @@ TEST_F(BrowseTest, ScansTheChosenFileByItsFullPath) {
 
 TEST_F(BrowseTest, IpBinIsRefusedAndTheDialogComesBack) {
   for (const char* title : {"IP.BIN", "ip.bin", "Ip.Bin"}) {
-    FakePlatform fake;
-    fake.chosen_files = {ChosenFile{std::string("C:\\disc\\") + title, title}, std::nullopt};
-    MainForm(fake).Command1_Click();
-    EXPECT_EQ(fake.messages, std::vector<Message>{kIpBinRefusal}) << title;
-    EXPECT_EQ(fake.dialogs.size(), 2u);
-    EXPECT_EQ(fake.Box(TextBox::FileName), kInitial);
+    Fakes fake;
+    fake.window.chosen_files = {ChosenFile{std::string("C:\\disc\\") + title, title}, std::nullopt};
+    fake.Form().Command1_Click();
+    EXPECT_EQ(fake.window.messages, std::vector<Message>{kIpBinRefusal}) << title;
+    EXPECT_EQ(fake.window.dialogs.size(), 2u);
+    EXPECT_EQ(fake.window.Box(TextBox::FileName), kInitial);
   }
-  platform.files[R"(C:\disc\myip.bin)"] = kUnscrambled;
+  app.system.files[R"(C:\disc\myip.bin)"] = kUnscrambled;
   Choose(R"(C:\disc\myip.bin)", "myip.bin");
   Browse();
   EXPECT_EQ(Box(TextBox::Type), "UNSCRAMBLED");
@@ -349,26 +358,26 @@ TEST_F(BrowseTest, IpBinIsRefusedAndTheDialogComesBack) {
 
 TEST_F(BrowseTest, ElfFilesGetTheNoticeAndTheirSizeWithoutAScan) {
   for (const char* title : {"game.elf", "GAME.ELF", "myself"}) {
-    FakePlatform fake;
+    Fakes fake;
     const std::string path = std::string("C:\\dev\\") + title;
-    fake.files[path] = std::string(1536, 'x') + Pattern('A');
-    fake.chosen_files = {ChosenFile{path, title}};
-    MainForm(fake).Command1_Click();
-    EXPECT_EQ(fake.Box(TextBox::Type), "ELF binary, please convert.") << title;
-    EXPECT_EQ(fake.Box(TextBox::Size), "1.5 KB") << title;
-    EXPECT_TRUE(fake.reads.empty()) << title;
+    fake.system.files[path] = std::string(1536, 'x') + Pattern('A');
+    fake.window.chosen_files = {ChosenFile{path, title}};
+    fake.Form().Command1_Click();
+    EXPECT_EQ(fake.window.Box(TextBox::Type), "ELF binary, please convert.") << title;
+    EXPECT_EQ(fake.window.Box(TextBox::Size), "1.5 KB") << title;
+    EXPECT_TRUE(fake.system.reads.empty()) << title;
   }
 }
 
 TEST_F(BrowseTest, MOrNAloneIsUnscrambledAsAtStartup) {
-  platform.files[R"(C:\games\m.bin)"] = Noise(500) + Pattern('M');
+  app.system.files[R"(C:\games\m.bin)"] = Noise(500) + Pattern('M');
   Choose(R"(C:\games\m.bin)", "m.bin");
   Browse();
   EXPECT_EQ(Box(TextBox::Type), "UNSCRAMBLED");
 }
 
 TEST_F(BrowseTest, AFailedReadIsReportedAndForgetsThePreviousVerdict) {
-  platform.files[R"(C:\games\1ST_READ.BIN)"] = kUnscrambled;
+  app.system.files[R"(C:\games\1ST_READ.BIN)"] = kUnscrambled;
   Choose(R"(C:\games\1ST_READ.BIN)", "1ST_READ.BIN");
   Choose(R"(C:\games\gone.bin)", "gone.bin");
   Browse();
@@ -376,11 +385,12 @@ TEST_F(BrowseTest, AFailedReadIsReportedAndForgetsThePreviousVerdict) {
   EXPECT_EQ(Box(TextBox::FileName), R"(C:\games\gone.bin)");
   EXPECT_EQ(Box(TextBox::Type), kInitial);
   EXPECT_EQ(Box(TextBox::Size), kInitial);
-  EXPECT_EQ(platform.messages, std::vector<Message>{ErrorReport(53, "File not found")});
+  EXPECT_EQ(app.window.messages, std::vector<Message>{ErrorReport(53, "File not found")});
   // Convert now knows nothing was scanned.
   form.Command3_Click();
-  EXPECT_EQ(platform.messages.back(), (Message{"Please load a bin before trying to convert!", 16, "Halt!"}));
-  EXPECT_TRUE(platform.tool_runs.empty());
+  EXPECT_EQ(app.window.messages.back(),
+            (Message{"Please load a bin before trying to convert!", message_kind::kCritical, "Halt!"}));
+  EXPECT_TRUE(app.system.tool_runs.empty());
 }
 
 // --- Convert ----------------------------------------------------------------------------------------
@@ -388,9 +398,9 @@ TEST_F(BrowseTest, AFailedReadIsReportedAndForgetsThePreviousVerdict) {
 class ConvertTest : public MainFormTest {
  protected:
   void Scanned(const std::string& path, const std::string& verdict) {
-    platform.Box(TextBox::FileName) = path;
-    platform.Box(TextBox::Type) = verdict;
-    platform.Box(TextBox::Size) = "1. KB";
+    app.window.Box(TextBox::FileName) = path;
+    app.window.Box(TextBox::Type) = verdict;
+    app.window.Box(TextBox::Size) = "1. KB";
   }
 };
 
@@ -407,110 +417,119 @@ TEST_F(ConvertTest, BinariesGoTheOtherWayBesideTheInput) {
            {R"(C:\games\1ST_READ.BIN)",
             "SCRAMBLED",
             R"(tools/dcscram.exe -d "C:\games\1ST_READ.BIN" "C:\games\1ST_READ_unscrambled.bin")",
-            {unscrambled_message + "1ST_READ_unscrambled.bin is the file name!", 64, "Completed..."}},
+            {unscrambled_message + "1ST_READ_unscrambled.bin is the file name!", message_kind::kInformation,
+             "Completed..."}},
            {R"(C:\games\1ST_READ.BIN)",
             "UNSCRAMBLED",
             R"(tools/dcscram.exe "C:\games\1ST_READ.BIN" "C:\games\1ST_READ_scrambled.bin")",
-            {scrambled_message + "1ST_READ_scrambled.bin is the file name!", 64, "Completed..."}},
+            {scrambled_message + "1ST_READ_scrambled.bin is the file name!", message_kind::kInformation,
+             "Completed..."}},
            {R"(C:\games\1ST_READ.BIN)",
             "Unscrambled",
             R"(tools/dcscram.exe "C:\games\1ST_READ.BIN" "C:\games\1ST_READ_scrambled.bin")",
-            {scrambled_message + "1ST_READ_scrambled.bin is the file name!", 64, "Completed..."}},
+            {scrambled_message + "1ST_READ_scrambled.bin is the file name!", message_kind::kInformation,
+             "Completed..."}},
            {R"(C:\games\1ST_READ.BIN)",
             "something typed",
             R"(tools/dcscram.exe -d "C:\games\1ST_READ.BIN" "C:\games\1ST_READ_unscrambled.bin")",
-            {unscrambled_message + "1ST_READ_unscrambled.bin is the file name!", 64, "Completed..."}},
+            {unscrambled_message + "1ST_READ_unscrambled.bin is the file name!", message_kind::kInformation,
+             "Completed..."}},
            {R"(C:\my games\disc.one.bin)",
             "SCRAMBLED",
             R"(tools/dcscram.exe -d "C:\my games\disc.one.bin" "C:\my games\disc_unscrambled.bin")",
-            {unscrambled_message + "disc_unscrambled.bin is the file name!", 64, "Completed..."}},
+            {unscrambled_message + "disc_unscrambled.bin is the file name!", message_kind::kInformation,
+             "Completed..."}},
            {"1ST_READ.BIN",
             "SCRAMBLED",
             R"(tools/dcscram.exe -d "1ST_READ.BIN" "1ST_READ_unscrambled.bin")",
-            {unscrambled_message + "1ST_READ_unscrambled.bin is the file name!", 64, "Completed..."}},
+            {unscrambled_message + "1ST_READ_unscrambled.bin is the file name!", message_kind::kInformation,
+             "Completed..."}},
            {R"(C:\dev\sub/game.bin)",
             "SCRAMBLED",
             R"(tools/dcscram.exe -d "C:\dev\sub/game.bin" "C:\dev\sub\game_unscrambled.bin")",
-            {unscrambled_message + "game_unscrambled.bin is the file name!", 64, "Completed..."}},
+            {unscrambled_message + "game_unscrambled.bin is the file name!", message_kind::kInformation,
+             "Completed..."}},
        }) {
-    FakePlatform fake;
-    fake.Box(TextBox::FileName) = row.path;
-    fake.Box(TextBox::Type) = row.verdict;
-    MainForm(fake).Command3_Click();
-    ASSERT_EQ(fake.tool_runs.size(), 1u) << row.path;
-    EXPECT_EQ(fake.tool_runs[0].program, kTools + "dcscram.exe");
-    EXPECT_EQ(fake.tool_runs[0].command_line, row.command_line);
-    EXPECT_EQ(fake.messages, std::vector<Message>{row.message}) << row.command_line;
-    EXPECT_EQ(fake.Box(TextBox::FileName), row.path) << "Convert changes no box";
-    EXPECT_EQ(fake.Box(TextBox::Type), row.verdict);
+    Fakes fake;
+    fake.window.Box(TextBox::FileName) = row.path;
+    fake.window.Box(TextBox::Type) = row.verdict;
+    fake.Form().Command3_Click();
+    ASSERT_EQ(fake.system.tool_runs.size(), 1u) << row.path;
+    EXPECT_EQ(fake.system.tool_runs[0].program, kTools + "dcscram.exe");
+    EXPECT_EQ(fake.system.tool_runs[0].command_line, row.command_line);
+    EXPECT_EQ(fake.window.messages, std::vector<Message>{row.message}) << row.command_line;
+    EXPECT_EQ(fake.window.Box(TextBox::FileName), row.path) << "Convert changes no box";
+    EXPECT_EQ(fake.window.Box(TextBox::Type), row.verdict);
   }
 }
 
 TEST_F(ConvertTest, BeforeAnyScanItSaysSo) {
   form.Command3_Click();
-  EXPECT_EQ(platform.messages, (std::vector<Message>{{"Please load a bin before trying to convert!", 16, "Halt!"}}));
-  EXPECT_TRUE(platform.tool_runs.empty());
+  EXPECT_EQ(app.window.messages,
+            (std::vector<Message>{{"Please load a bin before trying to convert!", message_kind::kCritical, "Halt!"}}));
+  EXPECT_TRUE(app.system.tool_runs.empty());
 }
 
 TEST_F(ConvertTest, ElfAnswers) {
   Scanned(R"(C:\dev\game.final.elf)", "ELF binary, please convert.");
-  platform.question_answers = {answer::kCancel, answer::kNone, answer::kNo, answer::kYes};
+  app.window.question_answers = {Answer::Cancel, Answer::None, Answer::No, Answer::Yes};
   form.Command3_Click();
   form.Command3_Click();
-  EXPECT_TRUE(platform.tool_runs.empty()) << "Cancel and a question that never came run nothing";
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(app.system.tool_runs.empty()) << "Cancel and a question that never came run nothing";
+  EXPECT_TRUE(app.window.messages.empty());
 
   form.Command3_Click();
-  ASSERT_EQ(platform.tool_runs.size(), 1u);
-  EXPECT_EQ(platform.tool_runs[0].command_line,
+  ASSERT_EQ(app.system.tool_runs.size(), 1u);
+  EXPECT_EQ(app.system.tool_runs[0].command_line,
             R"(tools/sh-elf-objcopy.exe -O binary "C:\dev\game.final.elf" "C:\dev\game_unscrambled.bin")");
-  EXPECT_EQ(platform.messages.back(),
-            (Message{"Done! game.elf has been converted to game_unscrambled.bin.", 64, "Success"}));
+  EXPECT_EQ(app.window.messages.back(), (Message{"Done! game.elf has been converted to game_unscrambled.bin.",
+                                                 message_kind::kInformation, "Success"}));
 
   form.Command3_Click();
-  ASSERT_EQ(platform.tool_runs.size(), 3u);
-  const std::string intermediate = platform.tool_runs[1].arguments.back();
+  ASSERT_EQ(app.system.tool_runs.size(), 3u);
+  const std::string intermediate = app.system.tool_runs[1].arguments.back();
   EXPECT_NE(intermediate, R"(C:\dev\game.final.bin)");
-  EXPECT_EQ(platform.tool_runs[2].arguments, (std::vector<std::string>{intermediate, R"(C:\dev\game_scrambled.bin)"}));
-  EXPECT_EQ(platform.deletions, std::vector<std::string>{intermediate});
-  EXPECT_EQ(platform.messages.back(),
-            (Message{"Done! game.elf has been converted to game_scrambled.bin.", 64, "Success"}));
+  EXPECT_EQ(app.system.tool_runs[2].arguments,
+            (std::vector<std::string>{intermediate, R"(C:\dev\game_scrambled.bin)"}));
+  EXPECT_EQ(app.system.deletions, std::vector<std::string>{intermediate});
+  EXPECT_EQ(app.window.messages.back(), (Message{"Done! game.elf has been converted to game_scrambled.bin.",
+                                                 message_kind::kInformation, "Success"}));
 }
 
 TEST_F(ConvertTest, AFailedToolIsNoSuccess) {
   Scanned(R"(C:\games\1ST_READ.BIN)", "SCRAMBLED");
-  platform.run_tool = [](const ToolRun&) { return ToolOutcome{true, 2, ""}; };
+  app.system.run_tool = [](const ToolRun&) { return ToolOutcome{true, 2, ""}; };
   form.Command3_Click();
-  EXPECT_EQ(platform.messages,
+  EXPECT_EQ(app.window.messages,
             std::vector<Message>{ErrorReport(75, "Path/File access error: dcscram.exe failed with exit code 2")});
 }
 
 TEST_F(ConvertTest, ElfResultsLandInTheFolderOfAPathWithMixedSeparators) {
   Scanned(R"(C:\dev\sub/game.elf)", "ELF binary, please convert.");
-  platform.question_answers = {answer::kYes};
+  app.window.question_answers = {Answer::Yes};
   form.Command3_Click();
-  ASSERT_EQ(platform.tool_runs.size(), 2u);
-  EXPECT_TRUE(platform.tool_runs[0].arguments.back().starts_with(R"(C:\dev\sub\.game.)"));
-  EXPECT_EQ(platform.tool_runs[1].arguments.back(), R"(C:\dev\sub\game_scrambled.bin)");
+  ASSERT_EQ(app.system.tool_runs.size(), 2u);
+  EXPECT_TRUE(app.system.tool_runs[0].arguments.back().starts_with(R"(C:\dev\sub\.game.)"));
+  EXPECT_EQ(app.system.tool_runs[1].arguments.back(), R"(C:\dev\sub\game_scrambled.bin)");
 }
 
 TEST_F(ConvertTest, AnEarlierResultIsNoProofTheToolWroteOne) {
   Scanned(R"(C:\games\1ST_READ.BIN)", "SCRAMBLED");
-  platform.files[R"(C:\games\1ST_READ_unscrambled.bin)"] = "yesterday's result";
-  platform.run_tool = [](const ToolRun&) { return ToolOutcome{true, 0, ""}; };  // and writes nothing
+  app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"] = "yesterday's result";
+  app.system.run_tool = [](const ToolRun&) { return ToolOutcome{true, 0, ""}; };  // and writes nothing
   form.Command3_Click();
-  EXPECT_EQ(platform.messages,
+  EXPECT_EQ(app.window.messages,
             std::vector<Message>{ErrorReport(
                 75, R"(Path/File access error: dcscram.exe wrote no file C:\games\1ST_READ_unscrambled.bin)")});
-  EXPECT_EQ(platform.files[R"(C:\games\1ST_READ_unscrambled.bin)"], "yesterday's result");
-  EXPECT_TRUE(platform.deletions.empty());
+  EXPECT_EQ(app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"], "yesterday's result");
+  EXPECT_TRUE(app.system.deletions.empty());
 }
 
 TEST_F(ConvertTest, PathEndingInASeparatorIsError9) {
   Scanned(R"(C:\games\)", "SCRAMBLED");
   form.Command3_Click();
-  EXPECT_EQ(platform.messages, std::vector<Message>{ErrorReport(9, "Subscript out of range")});
-  EXPECT_TRUE(platform.tool_runs.empty());
+  EXPECT_EQ(app.window.messages, std::vector<Message>{ErrorReport(9, "Subscript out of range")});
+  EXPECT_TRUE(app.system.tool_runs.empty());
 }
 
 // --- Closing, menus ---------------------------------------------------------------------------------
@@ -518,7 +537,7 @@ TEST_F(ConvertTest, PathEndingInASeparatorIsError9) {
 TEST_F(MainFormTest, UnloadStoresThePlacementUnlessMinimised) {
   struct Row {
     WindowState state;
-    std::vector<FakePlatform::Entry> settings;
+    std::vector<FakeSystem::Entry> settings;
   };
   for (const Row& row : std::vector<Row>{
            {WindowState::Normal,
@@ -533,30 +552,30 @@ TEST_F(MainFormTest, UnloadStoresThePlacementUnlessMinimised) {
              {"Settings", "MainHeight", "3300.5"}}},
            {WindowState::Minimised, {}},
        }) {
-    FakePlatform fake;
-    fake.placement = {row.state, 3600, -150, 4800, 3300.5f};
-    MainForm(fake).Form_Unload();
-    EXPECT_EQ(fake.settings, row.settings);
+    Fakes fake;
+    fake.window.placement = {row.state, 3600, -150, 4800, 3300.5f};
+    fake.Form().Form_Unload();
+    EXPECT_EQ(fake.system.settings, row.settings);
   }
 }
 
 TEST_F(MainFormTest, UnloadIgnoresAStoreThatRefuses) {
-  platform.settings_fail = true;
+  app.system.settings_fail = true;
   EXPECT_NO_THROW(form.Form_Unload());
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(app.window.messages.empty());
 }
 
 TEST_F(MainFormTest, ExitClosesTheWindowAsTheCloseButtonDoes) {
   form.mnuFileExit_Click();
-  EXPECT_TRUE(platform.close_requested);
+  EXPECT_TRUE(app.window.close_requested);
 }
 
 TEST_F(MainFormTest, AboutShowsFifteenLines) {
   form.mnuHelpAbout_Click();
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].type, 64);
-  EXPECT_EQ(platform.messages[0].title, "About...");
-  EXPECT_EQ(platform.messages[0].text,
+  ASSERT_EQ(app.window.messages.size(), 1u);
+  EXPECT_EQ(app.window.messages[0].kind, message_kind::kInformation);
+  EXPECT_EQ(app.window.messages[0].title, "About...");
+  EXPECT_EQ(app.window.messages[0].text,
             "This program was made to scan the specified\r\n"
             "1st_read.bin file and tell the user if the file is a \r\n"
             "scrambled or an unscrambled binary.\r\n"
@@ -575,35 +594,35 @@ TEST_F(MainFormTest, AboutShowsFifteenLines) {
 }
 
 TEST_F(MainFormTest, RightClickIntegration) {
-  const Message question{"Are you sure?", 4, "Continue?"};
+  const Message question{"Are you sure?", message_kind::kYesNo, "Continue?"};
   const std::string command = R"("C:\dc tools\vardelm.exe" %1)";
   struct Row {
-    int answer;
+    Answer answer;
     std::vector<std::string> failing;
-    std::vector<FakePlatform::Entry> written;
+    std::vector<FakeSystem::Entry> written;
     std::vector<Message> messages;
   };
   for (const Row& row : std::vector<Row>{
-           {answer::kNo, {}, {}, {question}},
-           {answer::kYes,
+           {Answer::No, {}, {}, {question}},
+           {Answer::Yes,
             {},
             {{".bin", "Scan Dreamcast binary", command}, {".elf", "Convert to Dreamcast binary", command}},
-            {question, {"Quillet is now integrated into right-click menus.", 64, "Success"}}},
-           {answer::kYes,
+            {question, {"Quillet is now integrated into right-click menus.", message_kind::kInformation, "Success"}}},
+           {Answer::Yes,
             {".elf"},
             {{".bin", "Scan Dreamcast binary", command}},
             {question,
              {"Quillet could not be integrated into right-click menus.\r\nConvert to Dreamcast binary: Permission "
               "denied",
-              16, ""}}},
+              message_kind::kCritical, ""}}},
        }) {
-    FakePlatform fake;
-    fake.executable_folder = R"(C:\dc tools)";
-    fake.message_answers = {row.answer};
-    fake.failing_shell_extensions = row.failing;
-    MainForm(fake).mnuOptionsShell_Click();
-    EXPECT_EQ(fake.shell_verbs, row.written);
-    EXPECT_EQ(fake.messages, row.messages);
+    Fakes fake;
+    fake.system.executable_folder = R"(C:\dc tools)";
+    fake.window.message_answers = {row.answer};
+    fake.system.failing_shell_extensions = row.failing;
+    fake.Form().mnuOptionsShell_Click();
+    EXPECT_EQ(fake.system.shell_verbs, row.written);
+    EXPECT_EQ(fake.window.messages, row.messages);
   }
 }
 

@@ -5,18 +5,34 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/fake_platform.h"
+#include "app/fake_window.h"
+#include "app/local_system.h"
 #include "app/main_form.h"
-#include "convert/tool_runner.h"
 #include "inspect/signatures.h"
 #include "scramble/scramble.h"
 #include "support/temp_folder.h"
+#include "util/tool_runner.h"
 
 namespace quillet {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FakePlatform;
+using testing::FakeWindow;
+
+// The real files and tools of this machine, with the program's own facts given by the test.
+class ProgramOnDisk : public LocalSystem {
+ public:
+  std::string executable_folder;
+  std::string command_line;
+
+  PathStyle Style() override { return PathStyle::Posix; }
+  std::string ExecutableFolder() override { return executable_folder; }
+  std::string ExecutableName() override { return "vardelm"; }
+  std::string CommandLineText() override { return command_line; }
+  NumberSeparators LocaleSeparators() override { return {}; }
+  void WriteSetting(const std::string&, const std::string&, const std::string&) override {}
+  void WriteShellVerb(const std::string&, const std::string&, const std::string&) override {}
+};
 using testing::ReadFile;
 using testing::TempFolder;
 
@@ -29,12 +45,8 @@ class StartupConversionEndToEnd : public ::testing::Test {
     fs::create_directories(folder.path() / "my games");
     fs::copy_file(QUILLET_SH_FIXTURES "/hello.elf", folder.path() / "my games" / "game.elf");
 
-    platform.style = PathStyle::Posix;
-    platform.use_real_files = true;
-    platform.executable_folder = folder.PathOf("program");
-    platform.present_tools = {platform.ToolPath(Tool::Dcscram), platform.ToolPath(Tool::Objcopy)};
-    platform.run_tool = RunToolAndWait;
-    platform.command_line = elf;
+    system.executable_folder = folder.PathOf("program");
+    system.command_line = elf;
   }
 
   // What the conversion must give: objcopy's raw binary, made here by running objcopy directly.
@@ -53,14 +65,15 @@ class StartupConversionEndToEnd : public ::testing::Test {
   }
 
   TempFolder folder;
-  FakePlatform platform;
+  FakeWindow window;
+  ProgramOnDisk system;
   const std::string elf = folder.PathOf("my games/game.elf");
 };
 
 TEST_F(StartupConversionEndToEnd, ScrambledIsDcscramOfObjcopy) {
-  platform.question_answers = {answer::kYes};
-  EXPECT_THROW(MainForm(platform).Form_Load(), testing::ProgramEnded);
-  EXPECT_EQ(platform.messages.back().text, "Done! game.elf has been converted to game_scrambled.bin.");
+  window.question_answers = {Answer::Yes};
+  EXPECT_THROW(MainForm(window, system).Form_Load(), testing::ProgramEnded);
+  EXPECT_EQ(window.messages.back().text, "Done! game.elf has been converted to game_scrambled.bin.");
 
   const std::string raw = RawBinary();
   std::string expected(raw.size(), '\0');
@@ -74,8 +87,8 @@ TEST_F(StartupConversionEndToEnd, ScrambledIsDcscramOfObjcopy) {
 }
 
 TEST_F(StartupConversionEndToEnd, UnscrambledIsObjcopysRawBinary) {
-  platform.question_answers = {answer::kNo};
-  EXPECT_THROW(MainForm(platform).Form_Load(), testing::ProgramEnded);
+  window.question_answers = {Answer::No};
+  EXPECT_THROW(MainForm(window, system).Form_Load(), testing::ProgramEnded);
   EXPECT_EQ(ReadFile(folder.PathOf("my games/game_unscrambled.bin")), RawBinary());
   EXPECT_EQ(FilesBesideTheElf(), (std::vector<std::string>{"game.elf", "game_unscrambled.bin"}));
 }
@@ -89,10 +102,10 @@ TEST_F(StartupConversionEndToEnd, AToolThatSucceedsWithoutWritingFailsDespiteAnE
   }
   fs::permissions(objcopy, fs::perms::owner_all);
   const std::string earlier = folder.Write("my games/game_unscrambled.bin", "an earlier result");
-  platform.question_answers = {answer::kNo};
-  MainForm(platform).Form_Load();  // the error is reported, and the window stays
-  ASSERT_FALSE(platform.messages.empty());
-  EXPECT_EQ(platform.messages.front().text,
+  window.question_answers = {Answer::No};
+  MainForm(window, system).Form_Load();  // the error is reported, and the window stays
+  ASSERT_FALSE(window.messages.empty());
+  EXPECT_EQ(window.messages.front().text,
             "Random error number 75\r\nPath/File access error: sh-elf-objcopy wrote no file " + earlier);
   EXPECT_EQ(ReadFile(earlier), "an earlier result");
 }

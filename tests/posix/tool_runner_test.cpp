@@ -1,5 +1,5 @@
 // The POSIX runner with real child processes.
-#include "convert/tool_runner.h"
+#include "util/tool_runner.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -62,8 +62,18 @@ TEST(PosixToolRunnerTest, InheritsFolderAndEnvironmentAndReadsNothing) {
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(folder.path());
   ::setenv("QUILLET_RUNNER_TEST", "inherited", 1);
-  // `cat` would wait on the terminal if the tool's input were not closed off.
+  // This process's input is a pipe with something typed into it: a tool that inherited it would
+  // copy it, where a tool given no input copies nothing.
+  int typed[2];
+  ASSERT_EQ(::pipe(typed), 0);
+  ASSERT_EQ(::write(typed[1], "typed", 5), 5);
+  ::close(typed[1]);
+  const int own_input = ::dup(STDIN_FILENO);
+  ::dup2(typed[0], STDIN_FILENO);
+  ::close(typed[0]);
   const ToolOutcome outcome = Shell(R"(pwd -P > where; printf %s "$QUILLET_RUNNER_TEST" > env; cat > input)");
+  ::dup2(own_input, STDIN_FILENO);
+  ::close(own_input);
   std::filesystem::current_path(previous);
   ASSERT_EQ(outcome.exit_code, 0);
   EXPECT_EQ(ReadFile(folder.PathOf("where")), std::filesystem::canonical(folder.path()).string() + "\n");

@@ -17,11 +17,12 @@
 #include <cstdio>
 #include <functional>
 
-#include "app/form_texts.h"
 #include "app/main_form.h"
+#include "app/texts.h"
 #include "qt/main_window.h"
 #include "qt/message_box.h"
-#include "qt/qt_platform.h"
+#include "qt/qt_system.h"
+#include "qt/qt_window.h"
 #include "scramble/scramble.h"
 
 namespace quillet {
@@ -34,18 +35,8 @@ QByteArray Bytes(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Answers the next message box that comes up: `answer` sees it and presses a button.
-void AnswerNextBox(const std::function<void(MessageBox&)>& answer) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, answer] {
-    if (auto* box = dynamic_cast<MessageBox*>(QApplication::activeModalWidget())) {
-      poll->stop();
-      poll->deleteLater();
-      answer(*box);
-    }
-  });
-  poll->start(10);
-}
+// Answers the next message box this test shows: `answer` sees it and presses a button.
+void AnswerNextBox(std::function<void(MessageBox&)> answer) { MessageBox::AnswerNextWith(std::move(answer)); }
 
 QPushButton* ButtonCaptioned(MessageBox& box, const QString& caption) {
   for (QPushButton* button : box.Buttons()) {
@@ -78,14 +69,15 @@ class WindowTest : public QObject {
   QTemporaryDir folder;
   QString program_folder;
   std::unique_ptr<MainWindow> window;
-  std::unique_ptr<QtPlatform> platform;
+  std::unique_ptr<QtWindow> platform;
+  std::unique_ptr<QtSystem> system;
   std::unique_ptr<MainForm> form;
 
   void Start(const std::string& command_line) {
     window = std::make_unique<MainWindow>();
-    platform = std::make_unique<QtPlatform>(
-        *window, QtPlatform::Options{program_folder + "/vardelm", command_line, [] { throw ProgramEnded{}; }});
-    form = std::make_unique<MainForm>(*platform);
+    platform = std::make_unique<QtWindow>(*window, [] { throw ProgramEnded{}; });
+    system = std::make_unique<QtSystem>(program_folder + "/vardelm", command_line);
+    form = std::make_unique<MainForm>(*platform, *system);
     window->Attach(*form);
   }
 
@@ -106,8 +98,13 @@ class WindowTest : public QObject {
 
   void cleanup() {
     form.reset();
+    // An answer no box took belonged to this test: it must not answer the next test's box.
+    const bool unused_answer = MessageBox::NextAnswerPending();
+    MessageBox::ForgetNextAnswer();
     platform.reset();
+    system.reset();
     window.reset();
+    QVERIFY2(!unused_answer, "a scripted answer was never used: the box it was for did not come");
   }
 
   void controls() {
@@ -164,8 +161,9 @@ class WindowTest : public QObject {
   void convertDisabledWithoutATool() {
     QTemporaryDir bare;
     window = std::make_unique<MainWindow>();
-    platform = std::make_unique<QtPlatform>(*window, QtPlatform::Options{bare.filePath("vardelm"), "", {}});
-    form = std::make_unique<MainForm>(*platform);
+    platform = std::make_unique<QtWindow>(*window);
+    system = std::make_unique<QtSystem>(bare.filePath("vardelm"), "");
+    form = std::make_unique<MainForm>(*platform, *system);
     form->Form_Load();
     QVERIFY(!window->command3()->isEnabled());
   }
@@ -210,33 +208,36 @@ class WindowTest : public QObject {
     bool first_is_default = false;
     AnswerNextBox([&](MessageBox& box) {
       captions = Captions(box);
-      first_is_default = box.Buttons().front()->isDefault() && box.Buttons().front()->hasFocus();
+      first_is_default = box.Buttons().front()->isDefault() && box.focusWidget() == box.Buttons().front();
       ButtonCaptioned(box, "Unscrambled")->click();
     });
-    QCOMPARE(platform->AskRelabelled("Do you wish for a scrambled or unscrambled binary?", 35, "Converting an ELF",
-                                     form->Buttons()),
-             7);
+    QCOMPARE(platform->AskRelabelled("Do you wish for a scrambled or unscrambled binary?",
+                                     message_kind::kYesNoCancelQuestion, "Converting an ELF", form->Buttons()),
+             Answer::No);
     QCOMPARE(captions, QStringList({"Scrambled", "Unscrambled", "Cancel"}));
     QVERIFY(first_is_default);
 
     AnswerNextBox([](MessageBox& box) { ButtonCaptioned(box, "Scrambled")->click(); });
-    QCOMPARE(platform->AskRelabelled("?", 35, "Converting an ELF", form->Buttons()), 6);
+    QCOMPARE(platform->AskRelabelled("?", message_kind::kYesNoCancelQuestion, "Converting an ELF", form->Buttons()),
+             Answer::Yes);
     AnswerNextBox([](MessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
-    QCOMPARE(platform->AskRelabelled("?", 35, "Converting an ELF", form->Buttons()), 2);
+    QCOMPARE(platform->AskRelabelled("?", message_kind::kYesNoCancelQuestion, "Converting an ELF", form->Buttons()),
+             Answer::Cancel);
   }
 
   void messageBoxTypes() {
     Start("");
     struct Row {
-      int type;
+      MessageKind kind;
       QStringList captions;
-      int escape;  // what Esc answers; 0: nothing, the box stays
+      Answer escape;  // what Esc answers; None: nothing, the box stays
     };
-    for (const Row& row : std::vector<Row>{{0, {"OK"}, 1},
-                                           {16, {"OK"}, 1},
-                                           {64, {"OK"}, 1},
-                                           {4, {"&Yes", "&No"}, 0},
-                                           {35, {"&Yes", "&No", "Cancel"}, 2}}) {
+    for (const Row& row :
+         std::vector<Row>{{message_kind::kOk, {"OK"}, Answer::Ok},
+                          {message_kind::kCritical, {"OK"}, Answer::Ok},
+                          {message_kind::kInformation, {"OK"}, Answer::Ok},
+                          {message_kind::kYesNo, {"&Yes", "&No"}, Answer::None},
+                          {message_kind::kYesNoCancelQuestion, {"&Yes", "&No", "Cancel"}, Answer::Cancel}}) {
       QStringList captions;
       QString title;
       bool close_button = false, centred = false;
@@ -249,11 +250,11 @@ class WindowTest : public QObject {
         QTest::keyClick(&box, Qt::Key_Escape);
         if (box.isVisible()) box.Buttons().back()->click();
       });
-      const int answer = platform->ShowMessage("text", row.type, "");
+      const Answer answer = platform->ShowMessage("text", row.kind, "");
       QCOMPARE(captions, row.captions);
       QCOMPARE(title, QString("Quillet"));
-      QCOMPARE(answer, row.escape ? row.escape : 7);
-      QCOMPARE(close_button, row.escape != 0);
+      QCOMPARE(answer, row.escape != Answer::None ? row.escape : Answer::No);
+      QCOMPARE(close_button, row.escape != Answer::None);
       QVERIFY(centred);
     }
   }

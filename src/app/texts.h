@@ -3,7 +3,8 @@
 #include <string>
 #include <string_view>
 
-// The texts of the main window and its boxes that more than one handler or front end uses.
+// Every text the window shows, in one place: captions, box texts, messages and their titles. The
+// command line reuses the IP.BIN refusal.
 namespace quillet {
 
 inline constexpr std::string_view kApplicationTitle = "Quillet";
@@ -31,5 +32,25 @@ inline constexpr std::string_view kShellFailed = "Quillet could not be integrate
 
 // The report of a run-time error: "Random error number N", CR LF, the description.
 std::string ErrorReportText(int number, std::string_view description);
+
+inline constexpr std::string_view kIpBinRefusal = "Please select a 1st_read.bin, not an Ip.bin!";
+inline constexpr std::string_view kIpBinRefusalTitle = "Halt - Ip.bin!";
+
+// The message after Convert turned a binary into its other form; `name` is the file's base name.
+std::string CompletedMessage(bool scrambled, const std::string& name);
+inline constexpr std::string_view kCompletedTitle = "Completed...";
+
+// The message after an ELF file was converted.
+std::string DoneMessage(bool scrambled, const std::string& name);
+inline constexpr std::string_view kDoneTitle = "Success";
+
+inline constexpr std::string_view kLoadFirst = "Please load a bin before trying to convert!";
+inline constexpr std::string_view kLoadFirstTitle = "Halt!";
+
+inline constexpr std::string_view kElfQuestion = "Do you wish for a scrambled or unscrambled binary?";
+inline constexpr std::string_view kElfQuestionTitle = "Converting an ELF";
+
+// What a handler that failed unexpectedly reports, before the failure's own words.
+inline constexpr std::string_view kUnexpectedProblem = "Quillet met an unexpected problem: ";
 
 }  // namespace quillet

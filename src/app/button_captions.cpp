@@ -1,4 +1,4 @@
-#include "convert/button_captions.h"
+#include "app/button_captions.h"
 
 #include <optional>
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/platform.h"
+#include "app/system.h"
 
 namespace quillet {
 
-// The verbs every real platform answers the same way, from the core's file services and tool
-// runner; the front ends add their windows, dialogs and stores.
-class SystemPlatform : public Platform {
+// The files and tools of the machine the program runs on, from the core's file services and tool
+// runner; the front ends add the program's facts and their stores.
+class LocalSystem : public System {
  public:
   ScanImage ReadImage(const std::string& path) override;
   std::int64_t FileLength(const std::string& path) override;

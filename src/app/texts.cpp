@@ -1,4 +1,6 @@
-#include "app/form_texts.h"
+#include "app/texts.h"
+
+#include "convert/tool_commands.h"
 
 #include <iterator>
 
@@ -29,6 +31,16 @@ std::string AboutText() {
 
 std::string ErrorReportText(int number, std::string_view description) {
   return "Random error number " + std::to_string(number) + "\r\n" + std::string(description);
+}
+
+std::string CompletedMessage(bool scrambled, const std::string& name) {
+  return std::string(scrambled ? "The unscrambled to scrambled conversion has"
+                               : "The scrambled to unscrambled conversion has") +
+         "\r\nbeen completed!\r\n\r\n" + ResultName(name, scrambled) + " is the file name!";
+}
+
+std::string DoneMessage(bool scrambled, const std::string& name) {
+  return "Done! " + name + ".elf has been converted to " + ResultName(name, scrambled) + ".";
 }
 
 }  // namespace quillet

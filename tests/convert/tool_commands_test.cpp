@@ -1,11 +1,11 @@
-#include "convert/conversion_texts.h"
+#include "convert/tool_commands.h"
 
 #include <gtest/gtest.h>
 
 namespace quillet {
 namespace {
 
-TEST(ConversionTextsTest, CommandLinesQuoteEveryPath) {
+TEST(ToolCommandsTest, CommandLinesQuoteEveryPath) {
   const ToolRun scramble = DcscramRun("C:\\q\\tools\\dcscram.exe", false, R"(C:\my games\a.bin)", "a_scrambled.bin");
   EXPECT_EQ(scramble.command_line, R"(tools/dcscram.exe "C:\my games\a.bin" "a_scrambled.bin")");
   EXPECT_EQ(scramble.arguments, (std::vector<std::string>{R"(C:\my games\a.bin)", "a_scrambled.bin"}));
@@ -20,16 +20,10 @@ TEST(ConversionTextsTest, CommandLinesQuoteEveryPath) {
   EXPECT_EQ(objcopy.arguments, (std::vector<std::string>{"-O", "binary", R"(C:\dev\game.elf)", R"(C:\dev\game.bin)"}));
 }
 
-TEST(ConversionTextsTest, Messages) {
-  EXPECT_EQ(
-      CompletedMessage(true, "1ST_READ"),
-      "The unscrambled to scrambled conversion has\r\nbeen completed!\r\n\r\n1ST_READ_scrambled.bin is the file name!");
-  EXPECT_EQ(
-      CompletedMessage(false, "1ST_READ"),
-      "The scrambled to unscrambled conversion has\r\nbeen completed!\r\n\r\n1ST_READ_unscrambled.bin is the file "
-      "name!");
-  EXPECT_EQ(DoneMessage(true, "GAME"), "Done! GAME.elf has been converted to GAME_scrambled.bin.");
-  EXPECT_EQ(DoneMessage(false, "game"), "Done! game.elf has been converted to game_unscrambled.bin.");
+TEST(ToolCommandsTest, ToolsLieInTheToolsFolderBesideTheProgram) {
+  EXPECT_EQ(ToolPath(R"(C:\Program Files\Quillet)", Tool::Dcscram, PathStyle::Windows),
+            R"(C:\Program Files\Quillet\tools\dcscram.exe)");
+  EXPECT_EQ(ToolPath("/usr/lib/quillet", Tool::Objcopy, PathStyle::Posix), "/usr/lib/quillet/tools/sh-elf-objcopy");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/tool_run.h"
+#include "util/tool_run.h"
 
 namespace quillet {
 

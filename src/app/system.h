@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "inspect/scan_image.h"
+#include "inspect/size_text.h"
+#include "util/file_system.h"
+#include "util/path_rules.h"
+#include "util/tool_run.h"
+
+// What the window's handlers need from the operating system: files, the tools, the program's own
+// facts and the per-user stores. LocalSystem answers the files and tools from the core's services;
+// each front end adds its stores, and the tests fake all of it. Texts are UTF-8; nothing native.
+namespace quillet {
+
+class System {
+ public:
+  virtual ~System() = default;
+
+  // Files. Failures raise RunTimeError.
+  virtual PathStyle Style() = 0;
+  virtual ScanImage ReadImage(const std::string& path) = 0;
+  virtual std::int64_t FileLength(const std::string& path) = 0;
+  virtual bool FileExists(const std::string& path) = 0;
+  // Which file `path` names and in what state; nothing when there is none.
+  virtual std::optional<FileStamp> StampOf(const std::string& path) = 0;
+  // Raises run-time error 53 when there is no such file.
+  virtual void RemoveFile(const std::string& path) = 0;
+
+  // True when `path` is a tool that can run: a file (not a folder, not hidden or a system file).
+  virtual bool ToolPresent(const std::string& path) = 0;
+  // Runs a tool hidden and waits until it has ended.
+  virtual ToolOutcome RunTool(const ToolRun& run) = 0;
+
+  // The program.
+  virtual std::string ExecutableFolder() = 0;  // without a trailing separator
+  virtual std::string ExecutableName() = 0;    // without its extension
+  // The argument part of the program's command line as one text, unsplit.
+  virtual std::string CommandLineText() = 0;
+  virtual NumberSeparators LocaleSeparators() = 0;
+  // The per-user settings store, application "Quillet". Raises on failure.
+  virtual void WriteSetting(const std::string& section, const std::string& key, const std::string& value) = 0;
+  // A right-click entry for files ending in `extension`, named `verb`, running `command` ("%1" for
+  // the file's path). Raises on failure.
+  virtual void WriteShellVerb(const std::string& extension, const std::string& verb, const std::string& command) = 0;
+};
+
+}  // namespace quillet

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "util/path_rules.h"
+#include "util/tool_run.h"
+
+// The tools of a conversion, their command lines, and the names of the results.
+namespace quillet {
+
+enum class Tool { Dcscram, Objcopy };
+
+// The tool's file name in the tools folder: "dcscram.exe" on Windows, "dcscram" elsewhere.
+std::string ToolFileName(Tool tool, PathStyle style);
+
+// The tool's full path: the tools folder beside the program in `program_folder`.
+std::string ToolPath(std::string_view program_folder, Tool tool, PathStyle style);
+
+// How the command line names a tool: a path relative to the program's folder, as users know it.
+std::string ToolCommandName(Tool tool);
+
+// `dcscram [-d] "input" "output"`, the tool started from `program` (its full path).
+ToolRun DcscramRun(const std::string& program, bool unscramble, const std::string& input, const std::string& output);
+
+// `sh-elf-objcopy -O binary "input" "output"`: an SH ELF file into a raw binary.
+ToolRun ObjcopyRun(const std::string& program, const std::string& input, const std::string& output);
+
+// A result's file name: the input's base name and "_scrambled.bin" or "_unscrambled.bin".
+std::string ResultName(std::string_view base_name, bool scrambled);
+
+}  // namespace quillet

@@ -1,0 +1,108 @@
+#include "qt/qt_window.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <cstdlib>
+
+#include "app/form_layout.h"
+#include "app/texts.h"
+#include "qt/message_box.h"
+#include "qt/utf8.h"
+
+namespace quillet {
+
+void SetUpOpenDialog(QFileDialog& dialog, const OpenFileRequest& request) {
+  dialog.setWindowTitle(FromUtf8(request.title));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setNameFilter(FromUtf8(request.filter_name));
+  // The filter's text lists "*.bin; *.elf" as Windows writes it, which Qt would read as the
+  // patterns "*.bin;" and "*.elf". The patterns proper go to the dialog's model, which matches
+  // them without regard to case, so 1ST_READ.BIN shows too.
+  if (auto* model = dialog.findChild<QFileSystemModel*>()) {
+    model->setNameFilters(FromUtf8(request.filter_patterns).split(';', Qt::SkipEmptyParts));
+    model->setFilter(model->filter() & ~QDir::CaseSensitive);
+  }
+}
+
+QtWindow::QtWindow(MainWindow& window, std::function<void()> end_at_once)
+    : window_(window), end_at_once_(std::move(end_at_once)) {
+  if (!end_at_once_) end_at_once_ = [] { std::exit(0); };
+  run_file_dialog = [](QFileDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+}
+
+std::string QtWindow::BoxText(TextBox box) {
+  const QLineEdit* edit = box == TextBox::FileName ? window_.text1()
+                          : box == TextBox::Type   ? window_.text2()
+                                                   : window_.text3();
+  // Unless the user typed over it, the file-name box still means the bytes it was given.
+  if (box == TextBox::FileName && edit->text() == file_name_shown_) return file_name_bytes_;
+  return QFile::encodeName(edit->text()).toStdString();
+}
+
+void QtWindow::SetBoxText(TextBox box, const std::string& text) {
+  QLineEdit* edit = box == TextBox::FileName ? window_.text1()
+                    : box == TextBox::Type   ? window_.text2()
+                                             : window_.text3();
+  const QString shown = QFile::decodeName(QByteArray::fromStdString(text));
+  if (box == TextBox::FileName) {
+    file_name_bytes_ = text;
+    file_name_shown_ = shown;
+  }
+  edit->setText(shown);
+  edit->setCursorPosition(0);
+}
+
+void QtWindow::EnableConvert(bool enabled) { window_.command3()->setEnabled(enabled); }
+
+void QtWindow::CloseWindow() { window_.close(); }
+
+WindowPlacement QtWindow::Placement() {
+  WindowPlacement placement;
+  placement.state = window_.isMinimized()   ? WindowState::Minimised
+                    : window_.isMaximized() ? WindowState::Maximised
+                                            : WindowState::Normal;
+  const QRect frame = window_.frameGeometry();
+  const QScreen* screen = window_.screen();
+  const double across = screen ? screen->logicalDotsPerInchX() : 96.0;
+  const double down = screen ? screen->logicalDotsPerInchY() : 96.0;
+  placement.left = PixelsToTwips(frame.x(), across);
+  placement.top = PixelsToTwips(frame.y(), down);
+  placement.width = PixelsToTwips(frame.width(), across);
+  placement.height = PixelsToTwips(frame.height(), down);
+  return placement;
+}
+
+Answer QtWindow::ShowMessage(const std::string& text, MessageKind kind, const std::string& title) {
+  MessageBox box(&window_, FromUtf8(text), kind, FromUtf8(title.empty() ? kApplicationTitle : title));
+  return box.Ask();
+}
+
+Answer QtWindow::AskRelabelled(const std::string& prompt, MessageKind kind, const std::string& title,
+                               const ButtonSettingTable& buttons) {
+  MessageBox box(&window_, FromUtf8(prompt), kind, FromUtf8(title));
+  box.ApplyCaptions(buttons);
+  return box.Ask();
+}
+
+std::optional<ChosenFile> QtWindow::ChooseFile(const OpenFileRequest& request) {
+  QFileDialog dialog(&window_);
+  SetUpOpenDialog(dialog, request);
+  if (!run_file_dialog(dialog) || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QString path = dialog.selectedFiles().constFirst();
+  return ChosenFile{QFile::encodeName(path).toStdString(), QFile::encodeName(QFileInfo(path).fileName()).toStdString()};
+}
+
+void QtWindow::EndAtOnce() {
+  end_at_once_();
+  std::exit(0);
+}
+
+}  // namespace quillet

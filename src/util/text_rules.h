@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Small rules about text that several layers share.
+namespace quillet {
+
+// ASCII letter case, in which file names are compared: every other byte, UTF-8 included, stays.
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+std::string AsciiUppercase(std::string_view text);
+std::string AsciiLowercase(std::string_view text);
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// `length` random lowercase letters and digits, for names no file is likely to have already.
+std::string RandomTag(std::size_t length = 8);
+
+}  // namespace quillet

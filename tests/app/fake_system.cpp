@@ -1,0 +1,70 @@
+#include "app/fake_system.h"
+
+#include <algorithm>
+
+#include "util/run_time_error.h"
+
+namespace quillet::testing {
+
+FakeSystem::FakeSystem() {
+  run_tool = [this](const ToolRun& run) {
+    WriteFile(run.arguments.back(), "written by " + run.program);
+    return ToolOutcome{true, 0, ""};
+  };
+}
+
+void FakeSystem::WriteFile(const std::string& path, const std::string& bytes) {
+  static std::uint64_t clock = 0;
+  files[path] = bytes;
+  writes[path] = ++clock;
+}
+
+ScanImage FakeSystem::ReadImage(const std::string& path) {
+  reads.push_back(path);
+  const auto file = files.find(path);
+  if (file == files.end()) throw RunTimeError(error::kFileNotFound);
+  auto bytes = std::make_shared<std::string>(file->second);
+  return ScanImage(std::shared_ptr<const std::byte>(bytes, reinterpret_cast<const std::byte*>(bytes->data())),
+                   bytes->size());
+}
+
+std::int64_t FakeSystem::FileLength(const std::string& path) {
+  const auto file = files.find(path);
+  if (file == files.end()) throw RunTimeError(error::kFileNotFound);
+  return static_cast<std::int64_t>(file->second.size());
+}
+
+std::optional<FileStamp> FakeSystem::StampOf(const std::string& path) {
+  const auto file = files.find(path);
+  if (file == files.end()) return std::nullopt;
+  return FileStamp{0, writes[path], static_cast<std::int64_t>(file->second.size()), 0};
+}
+
+void FakeSystem::RemoveFile(const std::string& path) {
+  deletions.push_back(path);
+  if (files.erase(path) == 0) throw RunTimeError(error::kFileNotFound);
+}
+
+bool FakeSystem::ToolPresent(const std::string& path) {
+  return std::find(present_tools.begin(), present_tools.end(), path) != present_tools.end();
+}
+
+ToolOutcome FakeSystem::RunTool(const ToolRun& run) {
+  tool_runs.push_back(run);
+  return run_tool(run);
+}
+
+void FakeSystem::WriteSetting(const std::string& section, const std::string& key, const std::string& value) {
+  if (settings_fail) throw RunTimeError(error::kPermissionDenied);
+  settings.push_back({section, key, value});
+}
+
+void FakeSystem::WriteShellVerb(const std::string& extension, const std::string& verb, const std::string& command) {
+  if (std::find(failing_shell_extensions.begin(), failing_shell_extensions.end(), extension) !=
+      failing_shell_extensions.end()) {
+    throw RunTimeError(error::kPermissionDenied);
+  }
+  shell_verbs.push_back({extension, verb, command});
+}
+
+}  // namespace quillet::testing

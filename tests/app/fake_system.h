@@ -1,0 +1,66 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/system.h"
+
+namespace quillet::testing {
+
+// A scripted system for the handlers: files live in memory under whatever paths the test gives them
+// (Windows-style by default); it records every read, deletion, tool run, setting and right-click
+// entry. For real files and tools, tests use a LocalSystem instead.
+class FakeSystem : public System {
+ public:
+  struct Entry {
+    std::string first, second, third;
+    bool operator==(const Entry&) const = default;
+  };
+
+  // Files.
+  PathStyle style = PathStyle::Windows;
+  std::map<std::string, std::string> files;
+  std::map<std::string, std::uint64_t> writes;  // each file's last write, counted; see WriteFile
+  std::vector<std::string> reads;
+  std::vector<std::string> deletions;
+
+  // Tools. By default a run writes its last argument (the output) and ends with exit code 0.
+  std::vector<std::string> present_tools{"C:\\Program Files\\Quillet\\tools\\dcscram.exe",
+                                         "C:\\Program Files\\Quillet\\tools\\sh-elf-objcopy.exe"};
+  std::vector<ToolRun> tool_runs;
+  std::function<ToolOutcome(const ToolRun&)> run_tool;
+
+  // The program.
+  std::string executable_folder = "C:\\Program Files\\Quillet";
+  std::string executable_name = "vardelm";
+  std::string command_line;
+  NumberSeparators separators;
+  std::vector<Entry> settings;  // section, key, value
+  bool settings_fail = false;
+  std::vector<Entry> shell_verbs;  // extension, verb, command
+  std::vector<std::string> failing_shell_extensions;
+
+  FakeSystem();
+
+  // Writes a file as a program would: its stamp changes even when its bytes do not.
+  void WriteFile(const std::string& path, const std::string& bytes);
+
+  PathStyle Style() override { return style; }
+  ScanImage ReadImage(const std::string& path) override;
+  std::int64_t FileLength(const std::string& path) override;
+  bool FileExists(const std::string& path) override { return files.contains(path); }
+  std::optional<FileStamp> StampOf(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
+  bool ToolPresent(const std::string& path) override;
+  ToolOutcome RunTool(const ToolRun& run) override;
+  std::string ExecutableFolder() override { return executable_folder; }
+  std::string ExecutableName() override { return executable_name; }
+  std::string CommandLineText() override { return command_line; }
+  NumberSeparators LocaleSeparators() override { return separators; }
+  void WriteSetting(const std::string& section, const std::string& key, const std::string& value) override;
+  void WriteShellVerb(const std::string& extension, const std::string& verb, const std::string& command) override;
+};
+
+}  // namespace quillet::testing
