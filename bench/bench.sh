@@ -6,6 +6,8 @@
 #   memory:  the peak resident size of that scan (under the file size + 4 MiB)
 #   dcscram: scrambling a 16 MiB file vs `cp` of the same file, both to a fresh output file
 #            (at most 1.5 times as long)
+#   json:    `quillet scan --json` of a 16 MiB real program (patterns, layout and all) vs `cp` of
+#            the same file to a fresh output (at most 5 times as long)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset linux-release >/dev/null
@@ -42,3 +44,17 @@ hyperfine -N --warmup 5 --min-runs 40 --style none --export-csv "$work/dcscram.c
 awk -F, 'NR == 2 { ours = $2 } NR == 3 { cp = $2 }
          END { printf "  dcscram: %.2f ms\n  cp: %.2f ms\n  ratio dcscram / cp: %.2f (target: at most 1.5)\n",
                ours * 1000, cp * 1000, ours / cp }' "$work/dcscram.csv"
+
+echo "== quillet scan --json vs cp, 16 MiB program (hyperfine)"
+# A real program's layout: the SH fixture, repeated to 16 MiB.
+program="$work/program.bin"
+while [[ $(stat -c %s "$program" 2>/dev/null || echo 0) -lt 16777216 ]]; do
+  cat build/linux-debug/fixtures/hello.bin >>"$program"
+done
+truncate -s 16777216 "$program"
+hyperfine -N --warmup 5 --min-runs 30 --style none --export-csv "$work/json.csv" \
+  --prepare "rm -f $work/out-cp" \
+  "$bin/quillet scan --json $program" "cp $program $work/out-cp" >/dev/null
+awk -F, 'NR == 2 { ours = $2 } NR == 3 { cp = $2 }
+         END { printf "  quillet scan --json: %.2f ms\n  cp: %.2f ms\n  ratio ours / cp: %.2f (target: at most 5)\n",
+               ours * 1000, cp * 1000, ours / cp }' "$work/json.csv"

@@ -88,28 +88,37 @@ void MainForm::Command1_Click() {
   while (true) {
     const std::optional<ChosenFile> chosen = window_.ChooseFile(request);
     if (!chosen || chosen->path.empty()) return;
-    if (IsIpBinTitle(chosen->title)) {
-      window_.ShowMessage(Text(kIpBinRefusal), message_kind::kCritical, Text(kIpBinRefusalTitle));
-      continue;
-    }
-    window_.SetBoxText(TextBox::FileName, chosen->path);
-    try {
-      if (IsElfName(chosen->title)) {
-        window_.SetBoxText(TextBox::Type, Text(kElfNotice));
-        ShowFileSize();
-        return;
-      }
-      const ScanImage image = system_.ReadImage(chosen->path);
-      window_.SetBoxText(TextBox::Type, Text(VerdictText(ScanSignatures(image.bytes(), BrowseSignatures()))));
-      ShowFileSize();
-    } catch (const RunTimeError& failure) {
-      // Never the new path beside the previous file's verdict: Convert would act on it.
-      window_.SetBoxText(TextBox::Type, Text(kInitialBoxText));
-      window_.SetBoxText(TextBox::Size, Text(kInitialBoxText));
-      ShowErrorReport(failure);
-    }
-    return;
+    if (ScanChosenFile(*chosen)) return;
   }
+}
+
+void MainForm::Form_OLEDragDrop(const std::vector<std::string>& paths) {
+  if (paths.empty() || paths.front().empty()) return;
+  ScanChosenFile({paths.front(), std::string(FileTitle(paths.front(), system_.Style()))});
+}
+
+bool MainForm::ScanChosenFile(const ChosenFile& chosen) {
+  if (IsIpBinTitle(chosen.title)) {
+    window_.ShowMessage(Text(kIpBinRefusal), message_kind::kCritical, Text(kIpBinRefusalTitle));
+    return false;
+  }
+  window_.SetBoxText(TextBox::FileName, chosen.path);
+  try {
+    if (IsElfName(chosen.title)) {
+      window_.SetBoxText(TextBox::Type, Text(kElfNotice));
+      ShowFileSize();
+      return true;
+    }
+    const ScanImage image = system_.ReadImage(chosen.path);
+    window_.SetBoxText(TextBox::Type, Text(VerdictText(ScanSignatures(image.bytes(), BrowseSignatures()))));
+    ShowFileSize();
+  } catch (const RunTimeError& failure) {
+    // Never the new path beside the previous file's verdict: Convert would act on it.
+    window_.SetBoxText(TextBox::Type, Text(kInitialBoxText));
+    window_.SetBoxText(TextBox::Size, Text(kInitialBoxText));
+    ShowErrorReport(failure);
+  }
+  return true;
 }
 
 void MainForm::ShowFileSize() {
@@ -240,9 +249,9 @@ void MainForm::Form_Unload() {
   }
 }
 
-void MainForm::Handle(void (MainForm::*handler)()) {
+void MainForm::Handle(const std::function<void()>& handler) {
   try {
-    (this->*handler)();
+    handler();
   } catch (const std::exception& failure) {
     window_.ShowMessage(std::string(kUnexpectedProblem) + failure.what(), message_kind::kCritical, "");
   }

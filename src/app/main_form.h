@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/button_captions.h"
 #include "app/system.h"
@@ -34,10 +36,12 @@ class MainForm {
   void mnuHelpAbout_Click();
   // Options > Integrate into right-click menus.
   void mnuOptionsShell_Click();
+  // Files dropped onto the window: the first is scanned as if Browse had picked it.
+  void Form_OLEDragDrop(const std::vector<std::string>& paths);
 
   // Runs a handler for a front end's event. The handlers trap their own run-time errors; anything
   // else is reported in a box rather than lost or let through a window procedure or a slot.
-  void Handle(void (MainForm::*handler)());
+  void Handle(const std::function<void()>& handler);
 
   const ButtonSettingTable& Buttons() const { return buttons_; }
 
@@ -46,6 +50,8 @@ class MainForm {
   void StartupScan(const std::string& path);
   [[noreturn]] void StartupConversion(const std::string& path);
   void ShowFileSize();
+  // Scans a file the user picked or dropped; false when it is an IP.BIN, which is refused.
+  bool ScanChosenFile(const ChosenFile& chosen);
 
   // Asks the ELF question; true for Scrambled, false for Unscrambled, nothing for Cancel (or a
   // question that could not be shown).

@@ -1,4 +1,4 @@
-#include "cli/scan_command.h"
+#include "cli/quillet_command.h"
 #include "util/command_line_program.h"
 
 int main(int argc, char** argv) {

@@ -1,4 +1,4 @@
-#include "cli/scan_command.h"
+#include "cli/quillet_command.h"
 #include "util/command_line_program.h"
 
 int wmain(int argc, wchar_t** argv) {

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <new>
 #include <utility>
 
@@ -86,6 +88,28 @@ std::optional<FileStamp> StampOf(std::string_view path) {
 
 void RemoveFile(std::string_view path) {
   if (::unlink(PathString(path).c_str()) != 0) throw FileError(static_cast<unsigned long>(errno));
+}
+
+std::string ProgramFolder() {
+  std::string path(PATH_MAX, '\0');
+  const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0) return ".";
+  path.resize(static_cast<std::size_t>(length));
+  const std::size_t slash = path.rfind('/');
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::vector<std::string> SearchPathFolders() {
+  std::vector<std::string> folders;
+  const char* path = std::getenv("PATH");
+  std::string_view rest = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  while (true) {
+    const std::size_t colon = rest.find(':');
+    const std::string_view folder = rest.substr(0, colon);
+    folders.emplace_back(folder.empty() ? "." : folder);  // an empty entry means the current folder
+    if (colon == std::string_view::npos) return folders;
+    rest.remove_prefix(colon + 1);
+  }
 }
 
 std::int64_t FileLength(std::string_view path) {

@@ -2,12 +2,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QUrl>
 #include <algorithm>
 #include <vector>
 
@@ -83,6 +88,7 @@ MainWindow::MainWindow() {
   connect(about, &QAction::triggered, this, [this] { Run(&MainForm::mnuHelpAbout_Click); });
 
   layout()->setSizeConstraint(QLayout::SetFixedSize);
+  setAcceptDrops(true);
 }
 
 void MainWindow::ShowCentred() {
@@ -101,7 +107,26 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::Run(void (MainForm::*handler)()) {
-  if (form_ != nullptr) form_->Handle(handler);
+  if (MainForm* form = form_) form->Handle([form, handler] { (form->*handler)(); });
+}
+
+std::vector<std::string> DroppedFiles(const QMimeData* data) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : data ? data->urls() : QList<QUrl>()) {
+    if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+  }
+  return paths;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const std::vector<std::string> paths = DroppedFiles(event->mimeData());
+  if (paths.empty()) return;
+  event->acceptProposedAction();
+  if (MainForm* form = form_) form->Handle([form, &paths] { form->Form_OLEDragDrop(paths); });
 }
 
 }  // namespace quillet

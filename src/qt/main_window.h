@@ -2,7 +2,11 @@
 
 #include <QMainWindow>
 
+#include <string>
+#include <vector>
+
 class QLabel;
+class QMimeData;
 class QLineEdit;
 class QPushButton;
 
@@ -29,6 +33,9 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Files dropped onto the window: the form scans the first.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Runs one of the form's handlers for an event.
@@ -41,5 +48,8 @@ class MainWindow : public QMainWindow {
   QPushButton* command1_;
   MainForm* form_ = nullptr;
 };
+
+// The local files among what is dropped, as the bytes of their names.
+std::vector<std::string> DroppedFiles(const QMimeData* data);
 
 }  // namespace quillet

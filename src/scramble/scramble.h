@@ -45,6 +45,9 @@ class ChunkPermutation {
   // `chunk_input` (the chunk's input bytes). `first` and the size are multiples of kSliceSize.
   void Copy(std::span<const std::byte> chunk_input, std::size_t first, std::span<std::byte> output) const;
 
+  // For each output slice of the chunk, the input slice it holds (numbered within the chunk).
+  std::span<const std::uint32_t> Sources() const { return source_; }
+
  private:
   static constexpr std::size_t kPeriod = std::size_t{1} << 15;
 

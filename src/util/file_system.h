@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "util/path_rules.h"
 
@@ -70,6 +71,12 @@ std::optional<FileStamp> StampOf(std::string_view path);
 
 // Deletes the file that `path` names; run-time error 53 when there is none.
 void RemoveFile(std::string_view path);
+
+// The folder of the running program, without a trailing separator.
+std::string ProgramFolder();
+
+// The folders of the PATH, in order.
+std::vector<std::string> SearchPathFolders();
 
 // The length in bytes of the file that `path` names; a folder is refused.
 std::int64_t FileLength(std::string_view path);

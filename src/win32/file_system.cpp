@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "util/file_errors.h"
 #include "win32/utf16.h"
@@ -84,6 +86,29 @@ std::optional<FileStamp> StampOf(std::string_view path) {
 
 void RemoveFile(std::string_view path) {
   if (!DeleteFileW(WidePath(path).c_str())) throw FileError(GetLastError());
+}
+
+std::string ProgramFolder() {
+  std::vector<wchar_t> path(MAX_PATH);
+  DWORD length = 0;
+  while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) >= path.size()) {
+    path.resize(path.size() * 2);
+  }
+  const std::wstring_view whole(path.data(), length);
+  return Narrow(whole.substr(0, std::min(whole.size(), whole.find_last_of(L"\\/"))));
+}
+
+std::vector<std::string> SearchPathFolders() {
+  std::vector<std::string> folders;
+  const wchar_t* path = _wgetenv(L"PATH");
+  std::wstring_view rest = path ? path : L"";
+  while (!rest.empty()) {
+    const std::size_t semicolon = rest.find(L';');
+    if (semicolon != 0) folders.push_back(Narrow(rest.substr(0, semicolon)));
+    if (semicolon == std::wstring_view::npos) break;
+    rest.remove_prefix(semicolon + 1);
+  }
+  return folders;
 }
 
 std::int64_t FileLength(std::string_view path) {

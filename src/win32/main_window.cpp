@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/form_layout.h"
 #include "app/main_form.h"
@@ -84,9 +86,9 @@ MainWindow::MainWindow(HINSTANCE instance) {
   RegisterClassExW(&window_class);
 
   dpi_ = SystemDpi();
-  window_ =
-      CreateWindowExW(0, kClassName, Widen(kWindowCaption).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, nullptr, LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU)), instance, this);
+  window_ = CreateWindowExW(WS_EX_ACCEPTFILES, kClassName, Widen(kWindowCaption).c_str(), kStyle, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                            LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU)), instance, this);
   CreateControls();
   Layout();
 }
@@ -148,7 +150,19 @@ int MainWindow::RunMessageLoop() {
 }
 
 void MainWindow::Run(void (MainForm::*handler)()) {
-  if (form_ != nullptr) form_->Handle(handler);
+  if (MainForm* form = form_) form->Handle([form, handler] { (form->*handler)(); });
+}
+
+void MainWindow::Drop(HDROP drop) {
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+    path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+    paths.push_back(Narrow(path));
+  }
+  DragFinish(drop);
+  if (MainForm* form = form_) form->Handle([form, &paths] { form->Form_OLEDragDrop(paths); });
 }
 
 LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -177,6 +191,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM w, LPARAM l) {
       Run(&MainForm::Form_Unload);
       DestroyWindow(window_);
       return 0;
+    case WM_DROPFILES: Drop(reinterpret_cast<HDROP>(w)); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(w);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 namespace quillet {
 
@@ -44,6 +46,8 @@ class MainWindow {
   void Layout();
   // Runs one of the form's handlers for an event.
   void Run(void (MainForm::*handler)());
+  // Files dropped onto the window (WM_DROPFILES).
+  void Drop(HDROP drop);
 
   HWND window_ = nullptr;
   HFONT font_ = nullptr;

@@ -532,6 +532,29 @@ TEST_F(ConvertTest, PathEndingInASeparatorIsError9) {
   EXPECT_TRUE(app.system.tool_runs.empty());
 }
 
+TEST_F(BrowseTest, ADroppedFileIsScannedAsIfBrowseHadPickedIt) {
+  struct Row {
+    std::vector<std::string> dropped;
+    std::string verdict;  // in the type box afterwards
+    std::vector<Message> messages;
+  };
+  for (const Row& row : std::vector<Row>{
+           {{R"(C:\games\1ST_READ.BIN)", R"(C:\games\game.elf)"}, "UNSCRAMBLED", {}},
+           {{R"(C:\games\game.elf)"}, "ELF binary, please convert.", {}},
+           {{R"(C:\games\IP.BIN)"}, kInitial, {kIpBinRefusal}},
+           {{}, kInitial, {}},
+       }) {
+    Fakes fake;
+    fake.system.files[R"(C:\games\1ST_READ.BIN)"] = kUnscrambled;
+    fake.system.files[R"(C:\games\game.elf)"] = "elf";
+    fake.system.files[R"(C:\games\IP.BIN)"] = kUnscrambled;
+    fake.Form().Form_OLEDragDrop(row.dropped);
+    EXPECT_EQ(fake.window.Box(TextBox::Type), row.verdict);
+    EXPECT_EQ(fake.window.messages, row.messages);
+    EXPECT_TRUE(fake.window.dialogs.empty()) << "a drop opens no dialog, not even after an IP.BIN";
+  }
+}
+
 // --- Closing, menus ---------------------------------------------------------------------------------
 
 TEST_F(MainFormTest, UnloadStoresThePlacementUnlessMinimised) {

@@ -1,4 +1,4 @@
-#include "cli/scan_command.h"
+#include "cli/quillet_command.h"
 
 #include <gtest/gtest.h>
 
@@ -99,11 +99,11 @@ TEST_F(ScanCommandTest, JsonHasSizeMatchesAndErrors) {
             "[\n"
             "  {\"path\": \"" +
                 Json(unscrambled) +
-                "\", \"verdict\": \"UNSCRAMBLED\", \"size\": 215, "
+                "\", \"verdict\": \"UNSCRAMBLED\", \"layout\": \"undecided\", \"size\": 215, "
                 "\"matches\": [{\"pattern\": \"E\", \"offset\": 100}, {\"pattern\": \"M\", \"offset\": 186}]},\n"
                 "  {\"path\": \"" +
                 Json(scrambled) +
-                "\", \"verdict\": \"SCRAMBLED\", \"size\": 1000, \"matches\": []},\n"
+                "\", \"verdict\": \"SCRAMBLED\", \"layout\": \"undecided\", \"size\": 1000, \"matches\": []},\n"
                 "  {\"path\": \"" +
                 Json(elf) +
                 "\", \"verdict\": \"ELF\", \"size\": 13},\n"

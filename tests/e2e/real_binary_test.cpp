@@ -5,7 +5,7 @@
 #include <sstream>
 #include <vector>
 
-#include "cli/scan_command.h"
+#include "cli/quillet_command.h"
 #include "inspect/scan_image.h"
 #include "inspect/signatures.h"
 

@@ -9,10 +9,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <QtTest>
 #include <cstdio>
 #include <functional>
@@ -324,6 +326,24 @@ class WindowTest : public QObject {
     // Qt cannot name these files to remove them with the temporary folder.
     std::remove(path.c_str());
     std::remove(result.c_str());
+  }
+
+  void dropOntoTheWindow() {
+    Start("");
+    form->Form_Load();
+    window->ShowCentred();
+    const QString bin = folder.filePath("dropped.bin");
+    QFile::remove(bin);
+    QVERIFY(QFile::copy(QUILLET_SH_FIXTURES "/hello.bin", bin));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(bin), QUrl::fromLocalFile(folder.filePath("other.bin"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    QCOMPARE(window->text1()->text(), bin);
+    QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
   }
 
   void settingsOnCloseNotWhenMinimised() {

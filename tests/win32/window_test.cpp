@@ -4,6 +4,7 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -161,6 +162,7 @@ class Program {
   }
 
   HWND MainWindow() const { return WaitFor(kMainClass, nullptr); }
+  DWORD Id() const { return process_.dwProcessId; }
   HWND Box(const wchar_t* title) const { return WaitFor(L"#32770", title); }
 
   // The exit status, once the program has ended.
@@ -355,6 +357,39 @@ TEST_F(WindowTest, ATypedPathWithMixedSeparatorsConvertsIntoItsOwnFolder) {
   Press(done, IDOK);
   EXPECT_EQ(Bytes(data / L"sub" / L"game_scrambled.bin"), Scrambled(raw));
   EXPECT_FALSE(fs::exists(data / L"game_scrambled.bin"));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitStatus(), 0u);
+}
+
+// Files dropped as Explorer drops them: a DROPFILES block in the window's own process, posted with
+// WM_DROPFILES.
+void DropFiles(const Program& program, HWND window, const std::vector<std::wstring>& paths) {
+  DROPFILES header{};
+  header.pFiles = sizeof header;
+  header.fWide = TRUE;
+  std::wstring names;
+  for (const std::wstring& path : paths) names += path + L'\0';
+  names += L'\0';
+  std::vector<char> block(sizeof header + names.size() * sizeof(wchar_t));
+  std::memcpy(block.data(), &header, sizeof header);
+  std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, program.Id());
+  ASSERT_NE(process, nullptr);
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  ASSERT_TRUE(WriteProcessMemory(process, remote, block.data(), block.size(), nullptr));
+  CloseHandle(process);
+  PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+}
+
+TEST_F(WindowTest, ADroppedFileIsScanned) {
+  Program program(program_folder, L"");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  const std::wstring first = Write(L"dropped.bin", raw);
+  DropFiles(program, main, {first, Write(L"second.bin", Scrambled(raw))});
+  EXPECT_TRUE(Eventually([&] { return Control(main, kText2) == L"UNSCRAMBLED"; })) << Narrow(Control(main, kText2));
+  EXPECT_EQ(Control(main, kText1), first);
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitStatus(), 0u);
 }

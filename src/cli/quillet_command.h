@@ -7,13 +7,13 @@
 namespace quillet {
 
 // Exit statuses of the quillet command line.
-inline constexpr int kExitAllScanned = 0;
+inline constexpr int kExitAllDone = 0;
 inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitUsage = 2;
 
 // The quillet command line, given its arguments (the program's name left out) as UTF-8:
-// `quillet scan [--json] FILE...`, `--help`, `--version`. Writes results to `out` and errors to
-// `err`, and returns the exit status.
+// `quillet scan [--json] FILE...`, `quillet convert --to FORM [--force] [-o OUT] FILE...`, `--help`,
+// `--version`. Writes results to `out` and errors to `err`, and returns the exit status.
 int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace quillet

@@ -1,0 +1,180 @@
+#include <optional>
+#include <vector>
+
+#include "app/texts.h"
+#include "cli/commands.h"
+#include "cli/quillet_command.h"
+#include "convert/tool_commands.h"
+#include "inspect/file_kind.h"
+#include "inspect/layout.h"
+#include "inspect/scan_image.h"
+#include "inspect/signatures.h"
+#include "scramble/scramble.h"
+#include "util/file_system.h"
+#include "util/path_rules.h"
+#include "util/replacement_file.h"
+#include "util/run_time_error.h"
+#include "util/text_rules.h"
+#include "util/tool_runner.h"
+
+namespace quillet {
+namespace {
+
+// What a raw binary is, by its patterns where they are found, else by its layout.
+enum class Form { Unscrambled, Scrambled, ScrambledTwice, Unknown };
+
+Form FormOf(std::span<const std::byte> image) {
+  if (ScanSignatures(image, AllPatterns()) == ScrambleVerdict::Unscrambled) return Form::Unscrambled;
+  switch (JudgeLayout(image)) {
+    case Layout::Unscrambled: return Form::Unscrambled;
+    case Layout::Scrambled: return Form::Scrambled;
+    case Layout::ScrambledTwice: return Form::ScrambledTwice;
+    case Layout::Undecided: break;
+  }
+  return Form::Unknown;
+}
+
+// What to do to a binary: scramble once, or unscramble `unscrambles` times; and how to say it.
+struct Plan {
+  bool scramble = false;
+  int unscrambles = 0;
+  std::string says;
+};
+
+// The way from `form` to the requested one; nothing when the file is in that form already.
+// Raises a run-time error for a form that cannot be told, unless forced.
+std::optional<Plan> PlanFor(Form form, const ConvertOptions& options) {
+  const char* requested = options.to_scrambled ? "scrambled" : "unscrambled";
+  if (form == Form::Unknown && !options.force) {
+    throw RunTimeError(error::kInvalidArgument,
+                       std::string("Invalid procedure call or argument: its form cannot be "
+                                   "told (no patterns, no telling layout); --force makes it ") +
+                           requested + " anyway");
+  }
+  if (form == Form::ScrambledTwice) {
+    return options.to_scrambled ? Plan{false, 1, "unscrambled once: it was scrambled twice"}
+                                : Plan{false, 2, "unscrambled twice: it was scrambled twice"};
+  }
+  const bool already = form == (options.to_scrambled ? Form::Scrambled : Form::Unscrambled);
+  if (already && !options.force) return std::nullopt;
+  if (options.to_scrambled) return Plan{true, 0, already ? "scrambled again, as forced" : "scrambled"};
+  return Plan{false, 1, already ? "unscrambled again, as forced" : "unscrambled"};
+}
+
+std::vector<std::byte> Apply(std::span<const std::byte> image, const Plan& plan) {
+  std::vector<std::byte> result(image.begin(), image.end()), step(image.size());
+  if (plan.scramble) {
+    Scramble(result, step);
+    result.swap(step);
+  }
+  for (int i = 0; i < plan.unscrambles; ++i) {
+    Unscramble(result, step);
+    result.swap(step);
+  }
+  return result;
+}
+
+// GNU objcopy for SH: in tools/ beside this program, as the window keeps it, else on the PATH.
+std::string FindObjcopy() {
+  const PathStyle style = NativePathStyle();
+  const std::string beside = ToolPath(ProgramFolder(), Tool::Objcopy, style);
+  if (IsPlainFile(beside)) return beside;
+  const std::string name = ToolFileName(Tool::Objcopy, style);
+  for (const std::string& folder : SearchPathFolders()) {
+    const std::string candidate = folder + (style == PathStyle::Windows ? "\\" : "/") + name;
+    if (IsPlainFile(candidate)) return candidate;
+  }
+  throw RunTimeError(error::kFileNotFound, "File not found: " + name +
+                                               " is neither in tools/ beside quillet nor on "
+                                               "the PATH (Debian: apt install binutils-sh-elf)");
+}
+
+// Removes a file on every way out.
+class RemovedAtEnd {
+ public:
+  explicit RemovedAtEnd(std::string path) : path_(std::move(path)) {}
+  RemovedAtEnd(const RemovedAtEnd&) = delete;
+  RemovedAtEnd& operator=(const RemovedAtEnd&) = delete;
+  ~RemovedAtEnd() {
+    try {
+      if (FileExists(path_)) RemoveFile(path_);
+    } catch (const RunTimeError&) {
+      // Nothing more to do about a temporary file that will not go.
+    }
+  }
+
+ private:
+  std::string path_;
+};
+
+// An SH ELF file's raw binary, through objcopy into a hidden file beside `output`.
+std::vector<std::byte> RawBinaryOf(const std::string& elf, const std::string& output) {
+  const std::string objcopy = FindObjcopy();
+  const std::string raw = TemporaryNameFor(output, RandomTag());
+  RemovedAtEnd removed(raw);
+  const ToolOutcome outcome = RunToolAndWait(ObjcopyRun(objcopy, elf, raw));
+  const std::string tool(FileTitle(objcopy, NativePathStyle()));
+  const auto fail = [&](const std::string& what) {
+    throw RunTimeError(error::kPathFileAccessError, "Path/File access error: " + tool + " " + what);
+  };
+  if (!outcome.started) fail("could not be started (" + outcome.failure + ")");
+  if (!outcome.failure.empty()) fail("was stopped before it finished (" + outcome.failure + ")");
+  if (outcome.exit_code != 0) fail("failed with exit code " + std::to_string(outcome.exit_code));
+  const FileContents bytes = ReadWholeFile(raw);
+  return {bytes.bytes().begin(), bytes.bytes().end()};
+}
+
+void WriteWhole(const std::string& path, std::span<const std::byte> bytes) {
+  ReplacementFile file(path);
+  file.Write(bytes);
+  file.Commit();
+}
+
+// Converts one file; returns the line that says what became of it.
+std::string Convert(const std::string& path, const ConvertOptions& options) {
+  const PathStyle style = NativePathStyle();
+  if (IsIpBinTitle(FileTitle(path, style))) throw RunTimeError(error::kInvalidArgument, std::string(kIpBinRefusal));
+  const std::string output = options.output.value_or([&] {
+    const std::string name = ResultName(BaseName(path, style), options.to_scrambled);
+    const std::optional<std::string> folder = ContainingFolder(path, style);
+    return folder ? *folder + (style == PathStyle::Windows ? "\\" : "/") + name : name;
+  }());
+  const char* requested = options.to_scrambled ? "scrambled" : "unscrambled";
+
+  const ScanImage image = MapScanImage(path);
+  if (IsElfImage(image.bytes())) {
+    image.RequireWhole();
+    std::vector<std::byte> raw = RawBinaryOf(path, output);
+    if (options.to_scrambled) raw = Apply(raw, Plan{true, 0, ""});
+    WriteWhole(output, raw);
+    return path + ": wrote " + output + " (an ELF file, through sh-elf-objcopy" +
+           (options.to_scrambled ? ", then scrambled)" : ")");
+  }
+  const std::optional<Plan> plan = PlanFor(FormOf(image.bytes()), options);
+  if (!plan) {
+    image.RequireWhole();
+    return path + ": already " + requested + "; nothing written (--force converts it anyway)";
+  }
+  const std::vector<std::byte> result = Apply(image.bytes(), *plan);
+  image.RequireWhole();
+  WriteWhole(output, result);
+  return path + ": wrote " + output + " (" + plan->says + ")";
+}
+
+}  // namespace
+
+int RunConvert(const std::vector<std::string>& paths, const ConvertOptions& options, std::ostream& out,
+               std::ostream& err) {
+  int status = kExitAllDone;
+  for (const std::string& path : paths) {
+    try {
+      out << Convert(path, options) << "\n";
+    } catch (const RunTimeError& failure) {
+      err << "quillet: " << path << ": " << failure.description() << "\n";
+      status = kExitSomeFailed;
+    }
+  }
+  return status;
+}
+
+}  // namespace quillet

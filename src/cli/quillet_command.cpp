@@ -1,0 +1,111 @@
+#include "cli/quillet_command.h"
+
+#include <string_view>
+#include <vector>
+
+#include "cli/commands.h"
+#include "util/version.h"
+
+namespace quillet {
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: quillet scan [--json] FILE...\n"
+    "       quillet convert --to scrambled|unscrambled [--force] [-o OUT] FILE...\n";
+
+constexpr std::string_view kHelp =
+    "Tells whether Dreamcast executables (1ST_READ.BIN) are scrambled or unscrambled,\n"
+    "and converts them.\n"
+    "\n"
+    "Commands:\n"
+    "  scan       one line per file: the verdict, a tab, and the path. The verdict is\n"
+    "             UNSCRAMBLED or SCRAMBLED, by the texts a C library leaves in a\n"
+    "             program; an ELF file (known by its first four bytes) is reported as\n"
+    "             ELF, and an IP.BIN is refused. Where the file's layout says\n"
+    "             otherwise (a program without those texts, a file scrambled twice),\n"
+    "             a note on standard error says what the layout says.\n"
+    "  convert    writes NAME_scrambled.bin or NAME_unscrambled.bin beside each file\n"
+    "             (NAME: its name up to the first dot), or OUT for a single file. A\n"
+    "             file already in that form is left alone, a file scrambled twice is\n"
+    "             unscrambled twice, and an ELF file goes through sh-elf-objcopy\n"
+    "             (from tools/ beside quillet, else from the PATH).\n"
+    "\n"
+    "Options:\n"
+    "  --json     (scan) print one JSON array instead: for each file its path,\n"
+    "             verdict, layout (unscrambled, scrambled, scrambled twice or\n"
+    "             undecided), size in bytes and the patterns found (letter and\n"
+    "             first offset), or the error that stopped it\n"
+    "  --to FORM  (convert) scrambled or unscrambled\n"
+    "  --force    (convert) convert a file already in that form too, or one whose\n"
+    "             form cannot be told\n"
+    "  -o OUT     (convert) where to write, for a single file\n"
+    "  --help     show this help and exit\n"
+    "  --version  show the version and exit\n"
+    "\n"
+    "Exit status: 0 when every file was done (or was right already), 1 when any was\n"
+    "refused or failed, 2 for a usage error.\n";
+
+int UsageError(std::ostream& err, std::string_view problem) {
+  err << "quillet: " << problem << "\n" << kUsage << "Try 'quillet --help' for more information.\n";
+  return kExitUsage;
+}
+
+}  // namespace
+
+int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
+  if (arguments.empty()) return UsageError(err, "no command given");
+  const std::string& command = arguments.front();
+  if (command == "--help" || command == "-h") {
+    out << kUsage << kHelp;
+    return kExitAllDone;
+  }
+  if (command == "--version") {
+    out << "quillet " << kVersion << "\n";
+    return kExitAllDone;
+  }
+  if (command != "scan" && command != "convert") return UsageError(err, "unknown command '" + command + "'");
+  const bool scan = command == "scan";
+
+  bool json = false;
+  std::optional<std::string> form;
+  ConvertOptions convert;
+  bool options_ended = false;
+  std::vector<std::string> paths;
+  const std::span<const std::string> rest = arguments.subspan(1);
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    const std::string& argument = rest[i];
+    const bool takes_value = !scan && (argument == "--to" || argument == "-o");
+    if (options_ended || argument.empty() || argument.front() != '-' || argument == "-") {
+      paths.push_back(argument);
+    } else if (argument == "--") {
+      options_ended = true;
+    } else if (argument == "--help" || argument == "-h") {
+      out << kUsage << kHelp;
+      return kExitAllDone;
+    } else if (scan && argument == "--json") {
+      json = true;
+    } else if (!scan && argument == "--force") {
+      convert.force = true;
+    } else if (takes_value && i + 1 == rest.size()) {
+      return UsageError(err, "option '" + argument + "' needs a value");
+    } else if (takes_value && argument == "--to") {
+      form = rest[++i];
+    } else if (takes_value) {
+      convert.output = rest[++i];
+    } else {
+      return UsageError(err, "unknown option '" + argument + "'");
+    }
+  }
+  if (paths.empty()) return UsageError(err, "no file given");
+  if (scan) return RunScan(paths, json, out, err);
+
+  if (!form) return UsageError(err, "convert needs --to scrambled or --to unscrambled");
+  if (*form != "scrambled" && *form != "unscrambled") {
+    return UsageError(err, "--to takes scrambled or unscrambled, not '" + *form + "'");
+  }
+  if (convert.output && paths.size() > 1) return UsageError(err, "-o names the output of a single file");
+  convert.to_scrambled = *form == "scrambled";
+  return RunConvert(paths, convert, out, err);
+}
+
+}  // namespace quillet

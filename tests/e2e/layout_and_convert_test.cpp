@@ -1,0 +1,213 @@
+// The layout judgement and `quillet convert` on genuine SH programs, one with a C library and one
+// without (no patterns at all), each in its three forms; and on data with no layout.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include <vector>
+
+#include "cli/quillet_command.h"
+#include "convert/tool_commands.h"
+#include "inspect/layout.h"
+#include "scramble/scramble.h"
+#include "support/temp_folder.h"
+#include "util/file_system.h"
+
+namespace quillet {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempFolder;
+
+const std::string kFixtures = QUILLET_SH_FIXTURES;
+
+std::string Permuted(const std::string& bytes, bool scramble) {
+  std::string result(bytes.size(), '\0');
+  const std::span<const std::byte> in(reinterpret_cast<const std::byte*>(bytes.data()), bytes.size());
+  const std::span<std::byte> out(reinterpret_cast<std::byte*>(result.data()), result.size());
+  scramble ? Scramble(in, out) : Unscramble(in, out);
+  return result;
+}
+std::string Scrambled(const std::string& bytes, int times = 1) {
+  std::string result = bytes;
+  for (int i = 0; i < times; ++i) result = Permuted(result, true);
+  return result;
+}
+
+Layout LayoutOf(const std::string& bytes) {
+  return JudgeLayout({reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()});
+}
+
+std::string Noise(std::size_t size) {
+  std::mt19937 random(7);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+TEST(LayoutTest, EachFormOfARealProgramIsToldAndDataWithoutLayoutIsNot) {
+  struct Row {
+    std::string name;
+    std::string bytes;
+    Layout layout;
+  };
+  const std::string hello = ReadFile(kFixtures + "/hello.bin");
+  const std::string bare = ReadFile(kFixtures + "/bare.bin");
+  for (const Row& row : std::vector<Row>{
+           {"C library, unscrambled", hello, Layout::Unscrambled},
+           {"C library, scrambled", Scrambled(hello), Layout::Scrambled},
+           {"C library, scrambled twice", Scrambled(hello, 2), Layout::ScrambledTwice},
+           {"no C library, unscrambled", bare, Layout::Unscrambled},
+           {"no C library, scrambled", Scrambled(bare), Layout::Scrambled},
+           {"no C library, scrambled twice", Scrambled(bare, 2), Layout::ScrambledTwice},
+           {"random bytes", Noise(300000), Layout::Undecided},
+           {"zeros", std::string(300000, '\0'), Layout::Undecided},
+           {"a tiny file", hello.substr(0, 600), Layout::Undecided},
+       }) {
+    EXPECT_EQ(LayoutText(LayoutOf(row.bytes)), LayoutText(row.layout)) << row.name;
+  }
+}
+
+class ConvertTest : public ::testing::Test {
+ protected:
+  struct Result {
+    int status;
+    std::string out, err;
+  };
+  Result Quillet(std::vector<std::string> arguments) {
+    std::ostringstream out, err;
+    const int status = RunQuillet(arguments, out, err);
+    return {status, out.str(), err.str()};
+  }
+  std::string Write(const std::string& name, const std::string& bytes) { return folder.Write(name, bytes); }
+
+  TempFolder folder;
+  const std::string hello = ReadFile(kFixtures + "/hello.bin");
+  const std::string bare = ReadFile(kFixtures + "/bare.bin");
+};
+
+TEST_F(ConvertTest, EachFormToEachForm) {
+  struct Row {
+    std::string input;
+    std::vector<std::string> options;
+    std::string says;     // what the line says after the input's path
+    std::string written;  // empty: nothing
+  };
+  const std::string in = folder.PathOf("game.bin");
+  for (const Row& row : std::vector<Row>{
+           {hello,
+            {"--to", "scrambled"},
+            ": wrote " + folder.PathOf("game_scrambled.bin") + " (scrambled)",
+            Scrambled(hello)},
+           {Scrambled(bare),
+            {"--to", "unscrambled"},
+            ": wrote " + folder.PathOf("game_unscrambled.bin") + " (unscrambled)",
+            bare},
+           {Scrambled(bare, 2),
+            {"--to", "unscrambled"},
+            ": wrote " + folder.PathOf("game_unscrambled.bin") + " (unscrambled twice: it was scrambled twice)",
+            bare},
+           {Scrambled(hello, 2),
+            {"--to", "scrambled"},
+            ": wrote " + folder.PathOf("game_scrambled.bin") + " (unscrambled once: it was scrambled twice)",
+            Scrambled(hello)},
+           {bare, {"--to", "unscrambled"}, ": already unscrambled; nothing written (--force converts it anyway)", ""},
+           {Scrambled(hello),
+            {"--to", "scrambled"},
+            ": already scrambled; nothing written (--force converts it anyway)",
+            ""},
+           {Scrambled(hello),
+            {"--to", "scrambled", "--force"},
+            ": wrote " + folder.PathOf("game_scrambled.bin") + " (scrambled again, as forced)",
+            Scrambled(hello, 2)},
+           {bare,
+            {"--to", "scrambled", "-o", folder.PathOf("1ST_READ.BIN")},
+            ": wrote " + folder.PathOf("1ST_READ.BIN") + " (scrambled)",
+            Scrambled(bare)},
+       }) {
+    for (const auto& entry : fs::directory_iterator(folder.path())) fs::remove(entry);
+    Write("game.bin", row.input);
+    std::vector<std::string> arguments{"convert"};
+    arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+    arguments.push_back(in);
+    const Result result = Quillet(arguments);
+    EXPECT_EQ(result.status, 0) << row.says << result.err;
+    EXPECT_EQ(result.out, in + row.says + "\n");
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder.path())) files.push_back(entry.path().filename().string());
+    EXPECT_EQ(files.size(), row.written.empty() ? 1u : 2u) << row.says;
+    if (!row.written.empty()) {
+      const std::size_t open = row.says.find("wrote ") + 6;
+      EXPECT_EQ(ReadFile(row.says.substr(open, row.says.find(" (") - open)), row.written) << row.says;
+    }
+  }
+}
+
+TEST_F(ConvertTest, ElfGoesThroughObjcopy) {
+  const std::string elf = Write("my game.elf", ReadFile(kFixtures + "/hello.elf"));
+  const Result scrambled = Quillet({"convert", "--to", "scrambled", elf});
+  EXPECT_EQ(scrambled.status, 0) << scrambled.err;
+  EXPECT_EQ(ReadFile(folder.PathOf("my game_scrambled.bin")), Scrambled(hello));
+  const Result unscrambled = Quillet({"convert", "--to", "unscrambled", elf});
+  EXPECT_EQ(unscrambled.out,
+            elf + ": wrote " + folder.PathOf("my game_unscrambled.bin") + " (an ELF file, through sh-elf-objcopy)\n");
+  EXPECT_EQ(ReadFile(folder.PathOf("my game_unscrambled.bin")), hello);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 3) << "no intermediate left";
+}
+
+TEST_F(ConvertTest, FailuresAreNamedAndTheRestIsConverted) {
+  // Looks like an ELF file to anyone who reads four bytes, but objcopy knows better.
+  const std::string broken = Write("broken.elf", std::string("\x7F"
+                                                             "ELF") +
+                                                     Noise(5000));
+  const std::string unknown = Write("noise.bin", Noise(300000));
+  const std::string good = Write("good.bin", hello);
+  const Result result = Quillet({"convert", "--to", "scrambled", broken, unknown, folder.PathOf("gone.bin"), good});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, good + ": wrote " + folder.PathOf("good_scrambled.bin") + " (scrambled)\n");
+  EXPECT_EQ(result.err,
+            "quillet: " + broken + ": Path/File access error: " + ToolFileName(Tool::Objcopy, NativePathStyle()) +
+                " failed with exit code 1\n" + "quillet: " + unknown +
+                ": Invalid procedure call or argument: its form cannot be told (no patterns, no telling layout); "
+                "--force makes it scrambled anyway\n" +
+                "quillet: " + folder.PathOf("gone.bin") + ": File not found\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 4) << "nothing half-written left";
+  EXPECT_EQ(Quillet({"convert", "--to", "scrambled", "--force", unknown}).status, 0);
+}
+
+TEST_F(ConvertTest, UsageErrors) {
+  struct Row {
+    std::vector<std::string> arguments;
+    std::string problem;
+  };
+  for (const Row& row : std::vector<Row>{
+           {{"convert", "a.bin"}, "convert needs --to scrambled or --to unscrambled"},
+           {{"convert", "--to", "sideways", "a.bin"}, "--to takes scrambled or unscrambled, not 'sideways'"},
+           {{"convert", "--to", "scrambled", "-o", "out.bin", "a.bin", "b.bin"},
+            "-o names the output of a single file"},
+           {{"convert", "--to", "scrambled", "a.bin", "-o"}, "option '-o' needs a value"},
+           {{"convert", "--to", "scrambled", "--json", "a.bin"}, "unknown option '--json'"},
+           {{"scan", "--force", "a.bin"}, "unknown option '--force'"},
+       }) {
+    const Result result = Quillet(row.arguments);
+    EXPECT_EQ(result.status, 2) << row.problem;
+    EXPECT_TRUE(result.err.starts_with("quillet: " + row.problem + "\n")) << result.err;
+  }
+}
+
+TEST_F(ConvertTest, ScanNotesWhatTheLayoutSaysWhereThePatternsSayOtherwise) {
+  const std::string plain = Write("bare.bin", bare);
+  const std::string twice = Write("twice.bin", Scrambled(hello, 2));
+  const Result result = Quillet({"scan", plain, twice});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "SCRAMBLED\t" + plain + "\nSCRAMBLED\t" + twice + "\n");
+  EXPECT_EQ(result.err, "quillet: " + plain + ": the patterns say SCRAMBLED, its layout says unscrambled\n" +
+                            "quillet: " + twice + ": the patterns say SCRAMBLED, its layout says scrambled twice\n");
+  const Result json = Quillet({"scan", "--json", twice});
+  EXPECT_NE(json.out.find("\"layout\": \"scrambled twice\""), std::string::npos) << json.out;
+}
+
+}  // namespace
+}  // namespace quillet
