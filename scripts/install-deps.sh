@@ -20,12 +20,17 @@ packages=(
   # the .deb and its checks: shared-library dependencies, lintian, AppStream, the desktop entry,
   # and a person's key presses in the installed window
   dpkg-dev lintian appstream desktop-file-utils xdotool
+  # the page: the core in WebAssembly, tested in a real browser
+  emscripten chromium zip
 )
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
 done
+# The browser tests' driver comes from the npm registry; npm itself from Debian where the machine
+# has none of its own.
+command -v npm >/dev/null || missing+=(npm)
 if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq

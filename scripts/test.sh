@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: formatting, the native build with warnings as errors, the same under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build and its zip under Wine, the
-# release build and its .deb installed with apt, and the fuzzers.
+# release build and its .deb installed with apt, the page in a headless browser, and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,6 +29,12 @@ cmake --build --preset linux-release
 xvfb-run -a -s "-screen 0 1024x768x24" \
   bash tests/packaging/deb_test.sh build/linux-release/quillet_*_amd64.deb build/linux-debug/fixtures/hello.elf
 
+echo "== the page, in Debian's chromium"
+bash scripts/build-web.sh
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+node tests/web/page_test.mjs build/web/quillet.html build/linux-debug/fixtures build/linux-release/bin/tools/dcscram \
+  build/linux-release/bin/quillet build/web/screenshot.png
+
 echo "== fuzzing (clang, libFuzzer), 20 seconds each"
 cmake --preset linux-fuzz >/dev/null
 cmake --build --preset linux-fuzz
@@ -46,3 +52,8 @@ fuzz() {  # name, options...
 }
 fuzz scramble_round_trip_fuzzer -max_len=70000
 fuzz signature_search_fuzzer -dict=fuzz/signatures.dict -max_len=4096
+# Seeded with a real SH executable, so that the fuzzer starts from headers that mean something.
+elf_corpus=$(mktemp -d)
+cp build/linux-debug/fixtures/bare.elf "$elf_corpus/"
+fuzz elf_raw_fuzzer -max_len=16384 "$elf_corpus"
+rm -rf "$elf_corpus"

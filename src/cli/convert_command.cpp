@@ -4,12 +4,10 @@
 #include "app/texts.h"
 #include "cli/commands.h"
 #include "cli/quillet_command.h"
+#include "convert/conversion_plan.h"
 #include "convert/tool_commands.h"
 #include "inspect/file_kind.h"
-#include "inspect/layout.h"
 #include "inspect/scan_image.h"
-#include "inspect/signatures.h"
-#include "scramble/scramble.h"
 #include "util/file_system.h"
 #include "util/path_rules.h"
 #include "util/replacement_file.h"
@@ -19,60 +17,6 @@
 
 namespace quillet {
 namespace {
-
-// What a raw binary is, by its patterns where they are found, else by its layout.
-enum class Form { Unscrambled, Scrambled, ScrambledTwice, Unknown };
-
-Form FormOf(std::span<const std::byte> image) {
-  if (ScanSignatures(image, AllPatterns()) == ScrambleVerdict::Unscrambled) return Form::Unscrambled;
-  switch (JudgeLayout(image)) {
-    case Layout::Unscrambled: return Form::Unscrambled;
-    case Layout::Scrambled: return Form::Scrambled;
-    case Layout::ScrambledTwice: return Form::ScrambledTwice;
-    case Layout::Undecided: break;
-  }
-  return Form::Unknown;
-}
-
-// What to do to a binary: scramble once, or unscramble `unscrambles` times; and how to say it.
-struct Plan {
-  bool scramble = false;
-  int unscrambles = 0;
-  std::string says;
-};
-
-// The way from `form` to the requested one; nothing when the file is in that form already.
-// Raises a run-time error for a form that cannot be told, unless forced.
-std::optional<Plan> PlanFor(Form form, const ConvertOptions& options) {
-  const char* requested = options.to_scrambled ? "scrambled" : "unscrambled";
-  if (form == Form::Unknown && !options.force) {
-    throw RunTimeError(error::kInvalidArgument,
-                       std::string("Invalid procedure call or argument: its form cannot be "
-                                   "told (no patterns, no telling layout); --force makes it ") +
-                           requested + " anyway");
-  }
-  if (form == Form::ScrambledTwice) {
-    return options.to_scrambled ? Plan{false, 1, "unscrambled once: it was scrambled twice"}
-                                : Plan{false, 2, "unscrambled twice: it was scrambled twice"};
-  }
-  const bool already = form == (options.to_scrambled ? Form::Scrambled : Form::Unscrambled);
-  if (already && !options.force) return std::nullopt;
-  if (options.to_scrambled) return Plan{true, 0, already ? "scrambled again, as forced" : "scrambled"};
-  return Plan{false, 1, already ? "unscrambled again, as forced" : "unscrambled"};
-}
-
-std::vector<std::byte> Apply(std::span<const std::byte> image, const Plan& plan) {
-  std::vector<std::byte> result(image.begin(), image.end()), step(image.size());
-  if (plan.scramble) {
-    Scramble(result, step);
-    result.swap(step);
-  }
-  for (int i = 0; i < plan.unscrambles; ++i) {
-    Unscramble(result, step);
-    result.swap(step);
-  }
-  return result;
-}
 
 // GNU objcopy for SH: in tools/ beside this program, as the window keeps it, else on the PATH.
 std::string FindObjcopy() {
@@ -145,17 +89,17 @@ std::string Convert(const std::string& path, const ConvertOptions& options) {
   if (IsElfImage(image.bytes())) {
     image.RequireWhole();
     std::vector<std::byte> raw = RawBinaryOf(path, output);
-    if (options.to_scrambled) raw = Apply(raw, Plan{true, 0, ""});
+    if (options.to_scrambled) raw = ApplyPlan(raw, ConversionPlan{true, 0, ""});
     WriteWhole(output, raw);
     return path + ": wrote " + output + " (an ELF file, through sh-elf-objcopy" +
            (options.to_scrambled ? ", then scrambled)" : ")");
   }
-  const std::optional<Plan> plan = PlanFor(FormOf(image.bytes()), options);
+  const std::optional<ConversionPlan> plan = PlanConversion(FormOf(image.bytes()), options.to_scrambled, options.force);
   if (!plan) {
     image.RequireWhole();
     return path + ": already " + requested + "; nothing written (--force converts it anyway)";
   }
-  const std::vector<std::byte> result = Apply(image.bytes(), *plan);
+  const std::vector<std::byte> result = ApplyPlan(image.bytes(), *plan);
   image.RequireWhole();
   WriteWhole(output, result);
   return path + ": wrote " + output + " (" + plan->says + ")";

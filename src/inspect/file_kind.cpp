@@ -16,7 +16,7 @@ bool IsElfImage(std::span<const std::byte> bytes) {
       "\x7F"
       "ELF";
   return bytes.size() >= kMagic.size() &&
-         std::ranges::equal(bytes.first(kMagic.size()), kMagic, [](std::byte a, char b) { return a == std::byte(b); });
+         std::equal(kMagic.begin(), kMagic.end(), bytes.begin(), [](char a, std::byte b) { return std::byte(a) == b; });
 }
 
 bool IsIpBinTitle(std::string_view title) { return EqualsIgnoringAsciiCase(title, "ip.bin"); }

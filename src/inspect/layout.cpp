@@ -24,9 +24,9 @@ constexpr double kLeastMargin = 0.05;
 // The chunks the sample is drawn from: the largest, spread evenly over the file.
 std::vector<Chunk> SampledChunks(std::size_t file_size) {
   std::vector<Chunk> chunks = ChunksOf(file_size);
-  std::ranges::stable_sort(chunks, [](const Chunk& a, const Chunk& b) { return a.size > b.size; });
+  std::stable_sort(chunks.begin(), chunks.end(), [](const Chunk& a, const Chunk& b) { return a.size > b.size; });
   const auto largest = static_cast<std::size_t>(
-      std::ranges::count_if(chunks, [&](const Chunk& chunk) { return chunk.size == chunks.front().size; }));
+      std::count_if(chunks.begin(), chunks.end(), [&](const Chunk& chunk) { return chunk.size == chunks.front().size; }));
   std::vector<Chunk> sampled;
   if (largest >= kMostChunks) {
     for (std::size_t i = 0; i < kMostChunks; ++i) sampled.push_back(chunks[i * (largest - 1) / (kMostChunks - 1)]);
@@ -130,7 +130,7 @@ Layout JudgeLayout(std::span<const std::byte> image) {
   }
   if (forms[0].count() < kFewestBoundaries) return Layout::Undecided;
   std::array<std::size_t, 3> ranked{0, 1, 2};
-  std::ranges::sort(ranked, [&](std::size_t x, std::size_t y) { return forms[x].mean() > forms[y].mean(); });
+  std::sort(ranked.begin(), ranked.end(), [&](std::size_t x, std::size_t y) { return forms[x].mean() > forms[y].mean(); });
   const BoundaryAffinity& best = forms[ranked[0]];
   const BoundaryAffinity& next = forms[ranked[1]];
   const double margin = best.mean() - next.mean();

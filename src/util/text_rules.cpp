@@ -7,18 +7,18 @@ namespace quillet {
 
 std::string AsciiUppercase(std::string_view text) {
   std::string upper(text);
-  std::ranges::transform(upper, upper.begin(), AsciiUpper);
+  std::transform(upper.begin(), upper.end(), upper.begin(), AsciiUpper);
   return upper;
 }
 
 std::string AsciiLowercase(std::string_view text) {
   std::string lower(text);
-  std::ranges::transform(lower, lower.begin(), AsciiLower);
+  std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
   return lower;
 }
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 std::string RandomTag(std::size_t length) {

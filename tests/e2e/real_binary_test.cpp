@@ -2,10 +2,12 @@
 // compiler and turned into a raw binary with GNU objcopy, as a Dreamcast developer does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
 #include "cli/quillet_command.h"
+#include "convert/elf_raw.h"
 #include "inspect/scan_image.h"
 #include "inspect/signatures.h"
 
@@ -29,6 +31,16 @@ TEST(RealBinaryTest, TheCLibraryDigitTablesAreWhatGiveItAway) {
   for (const SignatureMatch& match : FindSignatures(image.bytes(), AllPatterns())) letters += match.letter;
   // glibc's digit tables for printf's %x and %X: "0123456789abcdefghijklmnopqrstuvwxyz".
   EXPECT_NE(letters.find('E'), std::string::npos) << letters;
+}
+
+TEST(RealBinaryTest, ElfToRawBinaryIsWhatObjcopyMakes) {
+  for (const char* name : {"/hello", "/bare", "/kos"}) {
+    const ScanImage elf = ReadScanImage(kFixtures + name + ".elf");
+    const ScanImage objcopy = ReadScanImage(kFixtures + name + ".bin");
+    const std::vector<std::byte> raw = RawBinaryOfElf(elf.bytes());
+    EXPECT_TRUE(std::ranges::equal(raw, objcopy.bytes())) << name << ": " << raw.size() << " bytes, objcopy made "
+                                                          << objcopy.size();
+  }
 }
 
 TEST(RealBinaryTest, CommandLineCallsTheRawBinaryUnscrambledAndTheElfElf) {

@@ -1,0 +1,105 @@
+// The page's way into the core: the same detector, layout judgement, scrambler and ELF reader as
+// the programs, behind a few C functions the page calls. The page copies the user's file into the
+// module's memory; answers come back as JSON text or as bytes in one result buffer.
+#include <emscripten/emscripten.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/texts.h"
+#include "cli/json_text.h"
+#include "convert/conversion_plan.h"
+#include "convert/elf_raw.h"
+#include "convert/tool_commands.h"
+#include "inspect/file_kind.h"
+#include "inspect/layout.h"
+#include "inspect/signatures.h"
+#include "inspect/size_text.h"
+#include "util/path_rules.h"
+#include "util/run_time_error.h"
+
+namespace {
+
+std::string g_text;
+std::vector<std::byte> g_result;
+
+std::span<const std::byte> Bytes(const std::uint8_t* data, std::size_t size) {
+  return {reinterpret_cast<const std::byte*>(data), size};
+}
+
+std::string Field(const char* name, std::string_view value) {
+  return std::string("\"") + name + "\": " + quillet::JsonString(value);
+}
+
+}  // namespace
+
+extern "C" {
+
+// What the window would show for the file: {"refused"} for an IP.BIN, else its verdict, layout and
+// size text, and whether it is an ELF file.
+EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::size_t size, const char* file_name) {
+  using namespace quillet;
+  if (IsIpBinTitle(file_name)) {
+    g_text = "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
+    return g_text.c_str();
+  }
+  const std::span<const std::byte> image = Bytes(data, size);
+  const bool elf = IsElfImage(image);
+  const std::string size_text = SizeText(static_cast<std::int64_t>(size), {",", "."});
+  if (elf) {
+    g_text = "{" + Field("verdict", kElfNotice) + ", " + Field("layout", "") + ", " + Field("size", size_text) +
+             ", \"elf\": true}";
+  } else {
+    g_text = "{" + Field("verdict", VerdictText(ScanSignatures(image, BrowseSignatures()))) + ", " +
+             Field("layout", LayoutText(JudgeLayout(image))) + ", " + Field("size", size_text) + ", \"elf\": false}";
+  }
+  return g_text.c_str();
+}
+
+// Converts the file into the form asked for, into the result buffer: 0 done, 1 already in that
+// form (nothing made), 2 failed; quillet_text says how, or why not.
+EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t size, int to_scrambled) {
+  using namespace quillet;
+  const std::span<const std::byte> image = Bytes(data, size);
+  const char* requested = to_scrambled ? "scrambled" : "unscrambled";
+  try {
+    if (IsElfImage(image)) {
+      g_result = RawBinaryOfElf(image);
+      if (to_scrambled) g_result = ApplyPlan(g_result, ConversionPlan{true, 0, ""});
+      g_text = std::string("an ELF file, made into its raw binary") + (to_scrambled ? ", then scrambled" : "");
+      return 0;
+    }
+    const std::optional<ConversionPlan> plan = PlanConversion(FormOf(image), to_scrambled != 0, false);
+    if (!plan) {
+      g_result.clear();
+      g_text = std::string("The file is already ") + requested + ": nothing to download.";
+      return 1;
+    }
+    g_result = ApplyPlan(image, *plan);
+    g_text = plan->says;
+    return 0;
+  } catch (const RunTimeError& failure) {
+    g_result.clear();
+    g_text = failure.description();
+    return 2;
+  }
+}
+
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* quillet_result_data() {
+  return reinterpret_cast<const std::uint8_t*>(g_result.data());
+}
+EMSCRIPTEN_KEEPALIVE std::size_t quillet_result_size() { return g_result.size(); }
+EMSCRIPTEN_KEEPALIVE const char* quillet_text() { return g_text.c_str(); }
+
+// The result's name, as the window names it: "game_scrambled.bin" for "game.bin".
+EMSCRIPTEN_KEEPALIVE const char* quillet_result_name(const char* file_name, int scrambled) {
+  try {
+    g_text = quillet::ResultName(quillet::BaseName(file_name, quillet::PathStyle::Posix), scrambled != 0);
+  } catch (const quillet::RunTimeError&) {
+    g_text = scrambled ? "_scrambled.bin" : "_unscrambled.bin";
+  }
+  return g_text.c_str();
+}
+}
