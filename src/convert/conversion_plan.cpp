@@ -14,9 +14,10 @@ Layout FormOf(std::span<const std::byte> image) {
 std::optional<ConversionPlan> PlanConversion(Layout form, bool to_scrambled, bool force) {
   const char* requested = to_scrambled ? "scrambled" : "unscrambled";
   if (form == Layout::Undecided && !force) {
-    throw RunTimeError(error::kInvalidArgument, std::string("Invalid procedure call or argument: its form cannot be "
-                                                            "told (no patterns, no telling layout); --force makes it ") +
-                                                    requested + " anyway");
+    throw RunTimeError(error::kInvalidArgument,
+                       std::string("Invalid procedure call or argument: its form cannot be "
+                                   "told (no patterns, no telling layout); --force makes it ") +
+                           requested + " anyway");
   }
   if (form == Layout::ScrambledTwice) {
     return to_scrambled ? ConversionPlan{false, 1, "unscrambled once: it was scrambled twice"}

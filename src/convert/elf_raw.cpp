@@ -103,8 +103,8 @@ std::vector<std::byte> RawBinaryOfElf(std::span<const std::byte> elf) {
     // Loaded where the segment holding it says: its load address keeps its place in that segment.
     std::uint64_t load_address = address;
     for (const Segment& segment : segments) {
-      const bool inside = offset >= segment.offset && std::uint64_t{offset} + size <= std::uint64_t{segment.offset} +
-                                                                                         segment.file_size;
+      const bool inside =
+          offset >= segment.offset && std::uint64_t{offset} + size <= std::uint64_t{segment.offset} + segment.file_size;
       if (inside && segment.file_size != 0) {
         load_address = std::uint64_t{segment.physical_address} + (offset - segment.offset);
         break;

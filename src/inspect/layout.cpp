@@ -25,8 +25,8 @@ constexpr double kLeastMargin = 0.05;
 std::vector<Chunk> SampledChunks(std::size_t file_size) {
   std::vector<Chunk> chunks = ChunksOf(file_size);
   std::stable_sort(chunks.begin(), chunks.end(), [](const Chunk& a, const Chunk& b) { return a.size > b.size; });
-  const auto largest = static_cast<std::size_t>(
-      std::count_if(chunks.begin(), chunks.end(), [&](const Chunk& chunk) { return chunk.size == chunks.front().size; }));
+  const auto largest = static_cast<std::size_t>(std::count_if(
+      chunks.begin(), chunks.end(), [&](const Chunk& chunk) { return chunk.size == chunks.front().size; }));
   std::vector<Chunk> sampled;
   if (largest >= kMostChunks) {
     for (std::size_t i = 0; i < kMostChunks; ++i) sampled.push_back(chunks[i * (largest - 1) / (kMostChunks - 1)]);
@@ -130,7 +130,8 @@ Layout JudgeLayout(std::span<const std::byte> image) {
   }
   if (forms[0].count() < kFewestBoundaries) return Layout::Undecided;
   std::array<std::size_t, 3> ranked{0, 1, 2};
-  std::sort(ranked.begin(), ranked.end(), [&](std::size_t x, std::size_t y) { return forms[x].mean() > forms[y].mean(); });
+  std::sort(ranked.begin(), ranked.end(),
+            [&](std::size_t x, std::size_t y) { return forms[x].mean() > forms[y].mean(); });
   const BoundaryAffinity& best = forms[ranked[0]];
   const BoundaryAffinity& next = forms[ranked[1]];
   const double margin = best.mean() - next.mean();

@@ -56,7 +56,9 @@ constexpr std::array<Pattern, 14> kStartupSignatures{P('C'), P('A'), P('D'), P('
 class MultiPatternSearch {
  public:
   explicit MultiPatternSearch(SignatureSet set) : set_(set) {
-    window_ = set.empty() ? 0 : std::min_element(set.begin(), set.end(), [](const Pattern& a, const Pattern& b) { return a.bytes.size() < b.bytes.size(); })->bytes.size();
+    window_ = set.empty() ? 0 : std::min_element(set.begin(), set.end(), [](const Pattern& a, const Pattern& b) {
+                                  return a.bytes.size() < b.bytes.size();
+                                })->bytes.size();
     if (window_ < kGroup) return;
     for (std::size_t index = 0; index < set.size(); ++index) {
       for (std::size_t end = kGroup - 1; end < window_; ++end) {
@@ -101,7 +103,8 @@ class MultiPatternSearch {
       if (hash != last_hash) {
         last_hash = hash;
         const auto [from, to] = std::equal_range(entries_.begin(), entries_.end(), Entry{hash, 0, 0}, ByHash);
-        last_entries = std::span<const Entry>(entries_.data() + (from - entries_.begin()), static_cast<std::size_t>(to - from));
+        last_entries =
+            std::span<const Entry>(entries_.data() + (from - entries_.begin()), static_cast<std::size_t>(to - from));
       }
       for (const Entry& entry : last_entries) {
         if (entry.end <= end && record(entry.index, end - entry.end) && any_will_do) return first;

@@ -15,15 +15,19 @@ namespace {
 std::vector<std::byte> TinyElf() {
   std::vector<unsigned char> bytes(52 + 2 * 40 + 4, 0);
   const auto put = [&](std::size_t at, std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
+    for (int i = 0; i < size; ++i)
+      bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
   };
-  std::memcpy(bytes.data(), "\x7F" "ELF\x01\x01\x01", 7);
-  put(18, 42, 2);       // SH
-  put(32, 52, 4);       // section headers right after the file header
-  put(46, 40, 2);       // of 40 bytes
-  put(48, 2, 2);        // two: the null section and ours
+  std::memcpy(bytes.data(),
+              "\x7F"
+              "ELF\x01\x01\x01",
+              7);
+  put(18, 42, 2);  // SH
+  put(32, 52, 4);  // section headers right after the file header
+  put(46, 40, 2);  // of 40 bytes
+  put(48, 2, 2);   // two: the null section and ours
   const std::size_t ours = 52 + 40;
-  put(ours + 4, 1, 4);  // PROGBITS
+  put(ours + 4, 1, 4);    // PROGBITS
   put(ours + 8, 0x6, 4);  // ALLOC | EXECINSTR
   put(ours + 12, 0x8c010000, 4);
   put(ours + 16, 52 + 80, 4);
@@ -37,7 +41,7 @@ std::vector<std::byte> TinyElf() {
 TEST(ElfRawTest, RefusesWhatIsNoSmallEndianShExecutable) {
   struct Row {
     const char* name;
-    std::size_t at;           // the byte changed
+    std::size_t at;  // the byte changed
     unsigned char value;
     const char* says;
   };

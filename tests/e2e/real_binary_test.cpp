@@ -38,8 +38,8 @@ TEST(RealBinaryTest, ElfToRawBinaryIsWhatObjcopyMakes) {
     const ScanImage elf = ReadScanImage(kFixtures + name + ".elf");
     const ScanImage objcopy = ReadScanImage(kFixtures + name + ".bin");
     const std::vector<std::byte> raw = RawBinaryOfElf(elf.bytes());
-    EXPECT_TRUE(std::ranges::equal(raw, objcopy.bytes())) << name << ": " << raw.size() << " bytes, objcopy made "
-                                                          << objcopy.size();
+    EXPECT_TRUE(std::ranges::equal(raw, objcopy.bytes()))
+        << name << ": " << raw.size() << " bytes, objcopy made " << objcopy.size();
   }
 }
 
