@@ -12,9 +12,9 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon(":/quillet.png"));
 
   quillet::MainWindow window;
-  quillet::QtWindow window_services(window);
+  quillet::QtWindow form_window(window);
   quillet::QtSystem system(QApplication::applicationFilePath(), quillet::CommandLineText(argc, argv));
-  quillet::MainForm form(window_services, system);
+  quillet::MainForm form(form_window, system);
   window.Attach(form);
   // Runs before the window is first shown, and may end the program at once.
   form.Form_Load();

@@ -11,10 +11,14 @@ namespace quillet {
 
 // Writes a file so that it is never seen half-written: the bytes go to a fresh temporary file in
 // the target's folder, which replaces the target in one rename only after every write succeeded.
-// A failure, or a writer dropped without Commit, removes the temporary file and leaves the target
-// as it was. When an existing file is replaced, its data is forced to disk before the rename, so
-// that a crash cannot leave an empty file where the old one stood; it keeps the old file's
-// permissions. Failures raise RunTimeError (61 for a full disk).
+// A failure, a writer dropped without Commit, or (in a command-line program) a signal that ends
+// the process removes the temporary file and leaves the target as it was. A link is written
+// through to its target, dangling or not. An existing target must be writable: a write-protected
+// or read-only file is refused, as any program that opens it to write would be. Replacing keeps
+// the old file's mode, owner and group (set-user-ID and set-group-ID only where the owner and
+// group could be kept), or on Windows its attributes and security; the data is forced to disk
+// before the rename, and the rename itself after it. Failures raise RunTimeError (61 for a full
+// disk).
 class ReplacementFile {
  public:
   explicit ReplacementFile(std::string_view target);

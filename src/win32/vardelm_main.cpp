@@ -13,9 +13,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   InitCommonControlsEx(&controls);
 
   quillet::MainWindow window(instance);
-  quillet::Win32Window window_services(window);
+  quillet::Win32Window form_window(window);
   quillet::Win32System system;
-  quillet::MainForm form(window_services, system);
+  quillet::MainForm form(form_window, system);
   window.Attach(form);
   // Runs before the window is first shown, and may end the program at once.
   form.Form_Load();

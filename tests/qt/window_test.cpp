@@ -71,15 +71,15 @@ class WindowTest : public QObject {
   QTemporaryDir folder;
   QString program_folder;
   std::unique_ptr<MainWindow> window;
-  std::unique_ptr<QtWindow> platform;
+  std::unique_ptr<QtWindow> form_window;
   std::unique_ptr<QtSystem> system;
   std::unique_ptr<MainForm> form;
 
   void Start(const std::string& command_line) {
     window = std::make_unique<MainWindow>();
-    platform = std::make_unique<QtWindow>(*window, [] { throw ProgramEnded{}; });
+    form_window = std::make_unique<QtWindow>(*window, [] { throw ProgramEnded{}; });
     system = std::make_unique<QtSystem>(program_folder + "/vardelm", command_line);
-    form = std::make_unique<MainForm>(*platform, *system);
+    form = std::make_unique<MainForm>(*form_window, *system);
     window->Attach(*form);
   }
 
@@ -103,7 +103,7 @@ class WindowTest : public QObject {
     // An answer no box took belonged to this test: it must not answer the next test's box.
     const bool unused_answer = MessageBox::NextAnswerPending();
     MessageBox::ForgetNextAnswer();
-    platform.reset();
+    form_window.reset();
     system.reset();
     window.reset();
     QVERIFY2(!unused_answer, "a scripted answer was never used: the box it was for did not come");
@@ -163,9 +163,9 @@ class WindowTest : public QObject {
   void convertDisabledWithoutATool() {
     QTemporaryDir bare;
     window = std::make_unique<MainWindow>();
-    platform = std::make_unique<QtWindow>(*window);
+    form_window = std::make_unique<QtWindow>(*window);
     system = std::make_unique<QtSystem>(bare.filePath("vardelm"), "");
-    form = std::make_unique<MainForm>(*platform, *system);
+    form = std::make_unique<MainForm>(*form_window, *system);
     form->Form_Load();
     QVERIFY(!window->command3()->isEnabled());
   }
@@ -181,7 +181,7 @@ class WindowTest : public QObject {
     file.close();
     QString title;
     QStringList filters;
-    platform->run_file_dialog = [&](QFileDialog& dialog) {
+    form_window->run_file_dialog = [&](QFileDialog& dialog) {
       title = dialog.windowTitle();
       filters = dialog.nameFilters();
       if (auto* model = dialog.findChild<QFileSystemModel*>()) {
@@ -198,7 +198,7 @@ class WindowTest : public QObject {
     QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
     QCOMPARE(window->text3()->text(), QString("2. KB"));
 
-    platform->run_file_dialog = [](QFileDialog&) { return false; };
+    form_window->run_file_dialog = [](QFileDialog&) { return false; };
     QTest::mouseClick(window->command1(), Qt::LeftButton);
     QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));  // Cancel changes nothing
   }
@@ -213,17 +213,17 @@ class WindowTest : public QObject {
       first_is_default = box.Buttons().front()->isDefault() && box.focusWidget() == box.Buttons().front();
       ButtonCaptioned(box, "Unscrambled")->click();
     });
-    QCOMPARE(platform->AskRelabelled("Do you wish for a scrambled or unscrambled binary?",
-                                     message_kind::kYesNoCancelQuestion, "Converting an ELF", form->Buttons()),
+    QCOMPARE(form_window->AskRelabelled("Do you wish for a scrambled or unscrambled binary?",
+                                        message_kind::kYesNoCancelQuestion, "Converting an ELF", form->Buttons()),
              Answer::No);
     QCOMPARE(captions, QStringList({"Scrambled", "Unscrambled", "Cancel"}));
     QVERIFY(first_is_default);
 
     AnswerNextBox([](MessageBox& box) { ButtonCaptioned(box, "Scrambled")->click(); });
-    QCOMPARE(platform->AskRelabelled("?", message_kind::kYesNoCancelQuestion, "Converting an ELF", form->Buttons()),
+    QCOMPARE(form_window->AskRelabelled("?", message_kind::kYesNoCancelQuestion, "Converting an ELF", form->Buttons()),
              Answer::Yes);
     AnswerNextBox([](MessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
-    QCOMPARE(platform->AskRelabelled("?", message_kind::kYesNoCancelQuestion, "Converting an ELF", form->Buttons()),
+    QCOMPARE(form_window->AskRelabelled("?", message_kind::kYesNoCancelQuestion, "Converting an ELF", form->Buttons()),
              Answer::Cancel);
   }
 
@@ -252,7 +252,7 @@ class WindowTest : public QObject {
         QTest::keyClick(&box, Qt::Key_Escape);
         if (box.isVisible()) box.Buttons().back()->click();
       });
-      const Answer answer = platform->ShowMessage("text", row.kind, "");
+      const Answer answer = form_window->ShowMessage("text", row.kind, "");
       QCOMPARE(captions, row.captions);
       QCOMPARE(title, QString("Quillet"));
       QCOMPARE(answer, row.escape != Answer::None ? row.escape : Answer::No);

@@ -138,6 +138,20 @@ try {
 
   await give(hello);
   await page.screenshot({ path: screenshot, fullPage: true });
+
+  // Keyboard: Tab reaches the picker and both buttons, in that order.
+  await page.setViewport({ width: 900, height: 900 });
+  await page.click("h1");  // where a person starts: the top of the page
+  const stops = [];
+  for (let i = 0; i < 3; i++) {
+    await page.keyboard.press("Tab");
+    stops.push(await page.evaluate(() => document.activeElement.id));
+  }
+  check(stops.join(",") === "file,scramble,unscramble", `Tab walks ${stops.join(", ")}`);
+  // At 200% zoom the page is as wide as half the window: nothing may stick out sideways.
+  await page.setViewport({ width: 450, height: 900 });
+  const fits = await page.evaluate(() => document.documentElement.scrollWidth <= document.documentElement.clientWidth);
+  check(fits, "readable at 200% zoom without scrolling sideways");
 } finally {
   await browser.close();
   fs.rmSync(work, { recursive: true, force: true });
