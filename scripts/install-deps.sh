@@ -17,6 +17,8 @@ packages=(
   gcc-sh4-linux-gnu libc6-dev-sh4-cross binutils-sh-elf
   # benchmarks
   hyperfine time
+  # the file-safety test: a folder's fsync seen through strace
+  strace
   # the .deb and its checks: shared-library dependencies, lintian, AppStream, the desktop entry,
   # and a person's key presses in the installed window
   dpkg-dev lintian appstream desktop-file-utils xdotool
