@@ -12,9 +12,19 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset linux-release >/dev/null
 cmake --build --preset linux-release >/dev/null
+# The real SH program the layout benchmark repeats comes from the tests' build.
+cmake --preset linux-debug >/dev/null
+cmake --build --preset linux-debug --target sh_fixtures >/dev/null
 bin=build/linux-release/bin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# Prints both timings of a two-command hyperfine CSV and their ratio against its target.
+ratio() {  # csv, our name, baseline's name, target
+  awk -F, -v ours_name="$2" -v base_name="$3" -v target="$4" 'NR == 2 { ours = $2 } NR == 3 { base = $2 }
+    END { printf "  %s: %.2f ms\n  %s: %.2f ms\n  ratio: %.2f (target: at most %s)\n",
+          ours_name, ours * 1000, base_name, base * 1000, ours / base, target }' "$1"
+}
 
 echo "== search alone, 16 MiB (Google Benchmark)"
 "$bin/search_benchmark" --benchmark_filter='/scrambled$' \
@@ -29,9 +39,7 @@ head -c 16777216 /dev/urandom >"$file"
 "$bin/print_patterns" >"$work/patterns"
 hyperfine -N -i --warmup 5 --min-runs 30 --style none --export-csv "$work/scan.csv" \
   "$bin/quillet scan $file" "grep -c -a -F -f $work/patterns $file" >/dev/null
-awk -F, 'NR == 2 { ours = $2 } NR == 3 { grep = $2 }
-         END { printf "  quillet scan: %.2f ms\n  grep -c -a -F -f: %.2f ms\n  ratio ours / grep: %.2f (target: at most 0.5)\n",
-               ours * 1000, grep * 1000, ours / grep }' "$work/scan.csv"
+ratio "$work/scan.csv" "quillet scan" "grep -c -a -F -f" 0.5
 
 echo "== peak memory of quillet scan, 16 MiB file"
 peak_kib=$(/usr/bin/time -f %M "$bin/quillet" scan "$file" 2>&1 >/dev/null | tail -n 1)
@@ -41,9 +49,7 @@ echo "== dcscram vs cp, 16 MiB file (hyperfine)"
 hyperfine -N --warmup 5 --min-runs 40 --style none --export-csv "$work/dcscram.csv" \
   --prepare "rm -f $work/out-dcscram $work/out-cp" \
   "$bin/tools/dcscram $file $work/out-dcscram" "cp $file $work/out-cp" >/dev/null
-awk -F, 'NR == 2 { ours = $2 } NR == 3 { cp = $2 }
-         END { printf "  dcscram: %.2f ms\n  cp: %.2f ms\n  ratio dcscram / cp: %.2f (target: at most 1.5)\n",
-               ours * 1000, cp * 1000, ours / cp }' "$work/dcscram.csv"
+ratio "$work/dcscram.csv" dcscram cp 1.5
 
 echo "== quillet scan --json vs cp, 16 MiB program (hyperfine)"
 # A real program's layout: the SH fixture, repeated to 16 MiB.
@@ -55,6 +61,4 @@ truncate -s 16777216 "$program"
 hyperfine -N --warmup 5 --min-runs 30 --style none --export-csv "$work/json.csv" \
   --prepare "rm -f $work/out-cp" \
   "$bin/quillet scan --json $program" "cp $program $work/out-cp" >/dev/null
-awk -F, 'NR == 2 { ours = $2 } NR == 3 { cp = $2 }
-         END { printf "  quillet scan --json: %.2f ms\n  cp: %.2f ms\n  ratio ours / cp: %.2f (target: at most 5)\n",
-               ours * 1000, cp * 1000, ours / cp }' "$work/json.csv"
+ratio "$work/json.csv" "quillet scan --json" cp 5

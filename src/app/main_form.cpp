@@ -147,7 +147,7 @@ void MainForm::Command3_Click() {
     }
     const bool scramble = AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled);
     const std::string name = BaseName(path, system_.Style());
-    const std::string output = ResultPath(folder, ResultName(name, scramble));
+    const std::string output = PathIn(folder, ResultName(name, scramble), system_.Style());
     RunTool(DcscramRun(ToolPathOf(Tool::Dcscram), !scramble, path, output), output);
     window_.ShowMessage(CompletedMessage(scramble, name), message_kind::kInformation, Text(kCompletedTitle));
   } catch (const RunTimeError& failure) {
@@ -165,7 +165,7 @@ std::optional<bool> MainForm::AskElfQuestion() {
 
 void MainForm::ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
                           bool scrambled) {
-  const std::string output = ResultPath(folder, ResultName(name, scrambled));
+  const std::string output = PathIn(folder, ResultName(name, scrambled), system_.Style());
   if (!scrambled) {
     RunTool(ObjcopyRun(ToolPathOf(Tool::Objcopy), path, output), output);
     return;
@@ -191,27 +191,16 @@ void MainForm::RunTool(const ToolRun& run, const std::string& output) {
   const std::string tool(FileTitle(run.program, system_.Style()));
   // An earlier result of the same name must not pass for this run's.
   const std::optional<FileStamp> before = system_.StampOf(output);
-  const ToolOutcome outcome = system_.RunTool(run);
-  const auto fail = [&](const std::string& what) {
-    throw RunTimeError(error::kPathFileAccessError, "Path/File access error: " + what);
-  };
-  if (!outcome.started) fail(tool + " could not be started (" + outcome.failure + ")");
-  if (!outcome.failure.empty()) fail(tool + " was stopped before it finished (" + outcome.failure + ")");
-  if (outcome.exit_code != 0) fail(tool + " failed with exit code " + std::to_string(outcome.exit_code));
+  RequireToolSucceeded(system_.RunTool(run), tool);
   const std::optional<FileStamp> after = system_.StampOf(output);
-  if (!after || after == before) fail(tool + " wrote no file " + output);
-}
-
-std::string MainForm::ResultPath(const std::optional<std::string>& folder, const std::string& file) {
-  if (!folder) return file;
-  return *folder + (system_.Style() == PathStyle::Windows ? "\\" : "/") + file;
+  if (!after || after == before) throw ToolError(tool, "wrote no file " + output);
 }
 
 // Never a name the user's own files may have: the raw binary a two-step conversion passes from
 // one tool to the other would overwrite such a file and then delete it.
 std::string MainForm::FreshIntermediate(const std::optional<std::string>& folder, const std::string& name) {
   while (true) {
-    const std::string path = ResultPath(folder, "." + name + ".quillet-" + RandomTag() + ".bin");
+    const std::string path = PathIn(folder, "." + name + ".quillet-" + RandomTag() + ".bin", system_.Style());
     if (!system_.FileExists(path)) return path;
   }
 }
@@ -255,6 +244,10 @@ void MainForm::Handle(const std::function<void()>& handler) {
   } catch (const std::exception& failure) {
     window_.ShowMessage(std::string(kUnexpectedProblem) + failure.what(), message_kind::kCritical, "");
   }
+}
+
+void MainForm::Handle(void (MainForm::*handler)()) {
+  Handle([this, handler] { (this->*handler)(); });
 }
 
 void MainForm::mnuFileExit_Click() { window_.CloseWindow(); }

@@ -42,6 +42,7 @@ class MainForm {
   // Runs a handler for a front end's event. The handlers trap their own run-time errors; anything
   // else is reported in a box rather than lost or let through a window procedure or a slot.
   void Handle(const std::function<void()>& handler);
+  void Handle(void (MainForm::*handler)());
 
   const ButtonSettingTable& Buttons() const { return buttons_; }
 
@@ -62,7 +63,6 @@ class MainForm {
                   bool scrambled);
   // Runs a tool and raises a run-time error unless it ended well and wrote `output`.
   void RunTool(const ToolRun& run, const std::string& output);
-  std::string ResultPath(const std::optional<std::string>& folder, const std::string& file);
   std::string FreshIntermediate(const std::optional<std::string>& folder, const std::string& name);
   void ShowErrorReport(const RunTimeError& failure);
   // Writes one right-click entry running `command` on the clicked file; says why it failed, if it did.

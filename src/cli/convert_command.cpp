@@ -21,11 +21,11 @@ namespace {
 // GNU objcopy for SH: in tools/ beside this program, as the window keeps it, else on the PATH.
 std::string FindObjcopy() {
   const PathStyle style = NativePathStyle();
-  const std::string beside = ToolPath(ProgramFolder(), Tool::Objcopy, style);
+  const std::string beside = ToolPath(ContainingFolder(ProgramPath(), style).value_or("."), Tool::Objcopy, style);
   if (IsPlainFile(beside)) return beside;
   const std::string name = ToolFileName(Tool::Objcopy, style);
   for (const std::string& folder : SearchPathFolders()) {
-    const std::string candidate = folder + (style == PathStyle::Windows ? "\\" : "/") + name;
+    const std::string candidate = PathIn(folder, name, style);
     if (IsPlainFile(candidate)) return candidate;
   }
   throw RunTimeError(error::kFileNotFound, "File not found: " + name +
@@ -56,14 +56,7 @@ std::vector<std::byte> RawBinaryOf(const std::string& elf, const std::string& ou
   const std::string objcopy = FindObjcopy();
   const std::string raw = TemporaryNameFor(output, RandomTag());
   RemovedAtEnd removed(raw);
-  const ToolOutcome outcome = RunToolAndWait(ObjcopyRun(objcopy, elf, raw));
-  const std::string tool(FileTitle(objcopy, NativePathStyle()));
-  const auto fail = [&](const std::string& what) {
-    throw RunTimeError(error::kPathFileAccessError, "Path/File access error: " + tool + " " + what);
-  };
-  if (!outcome.started) fail("could not be started (" + outcome.failure + ")");
-  if (!outcome.failure.empty()) fail("was stopped before it finished (" + outcome.failure + ")");
-  if (outcome.exit_code != 0) fail("failed with exit code " + std::to_string(outcome.exit_code));
+  RequireToolSucceeded(RunToolAndWait(ObjcopyRun(objcopy, elf, raw)), FileTitle(objcopy, NativePathStyle()));
   const FileContents bytes = ReadWholeFile(raw);
   return {bytes.bytes().begin(), bytes.bytes().end()};
 }
@@ -78,11 +71,9 @@ void WriteWhole(const std::string& path, std::span<const std::byte> bytes) {
 std::string Convert(const std::string& path, const ConvertOptions& options) {
   const PathStyle style = NativePathStyle();
   if (IsIpBinTitle(FileTitle(path, style))) throw RunTimeError(error::kInvalidArgument, std::string(kIpBinRefusal));
-  const std::string output = options.output.value_or([&] {
-    const std::string name = ResultName(BaseName(path, style), options.to_scrambled);
-    const std::optional<std::string> folder = ContainingFolder(path, style);
-    return folder ? *folder + (style == PathStyle::Windows ? "\\" : "/") + name : name;
-  }());
+  const std::string output = options.output ? *options.output
+                                            : PathIn(ContainingFolder(path, style),
+                                                     ResultName(BaseName(path, style), options.to_scrambled), style);
   const char* requested = options.to_scrambled ? "scrambled" : "unscrambled";
 
   const ScanImage image = MapScanImage(path);
@@ -94,7 +85,12 @@ std::string Convert(const std::string& path, const ConvertOptions& options) {
     return path + ": wrote " + output + " (an ELF file, through sh-elf-objcopy" +
            (options.to_scrambled ? ", then scrambled)" : ")");
   }
-  const std::optional<ConversionPlan> plan = PlanConversion(FormOf(image.bytes()), options.to_scrambled, options.force);
+  const Layout form = FormOf(image.bytes());
+  if (form == Layout::Undecided && !options.force) {
+    throw RunTimeError(error::kInvalidArgument,
+                       std::string(UndecidedFormError().description()) + "; --force makes it " + requested + " anyway");
+  }
+  const std::optional<ConversionPlan> plan = PlanConversion(form, options.to_scrambled, options.force);
   if (!plan) {
     image.RequireWhole();
     return path + ": already " + requested + "; nothing written (--force converts it anyway)";

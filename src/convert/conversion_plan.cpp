@@ -11,14 +11,13 @@ Layout FormOf(std::span<const std::byte> image) {
   return JudgeLayout(image);
 }
 
+RunTimeError UndecidedFormError() {
+  return RunTimeError(error::kInvalidArgument,
+                      "Invalid procedure call or argument: its form cannot be told (no patterns, no telling layout)");
+}
+
 std::optional<ConversionPlan> PlanConversion(Layout form, bool to_scrambled, bool force) {
-  const char* requested = to_scrambled ? "scrambled" : "unscrambled";
-  if (form == Layout::Undecided && !force) {
-    throw RunTimeError(error::kInvalidArgument,
-                       std::string("Invalid procedure call or argument: its form cannot be "
-                                   "told (no patterns, no telling layout); --force makes it ") +
-                           requested + " anyway");
-  }
+  if (form == Layout::Undecided && !force) throw UndecidedFormError();
   if (form == Layout::ScrambledTwice) {
     return to_scrambled ? ConversionPlan{false, 1, "unscrambled once: it was scrambled twice"}
                         : ConversionPlan{false, 2, "unscrambled twice: it was scrambled twice"};

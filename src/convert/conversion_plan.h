@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "inspect/layout.h"
+#include "util/run_time_error.h"
 
 // How a raw binary gets into the form asked for, without ever scrambling twice by mistake.
 namespace quillet {
@@ -22,8 +23,11 @@ struct ConversionPlan {
   std::string says;  // "scrambled", "unscrambled twice: it was scrambled twice"...
 };
 
+// Run-time error 5: neither the patterns nor the layout tell the file's form.
+RunTimeError UndecidedFormError();
+
 // The way from `form` to the requested one; nothing when the file is in that form already (unless
-// forced). Raises run-time error 5 for a form that cannot be told, unless forced.
+// forced). Raises UndecidedFormError for a form that cannot be told, unless forced.
 std::optional<ConversionPlan> PlanConversion(Layout form, bool to_scrambled, bool force);
 
 std::vector<std::byte> ApplyPlan(std::span<const std::byte> image, const ConversionPlan& plan);

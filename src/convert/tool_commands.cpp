@@ -13,8 +13,7 @@ std::string ToolFileName(Tool tool, PathStyle style) {
 }
 
 std::string ToolPath(std::string_view program_folder, Tool tool, PathStyle style) {
-  const char* separator = style == PathStyle::Windows ? "\\" : "/";
-  return std::string(program_folder) + separator + "tools" + separator + ToolFileName(tool, style);
+  return PathIn(PathIn(std::string(program_folder), "tools", style), ToolFileName(tool, style), style);
 }
 
 // Always as on Windows: it is what the messages show.
@@ -32,6 +31,16 @@ ToolRun ObjcopyRun(const std::string& program, const std::string& input, const s
   return {program,
           {"-O", "binary", input, output},
           ToolCommandName(Tool::Objcopy) + " -O binary " + Quoted(input) + " " + Quoted(output)};
+}
+
+RunTimeError ToolError(std::string_view tool, const std::string& what) {
+  return RunTimeError(error::kPathFileAccessError, "Path/File access error: " + std::string(tool) + " " + what);
+}
+
+void RequireToolSucceeded(const ToolOutcome& outcome, std::string_view tool) {
+  if (!outcome.started) throw ToolError(tool, "could not be started (" + outcome.failure + ")");
+  if (!outcome.failure.empty()) throw ToolError(tool, "was stopped before it finished (" + outcome.failure + ")");
+  if (outcome.exit_code != 0) throw ToolError(tool, "failed with exit code " + std::to_string(outcome.exit_code));
 }
 
 std::string ResultName(std::string_view base_name, bool scrambled) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "util/path_rules.h"
+#include "util/run_time_error.h"
 #include "util/tool_run.h"
 
 // The tools of a conversion, their command lines, and the names of the results.
@@ -25,6 +26,12 @@ ToolRun DcscramRun(const std::string& program, bool unscramble, const std::strin
 
 // `sh-elf-objcopy -O binary "input" "output"`: an SH ELF file into a raw binary.
 ToolRun ObjcopyRun(const std::string& program, const std::string& input, const std::string& output);
+
+// Run-time error 75, "Path/File access error: " and what went wrong with `tool` (its file name).
+RunTimeError ToolError(std::string_view tool, const std::string& what);
+
+// Raises ToolError unless `outcome` says the tool started and ended by itself with exit code 0.
+void RequireToolSucceeded(const ToolOutcome& outcome, std::string_view tool);
 
 // A result's file name: the input's base name and "_scrambled.bin" or "_unscrambled.bin".
 std::string ResultName(std::string_view base_name, bool scrambled);

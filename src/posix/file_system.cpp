@@ -90,13 +90,11 @@ void RemoveFile(std::string_view path) {
   if (::unlink(PathString(path).c_str()) != 0) throw FileError(static_cast<unsigned long>(errno));
 }
 
-std::string ProgramFolder() {
+std::string ProgramPath() {
   std::string path(PATH_MAX, '\0');
   const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (length <= 0) return ".";
-  path.resize(static_cast<std::size_t>(length));
-  const std::size_t slash = path.rfind('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
+  path.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return path;
 }
 
 std::vector<std::string> SearchPathFolders() {

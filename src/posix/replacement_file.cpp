@@ -6,19 +6,22 @@
 
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <utility>
 
 #include "posix/interrupt_cleanup.h"
 #include "util/file_errors.h"
+#include "util/path_rules.h"
 
 namespace quillet {
 namespace {
 
 RunTimeError ErrnoError() { return FileError(static_cast<unsigned long>(errno)); }
 
+// The folder to open for the file `path` names: "." for a bare name, "/" for one in the root.
 std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::optional<std::string> folder = ContainingFolder(path, PathStyle::Posix);
+  return !folder ? "." : folder->empty() ? "/" : *folder;
 }
 
 // The file a chain of links ends at, whether or not it exists yet: writing through a link keeps
@@ -39,7 +42,8 @@ std::string FollowLinks(std::string path) {
       throw ErrnoError();
     }
     const std::string_view link(target, static_cast<std::size_t>(length));
-    path = link.starts_with('/') ? std::string(link) : FolderOf(path) + "/" + std::string(link);
+    path = link.starts_with('/') ? std::string(link)
+                                 : PathIn(ContainingFolder(path, PathStyle::Posix), link, PathStyle::Posix);
   }
 }
 

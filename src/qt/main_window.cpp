@@ -107,7 +107,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::Run(void (MainForm::*handler)()) {
-  if (MainForm* form = form_) form->Handle([form, handler] { (form->*handler)(); });
+  if (form_ != nullptr) form_->Handle(handler);
 }
 
 std::vector<std::string> DroppedFiles(const QMimeData* data) {

@@ -3,8 +3,7 @@
 namespace quillet {
 
 std::string ExecutablePath(std::string_view folder, std::string_view name, PathStyle style) {
-  const bool windows = style == PathStyle::Windows;
-  return std::string(folder) + (windows ? "\\" : "/") + std::string(name) + (windows ? ".exe" : "");
+  return PathIn(std::string(folder), std::string(name) + (style == PathStyle::Windows ? ".exe" : ""), style);
 }
 
 std::string ShellCommand(std::string_view executable_path) { return "\"" + std::string(executable_path) + "\""; }

@@ -72,8 +72,8 @@ std::optional<FileStamp> StampOf(std::string_view path);
 // Deletes the file that `path` names; run-time error 53 when there is none.
 void RemoveFile(std::string_view path);
 
-// The folder of the running program, without a trailing separator.
-std::string ProgramFolder();
+// The running program's own path.
+std::string ProgramPath();
 
 // The folders of the PATH, in order.
 std::vector<std::string> SearchPathFolders();

@@ -71,6 +71,11 @@ std::optional<std::string> ContainingFolder(std::string_view path, PathStyle sty
   return std::string(path.substr(0, start - 1));
 }
 
+std::string PathIn(const std::optional<std::string>& folder, std::string_view name, PathStyle style) {
+  if (!folder) return std::string(name);
+  return *folder + (style == PathStyle::Windows ? "\\" : "/") + std::string(name);
+}
+
 std::string BaseName(std::string_view path, PathStyle style) {
   std::string_view name = path.substr(NameStart(path, style));
   if (name.empty()) throw RunTimeError(error::kSubscriptOutOfRange);

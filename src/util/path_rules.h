@@ -27,6 +27,10 @@ std::string ParentPath(std::string_view path, std::string_view separator, std::i
 // both count, so "C:\dev\sub/game.bin" is in "C:\dev\sub". Nothing for a bare name.
 std::optional<std::string> ContainingFolder(std::string_view path, PathStyle style);
 
+// `name` in `folder` (in the current folder when there is none), joined with the style's own
+// separator: "\" on Windows, "/" elsewhere.
+std::string PathIn(const std::optional<std::string>& folder, std::string_view name, PathStyle style);
+
 // The file's name after its last separator, up to its first ".". Raises run-time error 9 when
 // that name is empty (an empty path, or one that ends in a separator).
 std::string BaseName(std::string_view path, PathStyle style);

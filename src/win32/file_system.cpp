@@ -88,14 +88,13 @@ void RemoveFile(std::string_view path) {
   if (!DeleteFileW(WidePath(path).c_str())) throw FileError(GetLastError());
 }
 
-std::string ProgramFolder() {
+std::string ProgramPath() {
   std::vector<wchar_t> path(MAX_PATH);
   DWORD length = 0;
   while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) >= path.size()) {
     path.resize(path.size() * 2);
   }
-  const std::wstring_view whole(path.data(), length);
-  return Narrow(whole.substr(0, std::min(whole.size(), whole.find_last_of(L"\\/"))));
+  return Narrow(std::wstring_view(path.data(), length));
 }
 
 std::vector<std::string> SearchPathFolders() {

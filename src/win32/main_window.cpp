@@ -150,7 +150,7 @@ int MainWindow::RunMessageLoop() {
 }
 
 void MainWindow::Run(void (MainForm::*handler)()) {
-  if (MainForm* form = form_) form->Handle([form, handler] { (form->*handler)(); });
+  if (form_ != nullptr) form_->Handle(handler);
 }
 
 void MainWindow::Drop(HDROP drop) {

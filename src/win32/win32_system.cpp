@@ -1,8 +1,8 @@
 #include "win32/win32_system.h"
 
-#include <vector>
-
 #include "shell/shell_verbs.h"
+#include "util/file_system.h"
+#include "util/path_rules.h"
 #include "util/windows_command_line.h"
 #include "win32/registry.h"
 #include "win32/utf16.h"
@@ -15,15 +15,6 @@ constexpr wchar_t kSettingsKey[] = L"Software\\VB and VBA Program Settings\\Quil
 // HKEY_CLASSES_ROOT as the current user may write it, without administrator rights.
 constexpr wchar_t kUserClassesKey[] = L"Software\\Classes\\";
 
-std::wstring ExecutablePathW() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  while (true) {
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length < buffer.size()) return std::wstring(buffer.data(), length);
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
 std::string LocaleText(LCTYPE item, const char* fallback) {
   wchar_t buffer[16];
   const int length = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, buffer, 16);
@@ -32,15 +23,12 @@ std::string LocaleText(LCTYPE item, const char* fallback) {
 
 }  // namespace
 
-std::string Win32System::ExecutableFolder() {
-  const std::wstring path = ExecutablePathW();
-  return Narrow(path.substr(0, path.find_last_of(L'\\')));
-}
+std::string Win32System::ExecutableFolder() { return ContainingFolder(ProgramPath(), PathStyle::Windows).value_or(""); }
 
 std::string Win32System::ExecutableName() {
-  const std::wstring path = ExecutablePathW();
-  std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
-  return Narrow(name.substr(0, name.find_last_of(L'.')));
+  const std::string path = ProgramPath();
+  const std::string_view name = FileTitle(path, PathStyle::Windows);
+  return std::string(name.substr(0, name.find_last_of('.')));
 }
 
 std::string Win32System::CommandLineText() { return ArgumentText(Narrow(GetCommandLineW())); }
