@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
 #include "cli/json_text.h"
 #include "convert/conversion_plan.h"
 #include "convert/elf_raw.h"
 #include "convert/tool_commands.h"
 #include "inspect/file_kind.h"
-#include "inspect/layout.h"
-#include "inspect/signatures.h"
+#include "inspect/judgement.h"
 #include "inspect/size_text.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
@@ -33,28 +31,52 @@ std::string Field(const char* name, std::string_view value) {
   return std::string("\"") + name + "\": " + quillet::JsonString(value);
 }
 
+// The answer in plain words, for a person who does not know the forms' names.
+std::string_view Headline(quillet::Form form) {
+  using quillet::Form;
+  switch (form) {
+    case Form::Unscrambled: return "Unscrambled: the form emulators, loaders and GD-ROM images use";
+    case Form::Scrambled: return "Scrambled: the form that boots from a CD-R";
+    case Form::ScrambledTwice: return "Scrambled twice: this will not boot; download the scrambled form to repair it";
+    case Form::NotAProgram: return "Not a program: this file holds no Dreamcast program in any form";
+    case Form::BootSector: return "A boot sector (IP.BIN), not a program";
+    case Form::Undecided: break;
+  }
+  return "Undecided: its form cannot be told (no patterns, no telling layout)";
+}
+
+constexpr std::string_view kElfHeadline = "An ELF file: either download makes its raw binary first";
+
 }  // namespace
 
 extern "C" {
 
-// What the window would show for the file: {"refused"} for an IP.BIN, else its verdict, layout and
-// size text, and whether it is an ELF file.
+// The judgement of the file: {"refused"} for an IP.BIN (by name or by content), else its form, the
+// headline that says it in plain words, the evidence (the patterns' verdict and the layout), its
+// size text, and whether it is an ELF file, which is converted rather than judged.
 EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::size_t size, const char* file_name) {
   using namespace quillet;
-  if (IsIpBinTitle(file_name)) {
+  const std::span<const std::byte> image = Bytes(data, size);
+  const std::string size_text = SizeText(static_cast<std::int64_t>(size), {",", "."});
+  if (IsElfImage(image)) {
+    g_text = "{" + Field("form", "elf") + ", " + Field("headline", kElfHeadline) + ", " + Field("size", size_text) +
+             ", \"elf\": true}";
+    return g_text.c_str();
+  }
+  const Judgement judgement = IsIpBinTitle(file_name) ? Judgement{Form::BootSector} : JudgeImage(image, Evidence::Full);
+  if (judgement.form == Form::BootSector) {
     g_text = "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
     return g_text.c_str();
   }
-  const std::span<const std::byte> image = Bytes(data, size);
-  const bool elf = IsElfImage(image);
-  const std::string size_text = SizeText(static_cast<std::int64_t>(size), {",", "."});
-  if (elf) {
-    g_text = "{" + Field("verdict", kElfNotice) + ", " + Field("layout", "") + ", " + Field("size", size_text) +
-             ", \"elf\": true}";
-  } else {
-    g_text = "{" + Field("verdict", VerdictText(ScanSignatures(image, BrowseSignatures()))) + ", " +
-             Field("layout", LayoutText(JudgeLayout(image))) + ", " + Field("size", size_text) + ", \"elf\": false}";
+  std::string patterns;
+  for (const SignatureMatch& match : judgement.matches) {
+    if (!patterns.empty()) patterns += ", ";
+    patterns += match.letter;
   }
+  g_text = "{" + Field("form", FormText(judgement.form)) + ", " + Field("headline", Headline(judgement.form)) + ", " +
+           Field("verdict", VerdictText(judgement.verdict)) + ", " +
+           Field("layout", judgement.layout ? LayoutText(*judgement.layout) : "") + ", " + Field("patterns", patterns) +
+           ", " + Field("size", size_text) + ", \"elf\": false}";
   return g_text.c_str();
 }
 
@@ -71,7 +93,7 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t s
       g_text = std::string("an ELF file, made into its raw binary") + (to_scrambled ? ", then scrambled" : "");
       return 0;
     }
-    const std::optional<ConversionPlan> plan = PlanConversion(FormOf(image), to_scrambled != 0, false);
+    const std::optional<ConversionPlan> plan = PlanConversion(JudgeImage(image).form, to_scrambled != 0, false);
     if (!plan) {
       g_result.clear();
       g_text = std::string("The file is already ") + requested + ": nothing to download.";

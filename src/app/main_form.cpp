@@ -6,7 +6,7 @@
 
 #include "app/texts.h"
 #include "inspect/file_kind.h"
-#include "inspect/signatures.h"
+#include "inspect/judgement.h"
 #include "shell/shell_verbs.h"
 #include "util/text_rules.h"
 
@@ -61,14 +61,23 @@ void MainForm::CommandLineEntry() {
 
 void MainForm::StartupScan(const std::string& path) {
   // The file's name decides, as with Browse: "myip.bin" is scanned.
-  if (IsIpBinTitle(FileTitle(path, system_.Style()))) {
-    window_.ShowMessage(Text(kIpBinRefusal), message_kind::kCritical, Text(kIpBinRefusalTitle));
-    EndAtOnce();
-  }
+  if (IsIpBinTitle(FileTitle(path, system_.Style()))) RefuseIpBinAndEnd();
   window_.SetBoxText(TextBox::FileName, path);
   const ScanImage image = system_.ReadImage(path);
-  window_.SetBoxText(TextBox::Type, Text(VerdictText(ScanSignatures(image.bytes(), StartupSignatures()))));
+  const Judgement judgement = JudgeImage(image.bytes());
+  // An IP.BIN under another name is refused as one named so.
+  if (judgement.form == Form::BootSector) RefuseIpBinAndEnd();
+  window_.SetBoxText(TextBox::Type, Text(VerdictText(WindowVerdict(judgement))));
   ShowFileSize();
+}
+
+void MainForm::RefuseIpBinAndEnd() {
+  RefuseIpBin();
+  EndAtOnce();
+}
+
+void MainForm::RefuseIpBin() {
+  window_.ShowMessage(Text(kIpBinRefusal), message_kind::kCritical, Text(kIpBinRefusalTitle));
 }
 
 void MainForm::StartupConversion(const std::string& path) {
@@ -99,18 +108,30 @@ void MainForm::Form_OLEDragDrop(const std::vector<std::string>& paths) {
 
 bool MainForm::ScanChosenFile(const ChosenFile& chosen) {
   if (IsIpBinTitle(chosen.title)) {
-    window_.ShowMessage(Text(kIpBinRefusal), message_kind::kCritical, Text(kIpBinRefusalTitle));
+    RefuseIpBin();
     return false;
   }
-  window_.SetBoxText(TextBox::FileName, chosen.path);
   try {
     if (IsElfName(chosen.title)) {
+      window_.SetBoxText(TextBox::FileName, chosen.path);
       window_.SetBoxText(TextBox::Type, Text(kElfNotice));
       ShowFileSize();
       return true;
     }
-    const ScanImage image = system_.ReadImage(chosen.path);
-    window_.SetBoxText(TextBox::Type, Text(VerdictText(ScanSignatures(image.bytes(), BrowseSignatures()))));
+    std::optional<Judgement> judgement;
+    try {
+      judgement = JudgeImage(system_.ReadImage(chosen.path).bytes());
+    } catch (const RunTimeError&) {
+      window_.SetBoxText(TextBox::FileName, chosen.path);
+      throw;
+    }
+    // An IP.BIN under another name is refused as one named so: nothing in the window changes.
+    if (judgement->form == Form::BootSector) {
+      RefuseIpBin();
+      return false;
+    }
+    window_.SetBoxText(TextBox::FileName, chosen.path);
+    window_.SetBoxText(TextBox::Type, Text(VerdictText(WindowVerdict(*judgement))));
     ShowFileSize();
   } catch (const RunTimeError& failure) {
     // Never the new path beside the previous file's verdict: Convert would act on it.

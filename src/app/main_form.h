@@ -49,9 +49,13 @@ class MainForm {
  private:
   void CommandLineEntry();
   void StartupScan(const std::string& path);
+  // The refusal of an IP.BIN, by name or by content.
+  void RefuseIpBin();
+  [[noreturn]] void RefuseIpBinAndEnd();
   [[noreturn]] void StartupConversion(const std::string& path);
   void ShowFileSize();
-  // Scans a file the user picked or dropped; false when it is an IP.BIN, which is refused.
+  // Scans a file the user picked or dropped; false when it is an IP.BIN (by name or by content),
+  // which is refused with nothing in the window changed.
   bool ScanChosenFile(const ChosenFile& chosen);
 
   // Asks the ELF question; true for Scrambled, false for Unscrambled, nothing for Cancel (or a

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "inspect/file_kind.h"  // the IP.BIN refusal, which every program gives
+
 // Every text the window shows, in one place: captions, box texts, messages and their titles. The
 // command line reuses the IP.BIN refusal.
 namespace quillet {
@@ -32,9 +34,6 @@ inline constexpr std::string_view kShellFailed = "Quillet could not be integrate
 
 // The report of a run-time error: "Random error number N", CR LF, the description.
 std::string ErrorReportText(int number, std::string_view description);
-
-inline constexpr std::string_view kIpBinRefusal = "Please select a 1st_read.bin, not an Ip.bin!";
-inline constexpr std::string_view kIpBinRefusalTitle = "Halt - Ip.bin!";
 
 // The message after Convert turned a binary into its other form; `name` is the file's base name.
 std::string CompletedMessage(bool scrambled, const std::string& name);

@@ -1,7 +1,6 @@
 #include <optional>
 #include <vector>
 
-#include "app/texts.h"
 #include "cli/commands.h"
 #include "cli/quillet_command.h"
 #include "convert/conversion_plan.h"
@@ -85,10 +84,10 @@ std::string Convert(const std::string& path, const ConvertOptions& options) {
     return path + ": wrote " + output + " (an ELF file, through sh-elf-objcopy" +
            (options.to_scrambled ? ", then scrambled)" : ")");
   }
-  const Layout form = FormOf(image.bytes());
-  if (form == Layout::Undecided && !options.force) {
+  const Form form = JudgeImage(image.bytes()).form;
+  if (NeedsForce(form) && !options.force) {
     throw RunTimeError(error::kInvalidArgument,
-                       std::string(UndecidedFormError().description()) + "; --force makes it " + requested + " anyway");
+                       std::string(FormRefusal(form).description()) + "; --force makes it " + requested + " anyway");
   }
   const std::optional<ConversionPlan> plan = PlanConversion(form, options.to_scrambled, options.force);
   if (!plan) {

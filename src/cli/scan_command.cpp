@@ -4,15 +4,14 @@
 #include <string_view>
 #include <vector>
 
-#include "app/texts.h"
 #include "cli/json_text.h"
 #include "cli/quillet_command.h"
 #include "inspect/file_kind.h"
-#include "inspect/layout.h"
+#include "inspect/judgement.h"
 #include "inspect/scan_image.h"
-#include "inspect/signatures.h"
 #include "util/file_system.h"
 #include "util/run_time_error.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 namespace {
@@ -20,15 +19,17 @@ namespace {
 // What became of one file.
 struct FileReport {
   std::string path;
-  std::string verdict;  // empty when the file failed
+  bool elf = false;  // known by its first bytes, and not judged
+  Judgement judgement;
   std::int64_t size = 0;
-  std::vector<SignatureMatch> matches;
-  bool scanned = false;  // false for an ELF, which is only named
-  Layout layout = Layout::Undecided;
-  std::string error;
+  std::string error;  // empty when the file was judged
 };
 
-FileReport Examine(const std::string& path, bool want_matches) {
+std::string FormWord(const FileReport& report) {
+  return report.elf ? "elf" : std::string(FormText(report.judgement.form));
+}
+
+FileReport Examine(const std::string& path, bool json) {
   FileReport report;
   report.path = path;
   try {
@@ -37,33 +38,15 @@ FileReport Examine(const std::string& path, bool want_matches) {
       return report;
     }
     const ScanImage image = MapScanImage(path);
-    std::vector<SignatureMatch> matches;
-    std::string verdict = "ELF";  // recognised by its content, whatever its name; not scanned
-    const bool scanned = !IsElfImage(image.bytes());
-    if (scanned && want_matches) {
-      matches = FindSignatures(image.bytes(), AllPatterns());
-      verdict = VerdictText(matches.empty() ? ScrambleVerdict::Scrambled : ScrambleVerdict::Unscrambled);
-    } else if (scanned) {
-      verdict = VerdictText(ScanSignatures(image.bytes(), AllPatterns()));
-    }
-    const Layout layout = scanned ? JudgeLayout(image.bytes()) : Layout::Undecided;
+    report.elf = IsElfImage(image.bytes());
+    if (!report.elf) report.judgement = JudgeImage(image.bytes(), json ? Evidence::Full : Evidence::FormOnly);
     image.RequireWhole();
-    report.layout = layout;
     report.size = static_cast<std::int64_t>(image.size());
-    report.verdict = verdict;
-    report.matches = std::move(matches);
-    report.scanned = scanned;
+    if (!report.elf && report.judgement.form == Form::BootSector) report.error = kIpBinRefusal;
   } catch (const RunTimeError& failure) {
     report.error = failure.description();
   }
   return report;
-}
-
-// A program without the patterns, or a file scrambled twice: worth a note beside the verdict.
-bool LayoutDisagrees(const FileReport& report) {
-  if (!report.scanned || report.layout == Layout::Undecided) return false;
-  const bool unscrambled = report.verdict == VerdictText(ScrambleVerdict::Unscrambled);
-  return unscrambled ? report.layout != Layout::Unscrambled : report.layout != Layout::Scrambled;
 }
 
 void WriteJson(const FileReport& report, std::ostream& out) {
@@ -72,19 +55,21 @@ void WriteJson(const FileReport& report, std::ostream& out) {
     out << ", \"error\": " << JsonString(report.error) << "}";
     return;
   }
-  out << ", \"verdict\": \"" << report.verdict << "\"";
-  if (report.scanned) out << ", \"layout\": \"" << LayoutText(report.layout) << "\"";
-  out << ", \"size\": " << report.size;
-  if (report.scanned) {
-    out << ", \"matches\": [";
-    const char* separator = "";
-    for (const SignatureMatch& match : report.matches) {
-      out << separator << "{\"pattern\": \"" << match.letter << "\", \"offset\": " << match.offset << "}";
-      separator = ", ";
-    }
-    out << "]";
+  out << ", \"form\": \"" << FormWord(report) << "\"";
+  if (report.elf) {
+    out << ", \"verdict\": \"ELF\", \"size\": " << report.size << "}";
+    return;
   }
-  out << "}";
+  const Judgement& judgement = report.judgement;
+  out << ", \"verdict\": \"" << VerdictText(judgement.verdict) << "\"";
+  if (judgement.layout) out << ", \"layout\": \"" << LayoutText(*judgement.layout) << "\"";
+  out << ", \"size\": " << report.size << ", \"matches\": [";
+  const char* separator = "";
+  for (const SignatureMatch& match : judgement.matches) {
+    out << separator << "{\"pattern\": \"" << match.letter << "\", \"offset\": " << match.offset << "}";
+    separator = ", ";
+  }
+  out << "]}";
 }
 
 }  // namespace
@@ -97,15 +82,12 @@ int RunScan(const std::vector<std::string>& paths, bool json, std::ostream& out,
     if (!report.error.empty()) {
       err << "quillet: " << report.path << ": " << report.error << "\n";
       status = kExitSomeFailed;
-    } else if (LayoutDisagrees(report)) {
-      err << "quillet: " << report.path << ": the patterns say " << report.verdict << ", its layout says "
-          << LayoutText(report.layout) << "\n";
     }
     if (json) {
       WriteJson(report, out);
       out << (index + 1 < paths.size() ? ",\n" : "\n");
     } else if (report.error.empty()) {
-      out << report.verdict << "\t" << report.path << "\n";
+      out << AsciiUppercase(FormWord(report)) << "\t" << report.path << "\n";
     }
   }
   if (json) out << "]\n";

@@ -1,28 +1,34 @@
 #include "convert/conversion_plan.h"
 
-#include "inspect/signatures.h"
+#include "inspect/file_kind.h"
 #include "scramble/scramble.h"
 #include "util/run_time_error.h"
 
 namespace quillet {
 
-Layout FormOf(std::span<const std::byte> image) {
-  if (ScanSignatures(image, AllPatterns()) == ScrambleVerdict::Unscrambled) return Layout::Unscrambled;
-  return JudgeLayout(image);
+bool NeedsForce(Form form) { return form == Form::Undecided || form == Form::NotAProgram; }
+
+RunTimeError FormRefusal(Form form) {
+  switch (form) {
+    case Form::BootSector: return RunTimeError(error::kInvalidArgument, std::string(kIpBinRefusal));
+    case Form::NotAProgram:
+      return RunTimeError(error::kInvalidArgument,
+                          "Invalid procedure call or argument: it is not a Dreamcast program (no SH-4 machine code "
+                          "in any form)");
+    default:
+      return RunTimeError(error::kInvalidArgument,
+                          "Invalid procedure call or argument: its form cannot be told (no patterns, no telling "
+                          "layout)");
+  }
 }
 
-RunTimeError UndecidedFormError() {
-  return RunTimeError(error::kInvalidArgument,
-                      "Invalid procedure call or argument: its form cannot be told (no patterns, no telling layout)");
-}
-
-std::optional<ConversionPlan> PlanConversion(Layout form, bool to_scrambled, bool force) {
-  if (form == Layout::Undecided && !force) throw UndecidedFormError();
-  if (form == Layout::ScrambledTwice) {
+std::optional<ConversionPlan> PlanConversion(Form form, bool to_scrambled, bool force) {
+  if (form == Form::BootSector || (NeedsForce(form) && !force)) throw FormRefusal(form);
+  if (form == Form::ScrambledTwice) {
     return to_scrambled ? ConversionPlan{false, 1, "unscrambled once: it was scrambled twice"}
                         : ConversionPlan{false, 2, "unscrambled twice: it was scrambled twice"};
   }
-  const bool already = form == (to_scrambled ? Layout::Scrambled : Layout::Unscrambled);
+  const bool already = form == (to_scrambled ? Form::Scrambled : Form::Unscrambled);
   if (already && !force) return std::nullopt;
   if (to_scrambled) return ConversionPlan{true, 0, already ? "scrambled again, as forced" : "scrambled"};
   return ConversionPlan{false, 1, already ? "unscrambled again, as forced" : "unscrambled"};

@@ -17,4 +17,12 @@ bool IsElfImage(std::span<const std::byte> bytes);
 // True when the file title is "ip.bin" in any case: the disc's boot header, never the executable.
 bool IsIpBinTitle(std::string_view title);
 
+// True when `bytes` are a disc's boot header (an IP.BIN) whatever its name: the hardware ID
+// "SEGA SEGAKATANA " at offset 0 and a boot file name at 0x60 (printable ASCII, padded with blanks).
+bool IsBootSectorImage(std::span<const std::byte> bytes);
+
+// The window's refusal of an IP.BIN, which every program gives in the same words.
+inline constexpr std::string_view kIpBinRefusal = "Please select a 1st_read.bin, not an Ip.bin!";
+inline constexpr std::string_view kIpBinRefusalTitle = "Halt - Ip.bin!";
+
 }  // namespace quillet

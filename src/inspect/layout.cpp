@@ -11,64 +11,78 @@
 namespace quillet {
 namespace {
 
-// Enough boundaries for a clear answer on any real program; drawn from a few chunks only, spread
-// over the file, so that a large file costs no more than a small one.
-constexpr std::size_t kMostBoundaries = 16384;
-constexpr std::size_t kMostChunks = 3;
+// Enough boundaries for a clear answer on any real program; drawn from the first chunk only, so
+// that a large file costs no more than a small one.
+constexpr std::size_t kMostBoundaries = 4096;
+constexpr std::size_t kMostChunks = 1;
 // Fewer than this (files under 1 KiB or so) give no honest answer.
 constexpr std::size_t kFewestBoundaries = 24;
 // How surely the best form must beat the next: in standard errors, and in nats a boundary.
 constexpr double kLeastSignificance = 6.0;
 constexpr double kLeastMargin = 0.05;
 
-// The chunks the sample is drawn from: the largest, spread evenly over the file.
+// The chunks the sample is drawn from: the first, the largest, where the program starts with its
+// code. One is enough for a clear answer, and each costs a shuffle of up to 65,536 slices.
 std::vector<Chunk> SampledChunks(std::size_t file_size) {
-  std::vector<Chunk> chunks = ChunksOf(file_size);
-  std::stable_sort(chunks.begin(), chunks.end(), [](const Chunk& a, const Chunk& b) { return a.size > b.size; });
-  const auto largest = static_cast<std::size_t>(std::count_if(
-      chunks.begin(), chunks.end(), [&](const Chunk& chunk) { return chunk.size == chunks.front().size; }));
-  std::vector<Chunk> sampled;
-  if (largest >= kMostChunks) {
-    for (std::size_t i = 0; i < kMostChunks; ++i) sampled.push_back(chunks[i * (largest - 1) / (kMostChunks - 1)]);
-  } else {
-    sampled.assign(chunks.begin(), chunks.begin() + static_cast<std::ptrdiff_t>(std::min(kMostChunks, chunks.size())));
-  }
-  return sampled;
+  const std::vector<Chunk> chunks = ChunksOf(file_size);
+  return {chunks.begin(), chunks.begin() + static_cast<std::ptrdiff_t>(std::min(kMostChunks, chunks.size()))};
 }
 
 // How much more likely each byte pair is to follow one another inside a slice than by chance
 // (pointwise mutual information, in nats), learnt from the insides of every `stride`-th slice.
-std::vector<float> PairAffinity(std::span<const std::byte> image, const std::vector<Chunk>& chunks,
-                                std::size_t stride) {
-  // Counted in place of the affinities they become: floats count exactly far past any sample here.
-  std::vector<float> affinity(256 * 256, 0.0f);
-  std::array<std::uint32_t, 256> left{}, right{};
-  double total = 0;
-  for (const Chunk& chunk : chunks) {
-    for (std::size_t offset = chunk.offset; offset < chunk.offset + chunk.size; offset += stride * kSliceSize) {
-      const std::byte* bytes = image.data() + offset;
-      for (std::size_t i = 0; i + 1 < kSliceSize; ++i) {
-        const auto a = std::to_integer<std::uint8_t>(bytes[i]), b = std::to_integer<std::uint8_t>(bytes[i + 1]);
-        ++affinity[a * 256u + b];
-        ++left[a];
-        ++right[b];
-        ++total;
+// Only the pairs at the sampled boundaries are ever asked for, a few tens of thousands of the
+// 65,536, so each is worked out when asked from the counts, with the logarithms of small counts
+// looked up: a logarithm for every pair would cost more than the whole judgement.
+class PairAffinity {
+ public:
+  PairAffinity(std::span<const std::byte> image, const std::vector<Chunk>& chunks, std::size_t stride)
+      : pairs_(256 * 256, 0) {
+    // Every pair inside at most kMostBoundaries + 1 slices, 31 a slice: a count fits in 16 bits.
+
+    std::uint64_t total = 0;
+    for (const Chunk& chunk : chunks) {
+      for (std::size_t offset = chunk.offset; offset < chunk.offset + chunk.size; offset += stride * kSliceSize) {
+        const std::byte* bytes = image.data() + offset;
+        for (std::size_t i = 0; i + 1 < kSliceSize; ++i) {
+          ++pairs_[std::to_integer<std::uint8_t>(bytes[i]) * 256u + std::to_integer<std::uint8_t>(bytes[i + 1])];
+        }
+        total += kSliceSize - 1;
       }
     }
-  }
-  // Add-a-half smoothing: a pair never seen inside is unlikely, not impossible.
-  constexpr double kPrior = 0.5;
-  const double all = total + kPrior * 65536;
-  for (std::size_t a = 0; a < 256; ++a) {
-    const double log_left = std::log((left[a] + kPrior * 256) / all);
-    for (std::size_t b = 0; b < 256; ++b) {
-      const double log_right = std::log((right[b] + kPrior * 256) / all);
-      float& pair = affinity[a * 256 + b];
-      pair = static_cast<float>(std::log((pair + kPrior) / all) - log_left - log_right);
+    // How often each byte comes first and second in a pair: the table's row and column sums.
+    std::array<std::uint64_t, 256> left{}, right{};
+    for (std::size_t a = 0; a < 256; ++a) {
+      for (std::size_t b = 0; b < 256; ++b) {
+        left[a] += pairs_[a * 256 + b];
+        right[b] += pairs_[a * 256 + b];
+      }
     }
+    for (std::size_t count = 0; count < kSmallCounts; ++count)
+      log_count_[count] = std::log(static_cast<double>(count) + kPrior);
+    // Add-a-half smoothing: a pair never seen inside is unlikely, not impossible.
+    const double all = static_cast<double>(total) + kPrior * 65536;
+    for (std::size_t byte = 0; byte < 256; ++byte) {
+      log_left_[byte] = std::log((static_cast<double>(left[byte]) + kPrior * 256) / all);
+      log_right_[byte] = std::log((static_cast<double>(right[byte]) + kPrior * 256) / all);
+    }
+    log_all_ = std::log(all);
   }
-  return affinity;
-}
+
+  float operator()(std::uint8_t a, std::uint8_t b) const {
+    const std::uint32_t count = pairs_[a * 256u + b];
+    const double log_count = count < kSmallCounts ? log_count_[count] : std::log(count + kPrior);
+    return static_cast<float>(log_count - log_all_ - log_left_[a] - log_right_[b]);
+  }
+
+ private:
+  static constexpr double kPrior = 0.5;
+  static constexpr std::size_t kSmallCounts = 256;
+
+  std::vector<std::uint32_t> pairs_;
+  std::array<double, kSmallCounts> log_count_{};
+  std::array<double, 256> log_left_{}, log_right_{};
+  double log_all_ = 0;
+};
 
 // The running mean of the affinities of the pairs that straddle sampled slice boundaries.
 class BoundaryAffinity {
@@ -108,19 +122,19 @@ Layout JudgeLayout(std::span<const std::byte> image) {
   for (const Chunk& chunk : chunks) places += chunk.size / kSliceSize;
   if (places < kFewestBoundaries + chunks.size()) return Layout::Undecided;
   const std::size_t stride = std::max<std::size_t>(1, (places + kMostBoundaries - 1) / kMostBoundaries);
-  const std::vector<float> affinity = PairAffinity(image, chunks, stride);
+  const PairAffinity affinity(image, chunks, stride);
 
   // The image as it is, unscrambled once and twice: one permutation of each chunk serves all three.
   std::array<BoundaryAffinity, 3> forms;
   ChunkPermutation permutation;
   for (const Chunk& chunk : chunks) {
     permutation.Prepare(image.size(), chunk, ScrambleDirection::Unscramble);
-    const std::span<const std::uint32_t> sources = permutation.Sources();
+    const std::span<const std::uint16_t> sources = permutation.Sources();
     const auto pair_at = [&](std::uint32_t left, std::uint32_t right) {
       const std::byte* slices = image.data() + chunk.offset;
       const auto a = std::to_integer<std::uint8_t>(slices[left * kSliceSize + kSliceSize - 1]);
       const auto b = std::to_integer<std::uint8_t>(slices[right * kSliceSize]);
-      return affinity[a * 256u + b];
+      return affinity(a, b);
     };
     for (std::uint32_t place = 0; place + 1 < sources.size(); place += static_cast<std::uint32_t>(stride)) {
       forms[0].Add(pair_at(place, place + 1));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <limits>
 
 namespace quillet {
 namespace {
@@ -70,9 +71,10 @@ class MultiPatternSearch {
     std::sort(entries_.begin(), entries_.end(), ByHash);
   }
 
-  // The offset of the first occurrence of each pattern of the set, or nothing; with `any_will_do`
-  // it may stop at the first occurrence found, of whatever pattern, wherever it lies.
-  std::vector<std::optional<std::size_t>> FirstOffsets(std::span<const std::byte> image, bool any_will_do) const {
+  // The offset of the first occurrence of each pattern of the set, or nothing. It may stop at the
+  // first occurrence it finds of a pattern longer than `enough_beyond` bytes, wherever it lies.
+  std::vector<std::optional<std::size_t>> FirstOffsets(std::span<const std::byte> image,
+                                                       std::size_t enough_beyond) const {
     std::vector<std::optional<std::size_t>> first(set_.size());
     const auto* data = reinterpret_cast<const char*>(image.data());
     const std::size_t size = image.size();
@@ -107,7 +109,10 @@ class MultiPatternSearch {
             std::span<const Entry>(entries_.data() + (from - entries_.begin()), static_cast<std::size_t>(to - from));
       }
       for (const Entry& entry : last_entries) {
-        if (entry.end <= end && record(entry.index, end - entry.end) && any_will_do) return first;
+        if (entry.end <= end && record(entry.index, end - entry.end) &&
+            set_[entry.index].bytes.size() > enough_beyond) {
+          return first;
+        }
       }
     }
     return first;
@@ -149,14 +154,16 @@ SignatureSet BrowseSignatures() { return kBrowseSignatures; }
 SignatureSet StartupSignatures() { return kStartupSignatures; }
 
 ScrambleVerdict ScanSignatures(std::span<const std::byte> image, SignatureSet set) {
-  for (const auto& offset : MultiPatternSearch(set).FirstOffsets(image, true)) {
+  for (const auto& offset : MultiPatternSearch(set).FirstOffsets(image, 0)) {
     if (offset) return ScrambleVerdict::Unscrambled;
   }
   return ScrambleVerdict::Scrambled;
 }
 
-std::vector<SignatureMatch> FindSignatures(std::span<const std::byte> image, SignatureSet set) {
-  const std::vector<std::optional<std::size_t>> first = MultiPatternSearch(set).FirstOffsets(image, false);
+std::vector<SignatureMatch> FindSignatures(std::span<const std::byte> image, SignatureSet set, SearchEnd end) {
+  const std::size_t enough_beyond =
+      end == SearchEnd::AtFirstSurvivorProof ? kSlicePatternLength : std::numeric_limits<std::size_t>::max();
+  const std::vector<std::optional<std::size_t>> first = MultiPatternSearch(set).FirstOffsets(image, enough_beyond);
   std::vector<SignatureMatch> matches;
   for (std::size_t index = 0; index < set.size(); ++index) {
     if (first[index]) matches.push_back({set[index].letter, *first[index]});

@@ -47,7 +47,18 @@ struct SignatureMatch {
 // offset), otherwise "SCRAMBLED". Stops at the first occurrence found.
 ScrambleVerdict ScanSignatures(std::span<const std::byte> image, SignatureSet set);
 
+// Scrambling moves whole 32-byte slices, so a pattern of up to this many bytes can lie inside one
+// slice and survive it whole; a longer one cannot.
+inline constexpr std::size_t kSlicePatternLength = 32;
+inline constexpr bool SurvivesScrambling(const Pattern& pattern) { return pattern.bytes.size() <= kSlicePatternLength; }
+
+enum class SearchEnd {
+  AllFound,              // the first occurrence of every pattern
+  AtFirstSurvivorProof,  // may stop at the first pattern found that cannot survive scrambling
+};
+
 // The first occurrence of each pattern of the set that occurs in `image`, in the set's order.
-std::vector<SignatureMatch> FindSignatures(std::span<const std::byte> image, SignatureSet set);
+std::vector<SignatureMatch> FindSignatures(std::span<const std::byte> image, SignatureSet set,
+                                           SearchEnd end = SearchEnd::AllFound);
 
 }  // namespace quillet

@@ -61,6 +61,7 @@ void ChunkPermutation::Prepare(std::size_t file_size, const Chunk& chunk, Scramb
     draws_.clear();
     draws_seed_ = seed;
   }
+  draws_.reserve(kPeriod);
   const std::size_t slices = chunk.size / kSliceSize;
   Generator generator(draws_.empty() ? seed : Generator::StateBefore(draws_.back()));
   while (draws_.size() < std::min(kPeriod, chunk.draws_before + slices)) {
@@ -68,9 +69,9 @@ void ChunkPermutation::Prepare(std::size_t file_size, const Chunk& chunk, Scramb
   }
   std::size_t position = chunk.draws_before % kPeriod;
   // The shuffle: once swapped, table[i] is final, the slice that step slices-1-i moves.
-  std::vector<std::uint32_t>& table = table_;
+  std::vector<std::uint16_t>& table = table_;
   table.resize(slices);
-  for (std::uint32_t slice = 0; slice < slices; ++slice) table[slice] = slice;
+  for (std::size_t slice = 0; slice < slices; ++slice) table[slice] = static_cast<std::uint16_t>(slice);
   for (std::size_t i = slices; i-- > 0;) {
     // Below 2^32: both factors are below 2^16.
     const std::uint32_t x = (std::uint32_t{draws_[position]} * static_cast<std::uint32_t>(i)) >> 16;
@@ -80,11 +81,11 @@ void ChunkPermutation::Prepare(std::size_t file_size, const Chunk& chunk, Scramb
   // Scrambling: output slice `step` is the slice that step moves. Unscrambling: the inverse.
   source_.resize(slices);
   for (std::size_t step = 0; step < slices; ++step) {
-    const std::uint32_t moved = table[slices - 1 - step];
+    const std::uint16_t moved = table[slices - 1 - step];
     if (direction == ScrambleDirection::Scramble) {
       source_[step] = moved;
     } else {
-      source_[moved] = static_cast<std::uint32_t>(step);
+      source_[moved] = static_cast<std::uint16_t>(step);
     }
   }
 }
@@ -102,6 +103,24 @@ void ChunkPermutation::Copy(std::span<const std::byte> chunk_input, std::size_t 
     std::memcpy(output.data() + (slice - begin) * kSliceSize, chunk_input.data() + source_[slice] * kSliceSize,
                 kSliceSize);
   }
+}
+
+std::size_t ScrambledPlace(std::size_t file_size, const Chunk& chunk, std::size_t slice) {
+  constexpr std::size_t kPeriod = std::size_t{1} << 15;
+  Generator generator(static_cast<std::uint32_t>(file_size & 0xFFFF));
+  for (std::size_t skipped = 0; skipped < chunk.draws_before % kPeriod; ++skipped) generator.Draw();
+  // Where the slice lies in the shuffle's table; the step that fixes that index moves it out.
+  const std::size_t slices = chunk.size / kSliceSize;
+  std::size_t index = slice;
+  for (std::size_t i = slices; i-- > 0;) {
+    const std::size_t x = (generator.Draw() * static_cast<std::uint32_t>(i)) >> 16;
+    if (index == i) {
+      index = x;
+    } else if (index == x) {
+      index = i;
+    }
+  }
+  return slices - 1 - index;
 }
 
 namespace {

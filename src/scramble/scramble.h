@@ -46,16 +46,23 @@ class ChunkPermutation {
   void Copy(std::span<const std::byte> chunk_input, std::size_t first, std::span<std::byte> output) const;
 
   // For each output slice of the chunk, the input slice it holds (numbered within the chunk).
-  std::span<const std::uint32_t> Sources() const { return source_; }
+  std::span<const std::uint16_t> Sources() const { return source_; }
 
  private:
   static constexpr std::size_t kPeriod = std::size_t{1} << 15;
 
   std::vector<std::uint16_t> draws_;  // the generator's draws from the file's seed, up to one period
   std::uint32_t draws_seed_ = 0;
-  std::vector<std::uint32_t> table_;   // the shuffle
-  std::vector<std::uint32_t> source_;  // for each output slice, the input slice it holds
+  // A chunk holds at most 65,536 slices, so a slice's number fits in 16 bits: half the memory, and
+  // fresh memory costs more to fault in than the shuffle costs to compute.
+  static_assert(kLargestChunk / kSliceSize <= 65536);
+  std::vector<std::uint16_t> table_;   // the shuffle
+  std::vector<std::uint16_t> source_;  // for each output slice, the input slice it holds
 };
+
+// The place within `chunk` that scrambling moves the chunk's slice `slice` to: one slice followed
+// through the shuffle, with neither tables nor memory, for a caller that needs only a few.
+std::size_t ScrambledPlace(std::size_t file_size, const Chunk& chunk, std::size_t slice);
 
 // Scrambles or unscrambles `input` into `output`, which must be as long and must not overlap it.
 void Scramble(std::span<const std::byte> input, std::span<std::byte> output);

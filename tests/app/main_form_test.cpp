@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 #include "app/fake_system.h"
 #include "app/fake_window.h"
@@ -29,9 +30,11 @@ const std::string kTools = "C:\\Program Files\\Quillet\\tools\\";
 
 std::string Pattern(char letter) { return std::string(AllPatterns()[static_cast<std::size_t>(letter - 'A')].bytes); }
 
+// Random bytes: no plain run, and no layout to tell a form by.
 std::string Noise(std::size_t size) {
+  std::mt19937 random(7);
   std::string bytes(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 167 + (i >> 5) * 91) & 0xFF);
+  for (char& byte : bytes) byte = static_cast<char>(random());
   return bytes;
 }
 

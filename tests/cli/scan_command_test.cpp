@@ -36,26 +36,31 @@ class ScanCommandTest : public ::testing::Test {
  protected:
   TempFolder folder;
   std::string unscrambled = folder.Write("1ST_READ.BIN", Noise(100) + Pattern('E') + Noise(50) + Pattern('M'));
-  std::string scrambled = folder.Write("scrambled.bin", Noise(1000));
+  // Too small for its layout to tell, and without patterns: its form cannot be told.
+  std::string noise = folder.Write("noise.bin", Noise(1000));
   std::string elf = folder.Write("GAME.ELF",
                                  "\x7f"
                                  "ELF and more");
   std::string ip_bin = folder.Write("Ip.Bin", Pattern('C'));
+  // A boot header under another name, known by its content.
+  std::string boot = folder.Write(
+      "boot.bin", "SEGA SEGAKATANA " + std::string(0x50, ' ') + "1ST_READ.BIN    " + std::string(0x80, '\0'));
   std::string missing = folder.PathOf("missing.bin");
 };
 
 TEST_F(ScanCommandTest, OneLinePerFileInArgumentOrder) {
-  const Result result = Quillet({"scan", unscrambled, scrambled, elf});
+  const Result result = Quillet({"scan", unscrambled, noise, elf});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "UNSCRAMBLED\t" + unscrambled + "\nSCRAMBLED\t" + scrambled + "\nELF\t" + elf + "\n");
+  EXPECT_EQ(result.out, "UNSCRAMBLED\t" + unscrambled + "\nUNDECIDED\t" + noise + "\nELF\t" + elf + "\n");
   EXPECT_EQ(result.err, "");
 }
 
 TEST_F(ScanCommandTest, FailuresGoToStandardErrorAndTheRestIsStillScanned) {
-  const Result result = Quillet({"scan", missing, ip_bin, scrambled, folder.PathOf("")});
+  const Result result = Quillet({"scan", missing, ip_bin, noise, boot, folder.PathOf("")});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "SCRAMBLED\t" + scrambled + "\n");
+  EXPECT_EQ(result.out, "UNDECIDED\t" + noise + "\n");
   EXPECT_EQ(result.err, "quillet: " + missing + ": File not found\n" + "quillet: " + ip_bin +
+                            ": Please select a 1st_read.bin, not an Ip.bin!\n" + "quillet: " + boot +
                             ": Please select a 1st_read.bin, not an Ip.bin!\n" + "quillet: " + folder.PathOf("") +
                             ": Path/File access error: the path names a folder, not a file\n");
 }
@@ -67,7 +72,7 @@ TEST_F(ScanCommandTest, ElfIsKnownByItsContentNotItsName) {
     const char* verdict;
   };
   for (const Row& row : std::vector<Row>{
-           {"myself", Noise(100), "SCRAMBLED"},
+           {"myself", Noise(100), "UNDECIDED"},
            {"plain.elf", Pattern('A'), "UNSCRAMBLED"},
            {"game.bin",
             std::string("\x7F"
@@ -77,7 +82,7 @@ TEST_F(ScanCommandTest, ElfIsKnownByItsContentNotItsName) {
            {"short",
             "\x7F"
             "EL",
-            "SCRAMBLED"},
+            "UNDECIDED"},
        }) {
     const std::string path = folder.Write(row.name, row.bytes);
     const Result result = Quillet({"scan", path});
@@ -93,33 +98,35 @@ TEST_F(ScanCommandTest, MissingElfIsAnError) {
 }
 
 TEST_F(ScanCommandTest, JsonHasSizeMatchesAndErrors) {
-  const Result result = Quillet({"scan", "--json", unscrambled, scrambled, elf, missing});
+  const Result result = Quillet({"scan", "--json", unscrambled, noise, elf, missing});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out,
-            "[\n"
-            "  {\"path\": \"" +
-                Json(unscrambled) +
-                "\", \"verdict\": \"UNSCRAMBLED\", \"layout\": \"undecided\", \"size\": 215, "
-                "\"matches\": [{\"pattern\": \"E\", \"offset\": 100}, {\"pattern\": \"M\", \"offset\": 186}]},\n"
-                "  {\"path\": \"" +
-                Json(scrambled) +
-                "\", \"verdict\": \"SCRAMBLED\", \"layout\": \"undecided\", \"size\": 1000, \"matches\": []},\n"
-                "  {\"path\": \"" +
-                Json(elf) +
-                "\", \"verdict\": \"ELF\", \"size\": 13},\n"
-                "  {\"path\": \"" +
-                Json(missing) +
-                "\", \"error\": \"File not found\"}\n"
-                "]\n");
+  EXPECT_EQ(
+      result.out,
+      "[\n"
+      "  {\"path\": \"" +
+          Json(unscrambled) +
+          "\", \"form\": \"unscrambled\", \"verdict\": \"UNSCRAMBLED\", \"layout\": \"undecided\", \"size\": 215, "
+          "\"matches\": [{\"pattern\": \"E\", \"offset\": 100}, {\"pattern\": \"M\", \"offset\": 186}]},\n"
+          "  {\"path\": \"" +
+          Json(noise) +
+          "\", \"form\": \"undecided\", \"verdict\": \"SCRAMBLED\", \"layout\": \"undecided\", \"size\": 1000, "
+          "\"matches\": []},\n"
+          "  {\"path\": \"" +
+          Json(elf) +
+          "\", \"form\": \"elf\", \"verdict\": \"ELF\", \"size\": 13},\n"
+          "  {\"path\": \"" +
+          Json(missing) +
+          "\", \"error\": \"File not found\"}\n"
+          "]\n");
   EXPECT_EQ(result.err, "quillet: " + missing + ": File not found\n");
 }
 
 TEST_F(ScanCommandTest, OptionsMayFollowFilesAndDoubleDashEndsThem) {
   const std::string dashed = folder.Write("--json", Noise(10));
-  EXPECT_EQ(Quillet({"scan", scrambled, "--json"}).out.front(), '[');
+  EXPECT_EQ(Quillet({"scan", noise, "--json"}).out.front(), '[');
   const Result result = Quillet({"scan", "--", dashed});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "SCRAMBLED\t" + dashed + "\n");
+  EXPECT_EQ(result.out, "UNDECIDED\t" + dashed + "\n");
 }
 
 TEST(QuilletCommandLineTest, UsageErrorsHelpAndVersion) {

@@ -197,16 +197,17 @@ TEST_F(ConvertTest, UsageErrors) {
   }
 }
 
-TEST_F(ConvertTest, ScanNotesWhatTheLayoutSaysWhereThePatternsSayOtherwise) {
+TEST_F(ConvertTest, ScanSaysTheFormWhereThePatternsAloneWouldSayOtherwise) {
   const std::string plain = Write("bare.bin", bare);
   const std::string twice = Write("twice.bin", Scrambled(hello, 2));
   const Result result = Quillet({"scan", plain, twice});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "SCRAMBLED\t" + plain + "\nSCRAMBLED\t" + twice + "\n");
-  EXPECT_EQ(result.err, "quillet: " + plain + ": the patterns say SCRAMBLED, its layout says unscrambled\n" +
-                            "quillet: " + twice + ": the patterns say SCRAMBLED, its layout says scrambled twice\n");
+  EXPECT_EQ(result.out, "UNSCRAMBLED\t" + plain + "\nSCRAMBLED TWICE\t" + twice + "\n");
+  EXPECT_EQ(result.err, "");
   const Result json = Quillet({"scan", "--json", twice});
-  EXPECT_NE(json.out.find("\"layout\": \"scrambled twice\""), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"form\": \"scrambled twice\", \"verdict\": \"SCRAMBLED\", \"layout\": \"scrambled twice\""),
+            std::string::npos)
+      << json.out;
 }
 
 }  // namespace

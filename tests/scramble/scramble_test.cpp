@@ -239,3 +239,24 @@ TEST(ChunkPermutationTest, ChunksInAnyOrderAndInPiecesGiveTheWhole) {
 
 }  // namespace
 }  // namespace quillet
+
+namespace quillet {
+namespace {
+
+TEST(ScrambledPlaceTest, FollowsOneSliceWhereTheWholeShuffleMovesIt) {
+  // Every chunk of a file past the generator's period, and a small one: each slice that was
+  // followed alone lands where the whole permutation puts it.
+  for (std::size_t size : std::vector<std::size_t>{5 * kLargestChunk / 2 + 45, 1000}) {
+    ChunkPermutation permutation;
+    for (const Chunk& chunk : ChunksOf(size)) {
+      permutation.Prepare(size, chunk, ScrambleDirection::Unscramble);
+      const std::span<const std::uint16_t> place_of = permutation.Sources();
+      for (std::size_t slice = 0; slice < place_of.size(); slice += 1 + slice / 7) {
+        ASSERT_EQ(ScrambledPlace(size, chunk, slice), place_of[slice]) << size << " " << chunk.offset << " " << slice;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillet

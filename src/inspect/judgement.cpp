@@ -1,0 +1,60 @@
+#include "inspect/judgement.h"
+
+#include <algorithm>
+
+#include "inspect/file_kind.h"
+#include "inspect/machine_code.h"
+
+namespace quillet {
+
+std::string_view FormText(Form form) {
+  switch (form) {
+    case Form::Unscrambled: return "unscrambled";
+    case Form::Scrambled: return "scrambled";
+    case Form::ScrambledTwice: return "scrambled twice";
+    case Form::NotAProgram: return "not a program";
+    case Form::BootSector: return "boot sector";
+    case Form::Undecided: break;
+  }
+  return "undecided";
+}
+
+Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence) {
+  const bool full = evidence == Evidence::Full;
+  Judgement judgement;
+  judgement.matches =
+      FindSignatures(image, AllPatterns(), full ? SearchEnd::AllFound : SearchEnd::AtFirstSurvivorProof);
+  judgement.verdict = judgement.matches.empty() ? ScrambleVerdict::Scrambled : ScrambleVerdict::Unscrambled;
+  const bool survivor_proof =
+      std::any_of(judgement.matches.begin(), judgement.matches.end(), [](const SignatureMatch& match) {
+        return !SurvivesScrambling(AllPatterns()[static_cast<std::size_t>(match.letter - 'A')]);
+      });
+  if (full || !survivor_proof) judgement.layout = JudgeLayout(image);
+
+  if (IsBootSectorImage(image)) {
+    judgement.form = Form::BootSector;
+  } else if (JudgeMachineCode(image) == MachineCode::Unlikely) {
+    judgement.form = Form::NotAProgram;
+  } else if (survivor_proof) {
+    judgement.form = Form::Unscrambled;
+  } else {
+    switch (*judgement.layout) {
+      case Layout::Unscrambled: judgement.form = Form::Unscrambled; break;
+      case Layout::Scrambled: judgement.form = Form::Scrambled; break;
+      case Layout::ScrambledTwice: judgement.form = Form::ScrambledTwice; break;
+      case Layout::Undecided: judgement.form = judgement.matches.empty() ? Form::Undecided : Form::Unscrambled; break;
+    }
+  }
+  return judgement;
+}
+
+ScrambleVerdict WindowVerdict(const Judgement& judgement) {
+  switch (judgement.form) {
+    case Form::Unscrambled: return ScrambleVerdict::Unscrambled;
+    case Form::Scrambled:
+    case Form::ScrambledTwice: return ScrambleVerdict::Scrambled;
+    default: return judgement.verdict;
+  }
+}
+
+}  // namespace quillet

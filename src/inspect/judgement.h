@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "inspect/layout.h"
+#include "inspect/signatures.h"
+
+// The one judgement of a file's form, from all the evidence: the patterns, the layout, whether the
+// bytes are SH-4 code at all, and the boot header's own mark. Every program shows this answer in
+// its own words and acts on it; none weighs the evidence again.
+namespace quillet {
+
+enum class Form {
+  Unscrambled,     // a program in its natural layout
+  Scrambled,       // unscrambling once gives the natural layout
+  ScrambledTwice,  // unscrambling twice does
+  Undecided,       // no honest answer: uniform, tiny or incompressible
+  NotAProgram,     // confidently not SH-4 code in any form: text, pictures, archives, other machines' code
+  BootSector,      // a disc's boot header (IP.BIN), known by its content
+};
+
+// "unscrambled", "scrambled", "scrambled twice", "undecided", "not a program" or "boot sector".
+std::string_view FormText(Form form);
+
+// How much evidence to gather beyond what decides the form.
+enum class Evidence {
+  FormOnly,  // may stop looking once the form is certain
+  Full,      // every pattern's first offset, and the layout
+};
+
+struct Judgement {
+  Form form = Form::Undecided;
+  ScrambleVerdict verdict = ScrambleVerdict::Scrambled;  // the fourteen patterns' own answer
+  std::optional<Layout> layout;                          // where it was looked at
+  std::vector<SignatureMatch> matches;                   // all of them with Evidence::Full
+};
+
+// The rules, strongest first:
+//   - the boot header's mark makes a boot sector;
+//   - bytes that are confidently not SH-4 code in any form make no program, whatever else they hold;
+//   - a pattern longer than a slice cannot survive scrambling: where one is found, the file is
+//     unscrambled;
+//   - otherwise a confident layout decides, over the short patterns (M and N), which can lie inside
+//     one slice and survive scrambling whole;
+//   - a short pattern decides where the layout cannot; with neither, the form cannot be told.
+Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence = Evidence::FormOnly);
+
+// The verdict the window shows: the judgement's where it is confidently a program's form (so that
+// Convert unscrambles a file scrambled twice once, which repairs it), else the patterns' own.
+ScrambleVerdict WindowVerdict(const Judgement& judgement);
+
+}  // namespace quillet
