@@ -10,7 +10,8 @@ sources=(
   web/quillet_web.cpp
   src/cli/json_text.cpp
   src/convert/conversion_plan.cpp src/convert/elf_raw.cpp src/convert/tool_commands.cpp
-  src/inspect/file_kind.cpp src/inspect/layout.cpp src/inspect/signatures.cpp src/inspect/size_text.cpp
+  src/inspect/file_kind.cpp src/inspect/judgement.cpp src/inspect/layout.cpp src/inspect/machine_code.cpp
+  src/inspect/signatures.cpp src/inspect/size_text.cpp
   src/scramble/scramble.cpp
   src/util/path_rules.cpp src/util/run_time_error.cpp src/util/text_rules.cpp
 )

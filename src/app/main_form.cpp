@@ -62,13 +62,22 @@ void MainForm::CommandLineEntry() {
 void MainForm::StartupScan(const std::string& path) {
   // The file's name decides, as with Browse: "myip.bin" is scanned.
   if (IsIpBinTitle(FileTitle(path, system_.Style()))) RefuseIpBinAndEnd();
-  window_.SetBoxText(TextBox::FileName, path);
-  const ScanImage image = system_.ReadImage(path);
-  const Judgement judgement = JudgeImage(image.bytes());
+  const Judgement judgement = ReadAndJudge(path);
   // An IP.BIN under another name is refused as one named so.
   if (judgement.form == Form::BootSector) RefuseIpBinAndEnd();
+  window_.SetBoxText(TextBox::FileName, path);
   window_.SetBoxText(TextBox::Type, Text(VerdictText(WindowVerdict(judgement))));
   ShowFileSize();
+}
+
+Judgement MainForm::ReadAndJudge(const std::string& path) {
+  try {
+    return JudgeImage(system_.ReadImage(path).bytes());
+  } catch (const RunTimeError&) {
+    // A file that cannot be read still shows its path: the report then says what became of it.
+    window_.SetBoxText(TextBox::FileName, path);
+    throw;
+  }
 }
 
 void MainForm::RefuseIpBinAndEnd() {
@@ -118,20 +127,14 @@ bool MainForm::ScanChosenFile(const ChosenFile& chosen) {
       ShowFileSize();
       return true;
     }
-    std::optional<Judgement> judgement;
-    try {
-      judgement = JudgeImage(system_.ReadImage(chosen.path).bytes());
-    } catch (const RunTimeError&) {
-      window_.SetBoxText(TextBox::FileName, chosen.path);
-      throw;
-    }
+    const Judgement judgement = ReadAndJudge(chosen.path);
     // An IP.BIN under another name is refused as one named so: nothing in the window changes.
-    if (judgement->form == Form::BootSector) {
+    if (judgement.form == Form::BootSector) {
       RefuseIpBin();
       return false;
     }
     window_.SetBoxText(TextBox::FileName, chosen.path);
-    window_.SetBoxText(TextBox::Type, Text(VerdictText(WindowVerdict(*judgement))));
+    window_.SetBoxText(TextBox::Type, Text(VerdictText(WindowVerdict(judgement))));
     ShowFileSize();
   } catch (const RunTimeError& failure) {
     // Never the new path beside the previous file's verdict: Convert would act on it.

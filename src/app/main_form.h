@@ -10,6 +10,7 @@
 #include "app/system.h"
 #include "app/window.h"
 #include "convert/tool_commands.h"
+#include "inspect/judgement.h"
 #include "util/run_time_error.h"
 
 namespace quillet {
@@ -49,6 +50,8 @@ class MainForm {
  private:
   void CommandLineEntry();
   void StartupScan(const std::string& path);
+  // Reads and judges a file; when it cannot be read, its path is in the file-name box.
+  Judgement ReadAndJudge(const std::string& path);
   // The refusal of an IP.BIN, by name or by content.
   void RefuseIpBin();
   [[noreturn]] void RefuseIpBinAndEnd();

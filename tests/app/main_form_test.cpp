@@ -40,6 +40,8 @@ std::string Noise(std::size_t size) {
 
 const std::string kUnscrambled = Noise(1000) + Pattern('E') + Noise(234);  // 1,270 bytes: "1.2 KB"
 const std::string kScrambled = Noise(1234567);                             // "1,205.6 KB"
+// A disc's boot header under any name: the hardware ID and a boot file name at 0x60.
+const std::string kBootSector = "SEGA SEGAKATANA " + std::string(0x50, ' ') + "1ST_READ.BIN    " + Noise(2000);
 
 // Runs a handler; true when it ended the program at once.
 bool Ends(const std::function<void()>& handler) {
@@ -137,10 +139,16 @@ TEST_F(MainFormTest, CommandLineInOnePairOfQuotesIsThePathInside) {
 }
 
 TEST_F(MainFormTest, IpBinOnTheCommandLineEndsTheProgram) {
-  for (const char* path : {R"(C:\disc\IP.BIN)", R"(C:\disc\ip.bin)", R"(C:\disc\Ip.Bin)", "IP.BIN"}) {
+  // By its name, or by its content under another name.
+  for (const auto& [path, contents] :
+       std::vector<std::pair<std::string, std::string>>{{R"(C:\disc\IP.BIN)", kUnscrambled},
+                                                        {R"(C:\disc\ip.bin)", kUnscrambled},
+                                                        {R"(C:\disc\Ip.Bin)", kUnscrambled},
+                                                        {"IP.BIN", kUnscrambled},
+                                                        {R"(C:\disc\boot.bin)", kBootSector}}) {
     Fakes fake;
     fake.system.command_line = path;
-    fake.system.files[path] = kUnscrambled;
+    fake.system.files[path] = contents;
     EXPECT_TRUE(Ends([&] { fake.Form().Form_Load(); })) << path;
     EXPECT_EQ(fake.window.messages, std::vector<Message>{kIpBinRefusal}) << path;
     EXPECT_EQ(fake.window.Box(TextBox::FileName), kInitial);
@@ -353,6 +361,15 @@ TEST_F(BrowseTest, IpBinIsRefusedAndTheDialogComesBack) {
     EXPECT_EQ(fake.window.dialogs.size(), 2u);
     EXPECT_EQ(fake.window.Box(TextBox::FileName), kInitial);
   }
+  // By its content: the same box, the dialog again, and nothing in the window changed.
+  Fakes fake;
+  fake.system.files[R"(C:\disc\boot.bin)"] = kBootSector;
+  fake.window.chosen_files = {ChosenFile{R"(C:\disc\boot.bin)", "boot.bin"}, std::nullopt};
+  fake.Form().Command1_Click();
+  EXPECT_EQ(fake.window.messages, std::vector<Message>{kIpBinRefusal});
+  EXPECT_EQ(fake.window.dialogs.size(), 2u);
+  EXPECT_EQ(fake.window.Box(TextBox::FileName), kInitial);
+  EXPECT_EQ(fake.window.Box(TextBox::Type), kInitial);
   app.system.files[R"(C:\disc\myip.bin)"] = kUnscrambled;
   Choose(R"(C:\disc\myip.bin)", "myip.bin");
   Browse();
@@ -545,12 +562,14 @@ TEST_F(BrowseTest, ADroppedFileIsScannedAsIfBrowseHadPickedIt) {
            {{R"(C:\games\1ST_READ.BIN)", R"(C:\games\game.elf)"}, "UNSCRAMBLED", {}},
            {{R"(C:\games\game.elf)"}, "ELF binary, please convert.", {}},
            {{R"(C:\games\IP.BIN)"}, kInitial, {kIpBinRefusal}},
+           {{R"(C:\games\boot.bin)"}, kInitial, {kIpBinRefusal}},
            {{}, kInitial, {}},
        }) {
     Fakes fake;
     fake.system.files[R"(C:\games\1ST_READ.BIN)"] = kUnscrambled;
     fake.system.files[R"(C:\games\game.elf)"] = "elf";
     fake.system.files[R"(C:\games\IP.BIN)"] = kUnscrambled;
+    fake.system.files[R"(C:\games\boot.bin)"] = kBootSector;
     fake.Form().Form_OLEDragDrop(row.dropped);
     EXPECT_EQ(fake.window.Box(TextBox::Type), row.verdict);
     EXPECT_EQ(fake.window.messages, row.messages);

@@ -163,8 +163,12 @@ TEST_F(ConvertTest, FailuresAreNamedAndTheRestIsConverted) {
                                                              "ELF") +
                                                      Noise(5000));
   const std::string unknown = Write("noise.bin", Noise(300000));
+  const std::string text = Write("notes.bin", ReadFile(QUILLET_SOURCE_DIR "/README.md"));
+  // A boot header under another name: refused even when forced.
+  const std::string boot = Write("boot.bin", "SEGA SEGAKATANA " + std::string(0x50, ' ') + "1ST_READ.BIN    " + bare);
   const std::string good = Write("good.bin", hello);
-  const Result result = Quillet({"convert", "--to", "scrambled", broken, unknown, folder.PathOf("gone.bin"), good});
+  const Result result =
+      Quillet({"convert", "--to", "scrambled", broken, unknown, text, boot, folder.PathOf("gone.bin"), good});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, good + ": wrote " + folder.PathOf("good_scrambled.bin") + " (scrambled)\n");
   EXPECT_EQ(result.err,
@@ -172,9 +176,14 @@ TEST_F(ConvertTest, FailuresAreNamedAndTheRestIsConverted) {
                 " failed with exit code 1\n" + "quillet: " + unknown +
                 ": Invalid procedure call or argument: its form cannot be told (no patterns, no telling layout); "
                 "--force makes it scrambled anyway\n" +
+                "quillet: " + text +
+                ": Invalid procedure call or argument: it is not a Dreamcast program (no SH-4 machine code in any "
+                "form); --force makes it scrambled anyway\n" +
+                "quillet: " + boot + ": Please select a 1st_read.bin, not an Ip.bin!\n" +
                 "quillet: " + folder.PathOf("gone.bin") + ": File not found\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 4) << "nothing half-written left";
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 6) << "nothing half-written left";
   EXPECT_EQ(Quillet({"convert", "--to", "scrambled", "--force", unknown}).status, 0);
+  EXPECT_EQ(Quillet({"convert", "--to", "scrambled", "--force", boot}).status, 1);
 }
 
 TEST_F(ConvertTest, UsageErrors) {

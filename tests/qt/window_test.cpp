@@ -18,6 +18,7 @@
 #include <QtTest>
 #include <cstdio>
 #include <functional>
+#include <span>
 
 #include "app/main_form.h"
 #include "app/texts.h"
@@ -35,6 +36,17 @@ struct ProgramEnded {};
 QByteArray Bytes(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A program without a C library (none of the patterns), unscrambled; and the same scrambled with
+// pattern N planted at a slice's start, where it survives scrambling whole.
+QByteArray PatternlessProgram() { return Bytes(QUILLET_SH_FIXTURES "/bare.bin"); }
+QByteArray PlantedSurvivor() {
+  const QByteArray program = PatternlessProgram();
+  QByteArray scrambled(program.size(), '\0');
+  Scramble(std::as_bytes(std::span(program.data(), static_cast<std::size_t>(program.size()))),
+           std::as_writable_bytes(std::span(scrambled.data(), static_cast<std::size_t>(scrambled.size()))));
+  return scrambled.replace(64 * 32, 21, "0123456E1789ABCDEABFF");
 }
 
 // Answers the next message box this test shows: `answer` sees it and presses a button.
@@ -201,6 +213,34 @@ class WindowTest : public QObject {
     form_window->run_file_dialog = [](QFileDialog&) { return false; };
     QTest::mouseClick(window->command1(), Qt::LeftButton);
     QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));  // Cancel changes nothing
+  }
+
+  void verdictFollowsTheJudgementAtStartupAndThroughBrowse() {
+    struct Row {
+      const char* name;
+      QByteArray bytes;
+      const char* verdict;
+    };
+    for (const Row& row : {Row{"patternless.bin", PatternlessProgram(), "UNSCRAMBLED"},
+                           Row{"survivor.bin", PlantedSurvivor(), "SCRAMBLED"}}) {
+      const QString path = folder.filePath(row.name);
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(row.bytes);
+      file.close();
+      Start(path.toStdString());
+      form->Form_Load();
+      QCOMPARE(window->text2()->text(), QString(row.verdict));
+      Start("");
+      form->Form_Load();
+      form_window->run_file_dialog = [&](QFileDialog& dialog) {
+        dialog.selectFile(path);
+        return true;
+      };
+      QTest::mouseClick(window->command1(), Qt::LeftButton);
+      QCOMPARE(window->text1()->text(), path);
+      QCOMPARE(window->text2()->text(), QString(row.verdict));
+    }
   }
 
   void relabelledQuestion() {

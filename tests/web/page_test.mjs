@@ -4,6 +4,7 @@
 //
 //   node page_test.mjs PAGE FIXTURES DCSCRAM QUILLET SCREENSHOT
 import { execFileSync } from "node:child_process";
+import crypto from "node:crypto";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
@@ -61,11 +62,21 @@ try {
     return { name: "", bytes: Buffer.alloc(0) };
   }
 
+  // One headline answer for each form, in plain words; the evidence in a smaller line.
+  const headlines = {
+    unscrambled: "Unscrambled: the form emulators, loaders and GD-ROM images use",
+    scrambled: "Scrambled: the form that boots from a CD-R",
+    twice: "Scrambled twice: this will not boot; download the scrambled form to repair it",
+    undecided: "Undecided: its form cannot be told (no patterns, no telling layout)",
+    notProgram: "Not a program: this file holds no Dreamcast program in any form",
+    elf: "An ELF file: either download makes its raw binary first",
+  };
+
   // A real SH program with a C library, and one without: both forms, each way.
   const hello = file("1ST_READ.BIN", fs.readFileSync(path.join(fixtures, "hello.bin")));
   await give(hello);
-  check(await text("verdict") === "UNSCRAMBLED", "a real program: UNSCRAMBLED");
-  check(await text("layout") === "unscrambled", "its layout: unscrambled");
+  check(await text("answer") === headlines.unscrambled, "a real program: unscrambled");
+  check((await text("evidence")).endsWith("; layout: unscrambled"), `its evidence: ${await text("evidence")}`);
   const size = execFileSync(quillet, ["scan", "--json", hello]).toString().match(/"size": (\d+)/)[1];
   check(await text("size") === `${(Number(size) / 1024).toFixed(1).replace(/\B(?=(\d{3})+(?!\d))/g, ",")} KB`,
         `its size text: ${await text("size")}`);
@@ -77,24 +88,48 @@ try {
 
   const scrambled = file("game.bin", dcscramOf(path.join(fixtures, "bare.bin"), false));
   await give(scrambled);
-  check(await text("verdict") === "SCRAMBLED" && await text("layout") === "scrambled",
-        "a scrambled program without a C library: SCRAMBLED, layout scrambled");
+  check(await text("answer") === headlines.scrambled && await text("evidence") === "no pattern found; layout: scrambled",
+        "a scrambled program without a C library: scrambled, on its layout alone");
   got = await download("unscramble");
   check(got.name === "game_unscrambled.bin" && got.bytes.equals(fs.readFileSync(path.join(fixtures, "bare.bin"))),
         "the unscrambled download is the program again");
 
+  // The same program unscrambled (none of the patterns): the page says unscrambled, as the layout
+  // does, and offers nothing that would unscramble it into garbage.
+  await give(file("plain.bin", fs.readFileSync(path.join(fixtures, "bare.bin"))));
+  check(await text("answer") === headlines.unscrambled, "a program without patterns: unscrambled");
+  got = await download("unscramble");
+  check(got.name === "" && (await text("status")).includes("already unscrambled"), "...and not unscrambled again");
+
+  // Scrambled twice: the scrambled download is the program scrambled once.
+  await give(file("twice.bin", dcscramOf(scrambled, false)));
+  check(await text("answer") === headlines.twice, "a file scrambled twice: said so");
+  got = await download("scramble");
+  check(got.bytes.equals(fs.readFileSync(scrambled)), "...and its scrambled download repairs it");
+
+  // Random bytes have no form to tell; text is no program.
+  await give(file("noise.bin", crypto.randomBytes(70000)));
+  check(await text("answer") === headlines.undecided, "random bytes: undecided");
+  await give(file("notes.bin", fs.readFileSync(new URL("../../README.md", import.meta.url))));
+  check(await text("answer") === headlines.notProgram, "a text file: not a program");
+
   // An ELF file both ways, against objcopy's raw binary (the fixture) and dcscram of it.
   const elf = file("game.elf", fs.readFileSync(path.join(fixtures, "hello.elf")));
   await give(elf);
-  check(await text("verdict") === "ELF binary, please convert.", "an ELF file: the window's notice");
+  check(await text("answer") === headlines.elf, "an ELF file: made into its raw binary first");
   got = await download("unscramble");
   check(got.bytes.equals(fs.readFileSync(path.join(fixtures, "hello.bin"))), "ELF to unscrambled: objcopy's bytes");
   got = await download("scramble");
   check(got.bytes.equals(dcscramOf(path.join(fixtures, "hello.bin"), false)), "ELF to scrambled: dcscram of those");
 
-  // An IP.BIN is refused with the window's words; a drop works as the picker does.
+  // An IP.BIN is refused with the window's words, by name and by content; a drop works as the
+  // picker does.
   await give(file("IP.BIN", fs.readFileSync(path.join(fixtures, "hello.bin"))));
   check((await text("status")).includes("Please select a 1st_read.bin, not an Ip.bin!"), "an IP.BIN is refused");
+  await give(file("boot.bin", Buffer.concat([Buffer.from("SEGA SEGAKATANA " + " ".repeat(0x50) + "1ST_READ.BIN    "),
+                                             fs.readFileSync(path.join(fixtures, "bare.bin"))])));
+  check((await text("status")).includes("Please select a 1st_read.bin, not an Ip.bin!"),
+        "an IP.BIN under another name is refused by its content");
   await page.evaluate(() => { delete document.body.dataset.judged; });
   await page.evaluate(() => {
     const data = new DataTransfer();
@@ -130,7 +165,7 @@ try {
   const cli_best = Math.min(...times);
   console.log(`16 MiB judged: page ${page_best.toFixed(1)} ms, quillet scan --json ${cli_best.toFixed(1)} ms, ` +
               `ratio ${(page_best / cli_best).toFixed(2)} (target: at most 3)`);
-  check(await text("verdict") === "UNSCRAMBLED", "a 16 MiB file is judged");
+  check(await text("answer") === headlines.unscrambled, "a 16 MiB file is judged");
 
   const bytes = fs.statSync(page_path).size;
   check(bytes < 300 * 1024, `the page with its module is ${bytes} bytes (under 300 KB)`);

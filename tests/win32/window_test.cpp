@@ -202,6 +202,9 @@ class WindowTest : public ::testing::Test {
       }
     }
     raw = Bytes(DosPath(QUILLET_SH_FIXTURES "/hello.bin"));
+    patternless = Bytes(DosPath(QUILLET_SH_FIXTURES "/bare.bin"));
+    // Pattern N at a slice's start in the scrambled program: it survives scrambling whole.
+    survivor = Scrambled(patternless).replace(64 * 32, 21, "0123456E1789ABCDEABFF");
   }
 
   std::wstring Write(const std::wstring& name, const std::string& bytes) {
@@ -216,7 +219,9 @@ class WindowTest : public ::testing::Test {
 
   testing::TempFolder folder;
   fs::path program_folder, data;
-  std::string raw;  // the real SH program as GNU objcopy makes it: an unscrambled raw binary
+  std::string raw;          // the real SH program as GNU objcopy makes it: an unscrambled raw binary
+  std::string patternless;  // a real SH program without a C library: none of the patterns
+  std::string survivor;     // that program scrambled, with a short pattern planted in one slice
 };
 
 TEST_F(WindowTest, StartupScanShowsTheVerdictAndCloseStoresThePlacement) {
@@ -225,8 +230,10 @@ TEST_F(WindowTest, StartupScanShowsTheVerdictAndCloseStoresThePlacement) {
     std::string bytes;
     std::wstring verdict;
   };
-  for (const Row& row :
-       std::vector<Row>{{L"1ST_READ.BIN", raw, L"UNSCRAMBLED"}, {L"scrambled.bin", Scrambled(raw), L"SCRAMBLED"}}) {
+  for (const Row& row : std::vector<Row>{{L"1ST_READ.BIN", raw, L"UNSCRAMBLED"},
+                                         {L"scrambled.bin", Scrambled(raw), L"SCRAMBLED"},
+                                         {L"patternless.bin", patternless, L"UNSCRAMBLED"},
+                                         {L"survivor.bin", survivor, L"SCRAMBLED"}}) {
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     const std::wstring path = Write(row.name, row.bytes);
     Program program(program_folder, path);  // unquoted, blanks and all, as the right-click entry passes it
@@ -244,14 +251,18 @@ TEST_F(WindowTest, StartupScanShowsTheVerdictAndCloseStoresThePlacement) {
 }
 
 TEST_F(WindowTest, IpBinIsRefusedAndTheProgramEnds) {
-  Program program(program_folder, Write(L"IP.BIN", raw));
-  HWND box = program.Box(L"Halt - Ip.bin!");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(BoxText(box), L"Please select a 1st_read.bin, not an Ip.bin!");
-  EXPECT_EQ(program.Window(kMainClass, nullptr, true), nullptr) << "the window is never shown";
-  Press(box, IDOK);
-  EXPECT_EQ(program.ExitStatus(), 0u);
-  EXPECT_FALSE(SettingsWritten());
+  // By its name, and by its content under another name.
+  const std::string boot_header = "SEGA SEGAKATANA " + std::string(0x50, ' ') + "1ST_READ.BIN    " + patternless;
+  for (const std::wstring& path : {Write(L"IP.BIN", raw), Write(L"boot.bin", boot_header)}) {
+    Program program(program_folder, path);
+    HWND box = program.Box(L"Halt - Ip.bin!");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box), L"Please select a 1st_read.bin, not an Ip.bin!");
+    EXPECT_EQ(program.Window(kMainClass, nullptr, true), nullptr) << "the window is never shown";
+    Press(box, IDOK);
+    EXPECT_EQ(program.ExitStatus(), 0u);
+    EXPECT_FALSE(SettingsWritten());
+  }
 }
 
 TEST_F(WindowTest, ElfOnTheCommandLineIsConvertedWithoutAWindow) {
@@ -327,6 +338,8 @@ TEST_F(WindowTest, BrowseThenConvertBothWays) {
     Press(done, IDOK);
   };
 
+  browse(Write(L"patternless.bin", patternless), L"UNSCRAMBLED");
+  browse(Write(L"survivor.bin", survivor), L"SCRAMBLED");
   browse(plain, L"UNSCRAMBLED");
   convert(
       L"The unscrambled to scrambled conversion has\r\nbeen completed!\r\n\r\n1ST_READ_scrambled.bin is the file "
