@@ -1,9 +1,11 @@
-// The one-pass search finds exactly what searching each pattern on its own finds.
+// The one-pass search finds exactly what searching each pattern on its own finds; the judgement of
+// any bytes ends, and gathering all the evidence never changes the form it gives.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
 
+#include "inspect/judgement.h"
 #include "inspect/signatures.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -20,5 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((quillet::ScanSignatures(image, set) == quillet::ScrambleVerdict::Unscrambled) == expected.empty())
       std::abort();
   }
+  const quillet::Judgement brief = quillet::JudgeImage(image),
+                           full = quillet::JudgeImage(image, quillet::Evidence::Full);
+  if (brief.form != full.form || brief.verdict != full.verdict || !full.layout) std::abort();
+  if (full.matches != quillet::FindSignatures(image, quillet::AllPatterns())) std::abort();
   return 0;
 }

@@ -29,20 +29,25 @@ Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence) {
       std::any_of(judgement.matches.begin(), judgement.matches.end(), [](const SignatureMatch& match) {
         return !SurvivesScrambling(AllPatterns()[static_cast<std::size_t>(match.letter - 'A')]);
       });
-  if (full || !survivor_proof) judgement.layout = JudgeLayout(image);
+  const MachineCode code = JudgeMachineCode(image);
+  // Bytes as random as compressed data, with no code to see, have no layout to tell a form by.
+  const bool layout_tells = code != MachineCode::Incompressible;
+  if (full || (!survivor_proof && layout_tells)) judgement.layout = JudgeLayout(image);
 
   if (IsBootSectorImage(image)) {
     judgement.form = Form::BootSector;
-  } else if (JudgeMachineCode(image) == MachineCode::Unlikely) {
+  } else if (code == MachineCode::Unlikely) {
     judgement.form = Form::NotAProgram;
   } else if (survivor_proof) {
     judgement.form = Form::Unscrambled;
   } else {
-    switch (*judgement.layout) {
+    switch (layout_tells ? *judgement.layout : Layout::Undecided) {
       case Layout::Unscrambled: judgement.form = Form::Unscrambled; break;
       case Layout::Scrambled: judgement.form = Form::Scrambled; break;
       case Layout::ScrambledTwice: judgement.form = Form::ScrambledTwice; break;
-      case Layout::Undecided: judgement.form = judgement.matches.empty() ? Form::Undecided : Form::Unscrambled; break;
+      case Layout::Undecided:
+        judgement.form = judgement.matches.empty() ? Form::Undecided : Form::Unscrambled;
+        break;
     }
   }
   return judgement;

@@ -45,7 +45,8 @@ struct Judgement {
 //   - a pattern longer than a slice cannot survive scrambling: where one is found, the file is
 //     unscrambled;
 //   - otherwise a confident layout decides, over the short patterns (M and N), which can lie inside
-//     one slice and survive scrambling whole;
+//     one slice and survive scrambling whole; bytes as random as compressed data, without code to
+//     see, have no layout worth the name;
 //   - a short pattern decides where the layout cannot; with neither, the form cannot be told.
 Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence = Evidence::FormOnly);
 

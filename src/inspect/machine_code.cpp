@@ -146,7 +146,7 @@ MachineCode JudgeMachineCode(std::span<const std::byte> image) {
   }
   const double entropy = counts.Entropy();
   if (entropy < kLeastEntropy) return MachineCode::CannotTell;
-  return entropy <= kMostEntropy || HasForeignHeader(image) ? MachineCode::Unlikely : MachineCode::CannotTell;
+  return entropy <= kMostEntropy || HasForeignHeader(image) ? MachineCode::Unlikely : MachineCode::Incompressible;
 }
 
 }  // namespace quillet

@@ -10,9 +10,10 @@
 namespace quillet {
 
 enum class MachineCode {
-  Likely,     // the words of compiled SH-4 functions are as common as in real programs
-  Unlikely,   // confidently not: almost none of those words, in bytes that are not random
-  CannotTell  // too little to go on, uniform, or incompressible with no telling header
+  Likely,          // the words of compiled SH-4 functions are as common as in real programs
+  Unlikely,        // confidently not: almost none of those words, in bytes that are not random
+  Incompressible,  // almost none of those words either, in bytes as random as compressed data
+  CannotTell,      // too little to go on, uniform, or some of those words
 };
 
 // Judges from the words that compiled SH-4 functions are built around: the pushes and pops of the
