@@ -45,9 +45,7 @@ Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence) {
       case Layout::Unscrambled: judgement.form = Form::Unscrambled; break;
       case Layout::Scrambled: judgement.form = Form::Scrambled; break;
       case Layout::ScrambledTwice: judgement.form = Form::ScrambledTwice; break;
-      case Layout::Undecided:
-        judgement.form = judgement.matches.empty() ? Form::Undecided : Form::Unscrambled;
-        break;
+      case Layout::Undecided: judgement.form = judgement.matches.empty() ? Form::Undecided : Form::Unscrambled; break;
     }
   }
   return judgement;
