@@ -22,12 +22,12 @@ constexpr std::size_t kFewestWords = 512;
 // The share of frame words: real programs show 0.6% (mostly data) to 20%; random bytes 0.03%.
 constexpr double kLikelyShare = 0.0025;
 constexpr double kUnlikelyShare = 0.001;
-// The share of returns and no-ops followed by an instruction: 1% to 4% of real programs, which
-// hand-written code without frames has too; 0.13% at most in other processors' code.
-constexpr double kUnlikelyReturnShare = 0.0025;
+// The share of calls through a register (jsr @Rn), which hand-written code without frames makes
+// too: 0.25% to 1.7% of real programs that call, 0.07% at most of other processors' code.
+constexpr double kUnlikelyCallShare = 0.0015;
 // Small files: so few of either that chance explains them.
 constexpr std::size_t kChanceFrameWords = 2;
-constexpr std::size_t kChanceReturns = 8;
+constexpr std::size_t kChanceCalls = 8;
 // Bits of information per byte: below, the file is next to uniform; above, next to random, where
 // word counts cannot tell compressed assets inside a program from a compressed file.
 constexpr double kLeastEntropy = 1.0;
@@ -47,7 +47,7 @@ constexpr std::array<std::uint64_t, 1024> FrameWords() {
   return bits;
 }
 constexpr std::array<std::uint64_t, 1024> kFrameWords = FrameWords();
-constexpr std::uint16_t kRts = 0x000B, kNop = 0x0009;
+constexpr bool IsCall(std::uint16_t word) { return (word & 0xF0FF) == 0x400B; }  // jsr @Rn
 
 // Headers of common files that are never a Dreamcast program: pictures, sound, archives,
 // documents. Only looked at where the words found no code: compressed files are as random as a
@@ -94,7 +94,7 @@ bool HasForeignHeader(std::span<const std::byte> image) {
 struct WordCounts {
   std::size_t words = 0;
   std::size_t frame_words = 0;
-  std::size_t returns = 0;  // rts or nop, then a word that is not zero (an instruction, not a table's 9 or 11)
+  std::size_t calls = 0;
   std::array<std::size_t, 256> bytes{};
 
   // Counts the words of `run`'s slices; slices of one repeated byte are padding and left out.
@@ -105,7 +105,7 @@ struct WordCounts {
       for (std::size_t i = 0; i < kSliceSize; i += 2) {
         const auto word = static_cast<std::uint16_t>(slice[i] | slice[i + 1] << 8);
         frame_words += kFrameWords[word / 64] >> (word % 64) & 1;
-        returns += (word == kRts || word == kNop) && i + 3 < kSliceSize && (slice[i + 2] | slice[i + 3]) != 0;
+        calls += IsCall(word);
         ++bytes[slice[i]];
         ++bytes[slice[i + 1]];
       }
@@ -141,7 +141,7 @@ MachineCode JudgeMachineCode(std::span<const std::byte> image) {
   if (share >= kLikelyShare) return MachineCode::Likely;
   const double words = static_cast<double>(counts.words);
   if (static_cast<double>(counts.frame_words) > std::max(double{kChanceFrameWords}, kUnlikelyShare * words) ||
-      static_cast<double>(counts.returns) > std::max(double{kChanceReturns}, kUnlikelyReturnShare * words)) {
+      static_cast<double>(counts.calls) > std::max(double{kChanceCalls}, kUnlikelyCallShare * words)) {
     return MachineCode::CannotTell;
   }
   const double entropy = counts.Entropy();
