@@ -17,8 +17,9 @@ packages=(
   gcc-sh4-linux-gnu libc6-dev-sh4-cross binutils-sh-elf
   # benchmarks
   hyperfine time
-  # the file-safety test: a folder's fsync seen through strace
-  strace
+  # the file-safety tests: a folder's fsync seen through strace, access control lists and extended
+  # attributes set and read, processes looked for
+  strace acl attr procps
   # the .deb and its checks: shared-library dependencies, lintian, AppStream, the desktop entry,
   # and a person's key presses in the installed window
   dpkg-dev lintian appstream desktop-file-utils xdotool

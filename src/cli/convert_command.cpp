@@ -1,13 +1,18 @@
+#include <new>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/quillet_command.h"
 #include "convert/conversion_plan.h"
+#include "convert/elf_raw.h"
+#include "convert/plan_writer.h"
 #include "convert/tool_commands.h"
 #include "inspect/file_kind.h"
 #include "inspect/scan_image.h"
 #include "util/file_system.h"
+#include "util/interrupt_cleanup.h"
 #include "util/path_rules.h"
 #include "util/replacement_file.h"
 #include "util/run_time_error.h"
@@ -32,55 +37,124 @@ std::string FindObjcopy() {
                                                "the PATH (Debian: apt install binutils-sh-elf)");
 }
 
-// Removes a file on every way out.
-class RemovedAtEnd {
+// A temporary file of this program's, removed on every way out, a signal's included.
+class TemporaryFile {
  public:
-  explicit RemovedAtEnd(std::string path) : path_(std::move(path)) {}
-  RemovedAtEnd(const RemovedAtEnd&) = delete;
-  RemovedAtEnd& operator=(const RemovedAtEnd&) = delete;
-  ~RemovedAtEnd() {
+  explicit TemporaryFile(std::string path) : path_(std::move(path)) { RemoveOnInterrupt(path_); }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile() {
     try {
       if (FileExists(path_)) RemoveFile(path_);
     } catch (const RunTimeError&) {
       // Nothing more to do about a temporary file that will not go.
     }
+    ForgetOnInterrupt(path_);
   }
+  const std::string& path() const { return path_; }
 
  private:
   std::string path_;
 };
 
-// An SH ELF file's raw binary, through objcopy into a hidden file beside `output`.
-std::vector<std::byte> RawBinaryOf(const std::string& elf, const std::string& output) {
-  const std::string objcopy = FindObjcopy();
-  const std::string raw = TemporaryNameFor(output, RandomTag());
-  RemovedAtEnd removed(raw);
-  RequireToolSucceeded(RunToolAndWait(ObjcopyRun(objcopy, elf, raw)), FileTitle(objcopy, NativePathStyle()));
-  const FileContents bytes = ReadWholeFile(raw);
-  return {bytes.bytes().begin(), bytes.bytes().end()};
+// A failure to write the result: it is reported under the result's name, not the input's.
+struct OutputFailure {
+  std::string output;
+  RunTimeError failure;
+};
+
+// The files of one run: no result may replace another result of it, or one of its inputs (which
+// a later file would then read as its own).
+class RunFiles {
+ public:
+  explicit RunFiles(const std::vector<std::string>& inputs) {
+    for (const std::string& input : inputs) {
+      if (const std::optional<FileStamp> stamp = StampOf(input)) inputs_.push_back({*stamp, input});
+    }
+  }
+
+  // Raises unless `output` is free for `input`'s result; an OUT the user named may be the input.
+  void RequireFree(const std::string& input, const std::string& output, bool named_by_user) const {
+    const std::optional<FileStamp> stamp = StampOf(output);
+    if (!stamp) return;
+    for (const auto& [result_stamp, earlier] : results_) {
+      if (SameFile(*stamp, result_stamp)) {
+        throw RunTimeError(error::kPathFileAccessError,
+                           output + " is the result of " + earlier + ", written earlier in this run; nothing written");
+      }
+    }
+    for (const auto& [input_stamp, other] : inputs_) {
+      if (SameFile(*stamp, input_stamp) && !(named_by_user && other == input)) {
+        throw RunTimeError(error::kPathFileAccessError,
+                           "its result " + output + " is " +
+                               (other == input ? "the file itself" : "an input of this run, " + other) +
+                               "; nothing written");
+      }
+    }
+  }
+
+  void Written(const std::string& input, const std::string& output) {
+    if (const std::optional<FileStamp> stamp = StampOf(output)) results_.push_back({*stamp, input});
+  }
+
+ private:
+  static bool SameFile(const FileStamp& a, const FileStamp& b) { return a.volume == b.volume && a.file == b.file; }
+
+  std::vector<std::pair<FileStamp, std::string>> inputs_;
+  std::vector<std::pair<FileStamp, std::string>> results_;  // and the input each was made from
+};
+
+// Writes `image` converted by `plan` to `output`, whole or not at all.
+void WriteResult(const ScanImage& image, const ConversionPlan& plan, const std::string& output) {
+  std::optional<ReplacementFile> file;
+  try {
+    file.emplace(output);
+    WritePlan(image.bytes(), plan, *file);
+  } catch (const RunTimeError& failure) {
+    throw OutputFailure{output, failure};
+  }
+  image.RequireWhole();
+  try {
+    file->Commit();
+  } catch (const RunTimeError& failure) {
+    throw OutputFailure{output, failure};
+  }
 }
 
-void WriteWhole(const std::string& path, std::span<const std::byte> bytes) {
-  ReplacementFile file(path);
-  file.Write(bytes);
-  file.Commit();
+// The name a result takes: the input's name up to its first dot, a leading dot (a hidden file's)
+// being part of the name; then "_scrambled.bin" or "_unscrambled.bin".
+std::string ResultPath(const std::string& path, bool to_scrambled) {
+  const PathStyle style = NativePathStyle();
+  const std::string_view title = FileTitle(path, style);
+  const std::size_t leading_dots = title.find_first_not_of('.');
+  const std::string_view name =
+      leading_dots == std::string_view::npos ? title : title.substr(0, title.find('.', leading_dots));
+  return PathIn(ContainingFolder(path, style), ResultName(name, to_scrambled), style);
 }
 
 // Converts one file; returns the line that says what became of it.
-std::string Convert(const std::string& path, const ConvertOptions& options) {
+std::string Convert(const std::string& path, const ConvertOptions& options, RunFiles& run) {
   const PathStyle style = NativePathStyle();
   if (IsIpBinTitle(FileTitle(path, style))) throw RunTimeError(error::kInvalidArgument, std::string(kIpBinRefusal));
-  const std::string output = options.output ? *options.output
-                                            : PathIn(ContainingFolder(path, style),
-                                                     ResultName(BaseName(path, style), options.to_scrambled), style);
   const char* requested = options.to_scrambled ? "scrambled" : "unscrambled";
-
+  // The input first: a folder or a missing file is the input's fault, whatever the output's name.
   const ScanImage image = MapScanImage(path);
+  const std::string output = options.output ? *options.output : ResultPath(path, options.to_scrambled);
+
   if (IsElfImage(image.bytes())) {
+    // objcopy would write a sparse file of gigabytes before anyone could stop it.
+    RefuseSectionsTooFarApart(image.bytes());
     image.RequireWhole();
-    std::vector<std::byte> raw = RawBinaryOf(path, output);
-    if (options.to_scrambled) raw = ApplyPlan(raw, ConversionPlan{true, 0, ""});
-    WriteWhole(output, raw);
+    run.RequireFree(path, output, options.output.has_value());
+    const std::string objcopy = FindObjcopy();
+    const TemporaryFile raw(TemporaryNameFor(output, RandomTag()));
+    // A name that begins with "-" would be taken for an option.
+    const std::string elf = path.starts_with('-') ? "./" + path : path;
+    const std::string tool(FileTitle(objcopy, style));
+    RequireToolSucceeded(RunToolAndWait(ObjcopyRun(objcopy, elf, raw.path())), tool);
+    if (!FileExists(raw.path())) throw ToolError(tool, "wrote no file for " + path);
+    WriteResult(MapScanImage(raw.path()), ConversionPlan{options.to_scrambled, 0, ""}, output);
+    run.Written(path, output);
     return path + ": wrote " + output + " (an ELF file, through sh-elf-objcopy" +
            (options.to_scrambled ? ", then scrambled)" : ")");
   }
@@ -94,9 +168,9 @@ std::string Convert(const std::string& path, const ConvertOptions& options) {
     image.RequireWhole();
     return path + ": already " + requested + "; nothing written (--force converts it anyway)";
   }
-  const std::vector<std::byte> result = ApplyPlan(image.bytes(), *plan);
-  image.RequireWhole();
-  WriteWhole(output, result);
+  run.RequireFree(path, output, options.output.has_value());
+  WriteResult(image, *plan, output);
+  run.Written(path, output);
   return path + ": wrote " + output + " (" + plan->says + ")";
 }
 
@@ -105,12 +179,21 @@ std::string Convert(const std::string& path, const ConvertOptions& options) {
 int RunConvert(const std::vector<std::string>& paths, const ConvertOptions& options, std::ostream& out,
                std::ostream& err) {
   int status = kExitAllDone;
+  RunFiles run(paths);
   for (const std::string& path : paths) {
-    try {
-      out << Convert(path, options) << "\n";
-    } catch (const RunTimeError& failure) {
-      err << "quillet: " << path << ": " << failure.description() << "\n";
+    const auto report = [&](const std::string& name, const char* description) {
+      err << "quillet: " << name << ": " << description << std::endl;
       status = kExitSomeFailed;
+    };
+    try {
+      // Each line is out before the next file starts: an interrupted run still says what it wrote.
+      out << Convert(path, options, run) << std::endl;
+    } catch (const OutputFailure& failure) {
+      report(failure.output, failure.failure.description());
+    } catch (const RunTimeError& failure) {
+      report(path, failure.description());
+    } catch (const std::bad_alloc&) {
+      report(path, RunTimeError(error::kOutOfMemory).description());
     }
   }
   return status;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -14,7 +15,9 @@ namespace {
 constexpr std::uint16_t kMachineSh = 42;
 constexpr std::uint32_t kSectionNoBits = 8;
 constexpr std::uint32_t kSectionAlloc = 0x2;
+constexpr std::uint32_t kSectionTls = 0x400;
 constexpr std::uint32_t kSegmentLoad = 1;
+constexpr std::uint32_t kSegmentTls = 7;
 // Far beyond any Dreamcast program (16 MiB of RAM): a sparse address range is no raw binary.
 constexpr std::uint64_t kLargestImage = std::uint64_t{1} << 28;
 
@@ -53,7 +56,7 @@ class Reader {
 };
 
 struct Segment {
-  std::uint32_t offset, virtual_address, physical_address, file_size, memory_size;
+  std::uint32_t type, offset, virtual_address, physical_address, file_size, memory_size;
 };
 
 struct Section {
@@ -61,9 +64,21 @@ struct Section {
   std::span<const std::byte> bytes;
 };
 
-}  // namespace
+// Whether a section lies in a segment, as GNU objcopy decides it: its bytes inside the segment's
+// bytes in the file, and its run addresses inside the segment's. A section the segment's bytes
+// hold but that runs elsewhere is not loaded with the segment, but where its own address says.
+bool InSegment(std::uint32_t flags, std::uint32_t address, std::uint32_t offset, std::uint32_t size,
+               const Segment& segment) {
+  const bool tls = (flags & kSectionTls) != 0;
+  if (segment.type != (tls ? kSegmentTls : kSegmentLoad)) return false;
+  return offset >= segment.offset && std::uint64_t{offset - segment.offset} + size <= segment.file_size &&
+         address >= segment.virtual_address &&
+         std::uint64_t{address - segment.virtual_address} + size <= segment.memory_size;
+}
 
-std::vector<std::byte> RawBinaryOfElf(std::span<const std::byte> elf) {
+// The loaded sections with contents, each at its load address. Every field is checked against the
+// file; a file that is no SH executable is refused.
+std::vector<Section> LoadedSections(std::span<const std::byte> elf) {
   const Reader file(elf);
   static constexpr unsigned char kMagic[] = {0x7F, 'E', 'L', 'F'};
   if (elf.size() < 52 || std::memcmp(elf.data(), kMagic, sizeof kMagic) != 0) Refuse("this is no ELF file");
@@ -85,11 +100,17 @@ std::vector<std::byte> RawBinaryOfElf(std::span<const std::byte> elf) {
   std::vector<Segment> segments;
   for (std::uint32_t i = 0; i < segment_count; ++i) {
     const std::uint64_t at = segments_at + std::uint64_t{i} * segment_size;
-    if (file.U32(at, "a program header") != kSegmentLoad) continue;
-    segments.push_back({file.U32(at + 4, "a program header"), file.U32(at + 8, "a program header"),
-                        file.U32(at + 12, "a program header"), file.U32(at + 16, "a program header"),
-                        file.U32(at + 20, "a program header")});
+    segments.push_back({file.U32(at, "a program header"), file.U32(at + 4, "a program header"),
+                        file.U32(at + 8, "a program header"), file.U32(at + 12, "a program header"),
+                        file.U32(at + 16, "a program header"), file.U32(at + 20, "a program header")});
   }
+  // Some linkers leave every physical address zero: with more than one segment to load, sections
+  // then load at their run addresses, so that they cannot land on one another.
+  const bool run_addresses = std::all_of(segments.begin(), segments.end(),
+                                         [](const Segment& segment) { return segment.physical_address == 0; }) &&
+                             std::count_if(segments.begin(), segments.end(), [](const Segment& segment) {
+                               return segment.type == kSegmentLoad && segment.memory_size != 0;
+                             }) > 1;
 
   std::vector<Section> sections;
   for (std::uint32_t i = 0; i < section_count; ++i) {
@@ -100,12 +121,11 @@ std::vector<std::byte> RawBinaryOfElf(std::span<const std::byte> elf) {
     const std::uint32_t offset = file.U32(at + 16, "a section header");
     const std::uint32_t size = file.U32(at + 20, "a section header");
     if (!(flags & kSectionAlloc) || type == kSectionNoBits || type == 0 || size == 0) continue;
-    // Loaded where the segment holding it says: its load address keeps its place in that segment.
+    // Loaded where the first segment holding it says: its load address keeps its place in that
+    // segment's bytes.
     std::uint64_t load_address = address;
     for (const Segment& segment : segments) {
-      const bool inside =
-          offset >= segment.offset && std::uint64_t{offset} + size <= std::uint64_t{segment.offset} + segment.file_size;
-      if (inside && segment.file_size != 0) {
+      if (!run_addresses && InSegment(flags, address, offset, size, segment)) {
         load_address = std::uint64_t{segment.physical_address} + (offset - segment.offset);
         break;
       }
@@ -113,13 +133,45 @@ std::vector<std::byte> RawBinaryOfElf(std::span<const std::byte> elf) {
     sections.push_back({load_address, file.Range(offset, size, "a section's contents")});
   }
   if (sections.empty()) Refuse("the ELF file has nothing to load");
+  return sections;
+}
 
-  std::uint64_t lowest = std::numeric_limits<std::uint64_t>::max(), end = 0;
+struct Extent {
+  std::uint64_t lowest = std::numeric_limits<std::uint64_t>::max(), highest = 0, end = 0;
+};
+
+// Where the raw binary starts and ends; refused when its sections lie too far apart to make one.
+Extent RequireExtent(const std::vector<Section>& sections) {
+  Extent extent;
   for (const Section& section : sections) {
-    lowest = std::min(lowest, section.load_address);
-    end = std::max(end, section.load_address + section.bytes.size());
+    extent.lowest = std::min(extent.lowest, section.load_address);
+    extent.highest = std::max(extent.highest, section.load_address);
+    extent.end = std::max(extent.end, section.load_address + section.bytes.size());
   }
-  if (end - lowest > kLargestImage) Refuse("the ELF file's sections lie too far apart for a raw binary");
+  if (extent.end - extent.lowest > kLargestImage) {
+    char addresses[64];
+    std::snprintf(addresses, sizeof addresses, "0x%08llx and 0x%08llx", static_cast<unsigned long long>(extent.lowest),
+                  static_cast<unsigned long long>(extent.highest));
+    Refuse(std::string("the ELF file's sections lie too far apart for a raw binary (") + addresses + ")");
+  }
+  return extent;
+}
+
+}  // namespace
+
+void RefuseSectionsTooFarApart(std::span<const std::byte> elf) {
+  std::vector<Section> sections;
+  try {
+    sections = LoadedSections(elf);
+  } catch (const RunTimeError&) {
+    return;  // objcopy says what else is wrong, in its own words
+  }
+  RequireExtent(sections);
+}
+
+std::vector<std::byte> RawBinaryOfElf(std::span<const std::byte> elf) {
+  const std::vector<Section> sections = LoadedSections(elf);
+  const auto [lowest, highest, end] = RequireExtent(sections);
   std::vector<std::byte> raw(static_cast<std::size_t>(end - lowest), std::byte{0});
   for (const Section& section : sections) {
     std::copy(section.bytes.begin(), section.bytes.end(),

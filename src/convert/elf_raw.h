@@ -13,4 +13,9 @@ namespace quillet {
 // programs run the real objcopy; this serves where no program can be run, such as a browser.
 std::vector<std::byte> RawBinaryOfElf(std::span<const std::byte> elf);
 
+// Raises what RawBinaryOfElf raises for an executable whose sections lie too far apart to make a
+// raw binary of (naming the lowest and highest load addresses), and nothing for any other fault:
+// for a program that runs objcopy, before it makes a file of gigabytes.
+void RefuseSectionsTooFarApart(std::span<const std::byte> elf);
+
 }  // namespace quillet

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <vector>
 
-#include "posix/interrupt_cleanup.h"
+#include "util/interrupt_cleanup.h"
 
 namespace quillet {
 

@@ -1,11 +1,15 @@
-#include "posix/interrupt_cleanup.h"
+#include "util/interrupt_cleanup.h"
 
 #include <limits.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
+
+#include "posix/child_processes.h"
 
 namespace quillet {
 namespace {
@@ -17,8 +21,22 @@ struct Slot {
 };
 constexpr int kFree = 0, kWriting = 1, kMarked = 2;
 Slot g_slots[8];
+std::atomic<pid_t> g_children[4];
+
+// Every signal whose default action ends the process, but the faults (SIGSEGV, SIGBUS, SIGILL,
+// SIGFPE, SIGTRAP), which sanitizers, debuggers and the truncated-file watch handle; and SIGXFSZ,
+// which the command-line programs ignore so that an oversized write fails as a write.
+constexpr int kEndingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGABRT, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM,
+                                  SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGPOLL, SIGSYS,  SIGPWR,  SIGSTKFLT};
 
 void OnInterrupt(int signal) {
+  const int saved_errno = errno;
+  for (std::atomic<pid_t>& child : g_children) {
+    if (const pid_t pid = child.load(); pid > 0 && ::kill(pid, SIGTERM) == 0) {
+      while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }
+  }
   for (Slot& slot : g_slots) {
     if (slot.state.load() == kMarked) ::unlink(slot.path);
   }
@@ -26,6 +44,7 @@ void OnInterrupt(int signal) {
   // the way out.
   ::signal(signal, SIG_DFL);
   ::raise(signal);
+  errno = saved_errno;
 }
 
 }  // namespace
@@ -50,15 +69,31 @@ void ForgetOnInterrupt(const std::string& path) {
   }
 }
 
+void EndWithProcess(pid_t child) {
+  for (std::atomic<pid_t>& slot : g_children) {
+    pid_t expected = 0;
+    if (slot.compare_exchange_strong(expected, child)) return;
+  }
+}
+
+void ForgetChildProcess(pid_t child) {
+  for (std::atomic<pid_t>& slot : g_children) {
+    pid_t expected = child;
+    if (slot.compare_exchange_strong(expected, 0)) return;
+  }
+}
+
 void InstallInterruptCleanup() {
-  for (int signal : {SIGINT, SIGHUP, SIGTERM}) {
+  const auto install = [](int signal) {
     struct sigaction previous {};
-    if (::sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) continue;
+    if (::sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) return;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     ::sigfillset(&action.sa_mask);
     ::sigaction(signal, &action, nullptr);
-  }
+  };
+  for (const int signal : kEndingSignals) install(signal);
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) install(signal);
 }
 
 }  // namespace quillet

@@ -2,14 +2,18 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <optional>
 #include <utility>
+#include <vector>
 
-#include "posix/interrupt_cleanup.h"
+#include "util/interrupt_cleanup.h"
 #include "util/file_errors.h"
 #include "util/path_rules.h"
 
@@ -47,6 +51,47 @@ std::string FollowLinks(std::string path) {
   }
 }
 
+// Gives the file open at `descriptor` the extended attributes of the file `source` names: its
+// access control list (kept by the system as the attribute system.posix_acl_access), and the user,
+// security and trusted attributes, as `cp --preserve=all` does. An attribute that cannot be carried
+// is a failure: the replacement could otherwise be open to more people than the file it replaces.
+void CopyExtendedAttributes(const std::string& source, int descriptor) {
+  std::vector<char> names(1024);
+  ssize_t length;
+  while ((length = ::listxattr(source.c_str(), names.data(), names.size())) < 0 && errno == ERANGE) {
+    names.resize(names.size() * 4);
+  }
+  if (length < 0) {
+    if (errno == ENOTSUP) return;  // a file system without them
+    throw ErrnoError();
+  }
+  std::vector<char> value;
+  for (std::size_t at = 0; at < static_cast<std::size_t>(length); at += std::strlen(names.data() + at) + 1) {
+    const std::string_view name(names.data() + at);
+    if (!name.starts_with("user.") && !name.starts_with("security.") && !name.starts_with("trusted.") &&
+        name != "system.posix_acl_access") {
+      continue;
+    }
+    ssize_t size;
+    do {
+      size = ::getxattr(source.c_str(), name.data(), nullptr, 0);  // how large it is now
+      if (size > 0) {
+        value.resize(static_cast<std::size_t>(size));
+        size = ::getxattr(source.c_str(), name.data(), value.data(), value.size());
+      }
+    } while (size < 0 && errno == ERANGE);       // it grew meanwhile
+    if (size < 0 && errno == ENODATA) continue;  // removed meanwhile
+    if (size < 0 || ::fsetxattr(descriptor, name.data(), value.data(), static_cast<std::size_t>(size), 0) != 0) {
+      throw RunTimeError(
+          error::kPermissionDenied,
+          "Permission denied: the replaced file's " +
+              std::string(name == "system.posix_acl_access" ? "access control list"
+                                                            : "extended attribute " + std::string(name)) +
+              " could not be kept (" + DescribeOsError(static_cast<unsigned long>(errno)) + ")");
+    }
+  }
+}
+
 }  // namespace
 
 struct ReplacementFile::Platform {
@@ -54,6 +99,15 @@ struct ReplacementFile::Platform {
   std::string temporary;
   int descriptor = -1;
   bool replaces_a_file = false;
+
+  // Also when the constructor fails after the temporary file was made.
+  ~Platform() {
+    if (descriptor >= 0) ::close(descriptor);
+    if (!temporary.empty()) {
+      ::unlink(temporary.c_str());
+      ForgetOnInterrupt(temporary);
+    }
+  }
 };
 
 ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_unique<Platform>()) {
@@ -91,16 +145,12 @@ ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_
     // would hand the old owner's rights to whoever wrote the new bytes.
     if (::fchown(platform_->descriptor, status.st_uid, status.st_gid) != 0) mode &= ~mode_t{S_ISUID | S_ISGID};
     if (::fchmod(platform_->descriptor, mode) != 0) throw ErrnoError();
+    // After the mode: an access control list sets the group bits to its mask.
+    CopyExtendedAttributes(platform_->target, platform_->descriptor);
   }
 }
 
-ReplacementFile::~ReplacementFile() {
-  if (platform_->descriptor >= 0) ::close(platform_->descriptor);
-  if (!platform_->temporary.empty()) {
-    ::unlink(platform_->temporary.c_str());
-    ForgetOnInterrupt(platform_->temporary);
-  }
-}
+ReplacementFile::~ReplacementFile() = default;
 
 void ReplacementFile::Write(std::span<const std::byte> bytes) {
   while (!bytes.empty()) {
@@ -122,21 +172,19 @@ void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> b
 }
 
 void ReplacementFile::Commit() {
-  if (platform_->replaces_a_file && ::fsync(platform_->descriptor) != 0) throw ErrnoError();
+  if (::fsync(platform_->descriptor) != 0) throw ErrnoError();
   const int descriptor = std::exchange(platform_->descriptor, -1);
   // Some file systems (NFS among them) report a failed write only here.
   if (::close(descriptor) != 0) throw ErrnoError();
   if (::rename(platform_->temporary.c_str(), platform_->target.c_str()) != 0) throw ErrnoError();
   ForgetOnInterrupt(std::exchange(platform_->temporary, {}));
   // The rename itself lives in the folder: synced, so that a power cut cannot bring the old file
-  // back, or leave neither.
-  if (platform_->replaces_a_file) {
-    const int folder = ::open(FolderOf(platform_->target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) throw ErrnoError();
-    const int code = ::fsync(folder) == 0 ? 0 : errno;
-    ::close(folder);
-    if (code != 0 && code != EINVAL) throw FileError(static_cast<unsigned long>(code));  // EINVAL: cannot sync
-  }
+  // back, leave neither, or lose a new one.
+  const int folder = ::open(FolderOf(platform_->target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) throw ErrnoError();
+  const int code = ::fsync(folder) == 0 ? 0 : errno;
+  ::close(folder);
+  if (code != 0 && code != EINVAL) throw FileError(static_cast<unsigned long>(code));  // EINVAL: cannot sync
 }
 
 const std::string& ReplacementFile::temporary_path() const { return platform_->temporary; }

@@ -1,6 +1,7 @@
 #include "util/tool_runner.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -9,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 #include <vector>
+
+#include "posix/child_processes.h"
 
 extern char** environ;
 
@@ -24,15 +27,30 @@ ToolOutcome RunToolAndWait(const ToolRun& run) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  // The tool ends with this process: no signal may come between its start and its registration,
+  // and the tool itself starts with no signal blocked.
+  sigset_t all, previous, none;
+  sigfillset(&all);
+  sigemptyset(&none);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+  pthread_sigmask(SIG_BLOCK, &all, &previous);
   pid_t child;
-  const int failure = posix_spawn(&child, run.program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int failure = posix_spawn(&child, run.program.c_str(), &actions, &attributes, argv.data(), environ);
+  if (failure == 0) EndWithProcess(child);
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (failure != 0) return {false, 0, std::strerror(failure)};
 
   int status;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return {true, 0, std::strerror(errno)};
+  int waited;
+  while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
   }
+  ForgetChildProcess(child);
+  if (waited < 0) return {true, 0, std::strerror(errno)};
   if (WIFSIGNALED(status)) {
     return {true, 128 + WTERMSIG(status), std::string("ended by signal ") + strsignal(WTERMSIG(status))};
   }

@@ -186,6 +186,47 @@ TEST_F(ConvertTest, FailuresAreNamedAndTheRestIsConverted) {
   EXPECT_EQ(Quillet({"convert", "--to", "scrambled", "--force", boot}).status, 1);
 }
 
+TEST_F(ConvertTest, OneRunNeverReplacesItsOwnResultsOrInputs) {
+  const std::string disc1 = Write("game.disc1.bin", Scrambled(bare)), disc2 = Write("game.disc2.bin", Scrambled(bare));
+  const std::string result = folder.PathOf("game_unscrambled.bin");
+  Result run = Quillet({"convert", "--to", "unscrambled", disc1, disc2});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, disc1 + ": wrote " + result + " (unscrambled)\n");
+  EXPECT_EQ(run.err, "quillet: " + disc2 + ": " + result + " is the result of " + disc1 +
+                         ", written earlier in this run; nothing written\n");
+  // A result that a later input is: refused before that input is read.
+  const std::string input = Write("a.bin", Scrambled(hello)), later = Write("a_unscrambled.bin", Scrambled(bare));
+  run = Quillet({"convert", "--to", "unscrambled", input, later});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
+            "quillet: " + input + ": its result " + later + " is an input of this run, " + later + "; nothing written");
+  EXPECT_EQ(ReadFile(later), Scrambled(bare));
+}
+
+TEST_F(ConvertTest, ErrorsNameTheFileTheyConcernAndHiddenNamesKeepTheirDot) {
+  const std::string input = Write("s.bin", hello);
+  fs::create_directory(folder.path() / "adir");
+  struct Row {
+    std::vector<std::string> arguments;
+    std::string error;
+  };
+  const std::string folder_error = ": Path/File access error: the path names a folder, not a file\n";
+  for (const Row& row : std::vector<Row>{
+           {{"-o", folder.PathOf("nodir/x.bin"), input}, folder.PathOf("nodir/x.bin")},
+           {{"-o", folder.PathOf("adir"), input}, folder.PathOf("adir") + folder_error},
+           {{folder.PathOf("adir") + "/"}, folder.PathOf("adir") + "/" + folder_error},
+       }) {
+    std::vector<std::string> arguments{"convert", "--to", "scrambled"};
+    arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+    const Result result = Quillet(arguments);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.starts_with("quillet: " + row.error)) << result.err;
+  }
+  Write(".game.bin", hello);
+  EXPECT_EQ(Quillet({"convert", "--to", "scrambled", folder.PathOf(".game.bin")}).status, 0);
+  EXPECT_EQ(ReadFile(folder.PathOf(".game_scrambled.bin")), Scrambled(hello));
+}
+
 TEST_F(ConvertTest, UsageErrors) {
   struct Row {
     std::vector<std::string> arguments;

@@ -1,14 +1,10 @@
 #include "tools/dcscram/dcscram_command.h"
 
 #include <algorithm>
-#include <atomic>
-#include <memory>
 #include <string_view>
-#include <vector>
 
-#include "scramble/scramble.h"
+#include "convert/plan_writer.h"
 #include "util/file_system.h"
-#include "util/parallel.h"
 #include "util/replacement_file.h"
 #include "util/run_time_error.h"
 #include "util/version.h"
@@ -32,35 +28,6 @@ constexpr std::string_view kHelp =
 
 // Which file a failure concerns, for the message.
 enum class Side { Input, Output };
-
-// Each worker permutes whole chunks, a piece at a time through a buffer that stays in its cache,
-// and writes each piece at its place: the workers' copying and writing overlap one another.
-void WritePermuted(std::span<const std::byte> input, ScrambleDirection direction, ReplacementFile& output) {
-  static constexpr std::size_t kPieceSize = 128 * 1024;
-  const std::vector<Chunk> chunks = ChunksOf(input.size());
-  std::atomic<std::size_t> next_chunk{0};
-  std::atomic<bool> failed{false};
-  RunOnWorkers(WorkersFor(chunks.size()), [&] {
-    try {
-      const std::unique_ptr<std::byte[]> piece(new std::byte[std::min(kPieceSize, input.size())]);
-      ChunkPermutation permutation;
-      for (std::size_t index; !failed && (index = next_chunk++) < chunks.size();) {
-        const Chunk& chunk = chunks[index];
-        permutation.Prepare(input.size(), chunk, direction);
-        for (std::size_t first = 0; first < chunk.size && !failed; first += kPieceSize) {
-          const std::span<std::byte> bytes(piece.get(), std::min(kPieceSize, chunk.size - first));
-          permutation.Copy(input.subspan(chunk.offset, chunk.size), first, bytes);
-          output.WriteAt(chunk.offset + first, bytes);
-        }
-      }
-    } catch (...) {
-      failed = true;
-      throw;
-    }
-  });
-  const std::size_t permuted = chunks.empty() ? 0 : chunks.back().offset + chunks.back().size;
-  output.WriteAt(permuted, input.subspan(permuted));
-}
 
 }  // namespace
 
@@ -89,7 +56,7 @@ int RunDcscram(std::span<const std::string> arguments, std::ostream& out, std::o
     const FileContents input = MapWholeFile(input_path);
     side = Side::Output;
     ReplacementFile output(output_path);
-    WritePermuted(input.bytes(), unscramble ? ScrambleDirection::Unscramble : ScrambleDirection::Scramble, output);
+    WritePlan(input.bytes(), ConversionPlan{!unscramble, unscramble ? 1 : 0, ""}, output);
     side = Side::Input;
     input.RequireWhole();
     side = Side::Output;
