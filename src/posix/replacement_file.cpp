@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "util/interrupt_cleanup.h"
 #include "util/file_errors.h"
+#include "util/interrupt_cleanup.h"
 #include "util/path_rules.h"
 
 namespace quillet {
