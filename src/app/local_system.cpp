@@ -1,6 +1,7 @@
 #include "app/local_system.h"
 
 #include "util/file_system.h"
+#include "util/replacement_file.h"
 #include "util/tool_runner.h"
 
 namespace quillet {
@@ -11,9 +12,9 @@ std::int64_t LocalSystem::FileLength(const std::string& path) { return quillet::
 
 bool LocalSystem::FileExists(const std::string& path) { return quillet::FileExists(path); }
 
-std::optional<FileStamp> LocalSystem::StampOf(const std::string& path) { return quillet::StampOf(path); }
-
 void LocalSystem::RemoveFile(const std::string& path) { quillet::RemoveFile(path); }
+
+void LocalSystem::MoveOver(const std::string& from, const std::string& to) { quillet::MoveOver(from, to); }
 
 bool LocalSystem::ToolPresent(const std::string& path) { return IsPlainFile(path); }
 

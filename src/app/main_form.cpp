@@ -8,6 +8,7 @@
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
 #include "shell/shell_verbs.h"
+#include "util/replacement_file.h"
 #include "util/text_rules.h"
 
 namespace quillet {
@@ -172,7 +173,8 @@ void MainForm::Command3_Click() {
     const bool scramble = AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled);
     const std::string name = BaseName(path, system_.Style());
     const std::string output = PathIn(folder, ResultName(name, scramble), system_.Style());
-    RunTool(DcscramRun(ToolPathOf(Tool::Dcscram), !scramble, path, output), output);
+    RunToolInto([&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), !scramble, path, to); },
+                output);
     window_.ShowMessage(CompletedMessage(scramble, name), message_kind::kInformation, Text(kCompletedTitle));
   } catch (const RunTimeError& failure) {
     ShowErrorReport(failure);
@@ -191,33 +193,54 @@ void MainForm::ConvertElf(const std::string& path, const std::optional<std::stri
                           bool scrambled) {
   const std::string output = PathIn(folder, ResultName(name, scrambled), system_.Style());
   if (!scrambled) {
-    RunTool(ObjcopyRun(ToolPathOf(Tool::Objcopy), path, output), output);
+    RunToolInto([&](const std::string& to) { return ObjcopyRun(ToolPathOf(Tool::Objcopy), path, to); }, output);
     return;
   }
   const std::string intermediate = FreshIntermediate(folder, name);
   try {
     RunTool(ObjcopyRun(ToolPathOf(Tool::Objcopy), path, intermediate), intermediate);
-    RunTool(DcscramRun(ToolPathOf(Tool::Dcscram), false, intermediate, output), output);
+    RunToolInto([&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), false, intermediate, to); },
+                output);
   } catch (const RunTimeError&) {
-    if (system_.FileExists(intermediate)) {
-      try {
-        system_.RemoveFile(intermediate);
-      } catch (const RunTimeError&) {
-        // The conversion's own failure is the one to report.
-      }
-    }
+    RemoveIfThere(intermediate);
     throw;
   }
   system_.RemoveFile(intermediate);
 }
 
-void MainForm::RunTool(const ToolRun& run, const std::string& output) {
+void MainForm::RunTool(const ToolRun& run, const std::string& fresh_output) {
   const std::string tool(FileTitle(run.program, system_.Style()));
-  // An earlier result of the same name must not pass for this run's.
-  const std::optional<FileStamp> before = system_.StampOf(output);
   RequireToolSucceeded(system_.RunTool(run), tool);
-  const std::optional<FileStamp> after = system_.StampOf(output);
-  if (!after || after == before) throw ToolError(tool, "wrote no file " + output);
+  if (!system_.FileExists(fresh_output)) throw ToolError(tool, "wrote no file " + fresh_output);
+}
+
+// The tool writes a name no file has, which then takes the result's place: whether it wrote is
+// told by that file's being there, which an earlier result of the same name cannot fake (its
+// stamp could, where a drive counts time in two-second steps).
+void MainForm::RunToolInto(const std::function<ToolRun(const std::string& to)>& run, const std::string& output) {
+  std::string fresh;
+  do {
+    fresh = TemporaryNameFor(output, RandomTag(), system_.Style());
+  } while (system_.FileExists(fresh));
+  try {
+    const ToolRun tool_run = run(fresh);
+    const std::string tool(FileTitle(tool_run.program, system_.Style()));
+    RequireToolSucceeded(system_.RunTool(tool_run), tool);
+    if (!system_.FileExists(fresh)) throw ToolError(tool, "wrote no file " + output);
+    system_.MoveOver(fresh, output);
+  } catch (const RunTimeError&) {
+    RemoveIfThere(fresh);
+    throw;
+  }
+}
+
+void MainForm::RemoveIfThere(const std::string& path) {
+  if (!system_.FileExists(path)) return;
+  try {
+    system_.RemoveFile(path);
+  } catch (const RunTimeError&) {
+    // The conversion's own failure is the one to report.
+  }
 }
 
 // Never a name the user's own files may have: the raw binary a two-step conversion passes from

@@ -68,8 +68,13 @@ class MainForm {
   // binary when scrambled, which is removed whatever happens.
   void ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
                   bool scrambled);
-  // Runs a tool and raises a run-time error unless it ended well and wrote `output`.
-  void RunTool(const ToolRun& run, const std::string& output);
+  // Runs a tool and raises a run-time error unless it ended well and wrote `fresh_output`, a name
+  // no file had before.
+  void RunTool(const ToolRun& run, const std::string& fresh_output);
+  // Runs the tool that `run` makes for an output name, into a fresh name beside `output` that then
+  // takes its place; raises a run-time error unless the tool ended well and wrote.
+  void RunToolInto(const std::function<ToolRun(const std::string& to)>& run, const std::string& output);
+  void RemoveIfThere(const std::string& path);
   std::string FreshIntermediate(const std::optional<std::string>& folder, const std::string& name);
   void ShowErrorReport(const RunTimeError& failure);
   // Writes one right-click entry running `command` on the clicked file; says why it failed, if it did.

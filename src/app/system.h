@@ -24,10 +24,11 @@ class System {
   virtual ScanImage ReadImage(const std::string& path) = 0;
   virtual std::int64_t FileLength(const std::string& path) = 0;
   virtual bool FileExists(const std::string& path) = 0;
-  // Which file `path` names and in what state; nothing when there is none.
-  virtual std::optional<FileStamp> StampOf(const std::string& path) = 0;
   // Raises run-time error 53 when there is no such file.
   virtual void RemoveFile(const std::string& path) = 0;
+  // Puts the complete file `from` in `to`'s place; an existing `to` keeps what it was given (see
+  // the core's MoveOver).
+  virtual void MoveOver(const std::string& from, const std::string& to) = 0;
 
   // True when `path` is a tool that can run: a file (not a folder, not hidden or a system file).
   virtual bool ToolPresent(const std::string& path) = 0;

@@ -92,6 +92,46 @@ void CopyExtendedAttributes(const std::string& source, int descriptor) {
   }
 }
 
+// The file that replacing `target` puts aside: nothing when there is none; a folder, a device or
+// pipe, or a file its owner protected from writing are refused.
+std::optional<struct stat> ReplaceableTarget(const std::string& target) {
+  struct stat status;
+  if (::stat(target.c_str(), &status) != 0) {
+    if (errno == ENOENT) return std::nullopt;
+    throw ErrnoError();
+  }
+  if (S_ISDIR(status.st_mode)) throw FolderNotFileError();
+  // A rename would put a file where a device or pipe was, instead of writing to it.
+  if (!S_ISREG(status.st_mode)) throw NotRegularFileError();
+  // A file its owner protected from writing stays as it is, as it would for any program that opens
+  // it to write.
+  const int probe = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (probe < 0) throw ErrnoError();
+  ::close(probe);
+  return status;
+}
+
+// Gives the file open at `descriptor` what the replaced file `target` was given.
+void TakeOver(int descriptor, const std::string& target, const struct stat& status) {
+  mode_t mode = status.st_mode & 07777;
+  // Where the owner or group cannot be kept, neither can set-user-ID or set-group-ID: they would
+  // hand the old owner's rights to whoever wrote the new bytes.
+  if (::fchown(descriptor, status.st_uid, status.st_gid) != 0) mode &= ~mode_t{S_ISUID | S_ISGID};
+  if (::fchmod(descriptor, mode) != 0) throw ErrnoError();
+  // After the mode: an access control list sets the group bits to its mask.
+  CopyExtendedAttributes(target, descriptor);
+}
+
+// The rename lives in the folder: synced, so that a power cut cannot bring an old file back, leave
+// neither, or lose a new one.
+void SyncFolderOf(const std::string& target) {
+  const int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) throw ErrnoError();
+  const int code = ::fsync(folder) == 0 ? 0 : errno;
+  ::close(folder);
+  if (code != 0 && code != EINVAL) throw FileError(static_cast<unsigned long>(code));  // EINVAL: cannot sync
+}
+
 }  // namespace
 
 struct ReplacementFile::Platform {
@@ -113,20 +153,8 @@ struct ReplacementFile::Platform {
 ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_unique<Platform>()) {
   if (target.empty()) throw EmptyPathError();
   platform_->target = FollowLinks(std::string(target));
-  struct stat status;
-  if (::stat(platform_->target.c_str(), &status) == 0) {
-    if (S_ISDIR(status.st_mode)) throw FolderNotFileError();
-    // A rename would put a file where a device or pipe was, instead of writing to it.
-    if (!S_ISREG(status.st_mode)) throw NotRegularFileError();
-    // A file its owner protected from writing stays as it is, as it would for any program that
-    // opens it to write.
-    const int probe = ::open(platform_->target.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (probe < 0) throw ErrnoError();
-    ::close(probe);
-    platform_->replaces_a_file = true;
-  } else if (errno != ENOENT) {
-    throw ErrnoError();
-  }
+  const std::optional<struct stat> replaced = ReplaceableTarget(platform_->target);
+  platform_->replaces_a_file = replaced.has_value();
   // Private until it is complete; a replacement then takes the old file's owner and mode.
   const mode_t creation_mode = platform_->replaces_a_file ? 0600 : 0666;
   for (int attempt = 0; platform_->descriptor < 0; ++attempt) {
@@ -139,15 +167,7 @@ ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_
     }
   }
   RemoveOnInterrupt(platform_->temporary);
-  if (platform_->replaces_a_file) {
-    mode_t mode = status.st_mode & 07777;
-    // Where the owner or group cannot be kept, neither can set-user-ID or set-group-ID: they
-    // would hand the old owner's rights to whoever wrote the new bytes.
-    if (::fchown(platform_->descriptor, status.st_uid, status.st_gid) != 0) mode &= ~mode_t{S_ISUID | S_ISGID};
-    if (::fchmod(platform_->descriptor, mode) != 0) throw ErrnoError();
-    // After the mode: an access control list sets the group bits to its mask.
-    CopyExtendedAttributes(platform_->target, platform_->descriptor);
-  }
+  if (replaced) TakeOver(platform_->descriptor, platform_->target, *replaced);
 }
 
 ReplacementFile::~ReplacementFile() = default;
@@ -178,13 +198,26 @@ void ReplacementFile::Commit() {
   if (::close(descriptor) != 0) throw ErrnoError();
   if (::rename(platform_->temporary.c_str(), platform_->target.c_str()) != 0) throw ErrnoError();
   ForgetOnInterrupt(std::exchange(platform_->temporary, {}));
-  // The rename itself lives in the folder: synced, so that a power cut cannot bring the old file
-  // back, leave neither, or lose a new one.
-  const int folder = ::open(FolderOf(platform_->target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0) throw ErrnoError();
-  const int code = ::fsync(folder) == 0 ? 0 : errno;
-  ::close(folder);
-  if (code != 0 && code != EINVAL) throw FileError(static_cast<unsigned long>(code));  // EINVAL: cannot sync
+  SyncFolderOf(platform_->target);
+}
+
+void MoveOver(std::string_view from, std::string_view target_path) {
+  if (target_path.empty()) throw EmptyPathError();
+  const std::string target = FollowLinks(std::string(target_path));
+  const std::optional<struct stat> replaced = ReplaceableTarget(target);
+  const std::string source(from);
+  const int descriptor = ::open(source.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (descriptor < 0) throw ErrnoError();
+  try {
+    if (replaced) TakeOver(descriptor, target, *replaced);
+    if (::fsync(descriptor) != 0) throw ErrnoError();
+  } catch (...) {
+    ::close(descriptor);
+    throw;
+  }
+  if (::close(descriptor) != 0) throw ErrnoError();
+  if (::rename(source.c_str(), target.c_str()) != 0) throw ErrnoError();
+  SyncFolderOf(target);
 }
 
 const std::string& ReplacementFile::temporary_path() const { return platform_->temporary; }

@@ -7,8 +7,8 @@
 
 namespace quillet {
 
-std::string TemporaryNameFor(std::string_view target, std::string_view random_part) {
-  const std::string_view title = FileTitle(target, NativePathStyle());
+std::string TemporaryNameFor(std::string_view target, std::string_view random_part, PathStyle style) {
+  const std::string_view title = FileTitle(target, style);
   const std::string_view folder = target.substr(0, target.size() - title.size());
   // Any name the target may have must leave room for the additions: the title is cut short where
   // needed, at a character's start, so that the name stays valid UTF-8 for Windows too.

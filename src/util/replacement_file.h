@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "util/file_system.h"
+
 namespace quillet {
 
 // Writes a file so that it is never seen half-written: the bytes go to a fresh temporary file in
@@ -40,8 +42,15 @@ class ReplacementFile {
   std::unique_ptr<Platform> platform_;
 };
 
+// Moves the complete file `from` (written by another program under a fresh name beside `target`)
+// into `target`'s place as Commit does: an existing target must be writable, and keeps what it was
+// given (mode, owner and group, access control list and attributes, or on Windows its attributes
+// and security); the data and the rename are forced to disk. Raises RunTimeError.
+void MoveOver(std::string_view from, std::string_view target);
+
 // The temporary file's name for `target`: a hidden name beside it with a random part.
-std::string TemporaryNameFor(std::string_view target, std::string_view random_part);
+std::string TemporaryNameFor(std::string_view target, std::string_view random_part,
+                             PathStyle style = NativePathStyle());
 std::string NewTemporaryNameFor(std::string_view target);
 
 }  // namespace quillet

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <utility>
 
 #include "util/file_errors.h"
@@ -24,26 +25,47 @@ std::wstring FullPath(const std::wstring& path) {
   }
 }
 
+// What replacing `target` puts aside: its attributes, or nothing when there is no such file. A
+// folder, and a file its owner made read-only, are refused, as they would be for any program that
+// opens them to write.
+std::optional<DWORD> ReplaceableTarget(const std::wstring& target) {
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw FolderNotFileError();
+  if (attributes & FILE_ATTRIBUTE_READONLY) throw FileError(ERROR_ACCESS_DENIED);
+  return attributes;
+}
+
+// Puts the complete file `temporary` in `target`'s place. An existing target is replaced in one
+// step that keeps what the user gave it: attributes, security, creation time. A new one simply
+// takes the temporary file's place. The attributes are also set by hand, since Wine's ReplaceFileW
+// is a plain rename.
+void MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, std::optional<DWORD> replaced) {
+  if (replaced) {
+    static constexpr DWORD kKept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD kept = *replaced & kKept;
+    SetFileAttributesW(temporary.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+  }
+  const BOOL moved = replaced ? ReplaceFileW(FullPath(target).c_str(), FullPath(temporary).c_str(), nullptr,
+                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                              : MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+  if (!moved) throw FileError(GetLastError());
+}
+
 }  // namespace
+
 struct ReplacementFile::Platform {
   std::wstring target;
   std::string temporary;
   HANDLE file = INVALID_HANDLE_VALUE;
-  bool replaces_a_file = false;
-  DWORD attributes = 0;  // the replaced file's
+  std::optional<DWORD> replaced;  // the replaced file's attributes
 };
 
 ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_unique<Platform>()) {
   if (target.empty()) throw EmptyPathError();
   platform_->target = Widen(target);
-  const DWORD attributes = GetFileAttributesW(platform_->target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw FolderNotFileError();
-    // A file its owner made read-only stays as it is, as it would for any program that opens it.
-    if (attributes & FILE_ATTRIBUTE_READONLY) throw FileError(ERROR_ACCESS_DENIED);
-    platform_->replaces_a_file = true;
-    platform_->attributes = attributes;
-  }
+  platform_->replaced = ReplaceableTarget(platform_->target);
   for (int attempt = 0; platform_->file == INVALID_HANDLE_VALUE; ++attempt) {
     platform_->temporary = NewTemporaryNameFor(target);
     platform_->file = CreateFileW(Widen(platform_->temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -86,25 +108,17 @@ void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> b
 }
 
 void ReplacementFile::Commit() {
-  if (platform_->replaces_a_file && !FlushFileBuffers(platform_->file)) throw FileError(GetLastError());
+  if (!FlushFileBuffers(platform_->file)) throw FileError(GetLastError());
   HANDLE file = std::exchange(platform_->file, INVALID_HANDLE_VALUE);
   if (!CloseHandle(file)) throw FileError(GetLastError());
-  const std::wstring temporary = Widen(platform_->temporary);
-  // An existing target is replaced in one step that keeps what the user gave it: attributes,
-  // security, creation time. A new one simply takes the temporary file's place. The attributes are
-  // also set by hand, since Wine's ReplaceFileW is a plain rename.
-  if (platform_->replaces_a_file) {
-    static constexpr DWORD kKept =
-        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD kept = platform_->attributes & kKept;
-    SetFileAttributesW(temporary.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
-  }
-  const BOOL replaced = platform_->replaces_a_file
-                            ? ReplaceFileW(FullPath(platform_->target).c_str(), FullPath(temporary).c_str(), nullptr,
-                                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                            : MoveFileExW(temporary.c_str(), platform_->target.c_str(), MOVEFILE_WRITE_THROUGH);
-  if (!replaced) throw FileError(GetLastError());
+  MoveIntoPlace(Widen(platform_->temporary), platform_->target, platform_->replaced);
   platform_->temporary.clear();
+}
+
+void MoveOver(std::string_view from, std::string_view target) {
+  if (target.empty()) throw EmptyPathError();
+  const std::wstring wide_target = Widen(target);
+  MoveIntoPlace(Widen(from), wide_target, ReplaceableTarget(wide_target));
 }
 
 const std::string& ReplacementFile::temporary_path() const { return platform_->temporary; }

@@ -34,10 +34,11 @@ std::int64_t FakeSystem::FileLength(const std::string& path) {
   return static_cast<std::int64_t>(file->second.size());
 }
 
-std::optional<FileStamp> FakeSystem::StampOf(const std::string& path) {
-  const auto file = files.find(path);
-  if (file == files.end()) return std::nullopt;
-  return FileStamp{0, writes[path], static_cast<std::int64_t>(file->second.size()), 0};
+void FakeSystem::MoveOver(const std::string& from, const std::string& to) {
+  const auto file = files.find(from);
+  if (file == files.end()) throw RunTimeError(error::kFileNotFound);
+  WriteFile(to, file->second);
+  files.erase(file);
 }
 
 void FakeSystem::RemoveFile(const std::string& path) {

@@ -51,8 +51,8 @@ class FakeSystem : public System {
   ScanImage ReadImage(const std::string& path) override;
   std::int64_t FileLength(const std::string& path) override;
   bool FileExists(const std::string& path) override { return files.contains(path); }
-  std::optional<FileStamp> StampOf(const std::string& path) override;
   void RemoveFile(const std::string& path) override;
+  void MoveOver(const std::string& from, const std::string& to) override;
   bool ToolPresent(const std::string& path) override;
   ToolOutcome RunTool(const ToolRun& run) override;
   std::string ExecutableFolder() override { return executable_folder; }

@@ -43,6 +43,17 @@ const std::string kScrambled = Noise(1234567);                             // "1
 // A disc's boot header under any name: the hardware ID and a boot file name at 0x60.
 const std::string kBootSector = "SEGA SEGAKATANA " + std::string(0x50, ' ') + "1ST_READ.BIN    " + Noise(2000);
 
+// A tool's run as if it had written `output` itself: it writes a fresh hidden name beside it, which
+// then takes the output's place.
+std::string CommandLineFor(const ToolRun& run, const std::string& output) {
+  std::string command_line = run.command_line;
+  const std::string& written = run.arguments.back();
+  EXPECT_TRUE(written != output && written.ends_with(".tmp") &&
+              written.find("." + std::string(FileTitle(output, PathStyle::Windows)) + ".") != std::string::npos)
+      << written << " is no fresh name beside " << output;
+  return command_line.replace(command_line.rfind(written), written.size(), output);
+}
+
 // Runs a handler; true when it ended the program at once.
 bool Ends(const std::function<void()>& handler) {
   try {
@@ -224,7 +235,7 @@ TEST_F(StartupConversionTest, ScrambledGoesThroughAFreshIntermediateBesideTheInp
   EXPECT_EQ(app.system.tool_runs[0].command_line,
             R"(tools/sh-elf-objcopy.exe -O binary "C:\dev\game.elf" ")" + intermediate + "\"");
   EXPECT_EQ(app.system.tool_runs[1].program, kTools + "dcscram.exe");
-  EXPECT_EQ(app.system.tool_runs[1].command_line,
+  EXPECT_EQ(CommandLineFor(app.system.tool_runs[1], R"(C:\dev\game_scrambled.bin)"),
             "tools/dcscram.exe \"" + intermediate + R"(" "C:\dev\game_scrambled.bin")");
   EXPECT_EQ(app.system.deletions, std::vector<std::string>{intermediate});
   EXPECT_EQ(app.system.files[R"(C:\dev\game.bin)"], "the user's own raw binary");
@@ -237,10 +248,10 @@ TEST_F(StartupConversionTest, UnscrambledIsOneRun) {
   app.window.question_answers = {Answer::No};
   EXPECT_TRUE(Load());
   ASSERT_EQ(app.system.tool_runs.size(), 1u);
-  EXPECT_EQ(app.system.tool_runs[0].command_line,
+  EXPECT_EQ(CommandLineFor(app.system.tool_runs[0], R"(C:\dev\game_unscrambled.bin)"),
             R"(tools/sh-elf-objcopy.exe -O binary "C:\dev\game.elf" "C:\dev\game_unscrambled.bin")");
-  EXPECT_EQ(app.system.tool_runs[0].arguments,
-            (std::vector<std::string>{"-O", "binary", R"(C:\dev\game.elf)", R"(C:\dev\game_unscrambled.bin)"}));
+  EXPECT_EQ(app.system.files[R"(C:\dev\game_unscrambled.bin)"], "written by " + kTools + "sh-elf-objcopy.exe");
+  EXPECT_EQ(app.system.files.size(), 2u) << "the fresh name took the result's place";
   EXPECT_EQ(app.window.messages, (std::vector<Message>{{"Done! game.elf has been converted to game_unscrambled.bin.",
                                                         message_kind::kInformation, "Success"}}));
 }
@@ -267,7 +278,8 @@ TEST_F(StartupConversionTest, NamesFollowTheFileName) {
     fake.window.question_answers = {Answer::Yes};
     EXPECT_TRUE(Ends([&] { fake.Form().Form_Load(); })) << row.path;
     ASSERT_EQ(fake.system.tool_runs.size(), 2u) << row.path;
-    EXPECT_EQ(fake.system.tool_runs[1].arguments.back(), row.output);
+    CommandLineFor(fake.system.tool_runs[1], row.output);
+    EXPECT_TRUE(fake.system.files.contains(row.output)) << row.output;
     EXPECT_EQ(fake.window.messages.back().text, row.message);
   }
 }
@@ -476,7 +488,10 @@ TEST_F(ConvertTest, BinariesGoTheOtherWayBesideTheInput) {
     fake.Form().Command3_Click();
     ASSERT_EQ(fake.system.tool_runs.size(), 1u) << row.path;
     EXPECT_EQ(fake.system.tool_runs[0].program, kTools + "dcscram.exe");
-    EXPECT_EQ(fake.system.tool_runs[0].command_line, row.command_line);
+    const std::string result = row.command_line.substr(row.command_line.rfind(" \"") + 2,
+                                                       row.command_line.size() - row.command_line.rfind(" \"") - 3);
+    EXPECT_EQ(CommandLineFor(fake.system.tool_runs[0], result), row.command_line);
+    EXPECT_TRUE(fake.system.files.contains(result)) << result;
     EXPECT_EQ(fake.window.messages, std::vector<Message>{row.message}) << row.command_line;
     EXPECT_EQ(fake.window.Box(TextBox::FileName), row.path) << "Convert changes no box";
     EXPECT_EQ(fake.window.Box(TextBox::Type), row.verdict);
@@ -500,7 +515,7 @@ TEST_F(ConvertTest, ElfAnswers) {
 
   form.Command3_Click();
   ASSERT_EQ(app.system.tool_runs.size(), 1u);
-  EXPECT_EQ(app.system.tool_runs[0].command_line,
+  EXPECT_EQ(CommandLineFor(app.system.tool_runs[0], R"(C:\dev\game_unscrambled.bin)"),
             R"(tools/sh-elf-objcopy.exe -O binary "C:\dev\game.final.elf" "C:\dev\game_unscrambled.bin")");
   EXPECT_EQ(app.window.messages.back(), (Message{"Done! game.elf has been converted to game_unscrambled.bin.",
                                                  message_kind::kInformation, "Success"}));
@@ -509,8 +524,8 @@ TEST_F(ConvertTest, ElfAnswers) {
   ASSERT_EQ(app.system.tool_runs.size(), 3u);
   const std::string intermediate = app.system.tool_runs[1].arguments.back();
   EXPECT_NE(intermediate, R"(C:\dev\game.final.bin)");
-  EXPECT_EQ(app.system.tool_runs[2].arguments,
-            (std::vector<std::string>{intermediate, R"(C:\dev\game_scrambled.bin)"}));
+  EXPECT_EQ(app.system.tool_runs[2].arguments.front(), intermediate);
+  CommandLineFor(app.system.tool_runs[2], R"(C:\dev\game_scrambled.bin)");
   EXPECT_EQ(app.system.deletions, std::vector<std::string>{intermediate});
   EXPECT_EQ(app.window.messages.back(), (Message{"Done! game.elf has been converted to game_scrambled.bin.",
                                                  message_kind::kInformation, "Success"}));
@@ -530,7 +545,19 @@ TEST_F(ConvertTest, ElfResultsLandInTheFolderOfAPathWithMixedSeparators) {
   form.Command3_Click();
   ASSERT_EQ(app.system.tool_runs.size(), 2u);
   EXPECT_TRUE(app.system.tool_runs[0].arguments.back().starts_with(R"(C:\dev\sub\.game.)"));
-  EXPECT_EQ(app.system.tool_runs[1].arguments.back(), R"(C:\dev\sub\game_scrambled.bin)");
+  CommandLineFor(app.system.tool_runs[1], R"(C:\dev\sub\game_scrambled.bin)");
+  EXPECT_TRUE(app.system.files.contains(R"(C:\dev\sub\game_scrambled.bin)"));
+}
+
+TEST_F(ConvertTest, ARepeatConversionIsToldByTheFileNotByItsStamp) {
+  // Where a drive counts time in two-second steps, a repeat conversion's result has the stamp of
+  // the one before: only a file under a fresh name tells that the tool wrote.
+  Scanned(R"(C:\games\1ST_READ.BIN)", "SCRAMBLED");
+  for (int repeat = 0; repeat < 2; ++repeat) form.Command3_Click();
+  EXPECT_EQ(app.window.messages.size(), 2u);
+  EXPECT_EQ(app.window.messages.back().title, "Completed...");
+  EXPECT_EQ(app.system.files.count(R"(C:\games\1ST_READ_unscrambled.bin)"), 1u);
+  EXPECT_EQ(app.system.files.size(), 1u) << "nothing but the result: no fresh name left";
 }
 
 TEST_F(ConvertTest, AnEarlierResultIsNoProofTheToolWroteOne) {
@@ -542,7 +569,7 @@ TEST_F(ConvertTest, AnEarlierResultIsNoProofTheToolWroteOne) {
             std::vector<Message>{ErrorReport(
                 75, R"(Path/File access error: dcscram.exe wrote no file C:\games\1ST_READ_unscrambled.bin)")});
   EXPECT_EQ(app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"], "yesterday's result");
-  EXPECT_TRUE(app.system.deletions.empty());
+  EXPECT_EQ(app.system.files.size(), 1u);
 }
 
 TEST_F(ConvertTest, PathEndingInASeparatorIsError9) {

@@ -8,6 +8,7 @@
 
 #include "support/temp_folder.h"
 #include "util/replacement_file.h"
+#include "util/run_time_error.h"
 
 namespace quillet {
 namespace {
@@ -41,16 +42,33 @@ TEST(PosixReplacementFileTest, WritesThroughLinksLiveOrDangling) {
   }
 }
 
-TEST(PosixReplacementFileTest, KeepsTheReplacedFilesMode) {
+TEST(PosixReplacementFileTest, KeepsTheReplacedFilesModeWrittenOrMovedOver) {
   TempFolder folder;
-  for (mode_t mode : {mode_t{0600}, mode_t{0640}, mode_t{0755}}) {
-    const std::string target = folder.Write("out.bin", "earlier");
-    ASSERT_EQ(::chmod(target.c_str(), mode), 0);
-    Replace(target, "new");
-    struct stat status;
-    ASSERT_EQ(::stat(target.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, mode);
+  for (const bool moved : {false, true}) {
+    for (mode_t mode : {mode_t{0600}, mode_t{0640}, mode_t{0755}}) {
+      const std::string target = folder.Write("out.bin", "earlier");
+      ASSERT_EQ(::chmod(target.c_str(), mode), 0);
+      if (moved) {
+        MoveOver(folder.Write(".out.bin.fresh.tmp", "new"), target);
+      } else {
+        Replace(target, "new");
+      }
+      struct stat status;
+      ASSERT_EQ(::stat(target.c_str(), &status), 0);
+      EXPECT_EQ(status.st_mode & 07777, mode);
+      EXPECT_EQ(ReadFile(target), "new");
+      EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
+    }
   }
+  // A write-protected file is not moved over, and a new name simply takes the file.
+  const std::string protected_target = folder.Write("out.bin", "earlier");
+  ASSERT_EQ(::chmod(protected_target.c_str(), 0444), 0);
+  const std::string fresh = folder.Write(".fresh.tmp", "new");
+  if (::geteuid() != 0) {
+    EXPECT_THROW(MoveOver(fresh, protected_target), RunTimeError);
+  }
+  MoveOver(fresh, folder.PathOf("new.bin"));
+  EXPECT_EQ(ReadFile(folder.PathOf("new.bin")), "new");
 }
 
 }  // namespace
