@@ -8,7 +8,7 @@ mkdir -p "$out"
 version=$(sed -n 's/^project(Quillet VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 sources=(
   web/quillet_web.cpp
-  src/cli/json_text.cpp
+  src/util/json_text.cpp
   src/convert/conversion_plan.cpp src/convert/elf_raw.cpp src/convert/tool_commands.cpp
   src/inspect/file_kind.cpp src/inspect/judgement.cpp src/inspect/layout.cpp src/inspect/machine_code.cpp
   src/inspect/signatures.cpp src/inspect/size_text.cpp

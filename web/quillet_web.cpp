@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "cli/json_text.h"
 #include "convert/conversion_plan.h"
 #include "convert/elf_raw.h"
 #include "convert/tool_commands.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
 #include "inspect/size_text.h"
+#include "util/json_text.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
 
@@ -85,7 +85,7 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
 EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t size, int to_scrambled) {
   using namespace quillet;
   const std::span<const std::byte> image = Bytes(data, size);
-  const char* requested = to_scrambled ? "scrambled" : "unscrambled";
+  const Form target = to_scrambled ? Form::Scrambled : Form::Unscrambled;
   try {
     if (IsElfImage(image)) {
       g_result = RawBinaryOfElf(image);
@@ -93,10 +93,10 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t s
       g_text = std::string("an ELF file, made into its raw binary") + (to_scrambled ? ", then scrambled" : "");
       return 0;
     }
-    const std::optional<ConversionPlan> plan = PlanConversion(JudgeImage(image).form, to_scrambled != 0, false);
+    const std::optional<ConversionPlan> plan = PlanConversionOf(image, target, false);
     if (!plan) {
       g_result.clear();
-      g_text = std::string("The file is already ") + requested + ": nothing to download.";
+      g_text = "The file is already " + std::string(FormText(target)) + ": nothing to download.";
       return 1;
     }
     g_result = ApplyPlan(image, *plan);
@@ -118,7 +118,8 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_text() { return g_text.c_str(); }
 // The result's name, as the window names it: "game_scrambled.bin" for "game.bin".
 EMSCRIPTEN_KEEPALIVE const char* quillet_result_name(const char* file_name, int scrambled) {
   try {
-    g_text = quillet::ResultName(quillet::BaseName(file_name, quillet::PathStyle::Posix), scrambled != 0);
+    g_text = quillet::ResultName(quillet::BaseName(file_name, quillet::PathStyle::Posix),
+                                 scrambled ? quillet::Form::Scrambled : quillet::Form::Unscrambled);
   } catch (const quillet::RunTimeError&) {
     g_text = scrambled ? "_scrambled.bin" : "_unscrambled.bin";
   }

@@ -91,14 +91,14 @@ void MainForm::RefuseIpBin() {
 }
 
 void MainForm::StartupConversion(const std::string& path) {
-  const std::optional<bool> scrambled = AskElfQuestion();
-  if (!scrambled) EndAtOnce();
+  const std::optional<Form> target = AskElfQuestion();
+  if (!target) EndAtOnce();
   // Raises run-time error 5 when the file does not exist (nothing was kept) or has no folder.
   ParentPath(kept_path_, kept_separator_, -1);
   const std::optional<std::string> folder = ContainingFolder(kept_path_, system_.Style());
   const std::string name = BaseName(path, system_.Style());
-  ConvertElf(path, folder, name, *scrambled);
-  window_.ShowMessage(DoneMessage(*scrambled, name), message_kind::kInformation, Text(kDoneTitle));
+  ConvertElf(path, folder, name, *target);
+  window_.ShowMessage(DoneMessage(*target, name), message_kind::kInformation, Text(kDoneTitle));
   EndAtOnce();
 }
 
@@ -163,44 +163,46 @@ void MainForm::Command3_Click() {
     const std::optional<std::string> folder = ContainingFolder(path, system_.Style());
 
     if (verdict == kElfNotice) {
-      const std::optional<bool> scrambled = AskElfQuestion();
-      if (!scrambled) return;
+      const std::optional<Form> target = AskElfQuestion();
+      if (!target) return;
       const std::string name = BaseName(path, system_.Style());
-      ConvertElf(path, folder, name, *scrambled);
-      window_.ShowMessage(DoneMessage(*scrambled, name), message_kind::kInformation, Text(kDoneTitle));
+      ConvertElf(path, folder, name, *target);
+      window_.ShowMessage(DoneMessage(*target, name), message_kind::kInformation, Text(kDoneTitle));
       return;
     }
-    const bool scramble = AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled);
+    // The verdict names the form the file is in; Convert makes the other.
+    const Form target =
+        AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled) ? Form::Scrambled : Form::Unscrambled;
     const std::string name = BaseName(path, system_.Style());
-    const std::string output = PathIn(folder, ResultName(name, scramble), system_.Style());
-    RunToolInto([&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), !scramble, path, to); },
-                output);
-    window_.ShowMessage(CompletedMessage(scramble, name), message_kind::kInformation, Text(kCompletedTitle));
+    const std::string output = PathIn(folder, ResultName(name, target), system_.Style());
+    RunToolInto([&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), target, path, to); }, output);
+    window_.ShowMessage(CompletedMessage(target, name), message_kind::kInformation, Text(kCompletedTitle));
   } catch (const RunTimeError& failure) {
     ShowErrorReport(failure);
   }
 }
 
-std::optional<bool> MainForm::AskElfQuestion() {
+std::optional<Form> MainForm::AskElfQuestion() {
   const Answer answer =
       window_.AskRelabelled(Text(kElfQuestion), message_kind::kYesNoCancelQuestion, Text(kElfQuestionTitle), buttons_);
-  if (answer == Answer::Yes) return true;
-  if (answer == Answer::No) return false;
+  if (answer == Answer::Yes) return Form::Scrambled;
+  if (answer == Answer::No) return Form::Unscrambled;
   return std::nullopt;  // Cancel, and a question that never appeared
 }
 
 void MainForm::ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
-                          bool scrambled) {
-  const std::string output = PathIn(folder, ResultName(name, scrambled), system_.Style());
-  if (!scrambled) {
+                          Form target) {
+  const std::string output = PathIn(folder, ResultName(name, target), system_.Style());
+  if (target == Form::Unscrambled) {
     RunToolInto([&](const std::string& to) { return ObjcopyRun(ToolPathOf(Tool::Objcopy), path, to); }, output);
     return;
   }
   const std::string intermediate = FreshIntermediate(folder, name);
   try {
     RunTool(ObjcopyRun(ToolPathOf(Tool::Objcopy), path, intermediate), intermediate);
-    RunToolInto([&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), false, intermediate, to); },
-                output);
+    RunToolInto(
+        [&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), Form::Scrambled, intermediate, to); },
+        output);
   } catch (const RunTimeError&) {
     RemoveIfThere(intermediate);
     throw;

@@ -61,13 +61,13 @@ class MainForm {
   // which is refused with nothing in the window changed.
   bool ScanChosenFile(const ChosenFile& chosen);
 
-  // Asks the ELF question; true for Scrambled, false for Unscrambled, nothing for Cancel (or a
-  // question that could not be shown).
-  std::optional<bool> AskElfQuestion();
+  // Asks the ELF question; the form asked for, or nothing for Cancel (or a question that could not
+  // be shown).
+  std::optional<Form> AskElfQuestion();
   // Converts an ELF file into `folder` (or the current folder): through a fresh intermediate raw
   // binary when scrambled, which is removed whatever happens.
   void ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
-                  bool scrambled);
+                  Form target);
   // Runs a tool and raises a run-time error unless it ended well and wrote `fresh_output`, a name
   // no file had before.
   void RunTool(const ToolRun& run, const std::string& fresh_output);

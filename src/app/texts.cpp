@@ -33,14 +33,14 @@ std::string ErrorReportText(int number, std::string_view description) {
   return "Random error number " + std::to_string(number) + "\r\n" + std::string(description);
 }
 
-std::string CompletedMessage(bool scrambled, const std::string& name) {
-  return std::string(scrambled ? "The unscrambled to scrambled conversion has"
-                               : "The scrambled to unscrambled conversion has") +
-         "\r\nbeen completed!\r\n\r\n" + ResultName(name, scrambled) + " is the file name!";
+std::string CompletedMessage(Form target, const std::string& name) {
+  return std::string(target == Form::Scrambled ? "The unscrambled to scrambled conversion has"
+                                               : "The scrambled to unscrambled conversion has") +
+         "\r\nbeen completed!\r\n\r\n" + ResultName(name, target) + " is the file name!";
 }
 
-std::string DoneMessage(bool scrambled, const std::string& name) {
-  return "Done! " + name + ".elf has been converted to " + ResultName(name, scrambled) + ".";
+std::string DoneMessage(Form target, const std::string& name) {
+  return "Done! " + name + ".elf has been converted to " + ResultName(name, target) + ".";
 }
 
 }  // namespace quillet

@@ -3,10 +3,10 @@
 #include <string>
 #include <string_view>
 
-#include "inspect/file_kind.h"  // the IP.BIN refusal, which every program gives
+#include "inspect/file_kind.h"
+#include "inspect/judgement.h"  // the IP.BIN refusal, which every program gives, lives beside its rule
 
-// Every text the window shows, in one place: captions, box texts, messages and their titles. The
-// command line reuses the IP.BIN refusal.
+// Every text the window shows, in one place: captions, box texts, messages and their titles.
 namespace quillet {
 
 inline constexpr std::string_view kApplicationTitle = "Quillet";
@@ -36,11 +36,11 @@ inline constexpr std::string_view kShellFailed = "Quillet could not be integrate
 std::string ErrorReportText(int number, std::string_view description);
 
 // The message after Convert turned a binary into its other form; `name` is the file's base name.
-std::string CompletedMessage(bool scrambled, const std::string& name);
+std::string CompletedMessage(Form target, const std::string& name);
 inline constexpr std::string_view kCompletedTitle = "Completed...";
 
 // The message after an ELF file was converted.
-std::string DoneMessage(bool scrambled, const std::string& name);
+std::string DoneMessage(Form target, const std::string& name);
 inline constexpr std::string_view kDoneTitle = "Success";
 
 inline constexpr std::string_view kLoadFirst = "Please load a bin before trying to convert!";

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "inspect/judgement.h"
+
 // The quillet command line's two commands, their options already read.
 namespace quillet {
 
@@ -12,7 +14,7 @@ namespace quillet {
 int RunScan(const std::vector<std::string>& paths, bool json, std::ostream& out, std::ostream& err);
 
 struct ConvertOptions {
-  bool to_scrambled = false;
+  Form target = Form::Unscrambled;  // Form::Scrambled or Form::Unscrambled
   bool force = false;
   std::optional<std::string> output;  // for a single file
 };

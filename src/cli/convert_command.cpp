@@ -123,23 +123,23 @@ void WriteResult(const ScanImage& image, const ConversionPlan& plan, const std::
 
 // The name a result takes: the input's name up to its first dot, a leading dot (a hidden file's)
 // being part of the name; then "_scrambled.bin" or "_unscrambled.bin".
-std::string ResultPath(const std::string& path, bool to_scrambled) {
+std::string ResultPath(const std::string& path, Form target) {
   const PathStyle style = NativePathStyle();
   const std::string_view title = FileTitle(path, style);
   const std::size_t leading_dots = title.find_first_not_of('.');
   const std::string_view name =
       leading_dots == std::string_view::npos ? title : title.substr(0, title.find('.', leading_dots));
-  return PathIn(ContainingFolder(path, style), ResultName(name, to_scrambled), style);
+  return PathIn(ContainingFolder(path, style), ResultName(name, target), style);
 }
 
 // Converts one file; returns the line that says what became of it.
 std::string Convert(const std::string& path, const ConvertOptions& options, RunFiles& run) {
   const PathStyle style = NativePathStyle();
   if (IsIpBinTitle(FileTitle(path, style))) throw RunTimeError(error::kInvalidArgument, std::string(kIpBinRefusal));
-  const char* requested = options.to_scrambled ? "scrambled" : "unscrambled";
+  const std::string requested(FormText(options.target));
   // The input first: a folder or a missing file is the input's fault, whatever the output's name.
   const ScanImage image = MapScanImage(path);
-  const std::string output = options.output ? *options.output : ResultPath(path, options.to_scrambled);
+  const std::string output = options.output ? *options.output : ResultPath(path, options.target);
 
   if (IsElfImage(image.bytes())) {
     // objcopy would write a sparse file of gigabytes before anyone could stop it.
@@ -153,17 +153,19 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
     const std::string tool(FileTitle(objcopy, style));
     RequireToolSucceeded(RunToolAndWait(ObjcopyRun(objcopy, elf, raw.path())), tool);
     if (!FileExists(raw.path())) throw ToolError(tool, "wrote no file for " + path);
-    WriteResult(MapScanImage(raw.path()), ConversionPlan{options.to_scrambled, 0, ""}, output);
+    WriteResult(MapScanImage(raw.path()), ConversionPlan{options.target == Form::Scrambled, 0, ""}, output);
     run.Written(path, output);
     return path + ": wrote " + output + " (an ELF file, through sh-elf-objcopy" +
-           (options.to_scrambled ? ", then scrambled)" : ")");
+           (options.target == Form::Scrambled ? ", then scrambled)" : ")");
   }
-  const Form form = JudgeImage(image.bytes()).form;
-  if (NeedsForce(form) && !options.force) {
-    throw RunTimeError(error::kInvalidArgument,
-                       std::string(FormRefusal(form).description()) + "; --force makes it " + requested + " anyway");
+  std::optional<ConversionPlan> plan;
+  try {
+    plan = PlanConversionOf(image.bytes(), options.target, options.force);
+  } catch (const FormRefusal& refusal) {
+    if (!refusal.forcible()) throw;
+    throw RunTimeError(refusal.number(),
+                       std::string(refusal.description()) + "; --force makes it " + requested + " anyway");
   }
-  const std::optional<ConversionPlan> plan = PlanConversion(form, options.to_scrambled, options.force);
   if (!plan) {
     image.RequireWhole();
     return path + ": already " + requested + "; nothing written (--force converts it anyway)";

@@ -106,7 +106,7 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
     return UsageError(err, "--to takes scrambled or unscrambled, not '" + *form + "'");
   }
   if (convert.output && paths.size() > 1) return UsageError(err, "-o names the output of a single file");
-  convert.to_scrambled = *form == "scrambled";
+  convert.target = *form == "scrambled" ? Form::Scrambled : Form::Unscrambled;
   return RunConvert(paths, convert, out, err);
 }
 

@@ -4,12 +4,12 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/json_text.h"
 #include "cli/quillet_command.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
 #include "inspect/scan_image.h"
 #include "util/file_system.h"
+#include "util/json_text.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
 

@@ -8,30 +8,37 @@ namespace quillet {
 
 bool NeedsForce(Form form) { return form == Form::Undecided || form == Form::NotAProgram; }
 
-RunTimeError FormRefusal(Form form) {
+namespace {
+
+std::string RefusalWords(Form form) {
   switch (form) {
-    case Form::BootSector: return RunTimeError(error::kInvalidArgument, std::string(kIpBinRefusal));
+    case Form::BootSector: return std::string(kIpBinRefusal);
     case Form::NotAProgram:
-      return RunTimeError(error::kInvalidArgument,
-                          "Invalid procedure call or argument: it is not a Dreamcast program (no SH-4 machine code "
-                          "in any form)");
-    default:
-      return RunTimeError(error::kInvalidArgument,
-                          "Invalid procedure call or argument: its form cannot be told (no patterns, no telling "
-                          "layout)");
+      return "Invalid procedure call or argument: it is not a Dreamcast program (no SH-4 machine code in any form)";
+    default: return "Invalid procedure call or argument: its form cannot be told (no patterns, no telling layout)";
   }
 }
 
-std::optional<ConversionPlan> PlanConversion(Form form, bool to_scrambled, bool force) {
+}  // namespace
+
+FormRefusal::FormRefusal(Form form)
+    : RunTimeError(error::kInvalidArgument, RefusalWords(form)), forcible_(NeedsForce(form)) {}
+
+std::optional<ConversionPlan> PlanConversion(Form form, Form target, bool force) {
   if (form == Form::BootSector || (NeedsForce(form) && !force)) throw FormRefusal(form);
+  const bool to_scrambled = target == Form::Scrambled;
   if (form == Form::ScrambledTwice) {
     return to_scrambled ? ConversionPlan{false, 1, "unscrambled once: it was scrambled twice"}
                         : ConversionPlan{false, 2, "unscrambled twice: it was scrambled twice"};
   }
-  const bool already = form == (to_scrambled ? Form::Scrambled : Form::Unscrambled);
+  const bool already = form == target;
   if (already && !force) return std::nullopt;
   if (to_scrambled) return ConversionPlan{true, 0, already ? "scrambled again, as forced" : "scrambled"};
   return ConversionPlan{false, 1, already ? "unscrambled again, as forced" : "unscrambled"};
+}
+
+std::optional<ConversionPlan> PlanConversionOf(std::span<const std::byte> image, Form target, bool force) {
+  return PlanConversion(JudgeImage(image).form, target, force);
 }
 
 std::vector<std::byte> ApplyPlan(std::span<const std::byte> image, const ConversionPlan& plan) {

@@ -23,13 +23,24 @@ struct ConversionPlan {
 // a file that is no program.
 bool NeedsForce(Form form);
 
-// Run-time error 5 for a file that is not converted in `form`: why, in a sentence. A boot sector
-// is refused in the window's words.
-RunTimeError FormRefusal(Form form);
+// Run-time error 5 for a file that is not converted in its form: why, in a sentence (a boot sector
+// in the window's words), and whether forcing would convert it.
+class FormRefusal : public RunTimeError {
+ public:
+  explicit FormRefusal(Form form);
+  bool forcible() const { return forcible_; }
 
-// The way from `form` to the requested one; nothing when the file is in that form already (unless
-// forced). Raises FormRefusal for a boot sector, and for the forms that need force unless forced.
-std::optional<ConversionPlan> PlanConversion(Form form, bool to_scrambled, bool force);
+ private:
+  bool forcible_;
+};
+
+// The way from `form` to `target` (Form::Scrambled or Form::Unscrambled); nothing when the file is
+// in that form already (unless forced). Raises FormRefusal for a boot sector, and for the forms
+// that need force unless forced.
+std::optional<ConversionPlan> PlanConversion(Form form, Form target, bool force);
+
+// The same for a raw binary, judged here: the one way every program converts a binary.
+std::optional<ConversionPlan> PlanConversionOf(std::span<const std::byte> image, Form target, bool force);
 
 std::vector<std::byte> ApplyPlan(std::span<const std::byte> image, const ConversionPlan& plan);
 

@@ -19,7 +19,8 @@ std::string ToolPath(std::string_view program_folder, Tool tool, PathStyle style
 // Always as on Windows: it is what the messages show.
 std::string ToolCommandName(Tool tool) { return "tools/" + ToolFileName(tool, PathStyle::Windows); }
 
-ToolRun DcscramRun(const std::string& program, bool unscramble, const std::string& input, const std::string& output) {
+ToolRun DcscramRun(const std::string& program, Form target, const std::string& input, const std::string& output) {
+  const bool unscramble = target == Form::Unscrambled;
   ToolRun run{program, {}, ToolCommandName(Tool::Dcscram) + (unscramble ? " -d " : " ")};
   if (unscramble) run.arguments.push_back("-d");
   run.arguments.insert(run.arguments.end(), {input, output});
@@ -43,8 +44,8 @@ void RequireToolSucceeded(const ToolOutcome& outcome, std::string_view tool) {
   if (outcome.exit_code != 0) throw ToolError(tool, "failed with exit code " + std::to_string(outcome.exit_code));
 }
 
-std::string ResultName(std::string_view base_name, bool scrambled) {
-  return std::string(base_name) + (scrambled ? "_scrambled.bin" : "_unscrambled.bin");
+std::string ResultName(std::string_view base_name, Form target) {
+  return std::string(base_name) + "_" + std::string(FormText(target)) + ".bin";
 }
 
 }  // namespace quillet

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "inspect/judgement.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
 #include "util/tool_run.h"
@@ -21,8 +22,9 @@ std::string ToolPath(std::string_view program_folder, Tool tool, PathStyle style
 // How the command line names a tool: a path relative to the program's folder, as users know it.
 std::string ToolCommandName(Tool tool);
 
-// `dcscram [-d] "input" "output"`, the tool started from `program` (its full path).
-ToolRun DcscramRun(const std::string& program, bool unscramble, const std::string& input, const std::string& output);
+// `dcscram [-d] "input" "output"`, the tool started from `program` (its full path): output in the
+// `target` form, Form::Scrambled or Form::Unscrambled (-d).
+ToolRun DcscramRun(const std::string& program, Form target, const std::string& input, const std::string& output);
 
 // `sh-elf-objcopy -O binary "input" "output"`: an SH ELF file into a raw binary.
 ToolRun ObjcopyRun(const std::string& program, const std::string& input, const std::string& output);
@@ -33,7 +35,8 @@ RunTimeError ToolError(std::string_view tool, const std::string& what);
 // Raises ToolError unless `outcome` says the tool started and ended by itself with exit code 0.
 void RequireToolSucceeded(const ToolOutcome& outcome, std::string_view tool);
 
-// A result's file name: the input's base name and "_scrambled.bin" or "_unscrambled.bin".
-std::string ResultName(std::string_view base_name, bool scrambled);
+// A result's file name: the input's base name and "_scrambled.bin" or "_unscrambled.bin" for the
+// `target` form.
+std::string ResultName(std::string_view base_name, Form target);
 
 }  // namespace quillet

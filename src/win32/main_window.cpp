@@ -10,7 +10,7 @@
 #include "app/main_form.h"
 #include "app/texts.h"
 #include "win32/resources/resource.h"
-#include "win32/utf16.h"
+#include "winapi/utf16.h"
 
 namespace quillet {
 namespace {

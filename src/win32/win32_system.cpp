@@ -5,7 +5,7 @@
 #include "util/path_rules.h"
 #include "util/windows_command_line.h"
 #include "win32/registry.h"
-#include "win32/utf16.h"
+#include "winapi/utf16.h"
 
 namespace quillet {
 namespace {

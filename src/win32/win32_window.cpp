@@ -8,7 +8,7 @@
 #include "app/texts.h"
 #include "win32/message_box_kind.h"
 #include "win32/relabelled_message_box.h"
-#include "win32/utf16.h"
+#include "winapi/utf16.h"
 
 namespace quillet {
 

@@ -7,14 +7,14 @@ namespace {
 
 TEST(TextsTest, ConversionMessages) {
   EXPECT_EQ(
-      CompletedMessage(true, "1ST_READ"),
+      CompletedMessage(Form::Scrambled, "1ST_READ"),
       "The unscrambled to scrambled conversion has\r\nbeen completed!\r\n\r\n1ST_READ_scrambled.bin is the file name!");
   EXPECT_EQ(
-      CompletedMessage(false, "1ST_READ"),
+      CompletedMessage(Form::Unscrambled, "1ST_READ"),
       "The scrambled to unscrambled conversion has\r\nbeen completed!\r\n\r\n1ST_READ_unscrambled.bin is the file "
       "name!");
-  EXPECT_EQ(DoneMessage(true, "GAME"), "Done! GAME.elf has been converted to GAME_scrambled.bin.");
-  EXPECT_EQ(DoneMessage(false, "game"), "Done! game.elf has been converted to game_unscrambled.bin.");
+  EXPECT_EQ(DoneMessage(Form::Scrambled, "GAME"), "Done! GAME.elf has been converted to GAME_scrambled.bin.");
+  EXPECT_EQ(DoneMessage(Form::Unscrambled, "game"), "Done! game.elf has been converted to game_unscrambled.bin.");
 }
 
 }  // namespace

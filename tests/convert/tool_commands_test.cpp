@@ -6,12 +6,14 @@ namespace quillet {
 namespace {
 
 TEST(ToolCommandsTest, CommandLinesQuoteEveryPath) {
-  const ToolRun scramble = DcscramRun("C:\\q\\tools\\dcscram.exe", false, R"(C:\my games\a.bin)", "a_scrambled.bin");
+  const ToolRun scramble =
+      DcscramRun("C:\\q\\tools\\dcscram.exe", Form::Scrambled, R"(C:\my games\a.bin)", "a_scrambled.bin");
   EXPECT_EQ(scramble.command_line, R"(tools/dcscram.exe "C:\my games\a.bin" "a_scrambled.bin")");
   EXPECT_EQ(scramble.arguments, (std::vector<std::string>{R"(C:\my games\a.bin)", "a_scrambled.bin"}));
   EXPECT_EQ(scramble.program, "C:\\q\\tools\\dcscram.exe");
 
-  const ToolRun unscramble = DcscramRun("/opt/q/tools/dcscram", true, "/tmp/a.bin", "/tmp/a_unscrambled.bin");
+  const ToolRun unscramble =
+      DcscramRun("/opt/q/tools/dcscram", Form::Unscrambled, "/tmp/a.bin", "/tmp/a_unscrambled.bin");
   EXPECT_EQ(unscramble.command_line, R"(tools/dcscram.exe -d "/tmp/a.bin" "/tmp/a_unscrambled.bin")");
   EXPECT_EQ(unscramble.arguments, (std::vector<std::string>{"-d", "/tmp/a.bin", "/tmp/a_unscrambled.bin"}));
 

@@ -23,7 +23,7 @@
 #include "support/temp_folder.h"
 #include "win32/main_window.h"
 #include "win32/resources/resource.h"
-#include "win32/utf16.h"
+#include "winapi/utf16.h"
 
 namespace quillet {
 namespace {

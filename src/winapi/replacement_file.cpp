@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "util/file_errors.h"
-#include "win32/utf16.h"
+#include "winapi/utf16.h"
 
 namespace quillet {
 namespace {

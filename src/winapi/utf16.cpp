@@ -1,4 +1,4 @@
-#include "win32/utf16.h"
+#include "winapi/utf16.h"
 
 #include <windows.h>
 

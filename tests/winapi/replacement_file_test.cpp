@@ -4,7 +4,7 @@
 
 #include "support/temp_folder.h"
 #include "util/replacement_file.h"
-#include "win32/utf16.h"
+#include "winapi/utf16.h"
 
 namespace quillet {
 namespace {

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <vector>
 
-#include "win32/utf16.h"
+#include "winapi/utf16.h"
 
 namespace quillet {
 namespace {

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "util/file_errors.h"
-#include "win32/utf16.h"
+#include "winapi/utf16.h"
 
 namespace quillet {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "win32/utf16.h"
+#include "winapi/utf16.h"
 
 namespace quillet {
 

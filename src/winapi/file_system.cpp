@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "util/file_errors.h"
-#include "win32/utf16.h"
+#include "winapi/utf16.h"
 
 namespace quillet {
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/json_text.h"
+#include "util/json_text.h"
 
 #include <cstdint>
 
