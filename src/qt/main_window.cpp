@@ -39,7 +39,12 @@ MainWindow::MainWindow() {
     const QString text = FromUtf8(control.text.empty() ? kInitialBoxText : control.text);
     QWidget* widget = nullptr;
     switch (control.kind) {
-      case ControlKind::TextBox: widget = new QLineEdit(text, client); break;
+      case ControlKind::TextBox:
+        widget = new QLineEdit(text, client);
+        // A box would take a drop as text itself (a file manager offers the name as text beside
+        // its URL); the whole window takes drops, as Browse.
+        widget->setAcceptDrops(false);
+        break;
       case ControlKind::Button: widget = new QPushButton(text, client); break;
       case ControlKind::Label: widget = new QLabel(text, client); break;
     }
@@ -113,7 +118,10 @@ void MainWindow::Run(void (MainForm::*handler)()) {
 std::vector<std::string> DroppedFiles(const QMimeData* data) {
   std::vector<std::string> paths;
   for (const QUrl& url : data ? data->urls() : QList<QUrl>()) {
-    if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    // The path's bytes from the URL's own percent-encoding: a name that is not UTF-8 (caf\xE9.bin)
+    // would not survive a round trip through QString.
+    if (url.isLocalFile())
+      paths.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
   }
   return paths;
 }

@@ -84,9 +84,11 @@ std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::str
            "    <sub-class-of type=\"" +
            audience.parent_type +
            "\"/>\n"
+           // Below the usual weight of 50: any other program's type for these names wins, and only
+           // names nobody else claims take ours.
            "    <glob pattern=\"*" +
            std::string(verb.extension) +
-           "\"/>\n"
+           "\" weight=\"10\"/>\n"
            "  </mime-type>\n"
            "</mime-info>\n",
        false},

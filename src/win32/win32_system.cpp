@@ -3,6 +3,7 @@
 #include "shell/shell_verbs.h"
 #include "util/file_system.h"
 #include "util/path_rules.h"
+#include "util/run_time_error.h"
 #include "util/windows_command_line.h"
 #include "win32/registry.h"
 #include "winapi/utf16.h"
@@ -44,7 +45,11 @@ void Win32System::WriteSetting(const std::string& section, const std::string& ke
 void Win32System::WriteShellVerb(const std::string& extension, const std::string& verb, const std::string& command) {
   const ShellVerb entry{extension, verb};
   WriteRegistryString(HKEY_CURRENT_USER, kUserClassesKey + Widen(ShellCommandKey(entry)), L"", Widen(command));
-  RemoveRegistryKey(HKEY_CURRENT_USER, kUserClassesKey + Widen(EarlierShellVerbKey(entry)));
+  try {
+    RemoveRegistryKey(HKEY_CURRENT_USER, kUserClassesKey + Widen(EarlierShellVerbKey(entry)));
+  } catch (const RunTimeError&) {
+    // The entry is written; an earlier version's key that will not go only shows the entry twice.
+  }
 }
 
 }  // namespace quillet

@@ -386,6 +386,42 @@ class WindowTest : public QObject {
     QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
   }
 
+  void dropOntoTheFileNameBoxIsABrowseNotText() {
+    // A file manager offers the name as text beside its URL; a name that is not UTF-8 arrives as
+    // its bytes, percent-encoded.
+    Start("");
+    form->Form_Load();
+    window->ShowCentred();
+    const std::string folder_bytes = QFile::encodeName(folder.filePath("drops")).toStdString();
+    QDir().mkpath(folder.filePath("drops"));
+    const std::string path = folder_bytes + "/caf\xE9.bin";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    QVERIFY(file);
+    const QByteArray raw = Bytes(QUILLET_SH_FIXTURES "/hello.bin");
+    std::fwrite(raw.data(), 1, static_cast<std::size_t>(raw.size()), file);
+    std::fclose(file);
+    QMimeData data;
+    data.setUrls({QUrl::fromEncoded(
+        "file://" + QByteArray(path.data(), static_cast<qsizetype>(path.size())).toPercentEncoding("/"))});
+    data.setText("file://" + QString::fromLocal8Bit(path.c_str()));
+    // Delivered as Qt delivers a drop: to the widget under the pointer that takes drops, or the
+    // nearest of its parents that does.
+    const QPoint at = window->text1()->mapTo(window.get(), window->text1()->rect().center());
+    QWidget* receiver = window->childAt(at);
+    QCOMPARE(receiver, static_cast<QWidget*>(window->text1()));
+    while (receiver && !receiver->acceptDrops()) receiver = receiver->parentWidget();
+    QVERIFY(receiver);
+    const QPoint local = window->mapTo(receiver, at);
+    QDragEnterEvent enter(local, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(receiver, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(local), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(receiver, &drop);
+    QCOMPARE(form_window->BoxText(TextBox::FileName), path);
+    QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
+    std::remove(path.c_str());
+  }
+
   void settingsOnCloseNotWhenMinimised() {
     Start("");
     form->Form_Load();

@@ -36,7 +36,9 @@ TEST(FileManagerEntriesTest, OfferedOnlyForTheVerbsExtensionInAnyCase) {
     const std::vector<FileManagerEntry> entries = FileManagerEntries(row.verb, "/opt/quillet/vardelm");
     const std::string mime = Content(entries, "mime/packages/");
     EXPECT_NE(mime.find("<mime-type type=\"" + row.type + "\">"), std::string::npos) << mime;
-    EXPECT_NE(mime.find("<glob pattern=\"*" + std::string(row.verb.extension) + "\"/>"), std::string::npos) << mime;
+    EXPECT_NE(mime.find("<glob pattern=\"*" + std::string(row.verb.extension) + "\" weight=\"10\"/>"),
+              std::string::npos)
+        << mime;
     const std::string dolphin = Content(entries, "kio/servicemenus/");
     EXPECT_NE(dolphin.find("\nMimeType=" + row.type + ";\n"), std::string::npos) << dolphin;
     const std::string nemo = Content(entries, "nemo/actions/");
