@@ -160,14 +160,19 @@ if ((ours < theirs + 65536)); then
 else
   fail "convert of 1 GiB peaks at $ours KiB, dcscram at $theirs KiB"
 fi
-rm -rf "$work/memory" && mkdir "$work/memory"
-cp "$program" "$work/memory/small.bin"
-run bash -c "ulimit -v 400000; exec '$quillet' convert --to scrambled --force '$work/large.bin' '$work/memory/small.bin'"
-if [[ $status -eq 1 && $err == "quillet: $work/large.bin: Out of memory" && -f $work/memory/small_scrambled.bin &&
-      $(ls -A "$work" | grep -c '^\.large') -eq 0 ]]; then
-  pass "out of memory: that file's error, the next file converted"
+# (AddressSanitizer reserves its shadow memory at start, which no address-space limit allows.)
+if ldd "$quillet" | grep -q libasan; then
+  echo "skip: out of memory (a sanitizer build)"
 else
-  fail "out of memory: status $status, $err"
+  rm -rf "$work/memory" && mkdir "$work/memory"
+  cp "$program" "$work/memory/small.bin"
+  run bash -c "ulimit -v 400000; exec '$quillet' convert --to scrambled --force '$work/large.bin' '$work/memory/small.bin'"
+  if [[ $status -eq 1 && $err == "quillet: $work/large.bin: Out of memory" && -f $work/memory/small_scrambled.bin &&
+        $(ls -A "$work" | grep -c '^\.large') -eq 0 ]]; then
+    pass "out of memory: that file's error, the next file converted"
+  else
+    fail "out of memory: status $status, $err"
+  fi
 fi
 
 # --- 6. Each line is out before the next file starts.

@@ -411,7 +411,7 @@ class WindowTest : public QObject {
     QCOMPARE(receiver, static_cast<QWidget*>(window->text1()));
     while (receiver && !receiver->acceptDrops()) receiver = receiver->parentWidget();
     QVERIFY(receiver);
-    const QPoint local = window->mapTo(receiver, at);
+    const QPoint local = receiver->mapFrom(window.get(), at);
     QDragEnterEvent enter(local, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(receiver, &enter);
     QVERIFY(enter.isAccepted());
