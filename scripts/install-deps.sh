@@ -7,8 +7,8 @@ packages=(
   cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev clang-format
   # the Linux window
   qt6-base-dev
-  # sanitizers and the fuzz target
-  clang libclang-rt-14-dev
+  # sanitizers and the fuzz targets (the runtime of the installed clang's version follows below)
+  clang
   # the Windows programs, cross-built and run under Wine
   g++-mingw-w64-x86-64 wine wine64 xvfb xauth
   # GNU sh-elf-objcopy.exe for the Windows zip, built from Debian's binutils source
@@ -34,8 +34,19 @@ done
 # The browser tests' driver comes from the npm registry; npm itself from Debian where the machine
 # has none of its own.
 command -v npm >/dev/null || missing+=(npm)
-if ((${#missing[@]})); then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+export DEBIAN_FRONTEND=noninteractive
+updated=no
+install_missing() {
+  if ((${#missing[@]})); then
+    [[ $updated == yes ]] || apt-get update -qq
+    updated=yes
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+install_missing
+# libFuzzer and the sanitizers' runtime for the clang that is installed, whichever version it is.
+clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
+missing=()
+dpkg-query -W -f='${Status}' "libclang-rt-$clang_major-dev" 2>/dev/null | grep -q '^install ok installed$' ||
+  missing+=("libclang-rt-$clang_major-dev")
+install_missing

@@ -2,14 +2,27 @@
 # Builds and runs every test: formatting, the native build with warnings as errors, the same under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build and its zip under Wine, the
 # release build and its .deb installed with apt, the page in a headless browser, and the fuzzers.
+#
+#   bash scripts/test.sh            every stage, in this order
+#   bash scripts/test.sh STAGE...   only those: format linux-debug linux-sanitize windows package page fuzz
+#
+# The package stage installs and purges the .deb with apt: it needs root. The page stage uses the
+# linux-debug fixtures and the linux-release programs, the package stage the linux-debug fixtures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+all_stages=(format linux-debug linux-sanitize windows package page fuzz)
+stages=("$@")
+((${#stages[@]})) || stages=("${all_stages[@]}")
+for stage in "${stages[@]}"; do
+  [[ " ${all_stages[*]} " == *" $stage "* ]] || { echo "test.sh: no stage '$stage' (stages: ${all_stages[*]})" >&2; exit 2; }
+done
 
-echo "== formatting"
-git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+stage_format() {
+  git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+}
 
-for preset in linux-debug linux-sanitize windows; do
-  echo "== $preset"
+stage_preset() {  # preset
+  local preset=$1
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
   if [[ $preset == windows ]]; then
@@ -20,40 +33,70 @@ for preset in linux-debug linux-sanitize windows; do
   else
     ctest --preset "$preset"
   fi
-done
+}
 
-echo "== linux-release: the benchmarks build, and the .deb as users install it"
-cmake --preset linux-release >/dev/null
-cmake --build --preset linux-release
-(cd build/linux-release && rm -f quillet_*.deb && cpack -G DEB >/dev/null)
-xvfb-run -a -s "-screen 0 1024x768x24" \
-  bash tests/packaging/deb_test.sh build/linux-release/quillet_*_amd64.deb build/linux-debug/fixtures/hello.elf
+# The fixtures (real SH programs) come from the linux-debug build.
+fixtures() {
+  cmake --preset linux-debug >/dev/null
+  cmake --build --preset linux-debug --target sh_fixtures >/dev/null
+}
 
-echo "== the page, in Debian's chromium"
-bash scripts/build-web.sh
-(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
-node tests/web/page_test.mjs build/web/quillet.html build/linux-debug/fixtures build/linux-release/bin/tools/dcscram \
-  build/linux-release/bin/quillet build/web/screenshot.png
-
-echo "== fuzzing (clang, libFuzzer), 20 seconds each"
-cmake --preset linux-fuzz >/dev/null
-cmake --build --preset linux-fuzz
-fuzz() {  # name, options...
-  local name=$1 log
-  shift
-  log=$(mktemp)
-  if ! "build/linux-fuzz/bin/$name" -max_total_time=20 -print_final_stats=1 "$@" >"$log" 2>&1; then
-    cat "$log"
-    echo "$name found a failure"
+stage_package() {
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "test.sh: the package stage installs the .deb with apt and needs root" >&2
     return 1
   fi
-  echo "$name: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs, no failure"
-  rm -f "$log"
+  fixtures
+  cmake --preset linux-release >/dev/null
+  cmake --build --preset linux-release
+  (cd build/linux-release && rm -f quillet_*.deb && cpack -G DEB >/dev/null)
+  xvfb-run -a -s "-screen 0 1024x768x24" \
+    bash tests/packaging/deb_test.sh build/linux-release/quillet_*_amd64.deb build/linux-debug/fixtures/hello.elf
 }
-fuzz scramble_round_trip_fuzzer -max_len=70000
-fuzz signature_search_fuzzer -dict=fuzz/signatures.dict -max_len=4096
-# Seeded with a real SH executable, so that the fuzzer starts from headers that mean something.
-elf_corpus=$(mktemp -d)
-cp build/linux-debug/fixtures/bare.elf "$elf_corpus/"
-fuzz elf_raw_fuzzer -max_len=16384 "$elf_corpus"
-rm -rf "$elf_corpus"
+
+stage_page() {
+  fixtures
+  cmake --preset linux-release >/dev/null
+  cmake --build --preset linux-release >/dev/null
+  bash scripts/build-web.sh
+  (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+  node tests/web/page_test.mjs build/web/quillet.html build/linux-debug/fixtures build/linux-release/bin/tools/dcscram \
+    build/linux-release/bin/quillet build/web/screenshot.png
+}
+
+stage_fuzz() {
+  fixtures
+  cmake --preset linux-fuzz >/dev/null
+  cmake --build --preset linux-fuzz
+  fuzz() {  # name, options...
+    local name=$1 log
+    shift
+    log=$(mktemp)
+    if ! "build/linux-fuzz/bin/$name" -max_total_time=20 -print_final_stats=1 "$@" >"$log" 2>&1; then
+      cat "$log"
+      echo "$name found a failure"
+      return 1
+    fi
+    echo "$name: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs, no failure"
+    rm -f "$log"
+  }
+  fuzz scramble_round_trip_fuzzer -max_len=70000
+  fuzz signature_search_fuzzer -dict=build/linux-fuzz/signatures.dict -max_len=4096
+  # Seeded with a real SH executable, so that the fuzzer starts from headers that mean something.
+  local elf_corpus
+  elf_corpus=$(mktemp -d)
+  cp build/linux-debug/fixtures/bare.elf "$elf_corpus/"
+  fuzz elf_raw_fuzzer -max_len=16384 "$elf_corpus"
+  rm -rf "$elf_corpus"
+}
+
+for stage in "${stages[@]}"; do
+  echo "== $stage"
+  case $stage in
+    format) stage_format ;;
+    linux-debug | linux-sanitize | windows) stage_preset "$stage" ;;
+    package) stage_package ;;
+    page) stage_page ;;
+    fuzz) stage_fuzz ;;
+  esac
+done

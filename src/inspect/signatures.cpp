@@ -8,44 +8,12 @@
 namespace quillet {
 namespace {
 
-using namespace std::string_view_literals;
-
-// F, G, H and M hold NUL bytes (constant strings as they lie in an executable, each followed by
-// its terminator and padding); I and J hold real full stops.
-constexpr std::array<Pattern, 14> kPatterns{{
-    {'A', "abcdefghijklmnopqrstuvwxyz1234567890"sv},
-    {'B', "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890"sv},
-    {'C', "abcdefghijklmnopqrstuvwxyz0123456789"sv},
-    {'D', "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"sv},
-    {'E', "0123456789abcdefghijklmnopqrstuvwxyz"sv},
-    {'F',
-     "0123456789abcdef\0\0\0\0(null)\0\0"
-     "0123456789ABCDEF"sv},
-    {'G',
-     "0123456789ABCDEF\0\0\0\0Inf\0NaN\0"
-     "0123456789abcdef\0\0\0\0(null)\0\0\0"sv},
-    {'H',
-     "#\0\0\0'\0\0\0*\0\0\0-\0\0\0/\0\0\0"
-     "2\0\0\0"
-     "4\0\0\0"
-     "7\0\0\0"
-     "9\0\0\0;\0\0\0=\0\0\0?\0\0\0"
-     "A\0\0\0C\0\0\0E\0\0\0G\0\0\0I\0\0\0J\0\0\0L\0\0\0N\0\0\0O\0\0\0Q\0\0\0R\0\0\0T\0\0\0U\0\0\0"
-     "W\0\0\0X\0\0\0Z\0\0\0"sv},
-    {'I', "ABCDEFGHIJKLMNOPQRSTUVWXYZ.0123456789-"sv},
-    {'J', "$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"sv},
-    {'K', "abcdefghijklEFGHIJKLMNOPQRSTUVWXYZ!@#$%^&*()"sv},
-    {'L', "PORTDEV INFOENBLSTATRADRTOUTDRQCFUNCEND"sv},
-    {'M', "ABCDEFGHIJKLMNOPQRSTUVWXYZ01\0"sv},
-    {'N', "0123456E1789ABCDEABFF"sv},
-}};
-
 constexpr const Pattern& P(char letter) { return kPatterns[static_cast<std::size_t>(letter - 'A')]; }
 
-constexpr std::array<Pattern, 14> kBrowseSignatures{P('A'), P('B'), P('C'), P('D'), P('H'), P('F'), P('E'),
-                                                    P('I'), P('J'), P('K'), P('L'), P('G'), P('M'), P('N')};
-constexpr std::array<Pattern, 14> kStartupSignatures{P('C'), P('A'), P('D'), P('B'), P('E'), P('F'), P('M'),
-                                                     P('N'), P('K'), P('G'), P('J'), P('H'), P('I'), P('L')};
+constexpr std::array<Pattern, kPatterns.size()> kBrowseSignatures{
+    P('A'), P('B'), P('C'), P('D'), P('H'), P('F'), P('E'), P('I'), P('J'), P('K'), P('L'), P('G'), P('M'), P('N')};
+constexpr std::array<Pattern, kPatterns.size()> kStartupSignatures{
+    P('C'), P('A'), P('D'), P('B'), P('E'), P('F'), P('M'), P('N'), P('K'), P('G'), P('J'), P('H'), P('I'), P('L')};
 
 // Searches all patterns of a set in one pass. Every occurrence of a pattern covers the first
 // `window` bytes of that pattern, the length of the set's shortest one; so looking at the four bytes
@@ -149,7 +117,7 @@ std::string_view VerdictText(ScrambleVerdict verdict) {
   return verdict == ScrambleVerdict::Unscrambled ? "UNSCRAMBLED" : "SCRAMBLED";
 }
 
-std::span<const Pattern, 14> AllPatterns() { return kPatterns; }
+std::span<const Pattern, kPatterns.size()> AllPatterns() { return kPatterns; }
 SignatureSet BrowseSignatures() { return kBrowseSignatures; }
 SignatureSet StartupSignatures() { return kStartupSignatures; }
 

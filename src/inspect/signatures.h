@@ -19,6 +19,39 @@ struct Pattern {
   std::string_view bytes;
 };
 
+using namespace std::string_view_literals;
+
+// The patterns A to N, in letter order; their count follows from this table.
+// F, G, H and M hold NUL bytes (constant strings as they lie in an executable, each followed by
+// its terminator and padding); I and J hold real full stops.
+inline constexpr auto kPatterns = std::to_array<Pattern>({
+    {'A', "abcdefghijklmnopqrstuvwxyz1234567890"sv},
+    {'B', "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890"sv},
+    {'C', "abcdefghijklmnopqrstuvwxyz0123456789"sv},
+    {'D', "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"sv},
+    {'E', "0123456789abcdefghijklmnopqrstuvwxyz"sv},
+    {'F',
+     "0123456789abcdef\0\0\0\0(null)\0\0"
+     "0123456789ABCDEF"sv},
+    {'G',
+     "0123456789ABCDEF\0\0\0\0Inf\0NaN\0"
+     "0123456789abcdef\0\0\0\0(null)\0\0\0"sv},
+    {'H',
+     "#\0\0\0'\0\0\0*\0\0\0-\0\0\0/\0\0\0"
+     "2\0\0\0"
+     "4\0\0\0"
+     "7\0\0\0"
+     "9\0\0\0;\0\0\0=\0\0\0?\0\0\0"
+     "A\0\0\0C\0\0\0E\0\0\0G\0\0\0I\0\0\0J\0\0\0L\0\0\0N\0\0\0O\0\0\0Q\0\0\0R\0\0\0T\0\0\0U\0\0\0"
+     "W\0\0\0X\0\0\0Z\0\0\0"sv},
+    {'I', "ABCDEFGHIJKLMNOPQRSTUVWXYZ.0123456789-"sv},
+    {'J', "$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"sv},
+    {'K', "abcdefghijklEFGHIJKLMNOPQRSTUVWXYZ!@#$%^&*()"sv},
+    {'L', "PORTDEV INFOENBLSTATRADRTOUTDRQCFUNCEND"sv},
+    {'M', "ABCDEFGHIJKLMNOPQRSTUVWXYZ01\0"sv},
+    {'N', "0123456E1789ABCDEABFF"sv},
+});
+
 // An ordered list of patterns; the order is the order in which they are searched and reported.
 using SignatureSet = std::span<const Pattern>;
 
@@ -28,7 +61,7 @@ enum class ScrambleVerdict { Unscrambled, Scrambled };
 std::string_view VerdictText(ScrambleVerdict verdict);
 
 // The patterns A to N, in letter order.
-std::span<const Pattern, 14> AllPatterns();
+std::span<const Pattern, kPatterns.size()> AllPatterns();
 
 // The set Browse scans with, and the set of a path given at start-up. Both hold all fourteen
 // patterns, so a file gets the same verdict whichever way it arrives; only the order differs.
