@@ -11,7 +11,12 @@ inline constexpr int kClientHeight = 2505;
 
 enum class ControlKind { TextBox, Button, Label };
 
+// The window's controls, in the order the window creates them: each is the row of kFormControls
+// at its own index, and both windows number and find their controls by it.
+enum class Control { Text1, Command3, Text3, Text2, Command1, Label3, Label2, Label1 };
+
 struct ControlLayout {
+  Control id;
   std::string_view name;  // Text1, Command3...
   ControlKind kind;
   std::string_view text;  // empty for a box, which starts with kInitialBoxText
@@ -22,19 +27,30 @@ struct ControlLayout {
 // In the order the window creates them. The labels were sized for an old bitmap font; in today's
 // fonts their words are wider, and nothing stands to their right, so the front ends let them grow.
 inline constexpr std::array<ControlLayout, 8> kFormControls{{
-    {"Text1", ControlKind::TextBox, "", 240, 360, 2655, 315, true},
-    {"Command3", ControlKind::Button, "&Convert", 3480, 1080, 975, 375, true},
-    {"Text3", ControlKind::TextBox, "", 240, 1800, 2655, 315, false},
-    {"Text2", ControlKind::TextBox, "", 240, 1080, 2655, 315, false},
-    {"Command1", ControlKind::Button, "&Browse", 3480, 360, 975, 375, true},
-    {"Label3", ControlKind::Label, "File size", 240, 1560, 615, 255, true},
-    {"Label2", ControlKind::Label, "Type of bin", 240, 840, 855, 255, true},
-    {"Label1", ControlKind::Label, "File name", 240, 120, 735, 255, true},
+    {Control::Text1, "Text1", ControlKind::TextBox, "", 240, 360, 2655, 315, true},
+    {Control::Command3, "Command3", ControlKind::Button, "&Convert", 3480, 1080, 975, 375, true},
+    {Control::Text3, "Text3", ControlKind::TextBox, "", 240, 1800, 2655, 315, false},
+    {Control::Text2, "Text2", ControlKind::TextBox, "", 240, 1080, 2655, 315, false},
+    {Control::Command1, "Command1", ControlKind::Button, "&Browse", 3480, 360, 975, 375, true},
+    {Control::Label3, "Label3", ControlKind::Label, "File size", 240, 1560, 615, 255, true},
+    {Control::Label2, "Label2", ControlKind::Label, "Type of bin", 240, 840, 855, 255, true},
+    {Control::Label1, "Label1", ControlKind::Label, "File name", 240, 120, 735, 255, true},
 }};
+constexpr bool EachRowAtItsIdsIndex() {
+  for (std::size_t index = 0; index < kFormControls.size(); ++index) {
+    if (static_cast<std::size_t>(kFormControls[index].id) != index) return false;
+  }
+  return true;
+}
+static_assert(EachRowAtItsIdsIndex(), "kFormControls lists the controls in the order of enum Control");
+
+constexpr std::size_t IndexOf(Control control) { return static_cast<std::size_t>(control); }
 
 // The window's order, which Tab walks: Browse, then Convert, then the file-name box (the labels and
-// the disabled boxes between them never take the focus). Indexes into kFormControls.
-inline constexpr std::array<int, 8> kTabOrder{4, 7, 3, 6, 5, 2, 1, 0};
+// the disabled boxes between them never take the focus).
+inline constexpr std::array<Control, 8> kTabOrder{Control::Command1, Control::Label1, Control::Text2,
+                                                  Control::Label2,   Control::Label3, Control::Text3,
+                                                  Control::Command3, Control::Text1};
 
 // Pixels for a length in twips at `dpi` dots per inch, rounded to the nearest; and back.
 int TwipsToPixels(int twips, double dpi);

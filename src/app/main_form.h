@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -91,6 +92,19 @@ class MainForm {
   std::string kept_path_;
   std::string kept_separator_;
 };
+
+// The menus' items, in the order the window shows them: the menu each is in (its name and
+// caption), its own name and caption, and the handler it runs.
+struct MenuItem {
+  std::string_view menu_name, menu_caption, name, caption;
+  void (MainForm::*handler)();
+};
+inline constexpr std::array<MenuItem, 3> kMenuItems{{
+    {"mnuFile", "&File", "mnuFileExit", "E&xit", &MainForm::mnuFileExit_Click},
+    {"mnuOptions", "&Options", "mnuOptionsShell", "Integrate into &right-click menus",
+     &MainForm::mnuOptionsShell_Click},
+    {"mnuHelp", "&Help", "mnuHelpAbout", "&About ", &MainForm::mnuHelpAbout_Click},
+}};
 
 // The command-line text as a path: one pair of double quotes around it (a file dropped onto the
 // program arrives so) is taken off; anything else stays as it is.

@@ -58,14 +58,14 @@ MainWindow::MainWindow() {
     }
     controls.push_back(widget);
   }
-  text1_ = static_cast<QLineEdit*>(controls[0]);
-  command3_ = static_cast<QPushButton*>(controls[1]);
-  text3_ = static_cast<QLineEdit*>(controls[2]);
-  text2_ = static_cast<QLineEdit*>(controls[3]);
-  command1_ = static_cast<QPushButton*>(controls[4]);
+  text1_ = static_cast<QLineEdit*>(controls[IndexOf(Control::Text1)]);
+  command3_ = static_cast<QPushButton*>(controls[IndexOf(Control::Command3)]);
+  text3_ = static_cast<QLineEdit*>(controls[IndexOf(Control::Text3)]);
+  text2_ = static_cast<QLineEdit*>(controls[IndexOf(Control::Text2)]);
+  command1_ = static_cast<QPushButton*>(controls[IndexOf(Control::Command1)]);
   QWidget* previous = nullptr;
-  for (int index : kTabOrder) {
-    QWidget* widget = controls[static_cast<std::size_t>(index)];
+  for (const Control control : kTabOrder) {
+    QWidget* widget = controls[IndexOf(control)];
     if (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isEnabled()) continue;
     if (previous) setTabOrder(previous, widget);
     previous = widget;
@@ -73,24 +73,18 @@ MainWindow::MainWindow() {
   for (QPushButton* button : {command1_, command3_}) button->setAutoDefault(false);
   client->setFixedSize(TwipsToPixels(kClientWidth, across), TwipsToPixels(kClientHeight, down));
 
-  auto* file = menuBar()->addMenu("&File");
-  file->setObjectName("mnuFile");
-  QAction* exit = file->addAction("E&xit");
-  exit->setObjectName("mnuFileExit");
-  auto* options = menuBar()->addMenu("&Options");
-  options->setObjectName("mnuOptions");
-  QAction* shell = options->addAction("Integrate into &right-click menus");
-  shell->setObjectName("mnuOptionsShell");
-  auto* help = menuBar()->addMenu("&Help");
-  help->setObjectName("mnuHelp");
-  QAction* about = help->addAction("&About ");
-  about->setObjectName("mnuHelpAbout");
-
+  QMenu* menu = nullptr;
+  for (const MenuItem& item : kMenuItems) {
+    if (!menu || menu->objectName() != FromUtf8(item.menu_name)) {
+      menu = menuBar()->addMenu(FromUtf8(item.menu_caption));
+      menu->setObjectName(FromUtf8(item.menu_name));
+    }
+    QAction* action = menu->addAction(FromUtf8(item.caption));
+    action->setObjectName(FromUtf8(item.name));
+    connect(action, &QAction::triggered, this, [this, handler = item.handler] { Run(handler); });
+  }
   connect(command1_, &QPushButton::clicked, this, [this] { Run(&MainForm::Command1_Click); });
   connect(command3_, &QPushButton::clicked, this, [this] { Run(&MainForm::Command3_Click); });
-  connect(exit, &QAction::triggered, this, [this] { Run(&MainForm::mnuFileExit_Click); });
-  connect(shell, &QAction::triggered, this, [this] { Run(&MainForm::mnuOptionsShell_Click); });
-  connect(about, &QAction::triggered, this, [this] { Run(&MainForm::mnuHelpAbout_Click); });
 
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   setAcceptDrops(true);

@@ -19,7 +19,24 @@ constexpr wchar_t kClassName[] = L"QuilletMainWindow";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 
-ControlId IdOf(std::size_t index) { return static_cast<ControlId>(kText1 + static_cast<int>(index)); }
+ControlId IdOf(Control control) { return static_cast<ControlId>(ControlIdOf(control)); }
+
+// The menu bar, from the menus' table.
+HMENU CreateMenuBar() {
+  HMENU bar = CreateMenu();
+  HMENU menu = nullptr;
+  std::string_view menu_name;
+  for (std::size_t index = 0; index < kMenuItems.size(); ++index) {
+    const MenuItem& item = kMenuItems[index];
+    if (!menu || item.menu_name != menu_name) {
+      menu = CreatePopupMenu();
+      menu_name = item.menu_name;
+      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), Widen(item.menu_caption).c_str());
+    }
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(MenuItemIdOf(index)), Widen(item.caption).c_str());
+  }
+  return bar;
+}
 
 const wchar_t* ClassOf(ControlKind kind) {
   switch (kind) {
@@ -87,23 +104,21 @@ MainWindow::MainWindow(HINSTANCE instance) {
 
   dpi_ = SystemDpi();
   window_ = CreateWindowExW(WS_EX_ACCEPTFILES, kClassName, Widen(kWindowCaption).c_str(), kStyle, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                            LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU)), instance, this);
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, CreateMenuBar(), instance, this);
   CreateControls();
   Layout();
 }
 
 void MainWindow::CreateControls() {
   const std::wstring initial = Widen(kInitialBoxText);
-  for (std::size_t index = 0; index < kFormControls.size(); ++index) {
-    const ControlLayout& control = kFormControls[index];
+  for (const ControlLayout& control : kFormControls) {
     CreateWindowExW(control.kind == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0, ClassOf(control.kind),
                     control.text.empty() ? initial.c_str() : Widen(control.text).c_str(), StyleOf(control), 0, 0, 0, 0,
-                    window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(index))), nullptr, nullptr);
+                    window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(control.id))), nullptr, nullptr);
   }
   HWND previous = HWND_TOP;
-  for (int index : kTabOrder) {
-    HWND control = Control(IdOf(static_cast<std::size_t>(index)));
+  for (const quillet::Control id : kTabOrder) {
+    HWND control = Control(IdOf(id));
     SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     previous = control;
   }
@@ -112,9 +127,8 @@ void MainWindow::CreateControls() {
 void MainWindow::Layout() {
   if (font_) DeleteObject(font_);
   font_ = CreateDialogFont(dpi_);
-  for (std::size_t index = 0; index < kFormControls.size(); ++index) {
-    const ControlLayout& control = kFormControls[index];
-    HWND child = Control(IdOf(index));
+  for (const ControlLayout& control : kFormControls) {
+    HWND child = Control(IdOf(control.id));
     int width = TwipsToPixels(control.width, dpi_);
     if (control.kind == ControlKind::Label) width = std::max(width, TextWidth(child, font_) + 2);
     MoveWindow(child, TwipsToPixels(control.left, dpi_), TwipsToPixels(control.top, dpi_), width,
@@ -181,10 +195,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM w, LPARAM l) {
       switch (LOWORD(w)) {
         case kCommand1: Run(&MainForm::Command1_Click); return 0;
         case kCommand3: Run(&MainForm::Command3_Click); return 0;
-        case IDM_FILE_EXIT: Run(&MainForm::mnuFileExit_Click); return 0;
-        case IDM_OPTIONS_SHELL: Run(&MainForm::mnuOptionsShell_Click); return 0;
-        case IDM_HELP_ABOUT: Run(&MainForm::mnuHelpAbout_Click); return 0;
         default: break;
+      }
+      for (std::size_t index = 0; index < kMenuItems.size(); ++index) {
+        if (LOWORD(w) == MenuItemIdOf(index)) {
+          Run(kMenuItems[index].handler);
+          return 0;
+        }
       }
       break;
     case WM_CLOSE:

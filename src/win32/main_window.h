@@ -4,20 +4,30 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <cstddef>
+
+#include "app/form_layout.h"
+
 namespace quillet {
 
 class MainForm;
 
-// The controls of the main window, numbered in the order the window creates them (kFormControls).
+// A control's Win32 identifier, and a menu item's: numbered from the layout's and the menus'
+// tables, so that the window, its handlers and its tests agree by construction.
+constexpr int ControlIdOf(Control control) { return 1001 + static_cast<int>(control); }
+constexpr int MenuItemIdOf(std::size_t item) { return 201 + static_cast<int>(item); }
+
 enum ControlId : int {
-  kText1 = 1001,  // file name
-  kCommand3,      // Convert
-  kText3,         // size
-  kText2,         // type
-  kCommand1,      // Browse
-  kLabel3,
-  kLabel2,
-  kLabel1,
+  kText1 = ControlIdOf(Control::Text1),        // file name
+  kCommand3 = ControlIdOf(Control::Command3),  // Convert
+  kText3 = ControlIdOf(Control::Text3),        // size
+  kText2 = ControlIdOf(Control::Text2),        // type
+  kCommand1 = ControlIdOf(Control::Command1),  // Browse
+};
+enum MenuItemId : int {
+  IDM_FILE_EXIT = MenuItemIdOf(0),
+  IDM_OPTIONS_SHELL = MenuItemIdOf(1),
+  IDM_HELP_ABOUT = MenuItemIdOf(2),
 };
 
 // frmMain as a Win32 window: fixed single border, a minimise box and no maximise box, the menu
