@@ -100,7 +100,7 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t s
       return 1;
     }
     g_result = ApplyPlan(image, *plan);
-    g_text = plan->says;
+    g_text = plan->description;
     return 0;
   } catch (const RunTimeError& failure) {
     g_result.clear();

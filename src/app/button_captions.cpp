@@ -18,7 +18,7 @@ std::vector<ButtonAssignment> WalkButtons(const ButtonSettingTable& table, std::
   std::optional<std::size_t> previous;
   for (int index = 1; index <= 3; ++index) {
     const ButtonSetting& setting = table.Slot(index);
-    if (setting.active != kActive || (index > 1 && !previous)) continue;
+    if (setting.applies != kFlagSet || (index > 1 && !previous)) continue;
     const std::size_t next = previous ? *previous + 1 : 0;
     if (next >= buttons) break;
     previous = next;

@@ -14,13 +14,15 @@ namespace quillet {
 // What to do with one button.
 struct ButtonSetting {
   std::string caption;
-  std::int32_t style = 0;   // style bits OR-ed into the button's own; 1 is BS_DEFPUSHBUTTON
-  std::int16_t active = 0;  // -1: apply the setting; any other value skips the slot
+  std::int32_t style = 0;  // style bits OR-ed into the button's own; 1 is BS_DEFPUSHBUTTON
+  // A 16-bit flag, as the settings table stores it: kFlagSet (-1) applies the setting; any other
+  // value, 0 included, skips the slot.
+  std::int16_t applies = 0;
 
   bool operator==(const ButtonSetting&) const = default;
 };
 
-inline constexpr std::int16_t kActive = -1;
+inline constexpr std::int16_t kFlagSet = -1;
 
 // Three slots, numbered 1 to 3, all empty and inactive at first.
 class ButtonSettingTable {

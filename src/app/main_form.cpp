@@ -14,7 +14,7 @@
 namespace quillet {
 namespace {
 
-std::string Text(std::string_view text) { return std::string(text); }
+std::string ToString(std::string_view text) { return std::string(text); }
 
 }  // namespace
 
@@ -37,8 +37,8 @@ std::string SettingText(float value, const std::string& decimal_separator) {
 }
 
 void MainForm::Form_Load() {
-  buttons_.SetButtonCaption(1, {"Scrambled", 1, kActive});
-  buttons_.SetButtonCaption(2, {"Unscrambled", 0, kActive});
+  buttons_.SetButtonCaption(1, {"Scrambled", 1, kFlagSet});
+  buttons_.SetButtonCaption(2, {"Unscrambled", 0, kFlagSet});
   // Both looked for every time; either one missing disables Convert for the whole run.
   if (!system_.ToolPresent(ToolPathOf(Tool::Dcscram))) window_.EnableConvert(false);
   if (!system_.ToolPresent(ToolPathOf(Tool::Objcopy))) window_.EnableConvert(false);
@@ -67,7 +67,7 @@ void MainForm::StartupScan(const std::string& path) {
   // An IP.BIN under another name is refused as one named so.
   if (judgement.form == Form::BootSector) RefuseIpBinAndEnd();
   window_.SetBoxText(TextBox::FileName, path);
-  window_.SetBoxText(TextBox::Type, Text(VerdictText(WindowVerdict(judgement))));
+  window_.SetBoxText(TextBox::Type, ToString(VerdictText(WindowVerdict(judgement))));
   ShowFileSize();
 }
 
@@ -87,7 +87,7 @@ void MainForm::RefuseIpBinAndEnd() {
 }
 
 void MainForm::RefuseIpBin() {
-  window_.ShowMessage(Text(kIpBinRefusal), message_kind::kCritical, Text(kIpBinRefusalTitle));
+  window_.ShowMessage(ToString(kIpBinRefusal), message_kind::kCritical, ToString(kIpBinRefusalTitle));
 }
 
 void MainForm::StartupConversion(const std::string& path) {
@@ -98,12 +98,12 @@ void MainForm::StartupConversion(const std::string& path) {
   const std::optional<std::string> folder = ContainingFolder(kept_path_, system_.Style());
   const std::string name = BaseName(path, system_.Style());
   ConvertElf(path, folder, name, *target);
-  window_.ShowMessage(DoneMessage(*target, name), message_kind::kInformation, Text(kDoneTitle));
+  window_.ShowMessage(DoneMessage(*target, name), message_kind::kInformation, ToString(kDoneTitle));
   EndAtOnce();
 }
 
 void MainForm::Command1_Click() {
-  const OpenFileRequest request{Text(kOpenTitle), Text(kOpenFilterName), Text(kOpenFilterPatterns)};
+  const OpenFileRequest request{ToString(kOpenTitle), ToString(kOpenFilterName), ToString(kOpenFilterPatterns)};
   while (true) {
     const std::optional<ChosenFile> chosen = window_.ChooseFile(request);
     if (!chosen || chosen->path.empty()) return;
@@ -124,7 +124,7 @@ bool MainForm::ScanChosenFile(const ChosenFile& chosen) {
   try {
     if (IsElfName(chosen.title)) {
       window_.SetBoxText(TextBox::FileName, chosen.path);
-      window_.SetBoxText(TextBox::Type, Text(kElfNotice));
+      window_.SetBoxText(TextBox::Type, ToString(kElfNotice));
       ShowFileSize();
       return true;
     }
@@ -135,12 +135,12 @@ bool MainForm::ScanChosenFile(const ChosenFile& chosen) {
       return false;
     }
     window_.SetBoxText(TextBox::FileName, chosen.path);
-    window_.SetBoxText(TextBox::Type, Text(VerdictText(WindowVerdict(judgement))));
+    window_.SetBoxText(TextBox::Type, ToString(VerdictText(WindowVerdict(judgement))));
     ShowFileSize();
   } catch (const RunTimeError& failure) {
     // Never the new path beside the previous file's verdict: Convert would act on it.
-    window_.SetBoxText(TextBox::Type, Text(kInitialBoxText));
-    window_.SetBoxText(TextBox::Size, Text(kInitialBoxText));
+    window_.SetBoxText(TextBox::Type, ToString(kInitialBoxText));
+    window_.SetBoxText(TextBox::Size, ToString(kInitialBoxText));
     ShowErrorReport(failure);
   }
   return true;
@@ -156,7 +156,7 @@ void MainForm::Command3_Click() {
   try {
     const std::string verdict = window_.BoxText(TextBox::Type);
     if (verdict == kInitialBoxText) {
-      window_.ShowMessage(Text(kLoadFirst), message_kind::kCritical, Text(kLoadFirstTitle));
+      window_.ShowMessage(ToString(kLoadFirst), message_kind::kCritical, ToString(kLoadFirstTitle));
       return;
     }
     // The results land beside the input; a bare name has its folder in the current one.
@@ -167,7 +167,7 @@ void MainForm::Command3_Click() {
       if (!target) return;
       const std::string name = BaseName(path, system_.Style());
       ConvertElf(path, folder, name, *target);
-      window_.ShowMessage(DoneMessage(*target, name), message_kind::kInformation, Text(kDoneTitle));
+      window_.ShowMessage(DoneMessage(*target, name), message_kind::kInformation, ToString(kDoneTitle));
       return;
     }
     // The verdict names the form the file is in; Convert makes the other.
@@ -176,15 +176,15 @@ void MainForm::Command3_Click() {
     const std::string name = BaseName(path, system_.Style());
     const std::string output = PathIn(folder, ResultName(name, target), system_.Style());
     RunToolInto([&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), target, path, to); }, output);
-    window_.ShowMessage(CompletedMessage(target, name), message_kind::kInformation, Text(kCompletedTitle));
+    window_.ShowMessage(CompletedMessage(target, name), message_kind::kInformation, ToString(kCompletedTitle));
   } catch (const RunTimeError& failure) {
     ShowErrorReport(failure);
   }
 }
 
 std::optional<Form> MainForm::AskElfQuestion() {
-  const Answer answer =
-      window_.AskRelabelled(Text(kElfQuestion), message_kind::kYesNoCancelQuestion, Text(kElfQuestionTitle), buttons_);
+  const Answer answer = window_.AskRelabelled(ToString(kElfQuestion), message_kind::kYesNoCancelQuestion,
+                                              ToString(kElfQuestionTitle), buttons_);
   if (answer == Answer::Yes) return Form::Scrambled;
   if (answer == Answer::No) return Form::Unscrambled;
   return std::nullopt;  // Cancel, and a question that never appeared
@@ -301,12 +301,14 @@ void MainForm::Handle(void (MainForm::*handler)()) {
 
 void MainForm::mnuFileExit_Click() { window_.CloseWindow(); }
 
-void MainForm::mnuHelpAbout_Click() { window_.ShowMessage(AboutText(), message_kind::kInformation, Text(kAboutTitle)); }
+void MainForm::mnuHelpAbout_Click() {
+  window_.ShowMessage(AboutText(), message_kind::kInformation, ToString(kAboutTitle));
+}
 
 std::optional<std::string> MainForm::RegisterShellVerb(std::string_view extension, std::string_view verb,
                                                        const std::string& command) {
   try {
-    system_.WriteShellVerb(Text(extension), Text(verb), ShellCommandLine(command));
+    system_.WriteShellVerb(ToString(extension), ToString(verb), ShellCommandLine(command));
     return std::nullopt;
   } catch (const RunTimeError& failure) {
     return failure.description();
@@ -315,7 +317,8 @@ std::optional<std::string> MainForm::RegisterShellVerb(std::string_view extensio
 
 void MainForm::mnuOptionsShell_Click() {
   // Only a Yes writes anything; a box that could not be shown is no Yes.
-  if (window_.ShowMessage(Text(kShellQuestion), message_kind::kYesNo, Text(kShellQuestionTitle)) != Answer::Yes) {
+  if (window_.ShowMessage(ToString(kShellQuestion), message_kind::kYesNo, ToString(kShellQuestionTitle)) !=
+      Answer::Yes) {
     return;
   }
   const std::string command =
@@ -323,13 +326,13 @@ void MainForm::mnuOptionsShell_Click() {
   std::string failures;
   for (const ShellVerb& verb : kShellVerbs) {
     if (const std::optional<std::string> failure = RegisterShellVerb(verb.extension, verb.verb, command)) {
-      failures += "\r\n" + Text(verb.verb) + ": " + *failure;
+      failures += "\r\n" + ToString(verb.verb) + ": " + *failure;
     }
   }
   if (failures.empty()) {
-    window_.ShowMessage(Text(kShellDone), message_kind::kInformation, Text(kShellDoneTitle));
+    window_.ShowMessage(ToString(kShellDone), message_kind::kInformation, ToString(kShellDoneTitle));
   } else {
-    window_.ShowMessage(Text(kShellFailed) + failures, message_kind::kCritical, "");
+    window_.ShowMessage(ToString(kShellFailed) + failures, message_kind::kCritical, "");
   }
 }
 

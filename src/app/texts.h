@@ -10,6 +10,7 @@
 namespace quillet {
 
 inline constexpr std::string_view kApplicationTitle = "Quillet";
+// The window's fixed caption, as users know the window: not the version, which project() sets.
 inline constexpr std::string_view kWindowCaption = "Quillet 1.5";
 
 // All three boxes start with it; in the type box it means nothing was scanned yet.

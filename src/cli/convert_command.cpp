@@ -173,7 +173,7 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
   run.RequireFree(path, output, options.output.has_value());
   WriteResult(image, *plan, output);
   run.Written(path, output);
-  return path + ": wrote " + output + " (" + plan->says + ")";
+  return path + ": wrote " + output + " (" + plan->description + ")";
 }
 
 }  // namespace

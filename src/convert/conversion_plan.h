@@ -16,7 +16,7 @@ namespace quillet {
 struct ConversionPlan {
   bool scramble = false;
   int unscrambles = 0;
-  std::string says;  // "scrambled", "unscrambled twice: it was scrambled twice"...
+  std::string description;  // "scrambled", "unscrambled twice: it was scrambled twice"...
 };
 
 // True for the forms that are converted only when the user insists: one that cannot be told, and

@@ -51,7 +51,8 @@ std::string PathSeparator(std::string_view path, PathStyle style) {
 }
 
 std::string ParentPath(std::string_view path, std::string_view separator, std::int16_t offset) {
-  // An empty separator is found at the end, as the runtime's reverse search does.
+  // An empty separator is taken as found after the last character: the cut then keeps the whole
+  // path less `offset` characters' worth from its end.
   std::int64_t position = CharacterCount(path);
   if (!separator.empty()) {
     std::size_t at = FindLastIgnoringCase(path, separator);

@@ -38,8 +38,8 @@ void CALLBACK MsgBoxTimerProc(HWND window, UINT, UINT_PTR timer, DWORD) {
 
 }  // namespace
 
-int MsgBoxEx(HWND owner, const std::wstring& prompt, UINT type, const std::wstring& title,
-             const ButtonSettingTable& buttons) {
+int ShowRelabelledMessageBox(HWND owner, const std::wstring& prompt, UINT type, const std::wstring& title,
+                             const ButtonSettingTable& buttons) {
   g_current_title = title;
   g_buttons = &buttons;
   LockWindowUpdate(GetDesktopWindow());

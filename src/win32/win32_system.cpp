@@ -11,7 +11,8 @@
 namespace quillet {
 namespace {
 
-// Where programs of this kind keep their per-user settings.
+// The per-user settings store's key for the application "Quillet": the registry path under
+// HKEY_CURRENT_USER that the four window-placement values are written to.
 constexpr wchar_t kSettingsKey[] = L"Software\\VB and VBA Program Settings\\Quillet\\";
 // HKEY_CLASSES_ROOT as the current user may write it, without administrator rights.
 constexpr wchar_t kUserClassesKey[] = L"Software\\Classes\\";

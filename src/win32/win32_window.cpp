@@ -57,7 +57,8 @@ Answer Win32Window::ShowMessage(const std::string& text, MessageKind kind, const
 
 Answer Win32Window::AskRelabelled(const std::string& prompt, MessageKind kind, const std::string& title,
                                   const ButtonSettingTable& buttons) {
-  return AnswerOf(MsgBoxEx(window_.handle(), Widen(prompt), MessageBoxType(kind), Widen(title), buttons));
+  return AnswerOf(
+      ShowRelabelledMessageBox(window_.handle(), Widen(prompt), MessageBoxType(kind), Widen(title), buttons));
 }
 
 std::optional<ChosenFile> Win32Window::ChooseFile(const OpenFileRequest& request) {

@@ -40,7 +40,7 @@ TEST(ConversionPlanTest, EachFormToEachTarget) {
       EXPECT_EQ(row.refused, "") << context;
       EXPECT_EQ(plan.has_value(), row.says.has_value()) << context;
       if (plan && row.says) {
-        EXPECT_EQ(plan->says, *row.says) << context;
+        EXPECT_EQ(plan->description, *row.says) << context;
       }
     } catch (const FormRefusal& refusal) {
       EXPECT_NE(row.refused, "") << context << ": " << refusal.description();

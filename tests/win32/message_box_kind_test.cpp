@@ -7,7 +7,8 @@
 namespace quillet {
 namespace {
 
-// The numbers the program's boxes have always had.
+// The Win32 MB_* numbers of each kind of box: 0 OK, 4 Yes/No, 16 stop icon, 35 Yes/No/Cancel with
+// the question icon, 64 information icon.
 TEST(MessageBoxKindTest, TypesAndAnswersAreTheWin32Numbers) {
   struct Row {
     MessageKind kind;
