@@ -63,11 +63,11 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
              ", \"elf\": true}";
     return g_text.c_str();
   }
-  const Judgement judgement = IsIpBinTitle(file_name) ? Judgement{Form::BootSector} : JudgeImage(image, Evidence::Full);
-  if (judgement.form == Form::BootSector) {
+  if (IsIpBinTitle(file_name) || JudgeImage(image).form == Form::BootSector) {
     g_text = "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
     return g_text.c_str();
   }
+  const Judgement judgement = JudgeImage(image, Evidence::Full);
   std::string patterns;
   for (const SignatureMatch& match : judgement.matches) {
     if (!patterns.empty()) patterns += ", ";

@@ -36,7 +36,8 @@ class Reader {
     }
     std::uint32_t value = 0;
     for (int i = size; i-- > 0;) {
-      value = value << 8 | std::to_integer<std::uint32_t>(bytes_[offset + static_cast<std::uint64_t>(i)]);
+      value = value << 8 |
+              std::to_integer<std::uint32_t>(bytes_[static_cast<std::size_t>(offset) + static_cast<std::size_t>(i)]);
     }
     return value;
   }
