@@ -4,6 +4,7 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
+#include <new>
 #include <span>
 #include <string>
 #include <vector>
@@ -80,9 +81,10 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
   return g_text.c_str();
 }
 
-// Converts the file into the form asked for, into the result buffer: 0 done, 1 already in that
-// form (nothing made), 2 failed; quillet_text says how, or why not.
-EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t size, int to_scrambled) {
+// Converts the file into the form asked for (`force` as quillet convert --force), into the result
+// buffer: 0 done, 1 already in that form (nothing made), 2 failed; quillet_text says how, or why
+// not.
+EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t size, int to_scrambled, int force) {
   using namespace quillet;
   const std::span<const std::byte> image = Bytes(data, size);
   const Form target = to_scrambled ? Form::Scrambled : Form::Unscrambled;
@@ -93,7 +95,7 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t s
       g_text = std::string("an ELF file, made into its raw binary") + (to_scrambled ? ", then scrambled" : "");
       return 0;
     }
-    const std::optional<ConversionPlan> plan = PlanConversionOf(image, target, false);
+    const std::optional<ConversionPlan> plan = PlanConversionOf(image, target, force != 0);
     if (!plan) {
       g_result.clear();
       g_text = "The file is already " + std::string(FormText(target)) + ": nothing to download.";
@@ -103,8 +105,12 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t s
     g_text = plan->description;
     return 0;
   } catch (const RunTimeError& failure) {
-    g_result.clear();
+    std::vector<std::byte>().swap(g_result);
     g_text = failure.description();
+    return 2;
+  } catch (const std::bad_alloc&) {
+    std::vector<std::byte>().swap(g_result);
+    g_text = "Out of memory: the browser gave the page too little memory for this file";
     return 2;
   }
 }

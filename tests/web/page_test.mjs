@@ -45,14 +45,14 @@ try {
   const text = (id) => page.$eval(`#${id}`, (element) => element.textContent);
   async function give(where) {
     const name = path.basename(where);
-    await page.evaluate(() => { delete document.body.dataset.judged; document.querySelector("#status").textContent = ""; });
+    await page.evaluate(() => { delete document.body.dataset.judged; });
     const input = await page.$("#file");
     await input.uploadFile(where);
-    await page.waitForFunction((n) => document.body.dataset.judged === n || document.querySelector("#status").textContent,
-                               { timeout: 20000 }, name);
+    await page.waitForFunction((n) => document.body.dataset.judged === n, { timeout: 60000 }, name);
   }
   async function download(button) {
     for (const old of fs.readdirSync(downloads)) fs.unlinkSync(path.join(downloads, old));
+    if (await page.$eval(`#${button}`, (element) => element.disabled)) return { name: "", bytes: Buffer.alloc(0) };
     await page.click(`#${button}`);
     for (let i = 0; i < 200; i++) {
       const done = fs.readdirSync(downloads).filter((n) => !n.endsWith(".crdownload"));
@@ -78,13 +78,14 @@ try {
   check(await text("answer") === headlines.unscrambled, "a real program: unscrambled");
   check((await text("evidence")).endsWith("; layout: unscrambled"), `its evidence: ${await text("evidence")}`);
   const size = execFileSync(quillet, ["scan", "--json", hello]).toString().match(/"size": (\d+)/)[1];
-  check(await text("size") === `${(Number(size) / 1024).toFixed(1).replace(/\B(?=(\d{3})+(?!\d))/g, ",")} KB`,
-        `its size text: ${await text("size")}`);
+  check(await text("status") === "1ST_READ.BIN is unscrambled: the form emulators, loaders and GD-ROM images use.",
+        `the live region says the answer: ${await text("status")}`);
   let got = await download("scramble");
   check(got.name === "1ST_READ_scrambled.bin" && got.bytes.equals(dcscramOf(hello, false)),
         "the scrambled download is dcscram's, named as the window names it");
-  got = await download("unscramble");
-  check(got.name === "" && (await text("status")).includes("already unscrambled"), "already unscrambled: said plainly");
+  check(await page.$eval("#unscramble", (element) => element.disabled) &&
+        await text("unscramble-reason") === "It is unscrambled already.", "already unscrambled: that button off, saying why");
+  check(await text("size") === `515.3 KiB (${Number(size).toLocaleString("en-US")} bytes)`, `size in plain words: ${await text("size")}`);
 
   const scrambled = file("game.bin", dcscramOf(path.join(fixtures, "bare.bin"), false));
   await give(scrambled);
@@ -98,8 +99,7 @@ try {
   // does, and offers nothing that would unscramble it into garbage.
   await give(file("plain.bin", fs.readFileSync(path.join(fixtures, "bare.bin"))));
   check(await text("answer") === headlines.unscrambled, "a program without patterns: unscrambled");
-  got = await download("unscramble");
-  check(got.name === "" && (await text("status")).includes("already unscrambled"), "...and not unscrambled again");
+  check(await page.$eval("#unscramble", (element) => element.disabled), "...and not unscrambled again");
 
   // Scrambled twice: the scrambled download is the program scrambled once.
   await give(file("twice.bin", dcscramOf(scrambled, false)));
@@ -107,9 +107,15 @@ try {
   got = await download("scramble");
   check(got.bytes.equals(fs.readFileSync(scrambled)), "...and its scrambled download repairs it");
 
-  // Random bytes have no form to tell; text is no program.
-  await give(file("noise.bin", crypto.randomBytes(70000)));
+  // Random bytes have no form to tell: both downloads stay, marked, and give what
+  // quillet convert --force gives.
+  const noise = file("noise.bin", crypto.randomBytes(70000));
+  await give(noise);
   check(await text("answer") === headlines.undecided, "random bytes: undecided");
+  check(await text("unscramble") === "Download unscrambled anyway", `marked plainly: ${await text("unscramble")}`);
+  got = await download("unscramble");
+  execFileSync(quillet, ["convert", "--to", "unscrambled", "--force", "-o", path.join(work, "forced.bin"), noise]);
+  check(got.bytes.equals(fs.readFileSync(path.join(work, "forced.bin"))), "undecided, anyway: what convert --force gives");
   await give(file("notes.bin", fs.readFileSync(new URL("../../README.md", import.meta.url))));
   check(await text("answer") === headlines.notProgram, "a text file: not a program");
 
@@ -125,20 +131,29 @@ try {
   // An IP.BIN is refused with the window's words, by name and by content; a drop works as the
   // picker does.
   await give(file("IP.BIN", fs.readFileSync(path.join(fixtures, "hello.bin"))));
-  check((await text("status")).includes("Please select a 1st_read.bin, not an Ip.bin!"), "an IP.BIN is refused");
+  check((await text("problem")).includes("Please select a 1st_read.bin, not an Ip.bin!"), "an IP.BIN is refused");
+  check(await text("answer") === "" && await text("name") === "IP.BIN" &&
+        await page.$eval("#scramble", (element) => element.disabled), "...and nothing of the file before it stays");
   await give(file("boot.bin", Buffer.concat([Buffer.from("SEGA SEGAKATANA " + " ".repeat(0x50) + "1ST_READ.BIN    "),
                                              fs.readFileSync(path.join(fixtures, "bare.bin"))])));
-  check((await text("status")).includes("Please select a 1st_read.bin, not an Ip.bin!"),
+  check((await text("problem")).includes("Please select a 1st_read.bin, not an Ip.bin!"),
         "an IP.BIN under another name is refused by its content");
+  check(await page.$eval("#problem", (element) => element.getAttribute("role") === "alert" &&
+        getComputedStyle(element, "::before").content.includes("Error")), "an error is an alert, marked by a word");
   await page.evaluate(() => { delete document.body.dataset.judged; });
   await page.evaluate(() => {
     const data = new DataTransfer();
     data.items.add(new File([new Uint8Array(70000).map((_, i) => (i * 7) & 255)], "dropped.bin"));
-    document.querySelector("#drop").dispatchEvent(new DragEvent("drop", { dataTransfer: data, bubbles: true,
-                                                                           cancelable: true }));
+    data.items.add(new File([new Uint8Array(10)], "second.bin"));
+    // Beside the zone, on the page's heading: the page takes it, the browser does not.
+    const drop = new DragEvent("drop", { dataTransfer: data, bubbles: true, cancelable: true });
+    document.querySelector("h1").dispatchEvent(drop);
+    document.body.dataset.dropPrevented = drop.defaultPrevented ? "yes" : "no";
   });
   await page.waitForFunction(() => document.body.dataset.judged === "dropped.bin", { timeout: 20000 });
-  check(await text("name") === "dropped.bin", "a dropped file is judged");
+  check(await text("name") === "dropped.bin" && await page.evaluate(() => document.body.dataset.dropPrevented) === "yes",
+        "a drop beside the zone is judged, and the browser's own drop prevented");
+  check((await text("status")).endsWith("The other files dropped with it were ignored."), "several dropped: the others said ignored");
 
   // 16 MiB: the page against quillet scan --json on the same file, in this same run.
   const large = Buffer.alloc(16 << 20);
@@ -163,18 +178,81 @@ try {
     times.push(Number(process.hrtime.bigint() - started) / 1e6);
   }
   const cli_best = Math.min(...times);
-  console.log(`16 MiB judged: page ${page_best.toFixed(1)} ms, quillet scan --json ${cli_best.toFixed(1)} ms, ` +
-              `ratio ${(page_best / cli_best).toFixed(2)} (target: at most 3)`);
+  console.log(`16 MiB judged: the page's core ${page_best.toFixed(1)} ms, quillet scan --json ${cli_best.toFixed(1)} ms, ` +
+              `ratio ${(page_best / cli_best).toFixed(2)} (target: at most 2)`);
   check(await text("answer") === headlines.unscrambled, "a 16 MiB file is judged");
 
   const bytes = fs.statSync(page_path).size;
   check(bytes < 300 * 1024, `the page with its module is ${bytes} bytes (under 300 KB)`);
   check(requests.length === 0, `no network use (${requests.join(", ") || "none"})`);
 
+  // Only the latest choice is ever answered: a big file, then at once a small one.
+  const bigger = path.join(work, "bigger.bin");
+  fs.writeFileSync(bigger, Buffer.alloc(64 << 20, 7));
+  await page.evaluate(() => { delete document.body.dataset.judged; });
+  const picker = await page.$("#file");
+  await picker.uploadFile(bigger);
+  await picker.uploadFile(hello);
+  await page.waitForFunction(() => document.body.dataset.judged === "1ST_READ.BIN", { timeout: 60000 });
+  await new Promise((resolve) => setTimeout(resolve, 1500));
+  check(await text("name") === "1ST_READ.BIN" && await text("answer") === headlines.unscrambled,
+        "big then small at once: the page ends on the small one");
+
+  // Too large for the page: refused before anything is read.
+  const huge = path.join(work, "huge.bin");
+  fs.closeSync(fs.openSync(huge, "w"));
+  fs.truncateSync(huge, 600 << 20);
+  await give(huge);
+  check((await text("problem")).startsWith("huge.bin is 600.0 MiB"), `too large: ${await text("problem")}`);
+
+  // A file that changes after it was chosen cannot be read: said so, naming it.
+  const changing = path.join(work, "changing.bin");
+  fs.closeSync(fs.openSync(changing, "w"));
+  fs.truncateSync(changing, 400 << 20);
+  await page.evaluate(() => { delete document.body.dataset.judged; });
+  await picker.uploadFile(changing);
+  fs.truncateSync(changing, 10);
+  await page.waitForFunction(() => document.body.dataset.judged === "changing.bin", { timeout: 60000 });
+  check((await text("problem")).startsWith("changing.bin could not be judged: the browser could not read it"),
+        `unreadable: ${await text("problem")}`);
+
+  // 200 MiB judged and scrambled: the page's own thread never stalls past 100 ms, and its memory
+  // comes back after the download.
+  const rss = () => {
+    let total = 0;
+    for (const pid of fs.readdirSync("/proc").filter((entry) => /^\d+$/.test(entry))) {
+      try {
+        if (!fs.readFileSync(`/proc/${pid}/cmdline`, "utf8").includes("--type=renderer")) continue;
+        total += Number(fs.readFileSync(`/proc/${pid}/status`, "utf8").match(/VmRSS:\s+(\d+)/)[1]);
+      } catch { /* ended meanwhile */ }
+    }
+    return total;
+  };
+  const before = rss();
+  const large200 = path.join(work, "large200.bin");
+  const filler = fs.readFileSync(path.join(fixtures, "hello.bin"));
+  const buffer = Buffer.alloc(200 << 20);
+  for (let at = 0; at < buffer.length; at += filler.length) filler.copy(buffer, at);
+  fs.writeFileSync(large200, buffer);
+  await page.evaluate(() => {
+    window.longestGap = 0;
+    let last = performance.now();
+    window.heartbeat = setInterval(() => { const now = performance.now(); window.longestGap = Math.max(window.longestGap, now - last); last = now; }, 10);
+  });
+  await give(large200);
+  got = await download("scramble");
+  const gap = await page.evaluate(() => { clearInterval(window.heartbeat); return window.longestGap; });
+  check(got.bytes.length === 200 << 20, "200 MiB scrambled and downloaded");
+  check(gap < 100, `the longest stall of the page's thread: ${gap.toFixed(0)} ms (under 100)`);
+  await new Promise((resolve) => setTimeout(resolve, 3000));
+  const after = rss();
+  check(after - before < 50 * 1024, `the tab's memory after: ${((after - before) / 1024).toFixed(0)} MB more than before (under 50)`);
+
   await give(hello);
   await page.screenshot({ path: screenshot, fullPage: true });
 
   // Keyboard: Tab reaches the picker and both buttons, in that order.
+  await give(file("twice-again.bin", dcscramOf(scrambled, false)));
   await page.setViewport({ width: 900, height: 900 });
   await page.click("h1");  // where a person starts: the top of the page
   const stops = [];
@@ -187,6 +265,33 @@ try {
   await page.setViewport({ width: 450, height: 900 });
   const fits = await page.evaluate(() => document.documentElement.scrollWidth <= document.documentElement.clientWidth);
   check(fits, "readable at 200% zoom without scrolling sideways");
+  // A phone with a long file name, and the narrowest screen. (A touch screen reloads the page.)
+  const longName = (width) => "a-very-long-file-name-that-a-phone-cannot-show-on-one-line-" + "x".repeat(60) + width + ".bin";
+  for (const width of [390, 320]) {
+    const long = file(longName(width), fs.readFileSync(path.join(fixtures, "hello.bin")));
+    await page.setViewport({ width, height: 844, isMobile: true, hasTouch: true });
+    await page.waitForSelector("body[data-ready=yes]", { timeout: 20000 });
+    await give(long);
+    check(await text("name") === path.basename(long) &&
+          await page.evaluate(() => document.documentElement.scrollWidth <= document.documentElement.clientWidth),
+          `a long name at ${width} px: no sideways scrolling`);
+    check(!(await page.$eval("#drop-words", (element) => element.innerText)).includes("Drop"), `no drop wording on a touch screen`);
+  }
+  await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true });
+  await page.waitForSelector("body[data-ready=yes]", { timeout: 20000 });
+  await give(file(longName(1), fs.readFileSync(path.join(fixtures, "hello.bin"))));
+  await page.screenshot({ path: screenshot.replace(/\.png$/, "-phone.png"), fullPage: true });
+  // Dark mode, at a desktop's size.
+  await page.setViewport({ width: 1280, height: 800 });
+  await page.waitForSelector("body[data-ready=yes]", { timeout: 20000 });
+  await page.emulateMediaFeatures([{ name: "prefers-color-scheme", value: "dark" }]);
+  await give(hello);
+  const dark = await page.evaluate(() => getComputedStyle(document.documentElement).backgroundColor);
+  check(dark === "rgb(22, 24, 28)", `dark mode: the page's background is ${dark}`);
+  await page.screenshot({ path: screenshot.replace(/\.png$/, "-dark.png"), fullPage: true });
+  await page.emulateMediaFeatures([{ name: "prefers-color-scheme", value: "light" }]);
+  await page.screenshot({ path: screenshot.replace(/\.png$/, "-1280.png"), fullPage: true });
+  check((await page.$eval("footer", (element) => element.textContent)).startsWith("Quillet 1."), "the version in the footer");
 } finally {
   await browser.close();
   fs.rmSync(work, { recursive: true, force: true });
