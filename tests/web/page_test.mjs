@@ -192,11 +192,27 @@ try {
   await page.evaluate(() => { delete document.body.dataset.judged; });
   const picker = await page.$("#file");
   await picker.uploadFile(bigger);
+  check(await page.evaluate(() => document.querySelector("#result").getAttribute("aria-busy") === "true" &&
+                                  document.querySelector("#scramble").disabled &&
+                                  document.querySelector("#answer").textContent === "" &&
+                                  document.querySelector("#status").textContent.startsWith("Reading bigger.bin")),
+        "a new choice clears the answer at once, reading, busy, buttons off");
   await picker.uploadFile(hello);
   await page.waitForFunction(() => document.body.dataset.judged === "1ST_READ.BIN", { timeout: 60000 });
   await new Promise((resolve) => setTimeout(resolve, 1500));
   check(await text("name") === "1ST_READ.BIN" && await text("answer") === headlines.unscrambled,
         "big then small at once: the page ends on the small one");
+
+  // A file dragged over the page: a strong, visible state.
+  const dragging = await page.evaluate(() => {
+    window.dispatchEvent(new DragEvent("dragenter", { bubbles: true, cancelable: true, dataTransfer: new DataTransfer() }));
+    const style = getComputedStyle(document.querySelector("#drop"));
+    const words = getComputedStyle(document.querySelector("#drop-words"), "::after").content;
+    const seen = [style.borderTopStyle, style.outlineStyle, words].join(", ");
+    window.dispatchEvent(new DragEvent("dragleave", { bubbles: true }));
+    return seen;
+  });
+  check(dragging === 'solid, solid, " Release to judge it."', `a drag over the page: ${dragging}`);
 
   // Too large for the page: refused before anything is read.
   const huge = path.join(work, "huge.bin");
