@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "cli/commands.h"
 #include "cli/quillet_command.h"
 #include "convert/tool_commands.h"
 #include "inspect/layout.h"
@@ -225,6 +226,29 @@ TEST_F(ConvertTest, ErrorsNameTheFileTheyConcernAndHiddenNamesKeepTheirDot) {
   Write(".game.bin", hello);
   EXPECT_EQ(Quillet({"convert", "--to", "scrambled", folder.PathOf(".game.bin")}).status, 0);
   EXPECT_EQ(ReadFile(folder.PathOf(".game_scrambled.bin")), Scrambled(hello));
+}
+
+TEST_F(ConvertTest, EachLineIsOutBeforeTheNextFileStarts) {
+  // A stream that notes what had been written each time it was flushed.
+  class Recorder : public std::stringbuf {
+   public:
+    std::vector<std::string> flushed;
+
+   protected:
+    int sync() override {
+      flushed.push_back(str());
+      return 0;
+    }
+  };
+  Recorder recorder;
+  std::ostream out(&recorder);
+  std::ostringstream err;
+  const std::string one = Write("one.bin", hello), two = Write("two.bin", hello);
+  ConvertOptions options;
+  options.target = Form::Scrambled;
+  EXPECT_EQ(RunConvert({one, two}, options, out, err), 0);
+  ASSERT_GE(recorder.flushed.size(), 2u);
+  EXPECT_EQ(recorder.flushed[0], one + ": wrote " + folder.PathOf("one_scrambled.bin") + " (scrambled)\n");
 }
 
 TEST_F(ConvertTest, UsageErrors) {
