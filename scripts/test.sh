@@ -88,6 +88,13 @@ stage_fuzz() {
   cp build/linux-debug/fixtures/bare.elf "$elf_corpus/"
   fuzz elf_raw_fuzzer -max_len=16384 "$elf_corpus"
   rm -rf "$elf_corpus"
+  # Seeded with an ISO image genisoimage made, cut after its directories so that mutations reach them.
+  local iso_corpus
+  iso_corpus=$(mktemp -d)
+  cmake --build --preset linux-debug --target disc_fixtures >/dev/null
+  head -c 65536 build/linux-debug/fixtures/disc/plain.iso >"$iso_corpus/plain.iso"
+  fuzz iso_fuzzer -max_len=65536 "$iso_corpus"
+  rm -rf "$iso_corpus"
 }
 
 for stage in "${stages[@]}"; do

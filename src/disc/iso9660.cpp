@@ -1,0 +1,121 @@
+#include "disc/iso9660.h"
+
+#include <cstring>
+#include <deque>
+#include <set>
+
+#include "util/run_time_error.h"
+#include "util/text_rules.h"
+
+namespace quillet {
+namespace {
+
+constexpr std::uint32_t kFirstVolumeDescriptor = 16;
+constexpr std::uint32_t kMostVolumeDescriptors = 64;
+constexpr std::size_t kMostDirectories = 4096;
+constexpr std::size_t kMostDepth = 16;
+constexpr std::uint8_t kDirectoryFlag = 0x02, kMultiExtentFlag = 0x80;
+
+[[noreturn]] void Refuse(const std::string& why) {
+  throw RunTimeError(error::kInvalidArgument, "Invalid procedure call or argument: " + why);
+}
+
+std::uint32_t Le32(std::span<const std::byte> bytes, std::size_t at) {
+  return std::to_integer<std::uint32_t>(bytes[at]) | std::to_integer<std::uint32_t>(bytes[at + 1]) << 8 |
+         std::to_integer<std::uint32_t>(bytes[at + 2]) << 16 | std::to_integer<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+// One directory record, as far as the search needs it.
+struct Record {
+  std::uint32_t lba, size;
+  std::uint8_t flags;
+  std::string name;
+};
+
+// The directory record at `at` in a sector, or nothing where the sector has no more (a zero
+// length byte) or the record does not fit.
+std::optional<Record> RecordAt(std::span<const std::byte, kSectorData> sector, std::size_t at) {
+  if (at >= kSectorData) return std::nullopt;
+  const std::size_t length = std::to_integer<std::size_t>(sector[at]);
+  if (length < 34 || at + length > kSectorData) return std::nullopt;
+  const std::size_t name_length = std::to_integer<std::size_t>(sector[at + 32]);
+  if (33 + name_length > length) return std::nullopt;
+  return Record{Le32(sector, at + 2), Le32(sector, at + 10), std::to_integer<std::uint8_t>(sector[at + 25]),
+                std::string(reinterpret_cast<const char*>(sector.data()) + at + 33, name_length)};
+}
+
+// The root directory's record, from the primary volume descriptor.
+Record RootOf(const Track& track) {
+  for (std::uint32_t index = 0; index < kMostVolumeDescriptors; ++index) {
+    const auto sector = track.Sector(track.first_lba() + kFirstVolumeDescriptor + index);
+    if (!sector || std::memcmp(sector->data() + 1, "CD001", 5) != 0) break;
+    const auto type = std::to_integer<std::uint8_t>((*sector)[0]);
+    if (type == 255) break;  // the set's terminator
+    if (type != 1) continue;
+    if (const std::optional<Record> root = RecordAt(*sector, 156)) return *root;
+    Refuse("the image's primary volume descriptor has no root directory");
+  }
+  Refuse("the image holds no ISO 9660 file system (no primary volume descriptor at sector 16)");
+}
+
+// A name as the search compares it: without its ";1" version suffix, and without a trailing dot
+// (an ISO name with no extension ends in one).
+std::string Comparable(std::string_view name) {
+  if (const std::size_t semicolon = name.find(';'); semicolon != std::string_view::npos)
+    name = name.substr(0, semicolon);
+  if (name.ends_with('.')) name.remove_suffix(1);
+  return AsciiUppercase(name);
+}
+
+}  // namespace
+
+std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
+  const std::string wanted = Comparable(name);
+  std::deque<std::pair<Record, std::size_t>> directories{{RootOf(track), 0}};
+  std::set<std::uint32_t> seen;
+  while (!directories.empty()) {
+    const auto [directory, depth] = directories.front();
+    directories.pop_front();
+    if (!seen.insert(directory.lba).second || seen.size() > kMostDirectories) continue;
+    const auto sectors = static_cast<std::uint32_t>((std::size_t{directory.size} + kSectorData - 1) / kSectorData);
+    for (std::uint32_t index = 0; index < sectors; ++index) {
+      const auto sector = track.Sector(directory.lba + index);
+      if (!sector) Refuse("a directory of the image lies past its end (the image is cut short)");
+      for (std::size_t at = 0; const std::optional<Record> record = RecordAt(*sector, at);
+           at += std::to_integer<std::size_t>((*sector)[at])) {
+        // "." and "..": their names are the bytes 0 and 1.
+        if (record->name.size() == 1 && (record->name[0] == '\0' || record->name[0] == '\1')) continue;
+        if (record->flags & kDirectoryFlag) {
+          if (depth + 1 < kMostDepth) directories.push_back({*record, depth + 1});
+          continue;
+        }
+        if (Comparable(record->name) != wanted) continue;
+        if (record->flags & kMultiExtentFlag) {
+          Refuse(record->name + " is stored in several extents, which Quillet does not read");
+        }
+        return IsoFile{record->name, record->lba, record->size};
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+std::uint32_t IsoTrackBase(std::span<const std::byte> track_bytes, std::size_t sector_size) {
+  const Track at_zero(track_bytes, sector_size, 0);
+  const Record root = RootOf(at_zero);
+  if (const auto sector = at_zero.Sector(root.lba)) {
+    const std::optional<Record> self = RecordAt(*sector, 0);
+    if (self && self->lba == root.lba && self->name == std::string(1, '\0')) return 0;
+  }
+  // Made for a later session: its addresses count from where that session starts. The root
+  // directory follows the volume descriptors and path tables, near the track's start.
+  for (std::uint32_t index = kFirstVolumeDescriptor + 1; index < std::min(at_zero.sector_count(), 1024u); ++index) {
+    const std::optional<Record> self = RecordAt(*at_zero.Sector(index), 0);
+    if (self && self->lba == root.lba && self->name == std::string(1, '\0') && root.lba >= index) {
+      return root.lba - index;
+    }
+  }
+  Refuse("the image's root directory is not where its file system says");
+}
+
+}  // namespace quillet

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "disc/track.h"
+
+// The ISO 9660 file system of a data track, read-only: the primary volume descriptor, then the
+// directories from the root down, to find one file by name.
+namespace quillet {
+
+struct IsoFile {
+  std::string name;  // as the directory holds it, version suffix and all
+  std::uint32_t lba = 0;
+  std::uint32_t size = 0;
+};
+
+// Finds the file `name` (letter case and a ";1" version suffix ignored) in the root directory or
+// any directory below it, breadth first. Every field is checked against the track; directories
+// are followed to a bounded depth and number, so that a loop of directories ends. Nothing when the
+// file system holds no such file; raises run-time error 5 naming what is wrong with a track that
+// holds no ISO 9660 file system, and with a file stored in several extents.
+std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name);
+
+// The logical block address a track's first sector has in its own file system's addresses: 0 for
+// an image made for the start of a disc, the session's start for one made with genisoimage -C,
+// told from where the root directory lies (its "." entry names its own address).
+std::uint32_t IsoTrackBase(std::span<const std::byte> track_bytes, std::size_t sector_size);
+
+}  // namespace quillet
