@@ -21,10 +21,6 @@ constexpr std::uint32_t kSegmentTls = 7;
 // Far beyond any Dreamcast program (16 MiB of RAM): a sparse address range is no raw binary.
 constexpr std::uint64_t kLargestImage = std::uint64_t{1} << 28;
 
-[[noreturn]] void Refuse(const std::string& why) {
-  throw RunTimeError(error::kInvalidArgument, "Invalid procedure call or argument: " + why);
-}
-
 // Little-endian fields, read only where the file has them.
 class Reader {
  public:
@@ -32,7 +28,7 @@ class Reader {
 
   std::uint32_t Word(std::uint64_t offset, int size, const char* what) const {
     if (offset > bytes_.size() || bytes_.size() - offset < static_cast<std::uint64_t>(size)) {
-      Refuse(std::string("the ELF file is cut short (") + what + " lies past its end)");
+      RefuseAsInvalid(std::string("the ELF file is cut short (") + what + " lies past its end)");
     }
     std::uint32_t value = 0;
     for (int i = size; i-- > 0;) {
@@ -47,7 +43,7 @@ class Reader {
   }
   std::span<const std::byte> Range(std::uint64_t offset, std::uint64_t size, const char* what) const {
     if (offset > bytes_.size() || bytes_.size() - offset < size) {
-      Refuse(std::string("the ELF file is cut short (") + what + " lies past its end)");
+      RefuseAsInvalid(std::string("the ELF file is cut short (") + what + " lies past its end)");
     }
     return bytes_.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
   }
@@ -82,11 +78,11 @@ bool InSegment(std::uint32_t flags, std::uint32_t address, std::uint32_t offset,
 std::vector<Section> LoadedSections(std::span<const std::byte> elf) {
   const Reader file(elf);
   static constexpr unsigned char kMagic[] = {0x7F, 'E', 'L', 'F'};
-  if (elf.size() < 52 || std::memcmp(elf.data(), kMagic, sizeof kMagic) != 0) Refuse("this is no ELF file");
+  if (elf.size() < 52 || std::memcmp(elf.data(), kMagic, sizeof kMagic) != 0) RefuseAsInvalid("this is no ELF file");
   if (std::to_integer<int>(elf[4]) != 1 || std::to_integer<int>(elf[5]) != 1) {
-    Refuse("the ELF file is not 32-bit little-endian, as SH programs for the Dreamcast are");
+    RefuseAsInvalid("the ELF file is not 32-bit little-endian, as SH programs for the Dreamcast are");
   }
-  if (file.U16(18, "the machine") != kMachineSh) Refuse("the ELF file is not for the SH processor");
+  if (file.U16(18, "the machine") != kMachineSh) RefuseAsInvalid("the ELF file is not for the SH processor");
 
   const std::uint32_t segments_at = file.U32(28, "the program header table");
   const std::uint16_t segment_size = file.U16(42, "the program header size");
@@ -95,7 +91,7 @@ std::vector<Section> LoadedSections(std::span<const std::byte> elf) {
   const std::uint16_t section_size = file.U16(46, "the section header size");
   const std::uint16_t section_count = file.U16(48, "the section header count");
   if ((segment_count != 0 && segment_size < 32) || (section_count != 0 && section_size < 40)) {
-    Refuse("the ELF file's header tables have entries too small to be real");
+    RefuseAsInvalid("the ELF file's header tables have entries too small to be real");
   }
 
   std::vector<Segment> segments;
@@ -133,7 +129,7 @@ std::vector<Section> LoadedSections(std::span<const std::byte> elf) {
     }
     sections.push_back({load_address, file.Range(offset, size, "a section's contents")});
   }
-  if (sections.empty()) Refuse("the ELF file has nothing to load");
+  if (sections.empty()) RefuseAsInvalid("the ELF file has nothing to load");
   return sections;
 }
 
@@ -153,7 +149,7 @@ Extent RequireExtent(const std::vector<Section>& sections) {
     char addresses[64];
     std::snprintf(addresses, sizeof addresses, "0x%08llx and 0x%08llx", static_cast<unsigned long long>(extent.lowest),
                   static_cast<unsigned long long>(extent.highest));
-    Refuse(std::string("the ELF file's sections lie too far apart for a raw binary (") + addresses + ")");
+    RefuseAsInvalid(std::string("the ELF file's sections lie too far apart for a raw binary (") + addresses + ")");
   }
   return extent;
 }

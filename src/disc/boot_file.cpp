@@ -9,10 +9,6 @@
 namespace quillet {
 namespace {
 
-[[noreturn]] void Refuse(const std::string& why) {
-  throw RunTimeError(error::kInvalidArgument, "Invalid procedure call or argument: " + why);
-}
-
 std::string Field(std::span<const std::byte> bytes, std::size_t at, std::size_t length) {
   std::string_view text(reinterpret_cast<const char*>(bytes.data()) + at, length);
   const std::size_t end = text.find_last_not_of(std::string_view(" \0", 2));
@@ -22,21 +18,21 @@ std::string Field(std::span<const std::byte> bytes, std::size_t at, std::size_t 
 }  // namespace
 
 BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
-  if (!IsBootSectorImage(bootstrap)) Refuse("the disc has no bootstrap (no IP.BIN with a boot file name)");
+  if (!IsBootSectorImage(bootstrap)) RefuseAsInvalid("the disc has no bootstrap (no IP.BIN with a boot file name)");
   return {Field(bootstrap, 0x60, 16), Field(bootstrap, 0x40, 10), Field(bootstrap, 0x80, 128)};
 }
 
 BootFile BootFileOfIso(std::span<const std::byte> image) {
   constexpr std::size_t kBootstrap = 16 * kSectorData;
-  if (image.size() < kBootstrap) Refuse("the image is cut short: it ends inside its bootstrap");
+  if (image.size() < kBootstrap) RefuseAsInvalid("the image is cut short: it ends inside its bootstrap");
   BootFile boot;
   boot.header = ReadBootHeader(image.first(kBootstrap));
   const Track track(image, kSectorData, IsoTrackBase(image, kSectorData));
   const std::optional<IsoFile> file = FindIsoFile(track, boot.header.boot_file);
-  if (!file) Refuse("the image holds no " + boot.header.boot_file + ", the boot file its IP.BIN names");
+  if (!file) RefuseAsInvalid("the image holds no " + boot.header.boot_file + ", the boot file its IP.BIN names");
   const std::uint64_t offset = std::uint64_t{file->lba - track.first_lba()} * kSectorData;
   if (file->lba < track.first_lba() || offset + file->size > image.size()) {
-    Refuse(file->name + " lies past the image's end (the image is cut short)");
+    RefuseAsInvalid(file->name + " lies past the image's end (the image is cut short)");
   }
   boot.name = file->name;
   boot.lba = file->lba;

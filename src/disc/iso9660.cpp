@@ -16,10 +16,6 @@ constexpr std::size_t kMostDirectories = 4096;
 constexpr std::size_t kMostDepth = 16;
 constexpr std::uint8_t kDirectoryFlag = 0x02, kMultiExtentFlag = 0x80;
 
-[[noreturn]] void Refuse(const std::string& why) {
-  throw RunTimeError(error::kInvalidArgument, "Invalid procedure call or argument: " + why);
-}
-
 std::uint32_t Le32(std::span<const std::byte> bytes, std::size_t at) {
   return std::to_integer<std::uint32_t>(bytes[at]) | std::to_integer<std::uint32_t>(bytes[at + 1]) << 8 |
          std::to_integer<std::uint32_t>(bytes[at + 2]) << 16 | std::to_integer<std::uint32_t>(bytes[at + 3]) << 24;
@@ -53,9 +49,9 @@ Record RootOf(const Track& track) {
     if (type == 255) break;  // the set's terminator
     if (type != 1) continue;
     if (const std::optional<Record> root = RecordAt(*sector, 156)) return *root;
-    Refuse("the image's primary volume descriptor has no root directory");
+    RefuseAsInvalid("the image's primary volume descriptor has no root directory");
   }
-  Refuse("the image holds no ISO 9660 file system (no primary volume descriptor at sector 16)");
+  RefuseAsInvalid("the image holds no ISO 9660 file system (no primary volume descriptor at sector 16)");
 }
 
 // A name as the search compares it: without its ";1" version suffix, and without a trailing dot
@@ -80,7 +76,7 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
     const auto sectors = static_cast<std::uint32_t>((std::size_t{directory.size} + kSectorData - 1) / kSectorData);
     for (std::uint32_t index = 0; index < sectors; ++index) {
       const auto sector = track.Sector(directory.lba + index);
-      if (!sector) Refuse("a directory of the image lies past its end (the image is cut short)");
+      if (!sector) RefuseAsInvalid("a directory of the image lies past its end (the image is cut short)");
       for (std::size_t at = 0; const std::optional<Record> record = RecordAt(*sector, at);
            at += std::to_integer<std::size_t>((*sector)[at])) {
         // "." and "..": their names are the bytes 0 and 1.
@@ -91,7 +87,7 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
         }
         if (Comparable(record->name) != wanted) continue;
         if (record->flags & kMultiExtentFlag) {
-          Refuse(record->name + " is stored in several extents, which Quillet does not read");
+          RefuseAsInvalid(record->name + " is stored in several extents, which Quillet does not read");
         }
         return IsoFile{record->name, record->lba, record->size};
       }
@@ -115,7 +111,7 @@ std::uint32_t IsoTrackBase(std::span<const std::byte> track_bytes, std::size_t s
       return root.lba - index;
     }
   }
-  Refuse("the image's root directory is not where its file system says");
+  RefuseAsInvalid("the image's root directory is not where its file system says");
 }
 
 }  // namespace quillet

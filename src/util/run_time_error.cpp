@@ -24,4 +24,8 @@ RunTimeError::RunTimeError(int number) : RunTimeError(number, StandardDescriptio
 RunTimeError::RunTimeError(int number, const std::string& description)
     : std::runtime_error(description), number_(number) {}
 
+void RefuseAsInvalid(const std::string& why) {
+  throw RunTimeError(error::kInvalidArgument, "Invalid procedure call or argument: " + why);
+}
+
 }  // namespace quillet

@@ -35,6 +35,10 @@ inline constexpr int kPathFileAccessError = 75;
 inline constexpr int kPathNotFound = 76;
 }  // namespace error
 
+// Run-time error 5 for input that is refused, saying why: "Invalid procedure call or argument: " and
+// `why`.
+[[noreturn]] void RefuseAsInvalid(const std::string& why);
+
 // The runtime's standard description of an error number ("" for a number it does not know).
 std::string StandardDescription(int number);
 

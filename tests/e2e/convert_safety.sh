@@ -108,24 +108,7 @@ fi
 
 # --- 3 and 4. Signals: every signal that ends the process removes the temporary files (the
 # tool's too) and ends the tool; the process ends by the same signal.
-for signal in QUIT PIPE USR1 USR2 ALRM INT TERM HUP; do
-  rm -rf "$work/signal" && mkdir "$work/signal"
-  # Background jobs start with SIGINT and SIGQUIT ignored, which the programs keep ignored.
-  env --default-signal=INT,QUIT "$dcscram" "$work/large.bin" "$work/signal/out.bin" &
-  pid=$!
-  wait_for_mapping "$pid" "$work/large.bin" || true
-  sleep 0.1
-  kill -s "$signal" "$pid"
-  set +e
-  wait "$pid" 2>/dev/null
-  status=$?
-  set -e
-  if [[ $status -eq $((128 + $(kill -l "$signal"))) && -z $(listing "$work/signal") ]]; then
-    pass "dcscram, SIG$signal: ended by it, nothing left"
-  else
-    fail "dcscram, SIG$signal: status $status, left: $(listing "$work/signal")"
-  fi
-done
+# (Every such signal sent to dcscram on a large file: file_safety.sh.)
 # An ELF large enough that objcopy takes a while.
 printf 'static char big[96 << 20] = {1};\nvoid start(void) { big[7]++; for (;;) {} }\n' >"$work/big.c"
 "$sh_gcc" -nostdlib -static -ffreestanding -O2 -e start -Wl,-Ttext=0x8c010000,--build-id=none -o "$work/big.elf" "$work/big.c"

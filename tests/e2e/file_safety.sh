@@ -70,10 +70,11 @@ fi
 # --- Signals in the middle of a large conversion: OUT as it was, the temporary file removed, and
 # the process still ends by the signal. The input is sparse: a gigabyte that takes no disk space.
 truncate -s 1G "$work/large.bin"
-for signal in INT TERM HUP; do
+for signal in INT TERM HUP QUIT PIPE USR1 USR2 ALRM; do
   fresh "$work/signal"
-  # Background jobs start with SIGINT ignored; a person's Ctrl+C reaches a foreground program.
-  env --default-signal=INT "$dcscram" "$work/large.bin" "$work/signal/out.bin" &
+  # Background jobs start with SIGINT and SIGQUIT ignored, which the programs keep ignored; a
+  # person's Ctrl+C reaches a foreground program.
+  env --default-signal=INT,QUIT "$dcscram" "$work/large.bin" "$work/signal/out.bin" &
   pid=$!
   wait_for_mapping "$pid" "$work/large.bin" || true
   sleep 0.1
