@@ -34,15 +34,8 @@ wait_for() {  # glob
   done
   return 1
 }
-# Waits until process $1 maps file $2, or ends.
-wait_for_mapping() {
-  for _ in $(seq 1000); do
-    grep -qF "$2" "/proc/$1/maps" 2>/dev/null && return 0
-    kill -0 "$1" 2>/dev/null || return 1
-    sleep 0.01
-  done
-  return 1
-}
+# wait_for_mapping PID FILE
+source "$(dirname "$0")/helpers.sh"
 truncate -s 1G "$work/large.bin"
 
 # --- 1. A replaced file keeps its access control list and extended attributes; where they cannot

@@ -32,15 +32,8 @@ run() {
   status=$?
   set -e
 }
-# Waits until process $1 maps file $2 (it is reading it then), or ends.
-wait_for_mapping() {
-  for _ in $(seq 1000); do
-    grep -qF "$2" "/proc/$1/maps" 2>/dev/null && return 0
-    kill -0 "$1" 2>/dev/null || return 1
-    sleep 0.01
-  done
-  return 1
-}
+# wait_for_mapping PID FILE
+source "$(dirname "$0")/helpers.sh"
 
 # --- Write failures: a file-size limit, and a full file system.
 fresh "$work/limited"
