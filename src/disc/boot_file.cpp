@@ -1,5 +1,6 @@
 #include "disc/boot_file.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "disc/iso9660.h"
@@ -22,22 +23,33 @@ BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
   return {Field(bootstrap, 0x60, 16), Field(bootstrap, 0x40, 10), Field(bootstrap, 0x80, 128)};
 }
 
-BootFile BootFileOfIso(std::span<const std::byte> image) {
-  constexpr std::size_t kBootstrap = 16 * kSectorData;
-  if (image.size() < kBootstrap) RefuseAsInvalid("the image is cut short: it ends inside its bootstrap");
+BootFile BootFileOfTrack(const Track& track) {
+  constexpr std::uint32_t kBootstrapSectors = 16;
+  std::vector<std::byte> bootstrap;
+  for (std::uint32_t index = 0; index < kBootstrapSectors; ++index) {
+    const auto sector = track.Sector(track.first_lba() + index);
+    if (!sector) RefuseAsInvalid("the image is cut short: it ends inside its bootstrap");
+    bootstrap.insert(bootstrap.end(), sector->begin(), sector->end());
+  }
   BootFile boot;
-  boot.header = ReadBootHeader(image.first(kBootstrap));
-  const Track track(image, kSectorData, IsoTrackBase(image, kSectorData));
+  boot.header = ReadBootHeader(bootstrap);
   const std::optional<IsoFile> file = FindIsoFile(track, boot.header.boot_file);
   if (!file) RefuseAsInvalid("the image holds no " + boot.header.boot_file + ", the boot file its IP.BIN names");
-  const std::uint64_t offset = std::uint64_t{file->lba - track.first_lba()} * kSectorData;
-  if (file->lba < track.first_lba() || offset + file->size > image.size()) {
-    RefuseAsInvalid(file->name + " lies past the image's end (the image is cut short)");
-  }
   boot.name = file->name;
   boot.lba = file->lba;
-  boot.bytes = image.subspan(static_cast<std::size_t>(offset), file->size);
+  boot.bytes.reserve(file->size);
+  for (std::uint32_t left = file->size, lba = file->lba; left > 0; ++lba) {
+    const auto sector = track.Sector(lba);
+    if (!sector) RefuseAsInvalid(file->name + " lies past the image's end (the image is cut short)");
+    const std::size_t take = std::min<std::size_t>(left, kSectorData);
+    boot.bytes.insert(boot.bytes.end(), sector->begin(), sector->begin() + static_cast<std::ptrdiff_t>(take));
+    left -= static_cast<std::uint32_t>(take);
+  }
   return boot;
+}
+
+BootFile BootFileOfIso(std::span<const std::byte> image) {
+  return BootFileOfTrack(Track(image, kSectorData, IsoTrackBase(image, kSectorData)));
 }
 
 }  // namespace quillet

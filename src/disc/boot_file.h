@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
+
+#include "disc/track.h"
 
 // A disc's bootstrap (its IP.BIN: the first 16 sectors of the boot track) and the boot file it
 // names, found in the track's ISO 9660 file system.
@@ -24,12 +27,16 @@ struct BootFile {
   BootHeader header;
   std::string name;  // as the directory holds it
   std::uint32_t lba = 0;
-  std::span<const std::byte> bytes;
+  std::vector<std::byte> bytes;  // its user data: a boot file is a few megabytes at most
 };
 
-// The boot file of an ISO image (2,048-byte sectors, made for the start of a disc or for a later
-// session): its bootstrap, then the file it names. Raises run-time error 5 saying what is missing
-// or wrong.
+// The boot file of a disc's boot track: the bootstrap in its first 16 sectors, then the file it
+// names in the track's ISO 9660 file system. Raises run-time error 5 saying what is missing or
+// wrong.
+BootFile BootFileOfTrack(const Track& track);
+
+// The same for an ISO image (2,048-byte sectors, made for the start of a disc or for a later
+// session, whose base is told from its root directory).
 BootFile BootFileOfIso(std::span<const std::byte> image);
 
 }  // namespace quillet

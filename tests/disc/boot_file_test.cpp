@@ -39,6 +39,40 @@ TEST(BootFileTest, FoundWhereverTheImageKeepsIt) {
   }
 }
 
+// The track as an image keeps it with sectors of `size` bytes: the user data after a raw header
+// (mode 1 or mode 2 form 1) or a subheader, and room for the error codes after it.
+std::string Sectors(const std::string& iso, std::size_t size, int mode) {
+  std::string track;
+  for (std::size_t at = 0; at + 2048 <= iso.size(); at += 2048) {
+    std::string sector(size, '\0');
+    const std::size_t data = size == 2336 ? 8 : mode == 1 ? 16 : 24;
+    if (size == 2352) {
+      sector.replace(0, 12, "\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00", 12);
+      sector[15] = static_cast<char>(mode);
+    }
+    sector.replace(data, 2048, iso, at, 2048);
+    track += sector;
+  }
+  return track;
+}
+
+TEST(BootFileTest, EachSectorSizeOfAGdRomBootTrack) {
+  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
+  const std::string iso = ReadFile(kDisc + "/gdrom.iso");
+  struct Row {
+    std::size_t size;
+    int mode;
+  };
+  for (const Row& row : std::vector<Row>{{2048, 1}, {2352, 1}, {2352, 2}, {2336, 2}}) {
+    const std::string bytes = row.size == 2048 ? iso : Sectors(iso, row.size, row.mode);
+    const BootFile boot = BootFileOfTrack(Track(Bytes(bytes), row.size, 45000));
+    EXPECT_EQ(boot.header.boot_file, "1ST_READ.BIN") << row.size;
+    EXPECT_GE(boot.lba, 45000u) << row.size;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(boot.bytes.data()), boot.bytes.size()), program)
+        << row.size << ", mode " << row.mode;
+  }
+}
+
 TEST(BootFileTest, CutOrForeignImagesAreRefusedWithAReason) {
   const std::string image = ReadFile(kDisc + "/plain.iso");
   std::string renamed = image;
@@ -49,11 +83,12 @@ TEST(BootFileTest, CutOrForeignImagesAreRefusedWithAReason) {
     const char* reason;
   };
   for (const Row& row : std::vector<Row>{
-           {"cut inside its bootstrap", image.substr(0, 20000), "it ends inside its bootstrap"},
+           {"cut inside its bootstrap", image.substr(0, 20000), "no ISO 9660 file system"},
            {"cut before its file system", image.substr(0, 16 * 2048 + 100), "no ISO 9660 file system"},
            {"cut inside its boot file", image.substr(0, image.size() - 400000), "cut short"},
            {"a boot file it does not hold", renamed, "holds no MISSING.BIN"},
-           {"a program, no disc", ReadFile(QUILLET_SH_FIXTURES "/hello.bin"), "no bootstrap"},
+           {"no bootstrap", std::string(32768, '\0') + image.substr(32768), "no bootstrap"},
+           {"a program, no disc", ReadFile(QUILLET_SH_FIXTURES "/hello.bin"), "no ISO 9660 file system"},
        }) {
     try {
       BootFileOfIso(Bytes(row.bytes));

@@ -1,0 +1,86 @@
+#include "disc/gdi.h"
+
+#include <charconv>
+
+#include "util/run_time_error.h"
+
+namespace quillet {
+namespace {
+
+constexpr std::size_t kMostTracks = 99;
+constexpr std::uint32_t kHighDensityArea = 45000;
+
+// The next field of a line: a word, or a name in double quotes.
+std::optional<std::string_view> NextField(std::string_view& line) {
+  const std::size_t start = line.find_first_not_of(" \t\r");
+  if (start == std::string_view::npos) return std::nullopt;
+  line.remove_prefix(start);
+  std::size_t end;
+  std::string_view field;
+  if (line.front() == '"') {
+    end = line.find('"', 1);
+    if (end == std::string_view::npos) return std::nullopt;
+    field = line.substr(1, end - 1);
+    ++end;
+  } else {
+    end = std::min(line.find_first_of(" \t\r"), line.size());
+    field = line.substr(0, end);
+  }
+  line.remove_prefix(end);
+  return field;
+}
+
+template <typename Number>
+std::optional<Number> NumberOf(std::optional<std::string_view> field) {
+  Number value{};
+  if (!field || field->empty()) return std::nullopt;
+  const auto [end, error] = std::from_chars(field->data(), field->data() + field->size(), value);
+  if (error != std::errc() || end != field->data() + field->size()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::vector<GdiTrack> ParseGdi(std::string_view text) {
+  std::vector<std::string_view> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    std::string_view line = text.substr(start, end - start);
+    if (line.find_first_not_of(" \t\r") != std::string_view::npos) lines.push_back(line);
+    start = end + 1;
+  }
+  std::string_view first = lines.empty() ? std::string_view() : lines.front();
+  const std::optional<std::size_t> count = NumberOf<std::size_t>(NextField(first));
+  if (!count || *count == 0 || *count > kMostTracks) {
+    RefuseAsInvalid("the .gdi file does not begin with its number of tracks (1 to 99)");
+  }
+  if (lines.size() - 1 < *count) {
+    RefuseAsInvalid("the .gdi file lists " + std::to_string(lines.size() - 1) + " tracks of the " +
+                    std::to_string(*count) + " it announces");
+  }
+  std::vector<GdiTrack> tracks;
+  for (std::size_t index = 1; index <= *count; ++index) {
+    std::string_view line = lines[index];
+    const auto number = NumberOf<int>(NextField(line));
+    const auto lba = NumberOf<std::uint32_t>(NextField(line));
+    const auto type = NumberOf<int>(NextField(line));
+    const auto sector_size = NumberOf<std::uint32_t>(NextField(line));
+    const std::optional<std::string_view> file = NextField(line);
+    const auto offset = NumberOf<long long>(NextField(line));
+    if (!number || !lba || !type || (*type != 0 && *type != 4) || !sector_size || !file || file->empty() || !offset) {
+      RefuseAsInvalid("line " + std::to_string(index + 1) +
+                      " of the .gdi file is no track (number, LBA, type 0 or 4, sector size, file, offset)");
+    }
+    tracks.push_back({*number, *lba, *type == 4, *sector_size, std::string(*file)});
+  }
+  return tracks;
+}
+
+std::optional<GdiTrack> GdiBootTrack(const std::vector<GdiTrack>& tracks) {
+  for (const GdiTrack& track : tracks) {
+    if (track.data && track.lba >= kHighDensityArea) return track;
+  }
+  return std::nullopt;
+}
+
+}  // namespace quillet

@@ -1,0 +1,55 @@
+#include "disc/gdi.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "util/run_time_error.h"
+
+namespace quillet {
+namespace {
+
+TEST(GdiTest, TracksAndTheBootTrack) {
+  const std::vector<GdiTrack> tracks = ParseGdi(
+      "3\r\n"
+      "1 0 4 2352 track01.bin 0\r\n"
+      "2 450 0 2352 track02.raw 0\r\n"
+      "3 45000 4 2048 \"my game track 03.iso\" 0\r\n");
+  ASSERT_EQ(tracks.size(), 3u);
+  EXPECT_EQ(tracks[1].data, false);
+  EXPECT_EQ(tracks[2].file, "my game track 03.iso");
+  EXPECT_EQ(tracks[2].sector_size, 2048u);
+  const std::optional<GdiTrack> boot = GdiBootTrack(tracks);
+  ASSERT_TRUE(boot);
+  EXPECT_EQ(boot->number, 3);
+  EXPECT_EQ(boot->lba, 45000u);
+  EXPECT_FALSE(GdiBootTrack({tracks[0], tracks[1]})) << "a data track in the low-density area boots nothing";
+}
+
+TEST(GdiTest, MalformedTablesAreRefusedNamingWhatIsWrong) {
+  struct Row {
+    const char* text;
+    const char* reason;
+  };
+  for (const Row& row : std::vector<Row>{
+           {"", "number of tracks"},
+           {"100\n", "number of tracks"},
+           {"2\n1 0 4 2352 a.bin 0\n", "lists 1 tracks of the 2"},
+           {"1\n1 0 7 2352 a.bin 0\n", "line 2 of the .gdi file is no track"},
+           {"1\n1 zero 4 2352 a.bin 0\n", "line 2"},
+           {"1\n1 0 4 2352 \"unclosed.bin 0\n", "line 2"},
+           {"1\n1 0 4 2352\n", "line 2"},
+       }) {
+    try {
+      ParseGdi(row.text);
+      ADD_FAILURE() << row.text << ": accepted";
+    } catch (const RunTimeError& failure) {
+      EXPECT_NE(std::string(failure.description()).find(row.reason), std::string::npos)
+          << row.text << ": " << failure.description();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillet
