@@ -25,6 +25,8 @@ constexpr std::string_view kHelp =
     "             from the texts a C library leaves in a program, the file's layout\n"
     "             and its machine code; an ELF file (known by its first four bytes)\n"
     "             is reported as ELF, and an IP.BIN (by name or content) is refused.\n"
+    "             A disc image (an ISO image, or a GD-ROM dump's .gdi with its tracks)\n"
+    "             gets the form of its boot file, and the boot file's name after the path.\n"
     "  convert    writes NAME_scrambled.bin or NAME_unscrambled.bin beside each file\n"
     "             (NAME: its name up to the first dot), or OUT for a single file. A\n"
     "             file already in that form is left alone, a file scrambled twice is\n"

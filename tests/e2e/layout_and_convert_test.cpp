@@ -251,6 +251,29 @@ TEST_F(ConvertTest, EachLineIsOutBeforeTheNextFileStarts) {
   EXPECT_EQ(recorder.flushed[0], one + ": wrote " + folder.PathOf("one_scrambled.bin") + " (scrambled)\n");
 }
 
+TEST_F(ConvertTest, ScanJudgesTheBootFileOfADiscImage) {
+  const std::string disc = kFixtures + "/disc";
+  const std::string iso = Write("game.iso", ReadFile(disc + "/session.iso"));
+  Write("track 03.iso", ReadFile(disc + "/gdrom.iso"));
+  const std::string gdi = Write("game.gdi",
+                                "3\r\n1 0 4 2352 track01.bin 0\r\n2 450 0 2352 track02.raw 0\r\n"
+                                "3 45000 4 2048 \"track 03.iso\" 0\r\n");
+  const std::string cut = Write("cut.iso", ReadFile(disc + "/plain.iso").substr(0, 300000));
+  Result result = Quillet({"scan", iso, gdi, cut});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "UNSCRAMBLED\t" + iso + "\t1ST_READ.BIN\nUNSCRAMBLED\t" + gdi + "\t1ST_READ.BIN\n");
+  EXPECT_NE(result.err.find("quillet: " + cut +
+                            ": Invalid procedure call or argument: 1ST_READ.BIN;1 lies past the image's end"),
+            std::string::npos)
+      << result.err;
+  result = Quillet({"scan", "--json", gdi});
+  EXPECT_NE(result.out.find("\"image\": {\"format\": \"gdi\", \"boot_file\": \"1ST_READ.BIN\", \"size\": " +
+                            std::to_string(hello.size()) + ", \"track\": 3, \"lba\": 450"),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("\"title\": \"QUILLET TEST DISC\", \"product_number\": \"T-QUILL\"}"), std::string::npos);
+}
+
 TEST_F(ConvertTest, UsageErrors) {
   struct Row {
     std::vector<std::string> arguments;
