@@ -199,7 +199,7 @@ void MainForm::ConvertElf(const std::string& path, const std::optional<std::stri
   }
   const std::string intermediate = FreshIntermediate(folder, name);
   try {
-    RunTool(ObjcopyRun(ToolPathOf(Tool::Objcopy), path, intermediate), intermediate);
+    RunTool(ObjcopyRun(ToolPathOf(Tool::Objcopy), path, intermediate), intermediate, intermediate);
     RunToolInto(
         [&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), Form::Scrambled, intermediate, to); },
         output);
@@ -210,10 +210,10 @@ void MainForm::ConvertElf(const std::string& path, const std::optional<std::stri
   system_.RemoveFile(intermediate);
 }
 
-void MainForm::RunTool(const ToolRun& run, const std::string& fresh_output) {
+void MainForm::RunTool(const ToolRun& run, const std::string& fresh_output, const std::string& shown_as) {
   const std::string tool(FileTitle(run.program, system_.Style()));
   RequireToolSucceeded(system_.RunTool(run), tool);
-  if (!system_.FileExists(fresh_output)) throw ToolError(tool, "wrote no file " + fresh_output);
+  if (!system_.FileExists(fresh_output)) throw ToolError(tool, "wrote no file " + shown_as);
 }
 
 // The tool writes a name no file has, which then takes the result's place: whether it wrote is
@@ -225,10 +225,7 @@ void MainForm::RunToolInto(const std::function<ToolRun(const std::string& to)>& 
     fresh = TemporaryNameFor(output, RandomTag(), system_.Style());
   } while (system_.FileExists(fresh));
   try {
-    const ToolRun tool_run = run(fresh);
-    const std::string tool(FileTitle(tool_run.program, system_.Style()));
-    RequireToolSucceeded(system_.RunTool(tool_run), tool);
-    if (!system_.FileExists(fresh)) throw ToolError(tool, "wrote no file " + output);
+    RunTool(run(fresh), fresh, output);
     system_.MoveOver(fresh, output);
   } catch (const RunTimeError&) {
     RemoveIfThere(fresh);

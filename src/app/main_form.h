@@ -70,8 +70,8 @@ class MainForm {
   void ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
                   Form target);
   // Runs a tool and raises a run-time error unless it ended well and wrote `fresh_output`, a name
-  // no file had before.
-  void RunTool(const ToolRun& run, const std::string& fresh_output);
+  // no file had before; the error names that file as `shown_as`.
+  void RunTool(const ToolRun& run, const std::string& fresh_output, const std::string& shown_as);
   // Runs the tool that `run` makes for an output name, into a fresh name beside `output` that then
   // takes its place; raises a run-time error unless the tool ended well and wrote.
   void RunToolInto(const std::function<ToolRun(const std::string& to)>& run, const std::string& output);

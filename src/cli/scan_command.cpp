@@ -1,7 +1,6 @@
 #include "cli/commands.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -36,12 +35,6 @@ struct FileReport {
   std::int64_t size = 0;
   std::string error;  // empty when the file was judged
 };
-
-// An ISO 9660 image: "CD001" in its first volume descriptor, at sector 16.
-bool IsIsoImage(std::span<const std::byte> bytes) {
-  constexpr std::size_t kAt = 16 * 2048 + 1;
-  return bytes.size() >= kAt + 5 && std::memcmp(bytes.data() + kAt, "CD001", 5) == 0;
-}
 
 // The boot file of the disc a .gdi file describes: its boot track, in the file beside it.
 DiscReport GdiDisc(const std::string& path) {

@@ -1,6 +1,7 @@
 #include "disc/boot_file.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "disc/iso9660.h"
@@ -46,6 +47,11 @@ BootFile BootFileOfTrack(const Track& track) {
     left -= static_cast<std::uint32_t>(take);
   }
   return boot;
+}
+
+bool IsIsoImage(std::span<const std::byte> bytes) {
+  constexpr std::size_t kAt = 16 * kSectorData + 1;
+  return bytes.size() >= kAt + 5 && std::memcmp(bytes.data() + kAt, "CD001", 5) == 0;
 }
 
 BootFile BootFileOfIso(std::span<const std::byte> image) {

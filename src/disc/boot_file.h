@@ -35,6 +35,9 @@ struct BootFile {
 // wrong.
 BootFile BootFileOfTrack(const Track& track);
 
+// True when `bytes` are an ISO 9660 image: "CD001" in its first volume descriptor, at sector 16.
+bool IsIsoImage(std::span<const std::byte> bytes);
+
 // The same for an ISO image (2,048-byte sectors, made for the start of a disc or for a later
 // session, whose base is told from its root directory).
 BootFile BootFileOfIso(std::span<const std::byte> image);
