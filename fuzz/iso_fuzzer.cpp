@@ -3,16 +3,14 @@
 #include <cstdint>
 #include <span>
 
-#include "disc/boot_file.h"
+#include "disc/disc_image.h"
 #include "util/run_time_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {
-    const quillet::BootFile boot = quillet::BootFileOfIso(std::span(reinterpret_cast<const std::byte*>(data), size));
-    if (boot.bytes.data() < reinterpret_cast<const std::byte*>(data) ||
-        boot.bytes.data() + boot.bytes.size() > reinterpret_cast<const std::byte*>(data) + size) {
-      __builtin_trap();
-    }
+    const quillet::BytesSource image(std::span(reinterpret_cast<const std::byte*>(data), size));
+    const quillet::DiscBoot disc = quillet::BootOfImage(quillet::DiscFormat::Iso, image);
+    if (disc.boot.bytes.size() > size) __builtin_trap();  // no more than the image holds
   } catch (const quillet::RunTimeError&) {
     // A refusal with a reason is a fine answer to hostile bytes.
   }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/disc_input.h"
 #include "cli/quillet_command.h"
 #include "convert/conversion_plan.h"
 #include "convert/elf_raw.h"
@@ -104,12 +105,14 @@ class RunFiles {
   std::vector<std::pair<FileStamp, std::string>> results_;  // and the input each was made from
 };
 
-// Writes `image` converted by `plan` to `output`, whole or not at all.
-void WriteResult(const ScanImage& image, const ConversionPlan& plan, const std::string& output) {
+// Writes `bytes` (of `image`, or read from it) converted by `plan` to `output`, whole or not at
+// all.
+void WriteResult(std::span<const std::byte> bytes, const ScanImage& image, const ConversionPlan& plan,
+                 const std::string& output) {
   std::optional<ReplacementFile> file;
   try {
     file.emplace(output);
-    WritePlan(image.bytes(), plan, *file);
+    WritePlan(bytes, plan, *file);
   } catch (const RunTimeError& failure) {
     throw OutputFailure{output, failure};
   }
@@ -130,6 +133,17 @@ std::string ResultPath(const std::string& path, Form target) {
   const std::string_view name =
       leading_dots == std::string_view::npos ? title : title.substr(0, title.find('.', leading_dots));
   return PathIn(ContainingFolder(path, style), ResultName(name, target), style);
+}
+
+// How a binary becomes the requested form; nothing where it is in that form already.
+std::optional<ConversionPlan> Plan(std::span<const std::byte> bytes, const ConvertOptions& options) {
+  try {
+    return PlanConversionOf(bytes, options.target, options.force);
+  } catch (const FormRefusal& refusal) {
+    if (!refusal.forcible()) throw;
+    throw RunTimeError(refusal.number(), std::string(refusal.description()) + "; --force makes it " +
+                                             std::string(FormText(options.target)) + " anyway");
+  }
 }
 
 // Converts one file; returns the line that says what became of it.
@@ -153,27 +167,27 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
     const std::string tool(FileTitle(objcopy, style));
     RequireToolSucceeded(RunToolAndWait(ObjcopyRun(objcopy, elf, raw.path())), tool);
     if (!FileExists(raw.path())) throw ToolError(tool, "wrote no file for " + path);
-    WriteResult(MapScanImage(raw.path()), ConversionPlan{options.target == Form::Scrambled, 0, ""}, output);
+    const ScanImage raw_image = MapScanImage(raw.path());
+    WriteResult(raw_image.bytes(), raw_image, ConversionPlan{options.target == Form::Scrambled, 0, ""}, output);
     run.Written(path, output);
     return path + ": wrote " + output + " (an ELF file, through sh-elf-objcopy" +
            (options.target == Form::Scrambled ? ", then scrambled)" : ")");
   }
-  std::optional<ConversionPlan> plan;
-  try {
-    plan = PlanConversionOf(image.bytes(), options.target, options.force);
-  } catch (const FormRefusal& refusal) {
-    if (!refusal.forcible()) throw;
-    throw RunTimeError(refusal.number(),
-                       std::string(refusal.description()) + "; --force makes it " + requested + " anyway");
-  }
+  // A disc image's boot file is written out in either form: the result is a new file even where
+  // the boot file is in that form already.
+  const std::optional<DiscBoot> disc = DiscBootAt(path, image);
+  const std::span<const std::byte> bytes = disc ? std::span<const std::byte>(disc->boot.bytes) : image.bytes();
+  std::optional<ConversionPlan> plan = Plan(bytes, options);
+  if (!plan && disc) plan = ConversionPlan{false, 0, "already " + requested + ", written as it is"};
   if (!plan) {
     image.RequireWhole();
     return path + ": already " + requested + "; nothing written (--force converts it anyway)";
   }
   run.RequireFree(path, output, options.output.has_value());
-  WriteResult(image, *plan, output);
+  WriteResult(bytes, image, *plan, output);
   run.Written(path, output);
-  return path + ": wrote " + output + " (" + plan->description + ")";
+  const std::string what = disc ? "its " + disc->boot.header.boot_file + ", " : "";
+  return path + ": wrote " + output + " (" + what + plan->description + ")";
 }
 
 }  // namespace

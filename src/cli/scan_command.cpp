@@ -1,13 +1,13 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "cli/quillet_command.h"
-#include "disc/boot_file.h"
-#include "disc/gdi.h"
+#include "cli/disc_input.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
 #include "inspect/scan_image.h"
@@ -19,39 +19,15 @@
 namespace quillet {
 namespace {
 
-// A disc image's boot file, which is what is judged.
-struct DiscReport {
-  std::string format;  // "iso" or "gdi"
-  int track = 1;
-  BootFile boot;
-};
-
 // What became of one file.
 struct FileReport {
   std::string path;
   bool elf = false;  // known by its first bytes, and not judged
-  std::optional<DiscReport> disc;
+  std::optional<DiscBoot> disc;  // a disc image's boot file, which is what is judged
   Judgement judgement;
   std::int64_t size = 0;
   std::string error;  // empty when the file was judged
 };
-
-// The boot file of the disc a .gdi file describes: its boot track, in the file beside it.
-DiscReport GdiDisc(const std::string& path) {
-  constexpr std::int64_t kLongestTable = 64 * 1024;  // a few lines a track
-  if (FileLength(path) > kLongestTable) RefuseAsInvalid("the .gdi file is too long to be a table of tracks");
-  const FileContents table = ReadWholeFile(path);
-  const std::vector<GdiTrack> tracks =
-      ParseGdi(std::string_view(reinterpret_cast<const char*>(table.bytes().data()), table.size()));
-  const std::optional<GdiTrack> boot_track = GdiBootTrack(tracks);
-  if (!boot_track) RefuseAsInvalid("the .gdi file lists no data track at LBA 45000 or after, where a GD-ROM boots");
-  const PathStyle style = NativePathStyle();
-  const ScanImage track = MapScanImage(PathIn(ContainingFolder(path, style), boot_track->file, style));
-  DiscReport disc{"gdi", boot_track->number,
-                  BootFileOfTrack(Track(track.bytes(), boot_track->sector_size, boot_track->lba))};
-  track.RequireWhole();
-  return disc;
-}
 
 std::string FormWord(const FileReport& report) {
   return report.elf ? "elf" : std::string(FormText(report.judgement.form));
@@ -66,19 +42,14 @@ FileReport Examine(const std::string& path, bool json) {
       return report;
     }
     const Evidence evidence = json ? Evidence::Full : Evidence::FormOnly;
-    if (EqualsIgnoringAsciiCase(path.substr(path.size() - std::min<std::size_t>(path.size(), 4)), ".gdi")) {
-      report.disc = GdiDisc(path);
-    } else {
-      const ScanImage image = MapScanImage(path);
-      if (IsIsoImage(image.bytes())) {
-        report.disc = DiscReport{"iso", 1, BootFileOfIso(image.bytes())};
-      } else {
-        report.elf = IsElfImage(image.bytes());
-        if (!report.elf) report.judgement = JudgeImage(image.bytes(), evidence);
-        report.size = static_cast<std::int64_t>(image.size());
-      }
-      image.RequireWhole();
+    const ScanImage image = MapScanImage(path);
+    report.disc = DiscBootAt(path, image);
+    if (!report.disc) {
+      report.elf = IsElfImage(image.bytes());
+      if (!report.elf) report.judgement = JudgeImage(image.bytes(), evidence);
+      report.size = static_cast<std::int64_t>(image.size());
     }
+    image.RequireWhole();
     if (report.disc) {
       report.judgement = JudgeImage(report.disc->boot.bytes, evidence);
       report.size = static_cast<std::int64_t>(report.disc->boot.bytes.size());
@@ -111,12 +82,17 @@ void WriteJson(const FileReport& report, std::ostream& out) {
     separator = ", ";
   }
   out << "]";
-  if (const std::optional<DiscReport>& disc = report.disc) {
-    out << ", \"image\": {\"format\": \"" << disc->format
-        << "\", \"boot_file\": " << JsonString(disc->boot.header.boot_file) << ", \"size\": " << disc->boot.bytes.size()
-        << ", \"track\": " << disc->track << ", \"lba\": " << disc->boot.lba
-        << ", \"title\": " << JsonString(disc->boot.header.title)
-        << ", \"product_number\": " << JsonString(disc->boot.header.product_number) << "}";
+  if (const std::optional<DiscBoot>& disc = report.disc) {
+    const BootFile& boot = disc->boot;
+    const std::optional<bool> boots = Boots(*disc, judgement.form, KnownOwnLoaders());
+    char boot_code[17];
+    std::snprintf(boot_code, sizeof boot_code, "%016llx", static_cast<unsigned long long>(boot.header.boot_code));
+    out << ", \"image\": {\"format\": \"" << DiscFormatText(disc->format)
+        << "\", \"boot_file\": " << JsonString(boot.header.boot_file) << ", \"size\": " << boot.bytes.size()
+        << ", \"track\": " << disc->track << ", \"lba\": " << boot.lba << ", \"title\": " << JsonString(boot.header.title)
+        << ", \"product_number\": " << JsonString(boot.header.product_number)
+        << ", \"boots\": " << (boots ? (*boots ? "true" : "false") : "null") << ", \"boot_code\": \"" << boot_code
+        << "\"}";
   }
   out << "}";
 }
@@ -139,6 +115,10 @@ int RunScan(const std::vector<std::string>& paths, bool json, std::ostream& out,
       out << AsciiUppercase(FormWord(report)) << "\t" << report.path;
       if (report.disc) out << "\t" << report.disc->boot.header.boot_file;
       out << "\n";
+      if (report.disc) {
+        const std::string note = BootNote(*report.disc, report.judgement.form, KnownOwnLoaders());
+        if (!note.empty()) out << report.path << ": " << note << "\n";
+      }
     }
   }
   if (json) out << "]\n";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <string_view>
 
 #include "disc/iso9660.h"
@@ -21,14 +22,26 @@ std::string Field(std::span<const std::byte> bytes, std::size_t at, std::size_t 
 
 BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
   if (!IsBootSectorImage(bootstrap)) RefuseAsInvalid("the disc has no bootstrap (no IP.BIN with a boot file name)");
-  return {Field(bootstrap, 0x60, 16), Field(bootstrap, 0x40, 10), Field(bootstrap, 0x80, 128)};
+  return {Field(bootstrap, 0x60, 16), Field(bootstrap, 0x40, 10), Field(bootstrap, 0x80, 128),
+          BootCodeHash(bootstrap)};
+}
+
+std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap) {
+  constexpr std::pair<std::size_t, std::size_t> kCodeAreas[] = {{0x100, 0x3700}, {0x6000, 0x8000}};
+  std::uint64_t hash = 0xcbf29ce484222325;
+  for (const auto& [begin, end] : kCodeAreas) {
+    for (std::size_t at = begin; at < std::min(end, bootstrap.size()); ++at) {
+      hash = (hash ^ std::to_integer<std::uint64_t>(bootstrap[at])) * 0x100000001b3;
+    }
+  }
+  return hash;
 }
 
 BootFile BootFileOfTrack(const Track& track) {
   constexpr std::uint32_t kBootstrapSectors = 16;
   std::vector<std::byte> bootstrap;
   for (std::uint32_t index = 0; index < kBootstrapSectors; ++index) {
-    const auto sector = track.Sector(track.first_lba() + index);
+    const std::optional<SectorData> sector = track.Sector(track.first_lba() + index);
     if (!sector) RefuseAsInvalid("the image is cut short: it ends inside its bootstrap");
     bootstrap.insert(bootstrap.end(), sector->begin(), sector->end());
   }
@@ -38,24 +51,20 @@ BootFile BootFileOfTrack(const Track& track) {
   if (!file) RefuseAsInvalid("the image holds no " + boot.header.boot_file + ", the boot file its IP.BIN names");
   boot.name = file->name;
   boot.lba = file->lba;
+  // Every sector the directory claims must be there before room is made for them.
+  const std::uint64_t sectors = (std::uint64_t{file->size} + kSectorData - 1) / kSectorData;
+  if (file->lba < track.first_lba() || file->lba + sectors > std::uint64_t{track.first_lba()} + track.sector_count()) {
+    RefuseAsInvalid(file->name + " lies past the image's end (the image is cut short)");
+  }
   boot.bytes.reserve(file->size);
   for (std::uint32_t left = file->size, lba = file->lba; left > 0; ++lba) {
-    const auto sector = track.Sector(lba);
+    const std::optional<SectorData> sector = track.Sector(lba);
     if (!sector) RefuseAsInvalid(file->name + " lies past the image's end (the image is cut short)");
     const std::size_t take = std::min<std::size_t>(left, kSectorData);
     boot.bytes.insert(boot.bytes.end(), sector->begin(), sector->begin() + static_cast<std::ptrdiff_t>(take));
     left -= static_cast<std::uint32_t>(take);
   }
   return boot;
-}
-
-bool IsIsoImage(std::span<const std::byte> bytes) {
-  constexpr std::size_t kAt = 16 * kSectorData + 1;
-  return bytes.size() >= kAt + 5 && std::memcmp(bytes.data() + kAt, "CD001", 5) == 0;
-}
-
-BootFile BootFileOfIso(std::span<const std::byte> image) {
-  return BootFileOfTrack(Track(image, kSectorData, IsoTrackBase(image, kSectorData)));
 }
 
 }  // namespace quillet

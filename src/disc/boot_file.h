@@ -17,11 +17,17 @@ struct BootHeader {
   std::string boot_file;       // at 0x60, 16 bytes: "1ST_READ.BIN"
   std::string product_number;  // at 0x40, 10 bytes
   std::string title;           // at 0x80, 128 bytes
+  std::uint64_t boot_code = 0;  // BootCodeHash of the bootstrap
 };
 
-// Reads `bootstrap` (at least 0x100 bytes); raises run-time error 5 where it is no IP.BIN (no
-// hardware ID, no boot file name).
+// Reads `bootstrap` (its 32 KiB); raises run-time error 5 where it is no IP.BIN (no hardware ID,
+// no boot file name).
 BootHeader ReadBootHeader(std::span<const std::byte> bootstrap);
+
+// A hash (64-bit FNV-1a) of the bootstrap's code areas: all of it but the header fields (the first
+// 0x100 bytes), the area symbols and the first stage with its boot logo (0x3700 to 0x5FFF), which
+// differ from disc to disc made with the same boot code.
+std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap);
 
 struct BootFile {
   BootHeader header;
@@ -34,12 +40,5 @@ struct BootFile {
 // names in the track's ISO 9660 file system. Raises run-time error 5 saying what is missing or
 // wrong.
 BootFile BootFileOfTrack(const Track& track);
-
-// True when `bytes` are an ISO 9660 image: "CD001" in its first volume descriptor, at sector 16.
-bool IsIsoImage(std::span<const std::byte> bytes);
-
-// The same for an ISO image (2,048-byte sectors, made for the start of a disc or for a later
-// session, whose base is told from its root directory).
-BootFile BootFileOfIso(std::span<const std::byte> image);
 
 }  // namespace quillet

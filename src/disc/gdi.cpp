@@ -71,6 +71,10 @@ std::vector<GdiTrack> ParseGdi(std::string_view text) {
       RefuseAsInvalid("line " + std::to_string(index + 1) +
                       " of the .gdi file is no track (number, LBA, type 0 or 4, sector size, file, offset)");
     }
+    // The tracks lie beside the table: a name that leads elsewhere is no track of this disc.
+    if (file->find_first_of("/\\") != std::string_view::npos || *file == "..") {
+      RefuseAsInvalid("line " + std::to_string(index + 1) + " of the .gdi file names a track file outside its folder");
+    }
     tracks.push_back({*number, *lba, *type == 4, *sector_size, std::string(*file)});
   }
   return tracks;

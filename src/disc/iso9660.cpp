@@ -96,8 +96,8 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
   return std::nullopt;
 }
 
-std::uint32_t IsoTrackBase(std::span<const std::byte> track_bytes, std::size_t sector_size) {
-  const Track at_zero(track_bytes, sector_size, 0);
+std::uint32_t IsoTrackBase(const Track& track) {
+  const Track at_zero = track.Rebased(0);
   const Record root = RootOf(at_zero);
   if (const auto sector = at_zero.Sector(root.lba)) {
     const std::optional<Record> self = RecordAt(*sector, 0);
@@ -106,7 +106,8 @@ std::uint32_t IsoTrackBase(std::span<const std::byte> track_bytes, std::size_t s
   // Made for a later session: its addresses count from where that session starts. The root
   // directory follows the volume descriptors and path tables, near the track's start.
   for (std::uint32_t index = kFirstVolumeDescriptor + 1; index < std::min(at_zero.sector_count(), 1024u); ++index) {
-    const std::optional<Record> self = RecordAt(*at_zero.Sector(index), 0);
+    const std::optional<SectorData> sector = at_zero.Sector(index);
+    const std::optional<Record> self = RecordAt(*sector, 0);
     if (self && self->lba == root.lba && self->name == std::string(1, '\0') && root.lba >= index) {
       return root.lba - index;
     }

@@ -24,9 +24,9 @@ struct IsoFile {
 // holds no ISO 9660 file system, and with a file stored in several extents.
 std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name);
 
-// The logical block address a track's first sector has in its own file system's addresses: 0 for
+// The logical block address `track`'s first sector has in its own file system's addresses: 0 for
 // an image made for the start of a disc, the session's start for one made with genisoimage -C,
 // told from where the root directory lies (its "." entry names its own address).
-std::uint32_t IsoTrackBase(std::span<const std::byte> track_bytes, std::size_t sector_size);
+std::uint32_t IsoTrackBase(const Track& track);
 
 }  // namespace quillet

@@ -1,12 +1,14 @@
 // The boot file of ISO images that genisoimage made with an IP.BIN of our own: at the root, in a
 // later session's addresses, in a folder; and images that are cut, or no disc at all.
 #include "disc/boot_file.h"
+#include "disc/disc_image.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "support/disc_writer.h"
 #include "support/temp_folder.h"
 #include "util/run_time_error.h"
 
@@ -29,7 +31,7 @@ TEST(BootFileTest, FoundWhereverTheImageKeepsIt) {
   };
   for (const Row& row : std::vector<Row>{{"plain.iso", 17}, {"session.iso", 11702 + 17}, {"folder.iso", 17}}) {
     const std::string image = ReadFile(kDisc + "/" + row.image);
-    const BootFile boot = BootFileOfIso(Bytes(image));
+    const BootFile boot = BootOfImage(DiscFormat::Iso, BytesSource(Bytes(image))).boot;
     EXPECT_EQ(boot.header.boot_file, "1ST_READ.BIN") << row.image;
     EXPECT_EQ(boot.header.product_number, "T-QUILL") << row.image;
     EXPECT_EQ(boot.header.title, "QUILLET TEST DISC") << row.image;
@@ -37,23 +39,6 @@ TEST(BootFileTest, FoundWhereverTheImageKeepsIt) {
     EXPECT_GE(boot.lba, row.lowest_lba) << row.image;
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(boot.bytes.data()), boot.bytes.size()), program) << row.image;
   }
-}
-
-// The track as an image keeps it with sectors of `size` bytes: the user data after a raw header
-// (mode 1 or mode 2 form 1) or a subheader, and room for the error codes after it.
-std::string Sectors(const std::string& iso, std::size_t size, int mode) {
-  std::string track;
-  for (std::size_t at = 0; at + 2048 <= iso.size(); at += 2048) {
-    std::string sector(size, '\0');
-    const std::size_t data = size == 2336 ? 8 : mode == 1 ? 16 : 24;
-    if (size == 2352) {
-      sector.replace(0, 12, "\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00", 12);
-      sector[15] = static_cast<char>(mode);
-    }
-    sector.replace(data, 2048, iso, at, 2048);
-    track += sector;
-  }
-  return track;
 }
 
 TEST(BootFileTest, EachSectorSizeOfAGdRomBootTrack) {
@@ -64,8 +49,9 @@ TEST(BootFileTest, EachSectorSizeOfAGdRomBootTrack) {
     int mode;
   };
   for (const Row& row : std::vector<Row>{{2048, 1}, {2352, 1}, {2352, 2}, {2336, 2}}) {
-    const std::string bytes = row.size == 2048 ? iso : Sectors(iso, row.size, row.mode);
-    const BootFile boot = BootFileOfTrack(Track(Bytes(bytes), row.size, 45000));
+    const std::string bytes = row.size == 2048 ? iso : testing::Sectors(iso, row.size, row.mode);
+    const BytesSource source(Bytes(bytes));
+    const BootFile boot = BootFileOfTrack(Track(source, 0, source.size(), row.size, 45000));
     EXPECT_EQ(boot.header.boot_file, "1ST_READ.BIN") << row.size;
     EXPECT_GE(boot.lba, 45000u) << row.size;
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(boot.bytes.data()), boot.bytes.size()), program)
@@ -91,7 +77,7 @@ TEST(BootFileTest, CutOrForeignImagesAreRefusedWithAReason) {
            {"a program, no disc", ReadFile(QUILLET_SH_FIXTURES "/hello.bin"), "no ISO 9660 file system"},
        }) {
     try {
-      BootFileOfIso(Bytes(row.bytes));
+      BootOfImage(DiscFormat::Iso, BytesSource(Bytes(row.bytes)));
       ADD_FAILURE() << row.name << ": accepted";
     } catch (const RunTimeError& failure) {
       EXPECT_NE(std::string(failure.description()).find(row.reason), std::string::npos)

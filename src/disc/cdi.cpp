@@ -1,0 +1,176 @@
+#include "disc/cdi.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "util/run_time_error.h"
+
+namespace quillet {
+namespace {
+
+constexpr std::uint32_t kVersion2 = 0x80000004, kVersion3 = 0x80000005, kVersion35 = 0x80000006;
+constexpr std::size_t kTrailer = 8;
+constexpr std::size_t kMostSessions = 99, kMostTracks = 99;  // a CD holds 99 tracks at most
+constexpr std::array<std::uint8_t, 10> kTrackMark = {0, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
+
+std::uint32_t Le32(std::span<const std::byte> bytes, std::size_t at) {
+  return std::to_integer<std::uint32_t>(bytes[at]) | std::to_integer<std::uint32_t>(bytes[at + 1]) << 8 |
+         std::to_integer<std::uint32_t>(bytes[at + 2]) << 16 | std::to_integer<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+// A table is a few hundred bytes a track; a longer one is no table.
+constexpr std::uint64_t kLongestTable = 1 << 20;
+
+struct Trailer {
+  std::uint32_t version;
+  std::uint64_t table_start;  // in the image
+};
+
+// The trailer: the version, then where the table begins (an offset from the image's start in
+// versions 2 and 3, the table's length counted back from the image's end in 3.5). Nothing where
+// the last 8 bytes are no trailer.
+std::optional<Trailer> ReadTrailer(const DiscSource& image) {
+  if (image.size() < kTrailer) return std::nullopt;
+  std::array<std::byte, kTrailer> trailer;
+  image.Read(image.size() - kTrailer, trailer);
+  const std::uint32_t version = Le32(trailer, 0);
+  const std::uint64_t where = Le32(trailer, 4);
+  std::uint64_t start;
+  if (version == kVersion35) {
+    if (where > image.size()) return std::nullopt;
+    start = image.size() - where;
+  } else if (version == kVersion2 || version == kVersion3) {
+    start = where;
+  } else {
+    return std::nullopt;
+  }
+  if (start + 2 + kTrailer > image.size() || image.size() - kTrailer - start > kLongestTable) return std::nullopt;
+  return Trailer{version, start};
+}
+
+// Reads the table front to back; every read is checked against the table's end.
+class TableReader {
+ public:
+  TableReader(std::span<const std::byte> table) : table_(table) {}
+
+  std::uint32_t U32() { return Le32(Take(4), 0); }
+  std::uint16_t U16() {
+    const auto bytes = Take(2);
+    return static_cast<std::uint16_t>(std::to_integer<unsigned>(bytes[0]) | std::to_integer<unsigned>(bytes[1]) << 8);
+  }
+  std::uint8_t U8() { return std::to_integer<std::uint8_t>(Take(1)[0]); }
+  void Skip(std::size_t count) { Take(count); }
+  std::span<const std::byte> Take(std::size_t count) {
+    if (count > table_.size() - at_) RefuseAsInvalid("the image's table of tracks is cut short");
+    const auto bytes = table_.subspan(at_, count);
+    at_ += count;
+    return bytes;
+  }
+
+ private:
+  std::span<const std::byte> table_;
+  std::size_t at_ = 0;
+};
+
+std::uint32_t SectorSizeOf(std::uint32_t code) {
+  switch (code) {
+    case 0: return 2048;
+    case 1: return 2336;
+    case 2: return 2352;
+    default: RefuseAsInvalid("a track of the image has sectors of an unknown size (code " + std::to_string(code) + ")");
+  }
+}
+
+// A track's entry: the track, and the sectors it takes in the image (its pregap first).
+struct Entry {
+  CdiTrack track;
+  std::uint32_t pregap = 0, total = 0;
+};
+
+// One track's entry. Releases differ in a few optional blocks, which the entry itself marks.
+Entry ReadTrack(TableReader& table, std::uint32_t version) {
+  if (table.U32() != 0) table.Skip(8);  // a release's extra block before the entry
+  const auto mark = table.Take(2 * kTrackMark.size());
+  for (std::size_t at = 0; at < mark.size(); ++at) {
+    if (std::to_integer<std::uint8_t>(mark[at]) != kTrackMark[at % kTrackMark.size()]) {
+      RefuseAsInvalid("the image's table of tracks is malformed (a track's entry lacks its start mark)");
+    }
+  }
+  table.Skip(4);            // the writer's settings
+  table.Skip(table.U8());   // the file name the image was made from
+  table.Skip(1 + 10 + 4 + 4);
+  if (table.U32() == 0x80000000) table.Skip(8);  // later releases: a marker, then the disc's length
+  table.Skip(2);
+  Entry entry;
+  CdiTrack& track = entry.track;
+  entry.pregap = table.U32();
+  track.length = table.U32();
+  table.Skip(6);
+  const std::uint32_t mode = table.U32();
+  if (mode > 2) RefuseAsInvalid("a track of the image has an unknown mode (" + std::to_string(mode) + ")");
+  track.data = mode != 0;
+  table.Skip(12);
+  track.start_lba = table.U32();
+  entry.total = table.U32();  // pregap and track, as the image holds them
+  table.Skip(16);
+  track.sector_size = SectorSizeOf(table.U32());
+  table.Skip(29);
+  if (version != kVersion2) {
+    table.Skip(5);
+    if (table.U32() == 0xFFFFFFFF) table.Skip(78);
+  }
+  if (entry.pregap > entry.total) RefuseAsInvalid("a track of the image has a pregap longer than the track");
+  return entry;
+}
+
+}  // namespace
+
+bool IsCdiImage(const DiscSource& image) { return ReadTrailer(image).has_value(); }
+
+std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
+  const std::optional<Trailer> trailer = ReadTrailer(image);
+  if (!trailer) RefuseAsInvalid("the image has no DiscJuggler trailer (version 2, 3 or 3.5) in its last 8 bytes");
+  const std::uint32_t version = trailer->version;
+  std::vector<std::byte> bytes(static_cast<std::size_t>(image.size() - kTrailer - trailer->table_start));
+  image.Read(trailer->table_start, bytes);
+  TableReader table(bytes);
+  const std::uint16_t sessions = table.U16();
+  if (sessions == 0 || sessions > kMostSessions) {
+    RefuseAsInvalid("the image's table announces " + std::to_string(sessions) + " sessions (1 to 99 are possible)");
+  }
+  std::vector<CdiTrack> tracks;
+  std::uint64_t at = 0;  // where the next track's bytes begin
+  for (int session = 1; session <= sessions; ++session) {
+    const std::uint16_t count = table.U16();
+    if (count == 0 || tracks.size() + count > kMostTracks) {
+      RefuseAsInvalid("session " + std::to_string(session) + " of the image has " + std::to_string(count) +
+                      " tracks (a disc holds 1 to 99)");
+    }
+    for (std::uint16_t index = 0; index < count; ++index) {
+      const Entry entry = ReadTrack(table, version);
+      CdiTrack track = entry.track;
+      track.session = session;
+      track.number = static_cast<int>(tracks.size()) + 1;
+      track.offset = at + std::uint64_t{entry.pregap} * track.sector_size;
+      at += std::uint64_t{entry.total} * track.sector_size;
+      tracks.push_back(track);
+    }
+    table.Skip(12);  // the session's type and the next session's start
+    if (version != kVersion2) table.Skip(1);
+  }
+  return tracks;
+}
+
+std::optional<CdiTrack> CdiBootTrack(const std::vector<CdiTrack>& tracks) {
+  if (tracks.empty()) return std::nullopt;
+  const int last = tracks.back().session;
+  const auto boot = std::ranges::find_if(tracks, [last](const CdiTrack& track) {
+    return track.session == last && track.data;
+  });
+  if (boot == tracks.end()) return std::nullopt;
+  return *boot;
+}
+
+}  // namespace quillet

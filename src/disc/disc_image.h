@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "disc/boot_file.h"
+#include "disc/disc_source.h"
+#include "disc/gdi.h"
+#include "inspect/judgement.h"
+
+// A disc image as a person holds it, and the boot file inside: a DiscJuggler image (.cdi) or an
+// ISO 9660 image, which are CD-R images, or a GD-ROM dump (.gdi and its track files).
+namespace quillet {
+
+enum class DiscFormat { Cdi, Iso, Gdi };
+
+// "cdi", "iso" or "gdi".
+std::string_view DiscFormatText(DiscFormat format);
+
+// The format of the image in `source`, told by its content: a CDI's trailer, an ISO's volume
+// descriptor, a .gdi's table of tracks. Nothing for any other file.
+std::optional<DiscFormat> DiscFormatOf(const DiscSource& source);
+
+struct DiscBoot {
+  DiscFormat format = DiscFormat::Iso;
+  int track = 1;  // the boot track's number on the disc
+  BootFile boot;
+};
+
+// The boot file of a CDI or ISO image. Raises run-time error 5 saying what is wrong with a cut or
+// malformed image.
+DiscBoot BootOfImage(DiscFormat format, const DiscSource& image);
+
+// The text of a .gdi file, checked: no longer than a table of tracks can be.
+std::string_view GdiText(std::span<const std::byte> bytes);
+
+// The boot file of a GD-ROM dump, from the track file of its boot track.
+DiscBoot BootOfGdiTrack(const GdiTrack& track, const DiscSource& track_file);
+
+// Whether a disc of this kind starts its boot file in `form`: a CD-R (CDI, ISO) a scrambled one, a
+// GD-ROM an unscrambled one. Nothing where that cannot be told: the form is not decided, or the
+// CD-R's bootstrap is one of those with a loader of its own (`own_loaders`: hashes of their code).
+std::optional<bool> Boots(const DiscBoot& disc, Form form, std::span<const std::uint64_t> own_loaders);
+
+// The bootstraps known to load their boot file themselves, by BootCodeHash.
+std::span<const std::uint64_t> KnownOwnLoaders();
+
+// What a person should know about that, in a sentence ("1ST_READ.BIN is unscrambled; a CD-R boots
+// only a scrambled one"); empty where the boot file is in the form its disc starts, or its form is
+// not decided.
+std::string BootNote(const DiscBoot& disc, Form form, std::span<const std::uint64_t> own_loaders);
+
+}  // namespace quillet

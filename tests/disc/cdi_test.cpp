@@ -1,0 +1,145 @@
+// DiscJuggler images made here from genisoimage's session image, in every release's table and
+// every sector size; the formats told apart by content; cut and malformed tables refused with a
+// reason; and whether a disc starts its boot file in the form it has.
+#include "disc/cdi.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "disc/disc_image.h"
+#include "support/disc_writer.h"
+#include "support/temp_folder.h"
+#include "util/run_time_error.h"
+
+namespace quillet {
+namespace {
+
+using testing::CdiRelease;
+using testing::ReadFile;
+
+const std::string kDisc = QUILLET_SH_FIXTURES "/disc";
+
+std::span<const std::byte> Bytes(const std::string& text) {
+  return {reinterpret_cast<const std::byte*>(text.data()), text.size()};
+}
+
+TEST(CdiTest, TheBootFileOfEachReleaseAndSectorSize) {
+  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
+  const std::string iso = ReadFile(kDisc + "/session.iso");
+  struct Row {
+    CdiRelease release;
+    std::uint32_t sector_size;
+  };
+  for (const Row& row : std::vector<Row>{{CdiRelease::Version2, 2048},
+                                         {CdiRelease::Version3, 2336},
+                                         {CdiRelease::Version3Build780, 2352},
+                                         {CdiRelease::Version35, 2336},
+                                         {CdiRelease::Version35, 2352}}) {
+    const std::string image = testing::SelfBootCdi(iso, row.sector_size, row.release);
+    const BytesSource source(Bytes(image));
+    ASSERT_EQ(DiscFormatOf(source), DiscFormat::Cdi) << row.sector_size;
+    const DiscBoot disc = BootOfImage(DiscFormat::Cdi, source);
+    EXPECT_EQ(disc.track, 2) << row.sector_size;
+    EXPECT_GE(disc.boot.lba, 11702u) << row.sector_size;
+    EXPECT_EQ(disc.boot.header.title, "QUILLET TEST DISC");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(disc.boot.bytes.data()), disc.boot.bytes.size()), program)
+        << "release " << static_cast<int>(row.release) << ", sectors of " << row.sector_size;
+  }
+}
+
+TEST(CdiTest, FormatsAreToldByContent) {
+  const std::string iso = ReadFile(kDisc + "/plain.iso");
+  struct Row {
+    const char* name;
+    std::string bytes;
+    std::optional<DiscFormat> format;
+  };
+  for (const Row& row : std::vector<Row>{
+           {"cdi", testing::SelfBootCdi(ReadFile(kDisc + "/session.iso"), 2336, CdiRelease::Version35),
+            DiscFormat::Cdi},
+           {"iso", iso, DiscFormat::Iso},
+           {"gdi", "3\n1 0 4 2352 track01.bin 0\n2 450 0 2352 track02.raw 0\n3 45000 4 2352 track03.bin 0\n",
+            DiscFormat::Gdi},
+           {"program", ReadFile(QUILLET_SH_FIXTURES "/hello.bin"), std::nullopt},
+           {"a number and no tracks", "3\n", std::nullopt},
+           {"empty", "", std::nullopt},
+       }) {
+    EXPECT_EQ(DiscFormatOf(BytesSource(Bytes(row.bytes))), row.format) << row.name;
+  }
+}
+
+TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
+  const std::string image = testing::SelfBootCdi(ReadFile(kDisc + "/session.iso"), 2352, CdiRelease::Version3);
+  // Version 3's trailer names where the table begins.
+  std::size_t table = 0;
+  for (std::size_t byte = 4; byte-- > 0;) table = table << 8 | static_cast<unsigned char>(image[image.size() - 4 + byte]);
+  const auto with = [&](std::size_t at, const std::string& bytes) {
+    std::string changed = image;
+    changed.replace(at, bytes.size(), bytes);
+    return changed;
+  };
+  const std::size_t second_entry = table + 2 + 2 + 4 + 20 + 4 + 1 + 11 + 19 + 4 + 2;  // the first track's pregap
+  // A table that announces one session and ends there: the trailer points 2 bytes before itself.
+  std::string cut_table = with(image.size() - 10, std::string("\x01\x00", 2));
+  for (std::size_t byte = 0, start = image.size() - 10; byte < 4; ++byte, start >>= 8) {
+    cut_table[image.size() - 4 + byte] = static_cast<char>(start & 0xFF);
+  }
+  struct Row {
+    const char* name;
+    std::string bytes;
+    const char* reason;
+  };
+  for (const Row& row : std::vector<Row>{
+           {"cut at the end", image.substr(0, image.size() - 3), "no DiscJuggler trailer"},
+           {"a trailer past the end", with(image.size() - 4, "\xFF\xFF\xFF\x7F"), "no DiscJuggler trailer"},
+           {"no sessions", with(table, std::string(2, '\0')), "announces 0 sessions"},
+           {"a track without its start mark", with(table + 2 + 2 + 4, "\x07"), "lacks its start mark"},
+           {"a session of 300 tracks", with(table + 2, "\x2C\x01"), "300 tracks"},
+           {"a pregap longer than its track", with(second_entry, "\xFF\xFF\x00\x00"), "pregap longer"},
+           {"an audio track of 2^31 sectors", with(second_entry + 34, "\xFF\xFF\xFF\x7F"), "before its boot track"},
+           {"the table cut short", cut_table, "cut short"},
+       }) {
+    try {
+      BootOfImage(DiscFormat::Cdi, BytesSource(Bytes(row.bytes)));
+      ADD_FAILURE() << row.name << ": accepted";
+    } catch (const RunTimeError& failure) {
+      EXPECT_NE(std::string(failure.description()).find(row.reason), std::string::npos)
+          << row.name << ": " << failure.description();
+    }
+  }
+}
+
+TEST(CdiTest, WhetherTheDiscStartsItsBootFile) {
+  DiscBoot cd_r{DiscFormat::Cdi, 2, {}};
+  DiscBoot gd_rom{DiscFormat::Gdi, 3, {}};
+  cd_r.boot.header.boot_file = gd_rom.boot.header.boot_file = "1ST_READ.BIN";
+  cd_r.boot.header.boot_code = 42;
+  const std::uint64_t own_loader[] = {42};
+  struct Row {
+    const DiscBoot& disc;
+    Form form;
+    std::span<const std::uint64_t> own_loaders;
+    std::optional<bool> boots;
+    const char* note;
+  };
+  for (const Row& row : std::vector<Row>{
+           {cd_r, Form::Scrambled, {}, true, ""},
+           {cd_r, Form::Unscrambled, {}, false, "1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one"},
+           {cd_r, Form::ScrambledTwice, {}, false, "1ST_READ.BIN is scrambled twice; a CD-R boots only a scrambled one"},
+           {cd_r, Form::Unscrambled, own_loader, std::nullopt,
+            "1ST_READ.BIN is unscrambled; whether it boots depends on this disc's own loader"},
+           {cd_r, Form::Undecided, {}, std::nullopt, ""},
+           {gd_rom, Form::Unscrambled, own_loader, true, ""},
+           {gd_rom, Form::Scrambled, {}, false, "1ST_READ.BIN is scrambled; a GD-ROM boots only an unscrambled one"},
+           {gd_rom, Form::NotAProgram, {}, std::nullopt, ""},
+       }) {
+    const std::string label = std::string(DiscFormatText(row.disc.format)) + ", " + std::string(FormText(row.form));
+    EXPECT_EQ(Boots(row.disc, row.form, row.own_loaders), row.boots) << label;
+    EXPECT_EQ(BootNote(row.disc, row.form, row.own_loaders), row.note) << label;
+  }
+}
+
+}  // namespace
+}  // namespace quillet

@@ -1,0 +1,115 @@
+#include "support/disc_writer.h"
+
+namespace quillet::testing {
+namespace {
+
+void Put32(std::string& out, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((value >> shift) & 0xFF);
+}
+void Put16(std::string& out, std::uint16_t value) {
+  out += static_cast<char>(value & 0xFF);
+  out += static_cast<char>(value >> 8);
+}
+void Zeros(std::string& out, std::size_t count) { out.append(count, '\0'); }
+
+std::uint32_t SizeCode(std::uint32_t sector_size) { return sector_size == 2048 ? 0 : sector_size == 2336 ? 1 : 2; }
+
+void TrackEntry(std::string& out, const CdiTrackLayout& track, int session, int index, CdiRelease release) {
+  if (release == CdiRelease::Version3Build780) out.append("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+  Put32(out, 0);
+  for (int mark = 0; mark < 2; ++mark) out.append("\x00\x00\x01\x00\x00\x00\xFF\xFF\xFF\xFF", 10);
+  Put32(out, 0);  // settings
+  const std::string name = "quillet.cdi";
+  out += static_cast<char>(name.size());
+  out += name;
+  Zeros(out, 11);
+  Put32(out, 2);
+  Put32(out, 0);
+  if (release == CdiRelease::Version35) {
+    Put32(out, 0x80000000);
+    Put32(out, 0x57E40);
+    Put32(out, 0x980000);
+  } else {
+    Put32(out, 0x514C8);
+  }
+  Put16(out, 2);
+  Put32(out, track.pregap);
+  Put32(out, track.length);
+  Zeros(out, 6);
+  Put32(out, static_cast<std::uint32_t>(track.mode));
+  Put32(out, 0);
+  Put32(out, static_cast<std::uint32_t>(session));
+  Put32(out, static_cast<std::uint32_t>(index));
+  Put32(out, track.start_lba);
+  Put32(out, track.pregap + track.length);
+  Zeros(out, 16);
+  Put32(out, SizeCode(track.sector_size));
+  Put32(out, track.mode == 0 ? 0 : 4);
+  Zeros(out, 1);
+  Put32(out, track.pregap + track.length);
+  Zeros(out, 20);
+  if (release == CdiRelease::Version2) return;
+  if (release == CdiRelease::Version3) {
+    Zeros(out, 9);
+  } else {
+    out.append("\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 9);
+    Zeros(out, 78);
+  }
+}
+
+}  // namespace
+
+std::string Sectors(const std::string& iso, std::size_t size, int mode) {
+  std::string track;
+  for (std::size_t at = 0; at + 2048 <= iso.size(); at += 2048) {
+    std::string sector(size, '\0');
+    const std::size_t data = size == 2048 ? 0 : size == 2336 ? 8 : mode == 1 ? 16 : 24;
+    if (size == 2352) {
+      sector.replace(0, 12, "\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00", 12);
+      sector[15] = static_cast<char>(mode);
+    }
+    sector.replace(data, 2048, iso, at, 2048);
+    track += sector;
+  }
+  return track;
+}
+
+std::string CdiTable(const std::vector<std::vector<CdiTrackLayout>>& sessions, CdiRelease release,
+                     std::uint64_t data_size) {
+  std::string table;
+  Put16(table, static_cast<std::uint16_t>(sessions.size()));
+  std::uint32_t lba = 0;
+  for (std::size_t session = 0; session < sessions.size(); ++session) {
+    Put16(table, static_cast<std::uint16_t>(sessions[session].size()));
+    for (std::size_t index = 0; index < sessions[session].size(); ++index) {
+      const CdiTrackLayout& track = sessions[session][index];
+      TrackEntry(table, track, static_cast<int>(session), static_cast<int>(index), release);
+      lba = track.start_lba + track.length;
+    }
+    Put32(table, sessions[session].back().mode == 0 ? 0 : 2);  // the session's type
+    Put32(table, 0);
+    Put32(table, lba + 11400);  // where a next session would start
+    if (release != CdiRelease::Version2) Zeros(table, 1);
+  }
+  Put16(table, 0);  // no more sessions
+  Put32(table, lba);
+  Zeros(table, 1 + 4 + 4 + 14 + 15);  // no volume name, and the disc's fields
+  const std::uint32_t version =
+      release == CdiRelease::Version2 ? 0x80000004 : release == CdiRelease::Version35 ? 0x80000006 : 0x80000005;
+  Put32(table, version);
+  Put32(table, release == CdiRelease::Version35 ? static_cast<std::uint32_t>(table.size() + 4)
+                                                : static_cast<std::uint32_t>(data_size));
+  return table;
+}
+
+std::string SelfBootCdi(const std::string& iso, std::uint32_t sector_size, CdiRelease release) {
+  const CdiTrackLayout audio{2352, 0, 150, 300, 0};
+  const CdiTrackLayout data{sector_size, sector_size == 2048 ? 1 : 2, 150,
+                            static_cast<std::uint32_t>(iso.size() / 2048), 11702};
+  std::string image(std::size_t{audio.pregap + audio.length} * audio.sector_size, '\0');
+  image.append(std::size_t{data.pregap} * data.sector_size, '\0');
+  image += Sectors(iso, sector_size, data.mode);
+  return image + CdiTable({{audio}, {data}}, release, image.size());
+}
+
+}  // namespace quillet::testing

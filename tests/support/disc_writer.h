@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Disc images made for the tests from an ISO image: the layouts that DiscJuggler (.cdi) and GD-ROM
+// dumps (.gdi) use, written from their public descriptions.
+namespace quillet::testing {
+
+// Each 2,048-byte sector of `iso` as a sector of `size` bytes: as it is (2048), after a mode 2
+// subheader (2336), or raw (2352) with its sync, a header of `mode` 1 or 2 and a subheader for
+// mode 2; the error codes are left zero, as nothing here reads them.
+std::string Sectors(const std::string& iso, std::size_t size, int mode);
+
+// The releases whose tables differ: version 2; version 3, bare or as release 3.00.780 wrote it
+// (blocks of its own before and after each track's entry); version 3.5 as release 4 wrote it.
+enum class CdiRelease { Version2, Version3, Version3Build780, Version35 };
+
+struct CdiTrackLayout {
+  std::uint32_t sector_size = 2352;
+  int mode = 0;  // 0 audio, 1 mode 1, 2 mode 2
+  std::uint32_t pregap = 150, length = 0, start_lba = 0;
+};
+
+// The table and trailer that follow the tracks' data (each track's pregap, then its sectors, in
+// order) in a CDI of these sessions; `data_size`: the bytes of that data.
+std::string CdiTable(const std::vector<std::vector<CdiTrackLayout>>& sessions, CdiRelease release,
+                     std::uint64_t data_size);
+
+// A self-boot CD-R as DiscJuggler keeps one: an audio session, then a data session whose track
+// holds `iso` (made for a session at LBA 11702) in sectors of `sector_size`.
+std::string SelfBootCdi(const std::string& iso, std::uint32_t sector_size, CdiRelease release);
+
+}  // namespace quillet::testing
