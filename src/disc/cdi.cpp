@@ -131,7 +131,7 @@ bool IsCdiImage(const DiscSource& image) { return ReadTrailer(image).has_value()
 
 std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
   const std::optional<Trailer> trailer = ReadTrailer(image);
-  if (!trailer) RefuseAsInvalid("the image has no DiscJuggler trailer (version 2, 3 or 3.5) in its last 8 bytes");
+  if (!trailer) RefuseAsInvalid("the image has no DiscJuggler trailer (version 2, 3 or 3.5) in its last 8 bytes: it is cut short, or no CDI image");
   const std::uint32_t version = trailer->version;
   std::vector<std::byte> bytes(static_cast<std::size_t>(image.size() - kTrailer - trailer->table_start));
   image.Read(trailer->table_start, bytes);

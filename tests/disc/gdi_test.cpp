@@ -40,6 +40,8 @@ TEST(GdiTest, MalformedTablesAreRefusedNamingWhatIsWrong) {
            {"1\n1 zero 4 2352 a.bin 0\n", "line 2"},
            {"1\n1 0 4 2352 \"unclosed.bin 0\n", "line 2"},
            {"1\n1 0 4 2352\n", "line 2"},
+           {"1\n1 45000 4 2352 ../../secret.bin 0\n", "line 2 of the .gdi file names a track file outside its folder"},
+           {"1\n1 45000 4 2352 \"C:\\disc\\track.bin\" 0\n", "outside its folder"},
        }) {
     try {
       ParseGdi(row.text);

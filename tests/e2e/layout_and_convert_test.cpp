@@ -251,27 +251,61 @@ TEST_F(ConvertTest, EachLineIsOutBeforeTheNextFileStarts) {
   EXPECT_EQ(recorder.flushed[0], one + ": wrote " + folder.PathOf("one_scrambled.bin") + " (scrambled)\n");
 }
 
-TEST_F(ConvertTest, ScanJudgesTheBootFileOfADiscImage) {
+TEST_F(ConvertTest, DiscImagesTheirBootFileJudgedAndWrittenInEitherForm) {
   const std::string disc = kFixtures + "/disc";
   const std::string iso = Write("game.iso", ReadFile(disc + "/session.iso"));
+  const std::string cdi = Write("selfboot.cdi", ReadFile(disc + "/scrambled.cdi"));
+  const std::string renamed = Write("selfboot.img", ReadFile(disc + "/selfboot.cdi"));  // known by content
   Write("track 03.iso", ReadFile(disc + "/gdrom.iso"));
   const std::string gdi = Write("game.gdi",
                                 "3\r\n1 0 4 2352 track01.bin 0\r\n2 450 0 2352 track02.raw 0\r\n"
                                 "3 45000 4 2048 \"track 03.iso\" 0\r\n");
   const std::string cut = Write("cut.iso", ReadFile(disc + "/plain.iso").substr(0, 300000));
-  Result result = Quillet({"scan", iso, gdi, cut});
+  const std::string images_before = ReadFile(iso) + ReadFile(cdi) + ReadFile(renamed);
+  Result result = Quillet({"scan", iso, gdi, cdi, renamed, cut});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "UNSCRAMBLED\t" + iso + "\t1ST_READ.BIN\nUNSCRAMBLED\t" + gdi + "\t1ST_READ.BIN\n");
+  EXPECT_EQ(result.out, "UNSCRAMBLED\t" + iso + "\t1ST_READ.BIN\n" + iso +
+                            ": 1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one\n"
+                            "UNSCRAMBLED\t" + gdi + "\t1ST_READ.BIN\n"
+                            "SCRAMBLED\t" + cdi + "\t1ST_READ.BIN\n"
+                            "UNSCRAMBLED\t" + renamed + "\t1ST_READ.BIN\n" + renamed +
+                            ": 1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one\n");
   EXPECT_NE(result.err.find("quillet: " + cut +
                             ": Invalid procedure call or argument: 1ST_READ.BIN;1 lies past the image's end"),
             std::string::npos)
       << result.err;
-  result = Quillet({"scan", "--json", gdi});
+  result = Quillet({"scan", "--json", gdi, cdi});
   EXPECT_NE(result.out.find("\"image\": {\"format\": \"gdi\", \"boot_file\": \"1ST_READ.BIN\", \"size\": " +
                             std::to_string(hello.size()) + ", \"track\": 3, \"lba\": 450"),
             std::string::npos)
       << result.out;
-  EXPECT_NE(result.out.find("\"title\": \"QUILLET TEST DISC\", \"product_number\": \"T-QUILL\"}"), std::string::npos);
+  EXPECT_NE(result.out.find("\"title\": \"QUILLET TEST DISC\", \"product_number\": \"T-QUILL\", \"boots\": true"),
+            std::string::npos);
+  EXPECT_NE(result.out.find("\"format\": \"cdi\", \"boot_file\": \"1ST_READ.BIN\", \"size\": " +
+                            std::to_string(hello.size()) + ", \"track\": 2, \"lba\": 117"),
+            std::string::npos);
+
+  // Either form of each image's boot file, the one it holds included: a new file each time.
+  struct Row {
+    std::string image;
+    Form target;
+    std::string result;
+    std::string bytes;
+  };
+  for (const Row& row : std::vector<Row>{
+           {cdi, Form::Unscrambled, "selfboot_unscrambled.bin", hello},
+           {cdi, Form::Scrambled, "selfboot_scrambled.bin", Scrambled(hello)},
+           {gdi, Form::Scrambled, "game_scrambled.bin", Scrambled(hello)},
+           {renamed, Form::Unscrambled, "selfboot_unscrambled.bin", hello},
+       }) {
+    const std::string output = folder.PathOf(row.result);
+    if (fs::exists(output)) fs::remove(output);
+    result = Quillet({"convert", "--to", std::string(FormText(row.target)), row.image});
+    EXPECT_EQ(result.status, 0) << row.image << ": " << result.err;
+    EXPECT_TRUE(result.out.starts_with(row.image + ": wrote " + output + " (its 1ST_READ.BIN, ")) << result.out;
+    EXPECT_TRUE(ReadFile(output) == row.bytes) << row.image << " to " << FormText(row.target);
+  }
+  EXPECT_TRUE(ReadFile(iso) + ReadFile(cdi) + ReadFile(renamed) == images_before) << "an image was written";
 }
 
 TEST_F(ConvertTest, UsageErrors) {
