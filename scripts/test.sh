@@ -95,6 +95,16 @@ stage_fuzz() {
   head -c 65536 build/linux-debug/fixtures/disc/plain.iso >"$iso_corpus/plain.iso"
   fuzz iso_fuzzer -max_len=65536 "$iso_corpus"
   rm -rf "$iso_corpus"
+  # Seeded with the tables of DiscJuggler images the tests make (version 3.5 counts from the end,
+  # so its table stands alone) and with a GD-ROM dump's .gdi.
+  local table_corpus
+  table_corpus=$(mktemp -d)
+  tail -c 4096 build/linux-debug/fixtures/disc/selfboot.cdi >"$table_corpus/selfboot.cdi"
+  fuzz cdi_fuzzer -max_len=8192 "$table_corpus"
+  rm -f "$table_corpus"/*
+  cp build/linux-debug/fixtures/disc/gdi/disc.gdi "$table_corpus/"
+  fuzz gdi_fuzzer -max_len=1024 "$table_corpus"
+  rm -rf "$table_corpus"
 }
 
 for stage in "${stages[@]}"; do
