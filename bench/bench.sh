@@ -12,13 +12,15 @@
 #            fresh output file (at most 1.5 times as long); plain `cp` shown beside
 #   json:    `quillet scan --json` of a 16 MiB real program (patterns, layout and all) vs `cp` of
 #            the same file to a fresh output (at most 5 times as long)
+#   disc:    `quillet scan` of a 650 MB CDI (its data track padded with a hole of 640 MiB) vs
+#            `quillet scan` of its boot file alone (at most 3 times as long: the reader seeks)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset linux-release >/dev/null
 cmake --build --preset linux-release >/dev/null
 # The real SH program the layout benchmark repeats comes from the tests' build.
 cmake --preset linux-debug >/dev/null
-cmake --build --preset linux-debug --target sh_fixtures >/dev/null
+cmake --build --preset linux-debug --target sh_fixtures disc_fixtures make_disc_image >/dev/null
 bin=build/linux-release/bin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -78,3 +80,12 @@ hyperfine -N --warmup 5 --min-runs 30 --style none --export-csv "$work/json.csv"
   --prepare "rm -f $work/out-cp" \
   "$bin/quillet scan --json $program" "cp $program $work/out-cp" >/dev/null
 ratio "$work/json.csv" "quillet scan --json" cp 5
+
+echo "== quillet scan of a 650 MB CDI vs of its boot file alone (hyperfine)"
+disc=build/linux-debug/fixtures/disc
+build/linux-debug/bin/make_disc_image cdi 3.5 2352 "$disc/scrambled.iso" "$work/disc.cdi" 640
+cp "$disc/scrambled/1ST_READ.BIN" "$work/boot_file.bin"
+echo "  $(stat -c %s "$work/disc.cdi") bytes, $(du -k "$work/disc.cdi" | cut -f1) KiB on disk"
+hyperfine -N --warmup 10 --min-runs 60 --style none --export-csv "$work/disc.csv" \
+  "$bin/quillet scan $work/disc.cdi" "$bin/quillet scan $work/boot_file.bin" >/dev/null
+ratio "$work/disc.csv" "quillet scan of the CDI" "quillet scan of its boot file" 3
