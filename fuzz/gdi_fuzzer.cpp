@@ -9,8 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {
-    const auto tracks =
-        quillet::ParseGdi(quillet::GdiText(std::span(reinterpret_cast<const std::byte*>(data), size)));
+    const auto tracks = quillet::ParseGdi(quillet::GdiText(std::span(reinterpret_cast<const std::byte*>(data), size)));
     if (tracks.empty() || tracks.size() > 99) __builtin_trap();
     if (const auto boot = quillet::GdiBootTrack(tracks)) {
       if (!boot->data || boot->lba < 45000 || boot->file.find_first_of("/\\") != std::string::npos) __builtin_trap();

@@ -12,6 +12,7 @@
 #include "convert/conversion_plan.h"
 #include "convert/elf_raw.h"
 #include "convert/tool_commands.h"
+#include "disc/disc_image.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
 #include "inspect/size_text.h"
@@ -48,6 +49,88 @@ std::string_view Headline(quillet::Form form) {
 
 constexpr std::string_view kElfHeadline = "An ELF file: either download makes its raw binary first";
 
+// The form, its headline and the evidence, as the page shows them: the fields of a judged file.
+std::string JudgementFields(const quillet::Judgement& judgement, std::size_t size) {
+  using namespace quillet;
+  std::string patterns;
+  for (const SignatureMatch& match : judgement.matches) {
+    if (!patterns.empty()) patterns += ", ";
+    patterns += match.letter;
+  }
+  return Field("form", FormText(judgement.form)) + ", " + Field("headline", Headline(judgement.form)) + ", " +
+         Field("verdict", VerdictText(judgement.verdict)) + ", " +
+         Field("layout", judgement.layout ? LayoutText(*judgement.layout) : "") + ", " + Field("patterns", patterns) +
+         ", " + Field("size", SizeText(static_cast<std::int64_t>(size), {",", "."})) + ", \"elf\": false";
+}
+
+// The file the person chose, which the worker reads a slice at a time (FileReaderSync, through a
+// small cache of 1 MiB blocks): a disc image is never copied whole into the module's memory.
+EM_JS(void, quillet_read_chosen, (double offset, std::byte* into, std::size_t count), {
+  var file = self.quilletFile, block = 1 << 20;
+  var cache = self.quilletCache || (self.quilletCache = new Map());
+  for (var done = 0; done < count;) {
+    var at = offset + done, index = Math.floor(at / block), bytes = cache.get(index);
+    if (!bytes) {
+      if (cache.size >= 8) cache.delete(cache.keys().next().value);
+      try {
+        bytes = new Uint8Array(new FileReaderSync().readAsArrayBuffer(file.slice(index * block, (index + 1) * block)));
+      } catch (unreadable) {
+        self.quilletUnreadable = true;
+        throw unreadable;
+      }
+      cache.set(index, bytes);
+    }
+    var from = at - index * block, take = Math.min(count - done, bytes.length - from);
+    if (take <= 0) throw new Error("the file is shorter than it was");
+    HEAPU8.set(bytes.subarray(from, from + take), into + done);
+    done += take;
+  }
+});
+
+class ChosenFile final : public quillet::DiscSource {
+ public:
+  explicit ChosenFile(double size) : size_(static_cast<std::uint64_t>(size)) {}
+  std::uint64_t size() const override { return size_; }
+  void Read(std::uint64_t offset, std::span<std::byte> into) const override {
+    quillet_read_chosen(static_cast<double>(offset), into.data(), into.size());
+  }
+
+ private:
+  std::uint64_t size_;
+};
+
+// A disc image's boot file, from the chosen file: the image itself, or a GD-ROM dump's boot track
+// (`gdi_number` above 0) with its place and sector size from the .gdi.
+quillet::DiscBoot ChosenDiscBoot(double size, const char* file_name, int gdi_number, unsigned gdi_lba,
+                                 unsigned gdi_sector_size) {
+  using namespace quillet;
+  const ChosenFile chosen(size);
+  if (gdi_number > 0) return BootOfGdiTrack({gdi_number, gdi_lba, true, gdi_sector_size, ""}, chosen);
+  std::optional<DiscFormat> format = DiscFormatOfName(file_name);
+  if (!format) format = DiscFormatOf(chosen);
+  if (!format || *format == DiscFormat::Gdi) {
+    RefuseAsInvalid(std::string(file_name) + " is no disc image Quillet reads");
+  }
+  return BootOfImage(*format, chosen);
+}
+
+std::string DiscAnswer(const quillet::DiscBoot& disc) {
+  using namespace quillet;
+  const Judgement judgement = JudgeImage(disc.boot.bytes, Evidence::Full);
+  if (judgement.form == Form::BootSector) {
+    return "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
+  }
+  const std::optional<bool> boots = Boots(disc, judgement.form, KnownOwnLoaders());
+  const BootHeader& header = disc.boot.header;
+  return "{" + JudgementFields(judgement, disc.boot.bytes.size()) + ", \"disc\": {" +
+         Field("format", DiscFormatText(disc.format)) + ", " + Field("boot_file", header.boot_file) + ", " +
+         Field("title", header.title) + ", " + Field("product_number", header.product_number) +
+         ", \"track\": " + std::to_string(disc.track) + ", \"lba\": " + std::to_string(disc.boot.lba) +
+         ", \"size\": " + std::to_string(disc.boot.bytes.size()) +
+         ", \"boots\": " + (boots ? (*boots ? "true" : "false") : "null") + ", " +
+         Field("note", BootNote(disc, judgement.form, KnownOwnLoaders())) + "}}";
+}
+
 }  // namespace
 
 extern "C" {
@@ -58,8 +141,8 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::size_t size, const char* file_name) {
   using namespace quillet;
   const std::span<const std::byte> image = Bytes(data, size);
-  const std::string size_text = SizeText(static_cast<std::int64_t>(size), {",", "."});
   if (IsElfImage(image)) {
+    const std::string size_text = SizeText(static_cast<std::int64_t>(size), {",", "."});
     g_text = "{" + Field("form", "elf") + ", " + Field("headline", kElfHeadline) + ", " + Field("size", size_text) +
              ", \"elf\": true}";
     return g_text.c_str();
@@ -68,17 +151,73 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
     g_text = "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
     return g_text.c_str();
   }
-  const Judgement judgement = JudgeImage(image, Evidence::Full);
-  std::string patterns;
-  for (const SignatureMatch& match : judgement.matches) {
-    if (!patterns.empty()) patterns += ", ";
-    patterns += match.letter;
-  }
-  g_text = "{" + Field("form", FormText(judgement.form)) + ", " + Field("headline", Headline(judgement.form)) + ", " +
-           Field("verdict", VerdictText(judgement.verdict)) + ", " +
-           Field("layout", judgement.layout ? LayoutText(*judgement.layout) : "") + ", " + Field("patterns", patterns) +
-           ", " + Field("size", size_text) + ", \"elf\": false}";
+  g_text = "{" + JudgementFields(JudgeImage(image, Evidence::Full), size) + "}";
   return g_text.c_str();
+}
+
+// The chosen file as a disc image, read in place: {"disc": false} where it is none (by name and
+// by content); for a .gdi, {"gdi_track": ...}, the track file the worker is to choose next; else
+// the judgement of its boot file with "disc" (its format, boot file, title, product number, track,
+// LBA, "boots" and the note that says why it would not start), or {"refused"} saying what is
+// wrong with the image.
+EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(double size, const char* file_name, int gdi_number,
+                                                    unsigned gdi_lba, unsigned gdi_sector_size) {
+  using namespace quillet;
+  try {
+    if (gdi_number > 0) {
+      g_text = DiscAnswer(ChosenDiscBoot(size, file_name, gdi_number, gdi_lba, gdi_sector_size));
+      return g_text.c_str();
+    }
+    const ChosenFile chosen(size);
+    std::optional<DiscFormat> format = DiscFormatOfName(file_name);
+    if (!format) format = DiscFormatOf(chosen);
+    if (!format) {
+      g_text = "{\"disc\": false}";
+      return g_text.c_str();
+    }
+    if (format == DiscFormat::Gdi) {
+      if (chosen.size() > 64 * 1024) RefuseAsInvalid("the .gdi file is too long to be a table of tracks");
+      std::vector<std::byte> table(static_cast<std::size_t>(chosen.size()));
+      chosen.Read(0, table);
+      const std::optional<GdiTrack> track = GdiBootTrack(ParseGdi(GdiText(table)));
+      if (!track) RefuseAsInvalid("the .gdi file lists no data track at LBA 45000 or after, where a GD-ROM boots");
+      g_text = "{\"gdi_track\": {" + Field("file", track->file) + ", \"number\": " + std::to_string(track->number) +
+               ", \"lba\": " + std::to_string(track->lba) + ", \"sector_size\": " + std::to_string(track->sector_size) +
+               "}}";
+      return g_text.c_str();
+    }
+    g_text = DiscAnswer(ChosenDiscBoot(size, file_name, 0, 0, 0));
+  } catch (const RunTimeError& failure) {
+    g_text = "{" + Field("error", failure.description()) + "}";
+  } catch (const std::bad_alloc&) {
+    g_text = "{" + Field("error", "Out of memory: the browser gave the page too little memory for this image") + "}";
+  }
+  return g_text.c_str();
+}
+
+// Writes a disc image's boot file in the form asked for into the result buffer, even where it is
+// in that form already (`force` as quillet convert --force for a form that cannot be told): 0
+// done, 2 failed; quillet_text says how, or why not.
+EMSCRIPTEN_KEEPALIVE int quillet_disc_convert(double size, const char* file_name, int gdi_number, unsigned gdi_lba,
+                                              unsigned gdi_sector_size, int to_scrambled, int force) {
+  using namespace quillet;
+  const Form target = to_scrambled ? Form::Scrambled : Form::Unscrambled;
+  try {
+    const DiscBoot disc = ChosenDiscBoot(size, file_name, gdi_number, gdi_lba, gdi_sector_size);
+    std::optional<ConversionPlan> plan = PlanConversionOf(disc.boot.bytes, target, force != 0);
+    if (!plan) plan = ConversionPlan{false, 0, "already " + std::string(FormText(target)) + ", as it is"};
+    g_result = ApplyPlan(disc.boot.bytes, *plan);
+    g_text = "its " + disc.boot.header.boot_file + ", " + plan->description;
+    return 0;
+  } catch (const RunTimeError& failure) {
+    std::vector<std::byte>().swap(g_result);
+    g_text = failure.description();
+    return 2;
+  } catch (const std::bad_alloc&) {
+    std::vector<std::byte>().swap(g_result);
+    g_text = "Out of memory: the browser gave the page too little memory for this image";
+    return 2;
+  }
 }
 
 // Converts the file into the form asked for (`force` as quillet convert --force), into the result

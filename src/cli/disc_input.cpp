@@ -1,25 +1,13 @@
 #include "cli/disc_input.h"
 
-#include <string_view>
 #include <vector>
 
 #include "util/file_system.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
-#include "util/text_rules.h"
 
 namespace quillet {
 namespace {
-
-std::optional<DiscFormat> FormatByName(std::string_view path) {
-  const std::size_t dot = path.rfind('.');
-  if (dot == std::string_view::npos) return std::nullopt;
-  const std::string_view extension = path.substr(dot);
-  if (EqualsIgnoringAsciiCase(extension, ".cdi")) return DiscFormat::Cdi;
-  if (EqualsIgnoringAsciiCase(extension, ".iso")) return DiscFormat::Iso;
-  if (EqualsIgnoringAsciiCase(extension, ".gdi")) return DiscFormat::Gdi;
-  return std::nullopt;
-}
 
 // The boot file of the GD-ROM dump whose table is at `path`: its boot track, in the file beside it.
 DiscBoot GdiBoot(const std::string& path, const ScanImage& table) {
@@ -37,7 +25,7 @@ DiscBoot GdiBoot(const std::string& path, const ScanImage& table) {
 
 std::optional<DiscBoot> DiscBootAt(const std::string& path, const ScanImage& image) {
   const BytesSource source(image.bytes());
-  std::optional<DiscFormat> format = FormatByName(path);
+  std::optional<DiscFormat> format = DiscFormatOfName(path);
   if (!format) format = DiscFormatOf(source);
   if (!format) return std::nullopt;
   return *format == DiscFormat::Gdi ? GdiBoot(path, image) : BootOfImage(*format, source);

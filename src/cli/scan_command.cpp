@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/quillet_command.h"
 #include "cli/disc_input.h"
+#include "cli/quillet_command.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
 #include "inspect/scan_image.h"
@@ -22,7 +22,7 @@ namespace {
 // What became of one file.
 struct FileReport {
   std::string path;
-  bool elf = false;  // known by its first bytes, and not judged
+  bool elf = false;              // known by its first bytes, and not judged
   std::optional<DiscBoot> disc;  // a disc image's boot file, which is what is judged
   Judgement judgement;
   std::int64_t size = 0;
@@ -89,7 +89,8 @@ void WriteJson(const FileReport& report, std::ostream& out) {
     std::snprintf(boot_code, sizeof boot_code, "%016llx", static_cast<unsigned long long>(boot.header.boot_code));
     out << ", \"image\": {\"format\": \"" << DiscFormatText(disc->format)
         << "\", \"boot_file\": " << JsonString(boot.header.boot_file) << ", \"size\": " << boot.bytes.size()
-        << ", \"track\": " << disc->track << ", \"lba\": " << boot.lba << ", \"title\": " << JsonString(boot.header.title)
+        << ", \"track\": " << disc->track << ", \"lba\": " << boot.lba
+        << ", \"title\": " << JsonString(boot.header.title)
         << ", \"product_number\": " << JsonString(boot.header.product_number)
         << ", \"boots\": " << (boots ? (*boots ? "true" : "false") : "null") << ", \"boot_code\": \"" << boot_code
         << "\"}";

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 #include "disc/iso9660.h"
 #include "inspect/file_kind.h"
@@ -22,8 +22,7 @@ std::string Field(std::span<const std::byte> bytes, std::size_t at, std::size_t 
 
 BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
   if (!IsBootSectorImage(bootstrap)) RefuseAsInvalid("the disc has no bootstrap (no IP.BIN with a boot file name)");
-  return {Field(bootstrap, 0x60, 16), Field(bootstrap, 0x40, 10), Field(bootstrap, 0x80, 128),
-          BootCodeHash(bootstrap)};
+  return {Field(bootstrap, 0x60, 16), Field(bootstrap, 0x40, 10), Field(bootstrap, 0x80, 128), BootCodeHash(bootstrap)};
 }
 
 std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap) {

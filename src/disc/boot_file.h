@@ -14,9 +14,9 @@ namespace quillet {
 
 // The fields of an IP.BIN a person recognises a disc by, blanks trimmed.
 struct BootHeader {
-  std::string boot_file;       // at 0x60, 16 bytes: "1ST_READ.BIN"
-  std::string product_number;  // at 0x40, 10 bytes
-  std::string title;           // at 0x80, 128 bytes
+  std::string boot_file;        // at 0x60, 16 bytes: "1ST_READ.BIN"
+  std::string product_number;   // at 0x40, 10 bytes
+  std::string title;            // at 0x80, 128 bytes
   std::uint64_t boot_code = 0;  // BootCodeHash of the bootstrap
 };
 

@@ -98,8 +98,8 @@ Entry ReadTrack(TableReader& table, std::uint32_t version) {
       RefuseAsInvalid("the image's table of tracks is malformed (a track's entry lacks its start mark)");
     }
   }
-  table.Skip(4);            // the writer's settings
-  table.Skip(table.U8());   // the file name the image was made from
+  table.Skip(4);           // the writer's settings
+  table.Skip(table.U8());  // the file name the image was made from
   table.Skip(1 + 10 + 4 + 4);
   if (table.U32() == 0x80000000) table.Skip(8);  // later releases: a marker, then the disc's length
   table.Skip(2);
@@ -131,7 +131,10 @@ bool IsCdiImage(const DiscSource& image) { return ReadTrailer(image).has_value()
 
 std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
   const std::optional<Trailer> trailer = ReadTrailer(image);
-  if (!trailer) RefuseAsInvalid("the image has no DiscJuggler trailer (version 2, 3 or 3.5) in its last 8 bytes: it is cut short, or no CDI image");
+  if (!trailer)
+    RefuseAsInvalid(
+        "the image has no DiscJuggler trailer (version 2, 3 or 3.5) in its last 8 bytes: it is cut short, or no CDI "
+        "image");
   const std::uint32_t version = trailer->version;
   std::vector<std::byte> bytes(static_cast<std::size_t>(image.size() - kTrailer - trailer->table_start));
   image.Read(trailer->table_start, bytes);
@@ -166,9 +169,8 @@ std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
 std::optional<CdiTrack> CdiBootTrack(const std::vector<CdiTrack>& tracks) {
   if (tracks.empty()) return std::nullopt;
   const int last = tracks.back().session;
-  const auto boot = std::ranges::find_if(tracks, [last](const CdiTrack& track) {
-    return track.session == last && track.data;
-  });
+  const auto boot = std::find_if(tracks.begin(), tracks.end(),
+                                 [last](const CdiTrack& track) { return track.session == last && track.data; });
   if (boot == tracks.end()) return std::nullopt;
   return *boot;
 }

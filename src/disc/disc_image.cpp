@@ -7,6 +7,7 @@
 #include "disc/cdi.h"
 #include "disc/iso9660.h"
 #include "util/run_time_error.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 namespace {
@@ -49,6 +50,16 @@ std::string_view DiscFormatText(DiscFormat format) {
   return "iso";
 }
 
+std::optional<DiscFormat> DiscFormatOfName(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return std::nullopt;
+  const std::string_view extension = name.substr(dot);
+  for (const DiscFormat format : {DiscFormat::Cdi, DiscFormat::Iso, DiscFormat::Gdi}) {
+    if (EqualsIgnoringAsciiCase(extension.substr(1), DiscFormatText(format))) return format;
+  }
+  return std::nullopt;
+}
+
 std::optional<DiscFormat> DiscFormatOf(const DiscSource& source) {
   if (IsCdiImage(source)) return DiscFormat::Cdi;
   if (IsIso(source)) return DiscFormat::Iso;
@@ -88,7 +99,8 @@ std::span<const std::uint64_t> KnownOwnLoaders() { return {}; }
 std::optional<bool> Boots(const DiscBoot& disc, Form form, std::span<const std::uint64_t> own_loaders) {
   if (form != Form::Scrambled && form != Form::Unscrambled && form != Form::ScrambledTwice) return std::nullopt;
   if (disc.format == DiscFormat::Gdi) return form == Form::Unscrambled;
-  if (std::ranges::find(own_loaders, disc.boot.header.boot_code) != own_loaders.end()) return std::nullopt;
+  if (std::find(own_loaders.begin(), own_loaders.end(), disc.boot.header.boot_code) != own_loaders.end())
+    return std::nullopt;
   return form == Form::Scrambled;
 }
 

@@ -20,6 +20,9 @@ enum class DiscFormat { Cdi, Iso, Gdi };
 // "cdi", "iso" or "gdi".
 std::string_view DiscFormatText(DiscFormat format);
 
+// The format a file's name says: .cdi, .iso or .gdi, in any case.
+std::optional<DiscFormat> DiscFormatOfName(std::string_view name);
+
 // The format of the image in `source`, told by its content: a CDI's trailer, an ISO's volume
 // descriptor, a .gdi's table of tracks. Nothing for any other file.
 std::optional<DiscFormat> DiscFormatOf(const DiscSource& source);

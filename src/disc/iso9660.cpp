@@ -1,8 +1,8 @@
 #include "disc/iso9660.h"
 
+#include <algorithm>
 #include <cstring>
-#include <deque>
-#include <set>
+#include <vector>
 
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
@@ -67,12 +67,12 @@ std::string Comparable(std::string_view name) {
 
 std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
   const std::string wanted = Comparable(name);
-  std::deque<std::pair<Record, std::size_t>> directories{{RootOf(track), 0}};
-  std::set<std::uint32_t> seen;
-  while (!directories.empty()) {
-    const auto [directory, depth] = directories.front();
-    directories.pop_front();
-    if (!seen.insert(directory.lba).second || seen.size() > kMostDirectories) continue;
+  // Breadth first: the queue keeps every directory met, so it also says which were seen.
+  std::vector<std::pair<Record, std::size_t>> directories{{RootOf(track), 0}};
+  for (std::size_t next = 0; next < directories.size() && next < kMostDirectories; ++next) {
+    const auto [directory, depth] = directories[next];
+    const auto seen = [&, lba = directory.lba](const auto& earlier) { return earlier.first.lba == lba; };
+    if (std::any_of(directories.begin(), directories.begin() + static_cast<std::ptrdiff_t>(next), seen)) continue;
     const auto sectors = static_cast<std::uint32_t>((std::size_t{directory.size} + kSectorData - 1) / kSectorData);
     for (std::uint32_t index = 0; index < sectors; ++index) {
       const auto sector = track.Sector(directory.lba + index);
@@ -82,7 +82,8 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
         // "." and "..": their names are the bytes 0 and 1.
         if (record->name.size() == 1 && (record->name[0] == '\0' || record->name[0] == '\1')) continue;
         if (record->flags & kDirectoryFlag) {
-          if (depth + 1 < kMostDepth) directories.push_back({*record, depth + 1});
+          if (depth + 1 < kMostDepth && directories.size() < kMostDirectories)
+            directories.push_back({*record, depth + 1});
           continue;
         }
         if (Comparable(record->name) != wanted) continue;

@@ -74,7 +74,8 @@ TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
   const std::string image = testing::SelfBootCdi(ReadFile(kDisc + "/session.iso"), 2352, CdiRelease::Version3);
   // Version 3's trailer names where the table begins.
   std::size_t table = 0;
-  for (std::size_t byte = 4; byte-- > 0;) table = table << 8 | static_cast<unsigned char>(image[image.size() - 4 + byte]);
+  for (std::size_t byte = 4; byte-- > 0;)
+    table = table << 8 | static_cast<unsigned char>(image[image.size() - 4 + byte]);
   const auto with = [&](std::size_t at, const std::string& bytes) {
     std::string changed = image;
     changed.replace(at, bytes.size(), bytes);
@@ -127,7 +128,11 @@ TEST(CdiTest, WhetherTheDiscStartsItsBootFile) {
   for (const Row& row : std::vector<Row>{
            {cd_r, Form::Scrambled, {}, true, ""},
            {cd_r, Form::Unscrambled, {}, false, "1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one"},
-           {cd_r, Form::ScrambledTwice, {}, false, "1ST_READ.BIN is scrambled twice; a CD-R boots only a scrambled one"},
+           {cd_r,
+            Form::ScrambledTwice,
+            {},
+            false,
+            "1ST_READ.BIN is scrambled twice; a CD-R boots only a scrambled one"},
            {cd_r, Form::Unscrambled, own_loader, std::nullopt,
             "1ST_READ.BIN is unscrambled; whether it boots depends on this disc's own loader"},
            {cd_r, Form::Undecided, {}, std::nullopt, ""},

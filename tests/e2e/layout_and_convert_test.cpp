@@ -266,9 +266,14 @@ TEST_F(ConvertTest, DiscImagesTheirBootFileJudgedAndWrittenInEitherForm) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "UNSCRAMBLED\t" + iso + "\t1ST_READ.BIN\n" + iso +
                             ": 1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one\n"
-                            "UNSCRAMBLED\t" + gdi + "\t1ST_READ.BIN\n"
-                            "SCRAMBLED\t" + cdi + "\t1ST_READ.BIN\n"
-                            "UNSCRAMBLED\t" + renamed + "\t1ST_READ.BIN\n" + renamed +
+                            "UNSCRAMBLED\t" +
+                            gdi +
+                            "\t1ST_READ.BIN\n"
+                            "SCRAMBLED\t" +
+                            cdi +
+                            "\t1ST_READ.BIN\n"
+                            "UNSCRAMBLED\t" +
+                            renamed + "\t1ST_READ.BIN\n" + renamed +
                             ": 1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one\n");
   EXPECT_NE(result.err.find("quillet: " + cut +
                             ": Invalid procedure call or argument: 1ST_READ.BIN;1 lies past the image's end"),

@@ -94,8 +94,9 @@ std::string CdiTable(const std::vector<std::vector<CdiTrackLayout>>& sessions, C
   Put16(table, 0);  // no more sessions
   Put32(table, lba);
   Zeros(table, 1 + 4 + 4 + 14 + 15);  // no volume name, and the disc's fields
-  const std::uint32_t version =
-      release == CdiRelease::Version2 ? 0x80000004 : release == CdiRelease::Version35 ? 0x80000006 : 0x80000005;
+  const std::uint32_t version = release == CdiRelease::Version2    ? 0x80000004
+                                : release == CdiRelease::Version35 ? 0x80000006
+                                                                   : 0x80000005;
   Put32(table, version);
   Put32(table, release == CdiRelease::Version35 ? static_cast<std::uint32_t>(table.size() + 4)
                                                 : static_cast<std::uint32_t>(data_size));

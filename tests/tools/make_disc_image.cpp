@@ -44,8 +44,8 @@ int MakeCdi(const std::string& release_name, std::uint32_t sector_size, const st
   const CdiTrackLayout audio{2352, 0, 150, 300, 0};
   const CdiTrackLayout data{sector_size, sector_size == 2048 ? 1 : 2, 150,
                             static_cast<std::uint32_t>(sectors.size() / sector_size) + pad, 11702};
-  const std::uint64_t data_start = std::uint64_t{audio.pregap + audio.length} * audio.sector_size +
-                                   std::uint64_t{data.pregap} * data.sector_size;
+  const std::uint64_t data_start =
+      std::uint64_t{audio.pregap + audio.length} * audio.sector_size + std::uint64_t{data.pregap} * data.sector_size;
   const std::uint64_t data_size = data_start + std::uint64_t{data.length} * data.sector_size;
   std::ofstream file(out, std::ios::binary | std::ios::trunc);
   file.seekp(static_cast<std::streamoff>(data_start));

@@ -155,6 +155,44 @@ try {
         "a drop beside the zone is judged, and the browser's own drop prevented");
   check((await text("status")).endsWith("The other files dropped with it were ignored."), "several dropped: the others said ignored");
 
+  // Disc images, read in place: a CDI, a GDI set (the .gdi and its track files chosen together),
+  // the same answer as quillet scan, and both downloads of the boot file.
+  const disc = path.join(fixtures, "disc");
+  const hello_bytes = fs.readFileSync(path.join(fixtures, "hello.bin"));
+  const scrambled_hello = dcscramOf(path.join(fixtures, "hello.bin"), false);
+  async function giveAll(wheres) {
+    await page.evaluate(() => { delete document.body.dataset.judged; });
+    await (await page.$("#file")).uploadFile(...wheres);
+    await page.waitForFunction(() => document.body.dataset.judged !== undefined && document.body.dataset.judged !== "",
+                               { timeout: 60000 });
+  }
+  const gdi_folder = path.join(disc, "gdi");
+  for (const [name, wheres] of [["selfboot.cdi", [path.join(disc, "selfboot.cdi")]],
+                                ["disc.gdi", fs.readdirSync(gdi_folder).map((n) => path.join(gdi_folder, n))]]) {
+    await giveAll(wheres);
+    const scan = JSON.parse(execFileSync(quillet, ["scan", "--json", wheres.find((w) => w.endsWith(name))]).toString())[0];
+    const format = scan.image.format === "gdi" ? "a GD-ROM (GDI)" : "a CDI";
+    const note = scan.image.boots ? "" : " 1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one.";
+    check(await text("name") === name && await text("answer") === headlines[scan.form] &&
+          await text("disc") === `QUILLET TEST DISC (T-QUILL): ${format} image; its boot file 1ST_READ.BIN is in ` +
+                                 `track ${scan.image.track}, at LBA ${scan.image.lba}.${note}`,
+          `${name}: ${await text("answer")} / ${await text("disc")} ${await text("problem")}`);
+    const stem = name.split(".")[0];
+    got = await download("scramble");
+    check(got.name === `${stem}_scrambled.bin` && got.bytes.equals(scrambled_hello), `${name}: its boot file scrambled`);
+    got = await download("unscramble");
+    check(got.name === `${stem}_unscrambled.bin` && got.bytes.equals(hello_bytes), `${name}: its boot file unscrambled`);
+  }
+  for (const [wheres, said] of [
+    [[path.join(gdi_folder, "disc.gdi")], "disc.gdi could not be read as a disc image: its boot track track 03 boot.bin " +
+                                          "was not chosen with it; choose or drop the .gdi and its track files together."],
+    [[file("cut.cdi", fs.readFileSync(path.join(disc, "selfboot.cdi")).subarray(0, 1000000))],
+     "cut.cdi could not be read as a disc image: Invalid procedure call or argument: the image has no DiscJuggler " +
+     "trailer (version 2, 3 or 3.5) in its last 8 bytes: it is cut short, or no CDI image."]]) {
+    await giveAll(wheres);
+    check(await text("problem") === said, `a disc image refused: ${await text("problem")}`);
+  }
+
   // 16 MiB: the page against quillet scan --json on the same file, in this same run.
   const large = Buffer.alloc(16 << 20);
   const program = fs.readFileSync(path.join(fixtures, "hello.bin"));
