@@ -12,6 +12,7 @@
 #include "convert/tool_commands.h"
 #include "inspect/layout.h"
 #include "scramble/scramble.h"
+#include "support/disc_writer.h"
 #include "support/temp_folder.h"
 #include "util/file_system.h"
 
@@ -254,8 +255,15 @@ TEST_F(ConvertTest, EachLineIsOutBeforeTheNextFileStarts) {
 TEST_F(ConvertTest, DiscImagesTheirBootFileJudgedAndWrittenInEitherForm) {
   const std::string disc = kFixtures + "/disc";
   const std::string iso = Write("game.iso", ReadFile(disc + "/session.iso"));
-  const std::string cdi = Write("selfboot.cdi", ReadFile(disc + "/scrambled.cdi"));
-  const std::string renamed = Write("selfboot.img", ReadFile(disc + "/selfboot.cdi"));  // known by content
+  // DiscJuggler images of a session image: as genisoimage made it, and with its boot file
+  // scrambled in place (the same size, so the file system stays as it was).
+  const std::string session = ReadFile(disc + "/session.iso");
+  std::string scrambled_session = session;
+  scrambled_session.replace(session.find(hello), hello.size(), Scrambled(hello));
+  const std::string cdi =
+      Write("selfboot.cdi", testing::SelfBootCdi(scrambled_session, 2352, testing::CdiRelease::Version2));
+  const std::string renamed =  // known by its content
+      Write("selfboot.img", testing::SelfBootCdi(session, 2336, testing::CdiRelease::Version35));
   Write("track 03.iso", ReadFile(disc + "/gdrom.iso"));
   const std::string gdi = Write("game.gdi",
                                 "3\r\n1 0 4 2352 track01.bin 0\r\n2 450 0 2352 track02.raw 0\r\n"
