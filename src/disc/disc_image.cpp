@@ -61,7 +61,14 @@ std::optional<DiscFormat> DiscFormatOfName(std::string_view name) {
 }
 
 std::optional<DiscFormat> DiscFormatOf(const DiscSource& source) {
-  if (IsCdiImage(source)) return DiscFormat::Cdi;
+  // A program may end in bytes that look like a trailer: only a table that reads makes a CDI.
+  if (IsCdiImage(source)) {
+    try {
+      ReadCdiTracks(source);
+      return DiscFormat::Cdi;
+    } catch (const RunTimeError&) {
+    }
+  }
   if (IsIso(source)) return DiscFormat::Iso;
   if (IsGdi(source)) return DiscFormat::Gdi;
   return std::nullopt;

@@ -63,6 +63,8 @@ TEST(CdiTest, FormatsAreToldByContent) {
            {"gdi", "3\n1 0 4 2352 track01.bin 0\n2 450 0 2352 track02.raw 0\n3 45000 4 2352 track03.bin 0\n",
             DiscFormat::Gdi},
            {"program", ReadFile(QUILLET_SH_FIXTURES "/hello.bin"), std::nullopt},
+           {"a program that ends like a trailer",
+            ReadFile(QUILLET_SH_FIXTURES "/hello.bin") + std::string("\x06\0\0\x80\x40\0\0\0", 8), std::nullopt},
            {"a number and no tracks", "3\n", std::nullopt},
            {"empty", "", std::nullopt},
        }) {
