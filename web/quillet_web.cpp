@@ -3,6 +3,7 @@
 // module's memory; answers come back as JSON text or as bytes in one result buffer.
 #include <emscripten/emscripten.h>
 
+#include <charconv>
 #include <cstdint>
 #include <new>
 #include <span>
@@ -63,13 +64,14 @@ std::string JudgementFields(const quillet::Judgement& judgement, std::size_t siz
          ", " + Field("size", SizeText(static_cast<std::int64_t>(size), {",", "."})) + ", \"elf\": false";
 }
 
-// The file the person chose, which the worker reads a slice at a time (FileReaderSync, through a
-// small cache of 1 MiB blocks): a disc image is never copied whole into the module's memory.
-EM_JS(void, quillet_read_chosen, (double offset, std::byte* into, std::size_t count), {
-  var file = self.quilletFile, block = 1 << 20;
+// The files the person chose (the worker's quilletFiles: a disc image, or a GD-ROM dump's data
+// tracks), read a slice at a time with FileReaderSync through a small cache of 1 MiB blocks: a disc
+// image is never copied whole into the module's memory.
+EM_JS(void, quillet_read_chosen, (int which, double offset, std::byte* into, std::size_t count), {
+  var file = self.quilletFiles[which], block = 1 << 20;
   var cache = self.quilletCache || (self.quilletCache = new Map());
   for (var done = 0; done < count;) {
-    var at = offset + done, index = Math.floor(at / block), bytes = cache.get(index);
+    var at = offset + done, index = Math.floor(at / block), key = which + ":" + index, bytes = cache.get(key);
     if (!bytes) {
       if (cache.size >= 8) cache.delete(cache.keys().next().value);
       try {
@@ -78,7 +80,7 @@ EM_JS(void, quillet_read_chosen, (double offset, std::byte* into, std::size_t co
         self.quilletUnreadable = true;
         throw unreadable;
       }
-      cache.set(index, bytes);
+      cache.set(key, bytes);
     }
     var from = at - index * block, take = Math.min(count - done, bytes.length - from);
     if (take <= 0) throw new Error("the file is shorter than it was");
@@ -89,23 +91,47 @@ EM_JS(void, quillet_read_chosen, (double offset, std::byte* into, std::size_t co
 
 class ChosenFile final : public quillet::DiscSource {
  public:
-  explicit ChosenFile(double size) : size_(static_cast<std::uint64_t>(size)) {}
+  ChosenFile(int which, double size) : which_(which), size_(static_cast<std::uint64_t>(size)) {}
   std::uint64_t size() const override { return size_; }
   void Read(std::uint64_t offset, std::span<std::byte> into) const override {
-    quillet_read_chosen(static_cast<double>(offset), into.data(), into.size());
+    quillet_read_chosen(which_, static_cast<double>(offset), into.data(), into.size());
   }
 
  private:
+  int which_;
   std::uint64_t size_;
 };
 
-// A disc image's boot file, from the chosen file: the image itself, or a GD-ROM dump's boot track
-// (`gdi_number` above 0) with its place and sector size from the .gdi.
-quillet::DiscBoot ChosenDiscBoot(double size, const char* file_name, int gdi_number, unsigned gdi_lba,
-                                 unsigned gdi_sector_size) {
+// A disc image's boot file, from the chosen files: the image itself, or where `gdi_layout` is not
+// empty a GD-ROM dump's data tracks, a line each ("number lba sector_size file_size", the file
+// being the worker's quilletFiles of the same index).
+quillet::DiscBoot ChosenDiscBoot(double size, const char* file_name, std::string_view gdi_layout) {
   using namespace quillet;
-  const ChosenFile chosen(size);
-  if (gdi_number > 0) return BootOfGdiTrack({gdi_number, gdi_lba, true, gdi_sector_size, ""}, chosen);
+  if (!gdi_layout.empty()) {
+    std::vector<GdiTrack> tracks;
+    std::vector<ChosenFile> files;
+    // The next number of the layout, its blanks and line ends skipped.
+    const auto next = [&gdi_layout](auto& number) {
+      const std::size_t start = gdi_layout.find_first_not_of(" \n");
+      if (start == std::string_view::npos) return false;
+      const auto [end, error] =
+          std::from_chars(gdi_layout.data() + start, gdi_layout.data() + gdi_layout.size(), number);
+      gdi_layout.remove_prefix(static_cast<std::size_t>(end - gdi_layout.data()));
+      return error == std::errc();
+    };
+    GdiTrack track;
+    std::uint64_t file_size = 0;
+    while (files.size() < 99 && next(track.number) && next(track.lba) && next(track.sector_size) && next(file_size)) {
+      track.data = true;
+      tracks.push_back(track);
+      files.emplace_back(static_cast<int>(files.size()), static_cast<double>(file_size));
+    }
+    if (tracks.empty()) RefuseAsInvalid("the page gave no data track of the GD-ROM dump");
+    std::vector<const DiscSource*> sources;
+    for (const ChosenFile& file : files) sources.push_back(&file);
+    return BootOfGdi(tracks, sources);
+  }
+  const ChosenFile chosen(0, size);
   std::optional<DiscFormat> format = DiscFormatOfName(file_name);
   if (!format) format = DiscFormatOf(chosen);
   if (!format || *format == DiscFormat::Gdi) {
@@ -156,19 +182,18 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
 }
 
 // The chosen file as a disc image, read in place: {"disc": false} where it is none (by name and
-// by content); for a .gdi, {"gdi_track": ...}, the track file the worker is to choose next; else
-// the judgement of its boot file with "disc" (its format, boot file, title, product number, track,
-// LBA, "boots" and the note that says why it would not start), or {"refused"} saying what is
-// wrong with the image.
-EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(double size, const char* file_name, int gdi_number,
-                                                    unsigned gdi_lba, unsigned gdi_sector_size) {
+// by content); for a .gdi, {"gdi_tracks": [...]}, the data tracks whose files the worker is to
+// choose next and pass back as `gdi_layout` (see ChosenDiscBoot); else the judgement of its boot
+// file with "disc" (its format, boot file, title, product number, track, LBA, size, "boots" and the
+// note that says why it would not start), or {"error"} saying what is wrong with the image.
+EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(double size, const char* file_name, const char* gdi_layout) {
   using namespace quillet;
   try {
-    if (gdi_number > 0) {
-      g_text = DiscAnswer(ChosenDiscBoot(size, file_name, gdi_number, gdi_lba, gdi_sector_size));
+    if (*gdi_layout) {
+      g_text = DiscAnswer(ChosenDiscBoot(size, file_name, gdi_layout));
       return g_text.c_str();
     }
-    const ChosenFile chosen(size);
+    const ChosenFile chosen(0, size);
     std::optional<DiscFormat> format = DiscFormatOfName(file_name);
     if (!format) format = DiscFormatOf(chosen);
     if (!format) {
@@ -179,14 +204,17 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(double size, const char* fil
       if (chosen.size() > 64 * 1024) RefuseAsInvalid("the .gdi file is too long to be a table of tracks");
       std::vector<std::byte> table(static_cast<std::size_t>(chosen.size()));
       chosen.Read(0, table);
-      const std::optional<GdiTrack> track = GdiBootTrack(ParseGdi(GdiText(table)));
-      if (!track) RefuseAsInvalid("the .gdi file lists no data track at LBA 45000 or after, where a GD-ROM boots");
-      g_text = "{\"gdi_track\": {" + Field("file", track->file) + ", \"number\": " + std::to_string(track->number) +
-               ", \"lba\": " + std::to_string(track->lba) + ", \"sector_size\": " + std::to_string(track->sector_size) +
-               "}}";
+      g_text = "{\"gdi_tracks\": [";
+      for (const GdiTrack& track : GdiDataTracks(ParseGdi(GdiText(table)))) {
+        if (g_text.back() == '}') g_text += ", ";
+        g_text += "{" + Field("file", track.file) + ", \"number\": " + std::to_string(track.number) +
+                  ", \"lba\": " + std::to_string(track.lba) +
+                  ", \"sector_size\": " + std::to_string(track.sector_size) + "}";
+      }
+      g_text += "]}";
       return g_text.c_str();
     }
-    g_text = DiscAnswer(ChosenDiscBoot(size, file_name, 0, 0, 0));
+    g_text = DiscAnswer(ChosenDiscBoot(size, file_name, ""));
   } catch (const RunTimeError& failure) {
     g_text = "{" + Field("error", failure.description()) + "}";
   } catch (const std::bad_alloc&) {
@@ -198,12 +226,12 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(double size, const char* fil
 // Writes a disc image's boot file in the form asked for into the result buffer, even where it is
 // in that form already (`force` as quillet convert --force for a form that cannot be told): 0
 // done, 2 failed; quillet_text says how, or why not.
-EMSCRIPTEN_KEEPALIVE int quillet_disc_convert(double size, const char* file_name, int gdi_number, unsigned gdi_lba,
-                                              unsigned gdi_sector_size, int to_scrambled, int force) {
+EMSCRIPTEN_KEEPALIVE int quillet_disc_convert(double size, const char* file_name, const char* gdi_layout,
+                                              int to_scrambled, int force) {
   using namespace quillet;
   const Form target = to_scrambled ? Form::Scrambled : Form::Unscrambled;
   try {
-    const DiscBoot disc = ChosenDiscBoot(size, file_name, gdi_number, gdi_lba, gdi_sector_size);
+    const DiscBoot disc = ChosenDiscBoot(size, file_name, gdi_layout);
     std::optional<ConversionPlan> plan = PlanConversionOf(disc.boot.bytes, target, force != 0);
     if (!plan) plan = ConversionPlan{false, 0, "already " + std::string(FormText(target)) + ", as it is"};
     g_result = ApplyPlan(disc.boot.bytes, *plan);

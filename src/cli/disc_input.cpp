@@ -9,15 +9,23 @@
 namespace quillet {
 namespace {
 
-// The boot file of the GD-ROM dump whose table is at `path`: its boot track, in the file beside it.
+// The boot file of the GD-ROM dump whose table is at `path`: its high-density data tracks, in the
+// files beside it.
 DiscBoot GdiBoot(const std::string& path, const ScanImage& table) {
-  const std::vector<GdiTrack> tracks = ParseGdi(GdiText(table.bytes()));
-  const std::optional<GdiTrack> boot_track = GdiBootTrack(tracks);
-  if (!boot_track) RefuseAsInvalid("the .gdi file lists no data track at LBA 45000 or after, where a GD-ROM boots");
+  const std::vector<GdiTrack> tracks = GdiDataTracks(ParseGdi(GdiText(table.bytes())));
   const PathStyle style = NativePathStyle();
-  const ScanImage track = MapScanImage(PathIn(ContainingFolder(path, style), boot_track->file, style));
-  DiscBoot disc = BootOfGdiTrack(*boot_track, BytesSource(track.bytes()));
-  track.RequireWhole();
+  std::vector<ScanImage> images;
+  std::vector<BytesSource> sources;
+  images.reserve(tracks.size());
+  sources.reserve(tracks.size());
+  for (const GdiTrack& track : tracks) {
+    images.push_back(MapScanImage(PathIn(ContainingFolder(path, style), track.file, style)));
+    sources.emplace_back(images.back().bytes());
+  }
+  std::vector<const DiscSource*> files;
+  for (const BytesSource& source : sources) files.push_back(&source);
+  DiscBoot disc = BootOfGdi(tracks, files);
+  for (const ScanImage& image : images) image.RequireWhole();
   return disc;
 }
 

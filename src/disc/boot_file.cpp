@@ -50,10 +50,12 @@ BootFile BootFileOfTrack(const Track& track) {
   if (!file) RefuseAsInvalid("the image holds no " + boot.header.boot_file + ", the boot file its IP.BIN names");
   boot.name = file->name;
   boot.lba = file->lba;
-  // Every sector the directory claims must be there before room is made for them.
-  const std::uint64_t sectors = (std::uint64_t{file->size} + kSectorData - 1) / kSectorData;
-  if (file->lba < track.first_lba() || file->lba + sectors > std::uint64_t{track.first_lba()} + track.sector_count()) {
-    RefuseAsInvalid(file->name + " lies past the image's end (the image is cut short)");
+  // The console loads the boot file whole into its 16 MiB of memory: a larger one is no boot file,
+  // and no room is made for what a directory merely claims.
+  constexpr std::uint32_t kLargestBootFile = 16 << 20;
+  if (file->size > kLargestBootFile) {
+    RefuseAsInvalid(file->name + " is " + std::to_string(file->size) +
+                    " bytes long, more than a Dreamcast's 16 MiB of memory holds");
   }
   boot.bytes.reserve(file->size);
   for (std::uint32_t left = file->size, lba = file->lba; left > 0; ++lba) {

@@ -96,9 +96,22 @@ std::string_view GdiText(std::span<const std::byte> bytes) {
   return text;
 }
 
-DiscBoot BootOfGdiTrack(const GdiTrack& track, const DiscSource& track_file) {
-  return {DiscFormat::Gdi, track.number,
-          BootFileOfTrack(Track(track_file, 0, track_file.size(), track.sector_size, track.lba))};
+std::vector<GdiTrack> GdiDataTracks(const std::vector<GdiTrack>& tracks) {
+  const std::optional<GdiTrack> boot = GdiBootTrack(tracks);
+  if (!boot) RefuseAsInvalid("the .gdi file lists no data track at LBA 45000 or after, where a GD-ROM boots");
+  std::vector<GdiTrack> data{*boot};
+  for (const GdiTrack& track : tracks) {
+    if (track.data && track.lba > boot->lba) data.push_back(track);
+  }
+  return data;
+}
+
+DiscBoot BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files) {
+  std::vector<TrackPiece> pieces;
+  for (std::size_t index = 0; index < tracks.size() && index < files.size(); ++index) {
+    pieces.push_back({files[index], 0, files[index]->size(), tracks[index].sector_size, tracks[index].lba});
+  }
+  return {DiscFormat::Gdi, tracks.front().number, BootFileOfTrack(Track(pieces))};
 }
 
 std::span<const std::uint64_t> KnownOwnLoaders() { return {}; }

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "disc/boot_file.h"
 #include "disc/disc_source.h"
@@ -40,8 +41,12 @@ DiscBoot BootOfImage(DiscFormat format, const DiscSource& image);
 // The text of a .gdi file, checked: no longer than a table of tracks can be.
 std::string_view GdiText(std::span<const std::byte> bytes);
 
-// The boot file of a GD-ROM dump, from the track file of its boot track.
-DiscBoot BootOfGdiTrack(const GdiTrack& track, const DiscSource& track_file);
+// The tracks of a GD-ROM dump a reader needs: the data tracks of the high-density area, whose one
+// file system spans them all, the boot track first. Raises run-time error 5 where there is none.
+std::vector<GdiTrack> GdiDataTracks(const std::vector<GdiTrack>& tracks);
+
+// The boot file of a GD-ROM dump, from the files of those tracks (`files[i]` holds `tracks[i]`).
+DiscBoot BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files);
 
 // Whether a disc of this kind starts its boot file in `form`: a CD-R (CDI, ISO) a scrambled one, a
 // GD-ROM an unscrambled one. Nothing where that cannot be told: the form is not decided, or the

@@ -4,43 +4,56 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "disc/disc_source.h"
 
-// One data track of a disc image, read a sector at a time: the 2,048 bytes of user data that each
+// The data area of a disc image, read a sector at a time: the 2,048 bytes of user data that each
 // sector carries, whatever its size in the image (2,048 for an ISO, 2,336 for mode 2, 2,352 raw).
+// One data track, or a GD-ROM's high-density data tracks, whose one file system spans them all.
 namespace quillet {
 
 inline constexpr std::size_t kSectorData = 2048;
 using SectorData = std::array<std::byte, kSectorData>;
 
+// Where a run of sectors lies: in `source` from `offset` for `length` bytes (less where the image
+// is cut), in sectors of `sector_size` (2048, 2336 or 2352), the first at `first_lba`.
+struct TrackPiece {
+  const DiscSource* source = nullptr;
+  std::uint64_t offset = 0, length = 0;
+  std::size_t sector_size = kSectorData;
+  std::uint32_t first_lba = 0;
+};
+
 class Track {
  public:
-  // The track lies in `source` from `offset` for `length` bytes (less where the image is cut),
-  // in sectors of `sector_size` (2048, 2336 or 2352); `first_lba`: the logical block address of
-  // its first sector, which the file system's own addresses count from.
+  // One piece; `first_lba`: the logical block address of its first sector, which the file
+  // system's own addresses count from.
   Track(const DiscSource& source, std::uint64_t offset, std::uint64_t length, std::size_t sector_size,
-        std::uint32_t first_lba);
+        std::uint32_t first_lba)
+      : Track(std::vector<TrackPiece>{{&source, offset, length, sector_size, first_lba}}) {}
+  // Several pieces, the file system's start in the first.
+  explicit Track(const std::vector<TrackPiece>& pieces);
 
-  std::uint32_t first_lba() const { return first_lba_; }
-  std::uint32_t sector_count() const { return sector_count_; }
+  std::uint32_t first_lba() const { return static_cast<std::uint32_t>(pieces_.front().first_lba); }
+  // The sectors of the first piece.
+  std::uint32_t sector_count() const { return pieces_.front().count; }
 
-  // The same track, its sectors counted from `first_lba`.
-  Track Rebased(std::uint32_t first_lba) const {
-    Track track = *this;
-    track.first_lba_ = first_lba;
-    return track;
-  }
+  // The same track, its first sector at `first_lba` and the rest shifted with it.
+  Track Rebased(std::uint32_t first_lba) const;
 
-  // The user data of the sector at `lba`; nothing when the track does not hold it.
+  // The user data of the sector at `lba`; nothing when no piece holds it.
   std::optional<SectorData> Sector(std::uint32_t lba) const;
 
  private:
-  const DiscSource* source_;
-  std::uint64_t offset_;
-  std::size_t sector_size_;
-  std::uint32_t first_lba_;
-  std::uint32_t sector_count_;
+  struct Piece {
+    const DiscSource* source;
+    std::uint64_t offset;
+    std::size_t sector_size;
+    std::int64_t first_lba;  // shifted by Rebased, possibly below 0
+    std::uint32_t count;
+  };
+  std::vector<Piece> pieces_;
 };
 
 }  // namespace quillet

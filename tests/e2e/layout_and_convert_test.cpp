@@ -268,21 +268,25 @@ TEST_F(ConvertTest, DiscImagesTheirBootFileJudgedAndWrittenInEitherForm) {
   const std::string gdi = Write("game.gdi",
                                 "3\r\n1 0 4 2352 track01.bin 0\r\n2 450 0 2352 track02.raw 0\r\n"
                                 "3 45000 4 2048 \"track 03.iso\" 0\r\n");
+  // A GD-ROM whose file system spans two data tracks, the boot file in the second.
+  const std::string gdrom = ReadFile(disc + "/gdrom.iso");
+  const std::size_t split = gdrom.find(hello) / 2048 * 2048;
+  Write("split 03.iso", gdrom.substr(0, split));
+  Write("split04.iso", gdrom.substr(split));
+  const std::string spanning = Write("split.gdi",
+                                     "4\n1 0 4 2352 track01.bin 0\n2 450 0 2352 track02.raw 0\n"
+                                     "3 45000 4 2048 \"split 03.iso\" 0\n4 " +
+                                         std::to_string(45000 + split / 2048) + " 4 2048 split04.iso 0\n");
   const std::string cut = Write("cut.iso", ReadFile(disc + "/plain.iso").substr(0, 300000));
   const std::string images_before = ReadFile(iso) + ReadFile(cdi) + ReadFile(renamed);
-  Result result = Quillet({"scan", iso, gdi, cdi, renamed, cut});
+  Result result = Quillet({"scan", iso, gdi, spanning, cdi, renamed, cut});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "UNSCRAMBLED\t" + iso + "\t1ST_READ.BIN\n" + iso +
-                            ": 1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one\n"
-                            "UNSCRAMBLED\t" +
-                            gdi +
-                            "\t1ST_READ.BIN\n"
-                            "SCRAMBLED\t" +
-                            cdi +
-                            "\t1ST_READ.BIN\n"
-                            "UNSCRAMBLED\t" +
-                            renamed + "\t1ST_READ.BIN\n" + renamed +
-                            ": 1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one\n");
+  const std::string no_boot = ": 1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one\n";
+  EXPECT_EQ(result.out, "UNSCRAMBLED\t" + iso + "\t1ST_READ.BIN\n" + iso + no_boot +  //
+                            "UNSCRAMBLED\t" + gdi + "\t1ST_READ.BIN\n" +              //
+                            "UNSCRAMBLED\t" + spanning + "\t1ST_READ.BIN\n" +         //
+                            "SCRAMBLED\t" + cdi + "\t1ST_READ.BIN\n" +                //
+                            "UNSCRAMBLED\t" + renamed + "\t1ST_READ.BIN\n" + renamed + no_boot);
   EXPECT_NE(result.err.find("quillet: " + cut +
                             ": Invalid procedure call or argument: 1ST_READ.BIN;1 lies past the image's end"),
             std::string::npos)
@@ -309,6 +313,7 @@ TEST_F(ConvertTest, DiscImagesTheirBootFileJudgedAndWrittenInEitherForm) {
            {cdi, Form::Unscrambled, "selfboot_unscrambled.bin", hello},
            {cdi, Form::Scrambled, "selfboot_scrambled.bin", Scrambled(hello)},
            {gdi, Form::Scrambled, "game_scrambled.bin", Scrambled(hello)},
+           {spanning, Form::Unscrambled, "split_unscrambled.bin", hello},
            {renamed, Form::Unscrambled, "selfboot_unscrambled.bin", hello},
        }) {
     const std::string output = folder.PathOf(row.result);

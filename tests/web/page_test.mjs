@@ -184,8 +184,9 @@ try {
     check(got.name === `${stem}_unscrambled.bin` && got.bytes.equals(hello_bytes), `${name}: its boot file unscrambled`);
   }
   for (const [wheres, said] of [
-    [[path.join(gdi_folder, "disc.gdi")], "disc.gdi could not be read as a disc image: its boot track track 03 boot.bin " +
-                                          "was not chosen with it; choose or drop the .gdi and its track files together."],
+    [[path.join(gdi_folder, "disc.gdi")], "disc.gdi could not be read as a disc image: the .gdi names the track file " +
+                                          "track 03 boot.bin, which was not chosen with it; choose or drop the .gdi and " +
+                                          "its track files together."],
     [[file("cut.cdi", fs.readFileSync(path.join(disc, "selfboot.cdi")).subarray(0, 1000000))],
      "cut.cdi could not be read as a disc image: Invalid procedure call or argument: the image has no DiscJuggler " +
      "trailer (version 2, 3 or 3.5) in its last 8 bytes: it is cut short, or no CDI image."]]) {
