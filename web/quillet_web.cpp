@@ -157,6 +157,21 @@ std::string DiscAnswer(const quillet::DiscBoot& disc) {
          Field("note", BootNote(disc, judgement.form, KnownOwnLoaders())) + "}}";
 }
 
+// Runs a conversion that fills the result buffer and quillet_text, and returns its status; a
+// failure empties the buffer, says why, and returns 2. `what`: "file" or "image".
+template <typename Conversion>
+int Converting(std::string_view what, Conversion conversion) {
+  try {
+    return conversion();
+  } catch (const quillet::RunTimeError& failure) {
+    g_text = failure.description();
+  } catch (const std::bad_alloc&) {
+    g_text = "Out of memory: the browser gave the page too little memory for this " + std::string(what);
+  }
+  std::vector<std::byte>().swap(g_result);
+  return 2;
+}
+
 }  // namespace
 
 extern "C" {
@@ -230,22 +245,14 @@ EMSCRIPTEN_KEEPALIVE int quillet_disc_convert(double size, const char* file_name
                                               int to_scrambled, int force) {
   using namespace quillet;
   const Form target = to_scrambled ? Form::Scrambled : Form::Unscrambled;
-  try {
+  return Converting("image", [&] {
     const DiscBoot disc = ChosenDiscBoot(size, file_name, gdi_layout);
     std::optional<ConversionPlan> plan = PlanConversionOf(disc.boot.bytes, target, force != 0);
     if (!plan) plan = ConversionPlan{false, 0, "already " + std::string(FormText(target)) + ", as it is"};
     g_result = ApplyPlan(disc.boot.bytes, *plan);
     g_text = "its " + disc.boot.header.boot_file + ", " + plan->description;
     return 0;
-  } catch (const RunTimeError& failure) {
-    std::vector<std::byte>().swap(g_result);
-    g_text = failure.description();
-    return 2;
-  } catch (const std::bad_alloc&) {
-    std::vector<std::byte>().swap(g_result);
-    g_text = "Out of memory: the browser gave the page too little memory for this image";
-    return 2;
-  }
+  });
 }
 
 // Converts the file into the form asked for (`force` as quillet convert --force), into the result
@@ -255,7 +262,7 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t s
   using namespace quillet;
   const std::span<const std::byte> image = Bytes(data, size);
   const Form target = to_scrambled ? Form::Scrambled : Form::Unscrambled;
-  try {
+  return Converting("file", [&] {
     if (IsElfImage(image)) {
       g_result = RawBinaryOfElf(image);
       if (to_scrambled) g_result = ApplyPlan(g_result, ConversionPlan{true, 0, ""});
@@ -271,15 +278,7 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t s
     g_result = ApplyPlan(image, *plan);
     g_text = plan->description;
     return 0;
-  } catch (const RunTimeError& failure) {
-    std::vector<std::byte>().swap(g_result);
-    g_text = failure.description();
-    return 2;
-  } catch (const std::bad_alloc&) {
-    std::vector<std::byte>().swap(g_result);
-    g_text = "Out of memory: the browser gave the page too little memory for this file";
-    return 2;
-  }
+  });
 }
 
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* quillet_result_data() {
