@@ -78,15 +78,22 @@ DiscBoot BootOfImage(DiscFormat format, const DiscSource& image) {
   if (format == DiscFormat::Iso) {
     return BootOfDataTrack(format, 1, Track(image, 0, image.size(), kSectorData, 0));
   }
-  const std::optional<CdiTrack> boot = CdiBootTrack(ReadCdiTracks(image));
+  const std::vector<CdiTrack> tracks = ReadCdiTracks(image);
+  const std::optional<CdiTrack> boot = CdiBootTrack(tracks);
   if (!boot) RefuseAsInvalid("the image's last session holds no data track, which is where a CD-R boots");
   if (boot->offset >= image.size()) {
     RefuseAsInvalid("the image ends before its boot track (track " + std::to_string(boot->number) +
                     ") begins: it is cut short");
   }
-  const Track track(image, boot->offset, std::uint64_t{boot->length} * boot->sector_size, boot->sector_size,
-                    boot->start_lba);
-  return BootOfDataTrack(format, boot->number, track);
+  // The session's file system may go on into its later data tracks.
+  std::vector<TrackPiece> pieces;
+  for (const CdiTrack& track : tracks) {
+    if (track.session == boot->session && track.data && track.number >= boot->number) {
+      pieces.push_back(
+          {&image, track.offset, std::uint64_t{track.length} * track.sector_size, track.sector_size, track.start_lba});
+    }
+  }
+  return BootOfDataTrack(format, boot->number, Track(pieces));
 }
 
 std::string_view GdiText(std::span<const std::byte> bytes) {

@@ -49,6 +49,22 @@ TEST(CdiTest, TheBootFileOfEachReleaseAndSectorSize) {
   }
 }
 
+TEST(CdiTest, TheFileSystemGoesOnIntoTheSessionsLaterDataTrack) {
+  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
+  const std::string iso = ReadFile(kDisc + "/session.iso");
+  const std::size_t split = iso.find(program) / 2048;  // the boot file begins the second track
+  const testing::CdiTrackLayout audio{2352, 0, 150, 300, 0};
+  const testing::CdiTrackLayout first{2336, 2, 150, static_cast<std::uint32_t>(split), 11702};
+  const testing::CdiTrackLayout second{2336, 2, 0, static_cast<std::uint32_t>(iso.size() / 2048 - split),
+                                       static_cast<std::uint32_t>(11702 + split)};
+  std::string image((150 + 300) * 2352 + 150 * 2336, '\0');
+  image += testing::Sectors(iso, 2336, 2);
+  image += testing::CdiTable({{audio}, {first, second}}, CdiRelease::Version35, image.size());
+  const DiscBoot disc = BootOfImage(DiscFormat::Cdi, BytesSource(Bytes(image)));
+  EXPECT_EQ(disc.track, 2);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(disc.boot.bytes.data()), disc.boot.bytes.size()), program);
+}
+
 TEST(CdiTest, FormatsAreToldByContent) {
   const std::string iso = ReadFile(kDisc + "/plain.iso");
   struct Row {
