@@ -79,6 +79,7 @@ std::uint32_t SectorSizeOf(std::uint32_t code) {
     case 0: return 2048;
     case 1: return 2336;
     case 2: return 2352;
+    case 4: return 2448;  // raw, with the subchannel
     default: RefuseAsInvalid("a track of the image has sectors of an unknown size (code " + std::to_string(code) + ")");
   }
 }

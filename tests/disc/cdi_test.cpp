@@ -36,7 +36,8 @@ TEST(CdiTest, TheBootFileOfEachReleaseAndSectorSize) {
                                          {CdiRelease::Version3, 2336},
                                          {CdiRelease::Version3Build780, 2352},
                                          {CdiRelease::Version35, 2336},
-                                         {CdiRelease::Version35, 2352}}) {
+                                         {CdiRelease::Version35, 2352},
+                                         {CdiRelease::Version35, 2448}}) {
     const std::string image = testing::SelfBootCdi(iso, row.sector_size, row.release);
     const BytesSource source(Bytes(image));
     ASSERT_EQ(DiscFormatOf(source), DiscFormat::Cdi) << row.sector_size;

@@ -12,7 +12,9 @@ void Put16(std::string& out, std::uint16_t value) {
 }
 void Zeros(std::string& out, std::size_t count) { out.append(count, '\0'); }
 
-std::uint32_t SizeCode(std::uint32_t sector_size) { return sector_size == 2048 ? 0 : sector_size == 2336 ? 1 : 2; }
+std::uint32_t SizeCode(std::uint32_t sector_size) {
+  return sector_size == 2048 ? 0 : sector_size == 2336 ? 1 : sector_size == 2352 ? 2 : 4;
+}
 
 void TrackEntry(std::string& out, const CdiTrackLayout& track, int session, int index, CdiRelease release) {
   if (release == CdiRelease::Version3Build780) out.append("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
@@ -64,7 +66,7 @@ std::string Sectors(const std::string& iso, std::size_t size, int mode) {
   for (std::size_t at = 0; at + 2048 <= iso.size(); at += 2048) {
     std::string sector(size, '\0');
     const std::size_t data = size == 2048 ? 0 : size == 2336 ? 8 : mode == 1 ? 16 : 24;
-    if (size == 2352) {
+    if (size >= 2352) {
       sector.replace(0, 12, "\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00", 12);
       sector[15] = static_cast<char>(mode);
     }
