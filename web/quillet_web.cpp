@@ -102,41 +102,39 @@ class ChosenFile final : public quillet::DiscSource {
   std::uint64_t size_;
 };
 
-// A disc image's boot file, from the chosen files: the image itself, or where `gdi_layout` is not
-// empty a GD-ROM dump's data tracks, a line each ("number lba sector_size file_size", the file
-// being the worker's quilletFiles of the same index).
-quillet::DiscBoot ChosenDiscBoot(double size, const char* file_name, std::string_view gdi_layout) {
+// A GD-ROM dump's boot file, from its data tracks in the worker's quilletFiles: `gdi_layout` has a
+// line for each ("number lba sector_size file_size"), in the files' order.
+quillet::DiscBoot ChosenGdiBoot(std::string_view gdi_layout) {
   using namespace quillet;
-  if (!gdi_layout.empty()) {
-    std::vector<GdiTrack> tracks;
-    std::vector<ChosenFile> files;
-    // The next number of the layout, its blanks and line ends skipped.
-    const auto next = [&gdi_layout](auto& number) {
-      const std::size_t start = gdi_layout.find_first_not_of(" \n");
-      if (start == std::string_view::npos) return false;
-      const auto [end, error] =
-          std::from_chars(gdi_layout.data() + start, gdi_layout.data() + gdi_layout.size(), number);
-      gdi_layout.remove_prefix(static_cast<std::size_t>(end - gdi_layout.data()));
-      return error == std::errc();
-    };
-    GdiTrack track;
-    std::uint64_t file_size = 0;
-    while (files.size() < 99 && next(track.number) && next(track.lba) && next(track.sector_size) && next(file_size)) {
-      track.data = true;
-      tracks.push_back(track);
-      files.emplace_back(static_cast<int>(files.size()), static_cast<double>(file_size));
-    }
-    if (tracks.empty()) RefuseAsInvalid("the page gave no data track of the GD-ROM dump");
-    std::vector<const DiscSource*> sources;
-    for (const ChosenFile& file : files) sources.push_back(&file);
-    return BootOfGdi(tracks, sources);
+  std::vector<GdiTrack> tracks;
+  std::vector<ChosenFile> files;
+  // The next number of the layout, its blanks and line ends skipped.
+  const auto next = [&gdi_layout](auto& number) {
+    const std::size_t start = gdi_layout.find_first_not_of(" \n");
+    if (start == std::string_view::npos) return false;
+    const auto [end, error] = std::from_chars(gdi_layout.data() + start, gdi_layout.data() + gdi_layout.size(), number);
+    gdi_layout.remove_prefix(static_cast<std::size_t>(end - gdi_layout.data()));
+    return error == std::errc();
+  };
+  GdiTrack track;
+  std::uint64_t file_size = 0;
+  while (files.size() < 99 && next(track.number) && next(track.lba) && next(track.sector_size) && next(file_size)) {
+    track.data = true;
+    tracks.push_back(track);
+    files.emplace_back(static_cast<int>(files.size()), static_cast<double>(file_size));
   }
+  if (tracks.empty()) RefuseAsInvalid("the page gave no data track of the GD-ROM dump");
+  std::vector<const DiscSource*> sources;
+  for (const ChosenFile& file : files) sources.push_back(&file);
+  return BootOfGdi(tracks, sources);
+}
+
+// The boot file of the CDI or ISO image the worker's quilletFiles holds first.
+quillet::DiscBoot ChosenImageBoot(double size, const char* file_name) {
+  using namespace quillet;
   const ChosenFile chosen(0, size);
-  std::optional<DiscFormat> format = DiscFormatOfName(file_name);
-  if (!format) format = DiscFormatOf(chosen);
-  if (!format || *format == DiscFormat::Gdi) {
-    RefuseAsInvalid(std::string(file_name) + " is no disc image Quillet reads");
-  }
+  const std::optional<DiscFormat> format = DiscFormatOf(chosen, file_name);
+  if (!format || format == DiscFormat::Gdi) RefuseAsInvalid(std::string(file_name) + " is no disc image Quillet reads");
   return BootOfImage(*format, chosen);
 }
 
@@ -146,14 +144,8 @@ std::string DiscAnswer(const quillet::DiscBoot& disc) {
   if (judgement.form == Form::BootSector) {
     return "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
   }
-  const std::optional<bool> boots = Boots(disc, judgement.form, KnownOwnLoaders());
-  const BootHeader& header = disc.boot.header;
   return "{" + JudgementFields(judgement, disc.boot.bytes.size()) + ", \"disc\": {" +
-         Field("format", DiscFormatText(disc.format)) + ", " + Field("boot_file", header.boot_file) + ", " +
-         Field("title", header.title) + ", " + Field("product_number", header.product_number) +
-         ", \"track\": " + std::to_string(disc.track) + ", \"lba\": " + std::to_string(disc.boot.lba) +
-         ", \"size\": " + std::to_string(disc.boot.bytes.size()) +
-         ", \"boots\": " + (boots ? (*boots ? "true" : "false") : "null") + ", " +
+         DiscJsonMembers(disc, judgement.form) + ", " +
          Field("note", BootNote(disc, judgement.form, KnownOwnLoaders())) + "}}";
 }
 
@@ -198,38 +190,32 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
 
 // The chosen file as a disc image, read in place: {"disc": false} where it is none (by name and
 // by content); for a .gdi, {"gdi_tracks": [...]}, the data tracks whose files the worker is to
-// choose next and pass back as `gdi_layout` (see ChosenDiscBoot); else the judgement of its boot
+// choose next and pass back as `gdi_layout` (see ChosenGdiBoot); else the judgement of its boot
 // file with "disc" (its format, boot file, title, product number, track, LBA, size, "boots" and the
 // note that says why it would not start), or {"error"} saying what is wrong with the image.
 EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(double size, const char* file_name, const char* gdi_layout) {
   using namespace quillet;
   try {
     if (*gdi_layout) {
-      g_text = DiscAnswer(ChosenDiscBoot(size, file_name, gdi_layout));
+      g_text = DiscAnswer(ChosenGdiBoot(gdi_layout));
       return g_text.c_str();
     }
     const ChosenFile chosen(0, size);
-    std::optional<DiscFormat> format = DiscFormatOfName(file_name);
-    if (!format) format = DiscFormatOf(chosen);
+    const std::optional<DiscFormat> format = DiscFormatOf(chosen, file_name);
     if (!format) {
       g_text = "{\"disc\": false}";
-      return g_text.c_str();
-    }
-    if (format == DiscFormat::Gdi) {
-      if (chosen.size() > 64 * 1024) RefuseAsInvalid("the .gdi file is too long to be a table of tracks");
-      std::vector<std::byte> table(static_cast<std::size_t>(chosen.size()));
-      chosen.Read(0, table);
+    } else if (format == DiscFormat::Gdi) {
       g_text = "{\"gdi_tracks\": [";
-      for (const GdiTrack& track : GdiDataTracks(ParseGdi(GdiText(table)))) {
+      for (const GdiTrack& track : GdiDataTracks(chosen)) {
         if (g_text.back() == '}') g_text += ", ";
         g_text += "{" + Field("file", track.file) + ", \"number\": " + std::to_string(track.number) +
                   ", \"lba\": " + std::to_string(track.lba) +
                   ", \"sector_size\": " + std::to_string(track.sector_size) + "}";
       }
       g_text += "]}";
-      return g_text.c_str();
+    } else {
+      g_text = DiscAnswer(BootOfImage(*format, chosen));
     }
-    g_text = DiscAnswer(ChosenDiscBoot(size, file_name, ""));
   } catch (const RunTimeError& failure) {
     g_text = "{" + Field("error", failure.description()) + "}";
   } catch (const std::bad_alloc&) {
@@ -246,11 +232,10 @@ EMSCRIPTEN_KEEPALIVE int quillet_disc_convert(double size, const char* file_name
   using namespace quillet;
   const Form target = to_scrambled ? Form::Scrambled : Form::Unscrambled;
   return Converting("image", [&] {
-    const DiscBoot disc = ChosenDiscBoot(size, file_name, gdi_layout);
-    std::optional<ConversionPlan> plan = PlanConversionOf(disc.boot.bytes, target, force != 0);
-    if (!plan) plan = ConversionPlan{false, 0, "already " + std::string(FormText(target)) + ", as it is"};
-    g_result = ApplyPlan(disc.boot.bytes, *plan);
-    g_text = "its " + disc.boot.header.boot_file + ", " + plan->description;
+    const DiscBoot disc = *gdi_layout ? ChosenGdiBoot(gdi_layout) : ChosenImageBoot(size, file_name);
+    const ConversionPlan plan = PlanExtraction(disc.boot.bytes, target, force != 0);
+    g_result = ApplyPlan(disc.boot.bytes, plan);
+    g_text = "its " + disc.boot.header.boot_file + ", " + plan.description;
     return 0;
   });
 }

@@ -135,9 +135,11 @@ std::string ResultPath(const std::string& path, Form target) {
   return PathIn(ContainingFolder(path, style), ResultName(name, target), style);
 }
 
-// How a binary becomes the requested form; nothing where it is in that form already.
-std::optional<ConversionPlan> Plan(std::span<const std::byte> bytes, const ConvertOptions& options) {
+// How a binary becomes the requested form; nothing where it is in that form already, unless it is
+// to be written out as a new file whatever its form (`extract`).
+std::optional<ConversionPlan> Plan(std::span<const std::byte> bytes, const ConvertOptions& options, bool extract) {
   try {
+    if (extract) return PlanExtraction(bytes, options.target, options.force);
     return PlanConversionOf(bytes, options.target, options.force);
   } catch (const FormRefusal& refusal) {
     if (!refusal.forcible()) throw;
@@ -177,8 +179,7 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
   // the boot file is in that form already.
   const std::optional<DiscBoot> disc = DiscBootAt(path, image);
   const std::span<const std::byte> bytes = disc ? std::span<const std::byte>(disc->boot.bytes) : image.bytes();
-  std::optional<ConversionPlan> plan = Plan(bytes, options);
-  if (!plan && disc) plan = ConversionPlan{false, 0, "already " + requested + ", written as it is"};
+  const std::optional<ConversionPlan> plan = Plan(bytes, options, disc.has_value());
   if (!plan) {
     image.RequireWhole();
     return path + ": already " + requested + "; nothing written (--force converts it anyway)";

@@ -12,7 +12,7 @@ namespace {
 // The boot file of the GD-ROM dump whose table is at `path`: its high-density data tracks, in the
 // files beside it.
 DiscBoot GdiBoot(const std::string& path, const ScanImage& table) {
-  const std::vector<GdiTrack> tracks = GdiDataTracks(ParseGdi(GdiText(table.bytes())));
+  const std::vector<GdiTrack> tracks = GdiDataTracks(BytesSource(table.bytes()));
   const PathStyle style = NativePathStyle();
   std::vector<ScanImage> images;
   std::vector<BytesSource> sources;
@@ -33,8 +33,7 @@ DiscBoot GdiBoot(const std::string& path, const ScanImage& table) {
 
 std::optional<DiscBoot> DiscBootAt(const std::string& path, const ScanImage& image) {
   const BytesSource source(image.bytes());
-  std::optional<DiscFormat> format = DiscFormatOfName(path);
-  if (!format) format = DiscFormatOf(source);
+  const std::optional<DiscFormat> format = DiscFormatOf(source, path);
   if (!format) return std::nullopt;
   return *format == DiscFormat::Gdi ? GdiBoot(path, image) : BootOfImage(*format, source);
 }

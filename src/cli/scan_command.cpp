@@ -1,7 +1,6 @@
 #include "cli/commands.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -82,19 +81,7 @@ void WriteJson(const FileReport& report, std::ostream& out) {
     separator = ", ";
   }
   out << "]";
-  if (const std::optional<DiscBoot>& disc = report.disc) {
-    const BootFile& boot = disc->boot;
-    const std::optional<bool> boots = Boots(*disc, judgement.form, KnownOwnLoaders());
-    char boot_code[17];
-    std::snprintf(boot_code, sizeof boot_code, "%016llx", static_cast<unsigned long long>(boot.header.boot_code));
-    out << ", \"image\": {\"format\": \"" << DiscFormatText(disc->format)
-        << "\", \"boot_file\": " << JsonString(boot.header.boot_file) << ", \"size\": " << boot.bytes.size()
-        << ", \"track\": " << disc->track << ", \"lba\": " << boot.lba
-        << ", \"title\": " << JsonString(boot.header.title)
-        << ", \"product_number\": " << JsonString(boot.header.product_number)
-        << ", \"boots\": " << (boots ? (*boots ? "true" : "false") : "null") << ", \"boot_code\": \"" << boot_code
-        << "\"}";
-  }
+  if (report.disc) out << ", \"image\": {" << DiscJsonMembers(*report.disc, judgement.form) << "}";
   out << "}";
 }
 

@@ -41,6 +41,11 @@ std::optional<ConversionPlan> PlanConversionOf(std::span<const std::byte> image,
   return PlanConversion(JudgeImage(image).form, target, force);
 }
 
+ConversionPlan PlanExtraction(std::span<const std::byte> image, Form target, bool force) {
+  if (std::optional<ConversionPlan> plan = PlanConversionOf(image, target, force)) return *plan;
+  return {false, 0, "already " + std::string(FormText(target)) + ", written as it is"};
+}
+
 std::vector<std::byte> ApplyPlan(std::span<const std::byte> image, const ConversionPlan& plan) {
   std::vector<std::byte> result(image.begin(), image.end()), step(image.size());
   if (plan.scramble) {

@@ -42,6 +42,10 @@ std::optional<ConversionPlan> PlanConversion(Form form, Form target, bool force)
 // The same for a raw binary, judged here: the one way every program converts a binary.
 std::optional<ConversionPlan> PlanConversionOf(std::span<const std::byte> image, Form target, bool force);
 
+// The same for a binary written out as a new file (a disc image's boot file): one already in that
+// form is written as it is.
+ConversionPlan PlanExtraction(std::span<const std::byte> image, Form target, bool force);
+
 std::vector<std::byte> ApplyPlan(std::span<const std::byte> image, const ConversionPlan& plan);
 
 }  // namespace quillet

@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "util/little_endian.h"
 #include "util/run_time_error.h"
 
 namespace quillet {
@@ -30,12 +31,7 @@ class Reader {
     if (offset > bytes_.size() || bytes_.size() - offset < static_cast<std::uint64_t>(size)) {
       RefuseAsInvalid(std::string("the ELF file is cut short (") + what + " lies past its end)");
     }
-    std::uint32_t value = 0;
-    for (int i = size; i-- > 0;) {
-      value = value << 8 |
-              std::to_integer<std::uint32_t>(bytes_[static_cast<std::size_t>(offset) + static_cast<std::size_t>(i)]);
-    }
-    return value;
+    return LittleEndian(bytes_, static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
   }
   std::uint32_t U32(std::uint64_t offset, const char* what) const { return Word(offset, 4, what); }
   std::uint16_t U16(std::uint64_t offset, const char* what) const {

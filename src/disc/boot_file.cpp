@@ -48,7 +48,6 @@ BootFile BootFileOfTrack(const Track& track) {
   boot.header = ReadBootHeader(bootstrap);
   const std::optional<IsoFile> file = FindIsoFile(track, boot.header.boot_file);
   if (!file) RefuseAsInvalid("the image holds no " + boot.header.boot_file + ", the boot file its IP.BIN names");
-  boot.name = file->name;
   boot.lba = file->lba;
   // The console loads the boot file whole into its 16 MiB of memory: a larger one is no boot file,
   // and no room is made for what a directory merely claims.

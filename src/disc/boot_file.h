@@ -31,7 +31,6 @@ std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap);
 
 struct BootFile {
   BootHeader header;
-  std::string name;  // as the directory holds it
   std::uint32_t lba = 0;
   std::vector<std::byte> bytes;  // its user data: a boot file is a few megabytes at most
 };

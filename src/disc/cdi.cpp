@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "util/little_endian.h"
 #include "util/run_time_error.h"
 
 namespace quillet {
@@ -14,11 +15,6 @@ constexpr std::uint32_t kVersion2 = 0x80000004, kVersion3 = 0x80000005, kVersion
 constexpr std::size_t kTrailer = 8;
 constexpr std::size_t kMostSessions = 99, kMostTracks = 99;  // a CD holds 99 tracks at most
 constexpr std::array<std::uint8_t, 10> kTrackMark = {0, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
-
-std::uint32_t Le32(std::span<const std::byte> bytes, std::size_t at) {
-  return std::to_integer<std::uint32_t>(bytes[at]) | std::to_integer<std::uint32_t>(bytes[at + 1]) << 8 |
-         std::to_integer<std::uint32_t>(bytes[at + 2]) << 16 | std::to_integer<std::uint32_t>(bytes[at + 3]) << 24;
-}
 
 // A table is a few hundred bytes a track; a longer one is no table.
 constexpr std::uint64_t kLongestTable = 1 << 20;
@@ -35,8 +31,8 @@ std::optional<Trailer> ReadTrailer(const DiscSource& image) {
   if (image.size() < kTrailer) return std::nullopt;
   std::array<std::byte, kTrailer> trailer;
   image.Read(image.size() - kTrailer, trailer);
-  const std::uint32_t version = Le32(trailer, 0);
-  const std::uint64_t where = Le32(trailer, 4);
+  const std::uint32_t version = LittleEndian32(trailer, 0);
+  const std::uint64_t where = LittleEndian32(trailer, 4);
   std::uint64_t start;
   if (version == kVersion35) {
     if (where > image.size()) return std::nullopt;
@@ -55,11 +51,8 @@ class TableReader {
  public:
   TableReader(std::span<const std::byte> table) : table_(table) {}
 
-  std::uint32_t U32() { return Le32(Take(4), 0); }
-  std::uint16_t U16() {
-    const auto bytes = Take(2);
-    return static_cast<std::uint16_t>(std::to_integer<unsigned>(bytes[0]) | std::to_integer<unsigned>(bytes[1]) << 8);
-  }
+  std::uint32_t U32() { return LittleEndian32(Take(4), 0); }
+  std::uint16_t U16() { return static_cast<std::uint16_t>(LittleEndian(Take(2), 0, 2)); }
   std::uint8_t U8() { return std::to_integer<std::uint8_t>(Take(1)[0]); }
   void Skip(std::size_t count) { Take(count); }
   std::span<const std::byte> Take(std::size_t count) {

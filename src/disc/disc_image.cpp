@@ -1,11 +1,13 @@
 #include "disc/disc_image.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "disc/cdi.h"
 #include "disc/iso9660.h"
+#include "util/json_text.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
 
@@ -22,15 +24,30 @@ bool IsIso(const DiscSource& source) {
   return std::memcmp(mark.data(), "CD001", mark.size()) == 0;
 }
 
+// The tracks a .gdi file lists; raises run-time error 5 saying what is wrong with it.
+std::vector<GdiTrack> ReadGdi(const DiscSource& table) {
+  if (table.size() > kLongestGdi) RefuseAsInvalid("the .gdi file is too long to be a table of tracks");
+  std::string text(static_cast<std::size_t>(table.size()), '\0');
+  table.Read(0, std::as_writable_bytes(std::span(text)));
+  if (text.find('\0') != std::string::npos) RefuseAsInvalid("the .gdi file is no text");
+  return ParseGdi(text);
+}
+
 bool IsGdi(const DiscSource& source) {
-  if (source.size() == 0 || source.size() > kLongestGdi) return false;
-  std::vector<std::byte> bytes(static_cast<std::size_t>(source.size()));
-  source.Read(0, bytes);
   try {
-    return !ParseGdi(GdiText(bytes)).empty();
+    return source.size() > 0 && !ReadGdi(source).empty();
   } catch (const RunTimeError&) {
     return false;
   }
+}
+
+std::optional<DiscFormat> FormatOfName(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return std::nullopt;
+  for (const DiscFormat format : {DiscFormat::Cdi, DiscFormat::Iso, DiscFormat::Gdi}) {
+    if (EqualsIgnoringAsciiCase(name.substr(dot + 1), DiscFormatText(format))) return format;
+  }
+  return std::nullopt;
 }
 
 // The file system's addresses count from the session's start, which the track's own root
@@ -50,17 +67,8 @@ std::string_view DiscFormatText(DiscFormat format) {
   return "iso";
 }
 
-std::optional<DiscFormat> DiscFormatOfName(std::string_view name) {
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return std::nullopt;
-  const std::string_view extension = name.substr(dot);
-  for (const DiscFormat format : {DiscFormat::Cdi, DiscFormat::Iso, DiscFormat::Gdi}) {
-    if (EqualsIgnoringAsciiCase(extension.substr(1), DiscFormatText(format))) return format;
-  }
-  return std::nullopt;
-}
-
-std::optional<DiscFormat> DiscFormatOf(const DiscSource& source) {
+std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_view name) {
+  if (const std::optional<DiscFormat> named = FormatOfName(name)) return named;
   // A program may end in bytes that look like a trailer: only a table that reads makes a CDI.
   if (IsCdiImage(source)) {
     try {
@@ -96,14 +104,8 @@ DiscBoot BootOfImage(DiscFormat format, const DiscSource& image) {
   return BootOfDataTrack(format, boot->number, Track(pieces));
 }
 
-std::string_view GdiText(std::span<const std::byte> bytes) {
-  if (bytes.size() > kLongestGdi) RefuseAsInvalid("the .gdi file is too long to be a table of tracks");
-  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  if (text.find('\0') != std::string_view::npos) RefuseAsInvalid("the .gdi file is no text");
-  return text;
-}
-
-std::vector<GdiTrack> GdiDataTracks(const std::vector<GdiTrack>& tracks) {
+std::vector<GdiTrack> GdiDataTracks(const DiscSource& table) {
+  const std::vector<GdiTrack> tracks = ReadGdi(table);
   const std::optional<GdiTrack> boot = GdiBootTrack(tracks);
   if (!boot) RefuseAsInvalid("the .gdi file lists no data track at LBA 45000 or after, where a GD-ROM boots");
   std::vector<GdiTrack> data{*boot};
@@ -140,6 +142,19 @@ std::string BootNote(const DiscBoot& disc, Form form, std::span<const std::uint6
   if (!boots) return said + "; whether it boots depends on this disc's own loader";
   return said + (disc.format == DiscFormat::Gdi ? "; a GD-ROM boots only an unscrambled one"
                                                 : "; a CD-R boots only a scrambled one");
+}
+
+std::string DiscJsonMembers(const DiscBoot& disc, Form form) {
+  const BootFile& boot = disc.boot;
+  const std::optional<bool> boots = Boots(disc, form, KnownOwnLoaders());
+  char boot_code[17];
+  std::snprintf(boot_code, sizeof boot_code, "%016llx", static_cast<unsigned long long>(boot.header.boot_code));
+  return "\"format\": \"" + std::string(DiscFormatText(disc.format)) +
+         "\", \"boot_file\": " + JsonString(boot.header.boot_file) +
+         ", \"size\": " + std::to_string(boot.bytes.size()) + ", \"track\": " + std::to_string(disc.track) +
+         ", \"lba\": " + std::to_string(boot.lba) + ", \"title\": " + JsonString(boot.header.title) +
+         ", \"product_number\": " + JsonString(boot.header.product_number) +
+         ", \"boots\": " + (boots ? (*boots ? "true" : "false") : "null") + ", \"boot_code\": \"" + boot_code + "\"";
 }
 
 }  // namespace quillet

@@ -21,12 +21,11 @@ enum class DiscFormat { Cdi, Iso, Gdi };
 // "cdi", "iso" or "gdi".
 std::string_view DiscFormatText(DiscFormat format);
 
-// The format a file's name says: .cdi, .iso or .gdi, in any case.
-std::optional<DiscFormat> DiscFormatOfName(std::string_view name);
-
-// The format of the image in `source`, told by its content: a CDI's trailer, an ISO's volume
-// descriptor, a .gdi's table of tracks. Nothing for any other file.
-std::optional<DiscFormat> DiscFormatOf(const DiscSource& source);
+// The format of the image in `source`: the one its file's `name` says (.cdi, .iso or .gdi, in any
+// case; a malformed image so named is refused when read, saying why), else the one its content
+// tells (a CDI's trailer and table, an ISO's volume descriptor, a .gdi's table of tracks). Nothing
+// for any other file.
+std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_view name = {});
 
 struct DiscBoot {
   DiscFormat format = DiscFormat::Iso;
@@ -38,12 +37,10 @@ struct DiscBoot {
 // malformed image.
 DiscBoot BootOfImage(DiscFormat format, const DiscSource& image);
 
-// The text of a .gdi file, checked: no longer than a table of tracks can be.
-std::string_view GdiText(std::span<const std::byte> bytes);
-
-// The tracks of a GD-ROM dump a reader needs: the data tracks of the high-density area, whose one
-// file system spans them all, the boot track first. Raises run-time error 5 where there is none.
-std::vector<GdiTrack> GdiDataTracks(const std::vector<GdiTrack>& tracks);
+// The tracks of the GD-ROM dump whose .gdi file is `table` that a reader needs: the data tracks of
+// the high-density area, whose one file system spans them all, the boot track first. Raises
+// run-time error 5 where the table is no text, too long, malformed, or lists no such track.
+std::vector<GdiTrack> GdiDataTracks(const DiscSource& table);
 
 // The boot file of a GD-ROM dump, from the files of those tracks (`files[i]` holds `tracks[i]`).
 DiscBoot BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files);
@@ -60,5 +57,9 @@ std::span<const std::uint64_t> KnownOwnLoaders();
 // only a scrambled one"); empty where the boot file is in the form its disc starts, or its form is
 // not decided.
 std::string BootNote(const DiscBoot& disc, Form form, std::span<const std::uint64_t> own_loaders);
+
+// The disc as JSON members, for a boot file judged to be in `form`: "format", "boot_file", "size",
+// "track", "lba", "title", "product_number", "boots" (with the known own loaders) and "boot_code".
+std::string DiscJsonMembers(const DiscBoot& disc, Form form);
 
 }  // namespace quillet

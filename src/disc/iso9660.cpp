@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "util/little_endian.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
 
@@ -15,11 +16,6 @@ constexpr std::uint32_t kMostVolumeDescriptors = 64;
 constexpr std::size_t kMostDirectories = 4096;
 constexpr std::size_t kMostDepth = 16;
 constexpr std::uint8_t kDirectoryFlag = 0x02, kMultiExtentFlag = 0x80;
-
-std::uint32_t Le32(std::span<const std::byte> bytes, std::size_t at) {
-  return std::to_integer<std::uint32_t>(bytes[at]) | std::to_integer<std::uint32_t>(bytes[at + 1]) << 8 |
-         std::to_integer<std::uint32_t>(bytes[at + 2]) << 16 | std::to_integer<std::uint32_t>(bytes[at + 3]) << 24;
-}
 
 // One directory record, as far as the search needs it.
 struct Record {
@@ -36,7 +32,8 @@ std::optional<Record> RecordAt(std::span<const std::byte, kSectorData> sector, s
   if (length < 34 || at + length > kSectorData) return std::nullopt;
   const std::size_t name_length = std::to_integer<std::size_t>(sector[at + 32]);
   if (33 + name_length > length) return std::nullopt;
-  return Record{Le32(sector, at + 2), Le32(sector, at + 10), std::to_integer<std::uint8_t>(sector[at + 25]),
+  return Record{LittleEndian32(sector, at + 2), LittleEndian32(sector, at + 10),
+                std::to_integer<std::uint8_t>(sector[at + 25]),
                 std::string(reinterpret_cast<const char*>(sector.data()) + at + 33, name_length)};
 }
 

@@ -16,14 +16,12 @@
 namespace quillet {
 namespace {
 
+using testing::AsBytes;
+using testing::AsText;
 using testing::CdiRelease;
 using testing::ReadFile;
 
 const std::string kDisc = QUILLET_SH_FIXTURES "/disc";
-
-std::span<const std::byte> Bytes(const std::string& text) {
-  return {reinterpret_cast<const std::byte*>(text.data()), text.size()};
-}
 
 TEST(CdiTest, TheBootFileOfEachReleaseAndSectorSize) {
   const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
@@ -39,13 +37,13 @@ TEST(CdiTest, TheBootFileOfEachReleaseAndSectorSize) {
                                          {CdiRelease::Version35, 2352},
                                          {CdiRelease::Version35, 2448}}) {
     const std::string image = testing::SelfBootCdi(iso, row.sector_size, row.release);
-    const BytesSource source(Bytes(image));
+    const BytesSource source(AsBytes(image));
     ASSERT_EQ(DiscFormatOf(source), DiscFormat::Cdi) << row.sector_size;
     const DiscBoot disc = BootOfImage(DiscFormat::Cdi, source);
     EXPECT_EQ(disc.track, 2) << row.sector_size;
     EXPECT_GE(disc.boot.lba, 11702u) << row.sector_size;
     EXPECT_EQ(disc.boot.header.title, "QUILLET TEST DISC");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(disc.boot.bytes.data()), disc.boot.bytes.size()), program)
+    EXPECT_EQ(AsText(disc.boot.bytes), program)
         << "release " << static_cast<int>(row.release) << ", sectors of " << row.sector_size;
   }
 }
@@ -61,31 +59,36 @@ TEST(CdiTest, TheFileSystemGoesOnIntoTheSessionsLaterDataTrack) {
   std::string image((150 + 300) * 2352 + 150 * 2336, '\0');
   image += testing::Sectors(iso, 2336, 2);
   image += testing::CdiTable({{audio}, {first, second}}, CdiRelease::Version35, image.size());
-  const DiscBoot disc = BootOfImage(DiscFormat::Cdi, BytesSource(Bytes(image)));
+  const DiscBoot disc = BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(image)));
   EXPECT_EQ(disc.track, 2);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(disc.boot.bytes.data()), disc.boot.bytes.size()), program);
+  EXPECT_EQ(AsText(disc.boot.bytes), program);
 }
 
-TEST(CdiTest, FormatsAreToldByContent) {
+TEST(CdiTest, FormatsAreToldByNameElseByContent) {
   const std::string iso = ReadFile(kDisc + "/plain.iso");
   struct Row {
-    const char* name;
+    const char* name;  // the file's, where it is not "image"
     std::string bytes;
     std::optional<DiscFormat> format;
   };
+  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
   for (const Row& row : std::vector<Row>{
            {"cdi", testing::SelfBootCdi(ReadFile(kDisc + "/session.iso"), 2336, CdiRelease::Version35),
             DiscFormat::Cdi},
            {"iso", iso, DiscFormat::Iso},
            {"gdi", "3\n1 0 4 2352 track01.bin 0\n2 450 0 2352 track02.raw 0\n3 45000 4 2352 track03.bin 0\n",
             DiscFormat::Gdi},
-           {"program", ReadFile(QUILLET_SH_FIXTURES "/hello.bin"), std::nullopt},
-           {"a program that ends like a trailer",
-            ReadFile(QUILLET_SH_FIXTURES "/hello.bin") + std::string("\x06\0\0\x80\x40\0\0\0", 8), std::nullopt},
+           {"program", program, std::nullopt},
+           {"a program that ends like a trailer", program + std::string("\x06\0\0\x80\x40\0\0\0", 8), std::nullopt},
+           {"named game.Cdi", program, DiscFormat::Cdi},
+           {"named disc.GDI", program, DiscFormat::Gdi},
+           {"named game.iso.bin", iso, DiscFormat::Iso},
            {"a number and no tracks", "3\n", std::nullopt},
            {"empty", "", std::nullopt},
        }) {
-    EXPECT_EQ(DiscFormatOf(BytesSource(Bytes(row.bytes))), row.format) << row.name;
+    const std::string_view name(row.name);
+    const std::string_view file = name.starts_with("named ") ? name.substr(6) : "image";
+    EXPECT_EQ(DiscFormatOf(BytesSource(AsBytes(row.bytes)), file), row.format) << row.name;
   }
 }
 
@@ -122,7 +125,7 @@ TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
            {"the table cut short", cut_table, "cut short"},
        }) {
     try {
-      BootOfImage(DiscFormat::Cdi, BytesSource(Bytes(row.bytes)));
+      BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(row.bytes)));
       ADD_FAILURE() << row.name << ": accepted";
     } catch (const RunTimeError& failure) {
       EXPECT_NE(std::string(failure.description()).find(row.reason), std::string::npos)

@@ -105,14 +105,18 @@ std::string CdiTable(const std::vector<std::vector<CdiTrackLayout>>& sessions, C
   return table;
 }
 
+SelfBootLayout::SelfBootLayout(std::uint32_t data_sectors, std::uint32_t sector_size)
+    : audio{2352, 0, 150, 300, 0}, data{sector_size, sector_size == 2048 ? 1 : 2, 150, data_sectors, 11702} {}
+
+std::uint64_t SelfBootLayout::data_start() const {
+  return std::uint64_t{audio.pregap + audio.length} * audio.sector_size + std::uint64_t{data.pregap} * data.sector_size;
+}
+
+std::uint64_t SelfBootLayout::data_end() const { return data_start() + std::uint64_t{data.length} * data.sector_size; }
+
 std::string SelfBootCdi(const std::string& iso, std::uint32_t sector_size, CdiRelease release) {
-  const CdiTrackLayout audio{2352, 0, 150, 300, 0};
-  const CdiTrackLayout data{sector_size, sector_size == 2048 ? 1 : 2, 150,
-                            static_cast<std::uint32_t>(iso.size() / 2048), 11702};
-  std::string image(std::size_t{audio.pregap + audio.length} * audio.sector_size, '\0');
-  image.append(std::size_t{data.pregap} * data.sector_size, '\0');
-  image += Sectors(iso, sector_size, data.mode);
-  return image + CdiTable({{audio}, {data}}, release, image.size());
+  const SelfBootLayout layout(static_cast<std::uint32_t>(iso.size() / 2048), sector_size);
+  return std::string(layout.data_start(), '\0') + Sectors(iso, sector_size, layout.data.mode) + layout.Table(release);
 }
 
 }  // namespace quillet::testing

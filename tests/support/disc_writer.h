@@ -1,12 +1,22 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 // Disc images made for the tests from an ISO image: the layouts that DiscJuggler (.cdi) and GD-ROM
 // dumps (.gdi) use, written from their public descriptions.
 namespace quillet::testing {
+
+// The tests keep images in strings; the readers take bytes, and give the boot file back as bytes.
+inline std::span<const std::byte> AsBytes(const std::string& bytes) {
+  return {reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()};
+}
+inline std::string AsText(const std::vector<std::byte>& bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
 
 // Each 2,048-byte sector of `iso` as a sector of `size` bytes: as it is (2048), after a mode 2
 // subheader (2336), or raw (2352, or 2448 with a zero subchannel) with its sync, a header of `mode` 1 or 2 and a
@@ -28,8 +38,18 @@ struct CdiTrackLayout {
 std::string CdiTable(const std::vector<std::vector<CdiTrackLayout>>& sessions, CdiRelease release,
                      std::uint64_t data_size);
 
-// A self-boot CD-R as DiscJuggler keeps one: an audio session, then a data session whose track
-// holds `iso` (made for a session at LBA 11702) in sectors of `sector_size`.
+// A self-boot CD-R as DiscJuggler keeps one: an audio session, then a data session whose one track
+// holds an ISO made for a session at LBA 11702, in `data_sectors` sectors of `sector_size` bytes.
+struct SelfBootLayout {
+  SelfBootLayout(std::uint32_t data_sectors, std::uint32_t sector_size);
+  std::uint64_t data_start() const;  // where the data track's first sector lies in the image
+  std::uint64_t data_end() const;    // where the table follows
+  std::string Table(CdiRelease release) const { return CdiTable({{audio}, {data}}, release, data_end()); }
+
+  CdiTrackLayout audio, data;
+};
+
+// That CD-R, its data track holding `iso`.
 std::string SelfBootCdi(const std::string& iso, std::uint32_t sector_size, CdiRelease release);
 
 }  // namespace quillet::testing

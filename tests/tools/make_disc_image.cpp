@@ -39,19 +39,13 @@ int MakeCdi(const std::string& release_name, std::uint32_t sector_size, const st
                                                       {"3.780", CdiRelease::Version3Build780},
                                                       {"3.5", CdiRelease::Version35}};
   const CdiRelease release = releases.at(release_name);
-  const std::string sectors = Sectors(iso, sector_size, sector_size == 2048 ? 1 : 2);
   const auto pad = static_cast<std::uint32_t>(pad_mib * 1024 * 1024 / sector_size);
-  const CdiTrackLayout audio{2352, 0, 150, 300, 0};
-  const CdiTrackLayout data{sector_size, sector_size == 2048 ? 1 : 2, 150,
-                            static_cast<std::uint32_t>(sectors.size() / sector_size) + pad, 11702};
-  const std::uint64_t data_start =
-      std::uint64_t{audio.pregap + audio.length} * audio.sector_size + std::uint64_t{data.pregap} * data.sector_size;
-  const std::uint64_t data_size = data_start + std::uint64_t{data.length} * data.sector_size;
+  const SelfBootLayout layout(static_cast<std::uint32_t>(iso.size() / 2048) + pad, sector_size);
   std::ofstream file(out, std::ios::binary | std::ios::trunc);
-  file.seekp(static_cast<std::streamoff>(data_start));
-  file << sectors;
-  file.seekp(static_cast<std::streamoff>(data_size));  // the padding stays a hole
-  file << CdiTable({{audio}, {data}}, release, data_size);
+  file.seekp(static_cast<std::streamoff>(layout.data_start()));  // the audio track stays a hole
+  file << Sectors(iso, sector_size, layout.data.mode);
+  file.seekp(static_cast<std::streamoff>(layout.data_end()));  // and so does the padding
+  file << layout.Table(release);
   if (!file.flush()) throw std::runtime_error("cannot write " + out);
   return 0;
 }
