@@ -72,7 +72,8 @@ std::uint32_t SectorSizeOf(std::uint32_t code) {
     case 0: return 2048;
     case 1: return 2336;
     case 2: return 2352;
-    case 4: return 2448;  // raw, with the subchannel
+    case 3: return 2368;  // raw, with the subchannel's Q channel
+    case 4: return 2448;  // raw, with the whole subchannel
     default: RefuseAsInvalid("a track of the image has sectors of an unknown size (code " + std::to_string(code) + ")");
   }
 }
@@ -141,7 +142,8 @@ std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
   std::uint64_t at = 0;  // where the next track's bytes begin
   for (int session = 1; session <= sessions; ++session) {
     const std::uint16_t count = table.U16();
-    if (count == 0 || tracks.size() + count > kMostTracks) {
+    if (count == 0) break;  // a session left open, the disc's last
+    if (tracks.size() + count > kMostTracks) {
       RefuseAsInvalid("session " + std::to_string(session) + " of the image has " + std::to_string(count) +
                       " tracks (a disc holds 1 to 99)");
     }
@@ -157,6 +159,7 @@ std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
     table.Skip(12);  // the session's type and the next session's start
     if (version != kVersion2) table.Skip(1);
   }
+  if (tracks.empty()) RefuseAsInvalid("the image's table lists no tracks");
   return tracks;
 }
 

@@ -17,7 +17,7 @@ struct CdiTrack {
   int session = 0;  // counted from 1, as a person names them
   int number = 0;   // on the disc, counted from 1
   bool data = false;
-  std::uint32_t sector_size = 0;  // 2048, 2336, 2352 or 2448
+  std::uint32_t sector_size = 0;  // 2048, 2336, 2352, 2368 or 2448
   std::uint32_t start_lba = 0;    // of its first sector after the pregap
   std::uint32_t length = 0;       // in sectors, after the pregap
   std::uint64_t offset = 0;       // in the image, of that first sector

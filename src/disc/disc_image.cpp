@@ -93,12 +93,16 @@ DiscBoot BootOfImage(DiscFormat format, const DiscSource& image) {
     RefuseAsInvalid("the image ends before its boot track (track " + std::to_string(boot->number) +
                     ") begins: it is cut short");
   }
-  // The session's file system may go on into its later data tracks.
+  // The session's file system may go on into its later data tracks, and may name files that an
+  // earlier session holds: every data track is read, the boot track's session first (the boot
+  // track is that session's first data track).
   std::vector<TrackPiece> pieces;
-  for (const CdiTrack& track : tracks) {
-    if (track.session == boot->session && track.data && track.number >= boot->number) {
-      pieces.push_back(
-          {&image, track.offset, std::uint64_t{track.length} * track.sector_size, track.sector_size, track.start_lba});
+  for (const bool boot_session : {true, false}) {
+    for (const CdiTrack& track : tracks) {
+      if (track.data && (track.session == boot->session) == boot_session) {
+        pieces.push_back({&image, track.offset, std::uint64_t{track.length} * track.sector_size, track.sector_size,
+                          track.start_lba});
+      }
     }
   }
   return BootOfDataTrack(format, boot->number, Track(pieces));

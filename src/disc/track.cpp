@@ -10,9 +10,9 @@ namespace quillet {
 Track::Track(const std::vector<TrackPiece>& pieces) {
   for (const TrackPiece& piece : pieces) {
     if (piece.sector_size != 2048 && piece.sector_size != 2336 && piece.sector_size != 2352 &&
-        piece.sector_size != 2448) {
+        piece.sector_size != 2368 && piece.sector_size != 2448) {
       RefuseAsInvalid("a track's sectors are " + std::to_string(piece.sector_size) +
-                      " bytes long, not 2048, 2336, 2352 or 2448");
+                      " bytes long, not 2048, 2336, 2352, 2368 or 2448");
     }
     const std::uint64_t size = piece.source->size();
     const std::uint64_t held = piece.offset >= size ? 0 : std::min(piece.length, size - piece.offset);
@@ -38,7 +38,7 @@ std::optional<SectorData> Track::Sector(std::uint32_t lba) const {
   std::array<std::byte, 2448> raw;
   const std::span<std::byte> sector = std::span(raw).first(piece->sector_size);
   piece->source->Read(piece->offset + static_cast<std::uint64_t>(lba - piece->first_lba) * piece->sector_size, sector);
-  // Raw sectors (2,352 bytes, or 2,448 with the subchannel after them) carry 12 bytes of sync and a
+  // Raw sectors (2,352 bytes, or 2,368 or 2,448 with the subchannel after them) carry 12 bytes of sync and a
   // 4-byte header before mode 1 data, and an 8-byte subheader more before mode 2 form 1 data (the
   // header's last byte says which); mode 2 sectors as CD-R images keep them (2,336 bytes) start with
   // that subheader.

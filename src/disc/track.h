@@ -10,7 +10,7 @@
 
 // The data area of a disc image, read a sector at a time: the 2,048 bytes of user data that each
 // sector carries, whatever its size in the image (2,048 for an ISO, 2,336 for mode 2, 2,352 raw,
-// 2,448 raw with the subchannel).
+// 2,368 or 2,448 raw with the subchannel).
 // One data track, or a GD-ROM's high-density data tracks, whose one file system spans them all.
 namespace quillet {
 
@@ -18,7 +18,7 @@ inline constexpr std::size_t kSectorData = 2048;
 using SectorData = std::array<std::byte, kSectorData>;
 
 // Where a run of sectors lies: in `source` from `offset` for `length` bytes (less where the image
-// is cut), in sectors of `sector_size` (2048, 2336, 2352 or 2448), the first at `first_lba`.
+// is cut), in sectors of `sector_size` (2048, 2336, 2352, 2368 or 2448), the first at `first_lba`.
 struct TrackPiece {
   const DiscSource* source = nullptr;
   std::uint64_t offset = 0, length = 0;

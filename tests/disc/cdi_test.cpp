@@ -35,6 +35,7 @@ TEST(CdiTest, TheBootFileOfEachReleaseAndSectorSize) {
                                          {CdiRelease::Version3Build780, 2352},
                                          {CdiRelease::Version35, 2336},
                                          {CdiRelease::Version35, 2352},
+                                         {CdiRelease::Version35, 2368},
                                          {CdiRelease::Version35, 2448}}) {
     const std::string image = testing::SelfBootCdi(iso, row.sector_size, row.release);
     const BytesSource source(AsBytes(image));
@@ -61,6 +62,26 @@ TEST(CdiTest, TheFileSystemGoesOnIntoTheSessionsLaterDataTrack) {
   image += testing::CdiTable({{audio}, {first, second}}, CdiRelease::Version35, image.size());
   const DiscBoot disc = BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(image)));
   EXPECT_EQ(disc.track, 2);
+  EXPECT_EQ(AsText(disc.boot.bytes), program);
+}
+
+TEST(CdiTest, TheBootFileMayLieInAnEarlierSession) {
+  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
+  std::string iso = ReadFile(kDisc + "/session.iso");
+  // The boot file's directory record, its extent moved to LBA 0: the first session's first sector.
+  const std::size_t record = iso.find("1ST_READ.BIN;1") - 33;
+  iso.replace(record + 2, 8, 8, '\0');
+  std::string first_session = program;
+  first_session.resize((program.size() + 2047) / 2048 * 2048, '\0');
+  const auto sectors = static_cast<std::uint32_t>(first_session.size() / 2048);
+  const testing::CdiTrackLayout written{2352, 1, 150, sectors, 0};
+  const testing::CdiTrackLayout boot{2336, 2, 150, static_cast<std::uint32_t>(iso.size() / 2048), 11702};
+  std::string image(150 * 2352, '\0');
+  image += testing::Sectors(first_session, 2352, 1) + std::string(150 * 2336, '\0') + testing::Sectors(iso, 2336, 2);
+  image += testing::CdiTable({{written}, {boot}}, CdiRelease::Version35, image.size());
+  const DiscBoot disc = BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(image)));
+  EXPECT_EQ(disc.track, 2);
+  EXPECT_EQ(disc.boot.lba, 0u);
   EXPECT_EQ(AsText(disc.boot.bytes), program);
 }
 
@@ -118,6 +139,7 @@ TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
            {"cut at the end", image.substr(0, image.size() - 3), "no DiscJuggler trailer"},
            {"a trailer past the end", with(image.size() - 4, "\xFF\xFF\xFF\x7F"), "no DiscJuggler trailer"},
            {"no sessions", with(table, std::string(2, '\0')), "announces 0 sessions"},
+           {"only a session left open", with(table + 2, std::string(2, '\0')), "lists no tracks"},
            {"a track without its start mark", with(table + 2 + 2 + 4, "\x07"), "lacks its start mark"},
            {"a session of 300 tracks", with(table + 2, "\x2C\x01"), "300 tracks"},
            {"a pregap longer than its track", with(second_entry, "\xFF\xFF\x00\x00"), "pregap longer"},
@@ -132,6 +154,10 @@ TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
           << row.name << ": " << failure.description();
     }
   }
+  // A disc left open ends its table in a session of no tracks; the one before it boots.
+  const std::string open = with(table, std::string("\x03\x00", 2));
+  EXPECT_EQ(AsText(BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(open))).boot.bytes),
+            ReadFile(QUILLET_SH_FIXTURES "/hello.bin"));
 }
 
 TEST(CdiTest, WhetherTheDiscStartsItsBootFile) {

@@ -13,7 +13,7 @@ void Put16(std::string& out, std::uint16_t value) {
 void Zeros(std::string& out, std::size_t count) { out.append(count, '\0'); }
 
 std::uint32_t SizeCode(std::uint32_t sector_size) {
-  return sector_size == 2048 ? 0 : sector_size == 2336 ? 1 : sector_size == 2352 ? 2 : 4;
+  return sector_size == 2048 ? 0 : sector_size == 2336 ? 1 : sector_size == 2352 ? 2 : sector_size == 2368 ? 3 : 4;
 }
 
 void TrackEntry(std::string& out, const CdiTrackLayout& track, int session, int index, CdiRelease release) {

@@ -19,8 +19,8 @@ inline std::string AsText(const std::vector<std::byte>& bytes) {
 }
 
 // Each 2,048-byte sector of `iso` as a sector of `size` bytes: as it is (2048), after a mode 2
-// subheader (2336), or raw (2352, or 2448 with a zero subchannel) with its sync, a header of `mode` 1 or 2 and a
-// subheader for mode 2; the error codes are left zero, as nothing here reads them.
+// subheader (2336), or raw (2352, or 2368 and 2448 with a zero subchannel) with its sync, a header of `mode` 1 or 2 and
+// a subheader for mode 2; the error codes are left zero, as nothing here reads them.
 std::string Sectors(const std::string& iso, std::size_t size, int mode);
 
 // The releases whose tables differ: version 2; version 3, bare or as release 3.00.780 wrote it
