@@ -16,12 +16,25 @@ namespace {
 
 constexpr std::size_t kLongestGdi = 64 * 1024;  // a few lines a track, 99 tracks at most
 
-bool IsIso(const DiscSource& source) {
-  constexpr std::uint64_t kAt = 16 * kSectorData + 1;  // "CD001" in the first volume descriptor
-  std::array<std::byte, 5> mark;
-  if (source.size() < kAt + mark.size()) return false;
-  source.Read(kAt, mark);
-  return std::memcmp(mark.data(), "CD001", mark.size()) == 0;
+bool HasAt(const DiscSource& source, std::uint64_t at, std::string_view bytes) {
+  std::array<std::byte, 12> read;
+  if (bytes.size() > read.size() || source.size() < at + bytes.size()) return false;
+  source.Read(at, std::span(read).first(bytes.size()));
+  return std::memcmp(read.data(), bytes.data(), bytes.size()) == 0;
+}
+
+// An ISO image's sectors: 2,048 bytes, or 2,352 raw (a GD-ROM's or CD-R's data track as a dump
+// keeps it, such as a .gdi's track03.bin); "CD001" begins the first volume descriptor, at sector 16.
+std::optional<std::size_t> IsoSectorSize(const DiscSource& source) {
+  if (HasAt(source, 16 * kSectorData + 1, "CD001")) return kSectorData;
+  constexpr std::string_view kSync("\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00", 12);
+  constexpr std::uint64_t kRaw = 2352;
+  if (!HasAt(source, 0, kSync) || !HasAt(source, 16 * kRaw, kSync)) return std::nullopt;
+  std::array<std::byte, 1> mode;
+  source.Read(16 * kRaw + 15, mode);
+  const std::uint64_t data = mode[0] == std::byte{2} ? 24 : 16;
+  if (HasAt(source, 16 * kRaw + data + 1, "CD001")) return kRaw;
+  return std::nullopt;
 }
 
 // The tracks a .gdi file lists; raises run-time error 5 saying what is wrong with it.
@@ -53,7 +66,11 @@ std::optional<DiscFormat> FormatOfName(std::string_view name) {
 // The file system's addresses count from the session's start, which the track's own root
 // directory tells; a track at the very start of a disc counts from 0.
 DiscBoot BootOfDataTrack(DiscFormat format, int number, const Track& track) {
-  return {format, number, BootFileOfTrack(track.Rebased(IsoTrackBase(track)))};
+  const std::uint32_t base = IsoTrackBase(track);
+  // A CD-R's session may begin anywhere; only a GD-ROM's boot track begins where its
+  // high-density area does.
+  const bool gd_rom = format == DiscFormat::Iso && base == kHighDensityArea;
+  return {format, gd_rom ? 3 : number, BootFileOfTrack(track.Rebased(base)), gd_rom};
 }
 
 }  // namespace
@@ -77,14 +94,15 @@ std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_vie
     } catch (const RunTimeError&) {
     }
   }
-  if (IsIso(source)) return DiscFormat::Iso;
+  if (IsoSectorSize(source)) return DiscFormat::Iso;
   if (IsGdi(source)) return DiscFormat::Gdi;
   return std::nullopt;
 }
 
 DiscBoot BootOfImage(DiscFormat format, const DiscSource& image) {
   if (format == DiscFormat::Iso) {
-    return BootOfDataTrack(format, 1, Track(image, 0, image.size(), kSectorData, 0));
+    const std::size_t sector_size = IsoSectorSize(image).value_or(kSectorData);
+    return BootOfDataTrack(format, 1, Track(image, 0, image.size(), sector_size, 0));
   }
   const std::vector<CdiTrack> tracks = ReadCdiTracks(image);
   const std::optional<CdiTrack> boot = CdiBootTrack(tracks);
@@ -124,14 +142,14 @@ DiscBoot BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSour
   for (std::size_t index = 0; index < tracks.size() && index < files.size(); ++index) {
     pieces.push_back({files[index], 0, files[index]->size(), tracks[index].sector_size, tracks[index].lba});
   }
-  return {DiscFormat::Gdi, tracks.front().number, BootFileOfTrack(Track(pieces))};
+  return {DiscFormat::Gdi, tracks.front().number, BootFileOfTrack(Track(pieces)), true};
 }
 
 std::span<const std::uint64_t> KnownOwnLoaders() { return {}; }
 
 std::optional<bool> Boots(const DiscBoot& disc, Form form, std::span<const std::uint64_t> own_loaders) {
   if (form != Form::Scrambled && form != Form::Unscrambled && form != Form::ScrambledTwice) return std::nullopt;
-  if (disc.format == DiscFormat::Gdi) return form == Form::Unscrambled;
+  if (disc.gd_rom) return form == Form::Unscrambled;
   if (std::find(own_loaders.begin(), own_loaders.end(), disc.boot.header.boot_code) != own_loaders.end())
     return std::nullopt;
   return form == Form::Scrambled;
@@ -144,8 +162,7 @@ std::string BootNote(const DiscBoot& disc, Form form, std::span<const std::uint6
   if (!decided) return "";
   const std::string said = disc.boot.header.boot_file + " is " + std::string(FormText(form));
   if (!boots) return said + "; whether it boots depends on this disc's own loader";
-  return said + (disc.format == DiscFormat::Gdi ? "; a GD-ROM boots only an unscrambled one"
-                                                : "; a CD-R boots only a scrambled one");
+  return said + (disc.gd_rom ? "; a GD-ROM boots only an unscrambled one" : "; a CD-R boots only a scrambled one");
 }
 
 std::string DiscJsonMembers(const DiscBoot& disc, Form form) {

@@ -31,9 +31,11 @@ struct DiscBoot {
   DiscFormat format = DiscFormat::Iso;
   int track = 1;  // the boot track's number on the disc
   BootFile boot;
+  bool gd_rom = false;  // a GD-ROM's, else a CD-R's
 };
 
-// The boot file of a CDI or ISO image. Raises run-time error 5 saying what is wrong with a cut or
+// The boot file of a CDI or ISO image. An ISO image whose file system begins at LBA 45000 is a
+// GD-ROM's boot track (a dump's track03.iso or .bin). Raises run-time error 5 saying what is wrong with a cut or
 // malformed image.
 DiscBoot BootOfImage(DiscFormat format, const DiscSource& image);
 
@@ -45,8 +47,8 @@ std::vector<GdiTrack> GdiDataTracks(const DiscSource& table);
 // The boot file of a GD-ROM dump, from the files of those tracks (`files[i]` holds `tracks[i]`).
 DiscBoot BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files);
 
-// Whether a disc of this kind starts its boot file in `form`: a CD-R (CDI, ISO) a scrambled one, a
-// GD-ROM an unscrambled one. Nothing where that cannot be told: the form is not decided, or the
+// Whether a disc of this kind starts its boot file in `form`: a CD-R a scrambled one, a GD-ROM an
+// unscrambled one. Nothing where that cannot be told: the form is not decided, or the
 // CD-R's bootstrap is one of those with a loader of its own (`own_loaders`: hashes of their code).
 std::optional<bool> Boots(const DiscBoot& disc, Form form, std::span<const std::uint64_t> own_loaders);
 

@@ -8,7 +8,6 @@ namespace quillet {
 namespace {
 
 constexpr std::size_t kMostTracks = 99;
-constexpr std::uint32_t kHighDensityArea = 45000;
 
 // The next field of a line: a word, or a name in double quotes.
 std::optional<std::string_view> NextField(std::string_view& line) {

@@ -11,6 +11,9 @@
 // where it holds blanks) and an offset.
 namespace quillet {
 
+// Where a GD-ROM's high-density area, and with it its boot track (track 3), begins.
+inline constexpr std::uint32_t kHighDensityArea = 45000;
+
 struct GdiTrack {
   int number = 0;
   std::uint32_t lba = 0;

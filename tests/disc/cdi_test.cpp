@@ -162,7 +162,7 @@ TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
 
 TEST(CdiTest, WhetherTheDiscStartsItsBootFile) {
   DiscBoot cd_r{DiscFormat::Cdi, 2, {}};
-  DiscBoot gd_rom{DiscFormat::Gdi, 3, {}};
+  DiscBoot gd_rom{DiscFormat::Gdi, 3, {}, true};
   cd_r.boot.header.boot_file = gd_rom.boot.header.boot_file = "1ST_READ.BIN";
   cd_r.boot.header.boot_code = 42;
   const std::uint64_t own_loader[] = {42};
