@@ -14,6 +14,8 @@ namespace {
 constexpr std::uint32_t kVersion2 = 0x80000004, kVersion3 = 0x80000005, kVersion35 = 0x80000006;
 constexpr std::size_t kTrailer = 8;
 constexpr std::size_t kMostSessions = 99, kMostTracks = 99;  // a CD holds 99 tracks at most
+constexpr std::uint32_t kMostTextBlocks = 8;                 // CD-Text: one block per language
+constexpr int kTextStrings = 18;                             // in a block of CD-Text
 constexpr std::array<std::uint8_t, 10> kTrackMark = {0, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
 
 // A table is a few hundred bytes a track; a longer one is no table.
@@ -97,12 +99,22 @@ Entry ReadTrack(TableReader& table, std::uint32_t version) {
   table.Skip(table.U8());  // the file name the image was made from
   table.Skip(1 + 10 + 4 + 4);
   if (table.U32() == 0x80000000) table.Skip(8);  // later releases: a marker, then the disc's length
-  table.Skip(2);
   Entry entry;
   CdiTrack& track = entry.track;
+  // The index points: the pregap's length, the track's, then any further ones within the track.
+  const std::uint16_t indices = table.U16();
+  if (indices < 2) RefuseAsInvalid("a track of the image lacks its index points");
   entry.pregap = table.U32();
   track.length = table.U32();
-  table.Skip(6);
+  table.Skip(std::size_t{indices - 2u} * 4);
+  const std::uint32_t text_blocks = table.U32();
+  if (text_blocks > kMostTextBlocks) {
+    RefuseAsInvalid("a track of the image has " + std::to_string(text_blocks) + " blocks of CD-Text (8 at most)");
+  }
+  for (std::uint32_t block = 0; block < text_blocks; ++block) {
+    for (int string = 0; string < kTextStrings; ++string) table.Skip(table.U8());
+  }
+  table.Skip(2);
   const std::uint32_t mode = table.U32();
   if (mode > 2) RefuseAsInvalid("a track of the image has an unknown mode (" + std::to_string(mode) + ")");
   track.data = mode != 0;

@@ -53,10 +53,11 @@ TEST(CdiTest, TheFileSystemGoesOnIntoTheSessionsLaterDataTrack) {
   const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
   const std::string iso = ReadFile(kDisc + "/session.iso");
   const std::size_t split = iso.find(program) / 2048;  // the boot file begins the second track
-  const testing::CdiTrackLayout audio{2352, 0, 150, 300, 0};
-  const testing::CdiTrackLayout first{2336, 2, 150, static_cast<std::uint32_t>(split), 11702};
-  const testing::CdiTrackLayout second{2336, 2, 0, static_cast<std::uint32_t>(iso.size() / 2048 - split),
-                                       static_cast<std::uint32_t>(11702 + split)};
+  // Its audio track has CD-Text and a third index point, as a pressed CD's may.
+  const testing::CdiTrackLayout audio{2352, 0, 150, 300, 0, "A SONG"};
+  const testing::CdiTrackLayout first{2336, 2, 150, static_cast<std::uint32_t>(split), 11702, {}};
+  const testing::CdiTrackLayout second{
+      2336, 2, 0, static_cast<std::uint32_t>(iso.size() / 2048 - split), static_cast<std::uint32_t>(11702 + split), {}};
   std::string image((150 + 300) * 2352 + 150 * 2336, '\0');
   image += testing::Sectors(iso, 2336, 2);
   image += testing::CdiTable({{audio}, {first, second}}, CdiRelease::Version35, image.size());
@@ -74,8 +75,8 @@ TEST(CdiTest, TheBootFileMayLieInAnEarlierSession) {
   std::string first_session = program;
   first_session.resize((program.size() + 2047) / 2048 * 2048, '\0');
   const auto sectors = static_cast<std::uint32_t>(first_session.size() / 2048);
-  const testing::CdiTrackLayout written{2352, 1, 150, sectors, 0};
-  const testing::CdiTrackLayout boot{2336, 2, 150, static_cast<std::uint32_t>(iso.size() / 2048), 11702};
+  const testing::CdiTrackLayout written{2352, 1, 150, sectors, 0, {}};
+  const testing::CdiTrackLayout boot{2336, 2, 150, static_cast<std::uint32_t>(iso.size() / 2048), 11702, {}};
   std::string image(150 * 2352, '\0');
   image += testing::Sectors(first_session, 2352, 1) + std::string(150 * 2336, '\0') + testing::Sectors(iso, 2336, 2);
   image += testing::CdiTable({{written}, {boot}}, CdiRelease::Version35, image.size());
@@ -142,6 +143,8 @@ TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
            {"only a session left open", with(table + 2, std::string(2, '\0')), "lists no tracks"},
            {"a track without its start mark", with(table + 2 + 2 + 4, "\x07"), "lacks its start mark"},
            {"a session of 300 tracks", with(table + 2, "\x2C\x01"), "300 tracks"},
+           {"a track of one index point", with(second_entry - 2, std::string("\x01\x00", 2)), "lacks its index points"},
+           {"2^32 - 1 blocks of CD-Text", with(second_entry + 8, "\xFF\xFF\xFF\xFF"), "4294967295 blocks of CD-Text"},
            {"a pregap longer than its track", with(second_entry, "\xFF\xFF\x00\x00"), "pregap longer"},
            {"an audio track of 2^31 sectors", with(second_entry + 34, "\xFF\xFF\xFF\x7F"), "before its boot track"},
            {"the table cut short", cut_table, "cut short"},

@@ -34,10 +34,18 @@ void TrackEntry(std::string& out, const CdiTrackLayout& track, int session, int 
   } else {
     Put32(out, 0x514C8);
   }
-  Put16(out, 2);
+  const bool text = !track.title.empty();
+  Put16(out, text ? 3 : 2);
   Put32(out, track.pregap);
   Put32(out, track.length);
-  Zeros(out, 6);
+  if (text) Put32(out, track.length / 2);
+  Put32(out, text ? 1 : 0);
+  for (int string = 0; text && string < 18; ++string) {
+    const std::string value = string == 10 ? track.title : "";
+    out += static_cast<char>(value.size());
+    out += value;
+  }
+  Zeros(out, 2);
   Put32(out, static_cast<std::uint32_t>(track.mode));
   Put32(out, 0);
   Put32(out, static_cast<std::uint32_t>(session));
@@ -106,7 +114,7 @@ std::string CdiTable(const std::vector<std::vector<CdiTrackLayout>>& sessions, C
 }
 
 SelfBootLayout::SelfBootLayout(std::uint32_t data_sectors, std::uint32_t sector_size)
-    : audio{2352, 0, 150, 300, 0}, data{sector_size, sector_size == 2048 ? 1 : 2, 150, data_sectors, 11702} {}
+    : audio{2352, 0, 150, 300, 0, {}}, data{sector_size, sector_size == 2048 ? 1 : 2, 150, data_sectors, 11702, {}} {}
 
 std::uint64_t SelfBootLayout::data_start() const {
   return std::uint64_t{audio.pregap + audio.length} * audio.sector_size + std::uint64_t{data.pregap} * data.sector_size;
