@@ -36,7 +36,7 @@ std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap) {
   return hash;
 }
 
-BootFile BootFileOfTrack(const Track& track) {
+BootFile BootFileOfTrack(const Track& track, std::string_view past_end) {
   constexpr std::uint32_t kBootstrapSectors = 16;
   std::vector<std::byte> bootstrap;
   for (std::uint32_t index = 0; index < kBootstrapSectors; ++index) {
@@ -59,7 +59,7 @@ BootFile BootFileOfTrack(const Track& track) {
   boot.bytes.reserve(file->size);
   for (std::uint32_t left = file->size, lba = file->lba; left > 0; ++lba) {
     const std::optional<SectorData> sector = track.Sector(lba);
-    if (!sector) RefuseAsInvalid(file->name + " lies past the image's end (the image is cut short)");
+    if (!sector) RefuseAsInvalid(file->name + " lies past the image's end (" + std::string(past_end) + ")");
     const std::size_t take = std::min<std::size_t>(left, kSectorData);
     boot.bytes.insert(boot.bytes.end(), sector->begin(), sector->begin() + static_cast<std::ptrdiff_t>(take));
     left -= static_cast<std::uint32_t>(take);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "disc/track.h"
@@ -37,7 +38,7 @@ struct BootFile {
 
 // The boot file of a disc's boot track: the bootstrap in its first 16 sectors, then the file it
 // names in the track's ISO 9660 file system. Raises run-time error 5 saying what is missing or
-// wrong.
-BootFile BootFileOfTrack(const Track& track);
+// wrong; `past_end` says why the file may lie past the image's end.
+BootFile BootFileOfTrack(const Track& track, std::string_view past_end = "the image is cut short");
 
 }  // namespace quillet

@@ -70,7 +70,10 @@ DiscBoot BootOfDataTrack(DiscFormat format, int number, const Track& track) {
   // A CD-R's session may begin anywhere; only a GD-ROM's boot track begins where its
   // high-density area does.
   const bool gd_rom = format == DiscFormat::Iso && base == kHighDensityArea;
-  return {format, gd_rom ? 3 : number, BootFileOfTrack(track.Rebased(base)), gd_rom};
+  constexpr std::string_view kOneTrack =
+      "the image is one track of a GD-ROM: scan the dump's .gdi, which names them all";
+  return {format, gd_rom ? 3 : number,
+          BootFileOfTrack(track.Rebased(base), gd_rom ? kOneTrack : "the image is cut short"), gd_rom};
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ TEST(BootFileTest, CutOrForeignImagesAreRefusedWithAReason) {
   const std::string image = ReadFile(kDisc + "/plain.iso");
   std::string renamed = image;
   renamed.replace(0x60, 16, "MISSING.BIN     ");
+  const std::string gd_rom = ReadFile(kDisc + "/gdrom.iso");
   struct Row {
     const char* name;
     std::string bytes;
@@ -77,6 +78,8 @@ TEST(BootFileTest, CutOrForeignImagesAreRefusedWithAReason) {
            {"cut before its file system", image.substr(0, 16 * 2048 + 100), "no ISO 9660 file system"},
            {"cut inside its boot file", image.substr(0, image.size() - 400000), "cut short"},
            {"a boot file it does not hold", renamed, "holds no MISSING.BIN"},
+           {"a GD-ROM's boot track without the track that holds the boot file",
+            gd_rom.substr(0, gd_rom.size() - 400000), "the image is one track of a GD-ROM: scan the dump's .gdi"},
            {"no bootstrap", std::string(32768, '\0') + image.substr(32768), "no bootstrap"},
            {"a program, no disc", ReadFile(QUILLET_SH_FIXTURES "/hello.bin"), "no ISO 9660 file system"},
        }) {
