@@ -119,7 +119,10 @@ Entry ReadTrack(TableReader& table, std::uint32_t version) {
   if (mode > 2) RefuseAsInvalid("a track of the image has an unknown mode (" + std::to_string(mode) + ")");
   track.data = mode != 0;
   table.Skip(12);
-  track.start_lba = table.U32();
+  // DiscJuggler counts from the start of the first track's pregap, 150 sectors before LBA 0, and
+  // gives where each track's pregap begins.
+  const std::uint64_t start = std::uint64_t{table.U32()} + entry.pregap;
+  track.start_lba = static_cast<std::uint32_t>(std::clamp<std::uint64_t>(start, 150, UINT32_MAX) - 150);
   entry.total = table.U32();  // pregap and track, as the image holds them
   table.Skip(16);
   track.sector_size = SectorSizeOf(table.U32());

@@ -50,7 +50,7 @@ void TrackEntry(std::string& out, const CdiTrackLayout& track, int session, int 
   Put32(out, 0);
   Put32(out, static_cast<std::uint32_t>(session));
   Put32(out, static_cast<std::uint32_t>(index));
-  Put32(out, track.start_lba);
+  Put32(out, track.start_lba + 150 - track.pregap);  // where its pregap begins, counted from 150 before LBA 0
   Put32(out, track.pregap + track.length);
   Zeros(out, 16);
   Put32(out, SizeCode(track.sector_size));

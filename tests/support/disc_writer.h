@@ -30,8 +30,9 @@ enum class CdiRelease { Version2, Version3, Version3Build780, Version35 };
 struct CdiTrackLayout {
   std::uint32_t sector_size = 2352;
   int mode = 0;  // 0 audio, 1 mode 1, 2 mode 2
-  std::uint32_t pregap = 150, length = 0, start_lba = 0;
-  std::string title;  // where not empty: the track's CD-Text, and a third index point
+  std::uint32_t pregap = 150, length = 0;
+  std::uint32_t start_lba = 0;  // of its first sector after the pregap
+  std::string title;            // where not empty: the track's CD-Text, and a third index point
 };
 
 // The table and trailer that follow the tracks' data (each track's pregap, then its sectors, in
