@@ -101,12 +101,11 @@ Entry ReadTrack(TableReader& table, std::uint32_t version) {
   if (table.U32() == 0x80000000) table.Skip(8);  // later releases: a marker, then the disc's length
   Entry entry;
   CdiTrack& track = entry.track;
-  // The index points: the pregap's length, the track's, then any further ones within the track.
+  // The lengths of the track's index points: the pregap (index 0), then the track's parts.
   const std::uint16_t indices = table.U16();
   if (indices < 2) RefuseAsInvalid("a track of the image lacks its index points");
   entry.pregap = table.U32();
-  track.length = table.U32();
-  table.Skip(std::size_t{indices - 2u} * 4);
+  table.Skip(std::size_t{indices - 1u} * 4);
   const std::uint32_t text_blocks = table.U32();
   if (text_blocks > kMostTextBlocks) {
     RefuseAsInvalid("a track of the image has " + std::to_string(text_blocks) + " blocks of CD-Text (8 at most)");
@@ -132,6 +131,7 @@ Entry ReadTrack(TableReader& table, std::uint32_t version) {
     if (table.U32() == 0xFFFFFFFF) table.Skip(78);
   }
   if (entry.pregap > entry.total) RefuseAsInvalid("a track of the image has a pregap longer than the track");
+  track.length = entry.total - entry.pregap;
   return entry;
 }
 

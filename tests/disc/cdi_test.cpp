@@ -53,11 +53,16 @@ TEST(CdiTest, TheFileSystemGoesOnIntoTheSessionsLaterDataTrack) {
   const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
   const std::string iso = ReadFile(kDisc + "/session.iso");
   const std::size_t split = iso.find(program) / 2048;  // the boot file begins the second track
-  // Its audio track has CD-Text and a third index point, as a pressed CD's may.
+  // Its audio track and the data track that holds the boot file have CD-Text and a third index
+  // point, as a pressed CD's tracks may.
   const testing::CdiTrackLayout audio{2352, 0, 150, 300, 0, "A SONG"};
   const testing::CdiTrackLayout first{2336, 2, 150, static_cast<std::uint32_t>(split), 11702, {}};
-  const testing::CdiTrackLayout second{
-      2336, 2, 0, static_cast<std::uint32_t>(iso.size() / 2048 - split), static_cast<std::uint32_t>(11702 + split), {}};
+  const testing::CdiTrackLayout second{2336,
+                                       2,
+                                       0,
+                                       static_cast<std::uint32_t>(iso.size() / 2048 - split),
+                                       static_cast<std::uint32_t>(11702 + split),
+                                       "THE BOOT FILE"};
   std::string image((150 + 300) * 2352 + 150 * 2336, '\0');
   image += testing::Sectors(iso, 2336, 2);
   image += testing::CdiTable({{audio}, {first, second}}, CdiRelease::Version35, image.size());

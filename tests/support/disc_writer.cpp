@@ -37,7 +37,7 @@ void TrackEntry(std::string& out, const CdiTrackLayout& track, int session, int 
   const bool text = !track.title.empty();
   Put16(out, text ? 3 : 2);
   Put32(out, track.pregap);
-  Put32(out, track.length);
+  Put32(out, text ? track.length - track.length / 2 : track.length);
   if (text) Put32(out, track.length / 2);
   Put32(out, text ? 1 : 0);
   for (int string = 0; text && string < 18; ++string) {

@@ -32,7 +32,7 @@ struct CdiTrackLayout {
   int mode = 0;  // 0 audio, 1 mode 1, 2 mode 2
   std::uint32_t pregap = 150, length = 0;
   std::uint32_t start_lba = 0;  // of its first sector after the pregap
-  std::string title;            // where not empty: the track's CD-Text, and a third index point
+  std::string title;            // where not empty: the track's CD-Text, and its second half as index 2
 };
 
 // The table and trailer that follow the tracks' data (each track's pregap, then its sectors, in
