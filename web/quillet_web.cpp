@@ -13,6 +13,7 @@
 #include "convert/conversion_plan.h"
 #include "convert/elf_raw.h"
 #include "convert/tool_commands.h"
+#include "disc/boot_rule.h"
 #include "disc/disc_image.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
@@ -93,11 +94,12 @@ class ChosenFile final : public quillet::DiscSource {
  public:
   ChosenFile(int which, double size) : which_(which), size_(static_cast<std::uint64_t>(size)) {}
   std::uint64_t size() const override { return size_; }
-  void Read(std::uint64_t offset, std::span<std::byte> into) const override {
+
+ private:
+  void ReadInside(std::uint64_t offset, std::span<std::byte> into) const override {
     quillet_read_chosen(which_, static_cast<double>(offset), into.data(), into.size());
   }
 
- private:
   int which_;
   std::uint64_t size_;
 };
@@ -146,7 +148,7 @@ std::string DiscAnswer(const quillet::DiscBoot& disc) {
   }
   return "{" + JudgementFields(judgement, disc.boot.bytes.size()) + ", \"disc\": {" +
          DiscJsonMembers(disc, judgement.form) + ", " +
-         Field("note", BootNote(disc, judgement.form, KnownOwnLoaders())) + "}}";
+         Field("note", BootNote(disc, judgement.form)) + "}}";
 }
 
 // Runs a conversion that fills the result buffer and quillet_text, and returns its status; a
@@ -156,7 +158,8 @@ int Converting(std::string_view what, Conversion conversion) {
   try {
     return conversion();
   } catch (const quillet::RunTimeError& failure) {
-    g_text = failure.description();
+    // An image's refusal says its reason, as the command line does.
+    g_text = what == "image" ? quillet::RefusalReason(failure) : failure.description();
   } catch (const std::bad_alloc&) {
     g_text = "Out of memory: the browser gave the page too little memory for this " + std::string(what);
   }
@@ -182,6 +185,12 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
   }
   if (IsIpBinTitle(file_name) || JudgeImage(image).form == Form::BootSector) {
     g_text = "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
+    return g_text.c_str();
+  }
+  try {
+    RefuseUnreadableDisc(image, file_name);
+  } catch (const RunTimeError& failure) {
+    g_text = "{" + Field("error", RefusalReason(failure)) + "}";
     return g_text.c_str();
   }
   g_text = "{" + JudgementFields(JudgeImage(image, Evidence::Full), size) + "}";
@@ -217,7 +226,7 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(double size, const char* fil
       g_text = DiscAnswer(BootOfImage(*format, chosen));
     }
   } catch (const RunTimeError& failure) {
-    g_text = "{" + Field("error", failure.description()) + "}";
+    g_text = "{" + Field("error", RefusalReason(failure)) + "}";
   } catch (const std::bad_alloc&) {
     g_text = "{" + Field("error", "Out of memory: the browser gave the page too little memory for this image") + "}";
   }
@@ -254,6 +263,7 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t s
       g_text = std::string("an ELF file, made into its raw binary") + (to_scrambled ? ", then scrambled" : "");
       return 0;
     }
+    RefuseUnreadableDisc(image);
     const std::optional<ConversionPlan> plan = PlanConversionOf(image, target, force != 0);
     if (!plan) {
       g_result.clear();

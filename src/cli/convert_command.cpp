@@ -65,19 +65,31 @@ struct OutputFailure {
 };
 
 // The files of one run: no result may replace another result of it, or one of its inputs (which
-// a later file would then read as its own).
+// a later file would then read as its own), or any file of a disc image among them.
 class RunFiles {
  public:
   explicit RunFiles(const std::vector<std::string>& inputs) {
     for (const std::string& input : inputs) {
       if (const std::optional<FileStamp> stamp = StampOf(input)) inputs_.push_back({*stamp, input});
+      for (const std::string& file : DiscFilesAt(input).value_or(std::vector<std::string>())) {
+        if (const std::optional<FileStamp> stamp = StampOf(file)) disc_files_.push_back({*stamp, file, input});
+      }
     }
   }
 
-  // Raises unless `output` is free for `input`'s result; an OUT the user named may be the input.
+  // Raises unless `output` is free for `input`'s result; an OUT the user named may be the input,
+  // unless that is a disc image.
   void RequireFree(const std::string& input, const std::string& output, bool named_by_user) const {
     const std::optional<FileStamp> stamp = StampOf(output);
     if (!stamp) return;
+    for (const DiscFile& disc_file : disc_files_) {
+      if (!SameFile(*stamp, disc_file.stamp)) continue;
+      const std::string what = disc_file.path == disc_file.image
+                                   ? "the disc image " + disc_file.image
+                                   : disc_file.path + ", a track file of " + disc_file.image;
+      throw RunTimeError(error::kPathFileAccessError,
+                         "its result " + output + " is " + what + ", which Quillet never writes; nothing written");
+    }
     for (const auto& [result_stamp, earlier] : results_) {
       if (SameFile(*stamp, result_stamp)) {
         throw RunTimeError(error::kPathFileAccessError,
@@ -99,16 +111,23 @@ class RunFiles {
   }
 
  private:
+  // A file of a disc image: the image itself, or a track file its .gdi names.
+  struct DiscFile {
+    FileStamp stamp;
+    std::string path, image;
+  };
+
   static bool SameFile(const FileStamp& a, const FileStamp& b) { return a.volume == b.volume && a.file == b.file; }
 
   std::vector<std::pair<FileStamp, std::string>> inputs_;
+  std::vector<DiscFile> disc_files_;
   std::vector<std::pair<FileStamp, std::string>> results_;  // and the input each was made from
 };
 
-// Writes `bytes` (of `image`, or read from it) converted by `plan` to `output`, whole or not at
-// all.
-void WriteResult(std::span<const std::byte> bytes, const ScanImage& image, const ConversionPlan& plan,
-                 const std::string& output) {
+// Writes `bytes` converted by `plan` to `output`, whole or not at all; `mapped`, where the bytes lie
+// in a mapping of the input, must still be whole before the result takes its place.
+void WriteResult(std::span<const std::byte> bytes, const ConversionPlan& plan, const std::string& output,
+                 const ScanImage* mapped) {
   std::optional<ReplacementFile> file;
   try {
     file.emplace(output);
@@ -116,7 +135,7 @@ void WriteResult(std::span<const std::byte> bytes, const ScanImage& image, const
   } catch (const RunTimeError& failure) {
     throw OutputFailure{output, failure};
   }
-  image.RequireWhole();
+  if (mapped) mapped->RequireWhole();
   try {
     file->Commit();
   } catch (const RunTimeError& failure) {
@@ -153,10 +172,19 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
   const PathStyle style = NativePathStyle();
   if (IsIpBinTitle(FileTitle(path, style))) throw RunTimeError(error::kInvalidArgument, std::string(kIpBinRefusal));
   const std::string requested(FormText(options.target));
-  // The input first: a folder or a missing file is the input's fault, whatever the output's name.
-  const ScanImage image = MapScanImage(path);
   const std::string output = options.output ? *options.output : ResultPath(path, options.target);
-
+  // The input first: a folder or a missing file is the input's fault, whatever the output's name.
+  // A disc image's boot file is written out in either form: the result is a new file even where the
+  // boot file is in that form already.
+  if (const std::optional<DiscBoot> disc = DiscBootAt(path)) {
+    const ConversionPlan plan = *Plan(disc->boot.bytes, options, true);
+    run.RequireFree(path, output, options.output.has_value());
+    WriteResult(disc->boot.bytes, plan, output, nullptr);
+    run.Written(path, output);
+    return path + ": wrote " + output + " (its " + EscapeControls(disc->boot.header.boot_file) + ", " +
+           plan.description + ")";
+  }
+  const ScanImage image = MapScanImage(path);
   if (IsElfImage(image.bytes())) {
     // objcopy would write a sparse file of gigabytes before anyone could stop it.
     RefuseSectionsTooFarApart(image.bytes());
@@ -170,25 +198,21 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
     RequireToolSucceeded(RunToolAndWait(ObjcopyRun(objcopy, elf, raw.path())), tool);
     if (!FileExists(raw.path())) throw ToolError(tool, "wrote no file for " + path);
     const ScanImage raw_image = MapScanImage(raw.path());
-    WriteResult(raw_image.bytes(), raw_image, ConversionPlan{options.target == Form::Scrambled, 0, ""}, output);
+    WriteResult(raw_image.bytes(), ConversionPlan{options.target == Form::Scrambled, 0, ""}, output, &raw_image);
     run.Written(path, output);
     return path + ": wrote " + output + " (an ELF file, through sh-elf-objcopy" +
            (options.target == Form::Scrambled ? ", then scrambled)" : ")");
   }
-  // A disc image's boot file is written out in either form: the result is a new file even where
-  // the boot file is in that form already.
-  const std::optional<DiscBoot> disc = DiscBootAt(path, image);
-  const std::span<const std::byte> bytes = disc ? std::span<const std::byte>(disc->boot.bytes) : image.bytes();
-  const std::optional<ConversionPlan> plan = Plan(bytes, options, disc.has_value());
-  if (!plan) {
-    image.RequireWhole();
-    return path + ": already " + requested + "; nothing written (--force converts it anyway)";
-  }
+  std::optional<ConversionPlan> plan;
+  UsingWhole(image, [&] {
+    RefuseUnreadableDiscAt(path, image.bytes());
+    plan = Plan(image.bytes(), options, false);
+  });
+  if (!plan) return path + ": already " + requested + "; nothing written (--force converts it anyway)";
   run.RequireFree(path, output, options.output.has_value());
-  WriteResult(bytes, image, *plan, output);
+  WriteResult(image.bytes(), *plan, output, &image);
   run.Written(path, output);
-  const std::string what = disc ? "its " + disc->boot.header.boot_file + ", " : "";
-  return path + ": wrote " + output + " (" + what + plan->description + ")";
+  return path + ": wrote " + output + " (" + plan->description + ")";
 }
 
 }  // namespace

@@ -1,41 +1,85 @@
 #include "cli/disc_input.h"
 
-#include <vector>
+#include <deque>
 
+#include "disc/file_source.h"
 #include "util/file_system.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 namespace {
 
-// The boot file of the GD-ROM dump whose table is at `path`: its high-density data tracks, in the
-// files beside it.
-DiscBoot GdiBoot(const std::string& path, const ScanImage& table) {
-  const std::vector<GdiTrack> tracks = GdiDataTracks(BytesSource(table.bytes()));
-  const PathStyle style = NativePathStyle();
-  std::vector<ScanImage> images;
-  std::vector<BytesSource> sources;
-  images.reserve(tracks.size());
-  sources.reserve(tracks.size());
-  for (const GdiTrack& track : tracks) {
-    images.push_back(MapScanImage(PathIn(ContainingFolder(path, style), track.file, style)));
-    sources.emplace_back(images.back().bytes());
+// Runs `read`; a refusal it raises is raised again as its reason alone.
+template <typename Read>
+auto SayingReasonAlone(Read read) {
+  try {
+    return read();
+  } catch (const RunTimeError& failure) {
+    throw RunTimeError(failure.number(), RefusalReason(failure));
   }
-  std::vector<const DiscSource*> files;
-  for (const BytesSource& source : sources) files.push_back(&source);
-  DiscBoot disc = BootOfGdi(tracks, files);
-  for (const ScanImage& image : images) image.RequireWhole();
-  return disc;
+}
+
+std::string TrackPath(const std::string& gdi, const GdiTrack& track) {
+  const PathStyle style = NativePathStyle();
+  return PathIn(ContainingFolder(gdi, style), track.file, style);
+}
+
+// The boot file of the GD-ROM dump whose table is `table`, at `path`: its high-density data tracks,
+// in the files beside it.
+DiscBoot GdiBoot(const std::string& path, const DiscSource& table) {
+  const std::vector<GdiTrack> tracks = GdiDataTracks(table);
+  std::deque<FileSource> files;
+  std::vector<const DiscSource*> sources;
+  for (const GdiTrack& track : tracks) {
+    try {
+      sources.push_back(&files.emplace_back(TrackPath(path, track)));
+    } catch (const RunTimeError& failure) {
+      throw RunTimeError(failure.number(), "its track file " + EscapeControls(track.file) + ": " + failure.description());
+    }
+  }
+  return BootOfGdi(tracks, sources);
 }
 
 }  // namespace
 
-std::optional<DiscBoot> DiscBootAt(const std::string& path, const ScanImage& image) {
-  const BytesSource source(image.bytes());
-  const std::optional<DiscFormat> format = DiscFormatOf(source, path);
+std::optional<DiscBoot> DiscBootAt(const std::string& path) {
+  const FileSource source(path);
+  return SayingReasonAlone([&]() -> std::optional<DiscBoot> {
+    const std::optional<DiscFormat> format = DiscFormatOf(source, path);
+    if (!format) return std::nullopt;
+    return *format == DiscFormat::Gdi ? GdiBoot(path, source) : BootOfImage(*format, source);
+  });
+}
+
+void RefuseUnreadableDiscAt(const std::string& path, std::span<const std::byte> bytes) {
+  SayingReasonAlone([&] { RefuseUnreadableDisc(bytes, path); });
+}
+
+std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
+  std::optional<FileSource> source;
+  std::optional<DiscFormat> format;
+  try {
+    source.emplace(path);
+  } catch (const RunTimeError&) {
+    return std::nullopt;  // no file, or none that can be read: its own run says so
+  }
+  try {
+    format = DiscFormatOf(*source, path);
+  } catch (const RunTimeError&) {
+    return std::vector<std::string>{path};  // a disc image of a format Quillet does not read
+  }
   if (!format) return std::nullopt;
-  return *format == DiscFormat::Gdi ? GdiBoot(path, image) : BootOfImage(*format, source);
+  std::vector<std::string> files{path};
+  try {
+    if (*format == DiscFormat::Gdi) {
+      for (const GdiTrack& track : GdiTracks(*source)) files.push_back(TrackPath(path, track));
+    }
+  } catch (const RunTimeError&) {
+    // A table that does not read names no track file.
+  }
+  return files;
 }
 
 }  // namespace quillet

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/disc_input.h"
+#include "disc/boot_rule.h"
 #include "cli/quillet_command.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
@@ -41,17 +42,20 @@ FileReport Examine(const std::string& path, bool json) {
       return report;
     }
     const Evidence evidence = json ? Evidence::Full : Evidence::FormOnly;
-    const ScanImage image = MapScanImage(path);
-    report.disc = DiscBootAt(path, image);
-    if (!report.disc) {
-      report.elf = IsElfImage(image.bytes());
-      if (!report.elf) report.judgement = JudgeImage(image.bytes(), evidence);
-      report.size = static_cast<std::int64_t>(image.size());
-    }
-    image.RequireWhole();
+    report.disc = DiscBootAt(path);
     if (report.disc) {
       report.judgement = JudgeImage(report.disc->boot.bytes, evidence);
       report.size = static_cast<std::int64_t>(report.disc->boot.bytes.size());
+    } else {
+      const ScanImage image = MapScanImage(path);
+      UsingWhole(image, [&] {
+        report.elf = IsElfImage(image.bytes());
+        if (!report.elf) {
+          RefuseUnreadableDiscAt(path, image.bytes());
+          report.judgement = JudgeImage(image.bytes(), evidence);
+        }
+      });
+      report.size = static_cast<std::int64_t>(image.size());
     }
     if (!report.elf && report.judgement.form == Form::BootSector) report.error = kIpBinRefusal;
   } catch (const RunTimeError& failure) {
@@ -101,10 +105,10 @@ int RunScan(const std::vector<std::string>& paths, bool json, std::ostream& out,
       out << (index + 1 < paths.size() ? ",\n" : "\n");
     } else if (report.error.empty()) {
       out << AsciiUppercase(FormWord(report)) << "\t" << report.path;
-      if (report.disc) out << "\t" << report.disc->boot.header.boot_file;
+      if (report.disc) out << "\t" << EscapeControls(report.disc->boot.header.boot_file);
       out << "\n";
       if (report.disc) {
-        const std::string note = BootNote(*report.disc, report.judgement.form, KnownOwnLoaders());
+        const std::string note = BootNote(*report.disc, report.judgement.form);
         if (!note.empty()) out << report.path << ": " << note << "\n";
       }
     }

@@ -8,6 +8,7 @@
 #include "disc/iso9660.h"
 #include "inspect/file_kind.h"
 #include "util/run_time_error.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 namespace {
@@ -26,7 +27,7 @@ BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
 }
 
 std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap) {
-  constexpr std::pair<std::size_t, std::size_t> kCodeAreas[] = {{0x100, 0x3700}, {0x6000, 0x8000}};
+  constexpr std::pair<std::size_t, std::size_t> kCodeAreas[] = {{0x300, 0x3700}, {0x3800, 0x3820}, {0x5820, 0x8000}};
   std::uint64_t hash = 0xcbf29ce484222325;
   for (const auto& [begin, end] : kCodeAreas) {
     for (std::size_t at = begin; at < std::min(end, bootstrap.size()); ++at) {
@@ -47,19 +48,26 @@ BootFile BootFileOfTrack(const Track& track, std::string_view past_end) {
   BootFile boot;
   boot.header = ReadBootHeader(bootstrap);
   const std::optional<IsoFile> file = FindIsoFile(track, boot.header.boot_file);
-  if (!file) RefuseAsInvalid("the image holds no " + boot.header.boot_file + ", the boot file its IP.BIN names");
+  if (!file) {
+    RefuseAsInvalid("the image holds no " + EscapeControls(boot.header.boot_file) + ", the boot file its IP.BIN names");
+  }
+  const std::string name = EscapeControls(file->name);
+  const std::uint64_t sectors = (std::uint64_t{file->size} + kSectorData - 1) / kSectorData;
+  if (file->lba < std::uint64_t{track.first_lba()} + kBootstrapSectors && std::uint64_t{file->lba} + sectors > track.first_lba()) {
+    RefuseAsInvalid(name + " lies in the disc's bootstrap (its IP.BIN), where no program can be: the image is malformed");
+  }
   boot.lba = file->lba;
   // The console loads the boot file whole into its 16 MiB of memory: a larger one is no boot file,
   // and no room is made for what a directory merely claims.
   constexpr std::uint32_t kLargestBootFile = 16 << 20;
   if (file->size > kLargestBootFile) {
-    RefuseAsInvalid(file->name + " is " + std::to_string(file->size) +
+    RefuseAsInvalid(name + " is " + std::to_string(file->size) +
                     " bytes long, more than a Dreamcast's 16 MiB of memory holds");
   }
   boot.bytes.reserve(file->size);
   for (std::uint32_t left = file->size, lba = file->lba; left > 0; ++lba) {
     const std::optional<SectorData> sector = track.Sector(lba);
-    if (!sector) RefuseAsInvalid(file->name + " lies past the image's end (" + std::string(past_end) + ")");
+    if (!sector) RefuseAsInvalid(name + " lies past the image's end (" + std::string(past_end) + ")");
     const std::size_t take = std::min<std::size_t>(left, kSectorData);
     boot.bytes.insert(boot.bytes.end(), sector->begin(), sector->begin() + static_cast<std::ptrdiff_t>(take));
     left -= static_cast<std::uint32_t>(take);

@@ -25,9 +25,10 @@ struct BootHeader {
 // no boot file name).
 BootHeader ReadBootHeader(std::span<const std::byte> bootstrap);
 
-// A hash (64-bit FNV-1a) of the bootstrap's code areas: all of it but the header fields (the first
-// 0x100 bytes), the area symbols and the first stage with its boot logo (0x3700 to 0x5FFF), which
-// differ from disc to disc made with the same boot code.
+// A hash (64-bit FNV-1a) of the bootstrap's code alone: 0x300 to 0x36FF, 0x3800 to 0x381F and
+// 0x5820 to 0x7FFF. It leaves out what differs from disc to disc made with the same boot code: the
+// header (0x000 to 0x0FF), the table of contents (0x100 to 0x2FF), the area symbols (0x3700 to
+// 0x37FF) and the 8 KiB where the boot logo goes (0x3820 to 0x581F).
 std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap);
 
 struct BootFile {

@@ -23,9 +23,17 @@ std::string_view DiscFormatText(DiscFormat format);
 
 // The format of the image in `source`: the one its file's `name` says (.cdi, .iso or .gdi, in any
 // case; a malformed image so named is refused when read, saying why), else the one its content
-// tells (a CDI's trailer and table, an ISO's volume descriptor, a .gdi's table of tracks). Nothing
-// for any other file.
+// tells (a CDI's trailer and table; an ISO's volume descriptor at sector 16, or a Dreamcast
+// bootstrap beginning its first sector, in any sector size; a .gdi's table of tracks). Nothing for
+// any other file. A disc image of a format Quillet does not read (Nero, CHD, Alcohol, CloneCD, a
+// cue sheet) is refused by its content, whatever its name: run-time error 5 naming the format.
 std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_view name = {});
+
+// Refuses (run-time error 5, saying why) `bytes` that no format reads but that hold a disc's data
+// sectors: a Dreamcast bootstrap beginning a data sector, after a raw sector's header or a mode 2
+// subheader, or followed by an ISO 9660 volume descriptor. A disc image whose table is damaged or
+// missing is never judged as a program.
+void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view name = {});
 
 struct DiscBoot {
   DiscFormat format = DiscFormat::Iso;
@@ -39,6 +47,10 @@ struct DiscBoot {
 // malformed image.
 DiscBoot BootOfImage(DiscFormat format, const DiscSource& image);
 
+// Every track the .gdi file `table` lists. Raises run-time error 5 where the table is no text, too
+// long or malformed.
+std::vector<GdiTrack> GdiTracks(const DiscSource& table);
+
 // The tracks of the GD-ROM dump whose .gdi file is `table` that a reader needs: the data tracks of
 // the high-density area, whose one file system spans them all, the boot track first. Raises
 // run-time error 5 where the table is no text, too long, malformed, or lists no such track.
@@ -47,21 +59,8 @@ std::vector<GdiTrack> GdiDataTracks(const DiscSource& table);
 // The boot file of a GD-ROM dump, from the files of those tracks (`files[i]` holds `tracks[i]`).
 DiscBoot BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files);
 
-// Whether a disc of this kind starts its boot file in `form`: a CD-R a scrambled one, a GD-ROM an
-// unscrambled one. Nothing where that cannot be told: the form is not decided, or the
-// CD-R's bootstrap is one of those with a loader of its own (`own_loaders`: hashes of their code).
-std::optional<bool> Boots(const DiscBoot& disc, Form form, std::span<const std::uint64_t> own_loaders);
-
-// The bootstraps known to load their boot file themselves, by BootCodeHash.
-std::span<const std::uint64_t> KnownOwnLoaders();
-
-// What a person should know about that, in a sentence ("1ST_READ.BIN is unscrambled; a CD-R boots
-// only a scrambled one"); empty where the boot file is in the form its disc starts, or its form is
-// not decided.
-std::string BootNote(const DiscBoot& disc, Form form, std::span<const std::uint64_t> own_loaders);
-
 // The disc as JSON members, for a boot file judged to be in `form`: "format", "boot_file", "size",
-// "track", "lba", "title", "product_number", "boots" (with the known own loaders) and "boot_code".
+// "track", "lba", "title", "product_number", "boots" (by the stock boot code) and "boot_code".
 std::string DiscJsonMembers(const DiscBoot& disc, Form form);
 
 }  // namespace quillet

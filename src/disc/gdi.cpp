@@ -1,6 +1,8 @@
 #include "disc/gdi.h"
 
+#include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "util/run_time_error.h"
 
@@ -41,14 +43,16 @@ std::optional<Number> NumberOf(std::optional<std::string_view> field) {
 }  // namespace
 
 std::vector<GdiTrack> ParseGdi(std::string_view text) {
-  std::vector<std::string_view> lines;
-  for (std::size_t start = 0; start < text.size();) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a UTF-8 byte-order mark
+  // The lines that say something, with their numbers as an editor shows them, blank lines counted.
+  std::vector<std::pair<std::size_t, std::string_view>> lines;
+  for (std::size_t start = 0, number = 1; start < text.size(); ++number) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
-    std::string_view line = text.substr(start, end - start);
-    if (line.find_first_not_of(" \t\r") != std::string_view::npos) lines.push_back(line);
+    const std::string_view line = text.substr(start, end - start);
+    if (line.find_first_not_of(" \t\r") != std::string_view::npos) lines.emplace_back(number, line);
     start = end + 1;
   }
-  std::string_view first = lines.empty() ? std::string_view() : lines.front();
+  std::string_view first = lines.empty() ? std::string_view() : lines.front().second;
   const std::optional<std::size_t> count = NumberOf<std::size_t>(NextField(first));
   if (!count || *count == 0 || *count > kMostTracks) {
     RefuseAsInvalid("the .gdi file does not begin with its number of tracks (1 to 99)");
@@ -59,7 +63,8 @@ std::vector<GdiTrack> ParseGdi(std::string_view text) {
   }
   std::vector<GdiTrack> tracks;
   for (std::size_t index = 1; index <= *count; ++index) {
-    std::string_view line = lines[index];
+    auto [number_of_line, line] = lines[index];
+    const std::string where = "line " + std::to_string(number_of_line) + " of the .gdi file";
     const auto number = NumberOf<int>(NextField(line));
     const auto lba = NumberOf<std::uint32_t>(NextField(line));
     const auto type = NumberOf<int>(NextField(line));
@@ -67,12 +72,11 @@ std::vector<GdiTrack> ParseGdi(std::string_view text) {
     const std::optional<std::string_view> file = NextField(line);
     const auto offset = NumberOf<long long>(NextField(line));
     if (!number || !lba || !type || (*type != 0 && *type != 4) || !sector_size || !file || file->empty() || !offset) {
-      RefuseAsInvalid("line " + std::to_string(index + 1) +
-                      " of the .gdi file is no track (number, LBA, type 0 or 4, sector size, file, offset)");
+      RefuseAsInvalid(where + " is no track (number, LBA, type 0 or 4, sector size, file, offset)");
     }
     // The tracks lie beside the table: a name that leads elsewhere is no track of this disc.
     if (file->find_first_of("/\\") != std::string_view::npos || *file == "..") {
-      RefuseAsInvalid("line " + std::to_string(index + 1) + " of the .gdi file names a track file outside its folder");
+      RefuseAsInvalid(where + " names a track file outside its folder");
     }
     tracks.push_back({*number, *lba, *type == 4, *sector_size, std::string(*file)});
   }

@@ -15,6 +15,11 @@ constexpr std::uint32_t kFirstVolumeDescriptor = 16;
 constexpr std::uint32_t kMostVolumeDescriptors = 64;
 constexpr std::size_t kMostDirectories = 4096;
 constexpr std::size_t kMostDepth = 16;
+// A directory of a thousand files takes some 50 KiB; a whole disc's directories rarely a MiB. The
+// caps keep an image whose directories claim gigabytes, or repeat each other, from being read for
+// an hour.
+constexpr std::uint64_t kLargestDirectory = 1 << 20;
+constexpr std::uint64_t kMostDirectoryBytes = 8 << 20;
 constexpr std::uint8_t kDirectoryFlag = 0x02, kMultiExtentFlag = 0x80;
 
 // One directory record, as far as the search needs it.
@@ -66,10 +71,19 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
   const std::string wanted = Comparable(name);
   // Breadth first: the queue keeps every directory met, so it also says which were seen.
   std::vector<std::pair<Record, std::size_t>> directories{{RootOf(track), 0}};
+  std::uint64_t read = 0;
   for (std::size_t next = 0; next < directories.size() && next < kMostDirectories; ++next) {
     const auto [directory, depth] = directories[next];
     const auto seen = [&, lba = directory.lba](const auto& earlier) { return earlier.first.lba == lba; };
     if (std::any_of(directories.begin(), directories.begin() + static_cast<std::ptrdiff_t>(next), seen)) continue;
+    if (directory.size > kLargestDirectory) {
+      RefuseAsInvalid("a directory of the image claims " + std::to_string(directory.size) +
+                      " bytes, more than any disc's (1 MiB): the image is malformed");
+    }
+    read += directory.size;
+    if (read > kMostDirectoryBytes) {
+      RefuseAsInvalid("the image's directories run to more than 8 MiB before its boot file is found: it is malformed");
+    }
     const auto sectors = static_cast<std::uint32_t>((std::size_t{directory.size} + kSectorData - 1) / kSectorData);
     for (std::uint32_t index = 0; index < sectors; ++index) {
       const auto sector = track.Sector(directory.lba + index);
@@ -85,7 +99,7 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
         }
         if (Comparable(record->name) != wanted) continue;
         if (record->flags & kMultiExtentFlag) {
-          RefuseAsInvalid(record->name + " is stored in several extents, which Quillet does not read");
+          RefuseAsInvalid(EscapeControls(record->name) + " is stored in several extents, which Quillet does not read");
         }
         return IsoFile{record->name, record->lba, record->size};
       }
@@ -95,6 +109,14 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
 }
 
 std::uint32_t IsoTrackBase(const Track& track) {
+  // Where the track's addresses are right already (a CD-R image's table gives them), the root
+  // directory is where the file system says, in this track or in any other of the disc: a later
+  // session's file system may keep its directories in an earlier session.
+  const Record given_root = RootOf(track);
+  if (const auto sector = track.Sector(given_root.lba)) {
+    const std::optional<Record> self = RecordAt(*sector, 0);
+    if (self && self->lba == given_root.lba && self->name == std::string(1, '\0')) return track.first_lba();
+  }
   const Track at_zero = track.Rebased(0);
   const Record root = RootOf(at_zero);
   if (const auto sector = at_zero.Sector(root.lba)) {

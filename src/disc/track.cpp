@@ -9,8 +9,7 @@ namespace quillet {
 
 Track::Track(const std::vector<TrackPiece>& pieces) {
   for (const TrackPiece& piece : pieces) {
-    if (piece.sector_size != 2048 && piece.sector_size != 2336 && piece.sector_size != 2352 &&
-        piece.sector_size != 2368 && piece.sector_size != 2448) {
+    if (!IsSectorSize(piece.sector_size)) {
       RefuseAsInvalid("a track's sectors are " + std::to_string(piece.sector_size) +
                       " bytes long, not 2048, 2336, 2352, 2368 or 2448");
     }
@@ -35,16 +34,10 @@ std::optional<SectorData> Track::Sector(std::uint32_t lba) const {
   };
   const auto piece = std::find_if(pieces_.begin(), pieces_.end(), holds);
   if (piece == pieces_.end()) return std::nullopt;
-  std::array<std::byte, 2448> raw;
+  std::array<std::byte, kLargestSector> raw;
   const std::span<std::byte> sector = std::span(raw).first(piece->sector_size);
   piece->source->Read(piece->offset + static_cast<std::uint64_t>(lba - piece->first_lba) * piece->sector_size, sector);
-  // Raw sectors (2,352 bytes, or 2,368 or 2,448 with the subchannel after them) carry 12 bytes of sync and a
-  // 4-byte header before mode 1 data, and an 8-byte subheader more before mode 2 form 1 data (the
-  // header's last byte says which); mode 2 sectors as CD-R images keep them (2,336 bytes) start with
-  // that subheader.
-  std::size_t data = 0;
-  if (piece->sector_size == 2336) data = 8;
-  if (piece->sector_size >= 2352) data = raw[15] == std::byte{2} ? 24 : 16;
+  const std::size_t data = SectorDataOffset(piece->sector_size, std::to_integer<std::uint8_t>(raw[kRawModeByte]));
   SectorData user;
   std::copy_n(raw.begin() + static_cast<std::ptrdiff_t>(data), kSectorData, user.begin());
   return user;

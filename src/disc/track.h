@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "disc/disc_source.h"
+#include "disc/sector.h"
 
 // The data area of a disc image, read a sector at a time: the 2,048 bytes of user data that each
 // sector carries, whatever its size in the image (2,048 for an ISO, 2,336 for mode 2, 2,352 raw,
@@ -14,7 +15,6 @@
 // One data track, or a GD-ROM's high-density data tracks, whose one file system spans them all.
 namespace quillet {
 
-inline constexpr std::size_t kSectorData = 2048;
 using SectorData = std::array<std::byte, kSectorData>;
 
 // Where a run of sectors lies: in `source` from `offset` for `length` bytes (less where the image

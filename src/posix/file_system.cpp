@@ -28,6 +28,7 @@ class Descriptor {
     if (fd_ >= 0) ::close(fd_);
   }
   int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_;
@@ -47,19 +48,25 @@ void RequireRegularFile(const struct stat& status) {
 
 struct OpenFile {
   Descriptor descriptor;
-  std::size_t length;
+  std::uint64_t length;
 };
 
-// Opens a regular file for reading and takes its length; anything else is refused.
-OpenFile OpenRegularFile(std::string_view path) {
+// Opens a regular file of any length for reading; anything else is refused.
+OpenFile OpenAnyRegularFile(std::string_view path) {
   // Non-blocking, so that a named pipe cannot hang the open; it is refused just below.
   Descriptor file(::open(PathString(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   if (file.get() < 0) throw FileError(static_cast<unsigned long>(errno));
   struct stat status;
   if (::fstat(file.get(), &status) != 0) throw FileError(static_cast<unsigned long>(errno));
   RequireRegularFile(status);
-  if (status.st_size > kMaxFileLength) throw FileTooLargeError();
-  return {std::move(file), static_cast<std::size_t>(status.st_size)};
+  return {std::move(file), static_cast<std::uint64_t>(status.st_size)};
+}
+
+// The same, for a file to be held in memory whole.
+OpenFile OpenRegularFile(std::string_view path) {
+  OpenFile file = OpenAnyRegularFile(path);
+  if (file.length > static_cast<std::uint64_t>(kMaxFileLength)) throw FileTooLargeError();
+  return file;
 }
 
 }  // namespace
@@ -130,6 +137,30 @@ FileContents ReadWholeFile(std::string_view path) {
   });
   const std::byte* start = buffer.get();
   return FileContents(std::shared_ptr<const std::byte>(std::move(buffer), start), file.length);
+}
+
+ReadOnlyFile::ReadOnlyFile(std::string_view path) {
+  OpenFile file = OpenAnyRegularFile(path);
+  size_ = file.length;
+  handle_ = file.descriptor.release();
+}
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), size_(other.size_) {}
+
+ReadOnlyFile::~ReadOnlyFile() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+void ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::byte> into) const {
+  ReadFully(into, [&](std::span<std::byte> rest) {
+    for (;;) {
+      const ssize_t got = ::pread(static_cast<int>(handle_), rest.data(), rest.size(),
+                                  static_cast<off_t>(offset + (into.size() - rest.size())));
+      if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno != EINTR) throw ReadFailedError(DescribeOsError(static_cast<unsigned long>(errno)));
+    }
+  });
 }
 
 FileContents MapWholeFile(std::string_view path) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "util/path_rules.h"
+#include "util/run_time_error.h"
 
 // The few file-system services the core needs, implemented once per platform (posix/, win32/).
 // Paths are UTF-8. Failures raise RunTimeError with a number and a description a user can act on.
@@ -42,6 +43,20 @@ class FileContents {
   std::size_t size_ = 0;
   std::shared_ptr<const std::atomic<bool>> truncated_;
 };
+
+// Runs `use`, which reads `contents`, then RequireWhole: where another program truncated the file
+// meanwhile, run-time error 57 takes the place of whatever `use` made of the zeros it read, or
+// raised about them.
+template <typename Use>
+void UsingWhole(const FileContents& contents, Use use) {
+  try {
+    use();
+  } catch (const RunTimeError&) {
+    contents.RequireWhole();
+    throw;
+  }
+  contents.RequireWhole();
+}
 
 // Fills `buffer` through successive calls of `read_some`, which returns how many bytes it read (0
 // at the end of the file). A file that ends before the buffer is full shrank while it was read:
@@ -84,6 +99,27 @@ std::int64_t FileLength(std::string_view path);
 // Reads the regular file that `path` names, whole, with one read into a fresh buffer. A folder, a
 // device or pipe, and a file longer than kMaxFileLength are refused before anything is read.
 FileContents ReadWholeFile(std::string_view path);
+
+// A regular file opened for reading at any offset, never whole: a disc image, or one of its track
+// files, of any length. Opening refuses what ReadWholeFile refuses, but for the length.
+class ReadOnlyFile {
+ public:
+  explicit ReadOnlyFile(std::string_view path);
+  ReadOnlyFile(ReadOnlyFile&& other) noexcept;
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+  ~ReadOnlyFile();
+
+  // The length the file had when it was opened.
+  std::uint64_t size() const { return size_; }
+  // Fills `into` from `offset`, which the caller keeps inside size(). A file that ends sooner
+  // shrank while it was read: run-time error 57.
+  void ReadAt(std::uint64_t offset, std::span<std::byte> into) const;
+
+ private:
+  std::intptr_t handle_;  // a descriptor, or a Windows HANDLE
+  std::uint64_t size_ = 0;
+};
 
 // As ReadWholeFile, but maps the file instead where the system can: no copy, no fresh memory to
 // fault in, so large files are ready several times sooner. Another program may truncate the file

@@ -1,5 +1,7 @@
 #include "util/run_time_error.h"
 
+#include <string_view>
+
 namespace quillet {
 
 std::string StandardDescription(int number) {
@@ -26,6 +28,13 @@ RunTimeError::RunTimeError(int number, const std::string& description)
 
 void RefuseAsInvalid(const std::string& why) {
   throw RunTimeError(error::kInvalidArgument, "Invalid procedure call or argument: " + why);
+}
+
+std::string RefusalReason(const RunTimeError& failure) {
+  const std::string_view description = failure.description();
+  const std::string prefix = StandardDescription(error::kInvalidArgument) + ": ";
+  const bool refusal = failure.number() == error::kInvalidArgument && description.starts_with(prefix);
+  return std::string(refusal ? description.substr(prefix.size()) : description);
 }
 
 }  // namespace quillet

@@ -39,6 +39,11 @@ inline constexpr int kPathNotFound = 76;
 // `why`.
 [[noreturn]] void RefuseAsInvalid(const std::string& why);
 
+// The reason a refusal (run-time error 5) gives, for front ends that show no error number: "the
+// image is cut short" for "Invalid procedure call or argument: the image is cut short". Any other
+// error's whole description.
+std::string RefusalReason(const RunTimeError& failure);
+
 // The runtime's standard description of an error number ("" for a number it does not know).
 std::string StandardDescription(int number);
 

@@ -22,6 +22,21 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
                     [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
+std::string EscapeControls(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      escaped += c;
+      continue;
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    escaped += {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 0xF]};
+  }
+  return escaped;
+}
+
 std::string RandomTag(std::size_t length) {
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device device;

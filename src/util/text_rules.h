@@ -13,6 +13,10 @@ std::string AsciiUppercase(std::string_view text);
 std::string AsciiLowercase(std::string_view text);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// `text` with its control characters (below 0x20, and 0x7F) written as \xNN, so that a name read
+// from a file cannot move the cursor, colour a terminal or forge a line of its own when printed.
+std::string EscapeControls(std::string_view text);
+
 // `length` random lowercase letters and digits, for names no file is likely to have already.
 std::string RandomTag(std::size_t length = 8);
 

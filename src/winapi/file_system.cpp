@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "util/file_errors.h"
@@ -23,6 +24,7 @@ class Handle {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
   }
   HANDLE get() const { return handle_; }
+  HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
 
  private:
   HANDLE handle_;
@@ -142,6 +144,46 @@ FileContents ReadWholeFile(std::string_view path) {
   });
   const std::byte* start = buffer.get();
   return FileContents(std::shared_ptr<const std::byte>(std::move(buffer), start), length);
+}
+
+ReadOnlyFile::ReadOnlyFile(std::string_view path) {
+  const std::wstring wide = WidePath(path);
+  RequireNotFolder(wide);
+  // As for a whole read: others may go on using the file meanwhile.
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw FileError(GetLastError());
+  Handle owner(file);
+  if (GetFileType(file) != FILE_TYPE_DISK) throw NotRegularFileError();
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file, &size)) throw FileError(GetLastError());
+  size_ = static_cast<std::uint64_t>(size.QuadPart);
+  handle_ = reinterpret_cast<std::intptr_t>(owner.release());
+}
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE))),
+      size_(other.size_) {}
+
+ReadOnlyFile::~ReadOnlyFile() {
+  if (reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+void ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::byte> into) const {
+  ReadFully(into, [&](std::span<std::byte> rest) {
+    const std::uint64_t at = offset + (into.size() - rest.size());
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(at);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    DWORD got = 0;
+    const auto asked = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 30));
+    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), rest.data(), asked, &got, &where)) {
+      const DWORD code = GetLastError();
+      if (code == ERROR_HANDLE_EOF) return std::size_t{0};
+      throw ReadFailedError(DescribeOsError(code));
+    }
+    return static_cast<std::size_t>(got);
+  });
 }
 
 // Reading is fast enough here, and a mapping would keep the file from being truncated or replaced

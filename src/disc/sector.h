@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// How a CD's data sector lies in an image: the 2,048 bytes of user data alone (an ISO), after a
+// mode 2 subheader (2,336), or raw (2,352, or 2,368 and 2,448 with the subchannel after it).
+namespace quillet {
+
+inline constexpr std::size_t kSectorData = 2048;
+inline constexpr std::array<std::size_t, 5> kSectorSizes = {2048, 2336, 2352, 2368, 2448};
+inline constexpr std::size_t kLargestSector = 2448;
+
+// The 12 bytes a raw sector begins with.
+inline constexpr std::string_view kSectorSync("\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00", 12);
+// Where a raw sector's mode byte lies, the last of its header.
+inline constexpr std::size_t kRawModeByte = 15;
+
+constexpr bool IsSectorSize(std::size_t size) {
+  for (const std::size_t known : kSectorSizes) {
+    if (size == known) return true;
+  }
+  return false;
+}
+
+constexpr bool IsRawSector(std::size_t size) { return size >= 2352; }
+
+// Where the user data of a sector of `size` bytes begins: a raw sector carries 12 bytes of sync and
+// a 4-byte header before mode 1 data, and an 8-byte subheader more before mode 2 form 1 data (its
+// header's `mode` byte says which); a 2,336-byte sector starts with that subheader.
+constexpr std::size_t SectorDataOffset(std::size_t size, std::uint8_t mode) {
+  if (size == 2336) return 8;
+  if (IsRawSector(size)) return mode == 2 ? 24 : 16;
+  return 0;
+}
+
+}  // namespace quillet
