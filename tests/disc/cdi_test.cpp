@@ -72,24 +72,50 @@ TEST(CdiTest, TheFileSystemGoesOnIntoTheSessionsLaterDataTrack) {
   EXPECT_EQ(AsText(disc.boot.bytes), program);
 }
 
-TEST(CdiTest, TheBootFileMayLieInAnEarlierSession) {
+// Data+data discs: a later session's file system may name what the first session holds, at the
+// first session's own addresses.
+TEST(CdiTest, AnEarlierSessionMayHoldTheBootFileOrTheRootDirectory) {
   const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
-  std::string iso = ReadFile(kDisc + "/session.iso");
-  // The boot file's directory record, its extent moved to LBA 0: the first session's first sector.
-  const std::size_t record = iso.find("1ST_READ.BIN;1") - 33;
-  iso.replace(record + 2, 8, 8, '\0');
-  std::string first_session = program;
-  first_session.resize((program.size() + 2047) / 2048 * 2048, '\0');
-  const auto sectors = static_cast<std::uint32_t>(first_session.size() / 2048);
-  const testing::CdiTrackLayout written{2352, 1, 150, sectors, 0, {}};
-  const testing::CdiTrackLayout boot{2336, 2, 150, static_cast<std::uint32_t>(iso.size() / 2048), 11702, {}};
-  std::string image(150 * 2352, '\0');
-  image += testing::Sectors(first_session, 2352, 1) + std::string(150 * 2336, '\0') + testing::Sectors(iso, 2336, 2);
-  image += testing::CdiTable({{written}, {boot}}, CdiRelease::Version35, image.size());
-  const DiscBoot disc = BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(image)));
-  EXPECT_EQ(disc.track, 2);
-  EXPECT_EQ(disc.boot.lba, 0u);
-  EXPECT_EQ(AsText(disc.boot.bytes), program);
+  const std::string session = ReadFile(kDisc + "/session.iso");
+  const auto little_endian = [&](std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t byte = 4; byte-- > 0;) value = value << 8 | static_cast<unsigned char>(session[at + byte]);
+    return value;
+  };
+  const auto at_lba = [](std::string bytes, std::size_t record, std::uint32_t lba) {
+    for (std::size_t byte = 0; byte < 4; ++byte) {
+      bytes[record + 2 + byte] = bytes[record + 9 - byte] = static_cast<char>((lba >> (8 * byte)) & 0xFF);
+    }
+    return bytes;
+  };
+  constexpr std::uint32_t kSessionStart = 11702, kRootThere = 28;
+  const std::size_t root_record = 16 * 2048 + 156;
+  const std::size_t root = (little_endian(root_record + 2) - kSessionStart) * 2048;
+  // The boot file's extent moved to LBA 0, where the first session holds the program.
+  const std::string boot_file_first = at_lba(session, session.find("1ST_READ.BIN;1") - 33, 0);
+  std::string program_track = program;
+  program_track.resize((program.size() + 2047) / 2048 * 2048, '\0');
+  // The root directory moved to LBA 28 of the first session, its "." entry saying so.
+  const std::string root_first = at_lba(session, root_record, kRootThere);
+  std::string root_track((kRootThere + 1) * 2048, '\0');
+  root_track.replace(kRootThere * 2048, 2048, at_lba(session.substr(root, 2048), 0, kRootThere));
+  struct Row {
+    const char* name;
+    std::string first_track, second_track;
+  };
+  for (const Row& row : std::vector<Row>{{"the boot file", program_track, boot_file_first},
+                                         {"the root directory", root_track, root_first}}) {
+    const auto sectors = [](const std::string& track) { return static_cast<std::uint32_t>(track.size() / 2048); };
+    const testing::CdiTrackLayout first{2352, 1, 150, sectors(row.first_track), 0, {}};
+    const testing::CdiTrackLayout second{2336, 2, 150, sectors(row.second_track), kSessionStart, {}};
+    std::string image(150 * 2352, '\0');
+    image += testing::Sectors(row.first_track, 2352, 1) + std::string(150 * 2336, '\0') +
+             testing::Sectors(row.second_track, 2336, 2);
+    image += testing::CdiTable({{first}, {second}}, CdiRelease::Version35, image.size());
+    const DiscBoot disc = BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(image)));
+    EXPECT_EQ(disc.track, 2) << row.name;
+    EXPECT_EQ(AsText(disc.boot.bytes), program) << row.name;
+  }
 }
 
 TEST(CdiTest, FormatsAreToldByNameElseByContent) {

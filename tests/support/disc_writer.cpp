@@ -78,6 +78,7 @@ std::string Sectors(const std::string& iso, std::size_t size, int mode) {
       sector.replace(0, 12, "\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00", 12);
       sector[15] = static_cast<char>(mode);
     }
+    if (data >= 24 || size == 2336) sector[data - 6] = sector[data - 2] = 0x08;  // the subheader: form 1 data
     sector.replace(data, 2048, iso, at, 2048);
     track += sector;
   }
@@ -125,6 +126,41 @@ std::uint64_t SelfBootLayout::data_end() const { return data_start() + std::uint
 std::string SelfBootCdi(const std::string& iso, std::uint32_t sector_size, CdiRelease release) {
   const SelfBootLayout layout(static_cast<std::uint32_t>(iso.size() / 2048), sector_size);
   return std::string(layout.data_start(), '\0') + Sectors(iso, sector_size, layout.data.mode) + layout.Table(release);
+}
+
+std::string DirectoryRecord(std::uint32_t lba, std::uint32_t size, bool directory, const std::string& name) {
+  std::string record(33, '\0');
+  record += name;
+  if (record.size() % 2) record += '\0';
+  record[0] = static_cast<char>(record.size());
+  for (std::size_t byte = 0; byte < 4; ++byte) {  // both-endian: little, then big
+    record[2 + byte] = record[9 - byte] = static_cast<char>((lba >> (8 * byte)) & 0xFF);
+    record[10 + byte] = record[17 - byte] = static_cast<char>((size >> (8 * byte)) & 0xFF);
+  }
+  record[25] = directory ? 2 : 0;
+  record[28] = 1;  // the volume sequence number
+  record[32] = static_cast<char>(name.size());
+  return record;
+}
+
+std::string DirectoryBomb(const std::string& iso, int count, std::uint32_t extent) {
+  constexpr std::uint32_t kRoot = 24, kFirstFolder = 4096;
+  std::string root;
+  const auto add = [&root](const std::string& record) {
+    if (root.size() / 2048 != (root.size() + record.size() - 1) / 2048) root.resize((root.size() / 2048 + 1) * 2048);
+    root += record;
+  };
+  add(DirectoryRecord(kRoot, 0, true, std::string(1, '\0')));  // its size is set below
+  add(DirectoryRecord(kRoot, 0, true, std::string(1, '\1')));
+  for (int folder = 0; folder < count; ++folder) {
+    add(DirectoryRecord(kFirstFolder + static_cast<std::uint32_t>(folder), extent, true, "D" + std::to_string(folder)));
+  }
+  root.resize((root.size() + 2047) / 2048 * 2048, '\0');
+  std::string image = iso.substr(0, kRoot * 2048) + root;
+  const std::string self = DirectoryRecord(kRoot, static_cast<std::uint32_t>(root.size()), true, std::string(1, '\0'));
+  image.replace(16 * 2048 + 156, self.size(), self);
+  image.replace(kRoot * 2048, self.size(), self);
+  return image;
 }
 
 }  // namespace quillet::testing

@@ -20,7 +20,7 @@ inline std::string AsText(const std::vector<std::byte>& bytes) {
 
 // Each 2,048-byte sector of `iso` as a sector of `size` bytes: as it is (2048), after a mode 2
 // subheader (2336), or raw (2352, or 2368 and 2448 with a zero subchannel) with its sync, a header of `mode` 1 or 2 and
-// a subheader for mode 2; the error codes are left zero, as nothing here reads them.
+// a subheader for mode 2 (form 1 data); the error codes are left zero, as nothing here reads them.
 std::string Sectors(const std::string& iso, std::size_t size, int mode);
 
 // The releases whose tables differ: version 2; version 3, bare or as release 3.00.780 wrote it
@@ -53,5 +53,13 @@ struct SelfBootLayout {
 
 // That CD-R, its data track holding `iso`.
 std::string SelfBootCdi(const std::string& iso, std::uint32_t sector_size, CdiRelease release);
+
+// An ISO 9660 directory record of a file or (with `directory`) a folder.
+std::string DirectoryRecord(std::uint32_t lba, std::uint32_t size, bool directory, const std::string& name);
+
+// The first sectors of an ISO image whose root directory lists `count` folders, each claiming an
+// extent of `extent` bytes: `iso`'s bootstrap and volume descriptors, the root at sector 24, and
+// nothing after it; the rest of the image is the caller's (zeros, or a hole).
+std::string DirectoryBomb(const std::string& iso, int count, std::uint32_t extent);
 
 }  // namespace quillet::testing

@@ -1,0 +1,159 @@
+// Disc images made hostile, through quillet scan: each is answered at once in one sentence that
+// says what is wrong (or judged, where nothing is), without the window's prefix; names read from
+// inside an image come out with their control characters escaped; and an image of a format
+// Quillet does not read is refused by its content, whatever its name.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/quillet_command.h"
+#include "disc/disc_image.h"
+#include "disc/file_source.h"
+#include "support/disc_writer.h"
+#include "support/temp_folder.h"
+#include "util/run_time_error.h"
+
+namespace quillet {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CdiRelease;
+using testing::DirectoryRecord;
+using testing::ReadFile;
+
+const std::string kDisc = QUILLET_SH_FIXTURES "/disc";
+
+std::string With(std::string bytes, std::size_t at, const std::string& part) {
+  return bytes.replace(at, part.size(), part);
+}
+
+TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
+  const testing::TempFolder folder;
+  const std::string plain = ReadFile(kDisc + "/plain.iso");
+  const std::string session = ReadFile(kDisc + "/session.iso");
+  const std::size_t record = plain.find("1ST_READ.BIN;1") - 33;  // the boot file's directory record
+  const auto renamed = [&](const std::string& name, char flags) {
+    std::string changed = With(plain, record + 33, name);
+    changed[record + 25] = flags;
+    return changed;
+  };
+  const auto sized = [](std::string bytes, std::size_t size) {
+    bytes.resize(size, '\0');
+    return bytes;
+  };
+  const auto gdi = [&](const std::string& name, const std::string& track_file) {
+    return folder.Write(name, "3\n1 0 4 2352 track01.bin 0\n2 450 0 2352 track02.raw 0\n3 45000 4 2048 " + track_file +
+                                  " 0\n");
+  };
+  // A GD-ROM dump of 99 tracks, each naming one sparse file.
+  const std::string sparse = folder.PathOf("sparse.bin");
+  { std::ofstream(sparse).flush(); }
+  fs::resize_file(sparse, 20 << 20);
+  std::string tracks = "99\n1 0 4 2352 sparse.bin 0\n2 450 0 2352 sparse.bin 0\n";
+  for (int track = 3; track <= 99; ++track) {
+    tracks += std::to_string(track) + " " + std::to_string(45000 + (track - 3) * 10000) + " 4 2352 sparse.bin 0\n";
+  }
+  fs::create_directory(folder.PathOf("folder.iso"));
+  ASSERT_EQ(::mkfifo(folder.PathOf("fifo.iso").c_str(), 0600), 0);
+  fs::create_symlink("loop.iso", folder.PathOf("loop.iso"));
+  // A raw sector's sync at the start and where sector 16 would begin, its header past the end.
+  const std::string sync("\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00", 12);
+  const std::string probe = With(With(std::string(37644, '\0'), 0, sync), 37632, sync);
+  struct Row {
+    std::string path;
+    std::string said;  // after "quillet: PATH: ", or the line judged
+  };
+  for (const Row& row : std::vector<Row>{
+           {folder.Write("bomb.iso", sized(testing::DirectoryBomb(plain, 4095, 0x7FF00000), 16 << 20)),
+            "a directory of the image claims 2146435072 bytes, more than any disc's (1 MiB): the image is malformed"},
+           {folder.Write("deep.iso", sized(testing::DirectoryBomb(plain, 9, 1 << 20), 12 << 20)),
+            "the image's directories run to more than 8 MiB before its boot file is found: it is malformed"},
+           {folder.Write("tracks.gdi", tracks), "the disc has no bootstrap (no IP.BIN with a boot file name)"},
+           {gdi("missing.gdi", "track03.iso"), "its track file track03.iso: File not found"},
+           {gdi("folder.gdi", "folder.iso"), "its track file folder.iso: Path/File access error: the path names a folder, not a file"},
+           {gdi("fifo.gdi", "fifo.iso"),
+            "its track file fifo.iso: Path/File access error: the path names a device or pipe, not a file"},
+           {gdi("loop.gdi", "loop.iso"), "its track file loop.iso: Path/File access error: Too many levels of symbolic links"},
+           {folder.Write("empty.gdi", ""), "the .gdi file does not begin with its number of tracks (1 to 99)"},
+           {folder.Write("probe.bin", probe), "UNDECIDED\t" + folder.PathOf("probe.bin")},
+           {folder.Write("escape.iso", renamed("1ST_READ.BIN;\x1b", '\x80')),
+            "1ST_READ.BIN;\\x1b is stored in several extents, which Quillet does not read"},
+           {folder.Write("newline.iso", renamed("1ST_READ.BIN;\n", 0).substr(0, plain.size() - 400000)),
+            "1ST_READ.BIN;\\x0a lies past the image's end (the image is cut short)"},
+           {folder.Write("inside.iso", With(plain, record + 2, std::string(8, '\0'))),
+            "1ST_READ.BIN;1 lies in the disc's bootstrap (its IP.BIN), where no program can be: the image is malformed"},
+       }) {
+    std::ostringstream out, err;
+    const std::vector<std::string> arguments{"scan", row.path};
+    RunQuillet(arguments, out, err);
+    const std::string said = err.str().empty() ? out.str() : err.str();
+    EXPECT_EQ(said, (err.str().empty() ? "" : "quillet: " + row.path + ": ") + row.said + "\n");
+  }
+  // A CDI whose trailer is no longer last, in each sector's framing: never judged as a program.
+  for (const std::uint32_t sector_size : {2048u, 2336u, 2352u}) {
+    const std::string path = folder.Write("padded.bin", testing::SelfBootCdi(session, sector_size, CdiRelease::Version2) + "x");
+    std::ostringstream out, err;
+    const std::vector<std::string> arguments{"scan", path};
+    EXPECT_EQ(RunQuillet(arguments, out, err), 1) << sector_size << ": " << out.str();
+    EXPECT_TRUE(err.str().starts_with("quillet: " + path +
+                                      ": padded.bin is a disc image that cannot be read: it holds a Dreamcast "
+                                      "bootstrap in a data sector at byte "))
+        << err.str();
+  }
+  // An image that shrinks while it is read changed; it is not one that lacks its boot file.
+  const std::string shrinking = folder.Write("shrinking.iso", plain);
+  const FileSource source(shrinking);
+  fs::resize_file(shrinking, 40000);
+  try {
+    BootOfImage(DiscFormat::Iso, source);
+    ADD_FAILURE() << "accepted";
+  } catch (const RunTimeError& failure) {
+    EXPECT_EQ(failure.number(), 57) << failure.description();
+  }
+}
+
+TEST(HostileDiscTest, FormatsItDoesNotReadAreRefusedWhateverTheName) {
+  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
+  const std::string nero_table = "CUEX" + std::string(20, '\0');
+  const auto big_endian = [](std::uint64_t value, int width) {
+    std::string bytes;
+    for (int byte = width; byte-- > 0;) bytes += static_cast<char>((value >> (8 * byte)) & 0xFF);
+    return bytes;
+  };
+  struct Row {
+    const char* name;
+    std::string bytes;
+    const char* format;  // nothing: not refused
+  };
+  for (const Row& row : std::vector<Row>{
+           {"utopia.nrg", program + nero_table + "NER5" + big_endian(program.size(), 8), "a Nero image"},
+           {"utopia.iso", program + nero_table + "NERO" + big_endian(program.size(), 4), "a Nero image"},
+           {"game.chd", "MComprHD" + program, "a CHD image"},
+           {"game.cdi", "MEDIA DESCRIPTOR" + program, "an Alcohol image (.mds)"},
+           {"game.ccd", "[CloneCD]\r\nVersion=3\r\n", "a CloneCD control file (.ccd)"},
+           {"game.gdi", "FILE \"game.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n", "a cue sheet"},
+           {"a program ending in NER5", program + "NER5" + big_endian(16, 8), nullptr},
+           {"a text naming a FILE", "FILE: notes.txt\nno tracks here\n", nullptr},
+       }) {
+    const BytesSource source(testing::AsBytes(row.bytes));
+    if (!row.format) {
+      EXPECT_EQ(DiscFormatOf(source, row.name), std::nullopt) << row.name;
+      continue;
+    }
+    try {
+      DiscFormatOf(source, std::string("/discs/") + row.name);
+      ADD_FAILURE() << row.name << ": accepted";
+    } catch (const RunTimeError& failure) {
+      EXPECT_EQ(RefusalReason(failure),
+                std::string(row.name) + " is " + row.format + "; Quillet reads CDI, ISO and GD-ROM (.gdi) images");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillet
