@@ -91,20 +91,31 @@ stage_fuzz() {
   # Seeded with an ISO image genisoimage made, cut after its directories so that mutations reach them.
   local iso_corpus
   iso_corpus=$(mktemp -d)
-  cmake --build --preset linux-debug --target disc_fixtures >/dev/null
+  cmake --build --preset linux-debug --target disc_fixtures make_disc_image >/dev/null
   head -c 65536 build/linux-debug/fixtures/disc/plain.iso >"$iso_corpus/plain.iso"
+  head -c 65536 build/linux-debug/fixtures/disc/session.iso >"$iso_corpus/session.iso"
   fuzz iso_fuzzer -max_len=65536 "$iso_corpus"
   rm -rf "$iso_corpus"
   # Seeded with the tables of DiscJuggler images the tests make (version 3.5 counts from the end,
-  # so its table stands alone) and with a GD-ROM dump's .gdi.
+  # so its table stands alone), one of them of two data sessions, and with a GD-ROM dump's .gdi.
   local table_corpus
   table_corpus=$(mktemp -d)
   tail -c 4096 build/linux-debug/fixtures/disc/selfboot.cdi >"$table_corpus/selfboot.cdi"
+  build/linux-debug/bin/make_disc_image data-data build/linux-debug/fixtures/disc/session.iso "$table_corpus/whole.cdi"
+  tail -c 4096 "$table_corpus/whole.cdi" >"$table_corpus/data-data.cdi"
+  rm "$table_corpus/whole.cdi"
   fuzz cdi_fuzzer -max_len=8192 "$table_corpus"
   rm -f "$table_corpus"/*
   cp build/linux-debug/fixtures/disc/gdi/disc.gdi "$table_corpus/"
   fuzz gdi_fuzzer -max_len=1024 "$table_corpus"
   rm -rf "$table_corpus"
+  # A format told by content: seeded with a raw-sector boot track cut at 40 KiB, where the probes
+  # for sector 16 stand at its edge.
+  local format_corpus
+  format_corpus=$(mktemp -d)
+  head -c 40960 "build/linux-debug/fixtures/disc/gdi/track 03 boot.bin" >"$format_corpus/raw.bin"
+  fuzz disc_format_fuzzer -max_len=65536 "$format_corpus"
+  rm -rf "$format_corpus"
 }
 
 for stage in "${stages[@]}"; do

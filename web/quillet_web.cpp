@@ -147,8 +147,7 @@ std::string DiscAnswer(const quillet::DiscBoot& disc) {
     return "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
   }
   return "{" + JudgementFields(judgement, disc.boot.bytes.size()) + ", \"disc\": {" +
-         DiscJsonMembers(disc, judgement.form) + ", " +
-         Field("note", BootNote(disc, judgement.form)) + "}}";
+         DiscJsonMembers(disc, judgement.form) + ", " + Field("note", BootNote(disc, judgement.form)) + "}}";
 }
 
 // Runs a conversion that fills the result buffer and quillet_text, and returns its status; a

@@ -36,7 +36,8 @@ DiscBoot GdiBoot(const std::string& path, const DiscSource& table) {
     try {
       sources.push_back(&files.emplace_back(TrackPath(path, track)));
     } catch (const RunTimeError& failure) {
-      throw RunTimeError(failure.number(), "its track file " + EscapeControls(track.file) + ": " + failure.description());
+      throw RunTimeError(failure.number(),
+                         "its track file " + EscapeControls(track.file) + ": " + failure.description());
     }
   }
   return BootOfGdi(tracks, sources);

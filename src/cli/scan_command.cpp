@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cli/disc_input.h"
-#include "disc/boot_rule.h"
 #include "cli/quillet_command.h"
+#include "disc/boot_rule.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
 #include "inspect/scan_image.h"

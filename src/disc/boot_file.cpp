@@ -53,8 +53,10 @@ BootFile BootFileOfTrack(const Track& track, std::string_view past_end) {
   }
   const std::string name = EscapeControls(file->name);
   const std::uint64_t sectors = (std::uint64_t{file->size} + kSectorData - 1) / kSectorData;
-  if (file->lba < std::uint64_t{track.first_lba()} + kBootstrapSectors && std::uint64_t{file->lba} + sectors > track.first_lba()) {
-    RefuseAsInvalid(name + " lies in the disc's bootstrap (its IP.BIN), where no program can be: the image is malformed");
+  if (file->lba < std::uint64_t{track.first_lba()} + kBootstrapSectors &&
+      std::uint64_t{file->lba} + sectors > track.first_lba()) {
+    RefuseAsInvalid(name +
+                    " lies in the disc's bootstrap (its IP.BIN), where no program can be: the image is malformed");
   }
   boot.lba = file->lba;
   // The console loads the boot file whole into its 16 MiB of memory: a larger one is no boot file,

@@ -38,8 +38,7 @@ std::string BootNote(const DiscBoot& disc, Form form, std::span<const std::uint6
   if (boots == true) return "";
   const std::string name = EscapeControls(disc.boot.header.boot_file);
   if (!boots) {
-    return "its IP.BIN carries boot code of its own: whether it starts " + InForm(form, name) +
-           " depends on that code";
+    return "its IP.BIN carries boot code of its own: whether it starts " + InForm(form, name) + " depends on that code";
   }
   return name + " is " + std::string(FormText(form)) +
          (disc.gd_rom ? "; a GD-ROM boots only an unscrambled one" : "; a CD-R boots only a scrambled one");

@@ -26,7 +26,8 @@ class DiscSource {
   void Read(std::uint64_t offset, std::span<std::byte> into) const {
     if (into.empty()) return;
     if (!Holds(offset, into.size())) {
-      RefuseAsInvalid("the image is cut short: it ends at byte " + std::to_string(size()) + ", before the data it names");
+      RefuseAsInvalid("the image is cut short: it ends at byte " + std::to_string(size()) +
+                      ", before the data it names");
     }
     ReadInside(offset, into);
   }

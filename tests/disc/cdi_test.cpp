@@ -207,7 +207,8 @@ TEST(CdiTest, WhetherTheDiscStartsItsBootFile) {
   for (const Row& row : std::vector<Row>{
            {cd_r, Form::Scrambled, stock, true, ""},
            {cd_r, Form::Unscrambled, stock, false, "1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one"},
-           {cd_r, Form::ScrambledTwice, stock, false, "1ST_READ.BIN is scrambled twice; a CD-R boots only a scrambled one"},
+           {cd_r, Form::ScrambledTwice, stock, false,
+            "1ST_READ.BIN is scrambled twice; a CD-R boots only a scrambled one"},
            {cd_r, Form::Unscrambled, own, std::nullopt,
             "its IP.BIN carries boot code of its own: whether it starts an unscrambled 1ST_READ.BIN depends on that "
             "code"},
@@ -227,8 +228,9 @@ TEST(CdiTest, WhetherTheDiscStartsItsBootFile) {
     EXPECT_EQ(BootNote(row.disc, row.form, row.stock), row.note) << label;
   }
   // The stock boot code the console loads its boot file with, by the hash of its code alone.
-  EXPECT_EQ(std::vector<std::uint64_t>(StockBootCodes().begin(), StockBootCodes().end()),
-            (std::vector<std::uint64_t>{0xd6856482a3e601f4, 0xf50e6f6148ae7936, 0xe608d8500419655b, 0x367055d51525b3fd}));
+  EXPECT_EQ(
+      std::vector<std::uint64_t>(StockBootCodes().begin(), StockBootCodes().end()),
+      (std::vector<std::uint64_t>{0xd6856482a3e601f4, 0xf50e6f6148ae7936, 0xe608d8500419655b, 0x367055d51525b3fd}));
 }
 
 }  // namespace

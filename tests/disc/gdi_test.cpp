@@ -43,7 +43,9 @@ TEST(GdiTest, MalformedTablesAreRefusedNamingWhatIsWrong) {
            {"1\n1 45000 4 2352 ../../secret.bin 0\n", "line 2 of the .gdi file names a track file outside its folder"},
            {"1\n1 45000 4 2352 \"C:\\disc\\track.bin\" 0\n", "outside its folder"},
            // Lines are counted as an editor counts them, blank ones too, after a byte-order mark.
-           {"\xEF\xBB\xBF" "2\r\n\r\n1 0 4 2352 a.bin 0\r\n\r\n2 zero 4 2352 b.bin 0\r\n", "line 5 of the .gdi file"},
+           {"\xEF\xBB\xBF"
+            "2\r\n\r\n1 0 4 2352 a.bin 0\r\n\r\n2 zero 4 2352 b.bin 0\r\n",
+            "line 5 of the .gdi file"},
        }) {
     testing::ExpectRefusal(row.text, row.reason, [&] { ParseGdi(row.text); });
   }

@@ -47,8 +47,8 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
     return bytes;
   };
   const auto gdi = [&](const std::string& name, const std::string& track_file) {
-    return folder.Write(name, "3\n1 0 4 2352 track01.bin 0\n2 450 0 2352 track02.raw 0\n3 45000 4 2048 " + track_file +
-                                  " 0\n");
+    return folder.Write(
+        name, "3\n1 0 4 2352 track01.bin 0\n2 450 0 2352 track02.raw 0\n3 45000 4 2048 " + track_file + " 0\n");
   };
   // A GD-ROM dump of 99 tracks, each naming one sparse file.
   const std::string sparse = folder.PathOf("sparse.bin");
@@ -75,10 +75,12 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
             "the image's directories run to more than 8 MiB before its boot file is found: it is malformed"},
            {folder.Write("tracks.gdi", tracks), "the disc has no bootstrap (no IP.BIN with a boot file name)"},
            {gdi("missing.gdi", "track03.iso"), "its track file track03.iso: File not found"},
-           {gdi("folder.gdi", "folder.iso"), "its track file folder.iso: Path/File access error: the path names a folder, not a file"},
+           {gdi("folder.gdi", "folder.iso"),
+            "its track file folder.iso: Path/File access error: the path names a folder, not a file"},
            {gdi("fifo.gdi", "fifo.iso"),
             "its track file fifo.iso: Path/File access error: the path names a device or pipe, not a file"},
-           {gdi("loop.gdi", "loop.iso"), "its track file loop.iso: Path/File access error: Too many levels of symbolic links"},
+           {gdi("loop.gdi", "loop.iso"),
+            "its track file loop.iso: Path/File access error: Too many levels of symbolic links"},
            {folder.Write("empty.gdi", ""), "the .gdi file does not begin with its number of tracks (1 to 99)"},
            {folder.Write("probe.bin", probe), "UNDECIDED\t" + folder.PathOf("probe.bin")},
            {folder.Write("escape.iso", renamed("1ST_READ.BIN;\x1b", '\x80')),
@@ -86,7 +88,8 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
            {folder.Write("newline.iso", renamed("1ST_READ.BIN;\n", 0).substr(0, plain.size() - 400000)),
             "1ST_READ.BIN;\\x0a lies past the image's end (the image is cut short)"},
            {folder.Write("inside.iso", With(plain, record + 2, std::string(8, '\0'))),
-            "1ST_READ.BIN;1 lies in the disc's bootstrap (its IP.BIN), where no program can be: the image is malformed"},
+            "1ST_READ.BIN;1 lies in the disc's bootstrap (its IP.BIN), where no program can be: the image is "
+            "malformed"},
        }) {
     std::ostringstream out, err;
     const std::vector<std::string> arguments{"scan", row.path};
@@ -96,7 +99,8 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
   }
   // A CDI whose trailer is no longer last, in each sector's framing: never judged as a program.
   for (const std::uint32_t sector_size : {2048u, 2336u, 2352u}) {
-    const std::string path = folder.Write("padded.bin", testing::SelfBootCdi(session, sector_size, CdiRelease::Version2) + "x");
+    const std::string path =
+        folder.Write("padded.bin", testing::SelfBootCdi(session, sector_size, CdiRelease::Version2) + "x");
     std::ostringstream out, err;
     const std::vector<std::string> arguments{"scan", path};
     EXPECT_EQ(RunQuillet(arguments, out, err), 1) << sector_size << ": " << out.str();

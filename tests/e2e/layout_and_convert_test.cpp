@@ -289,9 +289,9 @@ TEST_F(ConvertTest, DiscImagesTheirBootFileJudgedAndWrittenInEitherForm) {
            " 1ST_READ.BIN depends on that code\n";
   };
   const std::string unscrambled = own_code("an unscrambled");
-  EXPECT_EQ(result.out, "UNSCRAMBLED\t" + iso + "\t1ST_READ.BIN\n" + iso + unscrambled +                 //
-                            "UNSCRAMBLED\t" + gdi + "\t1ST_READ.BIN\n" + gdi + unscrambled +              //
-                            "UNSCRAMBLED\t" + spanning + "\t1ST_READ.BIN\n" + spanning + unscrambled +    //
+  EXPECT_EQ(result.out, "UNSCRAMBLED\t" + iso + "\t1ST_READ.BIN\n" + iso + unscrambled +                //
+                            "UNSCRAMBLED\t" + gdi + "\t1ST_READ.BIN\n" + gdi + unscrambled +            //
+                            "UNSCRAMBLED\t" + spanning + "\t1ST_READ.BIN\n" + spanning + unscrambled +  //
                             "SCRAMBLED\t" + cdi + "\t1ST_READ.BIN\n" + cdi + own_code("a scrambled") +  //
                             "UNSCRAMBLED\t" + renamed + "\t1ST_READ.BIN\n" + renamed + unscrambled);
   EXPECT_NE(result.err.find("quillet: " + cut + ": 1ST_READ.BIN;1 lies past the image's end"), std::string::npos)

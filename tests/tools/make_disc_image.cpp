@@ -4,6 +4,13 @@
 //     sectors after the ISO, left as holes in the file, make a full-size disc cheaply
 //   make_disc_image gdi SECTOR_SIZE ISO FOLDER TRACK_NAME
 //     a GD-ROM dump: FOLDER/disc.gdi, two low-density tracks, and the boot track TRACK_NAME
+//   make_disc_image data-data ISO OUT
+//     a CD-R of two data sessions, the second holding the ISO (made for LBA 11702)
+//   make_disc_image bomb ISO OUT SIZE_MIB
+//     an ISO of 4,095 folders whose extents each claim most of SIZE_MIB, the rest a hole
+//   make_disc_image tracks FOLDER SIZE_MIB
+//     FOLDER/disc.gdi of 99 tracks, every one naming FOLDER/track.bin, a hole of SIZE_MIB
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -60,6 +67,43 @@ int MakeGdi(std::uint32_t sector_size, const std::string& iso, const std::string
   return 0;
 }
 
+int MakeDataData(const std::string& iso, const std::string& out) {
+  const CdiTrackLayout first{2352, 1, 150, 300, 0, {}};
+  const CdiTrackLayout second{2336, 2, 150, static_cast<std::uint32_t>(iso.size() / 2048), 11702, {}};
+  std::string image(150 * 2352, '\0');
+  image += Sectors(std::string(300 * 2048, '\0'), 2352, 1) + std::string(150 * 2336, '\0') + Sectors(iso, 2336, 2);
+  Write(out, image + CdiTable({{first}, {second}}, CdiRelease::Version35, image.size()));
+  return 0;
+}
+
+// A file of `size_mib` MiB that begins with `head` and is a hole after it.
+void WriteSparse(const std::string& path, const std::string& head, std::uint64_t size_mib) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << head;
+  file.seekp(static_cast<std::streamoff>(size_mib * 1024 * 1024 - 1));
+  file.put('\0');
+  if (!file.flush()) throw std::runtime_error("cannot write " + path);
+}
+
+int MakeBomb(const std::string& iso, const std::string& out, std::uint64_t size_mib) {
+  WriteSparse(
+      out,
+      DirectoryBomb(iso, 4095,
+                    static_cast<std::uint32_t>(std::min<std::uint64_t>(size_mib << 20, 0xFFFFFFFF) - (8 << 20))),
+      size_mib);
+  return 0;
+}
+
+int MakeTracks(const std::string& folder, std::uint64_t size_mib) {
+  WriteSparse(folder + "/track.bin", "", size_mib);
+  std::string table = "99\n1 0 4 2352 track.bin 0\n2 450 0 2352 track.bin 0\n";
+  for (int track = 3; track <= 99; ++track) {
+    table += std::to_string(track) + " " + std::to_string(45000 + (track - 3) * 10000) + " 4 2352 track.bin 0\n";
+  }
+  Write(folder + "/disc.gdi", table);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,8 +116,14 @@ int main(int argc, char** argv) {
     if (kind == "gdi" && argc == 6) {
       return MakeGdi(static_cast<std::uint32_t>(std::stoul(argv[2])), Read(argv[3]), argv[4], argv[5]);
     }
+    if (kind == "data-data" && argc == 4) return MakeDataData(Read(argv[2]), argv[3]);
+    if (kind == "bomb" && argc == 5) return MakeBomb(Read(argv[2]), argv[3], std::stoull(argv[4]));
+    if (kind == "tracks" && argc == 4) return MakeTracks(argv[2], std::stoull(argv[3]));
     std::cerr << "usage: make_disc_image cdi RELEASE SECTOR_SIZE ISO OUT [PAD_MIB]\n"
-                 "       make_disc_image gdi SECTOR_SIZE ISO FOLDER TRACK_NAME\n";
+                 "       make_disc_image gdi SECTOR_SIZE ISO FOLDER TRACK_NAME\n"
+                 "       make_disc_image data-data ISO OUT\n"
+                 "       make_disc_image bomb ISO OUT SIZE_MIB\n"
+                 "       make_disc_image tracks FOLDER SIZE_MIB\n";
     return 2;
   } catch (const std::exception& failure) {
     std::cerr << "make_disc_image: " << failure.what() << "\n";

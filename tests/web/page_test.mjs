@@ -170,9 +170,12 @@ try {
   for (const [name, wheres] of [["selfboot.cdi", [path.join(disc, "selfboot.cdi")]],
                                 ["disc.gdi", fs.readdirSync(gdi_folder).map((n) => path.join(gdi_folder, n))]]) {
     await giveAll(wheres);
-    const scan = JSON.parse(execFileSync(quillet, ["scan", "--json", wheres.find((w) => w.endsWith(name))]).toString())[0];
+    const where = wheres.find((w) => w.endsWith(name));
+    const scan = JSON.parse(execFileSync(quillet, ["scan", "--json", where]).toString())[0];
     const format = scan.image.format === "gdi" ? "a GD-ROM (GDI)" : "a CDI";
-    const note = scan.image.boots ? "" : " 1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one.";
+    // quillet scan's second line, as a sentence of the page's.
+    const said = execFileSync(quillet, ["scan", where]).toString().split("\n")[1].slice(where.length + 2);
+    const note = said ? " " + said.charAt(0).toUpperCase() + said.slice(1) + "." : "";
     check(await text("name") === name && await text("answer") === headlines[scan.form] &&
           await text("disc") === `QUILLET TEST DISC (T-QUILL): ${format} image; its boot file 1ST_READ.BIN is in ` +
                                  `track ${scan.image.track}, at LBA ${scan.image.lba}.${note}`,
@@ -188,8 +191,13 @@ try {
                                           "track 03 boot.bin, which was not chosen with it; choose or drop the .gdi and " +
                                           "its track files together."],
     [[file("cut.cdi", fs.readFileSync(path.join(disc, "selfboot.cdi")).subarray(0, 1000000))],
-     "cut.cdi could not be read as a disc image: Invalid procedure call or argument: the image has no DiscJuggler " +
-     "trailer (version 2, 3 or 3.5) in its last 8 bytes: it is cut short, or no CDI image."]]) {
+     "cut.cdi could not be read as a disc image: the image has no DiscJuggler " +
+     "trailer (version 2, 3 or 3.5) in its last 8 bytes: it is cut short, or no CDI image."],
+    // A Nero image: its chunk table, named by its last 12 bytes.
+    [[file("utopia.nrg", Buffer.concat([hello_bytes, Buffer.from("CUEX\0\0\0\0NER5\0\0\0\0"), Buffer.from(
+       [0, 0, 0, 0].concat([24, 16, 8, 0].map((shift) => (hello_bytes.length >> shift) & 0xff)))]))],
+     "utopia.nrg could not be read as a disc image: utopia.nrg is a Nero image; Quillet reads CDI, ISO and GD-ROM " +
+     "(.gdi) images."]]) {
     await giveAll(wheres);
     check(await text("problem") === said, `a disc image refused: ${await text("problem")}`);
   }
