@@ -10,6 +10,7 @@
 #include "convert/elf_raw.h"
 #include "convert/plan_writer.h"
 #include "convert/tool_commands.h"
+#include "disc/disc_file.h"
 #include "inspect/file_kind.h"
 #include "inspect/scan_image.h"
 #include "util/file_system.h"
@@ -176,7 +177,7 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
   // The input first: a folder or a missing file is the input's fault, whatever the output's name.
   // A disc image's boot file is written out in either form: the result is a new file even where the
   // boot file is in that form already.
-  if (const std::optional<DiscBoot> disc = DiscBootAt(path)) {
+  if (const std::optional<DiscBoot> disc = SayingReasonAlone([&] { return DiscBootAt(path); })) {
     const ConversionPlan plan = *Plan(disc->boot.bytes, options, true);
     run.RequireFree(path, output, options.output.has_value());
     WriteResult(disc->boot.bytes, plan, output, nullptr);
@@ -205,7 +206,7 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
   }
   std::optional<ConversionPlan> plan;
   UsingWhole(image, [&] {
-    RefuseUnreadableDiscAt(path, image.bytes());
+    SayingReasonAlone([&] { RefuseUnreadableDisc(image.bytes(), path); });
     plan = Plan(image.bytes(), options, false);
   });
   if (!plan) return path + ": already " + requested + "; nothing written (--force converts it anyway)";

@@ -8,6 +8,7 @@
 #include "cli/disc_input.h"
 #include "cli/quillet_command.h"
 #include "disc/boot_rule.h"
+#include "disc/disc_file.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
 #include "inspect/scan_image.h"
@@ -42,7 +43,7 @@ FileReport Examine(const std::string& path, bool json) {
       return report;
     }
     const Evidence evidence = json ? Evidence::Full : Evidence::FormOnly;
-    report.disc = DiscBootAt(path);
+    report.disc = SayingReasonAlone([&] { return DiscBootAt(path); });
     if (report.disc) {
       report.judgement = JudgeImage(report.disc->boot.bytes, evidence);
       report.size = static_cast<std::int64_t>(report.disc->boot.bytes.size());
@@ -51,7 +52,7 @@ FileReport Examine(const std::string& path, bool json) {
       UsingWhole(image, [&] {
         report.elf = IsElfImage(image.bytes());
         if (!report.elf) {
-          RefuseUnreadableDiscAt(path, image.bytes());
+          SayingReasonAlone([&] { RefuseUnreadableDisc(image.bytes(), path); });
           report.judgement = JudgeImage(image.bytes(), evidence);
         }
       });

@@ -51,13 +51,8 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
         name, "3\n1 0 4 2352 track01.bin 0\n2 450 0 2352 track02.raw 0\n3 45000 4 2048 " + track_file + " 0\n");
   };
   // A GD-ROM dump of 99 tracks, each naming one sparse file.
-  const std::string sparse = folder.PathOf("sparse.bin");
-  { std::ofstream(sparse).flush(); }
-  fs::resize_file(sparse, 20 << 20);
-  std::string tracks = "99\n1 0 4 2352 sparse.bin 0\n2 450 0 2352 sparse.bin 0\n";
-  for (int track = 3; track <= 99; ++track) {
-    tracks += std::to_string(track) + " " + std::to_string(45000 + (track - 3) * 10000) + " 4 2352 sparse.bin 0\n";
-  }
+  { std::ofstream(folder.PathOf("sparse.bin")).flush(); }
+  fs::resize_file(folder.PathOf("sparse.bin"), 20 << 20);
   fs::create_directory(folder.PathOf("folder.iso"));
   ASSERT_EQ(::mkfifo(folder.PathOf("fifo.iso").c_str(), 0600), 0);
   fs::create_symlink("loop.iso", folder.PathOf("loop.iso"));
@@ -73,7 +68,8 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
             "a directory of the image claims 2146435072 bytes, more than any disc's (1 MiB): the image is malformed"},
            {folder.Write("deep.iso", sized(testing::DirectoryBomb(plain, 9, 1 << 20), 12 << 20)),
             "the image's directories run to more than 8 MiB before its boot file is found: it is malformed"},
-           {folder.Write("tracks.gdi", tracks), "the disc has no bootstrap (no IP.BIN with a boot file name)"},
+           {folder.Write("tracks.gdi", testing::GdiOf99Tracks("sparse.bin")),
+            "the disc has no bootstrap (no IP.BIN with a boot file name)"},
            {gdi("missing.gdi", "track03.iso"), "its track file track03.iso: File not found"},
            {gdi("folder.gdi", "folder.iso"),
             "its track file folder.iso: Path/File access error: the path names a folder, not a file"},

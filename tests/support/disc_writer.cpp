@@ -153,7 +153,7 @@ std::string DirectoryBomb(const std::string& iso, int count, std::uint32_t exten
   add(DirectoryRecord(kRoot, 0, true, std::string(1, '\0')));  // its size is set below
   add(DirectoryRecord(kRoot, 0, true, std::string(1, '\1')));
   for (int folder = 0; folder < count; ++folder) {
-    add(DirectoryRecord(kFirstFolder + static_cast<std::uint32_t>(folder), extent, true, "D" + std::to_string(folder)));
+    add(DirectoryRecord(kFirstFolder + static_cast<std::uint32_t>(folder), extent, true, std::to_string(folder)));
   }
   root.resize((root.size() + 2047) / 2048 * 2048, '\0');
   std::string image = iso.substr(0, kRoot * 2048) + root;
@@ -161,6 +161,14 @@ std::string DirectoryBomb(const std::string& iso, int count, std::uint32_t exten
   image.replace(16 * 2048 + 156, self.size(), self);
   image.replace(kRoot * 2048, self.size(), self);
   return image;
+}
+
+std::string GdiOf99Tracks(const std::string& file) {
+  std::string table = "99\n1 0 4 2352 " + file + " 0\n2 450 0 2352 " + file + " 0\n";
+  for (int track = 3; track <= 99; ++track) {
+    table += std::to_string(track) + " " + std::to_string(45000 + (track - 3) * 10000) + " 4 2352 " + file + " 0\n";
+  }
+  return table;
 }
 
 }  // namespace quillet::testing

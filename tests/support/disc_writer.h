@@ -62,4 +62,8 @@ std::string DirectoryRecord(std::uint32_t lba, std::uint32_t size, bool director
 // nothing after it; the rest of the image is the caller's (zeros, or a hole).
 std::string DirectoryBomb(const std::string& iso, int count, std::uint32_t extent);
 
+// A .gdi of 99 tracks, each naming `file`: two in the low-density area, the rest data tracks of the
+// high-density area.
+std::string GdiOf99Tracks(const std::string& file);
+
 }  // namespace quillet::testing

@@ -96,10 +96,7 @@ int MakeBomb(const std::string& iso, const std::string& out, std::uint64_t size_
 
 int MakeTracks(const std::string& folder, std::uint64_t size_mib) {
   WriteSparse(folder + "/track.bin", "", size_mib);
-  std::string table = "99\n1 0 4 2352 track.bin 0\n2 450 0 2352 track.bin 0\n";
-  for (int track = 3; track <= 99; ++track) {
-    table += std::to_string(track) + " " + std::to_string(45000 + (track - 3) * 10000) + " 4 2352 track.bin 0\n";
-  }
+  const std::string table = GdiOf99Tracks("track.bin");
   Write(folder + "/disc.gdi", table);
   return 0;
 }

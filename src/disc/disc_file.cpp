@@ -1,4 +1,4 @@
-#include "cli/disc_input.h"
+#include "disc/disc_file.h"
 
 #include <deque>
 
@@ -10,16 +10,6 @@
 
 namespace quillet {
 namespace {
-
-// Runs `read`; a refusal it raises is raised again as its reason alone.
-template <typename Read>
-auto SayingReasonAlone(Read read) {
-  try {
-    return read();
-  } catch (const RunTimeError& failure) {
-    throw RunTimeError(failure.number(), RefusalReason(failure));
-  }
-}
 
 std::string TrackPath(const std::string& gdi, const GdiTrack& track) {
   const PathStyle style = NativePathStyle();
@@ -47,15 +37,9 @@ DiscBoot GdiBoot(const std::string& path, const DiscSource& table) {
 
 std::optional<DiscBoot> DiscBootAt(const std::string& path) {
   const FileSource source(path);
-  return SayingReasonAlone([&]() -> std::optional<DiscBoot> {
-    const std::optional<DiscFormat> format = DiscFormatOf(source, path);
-    if (!format) return std::nullopt;
-    return *format == DiscFormat::Gdi ? GdiBoot(path, source) : BootOfImage(*format, source);
-  });
-}
-
-void RefuseUnreadableDiscAt(const std::string& path, std::span<const std::byte> bytes) {
-  SayingReasonAlone([&] { RefuseUnreadableDisc(bytes, path); });
+  const std::optional<DiscFormat> format = DiscFormatOf(source, path);
+  if (!format) return std::nullopt;
+  return *format == DiscFormat::Gdi ? GdiBoot(path, source) : BootOfImage(*format, source);
 }
 
 std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "disc/disc_image.h"
+
+// A disc image on disk, as every program that reads files takes it: its boot file, read where it
+// is needed, never whole, and the files it is made of.
+namespace quillet {
+
+// The boot file of the disc image at `path`: an image known by its name (.cdi, .iso, .gdi: a
+// malformed one is refused saying why) or else by its content; for a .gdi, from its data tracks'
+// files beside it, a failure to open one naming it. Nothing where the file is no disc image; a disc
+// image of a format Quillet does not read is refused.
+std::optional<DiscBoot> DiscBootAt(const std::string& path);
+
+// The files that make up the disc image at `path`, which nothing may replace: the image, and for
+// a .gdi every track file it names. Nothing where `path` is no disc image, or cannot be read.
+std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path);
+
+}  // namespace quillet
