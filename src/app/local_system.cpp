@@ -1,5 +1,6 @@
 #include "app/local_system.h"
 
+#include "disc/disc_file.h"
 #include "util/file_system.h"
 #include "util/replacement_file.h"
 #include "util/tool_runner.h"
@@ -15,6 +16,18 @@ bool LocalSystem::FileExists(const std::string& path) { return quillet::FileExis
 void LocalSystem::RemoveFile(const std::string& path) { quillet::RemoveFile(path); }
 
 void LocalSystem::MoveOver(const std::string& from, const std::string& to) { quillet::MoveOver(from, to); }
+
+void LocalSystem::WriteNewFile(const std::string& path, std::span<const std::byte> bytes) {
+  ReplacementFile file(path);
+  file.Write(bytes);
+  file.Commit();
+}
+
+std::optional<DiscBoot> LocalSystem::ReadDiscBoot(const std::string& path) { return DiscBootAt(path); }
+
+std::optional<std::string> LocalSystem::ImageFileNamedBy(const std::string& image, const std::string& path) {
+  return quillet::ImageFileNamedBy(image, path);
+}
 
 bool LocalSystem::ToolPresent(const std::string& path) { return IsPlainFile(path); }
 

@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "app/texts.h"
+#include "disc/boot_rule.h"
+#include "disc/disc_file.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
 #include "shell/shell_verbs.h"
@@ -63,21 +65,52 @@ void MainForm::CommandLineEntry() {
 void MainForm::StartupScan(const std::string& path) {
   // The file's name decides, as with Browse: "myip.bin" is scanned.
   if (IsIpBinTitle(FileTitle(path, system_.Style()))) RefuseIpBinAndEnd();
-  const Judgement judgement = ReadAndJudge(path);
+  const Scanned scanned = Scan(path);
+  // An ELF file under another name is converted as one named so.
+  if (scanned.elf) StartupConversion(path);
   // An IP.BIN under another name is refused as one named so.
-  if (judgement.form == Form::BootSector) RefuseIpBinAndEnd();
-  window_.SetBoxText(TextBox::FileName, path);
-  window_.SetBoxText(TextBox::Type, ToString(VerdictText(WindowVerdict(judgement))));
-  ShowFileSize();
+  if (scanned.judgement.form == Form::BootSector) RefuseIpBinAndEnd();
+  ShowScanned(path, scanned);
 }
 
-Judgement MainForm::ReadAndJudge(const std::string& path) {
+MainForm::Scanned MainForm::Scan(const std::string& path) {
+  Scanned scanned;
   try {
-    return JudgeImage(system_.ReadImage(path).bytes());
-  } catch (const RunTimeError&) {
+    scanned.disc = system_.ReadDiscBoot(path);
+    if (scanned.disc) {
+      scanned.judgement = JudgeImage(scanned.disc->boot.bytes);
+      return scanned;
+    }
+    const ScanImage image = system_.ReadImage(path);
+    scanned.elf = IsElfImage(image.bytes());
+    if (scanned.elf) return scanned;
+    RefuseUnreadableDisc(image.bytes(), path);
+    scanned.judgement = JudgeImage(image.bytes());
+    return scanned;
+  } catch (const RunTimeError& failure) {
     // A file that cannot be read still shows its path: the report then says what became of it.
-    window_.SetBoxText(TextBox::FileName, path);
+    if (failure.number() != error::kInvalidArgument) window_.SetBoxText(TextBox::FileName, path);
     throw;
+  }
+}
+
+void MainForm::ShowScanned(const std::string& path, const Scanned& scanned) {
+  window_.SetBoxText(TextBox::FileName, path);
+  if (scanned.elf) {
+    window_.SetBoxText(TextBox::Type, ToString(kElfNotice));
+    ShowFileSize();
+    return;
+  }
+  window_.SetBoxText(TextBox::Type, ToString(VerdictText(WindowVerdict(scanned.judgement))));
+  if (!scanned.disc) {
+    ShowFileSize();
+    return;
+  }
+  const std::int64_t size = static_cast<std::int64_t>(scanned.disc->boot.bytes.size());
+  window_.SetBoxText(TextBox::Size, SizeText(size, system_.LocaleSeparators()));
+  if (Boots(*scanned.disc, scanned.judgement.form) == false) {
+    window_.ShowMessage(BootNote(*scanned.disc, scanned.judgement.form), message_kind::kInformation,
+                        ToString(kApplicationTitle));
   }
 }
 
@@ -103,7 +136,8 @@ void MainForm::StartupConversion(const std::string& path) {
 }
 
 void MainForm::Command1_Click() {
-  const OpenFileRequest request{ToString(kOpenTitle), ToString(kOpenFilterName), ToString(kOpenFilterPatterns)};
+  OpenFileRequest request{ToString(kOpenTitle), {}};
+  for (const auto& [name, patterns] : kOpenFilters) request.filters.push_back({ToString(name), ToString(patterns)});
   while (true) {
     const std::optional<ChosenFile> chosen = window_.ChooseFile(request);
     if (!chosen || chosen->path.empty()) return;
@@ -128,19 +162,20 @@ bool MainForm::ScanChosenFile(const ChosenFile& chosen) {
       ShowFileSize();
       return true;
     }
-    const Judgement judgement = ReadAndJudge(chosen.path);
+    const Scanned scanned = Scan(chosen.path);
     // An IP.BIN under another name is refused as one named so: nothing in the window changes.
-    if (judgement.form == Form::BootSector) {
+    if (!scanned.elf && scanned.judgement.form == Form::BootSector) {
       RefuseIpBin();
       return false;
     }
-    window_.SetBoxText(TextBox::FileName, chosen.path);
-    window_.SetBoxText(TextBox::Type, ToString(VerdictText(WindowVerdict(judgement))));
-    ShowFileSize();
+    ShowScanned(chosen.path, scanned);
   } catch (const RunTimeError& failure) {
-    // Never the new path beside the previous file's verdict: Convert would act on it.
-    window_.SetBoxText(TextBox::Type, ToString(kInitialBoxText));
-    window_.SetBoxText(TextBox::Size, ToString(kInitialBoxText));
+    // Never the new path beside the previous file's verdict: Convert would act on it. A disc image
+    // refused leaves the window as it was, the previous file and its verdict together.
+    if (failure.number() != error::kInvalidArgument) {
+      window_.SetBoxText(TextBox::Type, ToString(kInitialBoxText));
+      window_.SetBoxText(TextBox::Size, ToString(kInitialBoxText));
+    }
     ShowErrorReport(failure);
   }
   return true;
@@ -175,7 +210,22 @@ void MainForm::Command3_Click() {
         AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled) ? Form::Scrambled : Form::Unscrambled;
     const std::string name = BaseName(path, system_.Style());
     const std::string output = PathIn(folder, ResultName(name, target), system_.Style());
-    RunToolInto([&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), target, path, to); }, output);
+    // A disc image's boot file is what is converted; the image and its track files are never written.
+    const std::optional<DiscBoot> disc = system_.ReadDiscBoot(path);
+    if (disc) {
+      if (const std::optional<std::string> file = system_.ImageFileNamedBy(path, output)) {
+        throw RunTimeError(error::kPathFileAccessError, NeverWrittenOver(output, *file, path));
+      }
+    }
+    // A file scrambled twice is unscrambled twice, as quillet convert does: once would leave it in
+    // the form that boots a CD-R, not the unscrambled form the result's name promises.
+    const auto form = [&] {
+      return disc ? JudgeImage(disc->boot.bytes).form : JudgeImage(system_.ReadImage(path).bytes()).form;
+    };
+    const int runs = target == Form::Unscrambled && form() == Form::ScrambledTwice ? 2 : 1;
+    const std::optional<std::span<const std::byte>> boot =
+        disc ? std::optional(std::span<const std::byte>(disc->boot.bytes)) : std::nullopt;
+    ConvertWithDcscram(path, boot, folder, name, target, runs, output);
     window_.ShowMessage(CompletedMessage(target, name), message_kind::kInformation, ToString(kCompletedTitle));
   } catch (const RunTimeError& failure) {
     ShowErrorReport(failure);
@@ -231,6 +281,31 @@ void MainForm::RunToolInto(const std::function<ToolRun(const std::string& to)>& 
     RemoveIfThere(fresh);
     throw;
   }
+}
+
+void MainForm::ConvertWithDcscram(const std::string& path, std::optional<std::span<const std::byte>> boot,
+                                  const std::optional<std::string>& folder, const std::string& name, Form target,
+                                  int runs, const std::string& output) {
+  std::vector<std::string> intermediates;
+  try {
+    std::string input = path;
+    if (boot) {
+      intermediates.push_back(input = FreshIntermediate(folder, name));
+      system_.WriteNewFile(input, *boot);
+    }
+    for (int run = 1; run < runs; ++run) {
+      const std::string next = FreshIntermediate(folder, name);
+      intermediates.push_back(next);
+      RunTool(DcscramRun(ToolPathOf(Tool::Dcscram), target, input, next), next, next);
+      input = next;
+    }
+    RunToolInto([&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), target, input, to); },
+                output);
+  } catch (const RunTimeError&) {
+    for (const std::string& intermediate : intermediates) RemoveIfThere(intermediate);
+    throw;
+  }
+  for (const std::string& intermediate : intermediates) system_.RemoveFile(intermediate);
 }
 
 void MainForm::RemoveIfThere(const std::string& path) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,8 +52,18 @@ class MainForm {
  private:
   void CommandLineEntry();
   void StartupScan(const std::string& path);
-  // Reads and judges a file; when it cannot be read, its path is in the file-name box.
-  Judgement ReadAndJudge(const std::string& path);
+  // What a scan found: a file's judgement, or a disc image's boot file and its judgement.
+  struct Scanned {
+    Judgement judgement;
+    bool elf = false;              // an ELF file by its first bytes: converted, not judged
+    std::optional<DiscBoot> disc;  // a disc image's boot file, which is what is judged
+  };
+  // Reads and judges a file, or a disc image's boot file. A disc image that cannot be read, or is of
+  // a format Quillet does not read, raises run-time error 5 with nothing in the window changed; a
+  // file that cannot be read puts its path in the file-name box.
+  Scanned Scan(const std::string& path);
+  // Shows what a scan found, and says so once where a disc would not start its boot file.
+  void ShowScanned(const std::string& path, const Scanned& scanned);
   // The refusal of an IP.BIN, by name or by content.
   void RefuseIpBin();
   [[noreturn]] void RefuseIpBinAndEnd();
@@ -75,6 +86,12 @@ class MainForm {
   // Runs the tool that `run` makes for an output name, into a fresh name beside `output` that then
   // takes its place; raises a run-time error unless the tool ended well and wrote.
   void RunToolInto(const std::function<ToolRun(const std::string& to)>& run, const std::string& output);
+  // Converts the file at `path`, or the boot file `boot` of the disc image there, into `output` in
+  // the form `target` with dcscram, `runs` times over, through fresh intermediates beside it that
+  // are removed whatever happens.
+  void ConvertWithDcscram(const std::string& path, std::optional<std::span<const std::byte>> boot,
+                          const std::optional<std::string>& folder, const std::string& name, Form target, int runs,
+                          const std::string& output);
   void RemoveIfThere(const std::string& path);
   std::string FreshIntermediate(const std::optional<std::string>& folder, const std::string& name);
   void ShowErrorReport(const RunTimeError& failure);

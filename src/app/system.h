@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
+#include "disc/disc_image.h"
 #include "inspect/scan_image.h"
 #include "inspect/size_text.h"
 #include "util/file_system.h"
@@ -29,6 +31,17 @@ class System {
   // Puts the complete file `from` in `to`'s place; an existing `to` keeps what it was given (see
   // the core's MoveOver).
   virtual void MoveOver(const std::string& from, const std::string& to) = 0;
+
+  // Writes `bytes` to `path`, a name no file has, whole or not at all.
+  virtual void WriteNewFile(const std::string& path, std::span<const std::byte> bytes) = 0;
+
+  // Disc images. The boot file of the image at `path`; nothing where the file is no disc image.
+  // Raises run-time error 5 saying why an image cannot be read, or is of a format Quillet does not
+  // read.
+  virtual std::optional<DiscBoot> ReadDiscBoot(const std::string& path) = 0;
+  // The file of the disc image at `image` (the image, or a track file) that `path` names, however
+  // it is spelt; nothing where it names none.
+  virtual std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) = 0;
 
   // True when `path` is a tool that can run: a file (not a folder, not hidden or a system file).
   virtual bool ToolPresent(const std::string& path) = 0;

@@ -18,8 +18,12 @@ inline constexpr std::string_view kInitialBoxText = "Please select a bin to scan
 inline constexpr std::string_view kElfNotice = "ELF binary, please convert.";
 
 inline constexpr std::string_view kOpenTitle = "Open";
-inline constexpr std::string_view kOpenFilterName = "Dreamcast binaries (*.bin; *.elf)";
-inline constexpr std::string_view kOpenFilterPatterns = "*.bin;*.elf";
+// The open dialog's kinds of file: "name", "patterns" each.
+inline constexpr std::string_view kOpenFilters[][2] = {
+    {"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
+    {"Disc images (*.cdi; *.iso; *.gdi)", "*.cdi;*.iso;*.gdi"},
+    {"All files (*.*)", "*"},
+};
 
 // The About box: its title and fifteen lines. The addresses are kept here and nowhere else.
 inline constexpr std::string_view kAuthorEmail = "tarquell@quillet.org";

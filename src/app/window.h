@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/button_captions.h"
 
@@ -16,11 +17,18 @@ enum class TextBox {
   Size,      // Text3
 };
 
-// What the open-file dialog is shown with.
+// One of the kinds of file the open-file dialog offers.
+struct FileFilter {
+  std::string name;      // as the dialog lists it
+  std::string patterns;  // "*.bin;*.elf", matched without regard to case
+  bool operator==(const FileFilter&) const = default;
+};
+
+// What the open-file dialog is shown with: its title, and the kinds of file it offers, the first
+// chosen at first.
 struct OpenFileRequest {
   std::string title;
-  std::string filter_name;      // as the dialog lists it
-  std::string filter_patterns;  // "*.bin;*.elf", matched without regard to case
+  std::vector<FileFilter> filters;
 };
 
 // The file the user chose: its full path, and its name without any folder.

@@ -85,11 +85,7 @@ class RunFiles {
     if (!stamp) return;
     for (const DiscFile& disc_file : disc_files_) {
       if (!SameFile(*stamp, disc_file.stamp)) continue;
-      const std::string what = disc_file.path == disc_file.image
-                                   ? "the disc image " + disc_file.image
-                                   : disc_file.path + ", a track file of " + disc_file.image;
-      throw RunTimeError(error::kPathFileAccessError,
-                         "its result " + output + " is " + what + ", which Quillet never writes; nothing written");
+      throw RunTimeError(error::kPathFileAccessError, NeverWrittenOver(output, disc_file.path, disc_file.image));
     }
     for (const auto& [result_stamp, earlier] : results_) {
       if (SameFile(*stamp, result_stamp)) {

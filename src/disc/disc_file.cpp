@@ -67,4 +67,19 @@ std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
   return files;
 }
 
+std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) {
+  const std::optional<FileStamp> named = StampOf(path);
+  if (!named) return std::nullopt;
+  for (const std::string& file : DiscFilesAt(image).value_or(std::vector<std::string>())) {
+    const std::optional<FileStamp> stamp = StampOf(file);
+    if (stamp && stamp->volume == named->volume && stamp->file == named->file) return file;
+  }
+  return std::nullopt;
+}
+
+std::string NeverWrittenOver(const std::string& output, const std::string& file, const std::string& image) {
+  const std::string what = file == image ? "the disc image " + image : file + ", a track file of " + image;
+  return "its result " + output + " is " + what + ", which Quillet never writes; nothing written";
+}
+
 }  // namespace quillet

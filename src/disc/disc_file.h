@@ -21,4 +21,12 @@ std::optional<DiscBoot> DiscBootAt(const std::string& path);
 // a .gdi every track file it names. Nothing where `path` is no disc image, or cannot be read.
 std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path);
 
+// The file of the disc image at `image` (the image, or a track file its .gdi names) that `path`
+// names, however it is spelt (another path, a symbolic or a hard link); nothing where it names none.
+std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path);
+
+// Why a result is not written over `file`, a file of the disc image `image`: "its result OUT is the
+// disc image IMAGE, which Quillet never writes; nothing written".
+std::string NeverWrittenOver(const std::string& output, const std::string& file, const std::string& image);
+
 }  // namespace quillet

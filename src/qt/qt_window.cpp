@@ -22,14 +22,21 @@ void SetUpOpenDialog(QFileDialog& dialog, const OpenFileRequest& request) {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setNameFilter(FromUtf8(request.filter_name));
-  // The filter's text lists "*.bin; *.elf" as Windows writes it, which Qt would read as the
-  // patterns "*.bin;" and "*.elf". The patterns proper go to the dialog's model, which matches
-  // them without regard to case, so 1ST_READ.BIN shows too.
-  if (auto* model = dialog.findChild<QFileSystemModel*>()) {
-    model->setNameFilters(FromUtf8(request.filter_patterns).split(';', Qt::SkipEmptyParts));
+  QStringList names;
+  for (const FileFilter& kind : request.filters) names.push_back(FromUtf8(kind.name));
+  dialog.setNameFilters(names);
+  // A filter's text lists "*.bin; *.elf" as Windows writes it, which Qt would read as the patterns
+  // "*.bin;" and "*.elf". The patterns proper go to the dialog's model, which matches them without
+  // regard to case, so 1ST_READ.BIN shows too; again each time another filter is chosen.
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  if (!model || request.filters.empty()) return;
+  const auto use = [model, filters = request.filters, names](const QString& name) {
+    const qsizetype index = std::max<qsizetype>(names.indexOf(name), 0);
+    model->setNameFilters(FromUtf8(filters[static_cast<std::size_t>(index)].patterns).split(';', Qt::SkipEmptyParts));
     model->setFilter(model->filter() & ~QDir::CaseSensitive);
-  }
+  };
+  use(names.front());
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, use);
 }
 
 QtWindow::QtWindow(MainWindow& window, std::function<void()> end_at_once)

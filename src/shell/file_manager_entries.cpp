@@ -1,40 +1,60 @@
 #include "shell/file_manager_entries.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "util/text_rules.h"
 
 namespace quillet {
 namespace {
 
-// The files each entry is offered for: those whose names end in the verb's extension, in any
-// letter case. Dolphin chooses entries by MIME type only, so the entry brings a type of its own,
-// matched by that ending (a kind of raw binary or ELF file, so nothing else about those files
-// changes); Nemo matches extensions as written, so it gets every spelling.
+// The files each entry is offered for: those whose names end in one of the verb's extensions, in
+// any letter case. Dolphin chooses entries by MIME type only, so the entry brings a type of its own
+// for each ending (a kind of raw binary, ELF file, disc image or text, so nothing else about those
+// files changes); Nemo matches extensions as written, so it gets every spelling.
 struct Audience {
-  std::string mime_type;    // "application/x-quillet-bin"
-  std::string parent_type;  // what such a file is otherwise
-  std::string description;  // the type's name in file managers
-  std::string extensions;   // "bin;biN;...;BIN;"
-  std::string shell_case;   // "*.[bB][iI][nN]", for a shell's case statement
+  std::string mime_types;   // "<mime-type ...>...</mime-type>" for each ending
+  std::string mime_names;   // "application/x-quillet-bin;..."
+  std::string extensions;   // "bin;biN;...;BIN;..."
+  std::string shell_cases;  // "*.[bB][iI][nN]|...", for a shell's case statement
+  std::string endings;      // ".bin, .cdi or .gdi"
 };
 
-Audience AudienceOf(const ShellVerb& verb) {
-  const std::string_view letters = verb.extension.substr(1);
+Audience AudienceOf(std::string_view verb) {
   Audience audience;
-  audience.mime_type = "application/x-quillet-" + std::string(letters);
-  const bool elf = letters == "elf";
-  audience.parent_type = elf ? "application/x-executable" : "application/octet-stream";
-  audience.description = elf ? "SH ELF file for a Dreamcast binary" : "Dreamcast binary";
-  for (unsigned spelling = 0; spelling < 1u << letters.size(); ++spelling) {
-    for (std::size_t i = 0; i < letters.size(); ++i) {
-      const bool upper = spelling >> (letters.size() - 1 - i) & 1u;
-      audience.extensions += upper ? AsciiUpper(letters[i]) : letters[i];
-    }
-    audience.extensions += ';';
+  std::vector<std::string_view> extensions;
+  for (const ShellVerb& each : kShellVerbs) {
+    if (each.verb == verb) extensions.push_back(each.extension);
   }
-  audience.shell_case = "*.";
-  for (char c : letters) audience.shell_case += std::string("[") + c + AsciiUpper(c) + "]";
+  for (std::size_t index = 0; index < extensions.size(); ++index) {
+    const std::string_view letters = extensions[index].substr(1);
+    const std::string mime_type = "application/x-quillet-" + std::string(letters);
+    // What such a file is otherwise, and the type's name in file managers.
+    const auto [parent, description] =
+        letters == "elf"   ? std::pair("application/x-executable", "SH ELF file for a Dreamcast binary")
+        : letters == "gdi" ? std::pair("text/plain", "GD-ROM dump's table of tracks")
+        : letters == "cdi" ? std::pair("application/octet-stream", "DiscJuggler disc image")
+                           : std::pair("application/octet-stream", "Dreamcast binary");
+    audience.mime_types += "  <mime-type type=\"" + mime_type + "\">\n    <comment>" + description +
+                           "</comment>\n    <sub-class-of type=\"" + parent +
+                           // Below the usual weight of 50: any other program's type for these names
+                           // wins, and only names nobody else claims take ours.
+                           "\"/>\n    <glob pattern=\"*." + std::string(letters) +
+                           "\" weight=\"10\"/>\n  </mime-type>\n";
+    audience.mime_names += mime_type + ";";
+    for (unsigned spelling = 0; spelling < 1u << letters.size(); ++spelling) {
+      for (std::size_t i = 0; i < letters.size(); ++i) {
+        const bool upper = spelling >> (letters.size() - 1 - i) & 1u;
+        audience.extensions += upper ? AsciiUpper(letters[i]) : letters[i];
+      }
+      audience.extensions += ';';
+    }
+    if (!audience.shell_cases.empty()) audience.shell_cases += "|";
+    audience.shell_cases += "*.";
+    for (char c : letters) audience.shell_cases += std::string("[") + c + AsciiUpper(c) + "]";
+    const bool last = index + 1 == extensions.size();
+    audience.endings += std::string(index == 0 ? "" : last ? " or " : ", ") + std::string(extensions[index]);
+  }
   return audience;
 }
 
@@ -66,39 +86,24 @@ std::string ShellWord(std::string_view text) {
 }
 
 std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::string_view program) {
-  const Audience audience = AudienceOf(verb);
+  const Audience audience = AudienceOf(verb.verb);
   const std::string slug = Slug(verb.verb);
   const std::string name(verb.verb);
   const std::string exec = DesktopExecWord(program);
-  const std::string refusal = name + " handles only files whose names end in " + std::string(verb.extension) + ".";
+  const std::string refusal = name + " handles only files whose names end in " + audience.endings + ".";
   return {
       {"mime/packages/" + slug + ".xml",
        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-       "  <mime-type type=\"" +
-           audience.mime_type +
-           "\">\n"
-           "    <comment>" +
-           audience.description +
-           "</comment>\n"
-           "    <sub-class-of type=\"" +
-           audience.parent_type +
-           "\"/>\n"
-           // Below the usual weight of 50: any other program's type for these names wins, and only
-           // names nobody else claims take ours.
-           "    <glob pattern=\"*" +
-           std::string(verb.extension) +
-           "\" weight=\"10\"/>\n"
-           "  </mime-type>\n"
-           "</mime-info>\n",
+       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n" +
+           audience.mime_types + "</mime-info>\n",
        false},
       {"kio/servicemenus/" + slug + ".desktop",
        "[Desktop Entry]\n"
        "Type=Service\n"
        "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n"
        "MimeType=" +
-           audience.mime_type +
-           ";\n"
+           audience.mime_names +
+           "\n"
            "Actions=quillet;\n"
            "\n"
            "[Desktop Action quillet]\n"
@@ -117,7 +122,7 @@ std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::str
            " with Quillet: GNOME Files passes the selected files as arguments.\n"
            "case \"$1\" in\n"
            "  " +
-           audience.shell_case + ") exec " + ShellWord(program) +
+           audience.shell_cases + ") exec " + ShellWord(program) +
            " \"$1\" ;;\n"
            "esac\n"
            "message=" +

@@ -18,7 +18,8 @@ struct FileManagerEntry {
   bool operator==(const FileManagerEntry&) const = default;
 };
 
-// The files that show `verb` for files whose names end in its extension (any letter case) in KDE
+// The files that show `verb` for files whose names end in any extension kShellVerbs gives that verb
+// (any letter case; the same files whichever of its extensions `verb` names) in KDE
 // Dolphin (a service menu, for a MIME type of its own that the first file defines), GNOME Files (a
 // script: offered for every file, it turns the others away with a message) and Cinnamon Nemo (an
 // action), each starting `program` with the clicked file's path.

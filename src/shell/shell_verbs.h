@@ -7,7 +7,8 @@
 #include "util/path_rules.h"
 
 // What right-click integration writes: two entries in the file manager's menu, both starting the
-// program with the clicked file's path; the program tells them apart by the file's name.
+// program with the clicked file's path; the program tells them apart by the file's name. The scan is
+// offered for disc images too, whose boot file it shows.
 namespace quillet {
 
 struct ShellVerb {
@@ -15,9 +16,11 @@ struct ShellVerb {
   std::string_view verb;       // the menu entry's text
 };
 
-inline constexpr std::array<ShellVerb, 2> kShellVerbs{{
+inline constexpr std::array<ShellVerb, 4> kShellVerbs{{
     {".bin", "Scan Dreamcast binary"},
     {".elf", "Convert to Dreamcast binary"},
+    {".cdi", "Scan Dreamcast binary"},
+    {".gdi", "Scan Dreamcast binary"},
 }};
 
 // The running program's path: its folder, the separator, its name and, on Windows, ".exe".

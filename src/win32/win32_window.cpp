@@ -62,11 +62,14 @@ Answer Win32Window::AskRelabelled(const std::string& prompt, MessageKind kind, c
 }
 
 std::optional<ChosenFile> Win32Window::ChooseFile(const OpenFileRequest& request) {
-  // "Name\0patterns\0\0", as the dialog takes its filters.
-  std::wstring filter = Widen(request.filter_name);
-  filter.push_back(L'\0');
-  filter += Widen(request.filter_patterns);
-  filter.push_back(L'\0');
+  // "Name\0patterns\0" for each, then one more "\0", as the dialog takes its filters.
+  std::wstring filter;
+  for (const FileFilter& kind : request.filters) {
+    filter += Widen(kind.name);
+    filter.push_back(L'\0');
+    filter += Widen(kind.patterns);
+    filter.push_back(L'\0');
+  }
   const std::wstring title = Widen(request.title);
   std::vector<wchar_t> path(32768, L'\0');
   OPENFILENAMEW dialog{};

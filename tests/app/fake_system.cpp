@@ -28,6 +28,19 @@ ScanImage FakeSystem::ReadImage(const std::string& path) {
                    bytes->size());
 }
 
+void FakeSystem::WriteNewFile(const std::string& path, std::span<const std::byte> bytes) {
+  WriteFile(path, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::optional<DiscBoot> FakeSystem::ReadDiscBoot(const std::string& path) {
+  const auto file = files.find(path);
+  if (file == files.end()) throw RunTimeError(error::kFileNotFound);
+  const BytesSource source({reinterpret_cast<const std::byte*>(file->second.data()), file->second.size()});
+  const std::optional<DiscFormat> format = DiscFormatOf(source, path);
+  if (!format) return std::nullopt;
+  return BootOfImage(*format, source);
+}
+
 std::int64_t FakeSystem::FileLength(const std::string& path) {
   const auto file = files.find(path);
   if (file == files.end()) throw RunTimeError(error::kFileNotFound);

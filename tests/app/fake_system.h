@@ -53,6 +53,13 @@ class FakeSystem : public System {
   bool FileExists(const std::string& path) override { return files.contains(path); }
   void RemoveFile(const std::string& path) override;
   void MoveOver(const std::string& from, const std::string& to) override;
+  void WriteNewFile(const std::string& path, std::span<const std::byte> bytes) override;
+  // A CDI or an ISO image among the files, by the core's own reader; the tests that need a .gdi and
+  // its track files use real files.
+  std::optional<DiscBoot> ReadDiscBoot(const std::string& path) override;
+  std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) override {
+    return image == path ? std::optional(image) : std::nullopt;
+  }
   bool ToolPresent(const std::string& path) override;
   ToolOutcome RunTool(const ToolRun& run) override;
   std::string ExecutableFolder() override { return executable_folder; }

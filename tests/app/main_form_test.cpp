@@ -348,8 +348,10 @@ TEST_F(BrowseTest, CancelChangesNothing) {
   Browse();
   EXPECT_EQ(app.window.dialogs.size(), 1u);
   EXPECT_EQ(app.window.dialogs[0].title, "Open");
-  EXPECT_EQ(app.window.dialogs[0].filter_name, "Dreamcast binaries (*.bin; *.elf)");
-  EXPECT_EQ(app.window.dialogs[0].filter_patterns, "*.bin;*.elf");
+  EXPECT_EQ(app.window.dialogs[0].filters,
+            (std::vector<FileFilter>{{"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
+                                     {"Disc images (*.cdi; *.iso; *.gdi)", "*.cdi;*.iso;*.gdi"},
+                                     {"All files (*.*)", "*"}}));
   EXPECT_TRUE(app.window.messages.empty());
   EXPECT_EQ(Box(TextBox::FileName), kInitial);
 }
@@ -430,6 +432,7 @@ TEST_F(BrowseTest, AFailedReadIsReportedAndForgetsThePreviousVerdict) {
 class ConvertTest : public MainFormTest {
  protected:
   void Scanned(const std::string& path, const std::string& verdict) {
+    app.system.files[path] = "a binary";  // Convert reads it again: a disc image's boot file is converted
     app.window.Box(TextBox::FileName) = path;
     app.window.Box(TextBox::Type) = verdict;
     app.window.Box(TextBox::Size) = "1. KB";
@@ -483,6 +486,7 @@ TEST_F(ConvertTest, BinariesGoTheOtherWayBesideTheInput) {
              "Completed..."}},
        }) {
     Fakes fake;
+    fake.system.files[row.path] = "a binary";
     fake.window.Box(TextBox::FileName) = row.path;
     fake.window.Box(TextBox::Type) = row.verdict;
     fake.Form().Command3_Click();
@@ -557,7 +561,7 @@ TEST_F(ConvertTest, ARepeatConversionIsToldByTheFileNotByItsStamp) {
   EXPECT_EQ(app.window.messages.size(), 2u);
   EXPECT_EQ(app.window.messages.back().title, "Completed...");
   EXPECT_EQ(app.system.files.count(R"(C:\games\1ST_READ_unscrambled.bin)"), 1u);
-  EXPECT_EQ(app.system.files.size(), 1u) << "nothing but the result: no fresh name left";
+  EXPECT_EQ(app.system.files.size(), 2u) << "nothing but the binary and the result: no fresh name left";
 }
 
 TEST_F(ConvertTest, AnEarlierResultIsNoProofTheToolWroteOne) {
@@ -569,7 +573,7 @@ TEST_F(ConvertTest, AnEarlierResultIsNoProofTheToolWroteOne) {
             std::vector<Message>{ErrorReport(
                 75, R"(Path/File access error: dcscram.exe wrote no file C:\games\1ST_READ_unscrambled.bin)")});
   EXPECT_EQ(app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"], "yesterday's result");
-  EXPECT_EQ(app.system.files.size(), 1u);
+  EXPECT_EQ(app.system.files.size(), 2u);
 }
 
 TEST_F(ConvertTest, PathEndingInASeparatorIsError9) {
@@ -678,11 +682,16 @@ TEST_F(MainFormTest, RightClickIntegration) {
            {Answer::No, {}, {}, {question}},
            {Answer::Yes,
             {},
-            {{".bin", "Scan Dreamcast binary", command}, {".elf", "Convert to Dreamcast binary", command}},
+            {{".bin", "Scan Dreamcast binary", command},
+             {".elf", "Convert to Dreamcast binary", command},
+             {".cdi", "Scan Dreamcast binary", command},
+             {".gdi", "Scan Dreamcast binary", command}},
             {question, {"Quillet is now integrated into right-click menus.", message_kind::kInformation, "Success"}}},
            {Answer::Yes,
             {".elf"},
-            {{".bin", "Scan Dreamcast binary", command}},
+            {{".bin", "Scan Dreamcast binary", command},
+             {".cdi", "Scan Dreamcast binary", command},
+             {".gdi", "Scan Dreamcast binary", command}},
             {question,
              {"Quillet could not be integrated into right-click menus.\r\nConvert to Dreamcast binary: Permission "
               "denied",

@@ -2,6 +2,7 @@
 // question, a start-up conversion of a real SH ELF through the real tools, the settings file, and
 // the file managers' right-click entries.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -199,13 +200,21 @@ class WindowTest : public QObject {
       if (auto* model = dialog.findChild<QFileSystemModel*>()) {
         filters << model->nameFilters();
         if (model->filter() & QDir::CaseSensitive) filters << "case-sensitive";
+        // A person choosing disc images in the list: their patterns take the model's.
+        if (auto* kinds = dialog.findChild<QComboBox*>("fileTypeCombo")) {
+          kinds->setCurrentIndex(1);
+          emit kinds->activated(1);
+          emit kinds->textActivated(kinds->itemText(1));
+        }
+        filters << model->nameFilters();
       }
       dialog.selectFile(path);
       return true;
     };
     QTest::mouseClick(window->command1(), Qt::LeftButton);
     QCOMPARE(title, QString("Open"));
-    QCOMPARE(filters, QStringList({"Dreamcast binaries (*.bin; *.elf)", "*.bin", "*.elf"}));
+    QCOMPARE(filters, QStringList({"Dreamcast binaries (*.bin; *.elf)", "Disc images (*.cdi; *.iso; *.gdi)",
+                                   "All files (*.*)", "*.bin", "*.elf", "*.cdi", "*.iso", "*.gdi"}));
     QCOMPARE(window->text1()->text(), path);
     QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
     QCOMPARE(window->text3()->text(), QString("2. KB"));

@@ -23,24 +23,30 @@ std::string Content(const std::vector<FileManagerEntry>& entries, std::string_vi
   return "";
 }
 
-TEST(FileManagerEntriesTest, OfferedOnlyForTheVerbsExtensionInAnyCase) {
+TEST(FileManagerEntriesTest, OfferedOnlyForTheVerbsExtensionsInAnyCase) {
   struct Row {
     ShellVerb verb;
-    std::string type;
+    std::vector<std::string> extensions;
     std::string spellings;
   };
+  const std::string scanned =
+      "bin;biN;bIn;bIN;Bin;BiN;BIn;BIN;cdi;cdI;cDi;cDI;Cdi;CdI;CDi;CDI;gdi;gdI;gDi;gDI;Gdi;GdI;GDi;GDI;";
   for (const Row& row : std::vector<Row>{
-           {kShellVerbs[0], "application/x-quillet-bin", "bin;biN;bIn;bIN;Bin;BiN;BIn;BIN;"},
-           {kShellVerbs[1], "application/x-quillet-elf", "elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;"},
+           {kShellVerbs[0], {"bin", "cdi", "gdi"}, scanned},
+           {kShellVerbs[1], {"elf"}, "elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;"},
+           {kShellVerbs[3], {"bin", "cdi", "gdi"}, scanned},  // the same files, from any of the verb's endings
        }) {
     const std::vector<FileManagerEntry> entries = FileManagerEntries(row.verb, "/opt/quillet/vardelm");
     const std::string mime = Content(entries, "mime/packages/");
-    EXPECT_NE(mime.find("<mime-type type=\"" + row.type + "\">"), std::string::npos) << mime;
-    EXPECT_NE(mime.find("<glob pattern=\"*" + std::string(row.verb.extension) + "\" weight=\"10\"/>"),
-              std::string::npos)
-        << mime;
+    std::string types;
+    for (const std::string& extension : row.extensions) {
+      const std::string type = "application/x-quillet-" + extension;
+      EXPECT_NE(mime.find("<mime-type type=\"" + type + "\">"), std::string::npos) << mime;
+      EXPECT_NE(mime.find("<glob pattern=\"*." + extension + "\" weight=\"10\"/>"), std::string::npos) << mime;
+      types += type + ";";
+    }
     const std::string dolphin = Content(entries, "kio/servicemenus/");
-    EXPECT_NE(dolphin.find("\nMimeType=" + row.type + ";\n"), std::string::npos) << dolphin;
+    EXPECT_NE(dolphin.find("\nMimeType=" + types + "\n"), std::string::npos) << dolphin;
     const std::string nemo = Content(entries, "nemo/actions/");
     EXPECT_NE(nemo.find("\nExtensions=" + row.spellings + "\n"), std::string::npos) << nemo;
   }
@@ -60,6 +66,8 @@ TEST(FileManagerEntriesTest, GnomeScriptTurnsOtherFilesAwayWithAMessage) {
   for (const Row& row : std::vector<Row>{
            {"/games/1ST_READ.BIN", true},
            {"/games/my game.Bin", true},
+           {"/games/game.CDI", true},
+           {"/games/disc.gdi", true},
            {"/games/notes.txt", false},
            {"/games/game.bin.txt", false},
            {"/games/game.elf", false},
@@ -75,7 +83,8 @@ TEST(FileManagerEntriesTest, GnomeScriptTurnsOtherFilesAwayWithAMessage) {
     } else {
       EXPECT_NE(status, 0) << row.file;
       EXPECT_FALSE(fs::exists(started)) << row.file;
-      EXPECT_EQ(ReadFile(errors), "Scan Dreamcast binary handles only files whose names end in .bin.\n") << row.file;
+      EXPECT_EQ(ReadFile(errors), "Scan Dreamcast binary handles only files whose names end in .bin, .cdi or .gdi.\n")
+          << row.file;
     }
   }
 }

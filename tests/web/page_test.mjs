@@ -135,7 +135,7 @@ try {
   check(await text("answer") === "" && await text("name") === "IP.BIN" &&
         await page.$eval("#scramble", (element) => element.disabled), "...and nothing of the file before it stays");
   await give(file("boot.bin", Buffer.concat([Buffer.from("SEGA SEGAKATANA " + " ".repeat(0x50) + "1ST_READ.BIN    "),
-                                             fs.readFileSync(path.join(fixtures, "bare.bin"))])));
+                                             fs.readFileSync(path.join(fixtures, "bare.bin"))]).subarray(0, 32768)));
   check((await text("problem")).includes("Please select a 1st_read.bin, not an Ip.bin!"),
         "an IP.BIN under another name is refused by its content");
   check(await page.$eval("#problem", (element) => element.getAttribute("role") === "alert" &&
@@ -194,7 +194,7 @@ try {
      "cut.cdi could not be read as a disc image: the image has no DiscJuggler " +
      "trailer (version 2, 3 or 3.5) in its last 8 bytes: it is cut short, or no CDI image."],
     // A Nero image: its chunk table, named by its last 12 bytes.
-    [[file("utopia.nrg", Buffer.concat([hello_bytes, Buffer.from("CUEX\0\0\0\0NER5\0\0\0\0"), Buffer.from(
+    [[file("utopia.nrg", Buffer.concat([hello_bytes, Buffer.from("CUEX\0\0\0\0NER5"), Buffer.from(
        [0, 0, 0, 0].concat([24, 16, 8, 0].map((shift) => (hello_bytes.length >> shift) & 0xff)))]))],
      "utopia.nrg could not be read as a disc image: utopia.nrg is a Nero image; Quillet reads CDI, ISO and GD-ROM " +
      "(.gdi) images."]]) {
