@@ -33,6 +33,7 @@ void FakeSystem::WriteNewFile(const std::string& path, std::span<const std::byte
 }
 
 std::optional<DiscBoot> FakeSystem::ReadDiscBoot(const std::string& path) {
+  if (const auto disc = discs.find(path); disc != discs.end()) return disc->second;
   const auto file = files.find(path);
   if (file == files.end()) throw RunTimeError(error::kFileNotFound);
   const BytesSource source({reinterpret_cast<const std::byte*>(file->second.data()), file->second.size()});

@@ -25,6 +25,7 @@ class FakeSystem : public System {
   std::map<std::string, std::uint64_t> writes;  // each file's last write, counted; see WriteFile
   std::vector<std::string> reads;
   std::vector<std::string> deletions;
+  std::map<std::string, DiscBoot> discs;  // read as these, whatever the files hold
 
   // Tools. By default a run writes its last argument (the output) and ends with exit code 0.
   std::vector<std::string> present_tools{"C:\\Program Files\\Quillet\\tools\\dcscram.exe",
@@ -54,8 +55,8 @@ class FakeSystem : public System {
   void RemoveFile(const std::string& path) override;
   void MoveOver(const std::string& from, const std::string& to) override;
   void WriteNewFile(const std::string& path, std::span<const std::byte> bytes) override;
-  // A CDI or an ISO image among the files, by the core's own reader; the tests that need a .gdi and
-  // its track files use real files.
+  // A disc of `discs`, else a CDI or an ISO image among the files by the core's own reader; the
+  // tests that need a .gdi and its track files use real files.
   std::optional<DiscBoot> ReadDiscBoot(const std::string& path) override;
   std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) override {
     return image == path ? std::optional(image) : std::nullopt;

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <random>
 
 #include "app/fake_system.h"
 #include "app/fake_window.h"
 #include "app/texts.h"
+#include "disc/boot_rule.h"
 #include "inspect/signatures.h"
 
 namespace quillet {
@@ -343,6 +345,28 @@ class BrowseTest : public MainFormTest {
   }
   void Browse() { form.Command1_Click(); }
 };
+
+TEST_F(BrowseTest, AnElfByContentAndADiscThatWouldNotStartItsBootFile) {
+  app.system.files[R"(C:\games\game.bin)"] =
+      "\x7F"
+      "ELF" +
+      Noise(3000);
+  app.system.files[R"(C:\games\dk.cdi)"] = "an image";
+  DiscBoot& disc = app.system.discs[R"(C:\games\dk.cdi)"];
+  disc.boot.header.boot_file = "1ST_READ.BIN";
+  disc.boot.header.boot_code = StockBootCodes().front();  // the console's own boot code: a CD-R boots it scrambled
+  disc.boot.bytes.resize(kUnscrambled.size());
+  std::memcpy(disc.boot.bytes.data(), kUnscrambled.data(), kUnscrambled.size());
+  form.Form_OLEDragDrop({R"(C:\games\game.bin)"});
+  EXPECT_EQ(app.window.Box(TextBox::Type), "ELF binary, please convert.");
+  EXPECT_TRUE(app.window.messages.empty());
+  form.Form_OLEDragDrop({R"(C:\games\dk.cdi)"});
+  EXPECT_EQ(app.window.Box(TextBox::Type), "UNSCRAMBLED");
+  EXPECT_EQ(app.window.Box(TextBox::Size), "1.2 KB") << "the boot file's";
+  EXPECT_EQ(app.window.messages,
+            (std::vector<Message>{{"1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one",
+                                   message_kind::kInformation, "Quillet"}}));
+}
 
 TEST_F(BrowseTest, CancelChangesNothing) {
   Browse();

@@ -8,6 +8,7 @@
 #include "app/fake_window.h"
 #include "app/local_system.h"
 #include "app/main_form.h"
+#include "app/program_on_disk.h"
 #include "inspect/signatures.h"
 #include "scramble/scramble.h"
 #include "support/temp_folder.h"
@@ -19,20 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::FakeWindow;
 
-// The real files and tools of this machine, with the program's own facts given by the test.
-class ProgramOnDisk : public LocalSystem {
- public:
-  std::string executable_folder;
-  std::string command_line;
-
-  PathStyle Style() override { return PathStyle::Posix; }
-  std::string ExecutableFolder() override { return executable_folder; }
-  std::string ExecutableName() override { return "vardelm"; }
-  std::string CommandLineText() override { return command_line; }
-  NumberSeparators LocaleSeparators() override { return {}; }
-  void WriteSetting(const std::string&, const std::string&, const std::string&) override {}
-  void WriteShellVerb(const std::string&, const std::string&, const std::string&) override {}
-};
+using testing::ProgramOnDisk;
 using testing::ReadFile;
 using testing::TempFolder;
 
