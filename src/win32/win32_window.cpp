@@ -11,6 +11,24 @@
 #include "winapi/utf16.h"
 
 namespace quillet {
+namespace {
+
+// A modal box or dialog leaves no control with the focus when it closes: Space or Enter would then
+// press nothing. The control that had it gets it back.
+class FocusKept {
+ public:
+  FocusKept() : control_(GetFocus()) {}
+  FocusKept(const FocusKept&) = delete;
+  FocusKept& operator=(const FocusKept&) = delete;
+  ~FocusKept() {
+    if (control_ && IsWindow(control_)) SetFocus(control_);
+  }
+
+ private:
+  HWND control_;
+};
+
+}  // namespace
 
 HWND Win32Window::Box(TextBox box) const {
   switch (box) {
@@ -51,17 +69,20 @@ WindowPlacement Win32Window::Placement() {
 }
 
 Answer Win32Window::ShowMessage(const std::string& text, MessageKind kind, const std::string& title) {
+  const FocusKept focus;
   return AnswerOf(MessageBoxW(window_.handle(), Widen(text).c_str(),
                               Widen(title.empty() ? kApplicationTitle : title).c_str(), MessageBoxType(kind)));
 }
 
 Answer Win32Window::AskRelabelled(const std::string& prompt, MessageKind kind, const std::string& title,
                                   const ButtonSettingTable& buttons) {
+  const FocusKept focus;
   return AnswerOf(
       ShowRelabelledMessageBox(window_.handle(), Widen(prompt), MessageBoxType(kind), Widen(title), buttons));
 }
 
 std::optional<ChosenFile> Win32Window::ChooseFile(const OpenFileRequest& request) {
+  const FocusKept focus;
   // "Name\0patterns\0" for each, then one more "\0", as the dialog takes its filters.
   std::wstring filter;
   for (const FileFilter& kind : request.filters) {

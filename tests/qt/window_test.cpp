@@ -23,6 +23,7 @@
 
 #include "app/main_form.h"
 #include "app/texts.h"
+#include "inspect/size_text.h"
 #include "qt/main_window.h"
 #include "qt/message_box.h"
 #include "qt/qt_system.h"
@@ -375,6 +376,31 @@ class WindowTest : public QObject {
     // Qt cannot name these files to remove them with the temporary folder.
     std::remove(path.c_str());
     std::remove(result.c_str());
+  }
+
+  void cdiFromStartUpToConvert() {
+    const QString image = folder.filePath("dk.cdi"), result = folder.filePath("dk_unscrambled.bin");
+    QFile::remove(image);
+    QVERIFY(QFile::copy(QUILLET_SH_FIXTURES "/disc/scrambled.cdi", image));
+    QStringList boxes;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+      if (auto* box = dynamic_cast<MessageBox*>(QApplication::activeModalWidget())) {
+        boxes << box->windowTitle();
+        box->Buttons().front()->click();
+      }
+    });
+    answer.start(10);
+    Start(QFile::encodeName(image).toStdString());
+    form->Form_Load();
+    // The boot file's form and size; Convert writes it unscrambled beside the image.
+    QCOMPARE(window->text2()->text(), QString("SCRAMBLED"));
+    const auto boot_file_size = static_cast<std::int64_t>(Bytes(QUILLET_SH_FIXTURES "/hello.bin").size());
+    QCOMPARE(window->text3()->text(), QString::fromStdString(SizeText(boot_file_size, system->LocaleSeparators())));
+    QTest::mouseClick(window->command3(), Qt::LeftButton);
+    QCOMPARE(boxes, QStringList({"Completed..."}));
+    QCOMPARE(Bytes(result), Bytes(QUILLET_SH_FIXTURES "/hello.bin"));
+    QCOMPARE(Bytes(image), Bytes(QUILLET_SH_FIXTURES "/disc/scrambled.cdi"));
   }
 
   void dropOntoTheWindow() {

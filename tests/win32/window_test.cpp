@@ -20,6 +20,7 @@
 
 #include "inspect/size_text.h"
 #include "scramble/scramble.h"
+#include "support/disc_writer.h"
 #include "support/temp_folder.h"
 #include "win32/main_window.h"
 #include "win32/resources/resource.h"
@@ -252,7 +253,8 @@ TEST_F(WindowTest, StartupScanShowsTheVerdictAndCloseStoresThePlacement) {
 
 TEST_F(WindowTest, IpBinIsRefusedAndTheProgramEnds) {
   // By its name, and by its content under another name.
-  const std::string boot_header = "SEGA SEGAKATANA " + std::string(0x50, ' ') + "1ST_READ.BIN    " + patternless;
+  const std::string boot_header =
+      ("SEGA SEGAKATANA " + std::string(0x50, ' ') + "1ST_READ.BIN    " + patternless).substr(0, 32768);
   for (const std::wstring& path : {Write(L"IP.BIN", raw), Write(L"boot.bin", boot_header)}) {
     Program program(program_folder, path);
     HWND box = program.Box(L"Halt - Ip.bin!");
@@ -353,6 +355,41 @@ TEST_F(WindowTest, BrowseThenConvertBothWays) {
   EXPECT_EQ(Bytes(data / L"1ST_READ_scrambled_unscrambled.bin"), raw);
 
   PostMessageW(main, WM_COMMAND, IDM_FILE_EXIT, 0);
+  EXPECT_EQ(program.ExitStatus(), 0u);
+}
+
+TEST_F(WindowTest, ACdiFromStartUpToConvertAndTheFocusComesBackAfterEachBox) {
+  const std::string session = Bytes(DosPath(QUILLET_SH_FIXTURES "/disc/session.iso"));
+  const std::wstring image = Write(L"dk.cdi", testing::SelfBootCdi(session, 2352, testing::CdiRelease::Version2));
+  Program program(program_folder, image);
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(Control(main, kText1), image);
+  EXPECT_EQ(Control(main, kText2), L"UNSCRAMBLED");  // its boot file's form and size
+  EXPECT_EQ(Narrow(Control(main, kText3)), SizeText(static_cast<std::int64_t>(raw.size()), {",", "."}));
+  const auto focus = [&] {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &thread);
+    return thread.hwndFocus;
+  };
+  EXPECT_TRUE(Eventually([&] { return focus() == GetDlgItem(main, kCommand1); }));
+  // The Open dialog cancelled: Browse has the focus again, so a second Space opens it again.
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand1, BN_CLICKED), 0);
+  Press(program.Box(L"Open"), IDCANCEL);
+  EXPECT_TRUE(Eventually(
+      [&] { return program.Window(L"#32770", L"Open", true) == nullptr && focus() == GetDlgItem(main, kCommand1); }));
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand3, BN_CLICKED), 0);
+  HWND done = program.Box(L"Completed...");
+  ASSERT_NE(done, nullptr);
+  EXPECT_EQ(
+      BoxText(done),
+      L"The unscrambled to scrambled conversion has\r\nbeen completed!\r\n\r\ndk_scrambled.bin is the file name!");
+  Press(done, IDOK);
+  EXPECT_TRUE(Eventually([&] { return focus() == GetDlgItem(main, kCommand1); })) << "after the message box";
+  EXPECT_EQ(Bytes(data / L"dk_scrambled.bin"), Scrambled(raw)) << "the boot file, scrambled";
+  EXPECT_EQ(Bytes(image), testing::SelfBootCdi(session, 2352, testing::CdiRelease::Version2)) << "the image as it was";
+  PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitStatus(), 0u);
 }
 
