@@ -97,6 +97,18 @@ class WindowTest : public QObject {
     window->Attach(*form);
   }
 
+  // Every box that comes up is noted in `boxes` and closed, so that an error report cannot hang the
+  // test, for as long as `answer` lives.
+  void AnswerEveryBox(QTimer& answer, QStringList& boxes) {
+    connect(&answer, &QTimer::timeout, [&boxes] {
+      if (auto* box = dynamic_cast<MessageBox*>(QApplication::activeModalWidget())) {
+        boxes << box->windowTitle();
+        box->Buttons().front()->click();
+      }
+    });
+    answer.start(10);
+  }
+
   static QString SettingsFile() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, "Quillet", "Quillet").fileName();
   }
@@ -354,16 +366,9 @@ class WindowTest : public QObject {
     const QByteArray raw = Bytes(QUILLET_SH_FIXTURES "/hello.bin");
     std::fwrite(raw.data(), 1, static_cast<std::size_t>(raw.size()), input);
     std::fclose(input);
-    // Every box that comes up is noted and closed, so that an error report cannot hang the test.
     QStringList boxes;
     QTimer answer;
-    connect(&answer, &QTimer::timeout, [&] {
-      if (auto* box = dynamic_cast<MessageBox*>(QApplication::activeModalWidget())) {
-        boxes << box->windowTitle();
-        box->Buttons().front()->click();
-      }
-    });
-    answer.start(10);
+    AnswerEveryBox(answer, boxes);
 
     Start(path);
     form->Form_Load();
@@ -384,13 +389,7 @@ class WindowTest : public QObject {
     QVERIFY(QFile::copy(QUILLET_SH_FIXTURES "/disc/scrambled.cdi", image));
     QStringList boxes;
     QTimer answer;
-    connect(&answer, &QTimer::timeout, [&] {
-      if (auto* box = dynamic_cast<MessageBox*>(QApplication::activeModalWidget())) {
-        boxes << box->windowTitle();
-        box->Buttons().front()->click();
-      }
-    });
-    answer.start(10);
+    AnswerEveryBox(answer, boxes);
     Start(QFile::encodeName(image).toStdString());
     form->Form_Load();
     // The boot file's form and size; Convert writes it unscrambled beside the image.
