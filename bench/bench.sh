@@ -98,6 +98,7 @@ mkdir "$work/tracks"
 build/linux-debug/bin/make_disc_image bomb "$disc/plain.iso" "$work/bomb.iso" 2048
 build/linux-debug/bin/make_disc_image tracks "$work/tracks" 1024
 for image in "$work/bomb.iso" "$work/tracks/disc.gdi"; do
-  measured=$( { /usr/bin/time -f "%e %M" "$bin/quillet" scan "$image" >/dev/null 2>/dev/null; } 2>&1 | tail -n 1)
+  /usr/bin/time -o "$work/time" -f "%e %M" "$bin/quillet" scan "$image" >/dev/null 2>&1 || true  # refused: status 1
+  measured=$(tail -n 1 "$work/time")
   echo "  $(basename "$image"): ${measured% *} s, peak resident ${measured#* } KiB (limits: 1 s, 65,536 KiB)"
 done
