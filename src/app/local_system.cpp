@@ -7,7 +7,7 @@
 
 namespace quillet {
 
-ScanImage LocalSystem::ReadImage(const std::string& path) { return ReadScanImage(path); }
+FileContents LocalSystem::ReadImage(const std::string& path) { return ReadWholeFile(path); }
 
 std::int64_t LocalSystem::FileLength(const std::string& path) { return quillet::FileLength(path); }
 

@@ -8,7 +8,7 @@ namespace quillet {
 // runner; the front ends add the program's facts and their stores.
 class LocalSystem : public System {
  public:
-  ScanImage ReadImage(const std::string& path) override;
+  FileContents ReadImage(const std::string& path) override;
   std::int64_t FileLength(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   void RemoveFile(const std::string& path) override;

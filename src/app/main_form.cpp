@@ -81,7 +81,7 @@ MainForm::Scanned MainForm::Scan(const std::string& path) {
       scanned.judgement = JudgeImage(scanned.disc->boot.bytes);
       return scanned;
     }
-    const ScanImage image = system_.ReadImage(path);
+    const FileContents image = system_.ReadImage(path);
     scanned.elf = IsElfImage(image.bytes());
     if (scanned.elf) return scanned;
     RefuseUnreadableDisc(image.bytes(), path);

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "disc/disc_image.h"
-#include "inspect/scan_image.h"
 #include "inspect/size_text.h"
 #include "util/file_system.h"
 #include "util/path_rules.h"
@@ -23,7 +22,7 @@ class System {
 
   // Files. Failures raise RunTimeError.
   virtual PathStyle Style() = 0;
-  virtual ScanImage ReadImage(const std::string& path) = 0;
+  virtual FileContents ReadImage(const std::string& path) = 0;
   virtual std::int64_t FileLength(const std::string& path) = 0;
   virtual bool FileExists(const std::string& path) = 0;
   // Raises run-time error 53 when there is no such file.

@@ -12,7 +12,6 @@
 #include "convert/tool_commands.h"
 #include "disc/disc_file.h"
 #include "inspect/file_kind.h"
-#include "inspect/scan_image.h"
 #include "util/file_system.h"
 #include "util/interrupt_cleanup.h"
 #include "util/path_rules.h"
@@ -124,7 +123,7 @@ class RunFiles {
 // Writes `bytes` converted by `plan` to `output`, whole or not at all; `mapped`, where the bytes lie
 // in a mapping of the input, must still be whole before the result takes its place.
 void WriteResult(std::span<const std::byte> bytes, const ConversionPlan& plan, const std::string& output,
-                 const ScanImage* mapped) {
+                 const FileContents* mapped) {
   std::optional<ReplacementFile> file;
   try {
     file.emplace(output);
@@ -181,7 +180,7 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
     return path + ": wrote " + output + " (its " + EscapeControls(disc->boot.header.boot_file) + ", " +
            plan.description + ")";
   }
-  const ScanImage image = MapScanImage(path);
+  const FileContents image = MapWholeFile(path);
   if (IsElfImage(image.bytes())) {
     // objcopy would write a sparse file of gigabytes before anyone could stop it.
     RefuseSectionsTooFarApart(image.bytes());
@@ -194,7 +193,7 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
     const std::string tool(FileTitle(objcopy, style));
     RequireToolSucceeded(RunToolAndWait(ObjcopyRun(objcopy, elf, raw.path())), tool);
     if (!FileExists(raw.path())) throw ToolError(tool, "wrote no file for " + path);
-    const ScanImage raw_image = MapScanImage(raw.path());
+    const FileContents raw_image = MapWholeFile(raw.path());
     WriteResult(raw_image.bytes(), ConversionPlan{options.target == Form::Scrambled, 0, ""}, output, &raw_image);
     run.Written(path, output);
     return path + ": wrote " + output + " (an ELF file, through sh-elf-objcopy" +

@@ -12,7 +12,6 @@
 #include "disc/disc_file.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
-#include "inspect/scan_image.h"
 #include "util/file_system.h"
 #include "util/json_text.h"
 #include "util/run_time_error.h"
@@ -49,7 +48,7 @@ FileReport Examine(const std::string& path, bool json) {
       report.judgement = JudgeImage(report.disc->boot.bytes, evidence);
       report.size = static_cast<std::int64_t>(report.disc->boot.bytes.size());
     } else {
-      const ScanImage image = MapScanImage(path);
+      const FileContents image = MapWholeFile(path);
       UsingWhole(image, [&] {
         report.elf = IsElfImage(image.bytes());
         if (report.elf) return;

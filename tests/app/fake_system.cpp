@@ -19,13 +19,13 @@ void FakeSystem::WriteFile(const std::string& path, const std::string& bytes) {
   writes[path] = ++clock;
 }
 
-ScanImage FakeSystem::ReadImage(const std::string& path) {
+FileContents FakeSystem::ReadImage(const std::string& path) {
   reads.push_back(path);
   const auto file = files.find(path);
   if (file == files.end()) throw RunTimeError(error::kFileNotFound);
   auto bytes = std::make_shared<std::string>(file->second);
-  return ScanImage(std::shared_ptr<const std::byte>(bytes, reinterpret_cast<const std::byte*>(bytes->data())),
-                   bytes->size());
+  return FileContents(std::shared_ptr<const std::byte>(bytes, reinterpret_cast<const std::byte*>(bytes->data())),
+                      bytes->size());
 }
 
 void FakeSystem::WriteNewFile(const std::string& path, std::span<const std::byte> bytes) {

@@ -49,7 +49,7 @@ class FakeSystem : public System {
   void WriteFile(const std::string& path, const std::string& bytes);
 
   PathStyle Style() override { return style; }
-  ScanImage ReadImage(const std::string& path) override;
+  FileContents ReadImage(const std::string& path) override;
   std::int64_t FileLength(const std::string& path) override;
   bool FileExists(const std::string& path) override { return files.contains(path); }
   void RemoveFile(const std::string& path) override;

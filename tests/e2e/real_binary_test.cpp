@@ -8,8 +8,8 @@
 
 #include "cli/quillet_command.h"
 #include "convert/elf_raw.h"
-#include "inspect/scan_image.h"
 #include "inspect/signatures.h"
+#include "util/file_system.h"
 
 namespace quillet {
 namespace {
@@ -18,7 +18,7 @@ const std::string kFixtures = QUILLET_SH_FIXTURES;
 
 TEST(RealBinaryTest, RawBinaryAndElfAreUnscrambled) {
   for (const char* name : {"/hello.bin", "/hello.elf"}) {
-    const ScanImage image = ReadScanImage(kFixtures + name);
+    const FileContents image = ReadWholeFile(kFixtures + name);
     ASSERT_GT(image.size(), 10000u) << name;
     EXPECT_EQ(ScanSignatures(image.bytes(), BrowseSignatures()), ScrambleVerdict::Unscrambled) << name;
     EXPECT_EQ(ScanSignatures(image.bytes(), StartupSignatures()), ScrambleVerdict::Unscrambled) << name;
@@ -26,7 +26,7 @@ TEST(RealBinaryTest, RawBinaryAndElfAreUnscrambled) {
 }
 
 TEST(RealBinaryTest, TheCLibraryDigitTablesAreWhatGiveItAway) {
-  const ScanImage image = ReadScanImage(kFixtures + "/hello.bin");
+  const FileContents image = ReadWholeFile(kFixtures + "/hello.bin");
   std::string letters;
   for (const SignatureMatch& match : FindSignatures(image.bytes(), AllPatterns())) letters += match.letter;
   // glibc's digit tables for printf's %x and %X: "0123456789abcdefghijklmnopqrstuvwxyz".
@@ -35,8 +35,8 @@ TEST(RealBinaryTest, TheCLibraryDigitTablesAreWhatGiveItAway) {
 
 TEST(RealBinaryTest, ElfToRawBinaryIsWhatObjcopyMakes) {
   for (const char* name : {"/hello", "/bare", "/kos"}) {
-    const ScanImage elf = ReadScanImage(kFixtures + name + ".elf");
-    const ScanImage objcopy = ReadScanImage(kFixtures + name + ".bin");
+    const FileContents elf = ReadWholeFile(kFixtures + name + ".elf");
+    const FileContents objcopy = ReadWholeFile(kFixtures + name + ".bin");
     const std::vector<std::byte> raw = RawBinaryOfElf(elf.bytes());
     EXPECT_TRUE(std::ranges::equal(raw, objcopy.bytes()))
         << name << ": " << raw.size() << " bytes, objcopy made " << objcopy.size();

@@ -70,7 +70,7 @@ TEST_F(StartupConversionEndToEnd, ScrambledIsDcscramOfObjcopy) {
   EXPECT_EQ(ReadFile(folder.PathOf("my games/game_scrambled.bin")), expected);
   EXPECT_EQ(FilesBesideTheElf(), (std::vector<std::string>{"game.elf", "game_scrambled.bin"}))
       << "no intermediate left";
-  const ScanImage image = ReadScanImage(folder.PathOf("my games/game_scrambled.bin"));
+  const FileContents image = ReadWholeFile(folder.PathOf("my games/game_scrambled.bin"));
   EXPECT_EQ(ScanSignatures(image.bytes(), StartupSignatures()), ScrambleVerdict::Scrambled);
 }
 

@@ -1,4 +1,4 @@
-#include "inspect/scan_image.h"
+#include "util/file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -11,25 +11,25 @@ namespace {
 
 using testing::TempFolder;
 
-TEST(ReadScanImageTest, NulBytesAreOrdinaryBytes) {
+TEST(ReadWholeFileTest, NulBytesAreOrdinaryBytes) {
   TempFolder folder;
   const std::string bytes("\0\0\r\n\x1A\xFF\0", 7);
-  const ScanImage image = ReadScanImage(folder.Write("text.bin", bytes));
+  const FileContents image = ReadWholeFile(folder.Write("text.bin", bytes));
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.bytes().data()), image.size()), bytes);
 }
 
-TEST(ReadScanImageTest, EmptyFileIsScrambled) {
+TEST(ReadWholeFileTest, EmptyFileIsScrambled) {
   TempFolder folder;
-  const ScanImage image = ReadScanImage(folder.Write("empty.bin", ""));
+  const FileContents image = ReadWholeFile(folder.Write("empty.bin", ""));
   EXPECT_EQ(image.size(), 0u);
   EXPECT_EQ(ScanSignatures(image.bytes(), BrowseSignatures()), ScrambleVerdict::Scrambled);
   EXPECT_EQ(ScanSignatures(image.bytes(), StartupSignatures()), ScrambleVerdict::Scrambled);
 }
 
-TEST(ReadScanImageTest, MissingFileGivesNoImage) {
+TEST(ReadWholeFileTest, MissingFileGivesNoImage) {
   TempFolder folder;
   try {
-    ReadScanImage(folder.PathOf("1ST_READ.BIN"));
+    ReadWholeFile(folder.PathOf("1ST_READ.BIN"));
     FAIL() << "a missing file was read";
   } catch (const RunTimeError& failure) {
     EXPECT_EQ(failure.number(), 53);
