@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/convert_command.h"
 #include "cli/disc_input.h"
 #include "cli/quillet_command.h"
 #include "convert/conversion_plan.h"

@@ -3,7 +3,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/convert_command.h"
+#include "cli/scan_command.h"
 #include "util/version.h"
 
 namespace quillet {

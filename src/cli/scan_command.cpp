@@ -1,4 +1,4 @@
-#include "cli/commands.h"
+#include "cli/scan_command.h"
 
 #include <algorithm>
 #include <future>
@@ -34,7 +34,7 @@ std::string FormWord(const FileReport& report) {
   return report.elf ? "elf" : std::string(FormText(report.judgement.form));
 }
 
-FileReport Examine(const std::string& path, bool json) {
+FileReport Examine(const std::string& path, Evidence evidence) {
   FileReport report;
   report.path = path;
   try {
@@ -42,7 +42,6 @@ FileReport Examine(const std::string& path, bool json) {
       report.error = kIpBinRefusal;
       return report;
     }
-    const Evidence evidence = json ? Evidence::Full : Evidence::FormOnly;
     report.disc = SayingReasonAlone([&] { return DiscBootAt(path); });
     if (report.disc) {
       report.judgement = JudgeImage(report.disc->boot.bytes, evidence);
@@ -99,7 +98,7 @@ int RunScan(const std::vector<std::string>& paths, bool json, std::ostream& out,
   int status = kExitAllDone;
   if (json) out << "[\n";
   for (std::size_t index = 0; index < paths.size(); ++index) {
-    const FileReport report = Examine(paths[index], json);
+    const FileReport report = Examine(paths[index], json ? Evidence::Full : Evidence::FormOnly);
     if (!report.error.empty()) {
       err << "quillet: " << report.path << ": " << report.error << "\n";
       status = kExitSomeFailed;

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/convert_command.h"
 #include "cli/quillet_command.h"
 #include "convert/tool_commands.h"
 #include "inspect/layout.h"

@@ -7,11 +7,8 @@
 
 #include "inspect/judgement.h"
 
-// The quillet command line's two commands, their options already read.
+// quillet convert, its options already read.
 namespace quillet {
-
-// One line per file, or one JSON array; returns the exit status.
-int RunScan(const std::vector<std::string>& paths, bool json, std::ostream& out, std::ostream& err);
 
 struct ConvertOptions {
   Form target = Form::Unscrambled;  // Form::Scrambled or Form::Unscrambled
