@@ -18,10 +18,9 @@
 namespace quillet {
 
 // The main window's behaviour (frmMain): every handler, written once against a Window and a
-// System. The
-// handlers keep the names the window's events have, so a reader can follow the program from its
-// description; the front ends call them through Handle from their own events, one at a time, and
-// each handler catches what it must.
+// System. The handlers keep the names the window's events have, so a reader can follow the program
+// from its description; the front ends call them through Handle from their own events, one at a
+// time, and each handler catches what it must.
 class MainForm {
  public:
   MainForm(Window& window, System& system) : window_(window), system_(system) {}

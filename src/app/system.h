@@ -27,8 +27,9 @@ class System {
   virtual bool FileExists(const std::string& path) = 0;
   // Raises run-time error 53 when there is no such file.
   virtual void RemoveFile(const std::string& path) = 0;
-  // Puts the complete file `from` in `to`'s place; an existing `to` keeps what it was given (see
-  // the core's MoveOver).
+  // Puts the complete file `from` in `to`'s place; an existing `to` keeps its mode, owner, access
+  // control list and attributes (or on Windows its attributes and security), and the data and the
+  // rename are forced to disk.
   virtual void MoveOver(const std::string& from, const std::string& to) = 0;
 
   // Writes `bytes` to `path`, a name no file has, whole or not at all.

@@ -6,9 +6,11 @@
 
 namespace quillet {
 
-bool NeedsForce(Form form) { return form == Form::Undecided || form == Form::NotAProgram; }
-
 namespace {
+
+// True for the forms that are converted only when the user insists: one that cannot be told, and
+// a file that is no program.
+bool NeedsForce(Form form) { return form == Form::Undecided || form == Form::NotAProgram; }
 
 std::string RefusalWords(Form form) {
   switch (form) {

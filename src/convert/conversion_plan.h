@@ -19,10 +19,6 @@ struct ConversionPlan {
   std::string description;  // "scrambled", "unscrambled twice: it was scrambled twice"...
 };
 
-// True for the forms that are converted only when the user insists: one that cannot be told, and
-// a file that is no program.
-bool NeedsForce(Form form);
-
 // Run-time error 5 for a file that is not converted in its form: why, in a sentence (a boot sector
 // in the window's words), and whether forcing would convert it.
 class FormRefusal : public RunTimeError {

@@ -13,19 +13,14 @@
 namespace quillet {
 namespace {
 
-std::string Field(std::span<const std::byte> bytes, std::size_t at, std::size_t length) {
+// The text of a fixed-length field, the blanks and NULs that pad it trimmed.
+std::string TrimmedField(std::span<const std::byte> bytes, std::size_t at, std::size_t length) {
   std::string_view text(reinterpret_cast<const char*>(bytes.data()) + at, length);
   const std::size_t end = text.find_last_not_of(std::string_view(" \0", 2));
   return std::string(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
 }
 
-}  // namespace
-
-BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
-  if (!IsBootSectorImage(bootstrap)) RefuseAsInvalid("the disc has no bootstrap (no IP.BIN with a boot file name)");
-  return {Field(bootstrap, 0x60, 16), Field(bootstrap, 0x40, 10), Field(bootstrap, 0x80, 128), BootCodeHash(bootstrap)};
-}
-
+// FNV-1a 64 over the bootstrap's code areas, those that stock boot code shares on every disc.
 std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap) {
   constexpr std::pair<std::size_t, std::size_t> kCodeAreas[] = {{0x300, 0x3700}, {0x3800, 0x3820}, {0x5820, 0x8000}};
   std::uint64_t hash = 0xcbf29ce484222325;
@@ -36,6 +31,16 @@ std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap) {
   }
   return hash;
 }
+
+// Reads `bootstrap` (its 32 KiB); raises run-time error 5 where it is no IP.BIN (no hardware ID,
+// no boot file name).
+BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
+  if (!IsBootSectorImage(bootstrap)) RefuseAsInvalid("the disc has no bootstrap (no IP.BIN with a boot file name)");
+  return {TrimmedField(bootstrap, 0x60, 16), TrimmedField(bootstrap, 0x40, 10), TrimmedField(bootstrap, 0x80, 128),
+          BootCodeHash(bootstrap)};
+}
+
+}  // namespace
 
 BootFile BootFileOfTrack(const Track& track, std::string_view past_end) {
   constexpr std::uint32_t kBootstrapSectors = 16;

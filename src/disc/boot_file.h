@@ -15,21 +15,15 @@ namespace quillet {
 
 // The fields of an IP.BIN a person recognises a disc by, blanks trimmed.
 struct BootHeader {
-  std::string boot_file;        // at 0x60, 16 bytes: "1ST_READ.BIN"
-  std::string product_number;   // at 0x40, 10 bytes
-  std::string title;            // at 0x80, 128 bytes
-  std::uint64_t boot_code = 0;  // BootCodeHash of the bootstrap
+  std::string boot_file;       // at 0x60, 16 bytes: "1ST_READ.BIN"
+  std::string product_number;  // at 0x40, 10 bytes
+  std::string title;           // at 0x80, 128 bytes
+  // A hash (64-bit FNV-1a) of the bootstrap's code alone: 0x300 to 0x36FF, 0x3800 to 0x381F and
+  // 0x5820 to 0x7FFF. It leaves out what differs from disc to disc made with the same boot code: the
+  // header (0x000 to 0x0FF), the table of contents (0x100 to 0x2FF), the area symbols (0x3700 to
+  // 0x37FF) and the 8 KiB where the boot logo goes (0x3820 to 0x581F).
+  std::uint64_t boot_code = 0;
 };
-
-// Reads `bootstrap` (its 32 KiB); raises run-time error 5 where it is no IP.BIN (no hardware ID,
-// no boot file name).
-BootHeader ReadBootHeader(std::span<const std::byte> bootstrap);
-
-// A hash (64-bit FNV-1a) of the bootstrap's code alone: 0x300 to 0x36FF, 0x3800 to 0x381F and
-// 0x5820 to 0x7FFF. It leaves out what differs from disc to disc made with the same boot code: the
-// header (0x000 to 0x0FF), the table of contents (0x100 to 0x2FF), the area symbols (0x3700 to
-// 0x37FF) and the 8 KiB where the boot logo goes (0x3820 to 0x581F).
-std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap);
 
 struct BootFile {
   BootHeader header;

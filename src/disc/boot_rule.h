@@ -13,7 +13,7 @@
 // with code of its own (a loader) may do anything, so of such a disc nothing is claimed.
 namespace quillet {
 
-// The hashes (BootCodeHash) of the stock boot code, with which the console loads the boot file.
+// The hashes (BootHeader::boot_code) of the stock boot code, with which the console loads the boot file.
 std::span<const std::uint64_t> StockBootCodes();
 
 // Whether `disc` starts its boot file in `form`, its bootstrap's code being stock where its hash is

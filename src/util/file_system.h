@@ -15,7 +15,7 @@
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
 
-// The few file-system services the core needs, implemented once per platform (posix/, win32/).
+// The few file-system services the core needs, implemented once per platform (posix/, winapi/).
 // Paths are UTF-8. Failures raise RunTimeError with a number and a description a user can act on.
 namespace quillet {
 

@@ -28,7 +28,7 @@ class ReplacementFile {
   ReplacementFile& operator=(const ReplacementFile&) = delete;
   ~ReplacementFile();
 
-  // Appends `bytes`.
+  // Writes `bytes` after those written so far.
   void Write(std::span<const std::byte> bytes);
   // Writes `bytes` at `offset`; several threads may do so at once, at different offsets.
   void WriteAt(std::uint64_t offset, std::span<const std::byte> bytes);

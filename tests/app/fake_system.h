@@ -22,7 +22,8 @@ class FakeSystem : public System {
   // Files.
   PathStyle style = PathStyle::Windows;
   std::map<std::string, std::string> files;
-  std::map<std::string, std::uint64_t> writes;  // each file's last write, counted; see WriteFile
+  std::map<std::string, std::uint64_t>
+      writes;  // each file's last write, counted: a write changes it even when the bytes stay
   std::vector<std::string> reads;
   std::vector<std::string> deletions;
   std::map<std::string, DiscBoot> discs;  // read as these, whatever the files hold
