@@ -43,7 +43,6 @@ BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
 }  // namespace
 
 BootFile BootFileOfTrack(const Track& track, std::string_view past_end) {
-  constexpr std::uint32_t kBootstrapSectors = 16;
   std::vector<std::byte> bootstrap;
   for (std::uint32_t index = 0; index < kBootstrapSectors; ++index) {
     const std::optional<SectorData> sector = track.Sector(track.first_lba() + index);

@@ -13,6 +13,10 @@
 // names, found in the track's ISO 9660 file system.
 namespace quillet {
 
+// A bootstrap's first bytes, and the sectors it takes at the start of the boot track.
+inline constexpr std::string_view kHardwareId = "SEGA SEGAKATANA ";
+inline constexpr std::uint32_t kBootstrapSectors = 16;
+
 // The fields of an IP.BIN a person recognises a disc by, blanks trimmed.
 struct BootHeader {
   std::string boot_file;       // at 0x60, 16 bytes: "1ST_READ.BIN"

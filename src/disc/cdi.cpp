@@ -187,4 +187,24 @@ std::optional<CdiTrack> CdiBootTrack(const std::vector<CdiTrack>& tracks) {
   return *boot;
 }
 
+Track CdiDataArea(const DiscSource& image, const std::vector<CdiTrack>& tracks, const CdiTrack& boot) {
+  if (boot.offset >= image.size()) {
+    RefuseAsInvalid("the image ends before its boot track (track " + std::to_string(boot.number) +
+                    ") begins: it is cut short");
+  }
+  // The session's file system may go on into its later data tracks, and may name files that an
+  // earlier session holds: every data track is read, the boot track's session first (the boot
+  // track is that session's first data track).
+  std::vector<TrackPiece> pieces;
+  for (const bool boot_session : {true, false}) {
+    for (const CdiTrack& track : tracks) {
+      if (track.data && (track.session == boot.session) == boot_session) {
+        pieces.push_back({&image, track.offset, std::uint64_t{track.length} * track.sector_size, track.sector_size,
+                          track.start_lba});
+      }
+    }
+  }
+  return Track(pieces);
+}
+
 }  // namespace quillet

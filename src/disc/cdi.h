@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "disc/disc_source.h"
+#include "disc/track.h"
 
 // A DiscJuggler image (.cdi), read-only: the tracks' data one after the other from the file's
 // start, then a table of sessions and tracks, then an 8-byte trailer that gives the table's
@@ -33,5 +34,10 @@ std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image);
 
 // The track a CD-R boots: the first data track of the last session.
 std::optional<CdiTrack> CdiBootTrack(const std::vector<CdiTrack>& tracks);
+
+// The data area of a CD-R whose boot track is `boot`: every data track of the image, the boot
+// track's session first, as one file system reads them. Raises run-time error 5 where the image
+// ends before the boot track begins.
+Track CdiDataArea(const DiscSource& image, const std::vector<CdiTrack>& tracks, const CdiTrack& boot);
 
 }  // namespace quillet

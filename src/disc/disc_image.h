@@ -47,15 +47,6 @@ struct DiscBoot {
 // malformed image.
 DiscBoot BootOfImage(DiscFormat format, const DiscSource& image);
 
-// Every track the .gdi file `table` lists. Raises run-time error 5 where the table is no text, too
-// long or malformed.
-std::vector<GdiTrack> GdiTracks(const DiscSource& table);
-
-// The tracks of the GD-ROM dump whose .gdi file is `table` that a reader needs: the data tracks of
-// the high-density area, whose one file system spans them all, the boot track first. Raises
-// run-time error 5 where the table is no text, too long, malformed, or lists no such track.
-std::vector<GdiTrack> GdiDataTracks(const DiscSource& table);
-
 // The boot file of a GD-ROM dump, from the files of those tracks (`files[i]` holds `tracks[i]`).
 DiscBoot BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files);
 

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "util/run_time_error.h"
 
@@ -50,5 +53,23 @@ class BytesSource final : public DiscSource {
 
   std::span<const std::byte> bytes_;
 };
+
+// True when `bytes` (16 at most) stand at `at` in `source`.
+inline bool HasAt(const DiscSource& source, std::uint64_t at, std::string_view bytes) {
+  std::array<std::byte, 16> read;
+  if (bytes.size() > read.size() || !source.Holds(at, bytes.size())) return false;
+  source.Read(at, std::span(read).first(bytes.size()));
+  return std::memcmp(read.data(), bytes.data(), bytes.size()) == 0;
+}
+
+// The whole of a short file as text, a UTF-8 byte-order mark left out; nothing where it is longer
+// than `longest`.
+inline std::optional<std::string> ShortText(const DiscSource& source, std::size_t longest) {
+  if (source.size() > longest) return std::nullopt;
+  std::string text(static_cast<std::size_t>(source.size()), '\0');
+  source.Read(0, std::as_writable_bytes(std::span(text)));
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+  return text;
+}
 
 }  // namespace quillet

@@ -83,6 +83,41 @@ std::vector<GdiTrack> ParseGdi(std::string_view text) {
   return tracks;
 }
 
+std::vector<GdiTrack> GdiTracks(const DiscSource& table) {
+  constexpr std::size_t kLongestGdi = 64 * 1024;  // a few lines a track, 99 tracks at most
+  const std::optional<std::string> text = ShortText(table, kLongestGdi);
+  if (!text) RefuseAsInvalid("the .gdi file is too long to be a table of tracks");
+  if (text->find('\0') != std::string::npos) RefuseAsInvalid("the .gdi file is no text");
+  return ParseGdi(*text);
+}
+
+bool IsGdi(const DiscSource& source) {
+  try {
+    return source.size() > 0 && !GdiTracks(source).empty();
+  } catch (const RunTimeError&) {
+    return false;
+  }
+}
+
+std::vector<GdiTrack> GdiDataTracks(const DiscSource& table) {
+  const std::vector<GdiTrack> tracks = GdiTracks(table);
+  const std::optional<GdiTrack> boot = GdiBootTrack(tracks);
+  if (!boot) RefuseAsInvalid("the .gdi file lists no data track at LBA 45000 or after, where a GD-ROM boots");
+  std::vector<GdiTrack> data{*boot};
+  for (const GdiTrack& track : tracks) {
+    if (track.data && track.lba > boot->lba) data.push_back(track);
+  }
+  return data;
+}
+
+Track GdiDataArea(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files) {
+  std::vector<TrackPiece> pieces;
+  for (std::size_t index = 0; index < tracks.size() && index < files.size(); ++index) {
+    pieces.push_back({files[index], 0, files[index]->size(), tracks[index].sector_size, tracks[index].lba});
+  }
+  return Track(pieces);
+}
+
 std::optional<GdiTrack> GdiBootTrack(const std::vector<GdiTrack>& tracks) {
   for (const GdiTrack& track : tracks) {
     if (track.data && track.lba >= kHighDensityArea) return track;

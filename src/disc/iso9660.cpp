@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "disc/boot_file.h"
 #include "util/little_endian.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
@@ -65,7 +66,30 @@ std::string Comparable(std::string_view name) {
   return AsciiUppercase(name);
 }
 
+// Where the user data of sector `index` begins in an image of `size`-byte sectors: nothing where a
+// raw sector there lacks its sync.
+std::optional<std::uint64_t> SectorDataAt(const DiscSource& source, std::size_t size, std::uint64_t index) {
+  const std::uint64_t at = index * size;
+  if (!IsRawSector(size)) return at + SectorDataOffset(size, 0);
+  std::array<std::byte, 1> mode;
+  if (!HasAt(source, at, kSectorSync) || !source.Holds(at + kRawModeByte, 1)) return std::nullopt;
+  source.Read(at + kRawModeByte, mode);
+  return at + SectorDataOffset(size, std::to_integer<std::uint8_t>(mode[0]));
+}
+
 }  // namespace
+
+std::optional<std::size_t> IsoSectorSize(const DiscSource& source) {
+  for (const std::size_t size : kSectorSizes) {
+    const std::optional<std::uint64_t> data = SectorDataAt(source, size, kBootstrapSectors);
+    if (data && HasAt(source, *data + 1, "CD001")) return size;
+  }
+  for (const std::size_t size : kSectorSizes) {
+    const std::optional<std::uint64_t> data = SectorDataAt(source, size, 0);
+    if (data && source.size() > kBootstrapSectors * size && HasAt(source, *data, kHardwareId)) return size;
+  }
+  return std::nullopt;
+}
 
 std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
   const std::string wanted = Comparable(name);

@@ -1,0 +1,88 @@
+#include "disc/foreign_image.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "disc/boot_file.h"
+#include "disc/sector.h"
+#include "util/text_rules.h"
+
+namespace quillet {
+namespace {
+
+// A Nero image ends in the id of its chunk table ("NER5", or "NERO" in older ones) and where the
+// table begins, a big-endian number, which points at a chunk's id of four capitals.
+bool IsNeroImage(const DiscSource& source) {
+  for (const auto& [id, width] : {std::pair<std::string_view, std::size_t>{"NER5", 8}, {"NERO", 4}}) {
+    const std::size_t footer = 4 + width;
+    if (source.size() < footer || !HasAt(source, source.size() - footer, id)) continue;
+    std::array<std::byte, 8> where;
+    source.Read(source.size() - width, std::span(where).first(width));
+    std::uint64_t table = 0;
+    for (std::size_t at = 0; at < width; ++at) table = table << 8 | std::to_integer<std::uint64_t>(where[at]);
+    std::array<std::byte, 4> chunk;
+    if (table >= source.size() - footer || !source.Holds(table, chunk.size())) continue;
+    source.Read(table, chunk);
+    if (std::all_of(chunk.begin(), chunk.end(), [](std::byte c) {
+          const auto letter = std::to_integer<char>(c);
+          return (letter >= 'A' && letter <= 'Z') || (letter >= '0' && letter <= '9') || letter == '!';
+        })) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// True when a line of `text` begins with `word` (in any letter case) and a blank.
+bool HasLineOf(std::string_view text, std::string_view word) {
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    std::string_view line = text.substr(start, end - start);
+    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    if (line.size() > word.size() && EqualsIgnoringAsciiCase(line.substr(0, word.size()), word) &&
+        (line[word.size()] == ' ' || line[word.size()] == '\t')) {
+      return true;
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::string_view> ForeignImageFormat(const DiscSource& source) {
+  constexpr std::size_t kLongestText = 64 * 1024;  // a cue sheet or a CloneCD control file
+  if (HasAt(source, 0, "MComprHD")) return "a CHD image";
+  if (HasAt(source, 0, "MEDIA DESCRIPTOR")) return "an Alcohol image (.mds)";
+  if (IsNeroImage(source)) return "a Nero image";
+  const std::optional<std::string> text = ShortText(source, kLongestText);
+  if (!text || text->find('\0') != std::string::npos) return std::nullopt;
+  if (text->starts_with("[CloneCD]")) return "a CloneCD control file (.ccd)";
+  if (HasLineOf(*text, "FILE") && HasLineOf(*text, "TRACK")) return "a cue sheet";
+  return std::nullopt;
+}
+
+std::optional<std::size_t> FramedBootstrap(std::span<const std::byte> bytes) {
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const auto at = [&](std::size_t offset, std::string_view expected) {
+    return offset <= text.size() && text.substr(offset).starts_with(expected);
+  };
+  for (std::size_t found = text.find(kHardwareId); found != std::string_view::npos;
+       found = text.find(kHardwareId, found + 1)) {
+    for (const char mode : {'\1', '\2'}) {
+      const std::size_t data = SectorDataOffset(2352, static_cast<std::uint8_t>(mode));
+      if (found >= data && at(found - data, kSectorSync) && text[found - data + kRawModeByte] == mode) return found;
+    }
+    if (found >= 8) {
+      const std::string_view subheader = text.substr(found - 8, 8);
+      constexpr char kDataBit = 0x08, kForm2Bit = 0x20;
+      if (subheader.substr(0, 4) == subheader.substr(4) && (subheader[2] & kDataBit) && !(subheader[2] & kForm2Bit))
+        return found;
+    }
+    if (at(found + kBootstrapSectors * kSectorData + 1, "CD001")) return found;
+  }
+  return std::nullopt;
+}
+
+}  // namespace quillet

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "disc/disc_source.h"
+
+// Disc images Quillet does not read: the formats it knows by their content, and disc data sectors
+// in a file whose table of tracks is damaged or missing. Neither may be judged as a program.
+namespace quillet {
+
+// The format of a disc image Quillet does not read, as a person calls it ("a Nero image"): Nero,
+// CHD, Alcohol, a CloneCD control file, a cue sheet. Nothing for any other file.
+std::optional<std::string_view> ForeignImageFormat(const DiscSource& source);
+
+// Where a Dreamcast bootstrap begins a data sector in `bytes`: after a raw sector's sync and header
+// (and subheader), after a mode 2 form 1 subheader (its two copies alike, its data bit set), or 16
+// sectors before a volume descriptor; nothing where no bootstrap is framed so.
+std::optional<std::size_t> FramedBootstrap(std::span<const std::byte> bytes);
+
+}  // namespace quillet
