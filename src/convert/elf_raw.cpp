@@ -22,32 +22,6 @@ constexpr std::uint32_t kSegmentTls = 7;
 // Far beyond any Dreamcast program (16 MiB of RAM): a sparse address range is no raw binary.
 constexpr std::uint64_t kLargestImage = std::uint64_t{1} << 28;
 
-// Little-endian fields, read only where the file has them.
-class Reader {
- public:
-  explicit Reader(std::span<const std::byte> bytes) : bytes_(bytes) {}
-
-  std::uint32_t Word(std::uint64_t offset, int size, const char* what) const {
-    if (offset > bytes_.size() || bytes_.size() - offset < static_cast<std::uint64_t>(size)) {
-      RefuseAsInvalid(std::string("the ELF file is cut short (") + what + " lies past its end)");
-    }
-    return LittleEndian(bytes_, static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
-  }
-  std::uint32_t U32(std::uint64_t offset, const char* what) const { return Word(offset, 4, what); }
-  std::uint16_t U16(std::uint64_t offset, const char* what) const {
-    return static_cast<std::uint16_t>(Word(offset, 2, what));
-  }
-  std::span<const std::byte> Range(std::uint64_t offset, std::uint64_t size, const char* what) const {
-    if (offset > bytes_.size() || bytes_.size() - offset < size) {
-      RefuseAsInvalid(std::string("the ELF file is cut short (") + what + " lies past its end)");
-    }
-    return bytes_.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
-  }
-
- private:
-  std::span<const std::byte> bytes_;
-};
-
 struct Segment {
   std::uint32_t type, offset, virtual_address, physical_address, file_size, memory_size;
 };
@@ -72,20 +46,20 @@ bool InSegment(std::uint32_t flags, std::uint32_t address, std::uint32_t offset,
 // The loaded sections with contents, each at its load address. Every field is checked against the
 // file; a file that is no SH executable is refused.
 std::vector<Section> LoadedSections(std::span<const std::byte> elf) {
-  const Reader file(elf);
+  const LittleEndianReader file(elf, "the ELF file");
   static constexpr unsigned char kMagic[] = {0x7F, 'E', 'L', 'F'};
   if (elf.size() < 52 || std::memcmp(elf.data(), kMagic, sizeof kMagic) != 0) RefuseAsInvalid("this is no ELF file");
   if (std::to_integer<int>(elf[4]) != 1 || std::to_integer<int>(elf[5]) != 1) {
     RefuseAsInvalid("the ELF file is not 32-bit little-endian, as SH programs for the Dreamcast are");
   }
-  if (file.U16(18, "the machine") != kMachineSh) RefuseAsInvalid("the ELF file is not for the SH processor");
+  if (file.U16At(18, "the machine") != kMachineSh) RefuseAsInvalid("the ELF file is not for the SH processor");
 
-  const std::uint32_t segments_at = file.U32(28, "the program header table");
-  const std::uint16_t segment_size = file.U16(42, "the program header size");
-  const std::uint16_t segment_count = file.U16(44, "the program header count");
-  const std::uint32_t sections_at = file.U32(32, "the section header table");
-  const std::uint16_t section_size = file.U16(46, "the section header size");
-  const std::uint16_t section_count = file.U16(48, "the section header count");
+  const std::uint32_t segments_at = file.U32At(28, "the program header table");
+  const std::uint16_t segment_size = file.U16At(42, "the program header size");
+  const std::uint16_t segment_count = file.U16At(44, "the program header count");
+  const std::uint32_t sections_at = file.U32At(32, "the section header table");
+  const std::uint16_t section_size = file.U16At(46, "the section header size");
+  const std::uint16_t section_count = file.U16At(48, "the section header count");
   if ((segment_count != 0 && segment_size < 32) || (section_count != 0 && section_size < 40)) {
     RefuseAsInvalid("the ELF file's header tables have entries too small to be real");
   }
@@ -93,9 +67,9 @@ std::vector<Section> LoadedSections(std::span<const std::byte> elf) {
   std::vector<Segment> segments;
   for (std::uint32_t i = 0; i < segment_count; ++i) {
     const std::uint64_t at = segments_at + std::uint64_t{i} * segment_size;
-    segments.push_back({file.U32(at, "a program header"), file.U32(at + 4, "a program header"),
-                        file.U32(at + 8, "a program header"), file.U32(at + 12, "a program header"),
-                        file.U32(at + 16, "a program header"), file.U32(at + 20, "a program header")});
+    segments.push_back({file.U32At(at, "a program header"), file.U32At(at + 4, "a program header"),
+                        file.U32At(at + 8, "a program header"), file.U32At(at + 12, "a program header"),
+                        file.U32At(at + 16, "a program header"), file.U32At(at + 20, "a program header")});
   }
   // Some linkers leave every physical address zero: with more than one segment to load, sections
   // then load at their run addresses, so that they cannot land on one another.
@@ -108,11 +82,11 @@ std::vector<Section> LoadedSections(std::span<const std::byte> elf) {
   std::vector<Section> sections;
   for (std::uint32_t i = 0; i < section_count; ++i) {
     const std::uint64_t at = sections_at + std::uint64_t{i} * section_size;
-    const std::uint32_t type = file.U32(at + 4, "a section header");
-    const std::uint32_t flags = file.U32(at + 8, "a section header");
-    const std::uint32_t address = file.U32(at + 12, "a section header");
-    const std::uint32_t offset = file.U32(at + 16, "a section header");
-    const std::uint32_t size = file.U32(at + 20, "a section header");
+    const std::uint32_t type = file.U32At(at + 4, "a section header");
+    const std::uint32_t flags = file.U32At(at + 8, "a section header");
+    const std::uint32_t address = file.U32At(at + 12, "a section header");
+    const std::uint32_t offset = file.U32At(at + 16, "a section header");
+    const std::uint32_t size = file.U32At(at + 20, "a section header");
     if (!(flags & kSectionAlloc) || type == kSectionNoBits || type == 0 || size == 0) continue;
     // Loaded where the first segment holding it says: its load address keeps its place in that
     // segment's bytes.
@@ -123,7 +97,7 @@ std::vector<Section> LoadedSections(std::span<const std::byte> elf) {
         break;
       }
     }
-    sections.push_back({load_address, file.Range(offset, size, "a section's contents")});
+    sections.push_back({load_address, file.BytesAt(offset, size, "a section's contents")});
   }
   if (sections.empty()) RefuseAsInvalid("the ELF file has nothing to load");
   return sections;

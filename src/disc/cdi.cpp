@@ -48,27 +48,6 @@ std::optional<Trailer> ReadTrailer(const DiscSource& image) {
   return Trailer{version, start};
 }
 
-// Reads the table front to back; every read is checked against the table's end.
-class TableReader {
- public:
-  TableReader(std::span<const std::byte> table) : table_(table) {}
-
-  std::uint32_t U32() { return LittleEndian32(Take(4), 0); }
-  std::uint16_t U16() { return static_cast<std::uint16_t>(LittleEndian(Take(2), 0, 2)); }
-  std::uint8_t U8() { return std::to_integer<std::uint8_t>(Take(1)[0]); }
-  void Skip(std::size_t count) { Take(count); }
-  std::span<const std::byte> Take(std::size_t count) {
-    if (count > table_.size() - at_) RefuseAsInvalid("the image's table of tracks is cut short");
-    const auto bytes = table_.subspan(at_, count);
-    at_ += count;
-    return bytes;
-  }
-
- private:
-  std::span<const std::byte> table_;
-  std::size_t at_ = 0;
-};
-
 std::uint32_t SectorSizeOf(std::uint32_t code) {
   switch (code) {
     case 0: return 2048;
@@ -83,55 +62,70 @@ std::uint32_t SectorSizeOf(std::uint32_t code) {
 // A track's entry: the track, and the sectors it takes in the image (its pregap first).
 struct Entry {
   CdiTrack track;
-  std::uint32_t pregap = 0, total = 0;
+  std::uint32_t pregap = 0;
+  std::uint32_t sectors_in_image = 0;  // pregap and track
 };
 
-// One track's entry. Releases differ in a few optional blocks, which the entry itself marks.
-Entry ReadTrack(TableReader& table, std::uint32_t version) {
-  if (table.U32() != 0) table.Skip(8);  // a release's extra block before the entry
-  const auto mark = table.Take(2 * kTrackMark.size());
+// One track's entry, its fields in the order the table holds them. Releases differ in a few
+// optional blocks, which the entry itself marks.
+Entry ReadTrack(LittleEndianReader& table, std::uint32_t version) {
+  if (table.NextU32("a track's first field") != 0) table.Skip(8, "release 3.00.780's block before a track");
+  const auto mark = table.Next(2 * kTrackMark.size(), "a track's start mark");
   for (std::size_t at = 0; at < mark.size(); ++at) {
     if (std::to_integer<std::uint8_t>(mark[at]) != kTrackMark[at % kTrackMark.size()]) {
       RefuseAsInvalid("the image's table of tracks is malformed (a track's entry lacks its start mark)");
     }
   }
-  table.Skip(4);           // the writer's settings
-  table.Skip(table.U8());  // the file name the image was made from
-  table.Skip(1 + 10 + 4 + 4);
-  if (table.U32() == 0x80000000) table.Skip(8);  // later releases: a marker, then the disc's length
+  table.Skip(4, "the writer's settings");
+  table.Skip(table.NextU8("the length of the name of the file the image was made from"),
+             "the name of the file the image was made from");
+  table.Skip(11, "a track's reserved bytes");
+  table.Skip(4, "a track's reserved field");
+  table.Skip(4, "a track's reserved field");
+  // Later releases: a marker, then the disc's length in two fields; earlier ones the length alone.
+  if (table.NextU32("the disc's length") == 0x80000000) table.Skip(8, "the disc's length");
   Entry entry;
   CdiTrack& track = entry.track;
   // The lengths of the track's index points: the pregap (index 0), then the track's parts.
-  const std::uint16_t indices = table.U16();
+  const std::uint16_t indices = table.NextU16("a track's number of index points");
   if (indices < 2) RefuseAsInvalid("a track of the image lacks its index points");
-  entry.pregap = table.U32();
-  table.Skip(std::size_t{indices - 1u} * 4);
-  const std::uint32_t text_blocks = table.U32();
+  entry.pregap = table.NextU32("a track's pregap");
+  table.Skip(std::size_t{indices - 1u} * 4, "a track's index points");
+  const std::uint32_t text_blocks = table.NextU32("a track's number of CD-Text blocks");
   if (text_blocks > kMostTextBlocks) {
     RefuseAsInvalid("a track of the image has " + std::to_string(text_blocks) + " blocks of CD-Text (8 at most)");
   }
   for (std::uint32_t block = 0; block < text_blocks; ++block) {
-    for (int string = 0; string < kTextStrings; ++string) table.Skip(table.U8());
+    for (int string = 0; string < kTextStrings; ++string) {
+      table.Skip(table.NextU8("the length of a CD-Text string"), "a CD-Text string");
+    }
   }
-  table.Skip(2);
-  const std::uint32_t mode = table.U32();
+  table.Skip(2, "a track's reserved bytes");
+  const std::uint32_t mode = table.NextU32("a track's mode");
   if (mode > 2) RefuseAsInvalid("a track of the image has an unknown mode (" + std::to_string(mode) + ")");
   track.data = mode != 0;
-  table.Skip(12);
+  table.Skip(4, "a track's reserved field");
+  table.Skip(4, "a track's session number");
+  table.Skip(4, "a track's number in its session");
   // DiscJuggler counts from the start of the first track's pregap, 150 sectors before LBA 0, and
   // gives where each track's pregap begins.
-  const std::uint64_t start = std::uint64_t{table.U32()} + entry.pregap;
+  const std::uint64_t start = std::uint64_t{table.NextU32("a track's start")} + entry.pregap;
   track.start_lba = static_cast<std::uint32_t>(std::clamp<std::uint64_t>(start, 150, UINT32_MAX) - 150);
-  entry.total = table.U32();  // pregap and track, as the image holds them
-  table.Skip(16);
-  track.sector_size = SectorSizeOf(table.U32());
-  table.Skip(29);
+  entry.sectors_in_image = table.NextU32("a track's length");
+  table.Skip(16, "a track's reserved bytes");
+  track.sector_size = SectorSizeOf(table.NextU32("a track's sector size"));
+  table.Skip(4, "a track's reserved field");
+  table.Skip(1, "a track's reserved byte");
+  table.Skip(4, "a track's total length");
+  table.Skip(20, "a track's reserved bytes");
   if (version != kVersion2) {
-    table.Skip(5);
-    if (table.U32() == 0xFFFFFFFF) table.Skip(78);
+    table.Skip(5, "a track's reserved bytes");
+    if (table.NextU32("a track's last field") == 0xFFFFFFFF) table.Skip(78, "release 4's block after a track");
   }
-  if (entry.pregap > entry.total) RefuseAsInvalid("a track of the image has a pregap longer than the track");
-  track.length = entry.total - entry.pregap;
+  if (entry.pregap > entry.sectors_in_image) {
+    RefuseAsInvalid("a track of the image has a pregap longer than the track");
+  }
+  track.length = entry.sectors_in_image - entry.pregap;
   return entry;
 }
 
@@ -148,15 +142,15 @@ std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
   const std::uint32_t version = trailer->version;
   std::vector<std::byte> bytes(static_cast<std::size_t>(image.size() - kTrailer - trailer->table_start));
   image.Read(trailer->table_start, bytes);
-  TableReader table(bytes);
-  const std::uint16_t sessions = table.U16();
+  LittleEndianReader table(bytes, "the image's table of tracks");
+  const std::uint16_t sessions = table.NextU16("the number of sessions");
   if (sessions == 0 || sessions > kMostSessions) {
     RefuseAsInvalid("the image's table announces " + std::to_string(sessions) + " sessions (1 to 99 are possible)");
   }
   std::vector<CdiTrack> tracks;
   std::uint64_t at = 0;  // where the next track's bytes begin
   for (int session = 1; session <= sessions; ++session) {
-    const std::uint16_t count = table.U16();
+    const std::uint16_t count = table.NextU16("a session's number of tracks");
     if (count == 0) break;  // a session left open, the disc's last
     if (tracks.size() + count > kMostTracks) {
       RefuseAsInvalid("session " + std::to_string(session) + " of the image has " + std::to_string(count) +
@@ -168,11 +162,13 @@ std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
       track.session = session;
       track.number = static_cast<int>(tracks.size()) + 1;
       track.offset = at + std::uint64_t{entry.pregap} * track.sector_size;
-      at += std::uint64_t{entry.total} * track.sector_size;
+      at += std::uint64_t{entry.sectors_in_image} * track.sector_size;
       tracks.push_back(track);
     }
-    table.Skip(12);  // the session's type and the next session's start
-    if (version != kVersion2) table.Skip(1);
+    table.Skip(4, "a session's type");
+    table.Skip(4, "a session's reserved field");
+    table.Skip(4, "where the next session starts");
+    if (version != kVersion2) table.Skip(1, "a session's reserved byte");
   }
   if (tracks.empty()) RefuseAsInvalid("the image's table lists no tracks");
   return tracks;
