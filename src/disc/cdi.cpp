@@ -131,7 +131,26 @@ Entry ReadTrack(LittleEndianReader& table, std::uint32_t version) {
 
 }  // namespace
 
-bool IsCdiImage(const DiscSource& image) { return ReadTrailer(image).has_value(); }
+bool IsCdiImage(const DiscSource& image) {
+  const std::optional<Trailer> trailer = ReadTrailer(image);
+  if (!trailer) return false;
+  // A program may end in bytes that look like a trailer: the table must begin as a table does, with
+  // its number of sessions, the first session's number of tracks, and the first track's start mark
+  // (after release 3.00.780's block, where the entry's first field announces one).
+  std::array<std::byte, 8> head;
+  if (!image.Holds(trailer->table_start, head.size())) return false;
+  image.Read(trailer->table_start, head);
+  const std::uint32_t sessions = LittleEndian(head, 0, 2), tracks = LittleEndian(head, 2, 2);
+  if (sessions == 0 || sessions > kMostSessions || tracks == 0 || tracks > kMostTracks) return false;
+  const std::uint64_t mark_at = trailer->table_start + head.size() + (LittleEndian32(head, 4) != 0 ? 8 : 0);
+  std::array<std::byte, 2 * kTrackMark.size()> mark;
+  if (!image.Holds(mark_at, mark.size())) return false;
+  image.Read(mark_at, mark);
+  for (std::size_t at = 0; at < mark.size(); ++at) {
+    if (std::to_integer<std::uint8_t>(mark[at]) != kTrackMark[at % kTrackMark.size()]) return false;
+  }
+  return true;
+}
 
 std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
   const std::optional<Trailer> trailer = ReadTrailer(image);

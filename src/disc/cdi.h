@@ -24,8 +24,8 @@ struct CdiTrack {
   std::uint64_t offset = 0;       // in the image, of that first sector
 };
 
-// True when the last 8 bytes are a trailer of a known version (2, 3 or 3.5) that points inside
-// the image.
+// True when the last 8 bytes are a trailer of a known version (2, 3 or 3.5) that points inside the
+// image, at a table that begins as a table of tracks does.
 bool IsCdiImage(const DiscSource& image);
 
 // The tracks of every session, in order. Raises run-time error 5 saying what is wrong where the

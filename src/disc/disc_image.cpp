@@ -61,14 +61,7 @@ std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_vie
                     "; Quillet reads CDI, ISO and GD-ROM (.gdi) images");
   }
   if (const std::optional<DiscFormat> named = FormatOfName(name)) return named;
-  // A program may end in bytes that look like a trailer: only a table that reads makes a CDI.
-  if (IsCdiImage(source)) {
-    try {
-      ReadCdiTracks(source);
-      return DiscFormat::Cdi;
-    } catch (const RunTimeError&) {
-    }
-  }
+  if (IsCdiImage(source)) return DiscFormat::Cdi;
   if (IsoSectorSize(source)) return DiscFormat::Iso;
   if (IsGdi(source)) return DiscFormat::Gdi;
   return std::nullopt;

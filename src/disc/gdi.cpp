@@ -40,9 +40,14 @@ std::optional<Number> NumberOf(std::optional<std::string_view> field) {
   return value;
 }
 
-}  // namespace
+// The tracks `text` lists, or what is wrong with it: what the table is, either way, with no
+// exception thrown, so that telling a .gdi by its content costs none.
+struct Table {
+  std::vector<GdiTrack> tracks;
+  std::string error;  // empty when the table reads
+};
 
-std::vector<GdiTrack> ParseGdi(std::string_view text) {
+Table Parse(std::string_view text) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a UTF-8 byte-order mark
   // The lines that say something, with their numbers as an editor shows them, blank lines counted.
   std::vector<std::pair<std::size_t, std::string_view>> lines;
@@ -55,11 +60,12 @@ std::vector<GdiTrack> ParseGdi(std::string_view text) {
   std::string_view first = lines.empty() ? std::string_view() : lines.front().second;
   const std::optional<std::size_t> count = NumberOf<std::size_t>(NextField(first));
   if (!count || *count == 0 || *count > kMostTracks) {
-    RefuseAsInvalid("the .gdi file does not begin with its number of tracks (1 to 99)");
+    return {{}, "the .gdi file does not begin with its number of tracks (1 to 99)"};
   }
   if (lines.size() - 1 < *count) {
-    RefuseAsInvalid("the .gdi file lists " + std::to_string(lines.size() - 1) + " tracks of the " +
-                    std::to_string(*count) + " it announces");
+    return {{},
+            "the .gdi file lists " + std::to_string(lines.size() - 1) + " tracks of the " + std::to_string(*count) +
+                " it announces"};
   }
   std::vector<GdiTrack> tracks;
   for (std::size_t index = 1; index <= *count; ++index) {
@@ -72,32 +78,39 @@ std::vector<GdiTrack> ParseGdi(std::string_view text) {
     const std::optional<std::string_view> file = NextField(line);
     const auto offset = NumberOf<long long>(NextField(line));
     if (!number || !lba || !type || (*type != 0 && *type != 4) || !sector_size || !file || file->empty() || !offset) {
-      RefuseAsInvalid(where + " is no track (number, LBA, type 0 or 4, sector size, file, offset)");
+      return {{}, where + " is no track (number, LBA, type 0 or 4, sector size, file, offset)"};
     }
     // The tracks lie beside the table: a name that leads elsewhere is no track of this disc.
     if (file->find_first_of("/\\") != std::string_view::npos || *file == "..") {
-      RefuseAsInvalid(where + " names a track file outside its folder");
+      return {{}, where + " names a track file outside its folder"};
     }
     tracks.push_back({*number, *lba, *type == 4, *sector_size, std::string(*file)});
   }
-  return tracks;
+  return {tracks, ""};
 }
 
-std::vector<GdiTrack> GdiTracks(const DiscSource& table) {
+// The table of the .gdi file `source`.
+Table ReadTable(const DiscSource& source) {
   constexpr std::size_t kLongestGdi = 64 * 1024;  // a few lines a track, 99 tracks at most
-  const std::optional<std::string> text = ShortText(table, kLongestGdi);
-  if (!text) RefuseAsInvalid("the .gdi file is too long to be a table of tracks");
-  if (text->find('\0') != std::string::npos) RefuseAsInvalid("the .gdi file is no text");
-  return ParseGdi(*text);
+  const std::optional<std::string> text = ShortText(source, kLongestGdi);
+  if (!text) return {{}, "the .gdi file is too long to be a table of tracks"};
+  if (text->find('\0') != std::string::npos) return {{}, "the .gdi file is no text"};
+  return Parse(*text);
 }
 
-bool IsGdi(const DiscSource& source) {
-  try {
-    return source.size() > 0 && !GdiTracks(source).empty();
-  } catch (const RunTimeError&) {
-    return false;
-  }
+// The tracks of a table that reads; raises run-time error 5 saying what is wrong with any other.
+std::vector<GdiTrack> TracksOf(const Table& table) {
+  if (!table.error.empty()) RefuseAsInvalid(table.error);
+  return table.tracks;
 }
+
+}  // namespace
+
+std::vector<GdiTrack> ParseGdi(std::string_view text) { return TracksOf(Parse(text)); }
+
+std::vector<GdiTrack> GdiTracks(const DiscSource& table) { return TracksOf(ReadTable(table)); }
+
+bool IsGdi(const DiscSource& source) { return source.size() > 0 && ReadTable(source).error.empty(); }
 
 std::vector<GdiTrack> GdiDataTracks(const DiscSource& table) {
   const std::vector<GdiTrack> tracks = GdiTracks(table);
