@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const quillet::CdiTrack& track : quillet::ReadCdiTracks(image)) {
       if (track.session < 1 || track.number < 1 || track.number > 99) __builtin_trap();
     }
-    const quillet::DiscBoot disc = quillet::BootOfImage(quillet::DiscFormat::Cdi, image);
+    const quillet::DiscBootFile disc = quillet::BootOfImage(quillet::DiscFormat::Cdi, image);
     if (disc.boot.bytes.size() > size) __builtin_trap();  // no more than the image holds
   } catch (const quillet::RunTimeError&) {
     // A refusal with a reason is a fine answer to hostile bytes.

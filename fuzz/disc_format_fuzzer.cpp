@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (*format == quillet::DiscFormat::Gdi) {
       quillet::GdiDataTracks(source);
     } else {
-      const quillet::DiscBoot disc = quillet::BootOfImage(*format, source);
+      const quillet::DiscBootFile disc = quillet::BootOfImage(*format, source);
       if (disc.boot.bytes.size() > size) __builtin_trap();  // no more than the image holds
     }
   } catch (const quillet::RunTimeError&) {

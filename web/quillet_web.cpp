@@ -106,7 +106,7 @@ class ChosenFile final : public quillet::DiscSource {
 
 // A GD-ROM dump's boot file, from its data tracks in the worker's quilletFiles: `gdi_layout` has a
 // line for each ("number lba sector_size file_size"), in the files' order.
-quillet::DiscBoot ChosenGdiBoot(std::string_view gdi_layout) {
+quillet::DiscBootFile ChosenGdiBoot(std::string_view gdi_layout) {
   using namespace quillet;
   std::vector<GdiTrack> tracks;
   std::vector<ChosenFile> files;
@@ -132,7 +132,7 @@ quillet::DiscBoot ChosenGdiBoot(std::string_view gdi_layout) {
 }
 
 // The boot file of the CDI or ISO image the worker's quilletFiles holds first.
-quillet::DiscBoot ChosenImageBoot(double size, const char* file_name) {
+quillet::DiscBootFile ChosenImageBoot(double size, const char* file_name) {
   using namespace quillet;
   const ChosenFile chosen(0, size);
   const std::optional<DiscFormat> format = DiscFormatOf(chosen, file_name);
@@ -140,7 +140,7 @@ quillet::DiscBoot ChosenImageBoot(double size, const char* file_name) {
   return BootOfImage(*format, chosen);
 }
 
-std::string DiscAnswer(const quillet::DiscBoot& disc) {
+std::string DiscAnswer(const quillet::DiscBootFile& disc) {
   using namespace quillet;
   const Judgement judgement = JudgeImage(disc.boot.bytes, Evidence::Full);
   if (judgement.form == Form::BootSector) {
@@ -240,7 +240,7 @@ EMSCRIPTEN_KEEPALIVE int quillet_disc_convert(double size, const char* file_name
   using namespace quillet;
   const Form target = to_scrambled ? Form::Scrambled : Form::Unscrambled;
   return Converting("image", [&] {
-    const DiscBoot disc = *gdi_layout ? ChosenGdiBoot(gdi_layout) : ChosenImageBoot(size, file_name);
+    const DiscBootFile disc = *gdi_layout ? ChosenGdiBoot(gdi_layout) : ChosenImageBoot(size, file_name);
     const ConversionPlan plan = PlanExtraction(disc.boot.bytes, target, force != 0);
     g_result = ApplyPlan(disc.boot.bytes, plan);
     g_text = "its " + disc.boot.header.boot_file + ", " + plan.description;

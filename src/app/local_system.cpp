@@ -23,7 +23,7 @@ void LocalSystem::WriteNewFile(const std::string& path, std::span<const std::byt
   file.Commit();
 }
 
-std::optional<DiscBoot> LocalSystem::ReadDiscBoot(const std::string& path) { return DiscBootAt(path); }
+std::optional<DiscBootFile> LocalSystem::ReadDiscBoot(const std::string& path) { return DiscBootAt(path); }
 
 std::optional<std::string> LocalSystem::ImageFileNamedBy(const std::string& image, const std::string& path) {
   return quillet::ImageFileNamedBy(image, path);

@@ -14,7 +14,7 @@ class LocalSystem : public System {
   void RemoveFile(const std::string& path) override;
   void MoveOver(const std::string& from, const std::string& to) override;
   void WriteNewFile(const std::string& path, std::span<const std::byte> bytes) override;
-  std::optional<DiscBoot> ReadDiscBoot(const std::string& path) override;
+  std::optional<DiscBootFile> ReadDiscBoot(const std::string& path) override;
   std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) override;
   bool ToolPresent(const std::string& path) override;
   ToolOutcome RunTool(const ToolRun& run) override;

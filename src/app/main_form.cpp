@@ -211,7 +211,7 @@ void MainForm::Command3_Click() {
     const std::string name = BaseName(path, system_.Style());
     const std::string output = PathIn(folder, ResultName(name, target), system_.Style());
     // A disc image's boot file is what is converted; the image and its track files are never written.
-    const std::optional<DiscBoot> disc = system_.ReadDiscBoot(path);
+    const std::optional<DiscBootFile> disc = system_.ReadDiscBoot(path);
     if (disc) {
       if (const std::optional<std::string> file = system_.ImageFileNamedBy(path, output)) {
         throw RunTimeError(error::kPathFileAccessError, NeverWrittenOver(output, *file, path));

@@ -54,8 +54,8 @@ class MainForm {
   // What a scan found: a file's judgement, or a disc image's boot file and its judgement.
   struct Scanned {
     Judgement judgement;
-    bool elf = false;              // an ELF file by its first bytes: converted, not judged
-    std::optional<DiscBoot> disc;  // a disc image's boot file, which is what is judged
+    bool elf = false;                  // an ELF file by its first bytes: converted, not judged
+    std::optional<DiscBootFile> disc;  // a disc image's boot file, which is what is judged
   };
   // Reads and judges a file, or a disc image's boot file. A disc image that cannot be read, or is of
   // a format Quillet does not read, raises run-time error 5 with nothing in the window changed; a

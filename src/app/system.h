@@ -38,7 +38,7 @@ class System {
   // Disc images. The boot file of the image at `path`; nothing where the file is no disc image.
   // Raises run-time error 5 saying why an image cannot be read, or is of a format Quillet does not
   // read.
-  virtual std::optional<DiscBoot> ReadDiscBoot(const std::string& path) = 0;
+  virtual std::optional<DiscBootFile> ReadDiscBoot(const std::string& path) = 0;
   // The file of the disc image at `image` (the image, or a track file) that `path` names, however
   // it is spelt; nothing where it names none.
   virtual std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) = 0;

@@ -172,7 +172,7 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
   // The input first: a folder or a missing file is the input's fault, whatever the output's name.
   // A disc image's boot file is written out in either form: the result is a new file even where the
   // boot file is in that form already.
-  if (const std::optional<DiscBoot> disc = SayingReasonAlone([&] { return DiscBootAt(path); })) {
+  if (const std::optional<DiscBootFile> disc = SayingReasonAlone([&] { return DiscBootAt(path); })) {
     const ConversionPlan plan = *Plan(disc->boot.bytes, options, true);
     run.RequireFree(path, output, options.output.has_value());
     WriteResult(disc->boot.bytes, plan, output, nullptr);

@@ -23,8 +23,8 @@ namespace {
 // What became of one file.
 struct FileReport {
   std::string path;
-  bool elf = false;              // known by its first bytes, and not judged
-  std::optional<DiscBoot> disc;  // a disc image's boot file, which is what is judged
+  bool elf = false;                  // known by its first bytes, and not judged
+  std::optional<DiscBootFile> disc;  // a disc image's boot file, which is what is judged
   Judgement judgement;
   std::int64_t size = 0;
   std::string error;  // empty when the file was judged

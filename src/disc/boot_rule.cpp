@@ -26,13 +26,13 @@ std::string InForm(Form form, const std::string& name) {
 
 std::span<const std::uint64_t> StockBootCodes() { return kStockBootCodes; }
 
-std::optional<bool> Boots(const DiscBoot& disc, Form form, std::span<const std::uint64_t> stock) {
+std::optional<bool> Boots(const DiscBootFile& disc, Form form, std::span<const std::uint64_t> stock) {
   if (!Decided(form)) return std::nullopt;
   if (std::find(stock.begin(), stock.end(), disc.boot.header.boot_code) == stock.end()) return std::nullopt;
   return form == (disc.gd_rom ? Form::Unscrambled : Form::Scrambled);
 }
 
-std::string BootNote(const DiscBoot& disc, Form form, std::span<const std::uint64_t> stock) {
+std::string BootNote(const DiscBootFile& disc, Form form, std::span<const std::uint64_t> stock) {
   if (!Decided(form)) return "";
   const std::optional<bool> boots = Boots(disc, form, stock);
   if (boots == true) return "";

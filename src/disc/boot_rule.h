@@ -19,11 +19,11 @@ std::span<const std::uint64_t> StockBootCodes();
 // Whether `disc` starts its boot file in `form`, its bootstrap's code being stock where its hash is
 // one of `stock`. Nothing where that cannot be told: the form is not decided, or the boot code is
 // the disc's own.
-std::optional<bool> Boots(const DiscBoot& disc, Form form, std::span<const std::uint64_t> stock = StockBootCodes());
+std::optional<bool> Boots(const DiscBootFile& disc, Form form, std::span<const std::uint64_t> stock = StockBootCodes());
 
 // What a person should know about that, in a sentence ("1ST_READ.BIN is unscrambled; a CD-R boots
 // only a scrambled one", or that the IP.BIN carries boot code of its own); empty where the boot
 // file is in the form its disc starts, or its form is not decided.
-std::string BootNote(const DiscBoot& disc, Form form, std::span<const std::uint64_t> stock = StockBootCodes());
+std::string BootNote(const DiscBootFile& disc, Form form, std::span<const std::uint64_t> stock = StockBootCodes());
 
 }  // namespace quillet

@@ -18,7 +18,7 @@ std::string TrackPath(const std::string& gdi, const GdiTrack& track) {
 
 // The boot file of the GD-ROM dump whose table is `table`, at `path`: its high-density data tracks,
 // in the files beside it.
-DiscBoot GdiBoot(const std::string& path, const DiscSource& table) {
+DiscBootFile GdiBoot(const std::string& path, const DiscSource& table) {
   const std::vector<GdiTrack> tracks = GdiDataTracks(table);
   std::deque<FileSource> files;
   std::vector<const DiscSource*> sources;
@@ -35,7 +35,7 @@ DiscBoot GdiBoot(const std::string& path, const DiscSource& table) {
 
 }  // namespace
 
-std::optional<DiscBoot> DiscBootAt(const std::string& path) {
+std::optional<DiscBootFile> DiscBootAt(const std::string& path) {
   const FileSource source(path);
   const std::optional<DiscFormat> format = DiscFormatOf(source, path);
   if (!format) return std::nullopt;

@@ -15,7 +15,7 @@ namespace quillet {
 // malformed one is refused saying why) or else by its content; for a .gdi, from its data tracks'
 // files beside it, a failure to open one naming it. Nothing where the file is no disc image; a disc
 // image of a format Quillet does not read is refused.
-std::optional<DiscBoot> DiscBootAt(const std::string& path);
+std::optional<DiscBootFile> DiscBootAt(const std::string& path);
 
 // The files that make up the disc image at `path`, which nothing may replace: the image, and for
 // a .gdi every track file it names. Nothing where `path` is no disc image, or cannot be read.

@@ -33,7 +33,7 @@ std::optional<DiscFormat> FormatOfName(std::string_view name) {
 
 // The file system's addresses count from the session's start, which the track's own root
 // directory tells; a track at the very start of a disc counts from 0.
-DiscBoot BootOfDataTrack(DiscFormat format, int number, const Track& track) {
+DiscBootFile BootOfDataTrack(DiscFormat format, int number, const Track& track) {
   const std::uint32_t base = IsoTrackBase(track);
   // A CD-R's session may begin anywhere; only a GD-ROM's boot track begins where its
   // high-density area does.
@@ -75,7 +75,7 @@ void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view nam
                   ", but no table of tracks Quillet reads (a CDI's must be its last bytes)");
 }
 
-DiscBoot BootOfImage(DiscFormat format, const DiscSource& image) {
+DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image) {
   if (format == DiscFormat::Iso) {
     const std::size_t sector_size = IsoSectorSize(image).value_or(kSectorData);
     return BootOfDataTrack(format, 1, Track(image, 0, image.size(), sector_size, 0));
@@ -86,11 +86,11 @@ DiscBoot BootOfImage(DiscFormat format, const DiscSource& image) {
   return BootOfDataTrack(format, boot->number, CdiDataArea(image, tracks, *boot));
 }
 
-DiscBoot BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files) {
+DiscBootFile BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files) {
   return {DiscFormat::Gdi, tracks.front().number, BootFileOfTrack(GdiDataArea(tracks, files)), true};
 }
 
-std::string DiscJsonMembers(const DiscBoot& disc, Form form) {
+std::string DiscJsonMembers(const DiscBootFile& disc, Form form) {
   const BootFile& boot = disc.boot;
   const std::optional<bool> boots = Boots(disc, form);
   char boot_code[17];

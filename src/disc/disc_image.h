@@ -35,7 +35,9 @@ std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_vie
 // missing is never judged as a program.
 void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view name = {});
 
-struct DiscBoot {
+// A disc image's boot file, with what the disc tells of it: its format, which track boots, and
+// whether it is a GD-ROM's (started unscrambled) or a CD-R's (started scrambled).
+struct DiscBootFile {
   DiscFormat format = DiscFormat::Iso;
   int track = 1;  // the boot track's number on the disc
   BootFile boot;
@@ -45,13 +47,13 @@ struct DiscBoot {
 // The boot file of a CDI or ISO image. An ISO image whose file system begins at LBA 45000 is a
 // GD-ROM's boot track (a dump's track03.iso or .bin). Raises run-time error 5 saying what is wrong with a cut or
 // malformed image.
-DiscBoot BootOfImage(DiscFormat format, const DiscSource& image);
+DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image);
 
 // The boot file of a GD-ROM dump, from the files of those tracks (`files[i]` holds `tracks[i]`).
-DiscBoot BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files);
+DiscBootFile BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files);
 
 // The disc as JSON members, for a boot file judged to be in `form`: "format", "boot_file", "size",
 // "track", "lba", "title", "product_number", "boots" (by the stock boot code) and "boot_code".
-std::string DiscJsonMembers(const DiscBoot& disc, Form form);
+std::string DiscJsonMembers(const DiscBootFile& disc, Form form);
 
 }  // namespace quillet

@@ -149,7 +149,8 @@ std::uint32_t IsoTrackBase(const Track& track) {
   }
   // Made for a later session: its addresses count from where that session starts. The root
   // directory follows the volume descriptors and path tables, near the track's start.
-  for (std::uint32_t index = kFirstVolumeDescriptor + 1; index < std::min(at_zero.sector_count(), 1024u); ++index) {
+  for (std::uint32_t index = kFirstVolumeDescriptor + 1; index < std::min(at_zero.first_piece_sectors(), 1024u);
+       ++index) {
     const std::optional<SectorData> sector = at_zero.Sector(index);
     const std::optional<Record> self = RecordAt(*sector, 0);
     if (self && self->lba == root.lba && self->name == std::string(1, '\0') && root.lba >= index) {

@@ -2,21 +2,20 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "util/run_time_error.h"
 
 namespace quillet {
 
-Track::Track(const std::vector<TrackPiece>& pieces) {
-  for (const TrackPiece& piece : pieces) {
+Track::Track(std::vector<TrackPiece> pieces) : pieces_(std::move(pieces)) {
+  for (TrackPiece& piece : pieces_) {
     if (!IsSectorSize(piece.sector_size)) {
       RefuseAsInvalid("a track's sectors are " + std::to_string(piece.sector_size) +
                       " bytes long, not 2048, 2336, 2352, 2368 or 2448");
     }
     const std::uint64_t size = piece.source->size();
-    const std::uint64_t held = piece.offset >= size ? 0 : std::min(piece.length, size - piece.offset);
-    pieces_.push_back({piece.source, piece.offset, piece.sector_size, piece.first_lba,
-                       static_cast<std::uint32_t>(std::min<std::uint64_t>(held / piece.sector_size, UINT32_MAX))});
+    piece.length = piece.offset >= size ? 0 : std::min(piece.length, size - piece.offset);
   }
   if (pieces_.empty()) RefuseAsInvalid("the image has no data track");
 }
@@ -24,13 +23,13 @@ Track::Track(const std::vector<TrackPiece>& pieces) {
 Track Track::Rebased(std::uint32_t first_lba) const {
   Track track = *this;
   const std::int64_t shift = std::int64_t{first_lba} - pieces_.front().first_lba;
-  for (Piece& piece : track.pieces_) piece.first_lba += shift;
+  for (TrackPiece& piece : track.pieces_) piece.first_lba += shift;
   return track;
 }
 
 std::optional<SectorData> Track::Sector(std::uint32_t lba) const {
-  const auto holds = [lba](const Piece& piece) {
-    return lba >= piece.first_lba && lba - piece.first_lba < piece.count;
+  const auto holds = [lba](const TrackPiece& piece) {
+    return lba >= piece.first_lba && lba - piece.first_lba < SectorsOf(piece);
   };
   const auto piece = std::find_if(pieces_.begin(), pieces_.end(), holds);
   if (piece == pieces_.end()) return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -17,13 +18,14 @@ namespace quillet {
 
 using SectorData = std::array<std::byte, kSectorData>;
 
-// Where a run of sectors lies: in `source` from `offset` for `length` bytes (less where the image
-// is cut), in sectors of `sector_size` (2048, 2336, 2352, 2368 or 2448), the first at `first_lba`.
+// Where a run of sectors lies: in `source` from `offset` for `length` bytes, in sectors of
+// `sector_size` (2048, 2336, 2352, 2368 or 2448), the first at `first_lba` (a logical block address,
+// which a rebased track may shift below 0).
 struct TrackPiece {
   const DiscSource* source = nullptr;
   std::uint64_t offset = 0, length = 0;
   std::size_t sector_size = kSectorData;
-  std::uint32_t first_lba = 0;
+  std::int64_t first_lba = 0;
 };
 
 class Track {
@@ -33,12 +35,13 @@ class Track {
   Track(const DiscSource& source, std::uint64_t offset, std::uint64_t length, std::size_t sector_size,
         std::uint32_t first_lba)
       : Track(std::vector<TrackPiece>{{&source, offset, length, sector_size, first_lba}}) {}
-  // Several pieces, the file system's start in the first.
-  explicit Track(const std::vector<TrackPiece>& pieces);
+  // Several pieces, the file system's start in the first. A piece's length is cut to what its
+  // source holds: an image cut short holds fewer sectors than its table names.
+  explicit Track(std::vector<TrackPiece> pieces);
 
   std::uint32_t first_lba() const { return static_cast<std::uint32_t>(pieces_.front().first_lba); }
-  // The sectors of the first piece.
-  std::uint32_t sector_count() const { return pieces_.front().count; }
+  // How many whole sectors the first piece holds.
+  std::uint32_t first_piece_sectors() const { return SectorsOf(pieces_.front()); }
 
   // The same track, its first sector at `first_lba` and the rest shifted with it.
   Track Rebased(std::uint32_t first_lba) const;
@@ -47,14 +50,11 @@ class Track {
   std::optional<SectorData> Sector(std::uint32_t lba) const;
 
  private:
-  struct Piece {
-    const DiscSource* source;
-    std::uint64_t offset;
-    std::size_t sector_size;
-    std::int64_t first_lba;  // shifted by Rebased, possibly below 0
-    std::uint32_t count;
-  };
-  std::vector<Piece> pieces_;
+  static std::uint32_t SectorsOf(const TrackPiece& piece) {
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(piece.length / piece.sector_size, UINT32_MAX));
+  }
+
+  std::vector<TrackPiece> pieces_;
 };
 
 }  // namespace quillet

@@ -32,7 +32,7 @@ void FakeSystem::WriteNewFile(const std::string& path, std::span<const std::byte
   WriteFile(path, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-std::optional<DiscBoot> FakeSystem::ReadDiscBoot(const std::string& path) {
+std::optional<DiscBootFile> FakeSystem::ReadDiscBoot(const std::string& path) {
   if (const auto disc = discs.find(path); disc != discs.end()) return disc->second;
   const auto file = files.find(path);
   if (file == files.end()) throw RunTimeError(error::kFileNotFound);

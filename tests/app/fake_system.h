@@ -26,7 +26,7 @@ class FakeSystem : public System {
       writes;  // each file's last write, counted: a write changes it even when the bytes stay
   std::vector<std::string> reads;
   std::vector<std::string> deletions;
-  std::map<std::string, DiscBoot> discs;  // read as these, whatever the files hold
+  std::map<std::string, DiscBootFile> discs;  // read as these, whatever the files hold
 
   // Tools. By default a run writes its last argument (the output) and ends with exit code 0.
   std::vector<std::string> present_tools{"C:\\Program Files\\Quillet\\tools\\dcscram.exe",
@@ -58,7 +58,7 @@ class FakeSystem : public System {
   void WriteNewFile(const std::string& path, std::span<const std::byte> bytes) override;
   // A disc of `discs`, else a CDI or an ISO image among the files by the core's own reader; the
   // tests that need a .gdi and its track files use real files.
-  std::optional<DiscBoot> ReadDiscBoot(const std::string& path) override;
+  std::optional<DiscBootFile> ReadDiscBoot(const std::string& path) override;
   std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) override {
     return image == path ? std::optional(image) : std::nullopt;
   }

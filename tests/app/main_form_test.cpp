@@ -352,7 +352,7 @@ TEST_F(BrowseTest, AnElfByContentAndADiscThatWouldNotStartItsBootFile) {
       "ELF" +
       Noise(3000);
   app.system.files[R"(C:\games\dk.cdi)"] = "an image";
-  DiscBoot& disc = app.system.discs[R"(C:\games\dk.cdi)"];
+  DiscBootFile& disc = app.system.discs[R"(C:\games\dk.cdi)"];
   disc.boot.header.boot_file = "1ST_READ.BIN";
   disc.boot.header.boot_code = StockBootCodes().front();  // the console's own boot code: a CD-R boots it scrambled
   disc.boot.bytes.resize(kUnscrambled.size());

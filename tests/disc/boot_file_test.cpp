@@ -29,7 +29,7 @@ TEST(BootFileTest, FoundWhereverTheImageKeepsIt) {
   };
   for (const Row& row : std::vector<Row>{{"plain.iso", 17}, {"session.iso", 11702 + 17}, {"folder.iso", 17}}) {
     const std::string image = ReadFile(kDisc + "/" + row.image);
-    const DiscBoot disc = BootOfImage(DiscFormat::Iso, BytesSource(AsBytes(image)));
+    const DiscBootFile disc = BootOfImage(DiscFormat::Iso, BytesSource(AsBytes(image)));
     EXPECT_FALSE(disc.gd_rom) << row.image;  // a CD-R's session, wherever it begins
     const BootFile& boot = disc.boot;
     EXPECT_EQ(boot.header.boot_file, "1ST_READ.BIN") << row.image;
@@ -56,7 +56,7 @@ TEST(BootFileTest, EachSectorSizeOfAGdRomBootTrack) {
     EXPECT_EQ(AsText(boot.bytes), program) << row.size << ", mode " << row.mode;
     // The track file alone, as a dump keeps it: told by its content, its addresses found.
     ASSERT_EQ(DiscFormatOf(source, "track03.bin"), DiscFormat::Iso) << row.size << ", mode " << row.mode;
-    const DiscBoot alone = BootOfImage(DiscFormat::Iso, source);
+    const DiscBootFile alone = BootOfImage(DiscFormat::Iso, source);
     EXPECT_TRUE(alone.gd_rom && alone.track == 3) << row.size << ", mode " << row.mode;
     EXPECT_EQ(AsText(alone.boot.bytes), program) << row.size << ", mode " << row.mode;
   }

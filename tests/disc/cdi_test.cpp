@@ -41,7 +41,7 @@ TEST(CdiTest, TheBootFileOfEachReleaseAndSectorSize) {
     const std::string image = testing::SelfBootCdi(iso, row.sector_size, row.release);
     const BytesSource source(AsBytes(image));
     ASSERT_EQ(DiscFormatOf(source), DiscFormat::Cdi) << row.sector_size;
-    const DiscBoot disc = BootOfImage(DiscFormat::Cdi, source);
+    const DiscBootFile disc = BootOfImage(DiscFormat::Cdi, source);
     EXPECT_EQ(disc.track, 2) << row.sector_size;
     EXPECT_GE(disc.boot.lba, 11702u) << row.sector_size;
     EXPECT_EQ(disc.boot.header.title, "QUILLET TEST DISC");
@@ -67,7 +67,7 @@ TEST(CdiTest, TheFileSystemGoesOnIntoTheSessionsLaterDataTrack) {
   std::string image((150 + 300) * 2352 + 150 * 2336, '\0');
   image += testing::Sectors(iso, 2336, 2);
   image += testing::CdiTable({{audio}, {first, second}}, CdiRelease::Version35, image.size());
-  const DiscBoot disc = BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(image)));
+  const DiscBootFile disc = BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(image)));
   EXPECT_EQ(disc.track, 2);
   EXPECT_EQ(AsText(disc.boot.bytes), program);
 }
@@ -112,7 +112,7 @@ TEST(CdiTest, AnEarlierSessionMayHoldTheBootFileOrTheRootDirectory) {
     image += testing::Sectors(row.first_track, 2352, 1) + std::string(150 * 2336, '\0') +
              testing::Sectors(row.second_track, 2336, 2);
     image += testing::CdiTable({{first}, {second}}, CdiRelease::Version35, image.size());
-    const DiscBoot disc = BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(image)));
+    const DiscBootFile disc = BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(image)));
     EXPECT_EQ(disc.track, 2) << row.name;
     EXPECT_EQ(AsText(disc.boot.bytes), program) << row.name;
   }
@@ -191,14 +191,14 @@ TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
 }
 
 TEST(CdiTest, WhetherTheDiscStartsItsBootFile) {
-  DiscBoot cd_r{DiscFormat::Cdi, 2, {}};
-  DiscBoot gd_rom{DiscFormat::Gdi, 3, {}, true};
+  DiscBootFile cd_r{DiscFormat::Cdi, 2, {}};
+  DiscBootFile gd_rom{DiscFormat::Gdi, 3, {}, true};
   cd_r.boot.header.boot_file = gd_rom.boot.header.boot_file = "1ST_READ.BIN";
   cd_r.boot.header.boot_code = gd_rom.boot.header.boot_code = 42;
   const std::uint64_t stock[] = {7, 42};
   const std::span<const std::uint64_t> own;  // no stock code: the bootstrap is the disc's own
   struct Row {
-    const DiscBoot& disc;
+    const DiscBootFile& disc;
     Form form;
     std::span<const std::uint64_t> stock;
     std::optional<bool> boots;
