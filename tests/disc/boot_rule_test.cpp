@@ -1,0 +1,56 @@
+// Whether a disc starts its boot file in the form it has: a CD-R scrambled, a GD-ROM unscrambled,
+// and of a disc whose boot code is its own nothing is claimed.
+#include "disc/boot_rule.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace quillet {
+namespace {
+
+TEST(BootRuleTest, WhetherTheDiscStartsItsBootFile) {
+  DiscBootFile cd_r{DiscFormat::Cdi, 2, {}};
+  DiscBootFile gd_rom{DiscFormat::Gdi, 3, {}, true};
+  cd_r.boot.header.boot_file = gd_rom.boot.header.boot_file = "1ST_READ.BIN";
+  cd_r.boot.header.boot_code = gd_rom.boot.header.boot_code = 42;
+  const std::uint64_t stock[] = {7, 42};
+  const std::span<const std::uint64_t> own;  // no stock code: the bootstrap is the disc's own
+  struct Row {
+    const DiscBootFile& disc;
+    Form form;
+    std::span<const std::uint64_t> stock;
+    std::optional<bool> boots;
+    const char* note;
+  };
+  for (const Row& row : std::vector<Row>{
+           {cd_r, Form::Scrambled, stock, true, ""},
+           {cd_r, Form::Unscrambled, stock, false, "1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one"},
+           {cd_r, Form::ScrambledTwice, stock, false,
+            "1ST_READ.BIN is scrambled twice; a CD-R boots only a scrambled one"},
+           {cd_r, Form::Unscrambled, own, std::nullopt,
+            "its IP.BIN carries boot code of its own: whether it starts an unscrambled 1ST_READ.BIN depends on that "
+            "code"},
+           {cd_r, Form::ScrambledTwice, own, std::nullopt,
+            "its IP.BIN carries boot code of its own: whether it starts a 1ST_READ.BIN scrambled twice depends on that "
+            "code"},
+           {cd_r, Form::Undecided, stock, std::nullopt, ""},
+           {gd_rom, Form::Unscrambled, stock, true, ""},
+           {gd_rom, Form::Scrambled, stock, false, "1ST_READ.BIN is scrambled; a GD-ROM boots only an unscrambled one"},
+           {gd_rom, Form::Scrambled, own, std::nullopt,
+            "its IP.BIN carries boot code of its own: whether it starts a scrambled 1ST_READ.BIN depends on that code"},
+           {gd_rom, Form::NotAProgram, stock, std::nullopt, ""},
+       }) {
+    const std::string label = std::string(DiscFormatText(row.disc.format)) + ", " + std::string(FormText(row.form)) +
+                              (row.stock.empty() ? ", own code" : "");
+    EXPECT_EQ(Boots(row.disc, row.form, row.stock), row.boots) << label;
+    EXPECT_EQ(BootNote(row.disc, row.form, row.stock), row.note) << label;
+  }
+  // The stock boot code the console loads its boot file with, by the hash of its code alone.
+  EXPECT_EQ(
+      std::vector<std::uint64_t>(StockBootCodes().begin(), StockBootCodes().end()),
+      (std::vector<std::uint64_t>{0xd6856482a3e601f4, 0xf50e6f6148ae7936, 0xe608d8500419655b, 0x367055d51525b3fd}));
+}
+
+}  // namespace
+}  // namespace quillet
