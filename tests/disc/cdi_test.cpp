@@ -146,17 +146,18 @@ TEST(CdiTest, FormatsAreToldByNameElseByContent) {
 }
 
 TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
-  const std::string image = testing::SelfBootCdi(ReadFile(kDisc + "/session.iso"), 2352, CdiRelease::Version3);
-  // Version 3's trailer names where the table begins.
-  std::size_t table = 0;
-  for (std::size_t byte = 4; byte-- > 0;)
-    table = table << 8 | static_cast<unsigned char>(image[image.size() - 4 + byte]);
+  const std::string iso = ReadFile(kDisc + "/session.iso");
+  const std::string image = testing::SelfBootCdi(iso, 2352, CdiRelease::Version3);
+  const testing::SelfBootLayout layout(static_cast<std::uint32_t>(iso.size() / 2048), 2352);
+  std::vector<testing::CdiEntryFields> fields;
+  layout.Table(CdiRelease::Version3, &fields);
+  const std::size_t table = layout.data_end();
+  const testing::CdiEntryFields& first = fields.front();  // the audio track's, counted from the table's start
   const auto with = [&](std::size_t at, const std::string& bytes) {
     std::string changed = image;
     changed.replace(at, bytes.size(), bytes);
     return changed;
   };
-  const std::size_t second_entry = table + 2 + 2 + 4 + 20 + 4 + 1 + 11 + 19 + 4 + 2;  // the first track's pregap
   // A table that announces one session and ends there: the trailer points 2 bytes before itself.
   std::string cut_table = with(image.size() - 10, std::string("\x01\x00", 2));
   for (std::size_t byte = 0, start = image.size() - 10; byte < 4; ++byte, start >>= 8) {
@@ -172,12 +173,14 @@ TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
            {"a trailer past the end", with(image.size() - 4, "\xFF\xFF\xFF\x7F"), "no DiscJuggler trailer"},
            {"no sessions", with(table, std::string(2, '\0')), "announces 0 sessions"},
            {"only a session left open", with(table + 2, std::string(2, '\0')), "lists no tracks"},
-           {"a track without its start mark", with(table + 2 + 2 + 4, "\x07"), "lacks its start mark"},
+           {"a track without its start mark", with(table + first.start_mark, "\x07"), "lacks its start mark"},
            {"a session of 300 tracks", with(table + 2, "\x2C\x01"), "300 tracks"},
-           {"a track of one index point", with(second_entry - 2, std::string("\x01\x00", 2)), "lacks its index points"},
-           {"2^32 - 1 blocks of CD-Text", with(second_entry + 8, "\xFF\xFF\xFF\xFF"), "4294967295 blocks of CD-Text"},
-           {"a pregap longer than its track", with(second_entry, "\xFF\xFF\x00\x00"), "pregap longer"},
-           {"an audio track of 2^31 sectors", with(second_entry + 34, "\xFF\xFF\xFF\x7F"), "before its boot track"},
+           {"a track of one index point", with(table + first.index_points, std::string("\x01\x00", 2)),
+            "lacks its index points"},
+           {"2^32 - 1 blocks of CD-Text", with(table + first.text_blocks, "\xFF\xFF\xFF\xFF"),
+            "4294967295 blocks of CD-Text"},
+           {"a pregap longer than its track", with(table + first.pregap, "\xFF\xFF\x00\x00"), "pregap longer"},
+           {"an audio track of 2^31 sectors", with(table + first.length, "\xFF\xFF\xFF\x7F"), "before its boot track"},
            {"the table cut short", cut_table, "cut short"},
        }) {
     testing::ExpectRefusal(row.name, row.reason,

@@ -16,9 +16,11 @@ std::uint32_t SizeCode(std::uint32_t sector_size) {
   return sector_size == 2048 ? 0 : sector_size == 2336 ? 1 : sector_size == 2352 ? 2 : sector_size == 2368 ? 3 : 4;
 }
 
-void TrackEntry(std::string& out, const CdiTrackLayout& track, int session, int index, CdiRelease release) {
+CdiEntryFields TrackEntry(std::string& out, const CdiTrackLayout& track, int session, int index, CdiRelease release) {
+  CdiEntryFields fields{};
   if (release == CdiRelease::Version3Build780) out.append("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
   Put32(out, 0);
+  fields.start_mark = out.size();
   for (int mark = 0; mark < 2; ++mark) out.append("\x00\x00\x01\x00\x00\x00\xFF\xFF\xFF\xFF", 10);
   Put32(out, 0);  // settings
   const std::string name = "quillet.cdi";
@@ -35,10 +37,13 @@ void TrackEntry(std::string& out, const CdiTrackLayout& track, int session, int 
     Put32(out, 0x514C8);
   }
   const bool text = !track.title.empty();
+  fields.index_points = out.size();
   Put16(out, text ? 3 : 2);
+  fields.pregap = out.size();
   Put32(out, track.pregap);
   Put32(out, text ? track.length - track.length / 2 : track.length);
   if (text) Put32(out, track.length / 2);
+  fields.text_blocks = out.size();
   Put32(out, text ? 1 : 0);
   for (int string = 0; text && string < 18; ++string) {
     const std::string value = string == 10 ? track.title : "";
@@ -51,6 +56,7 @@ void TrackEntry(std::string& out, const CdiTrackLayout& track, int session, int 
   Put32(out, static_cast<std::uint32_t>(session));
   Put32(out, static_cast<std::uint32_t>(index));
   Put32(out, track.start_lba + 150 - track.pregap);  // where its pregap begins, counted from 150 before LBA 0
+  fields.length = out.size();
   Put32(out, track.pregap + track.length);
   Zeros(out, 16);
   Put32(out, SizeCode(track.sector_size));
@@ -58,13 +64,13 @@ void TrackEntry(std::string& out, const CdiTrackLayout& track, int session, int 
   Zeros(out, 1);
   Put32(out, track.pregap + track.length);
   Zeros(out, 20);
-  if (release == CdiRelease::Version2) return;
   if (release == CdiRelease::Version3) {
     Zeros(out, 9);
-  } else {
+  } else if (release != CdiRelease::Version2) {
     out.append("\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 9);
     Zeros(out, 78);
   }
+  return fields;
 }
 
 }  // namespace
@@ -86,7 +92,7 @@ std::string Sectors(const std::string& iso, std::size_t size, int mode) {
 }
 
 std::string CdiTable(const std::vector<std::vector<CdiTrackLayout>>& sessions, CdiRelease release,
-                     std::uint64_t data_size) {
+                     std::uint64_t data_size, std::vector<CdiEntryFields>* fields) {
   std::string table;
   Put16(table, static_cast<std::uint16_t>(sessions.size()));
   std::uint32_t lba = 0;
@@ -94,7 +100,9 @@ std::string CdiTable(const std::vector<std::vector<CdiTrackLayout>>& sessions, C
     Put16(table, static_cast<std::uint16_t>(sessions[session].size()));
     for (std::size_t index = 0; index < sessions[session].size(); ++index) {
       const CdiTrackLayout& track = sessions[session][index];
-      TrackEntry(table, track, static_cast<int>(session), static_cast<int>(index), release);
+      const CdiEntryFields written =
+          TrackEntry(table, track, static_cast<int>(session), static_cast<int>(index), release);
+      if (fields) fields->push_back(written);
       lba = track.start_lba + track.length;
     }
     Put32(table, sessions[session].back().mode == 0 ? 0 : 2);  // the session's type

@@ -35,10 +35,16 @@ struct CdiTrackLayout {
   std::string title;            // where not empty: the track's CD-Text, and its second half as index 2
 };
 
+// Where a track's fields lie in a CDI's table, counted from the table's start.
+struct CdiEntryFields {
+  std::size_t start_mark, index_points, pregap, text_blocks, length;
+};
+
 // The table and trailer that follow the tracks' data (each track's pregap, then its sectors, in
-// order) in a CDI of these sessions; `data_size`: the bytes of that data.
+// order) in a CDI of these sessions; `data_size`: the bytes of that data. Where `fields` is given,
+// it gets each track's fields, in order.
 std::string CdiTable(const std::vector<std::vector<CdiTrackLayout>>& sessions, CdiRelease release,
-                     std::uint64_t data_size);
+                     std::uint64_t data_size, std::vector<CdiEntryFields>* fields = nullptr);
 
 // A self-boot CD-R as DiscJuggler keeps one: an audio session, then a data session whose one track
 // holds an ISO made for a session at LBA 11702, in `data_sectors` sectors of `sector_size` bytes.
@@ -46,7 +52,9 @@ struct SelfBootLayout {
   SelfBootLayout(std::uint32_t data_sectors, std::uint32_t sector_size);
   std::uint64_t data_start() const;  // where the data track's first sector lies in the image
   std::uint64_t data_end() const;    // where the table follows
-  std::string Table(CdiRelease release) const { return CdiTable({{audio}, {data}}, release, data_end()); }
+  std::string Table(CdiRelease release, std::vector<CdiEntryFields>* fields = nullptr) const {
+    return CdiTable({{audio}, {data}}, release, data_end(), fields);
+  }
 
   CdiTrackLayout audio, data;
 };
