@@ -17,7 +17,6 @@
 #include "disc/disc_image.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
-#include "inspect/size_text.h"
 #include "util/json_text.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
@@ -33,36 +32,6 @@ std::span<const std::byte> Bytes(const std::uint8_t* data, std::size_t size) {
 
 std::string Field(const char* name, std::string_view value) {
   return std::string("\"") + name + "\": " + quillet::JsonString(value);
-}
-
-// The answer in plain words, for a person who does not know the forms' names.
-std::string_view Headline(quillet::Form form) {
-  using quillet::Form;
-  switch (form) {
-    case Form::Unscrambled: return "Unscrambled: the form emulators, loaders and GD-ROM images use";
-    case Form::Scrambled: return "Scrambled: the form that boots from a CD-R";
-    case Form::ScrambledTwice: return "Scrambled twice: this will not boot; download the scrambled form to repair it";
-    case Form::NotAProgram: return "Not a program: this file holds no Dreamcast program in any form";
-    case Form::BootSector: return "A boot sector (IP.BIN), not a program";
-    case Form::Undecided: break;
-  }
-  return "Undecided: its form cannot be told (no patterns, no telling layout)";
-}
-
-constexpr std::string_view kElfHeadline = "An ELF file: either download makes its raw binary first";
-
-// The form, its headline and the evidence, as the page shows them: the fields of a judged file.
-std::string JudgementFields(const quillet::Judgement& judgement, std::size_t size) {
-  using namespace quillet;
-  std::string patterns;
-  for (const SignatureMatch& match : judgement.matches) {
-    if (!patterns.empty()) patterns += ", ";
-    patterns += match.letter;
-  }
-  return Field("form", FormText(judgement.form)) + ", " + Field("headline", Headline(judgement.form)) + ", " +
-         Field("verdict", VerdictText(judgement.verdict)) + ", " +
-         Field("layout", judgement.layout ? LayoutText(*judgement.layout) : "") + ", " + Field("patterns", patterns) +
-         ", " + Field("size", SizeText(static_cast<std::int64_t>(size), {",", "."})) + ", \"elf\": false";
 }
 
 // The files the person chose (the worker's quilletFiles: a disc image, or a GD-ROM dump's data
@@ -146,7 +115,7 @@ std::string DiscAnswer(const quillet::DiscBootFile& disc) {
   if (judgement.form == Form::BootSector) {
     return "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
   }
-  return "{" + JudgementFields(judgement, disc.boot.bytes.size()) + ", \"disc\": {" +
+  return "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(disc.boot.bytes.size())) + ", \"disc\": {" +
          DiscJsonMembers(disc, judgement.form) + ", " + Field("note", BootNote(disc, judgement.form)) + "}}";
 }
 
@@ -170,16 +139,14 @@ int Converting(std::string_view what, Conversion conversion) {
 
 extern "C" {
 
-// The judgement of the file: {"refused"} for an IP.BIN (by name or by content), else its form, the
-// headline that says it in plain words, the evidence (the patterns' verdict and the layout), its
-// size text, and whether it is an ELF file, which is converted rather than judged.
+// The judgement of the file: {"refused"} for an IP.BIN (by name or by content), {"error"} for disc
+// data without a table, {"form": "elf"} for an ELF file, which is converted rather than judged, else
+// the judgement's members as quillet scan --json gives them.
 EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::size_t size, const char* file_name) {
   using namespace quillet;
   const std::span<const std::byte> image = Bytes(data, size);
   if (IsElfImage(image)) {
-    const std::string size_text = SizeText(static_cast<std::int64_t>(size), {",", "."});
-    g_text = "{" + Field("form", "elf") + ", " + Field("headline", kElfHeadline) + ", " + Field("size", size_text) +
-             ", \"elf\": true}";
+    g_text = "{\"form\": \"elf\", \"size\": " + std::to_string(size) + "}";
     return g_text.c_str();
   }
   if (IsIpBinTitle(file_name) || JudgeImage(image).form == Form::BootSector) {
@@ -192,7 +159,7 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
     g_text = "{" + Field("error", RefusalReason(failure)) + "}";
     return g_text.c_str();
   }
-  g_text = "{" + JudgementFields(JudgeImage(image, Evidence::Full), size) + "}";
+  g_text = "{" + JudgementJsonMembers(JudgeImage(image, Evidence::Full), static_cast<std::int64_t>(size)) + "}";
   return g_text.c_str();
 }
 

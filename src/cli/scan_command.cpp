@@ -73,21 +73,12 @@ void WriteJson(const FileReport& report, std::ostream& out) {
     out << ", \"error\": " << JsonString(report.error) << "}";
     return;
   }
-  out << ", \"form\": \"" << FormWord(report) << "\"";
   if (report.elf) {
-    out << ", \"verdict\": \"ELF\", \"size\": " << report.size << "}";
+    out << ", \"form\": \"elf\", \"verdict\": \"ELF\", \"size\": " << report.size << "}";
     return;
   }
   const Judgement& judgement = report.judgement;
-  out << ", \"verdict\": \"" << VerdictText(judgement.verdict) << "\"";
-  if (judgement.layout) out << ", \"layout\": \"" << LayoutText(*judgement.layout) << "\"";
-  out << ", \"size\": " << report.size << ", \"matches\": [";
-  const char* separator = "";
-  for (const SignatureMatch& match : judgement.matches) {
-    out << separator << "{\"pattern\": \"" << match.letter << "\", \"offset\": " << match.offset << "}";
-    separator = ", ";
-  }
-  out << "]";
+  out << ", " << JudgementJsonMembers(judgement, report.size);
   if (report.disc) out << ", \"image\": {" << DiscJsonMembers(*report.disc, judgement.form) << "}";
   out << "}";
 }

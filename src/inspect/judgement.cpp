@@ -60,4 +60,16 @@ ScrambleVerdict WindowVerdict(const Judgement& judgement) {
   }
 }
 
+std::string JudgementJsonMembers(const Judgement& judgement, std::int64_t size) {
+  std::string json = "\"form\": \"" + std::string(FormText(judgement.form)) + "\", \"verdict\": \"" +
+                     std::string(VerdictText(judgement.verdict)) + "\"";
+  if (judgement.layout) json += ", \"layout\": \"" + std::string(LayoutText(*judgement.layout)) + "\"";
+  json += ", \"size\": " + std::to_string(size) + ", \"matches\": [";
+  for (const SignatureMatch& match : judgement.matches) {
+    if (json.back() == '}') json += ", ";
+    json += "{\"pattern\": \"" + std::string(1, match.letter) + "\", \"offset\": " + std::to_string(match.offset) + "}";
+  }
+  return json + "]";
+}
+
 }  // namespace quillet

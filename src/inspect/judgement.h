@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -50,8 +51,14 @@ struct Judgement {
 //   - a short pattern decides where the layout cannot; with neither, the form cannot be told.
 Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence = Evidence::FormOnly);
 
-// The verdict the window shows: the judgement's where it is confidently a program's form (so that
-// Convert unscrambles a file scrambled twice once, which repairs it), else the patterns' own.
+// The verdict the window shows: the judgement's where it is confidently a program's form (a file
+// scrambled twice shows SCRAMBLED, and Convert unscrambles it twice), else the patterns' own.
 ScrambleVerdict WindowVerdict(const Judgement& judgement);
+
+// A judgement of `size` bytes as the members of a JSON object, as quillet scan --json and the page
+// give it: "form" (in lower case), the evidence ("verdict", the patterns' own answer, and "layout"
+// where it was looked at), "size" in bytes and "matches", each pattern found with the offset of its
+// first occurrence.
+std::string JudgementJsonMembers(const Judgement& judgement, std::int64_t size);
 
 }  // namespace quillet
