@@ -9,6 +9,7 @@
 #include "disc/foreign_image.h"
 #include "disc/iso9660.h"
 #include "util/json_text.h"
+#include "util/path_rules.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
 
@@ -17,8 +18,8 @@ namespace {
 
 // The file's name without its folder, as a sentence names it.
 std::string NameInSentence(std::string_view name) {
-  const std::size_t slash = name.find_last_of("/\\");
-  const std::string_view title = slash == std::string_view::npos ? name : name.substr(slash + 1);
+  // Either separator: the page passes a bare name, the programs their native paths.
+  const std::string_view title = FileTitle(name, PathStyle::Windows);
   return title.empty() ? "the file" : EscapeControls(title);
 }
 
