@@ -1,9 +1,15 @@
-# Puts the module, wasm and all, into the page where it says {{{ MODULE }}}, as the text the page
-# starts its workers from, and the version where it says {{{ VERSION }}}. A "</script" inside the
-# module would end the element early: it is escaped, which leaves the JavaScript as it was.
+# Makes the one page file: its style and script where page.html says {{{ STYLE }}} and
+# {{{ SCRIPT }}}, the version where it says {{{ VERSION }}}, and last the module, wasm and all,
+# where it says {{{ MODULE }}}, as the text the page starts its workers from (last, so that nothing
+# in the module is taken for a mark). A "</script" inside the module would end the element early:
+# it is escaped, which leaves the JavaScript as it was.
+file(READ "${PAGE}" page)
+foreach(part STYLE SCRIPT)
+  file(READ "${${part}}" text)
+  string(REPLACE "{{{ ${part} }}}" "${text}" page "${page}")
+endforeach()
+string(REPLACE "{{{ VERSION }}}" "${VERSION}" page "${page}")
 file(READ "${MODULE}" module)
 string(REPLACE "</script" "<\\/script" module "${module}")
-file(READ "${PAGE}" page)
 string(REPLACE "{{{ MODULE }}}" "${module}" page "${page}")
-string(REPLACE "{{{ VERSION }}}" "${VERSION}" page "${page}")
 file(WRITE "${OUTPUT}" "${page}")

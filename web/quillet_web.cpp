@@ -3,9 +3,10 @@
 // module's memory; answers come back as JSON text or as bytes in one result buffer.
 #include <emscripten/emscripten.h>
 
-#include <charconv>
 #include <cstdint>
+#include <memory>
 #include <new>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,9 +35,9 @@ std::string Field(const char* name, std::string_view value) {
   return std::string("\"") + name + "\": " + quillet::JsonString(value);
 }
 
-// The files the person chose (the worker's quilletFiles: a disc image, or a GD-ROM dump's data
-// tracks), read a slice at a time with FileReaderSync through a small cache of 1 MiB blocks: a disc
-// image is never copied whole into the module's memory.
+// The files the person chose, the worker's quilletFiles: a disc image first, and for a .gdi its
+// track files after it. The core reads them a slice at a time with FileReaderSync, through a small
+// cache of 1 MiB blocks: a disc image is never copied whole into the module's memory.
 EM_JS(void, quillet_read_chosen, (int which, double offset, std::byte* into, std::size_t count), {
   var file = self.quilletFiles[which], block = 1 << 20;
   var cache = self.quilletCache || (self.quilletCache = new Map());
@@ -59,9 +60,21 @@ EM_JS(void, quillet_read_chosen, (int which, double offset, std::byte* into, std
   }
 });
 
+EM_JS(double, quillet_chosen_size, (int which), { return self.quilletFiles[which].size; });
+
+// The chosen file after the first that `name` names, in any case (as a dump copied from Windows
+// may spell it); -1 where there is none.
+EM_JS(int, quillet_chosen_named, (const char* name), {
+  var wanted = UTF8ToString(name).toLowerCase();
+  for (var which = 1; which < self.quilletFiles.length; which++) {
+    if (self.quilletFiles[which].name.toLowerCase() === wanted) return which;
+  }
+  return -1;
+});
+
 class ChosenFile final : public quillet::DiscSource {
  public:
-  ChosenFile(int which, double size) : which_(which), size_(static_cast<std::uint64_t>(size)) {}
+  explicit ChosenFile(int which) : which_(which), size_(static_cast<std::uint64_t>(quillet_chosen_size(which))) {}
   std::uint64_t size() const override { return size_; }
 
  private:
@@ -73,40 +86,17 @@ class ChosenFile final : public quillet::DiscSource {
   std::uint64_t size_;
 };
 
-// A GD-ROM dump's boot file, from its data tracks in the worker's quilletFiles: `gdi_layout` has a
-// line for each ("number lba sector_size file_size"), in the files' order.
-quillet::DiscBootFile ChosenGdiBoot(std::string_view gdi_layout) {
+// The boot file of the disc image chosen first, named `file_name`; a .gdi's track files among the
+// files chosen with it. Nothing where the file is no disc image.
+std::optional<quillet::DiscBootFile> ChosenDiscBoot(const char* file_name) {
   using namespace quillet;
-  std::vector<GdiTrack> tracks;
-  std::vector<ChosenFile> files;
-  // The next number of the layout, its blanks and line ends skipped.
-  const auto next = [&gdi_layout](auto& number) {
-    const std::size_t start = gdi_layout.find_first_not_of(" \n");
-    if (start == std::string_view::npos) return false;
-    const auto [end, error] = std::from_chars(gdi_layout.data() + start, gdi_layout.data() + gdi_layout.size(), number);
-    gdi_layout.remove_prefix(static_cast<std::size_t>(end - gdi_layout.data()));
-    return error == std::errc();
-  };
-  GdiTrack track;
-  std::uint64_t file_size = 0;
-  while (files.size() < 99 && next(track.number) && next(track.lba) && next(track.sector_size) && next(file_size)) {
-    track.data = true;
-    tracks.push_back(track);
-    files.emplace_back(static_cast<int>(files.size()), static_cast<double>(file_size));
-  }
-  if (tracks.empty()) RefuseAsInvalid("the page gave no data track of the GD-ROM dump");
-  std::vector<const DiscSource*> sources;
-  for (const ChosenFile& file : files) sources.push_back(&file);
-  return BootOfGdi(tracks, sources);
-}
-
-// The boot file of the CDI or ISO image the worker's quilletFiles holds first.
-quillet::DiscBootFile ChosenImageBoot(double size, const char* file_name) {
-  using namespace quillet;
-  const ChosenFile chosen(0, size);
-  const std::optional<DiscFormat> format = DiscFormatOf(chosen, file_name);
-  if (!format || format == DiscFormat::Gdi) RefuseAsInvalid(std::string(file_name) + " is no disc image Quillet reads");
-  return BootOfImage(*format, chosen);
+  return BootOfDisc(ChosenFile(0), file_name, [](const std::string& file) {
+    const int which = quillet_chosen_named(file.c_str());
+    if (which < 0) {
+      RefuseAsInvalid("it was not chosen with the .gdi; choose or drop the .gdi and its track files together");
+    }
+    return std::make_unique<ChosenFile>(which);
+  });
 }
 
 std::string DiscAnswer(const quillet::DiscBootFile& disc) {
@@ -163,34 +153,15 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
   return g_text.c_str();
 }
 
-// The chosen file as a disc image, read in place: {"disc": false} where it is none (by name and
-// by content); for a .gdi, {"gdi_tracks": [...]}, the data tracks whose files the worker is to
-// choose next and pass back as `gdi_layout` (see ChosenGdiBoot); else the judgement of its boot
-// file with "disc" (its format, boot file, title, product number, track, LBA, size, "boots" and the
-// note that says why it would not start), or {"error"} saying what is wrong with the image.
-EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(double size, const char* file_name, const char* gdi_layout) {
+// The disc image chosen first, read in place: {"disc": false} where it is none (by name and by
+// content); else the judgement of its boot file with "disc" (its format, boot file, title, product
+// number, track, LBA, size, "boots" and the note that says why it would not start), or {"error"}
+// saying what is wrong with the image.
+EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(const char* file_name) {
   using namespace quillet;
   try {
-    if (*gdi_layout) {
-      g_text = DiscAnswer(ChosenGdiBoot(gdi_layout));
-      return g_text.c_str();
-    }
-    const ChosenFile chosen(0, size);
-    const std::optional<DiscFormat> format = DiscFormatOf(chosen, file_name);
-    if (!format) {
-      g_text = "{\"disc\": false}";
-    } else if (format == DiscFormat::Gdi) {
-      g_text = "{\"gdi_tracks\": [";
-      for (const GdiTrack& track : GdiDataTracks(chosen)) {
-        if (g_text.back() == '}') g_text += ", ";
-        g_text += "{" + Field("file", track.file) + ", \"number\": " + std::to_string(track.number) +
-                  ", \"lba\": " + std::to_string(track.lba) +
-                  ", \"sector_size\": " + std::to_string(track.sector_size) + "}";
-      }
-      g_text += "]}";
-    } else {
-      g_text = DiscAnswer(BootOfImage(*format, chosen));
-    }
+    const std::optional<DiscBootFile> disc = ChosenDiscBoot(file_name);
+    g_text = disc ? DiscAnswer(*disc) : "{\"disc\": false}";
   } catch (const RunTimeError& failure) {
     g_text = "{" + Field("error", RefusalReason(failure)) + "}";
   } catch (const std::bad_alloc&) {
@@ -199,18 +170,18 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(double size, const char* fil
   return g_text.c_str();
 }
 
-// Writes a disc image's boot file in the form asked for into the result buffer, even where it is
-// in that form already (`force` as quillet convert --force for a form that cannot be told): 0
-// done, 2 failed; quillet_text says how, or why not.
-EMSCRIPTEN_KEEPALIVE int quillet_disc_convert(double size, const char* file_name, const char* gdi_layout,
-                                              int to_scrambled, int force) {
+// Writes the boot file of the disc image chosen first in the form asked for into the result
+// buffer, even where it is in that form already (`force` as quillet convert --force for a form
+// that cannot be told): 0 done, 2 failed; quillet_text says how, or why not.
+EMSCRIPTEN_KEEPALIVE int quillet_disc_convert(const char* file_name, int to_scrambled, int force) {
   using namespace quillet;
   const Form target = to_scrambled ? Form::Scrambled : Form::Unscrambled;
   return Converting("image", [&] {
-    const DiscBootFile disc = *gdi_layout ? ChosenGdiBoot(gdi_layout) : ChosenImageBoot(size, file_name);
-    const ConversionPlan plan = PlanExtraction(disc.boot.bytes, target, force != 0);
-    g_result = ApplyPlan(disc.boot.bytes, plan);
-    g_text = "its " + disc.boot.header.boot_file + ", " + plan.description;
+    const std::optional<DiscBootFile> disc = ChosenDiscBoot(file_name);
+    if (!disc) RefuseAsInvalid(std::string(file_name) + " is no disc image Quillet reads");
+    const ConversionPlan plan = PlanExtraction(disc->boot.bytes, target, force != 0);
+    g_result = ApplyPlan(disc->boot.bytes, plan);
+    g_text = "its " + disc->boot.header.boot_file + ", " + plan.description;
     return 0;
   });
 }

@@ -1,45 +1,25 @@
 #include "disc/disc_file.h"
 
-#include <deque>
 
 #include "disc/file_source.h"
 #include "util/file_system.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
-#include "util/text_rules.h"
 
 namespace quillet {
 namespace {
 
-std::string TrackPath(const std::string& gdi, const GdiTrack& track) {
+std::string TrackPath(const std::string& gdi, const std::string& file) {
   const PathStyle style = NativePathStyle();
-  return PathIn(ContainingFolder(gdi, style), track.file, style);
-}
-
-// The boot file of the GD-ROM dump whose table is `table`, at `path`: its high-density data tracks,
-// in the files beside it.
-DiscBootFile GdiBoot(const std::string& path, const DiscSource& table) {
-  const std::vector<GdiTrack> tracks = GdiDataTracks(table);
-  std::deque<FileSource> files;
-  std::vector<const DiscSource*> sources;
-  for (const GdiTrack& track : tracks) {
-    try {
-      sources.push_back(&files.emplace_back(TrackPath(path, track)));
-    } catch (const RunTimeError& failure) {
-      throw RunTimeError(failure.number(),
-                         "its track file " + EscapeControls(track.file) + ": " + failure.description());
-    }
-  }
-  return BootOfGdi(tracks, sources);
+  return PathIn(ContainingFolder(gdi, style), file, style);
 }
 
 }  // namespace
 
 std::optional<DiscBootFile> DiscBootAt(const std::string& path) {
-  const FileSource source(path);
-  const std::optional<DiscFormat> format = DiscFormatOf(source, path);
-  if (!format) return std::nullopt;
-  return *format == DiscFormat::Gdi ? GdiBoot(path, source) : BootOfImage(*format, source);
+  return BootOfDisc(FileSource(path), path, [&path](const std::string& file) {
+    return std::make_unique<FileSource>(TrackPath(path, file));
+  });
 }
 
 std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
@@ -59,7 +39,7 @@ std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
   std::vector<std::string> files{path};
   try {
     if (*format == DiscFormat::Gdi) {
-      for (const GdiTrack& track : GdiTracks(*source)) files.push_back(TrackPath(path, track));
+      for (const GdiTrack& track : GdiTracks(*source)) files.push_back(TrackPath(path, track.file));
     }
   } catch (const RunTimeError&) {
     // A table that does not read names no track file.

@@ -87,8 +87,25 @@ DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image) {
   return BootOfDataTrack(format, boot->number, CdiDataArea(image, tracks, *boot));
 }
 
-DiscBootFile BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files) {
-  return {DiscFormat::Gdi, tracks.front().number, BootFileOfTrack(GdiDataArea(tracks, files)), true};
+std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_view name,
+                                       const TrackFileOpener& open_track) {
+  const std::optional<DiscFormat> format = DiscFormatOf(source, name);
+  if (!format) return std::nullopt;
+  if (format != DiscFormat::Gdi) return BootOfImage(*format, source);
+  // A GD-ROM dump: its high-density data tracks, in their own files.
+  const std::vector<GdiTrack> tracks = GdiDataTracks(source);
+  std::vector<std::unique_ptr<DiscSource>> files;
+  std::vector<const DiscSource*> sources;
+  for (const GdiTrack& track : tracks) {
+    try {
+      sources.push_back(files.emplace_back(open_track(track.file)).get());
+    } catch (const RunTimeError& failure) {
+      const std::string why = "its track file " + EscapeControls(track.file) + ": " + RefusalReason(failure);
+      if (failure.number() == error::kInvalidArgument) RefuseAsInvalid(why);
+      throw RunTimeError(failure.number(), why);
+    }
+  }
+  return DiscBootFile{DiscFormat::Gdi, tracks.front().number, BootFileOfTrack(GdiDataArea(tracks, sources)), true};
 }
 
 std::string DiscJsonMembers(const DiscBootFile& disc, Form form) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -49,8 +51,16 @@ struct DiscBootFile {
 // malformed image.
 DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image);
 
-// The boot file of a GD-ROM dump, from the files of those tracks (`files[i]` holds `tracks[i]`).
-DiscBootFile BootOfGdi(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files);
+// Opens the file of a track that a .gdi names (`file`, as the table spells it): beside it on disk,
+// or among the files chosen with it on the page. Raises a run-time error saying why it cannot.
+using TrackFileOpener = std::function<std::unique_ptr<DiscSource>(const std::string& file)>;
+
+// The boot file of the disc image in `source`, whose file is named `name`, as DiscFormatOf tells
+// its format; a .gdi's from its data tracks' files, which `open_track` opens (a failure names the
+// track file). Nothing where `source` is no disc image; raises run-time error 5 saying what is
+// wrong with a cut or malformed one, or one of a format Quillet does not read.
+std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_view name,
+                                       const TrackFileOpener& open_track);
 
 // The disc as JSON members, for a boot file judged to be in `form`: "format", "boot_file", "size",
 // "track", "lba", "title", "product_number", "boots" (by the stock boot code) and "boot_code".
