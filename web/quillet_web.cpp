@@ -99,11 +99,17 @@ std::optional<quillet::DiscBootFile> ChosenDiscBoot(const char* file_name) {
   });
 }
 
+// The window's refusal of an IP.BIN, its words and its box's title.
+std::string IpBinRefusal() {
+  using namespace quillet;
+  return "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
+}
+
 std::string DiscAnswer(const quillet::DiscBootFile& disc) {
   using namespace quillet;
   const Judgement judgement = JudgeImage(disc.boot.bytes, Evidence::Full);
   if (judgement.form == Form::BootSector) {
-    return "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
+    return IpBinRefusal();
   }
   return "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(disc.boot.bytes.size())) + ", \"disc\": {" +
          DiscJsonMembers(disc, judgement.form) + ", " + Field("note", BootNote(disc, judgement.form)) + "}}";
@@ -139,17 +145,15 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
     g_text = "{\"form\": \"elf\", \"size\": " + std::to_string(size) + "}";
     return g_text.c_str();
   }
-  if (IsIpBinTitle(file_name) || JudgeImage(image).form == Form::BootSector) {
-    g_text = "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
-    return g_text.c_str();
-  }
   try {
-    RefuseUnreadableDisc(image, file_name);
+    const Judgement judgement = IsIpBinTitle(file_name) ? Judgement{Form::BootSector}
+                                                        : JudgeLooseFile(image, file_name, Evidence::Full);
+    g_text = judgement.form == Form::BootSector
+                 ? IpBinRefusal()
+                 : "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(size)) + "}";
   } catch (const RunTimeError& failure) {
     g_text = "{" + Field("error", RefusalReason(failure)) + "}";
-    return g_text.c_str();
   }
-  g_text = "{" + JudgementJsonMembers(JudgeImage(image, Evidence::Full), static_cast<std::int64_t>(size)) + "}";
   return g_text.c_str();
 }
 

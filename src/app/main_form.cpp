@@ -84,8 +84,7 @@ MainForm::Scanned MainForm::Scan(const std::string& path) {
     const FileContents image = system_.ReadImage(path);
     scanned.elf = IsElfImage(image.bytes());
     if (scanned.elf) return scanned;
-    RefuseUnreadableDisc(image.bytes(), path);
-    scanned.judgement = JudgeImage(image.bytes());
+    scanned.judgement = JudgeLooseFile(image.bytes(), path);
     return scanned;
   } catch (const RunTimeError& failure) {
     // A file that cannot be read still shows its path: the report then says what became of it.

@@ -1,7 +1,6 @@
 #include "cli/scan_command.h"
 
 #include <algorithm>
-#include <future>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -51,12 +50,7 @@ FileReport Examine(const std::string& path, Evidence evidence) {
       UsingWhole(image, [&] {
         report.elf = IsElfImage(image.bytes());
         if (report.elf) return;
-        // Looking for a disc's data sectors is a pass over the whole file of its own: it runs beside
-        // the judgement, on another core, rather than after it.
-        std::future<void> disc_data =
-            std::async(std::launch::async, [&] { RefuseUnreadableDisc(image.bytes(), path); });
-        report.judgement = JudgeImage(image.bytes(), evidence);
-        SayingReasonAlone([&] { disc_data.get(); });
+        report.judgement = SayingReasonAlone([&] { return JudgeLooseFile(image.bytes(), path, evidence); });
       });
       report.size = static_cast<std::int64_t>(image.size());
     }

@@ -32,6 +32,12 @@ std::optional<DiscFormat> FormatOfName(std::string_view name) {
   return std::nullopt;
 }
 
+[[noreturn]] void RefuseBootstrapAt(std::size_t offset, std::string_view name) {
+  RefuseAsInvalid(NameInSentence(name) + " is a disc image that cannot be read: it holds a Dreamcast bootstrap in a " +
+                  "data sector at byte " + std::to_string(offset) +
+                  ", but no table of tracks Quillet reads (a CDI's must be its last bytes)");
+}
+
 // The file system's addresses count from the session's start, which the track's own root
 // directory tells; a track at the very start of a disc counts from 0.
 DiscBootFile BootOfDataTrack(DiscFormat format, int number, const Track& track) {
@@ -69,11 +75,14 @@ std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_vie
 }
 
 void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view name) {
-  const std::optional<std::size_t> bootstrap = FramedBootstrap(bytes);
-  if (!bootstrap) return;
-  RefuseAsInvalid(NameInSentence(name) + " is a disc image that cannot be read: it holds a Dreamcast bootstrap in a " +
-                  "data sector at byte " + std::to_string(*bootstrap) +
-                  ", but no table of tracks Quillet reads (a CDI's must be its last bytes)");
+  if (const std::optional<std::size_t> bootstrap = FramedBootstrap(bytes)) RefuseBootstrapAt(*bootstrap, name);
+}
+
+Judgement JudgeLooseFile(std::span<const std::byte> bytes, std::string_view name, Evidence evidence) {
+  PatternWatch framed{kHardwareId, [bytes](std::size_t offset) { return BeginsFramedBootstrap(bytes, offset); }, {}};
+  Judgement judgement = JudgeImage(bytes, evidence, &framed);
+  if (framed.first) RefuseBootstrapAt(*framed.first, name);
+  return judgement;
 }
 
 DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image) {

@@ -37,6 +37,11 @@ std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_vie
 // missing is never judged as a program.
 void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view name = {});
 
+// The judgement of `bytes`, a file that is no disc image Quillet reads (named `name`), refused as
+// RefuseUnreadableDisc refuses one that holds a disc's data sectors: both in one pass over it.
+Judgement JudgeLooseFile(std::span<const std::byte> bytes, std::string_view name,
+                         Evidence evidence = Evidence::FormOnly);
+
 // A disc image's boot file, with what the disc tells of it: its format, which track boots, and
 // whether it is a GD-ROM's (started unscrambled) or a CD-R's (started scrambled).
 struct DiscBootFile {

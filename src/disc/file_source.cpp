@@ -6,7 +6,13 @@
 namespace quillet {
 
 void FileSource::ReadInside(std::uint64_t offset, std::span<std::byte> into) const {
-  constexpr std::uint64_t kBlock = 256 * 1024;
+  // A block holds what telling a format looks at (a text table, the volume descriptor in any
+  // sector size); a read as large as a block (a boot file) goes straight into its place.
+  constexpr std::uint64_t kBlock = 64 * 1024;
+  if (into.size() >= kBlock) {
+    file_.ReadAt(offset, into);
+    return;
+  }
   while (!into.empty()) {
     const std::uint64_t start = offset / kBlock * kBlock;
     if (block_.empty() || start != block_start_) {

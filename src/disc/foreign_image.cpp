@@ -6,6 +6,7 @@
 
 #include "disc/boot_file.h"
 #include "disc/sector.h"
+#include "util/pattern_search.h"
 #include "util/text_rules.h"
 
 namespace quillet {
@@ -63,26 +64,32 @@ std::optional<std::string_view> ForeignImageFormat(const DiscSource& source) {
   return std::nullopt;
 }
 
-std::optional<std::size_t> FramedBootstrap(std::span<const std::byte> bytes) {
+bool BeginsFramedBootstrap(std::span<const std::byte> bytes, std::size_t offset) {
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  const auto at = [&](std::size_t offset, std::string_view expected) {
-    return offset <= text.size() && text.substr(offset).starts_with(expected);
+  const auto at = [&](std::size_t where, std::string_view expected) {
+    return where <= text.size() && text.substr(where).starts_with(expected);
   };
-  for (std::size_t found = text.find(kHardwareId); found != std::string_view::npos;
-       found = text.find(kHardwareId, found + 1)) {
-    for (const char mode : {'\1', '\2'}) {
-      const std::size_t data = SectorDataOffset(2352, static_cast<std::uint8_t>(mode));
-      if (found >= data && at(found - data, kSectorSync) && text[found - data + kRawModeByte] == mode) return found;
-    }
-    if (found >= 8) {
-      const std::string_view subheader = text.substr(found - 8, 8);
-      constexpr char kDataBit = 0x08, kForm2Bit = 0x20;
-      if (subheader.substr(0, 4) == subheader.substr(4) && (subheader[2] & kDataBit) && !(subheader[2] & kForm2Bit))
-        return found;
-    }
-    if (at(found + kBootstrapSectors * kSectorData + 1, "CD001")) return found;
+  for (const char mode : {'\1', '\2'}) {
+    const std::size_t data = SectorDataOffset(2352, static_cast<std::uint8_t>(mode));
+    if (offset >= data && at(offset - data, kSectorSync) && text[offset - data + kRawModeByte] == mode) return true;
   }
-  return std::nullopt;
+  if (offset >= 8) {
+    const std::string_view subheader = text.substr(offset - 8, 8);
+    constexpr char kDataBit = 0x08, kForm2Bit = 0x20;
+    if (subheader.substr(0, 4) == subheader.substr(4) && (subheader[2] & kDataBit) && !(subheader[2] & kForm2Bit)) {
+      return true;
+    }
+  }
+  return at(offset + kBootstrapSectors * kSectorData + 1, "CD001");
+}
+
+std::optional<std::size_t> FramedBootstrap(std::span<const std::byte> bytes) {
+  std::optional<std::size_t> first;
+  PatternSearch({kHardwareId}).ForEach(bytes, [&](std::size_t, std::size_t offset) {
+    if (BeginsFramedBootstrap(bytes, offset)) first = offset;
+    return !first;
+  });
+  return first;
 }
 
 }  // namespace quillet

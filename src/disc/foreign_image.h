@@ -15,9 +15,12 @@ namespace quillet {
 // CHD, Alcohol, a CloneCD control file, a cue sheet. Nothing for any other file.
 std::optional<std::string_view> ForeignImageFormat(const DiscSource& source);
 
-// Where a Dreamcast bootstrap begins a data sector in `bytes`: after a raw sector's sync and header
-// (and subheader), after a mode 2 form 1 subheader (its two copies alike, its data bit set), or 16
-// sectors before a volume descriptor; nothing where no bootstrap is framed so.
+// True when the Dreamcast hardware ID at `offset` of `bytes` begins a bootstrap in a data sector:
+// after a raw sector's sync and header (and subheader), after a mode 2 form 1 subheader (its two
+// copies alike, its data bit set), or 16 sectors before a volume descriptor.
+bool BeginsFramedBootstrap(std::span<const std::byte> bytes, std::size_t offset);
+
+// Where a Dreamcast bootstrap begins a data sector in `bytes`, first; nothing where none does.
 std::optional<std::size_t> FramedBootstrap(std::span<const std::byte> bytes);
 
 }  // namespace quillet

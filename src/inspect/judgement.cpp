@@ -19,11 +19,11 @@ std::string_view FormText(Form form) {
   return "undecided";
 }
 
-Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence) {
+Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence, PatternWatch* watch) {
   const bool full = evidence == Evidence::Full;
   Judgement judgement;
   judgement.matches =
-      FindSignatures(image, AllPatterns(), full ? SearchEnd::AllFound : SearchEnd::AtFirstSurvivorProof);
+      FindSignatures(image, AllPatterns(), full ? SearchEnd::AllFound : SearchEnd::AtFirstSurvivorProof, watch);
   judgement.verdict = judgement.matches.empty() ? ScrambleVerdict::Scrambled : ScrambleVerdict::Unscrambled;
   const bool survivor_proof =
       std::any_of(judgement.matches.begin(), judgement.matches.end(), [](const SignatureMatch& match) {

@@ -49,7 +49,9 @@ struct Judgement {
 //     one slice and survive scrambling whole; bytes as random as compressed data, without code to
 //     see, have no layout worth the name;
 //   - a short pattern decides where the layout cannot; with neither, the form cannot be told.
-Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence = Evidence::FormOnly);
+// A `watch`ed pattern is looked for in the same pass as the patterns.
+Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence = Evidence::FormOnly,
+                     PatternWatch* watch = nullptr);
 
 // The verdict the window shows: the judgement's where it is confidently a program's form (a file
 // scrambled twice shows SCRAMBLED, and Convert unscrambles it twice), else the patterns' own.

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -90,8 +91,18 @@ enum class SearchEnd {
   AtFirstSurvivorProof,  // may stop at the first pattern found that cannot survive scrambling
 };
 
-// The first occurrence of each pattern of the set that occurs in `image`, in the set's order.
+// A pattern looked for beside the signatures, in the same pass over the bytes: the search sets
+// `first` to the first of its occurrences that `accepts` (which may be called from several
+// threads at once).
+struct PatternWatch {
+  std::string_view pattern;
+  std::function<bool(std::size_t offset)> accepts;
+  std::optional<std::size_t> first;
+};
+
+// The first occurrence of each pattern of the set that occurs in `image`, in the set's order; and
+// the `watch`ed pattern's, where one is given.
 std::vector<SignatureMatch> FindSignatures(std::span<const std::byte> image, SignatureSet set,
-                                           SearchEnd end = SearchEnd::AllFound);
+                                           SearchEnd end = SearchEnd::AllFound, PatternWatch* watch = nullptr);
 
 }  // namespace quillet
