@@ -67,7 +67,7 @@ EM_JS(double, quillet_chosen_size, (int which), { return self.quilletFiles[which
 EM_JS(int, quillet_chosen_named, (const char* name), {
   var wanted = UTF8ToString(name).toLowerCase();
   for (var which = 1; which < self.quilletFiles.length; which++) {
-    if (self.quilletFiles[which].name.toLowerCase() === wanted) return which;
+    if (self.quilletFiles[which].name.toLowerCase() == = wanted) return which;
   }
   return -1;
 });
@@ -146,8 +146,8 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
     return g_text.c_str();
   }
   try {
-    const Judgement judgement = IsIpBinTitle(file_name) ? Judgement{Form::BootSector}
-                                                        : JudgeLooseFile(image, file_name, Evidence::Full);
+    const Judgement judgement =
+        IsIpBinTitle(file_name) ? Judgement{Form::BootSector} : JudgeLooseFile(image, file_name, Evidence::Full);
     g_text = judgement.form == Form::BootSector
                  ? IpBinRefusal()
                  : "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(size)) + "}";

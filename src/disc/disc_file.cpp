@@ -1,6 +1,5 @@
 #include "disc/disc_file.h"
 
-
 #include "disc/file_source.h"
 #include "util/file_system.h"
 #include "util/path_rules.h"
@@ -17,9 +16,8 @@ std::string TrackPath(const std::string& gdi, const std::string& file) {
 }  // namespace
 
 std::optional<DiscBootFile> DiscBootAt(const std::string& path) {
-  return BootOfDisc(FileSource(path), path, [&path](const std::string& file) {
-    return std::make_unique<FileSource>(TrackPath(path, file));
-  });
+  return BootOfDisc(FileSource(path), path,
+                    [&path](const std::string& file) { return std::make_unique<FileSource>(TrackPath(path, file)); });
 }
 
 std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
