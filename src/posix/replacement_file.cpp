@@ -182,6 +182,7 @@ void ReplacementFile::Write(std::span<const std::byte> bytes) {
 }
 
 void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
+  const auto start = static_cast<off_t>(offset), length = static_cast<off_t>(bytes.size());
   while (!bytes.empty()) {
     const ssize_t written = ::pwrite(platform_->descriptor, bytes.data(), bytes.size(), static_cast<off_t>(offset));
     if (written < 0 && errno == EINTR) continue;
@@ -189,6 +190,9 @@ void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> b
     bytes = bytes.subspan(static_cast<std::size_t>(written));
     offset += static_cast<std::uint64_t>(written);
   }
+  // The disk starts on these bytes now, while the rest is being made, rather than all at once in
+  // Commit's fsync. Only a hint: a file system that cannot take it still gets the fsync.
+  ::sync_file_range(platform_->descriptor, start, length, SYNC_FILE_RANGE_WRITE);
 }
 
 void ReplacementFile::Commit() {
