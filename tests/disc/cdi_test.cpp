@@ -21,10 +21,10 @@ using testing::AsText;
 using testing::CdiRelease;
 using testing::ReadFile;
 
-const std::string kDisc = QUILLET_SH_FIXTURES "/disc";
+const std::string kDisc = QUILLET_DISC_FIXTURES;
 
 TEST(CdiTest, TheBootFileOfEachReleaseAndSectorSize) {
-  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
+  const std::string program = ReadFile(QUILLET_DISC_PAYLOAD);
   const std::string iso = ReadFile(kDisc + "/session.iso");
   struct Row {
     CdiRelease release;
@@ -50,7 +50,7 @@ TEST(CdiTest, TheBootFileOfEachReleaseAndSectorSize) {
 }
 
 TEST(CdiTest, TheFileSystemGoesOnIntoTheSessionsLaterDataTrack) {
-  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
+  const std::string program = ReadFile(QUILLET_DISC_PAYLOAD);
   const std::string iso = ReadFile(kDisc + "/session.iso");
   const std::size_t split = iso.find(program) / 2048;  // the boot file begins the second track
   // Its audio track and the data track that holds the boot file have CD-Text and a third index
@@ -74,7 +74,7 @@ TEST(CdiTest, TheFileSystemGoesOnIntoTheSessionsLaterDataTrack) {
 // Data+data discs: a later session's file system may name what the first session holds, at the
 // first session's own addresses.
 TEST(CdiTest, AnEarlierSessionMayHoldTheBootFileOrTheRootDirectory) {
-  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
+  const std::string program = ReadFile(QUILLET_DISC_PAYLOAD);
   const std::string session = ReadFile(kDisc + "/session.iso");
   const auto little_endian = [&](std::size_t at) {
     std::uint32_t value = 0;
@@ -124,7 +124,7 @@ TEST(CdiTest, FormatsAreToldByNameElseByContent) {
     std::string bytes;
     std::optional<DiscFormat> format;
   };
-  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
+  const std::string program = ReadFile(QUILLET_DISC_PAYLOAD);
   for (const Row& row : std::vector<Row>{
            {"cdi", testing::SelfBootCdi(ReadFile(kDisc + "/session.iso"), 2336, CdiRelease::Version35),
             DiscFormat::Cdi},
@@ -189,7 +189,7 @@ TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
   // A disc left open ends its table in a session of no tracks; the one before it boots.
   const std::string open = with(table, std::string("\x03\x00", 2));
   EXPECT_EQ(AsText(BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(open))).boot.bytes),
-            ReadFile(QUILLET_SH_FIXTURES "/hello.bin"));
+            ReadFile(QUILLET_DISC_PAYLOAD));
 }
 
 }  // namespace

@@ -19,10 +19,10 @@ using testing::AsBytes;
 using testing::AsText;
 using testing::ReadFile;
 
-const std::string kDisc = QUILLET_SH_FIXTURES "/disc";
+const std::string kDisc = QUILLET_DISC_FIXTURES;
 
-TEST(BootFileTest, FoundWhereverTheImageKeepsIt) {
-  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
+TEST(Iso9660Test, FoundWhereverTheImageKeepsIt) {
+  const std::string program = ReadFile(QUILLET_DISC_PAYLOAD);
   struct Row {
     const char* image;
     std::uint32_t lowest_lba;
@@ -40,8 +40,8 @@ TEST(BootFileTest, FoundWhereverTheImageKeepsIt) {
   }
 }
 
-TEST(BootFileTest, EachSectorSizeOfAGdRomBootTrack) {
-  const std::string program = ReadFile(QUILLET_SH_FIXTURES "/hello.bin");
+TEST(Iso9660Test, EachSectorSizeOfAGdRomBootTrack) {
+  const std::string program = ReadFile(QUILLET_DISC_PAYLOAD);
   const std::string iso = ReadFile(kDisc + "/gdrom.iso");
   struct Row {
     std::size_t size;
@@ -62,7 +62,7 @@ TEST(BootFileTest, EachSectorSizeOfAGdRomBootTrack) {
   }
 }
 
-TEST(BootFileTest, CutOrForeignImagesAreRefusedWithAReason) {
+TEST(Iso9660Test, CutOrForeignImagesAreRefusedWithAReason) {
   const std::string image = ReadFile(kDisc + "/plain.iso");
   std::string renamed = image;
   renamed.replace(0x60, 16, "MISSING.BIN     ");
@@ -80,7 +80,7 @@ TEST(BootFileTest, CutOrForeignImagesAreRefusedWithAReason) {
            {"a GD-ROM's boot track without the track that holds the boot file",
             gd_rom.substr(0, gd_rom.size() - 400000), "the image is one track of a GD-ROM: scan the dump's .gdi"},
            {"no bootstrap", std::string(32768, '\0') + image.substr(32768), "no bootstrap"},
-           {"a program, no disc", ReadFile(QUILLET_SH_FIXTURES "/hello.bin"), "no ISO 9660 file system"},
+           {"a program, no disc", ReadFile(QUILLET_DISC_PAYLOAD), "no ISO 9660 file system"},
        }) {
     testing::ExpectRefusal(row.name, row.reason,
                            [&] { BootOfImage(DiscFormat::Iso, BytesSource(AsBytes(row.bytes))); });
