@@ -38,6 +38,8 @@ std::string Field(const char* name, std::string_view value) {
 // The files the person chose, the worker's quilletFiles: a disc image first, and for a .gdi its
 // track files after it. The core reads them a slice at a time with FileReaderSync, through a small
 // cache of 1 MiB blocks: a disc image is never copied whole into the module's memory.
+// The JavaScript below is JavaScript: the C++ formatter keeps out of it.
+// clang-format off
 EM_JS(void, quillet_read_chosen, (int which, double offset, std::byte* into, std::size_t count), {
   var file = self.quilletFiles[which], block = 1 << 20;
   var cache = self.quilletCache || (self.quilletCache = new Map());
@@ -67,10 +69,11 @@ EM_JS(double, quillet_chosen_size, (int which), { return self.quilletFiles[which
 EM_JS(int, quillet_chosen_named, (const char* name), {
   var wanted = UTF8ToString(name).toLowerCase();
   for (var which = 1; which < self.quilletFiles.length; which++) {
-    if (self.quilletFiles[which].name.toLowerCase() == = wanted) return which;
+    if (self.quilletFiles[which].name.toLowerCase() == wanted) return which;
   }
   return -1;
 });
+// clang-format on
 
 class ChosenFile final : public quillet::DiscSource {
  public:
@@ -145,9 +148,12 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
     g_text = "{\"form\": \"elf\", \"size\": " + std::to_string(size) + "}";
     return g_text.c_str();
   }
+  if (IsIpBinTitle(file_name)) {
+    g_text = IpBinRefusal();
+    return g_text.c_str();
+  }
   try {
-    const Judgement judgement =
-        IsIpBinTitle(file_name) ? Judgement{Form::BootSector} : JudgeLooseFile(image, file_name, Evidence::Full);
+    const Judgement judgement = JudgeLooseFile(image, file_name, Evidence::Full);
     g_text = judgement.form == Form::BootSector
                  ? IpBinRefusal()
                  : "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(size)) + "}";
