@@ -14,6 +14,7 @@
 #include "convert/conversion_plan.h"
 #include "convert/elf_raw.h"
 #include "convert/tool_commands.h"
+#include "disc/boot_report.h"
 #include "disc/boot_rule.h"
 #include "disc/disc_image.h"
 #include "inspect/file_kind.h"

@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: quillet scan [--json] FILE...\n"
+    "       quillet check IMAGE...\n"
     "       quillet convert --to scrambled|unscrambled [--force] [-o OUT] FILE...\n";
 
 constexpr std::string_view kHelp =
@@ -31,6 +32,11 @@ constexpr std::string_view kHelp =
     "             line says when the disc would not start it in that form, or that\n"
     "             its boot code is its own. Images of other formats (Nero, CHD,\n"
     "             Alcohol, CloneCD, cue sheets) are refused.\n"
+    "  check      whether each disc image's disc would start its boot file: a line\n"
+    "             per check (bootstrap, boot code, boot file, form, layout,\n"
+    "             placement, regions, size), each ok, problem or cannot tell with a\n"
+    "             sentence, problems first; then the report in a line, such as\n"
+    "             \"will boot from a CD-R\" or \"will not boot: \" and why.\n"
     "  convert    writes NAME_scrambled.bin or NAME_unscrambled.bin beside each file\n"
     "             (NAME: its name up to the first dot), or OUT for a single file. A\n"
     "             file already in that form is left alone, a file scrambled twice is\n"
@@ -45,7 +51,8 @@ constexpr std::string_view kHelp =
     "             the evidence (verdict of the patterns, layout), size in bytes and\n"
     "             the patterns found (letter and first offset), or the error that\n"
     "             stopped it; for a disc image, \"image\": its format, boot file,\n"
-    "             track, LBA, title, product number and \"boots\"\n"
+    "             track, LBA, title, product number, \"boots\", the \"checks\" of quillet\n"
+    "             check (name, result, sentence) and their \"summary\"\n"
     "  --to FORM  (convert) scrambled or unscrambled\n"
     "  --force    (convert) convert a file already in that form too, or one whose\n"
     "             form cannot be told or that is no program\n"
@@ -54,7 +61,7 @@ constexpr std::string_view kHelp =
     "  --version  show the version and exit\n"
     "\n"
     "Exit status: 0 when every file was done (or was right already), 1 when any was\n"
-    "refused or failed, 2 for a usage error.\n";
+    "refused or failed, or (check) when a check found a problem, 2 for a usage error.\n";
 
 int UsageError(std::ostream& err, std::string_view problem) {
   err << "quillet: " << problem << "\n" << kUsage << "Try 'quillet --help' for more information.\n";
@@ -74,8 +81,10 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
     out << "quillet " << kVersion << "\n";
     return kExitAllDone;
   }
-  if (command != "scan" && command != "convert") return UsageError(err, "unknown command '" + command + "'");
-  const bool scan = command == "scan";
+  if (command != "scan" && command != "check" && command != "convert") {
+    return UsageError(err, "unknown command '" + command + "'");
+  }
+  const bool scan = command == "scan", check = command == "check";
 
   bool json = false;
   std::optional<std::string> form;
@@ -85,7 +94,7 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
   const std::span<const std::string> rest = arguments.subspan(1);
   for (std::size_t i = 0; i < rest.size(); ++i) {
     const std::string& argument = rest[i];
-    const bool takes_value = !scan && (argument == "--to" || argument == "-o");
+    const bool takes_value = command == "convert" && (argument == "--to" || argument == "-o");
     if (options_ended || argument.empty() || argument.front() != '-' || argument == "-") {
       paths.push_back(argument);
     } else if (argument == "--") {
@@ -95,7 +104,7 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
       return kExitAllDone;
     } else if (scan && argument == "--json") {
       json = true;
-    } else if (!scan && argument == "--force") {
+    } else if (command == "convert" && argument == "--force") {
       convert.force = true;
     } else if (takes_value && i + 1 == rest.size()) {
       return UsageError(err, "option '" + argument + "' needs a value");
@@ -109,6 +118,7 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
   }
   if (paths.empty()) return UsageError(err, "no file given");
   if (scan) return RunScan(paths, json, out, err);
+  if (check) return RunCheck(paths, out, err);
 
   if (!form) return UsageError(err, "convert needs --to scrambled or --to unscrambled");
   if (*form != "scrambled" && *form != "unscrambled") {

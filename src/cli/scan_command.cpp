@@ -7,6 +7,7 @@
 
 #include "cli/disc_input.h"
 #include "cli/quillet_command.h"
+#include "disc/boot_report.h"
 #include "disc/boot_rule.h"
 #include "disc/disc_file.h"
 #include "inspect/file_kind.h"
@@ -102,6 +103,28 @@ int RunScan(const std::vector<std::string>& paths, bool json, std::ostream& out,
     }
   }
   if (json) out << "]\n";
+  return status;
+}
+
+int RunCheck(const std::vector<std::string>& paths, std::ostream& out, std::ostream& err) {
+  int status = kExitAllDone;
+  for (const std::string& path : paths) {
+    FileReport report = Examine(path, Evidence::FormOnly);
+    if (report.error.empty() && !report.disc) {
+      report.error = "no disc image: quillet check reads CDI, ISO and GD-ROM (.gdi) images";
+    }
+    if (!report.error.empty()) {
+      err << "quillet: " << path << ": " << report.error << "\n";
+      status = kExitSomeFailed;
+      continue;
+    }
+    const std::vector<BootCheck> checks = CheckBoot(*report.disc, report.judgement.form);
+    for (const BootCheck& check : checks) {
+      out << path << ": " << CheckResultText(check.result) << ": " << check.name << ": " << check.sentence << "\n";
+      if (check.result == CheckResult::Problem) status = kExitSomeFailed;
+    }
+    out << path << ": " << BootSummary(*report.disc, checks) << "\n";
+  }
   return status;
 }
 

@@ -36,8 +36,18 @@ std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap) {
 // no boot file name).
 BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
   if (!IsBootSectorImage(bootstrap)) RefuseAsInvalid("the disc has no bootstrap (no IP.BIN with a boot file name)");
-  return {TrimmedField(bootstrap, 0x60, 16), TrimmedField(bootstrap, 0x40, 10), TrimmedField(bootstrap, 0x80, 128),
-          BootCodeHash(bootstrap)};
+  BootHeader header;
+  header.boot_file = TrimmedField(bootstrap, 0x60, 16);
+  header.product_number = TrimmedField(bootstrap, 0x40, 10);
+  header.title = TrimmedField(bootstrap, 0x80, 128);
+  header.maker_id = TrimmedField(bootstrap, 0x10, 16);
+  header.area_symbols = std::string(reinterpret_cast<const char*>(bootstrap.data()) + 0x30, kRegions);
+  for (int region = 0; region < kRegions; ++region) {
+    header.area_texts[static_cast<std::size_t>(region)] =
+        TrimmedField(bootstrap, 0x3704 + 32 * static_cast<std::size_t>(region), 28);
+  }
+  header.boot_code = BootCodeHash(bootstrap);
+  return header;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -17,11 +18,21 @@ namespace quillet {
 inline constexpr std::string_view kHardwareId = "SEGA SEGAKATANA ";
 inline constexpr std::uint32_t kBootstrapSectors = 16;
 
-// The fields of an IP.BIN a person recognises a disc by, blanks trimmed.
+// The regions a disc may claim, in the order of their area symbols and area texts.
+inline constexpr int kRegions = 3;
+
+// The fields of an IP.BIN a person recognises a disc by, and those the console checks, blanks
+// trimmed.
 struct BootHeader {
   std::string boot_file;       // at 0x60, 16 bytes: "1ST_READ.BIN"
   std::string product_number;  // at 0x40, 10 bytes
   std::string title;           // at 0x80, 128 bytes
+  std::string maker_id;        // at 0x10, 16 bytes: "SEGA ENTERPRISES"
+  // The regions claimed: the area symbols at 0x30 ('J', 'U', 'E', or a blank where a region is
+  // not claimed), and the area texts that the boot code's area protection holds for each, at
+  // 0x3704, 0x3724 and 0x3744 (28 bytes each, blanks where the region is not claimed).
+  std::string area_symbols;
+  std::array<std::string, kRegions> area_texts;
   // A hash (64-bit FNV-1a) of the bootstrap's code alone: 0x300 to 0x36FF, 0x3800 to 0x381F and
   // 0x5820 to 0x7FFF. It leaves out what differs from disc to disc made with the same boot code: the
   // header (0x000 to 0x0FF), the table of contents (0x100 to 0x2FF), the area symbols (0x3700 to

@@ -152,7 +152,7 @@ bool IsCdiImage(const DiscSource& image) {
   return true;
 }
 
-std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
+CdiTable ReadCdiTable(const DiscSource& image) {
   const std::optional<Trailer> trailer = ReadTrailer(image);
   if (!trailer)
     RefuseAsInvalid(
@@ -167,10 +167,14 @@ std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
     RefuseAsInvalid("the image's table announces " + std::to_string(sessions) + " sessions (1 to 99 are possible)");
   }
   std::vector<CdiTrack> tracks;
+  bool left_open = false;
   std::uint64_t at = 0;  // where the next track's bytes begin
   for (int session = 1; session <= sessions; ++session) {
     const std::uint16_t count = table.NextU16("a session's number of tracks");
-    if (count == 0) break;  // a session left open, the disc's last
+    if (count == 0) {
+      left_open = true;  // a session left open, the disc's last
+      break;
+    }
     if (tracks.size() + count > kMostTracks) {
       RefuseAsInvalid("session " + std::to_string(session) + " of the image has " + std::to_string(count) +
                       " tracks (a disc holds 1 to 99)");
@@ -190,7 +194,7 @@ std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image) {
     if (version != kVersion2) table.Skip(1, "a session's reserved byte");
   }
   if (tracks.empty()) RefuseAsInvalid("the image's table lists no tracks");
-  return tracks;
+  return {tracks, left_open};
 }
 
 std::optional<CdiTrack> CdiBootTrack(const std::vector<CdiTrack>& tracks) {

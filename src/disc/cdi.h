@@ -28,9 +28,14 @@ struct CdiTrack {
 // image, at a table that begins as a table of tracks does.
 bool IsCdiImage(const DiscSource& image);
 
-// The tracks of every session, in order. Raises run-time error 5 saying what is wrong where the
-// table is cut or malformed; no field sizes an allocation or a loop beyond fixed caps.
-std::vector<CdiTrack> ReadCdiTracks(const DiscSource& image);
+struct CdiTable {
+  std::vector<CdiTrack> tracks;  // of every session, in order
+  bool left_open = false;        // the disc left open for another session: its last session is empty
+};
+
+// The image's table. Raises run-time error 5 saying what is wrong where the table is cut or
+// malformed; no field sizes an allocation or a loop beyond fixed caps.
+CdiTable ReadCdiTable(const DiscSource& image);
 
 // The track a CD-R boots: the first data track of the last session.
 std::optional<CdiTrack> CdiBootTrack(const std::vector<CdiTrack>& tracks);

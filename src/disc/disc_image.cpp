@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "disc/boot_rule.h"
 #include "disc/cdi.h"
 #include "disc/foreign_image.h"
 #include "disc/iso9660.h"
@@ -38,17 +37,28 @@ std::optional<DiscFormat> FormatOfName(std::string_view name) {
                   ", but no table of tracks Quillet reads (a CDI's must be its last bytes)");
 }
 
+// Where the boot track lies, and where and how large its file system was made.
+void AddFileSystem(DiscLayout& layout, const Track& track, std::uint32_t track_lba, std::uint32_t base) {
+  layout.boot_track_lba = track_lba;
+  layout.file_system_lba = base;
+  const std::uint32_t volume = IsoVolumeSectors(track).value_or(0);
+  layout.file_system_sectors = volume - std::min(volume, base);
+}
+
 // The file system's addresses count from the session's start, which the track's own root
-// directory tells; a track at the very start of a disc counts from 0.
-DiscBootFile BootOfDataTrack(DiscFormat format, int number, const Track& track) {
+// directory tells; a track at the very start of a disc counts from 0. `layout` has the tracks;
+// what the boot track shows is added.
+DiscBootFile BootOfDataTrack(DiscFormat format, int number, const Track& track, DiscLayout layout) {
   const std::uint32_t base = IsoTrackBase(track);
   // A CD-R's session may begin anywhere; only a GD-ROM's boot track begins where its
   // high-density area does.
   const bool gd_rom = format == DiscFormat::Iso && base == kHighDensityArea;
   constexpr std::string_view kOneTrack =
       "the image is one track of a GD-ROM: scan the dump's .gdi, which names them all";
-  return {format, gd_rom ? 3 : number,
-          BootFileOfTrack(track.Rebased(base), gd_rom ? kOneTrack : "the image is cut short"), gd_rom};
+  const Track rebased = track.Rebased(base);
+  AddFileSystem(layout, rebased, track.first_lba(), base);
+  return {format, gd_rom ? 3 : number, BootFileOfTrack(rebased, gd_rom ? kOneTrack : "the image is cut short"), gd_rom,
+          std::move(layout)};
 }
 
 }  // namespace
@@ -86,14 +96,24 @@ Judgement JudgeLooseFile(std::span<const std::byte> bytes, std::string_view name
 }
 
 DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image) {
+  DiscLayout layout;
+  layout.image_size = image.size();
   if (format == DiscFormat::Iso) {
     const std::size_t sector_size = IsoSectorSize(image).value_or(kSectorData);
-    return BootOfDataTrack(format, 1, Track(image, 0, image.size(), sector_size, 0));
+    const Track track(image, 0, image.size(), sector_size, 0);
+    layout.data_sectors = track.first_piece_sectors();
+    layout.tracks.push_back({1, 1, true, 0, track.first_piece_sectors()});
+    return BootOfDataTrack(format, 1, track, std::move(layout));
   }
-  const std::vector<CdiTrack> tracks = ReadCdiTracks(image);
-  const std::optional<CdiTrack> boot = CdiBootTrack(tracks);
+  const CdiTable table = ReadCdiTable(image);
+  const std::optional<CdiTrack> boot = CdiBootTrack(table.tracks);
   if (!boot) RefuseAsInvalid("the image's last session holds no data track, which is where a CD-R boots");
-  return BootOfDataTrack(format, boot->number, CdiDataArea(image, tracks, *boot));
+  layout.left_open = table.left_open;
+  for (const CdiTrack& track : table.tracks) {
+    layout.tracks.push_back({track.session, track.number, track.data, track.start_lba, track.length});
+    if (track.data && track.session == boot->session) layout.data_sectors += track.length;
+  }
+  return BootOfDataTrack(format, boot->number, CdiDataArea(image, table.tracks, *boot), std::move(layout));
 }
 
 std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_view name,
@@ -105,6 +125,7 @@ std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_vie
   const std::vector<GdiTrack> tracks = GdiDataTracks(source);
   std::vector<std::unique_ptr<DiscSource>> files;
   std::vector<const DiscSource*> sources;
+  DiscLayout layout;
   for (const GdiTrack& track : tracks) {
     try {
       sources.push_back(files.emplace_back(open_track(track.file)).get());
@@ -113,21 +134,25 @@ std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_vie
       if (failure.number() == error::kInvalidArgument) RefuseAsInvalid(why);
       throw RunTimeError(failure.number(), why);
     }
+    layout.data_sectors += sources.back()->size() / track.sector_size;
   }
-  return DiscBootFile{DiscFormat::Gdi, tracks.front().number, BootFileOfTrack(GdiDataArea(tracks, sources)), true};
-}
-
-std::string DiscJsonMembers(const DiscBootFile& disc, Form form) {
-  const BootFile& boot = disc.boot;
-  const std::optional<bool> boots = Boots(disc, form);
-  char boot_code[17];
-  std::snprintf(boot_code, sizeof boot_code, "%016llx", static_cast<unsigned long long>(boot.header.boot_code));
-  return "\"format\": \"" + std::string(DiscFormatText(disc.format)) +
-         "\", \"boot_file\": " + JsonString(boot.header.boot_file) +
-         ", \"size\": " + std::to_string(boot.bytes.size()) + ", \"track\": " + std::to_string(disc.track) +
-         ", \"lba\": " + std::to_string(boot.lba) + ", \"title\": " + JsonString(boot.header.title) +
-         ", \"product_number\": " + JsonString(boot.header.product_number) +
-         ", \"boots\": " + (boots ? (*boots ? "true" : "false") : "null") + ", \"boot_code\": \"" + boot_code + "\"";
+  const Track area = GdiDataArea(tracks, sources);
+  DiscBootFile disc{DiscFormat::Gdi, tracks.front().number, BootFileOfTrack(area), true, {}};
+  // Every track, for the disc's layout and size; an audio track's file that is not there only
+  // goes uncounted.
+  for (const GdiTrack& track : GdiTracks(source)) {
+    std::uint64_t size = 0;
+    try {
+      size = open_track(track.file)->size();
+    } catch (const RunTimeError&) {
+    }
+    layout.image_size += size;
+    layout.tracks.push_back(
+        {1, track.number, track.data, track.lba, static_cast<std::uint32_t>(size / track.sector_size)});
+  }
+  AddFileSystem(layout, area, tracks.front().lba, IsoTrackBase(area));
+  disc.layout = std::move(layout);
+  return disc;
 }
 
 }  // namespace quillet

@@ -42,6 +42,26 @@ void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view nam
 Judgement JudgeLooseFile(std::span<const std::byte> bytes, std::string_view name,
                          Evidence evidence = Evidence::FormOnly);
 
+// A track of the disc an image makes.
+struct DiscTrack {
+  int session = 1, number = 1;  // counted from 1, as a person names them
+  bool data = true;             // else audio
+  std::uint32_t start_lba = 0;  // where the image puts it on the disc
+  std::uint32_t sectors = 0;
+};
+
+// What an image shows of the disc it makes, which decides whether the disc starts.
+struct DiscLayout {
+  std::vector<DiscTrack> tracks;      // every track the image lists (an ISO image: its one)
+  bool left_open = false;             // a CD-R left open for another session
+  std::uint64_t image_size = 0;       // in bytes: the image, or a dump's track files together
+  std::uint32_t boot_track_lba = 0;   // where the image puts the boot track
+  std::uint32_t file_system_lba = 0;  // where the boot track's file system was made to begin
+  // The sectors of the boot track's file system, and of the data tracks that hold it: more data
+  // sectors than file system sectors are padding.
+  std::uint64_t file_system_sectors = 0, data_sectors = 0;
+};
+
 // A disc image's boot file, with what the disc tells of it: its format, which track boots, and
 // whether it is a GD-ROM's (started unscrambled) or a CD-R's (started scrambled).
 struct DiscBootFile {
@@ -49,6 +69,7 @@ struct DiscBootFile {
   int track = 1;  // the boot track's number on the disc
   BootFile boot;
   bool gd_rom = false;  // a GD-ROM's, else a CD-R's
+  DiscLayout layout;
 };
 
 // The boot file of a CDI or ISO image. An ISO image whose file system begins at LBA 45000 is a
@@ -66,9 +87,5 @@ using TrackFileOpener = std::function<std::unique_ptr<DiscSource>(const std::str
 // wrong with a cut or malformed one, or one of a format Quillet does not read.
 std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_view name,
                                        const TrackFileOpener& open_track);
-
-// The disc as JSON members, for a boot file judged to be in `form`: "format", "boot_file", "size",
-// "track", "lba", "title", "product_number", "boots" (by the stock boot code) and "boot_code".
-std::string DiscJsonMembers(const DiscBootFile& disc, Form form);
 
 }  // namespace quillet

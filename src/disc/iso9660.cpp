@@ -160,4 +160,13 @@ std::uint32_t IsoTrackBase(const Track& track) {
   RefuseAsInvalid("the image's root directory is not where its file system says");
 }
 
+std::optional<std::uint32_t> IsoVolumeSectors(const Track& track) {
+  const std::optional<SectorData> descriptor = track.Sector(track.first_lba() + kFirstVolumeDescriptor);
+  if (!descriptor || std::memcmp(descriptor->data() + 1, "CD001", 5) != 0 ||
+      std::to_integer<std::uint8_t>((*descriptor)[0]) != 1) {
+    return std::nullopt;
+  }
+  return LittleEndian32(*descriptor, 80);
+}
+
 }  // namespace quillet

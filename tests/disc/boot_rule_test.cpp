@@ -10,8 +10,8 @@ namespace quillet {
 namespace {
 
 TEST(BootRuleTest, WhetherTheDiscStartsItsBootFile) {
-  DiscBootFile cd_r{DiscFormat::Cdi, 2, {}};
-  DiscBootFile gd_rom{DiscFormat::Gdi, 3, {}, true};
+  DiscBootFile cd_r{DiscFormat::Cdi, 2, {}, false, {}};
+  DiscBootFile gd_rom{DiscFormat::Gdi, 3, {}, true, {}};
   cd_r.boot.header.boot_file = gd_rom.boot.header.boot_file = "1ST_READ.BIN";
   cd_r.boot.header.boot_code = gd_rom.boot.header.boot_code = 42;
   const std::uint64_t stock[] = {7, 42};

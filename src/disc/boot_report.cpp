@@ -1,0 +1,276 @@
+#include "disc/boot_report.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "disc/gdi.h"
+#include "util/json_text.h"
+#include "util/text_rules.h"
+
+namespace quillet {
+namespace {
+
+// The console loads the boot file at 0x8C010000, and its memory ends at 0x8D000000.
+constexpr std::uint64_t kLargestLoadedFile = 0x8D000000 - 0x8C010000;
+
+struct Region {
+  char symbol;
+  std::string_view text;  // the area protection's, blanks trimmed
+  std::string_view name;  // as a person says it
+};
+constexpr std::array<Region, kRegions> kRegionTable = {{
+    {'J', "For JAPAN,TAIWAN,PHILIPINES.", "Japan"},
+    {'U', "For USA and CANADA.", "the USA"},
+    {'E', "For EUROPE.", "Europe"},
+}};
+
+// "650.3 MiB", "512.0 KiB", "900 bytes".
+std::string SizeWords(std::uint64_t bytes) {
+  constexpr std::array<const char*, 4> kUnits = {"bytes", "KiB", "MiB", "GiB"};
+  double value = static_cast<double>(bytes);
+  std::size_t unit = 0;
+  while (value >= 1024 && unit + 1 < kUnits.size()) {
+    value /= 1024;
+    ++unit;
+  }
+  if (unit == 0) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+  return text;
+}
+
+// "Japan", "Japan and Europe", "Japan, the USA and Europe".
+std::string ListWords(const std::vector<std::string_view>& items) {
+  std::string words;
+  for (std::size_t index = 0; index < items.size(); ++index) {
+    if (index > 0) words += index + 1 == items.size() ? " and " : ", ";
+    words += items[index];
+  }
+  return words;
+}
+
+std::string TrackWords(const DiscBootFile& disc) {
+  return "track " + std::to_string(disc.track) + " at LBA " + std::to_string(disc.layout.boot_track_lba);
+}
+
+// An ISO image is one track, which lies wherever it is burned or dumped: its own address is not known.
+bool LoneTrack(const DiscBootFile& disc) { return disc.format == DiscFormat::Iso; }
+
+BootCheck BootstrapCheck(const DiscBootFile& disc) {
+  const BootHeader& header = disc.boot.header;
+  const std::string where = LoneTrack(disc) ? "the image" : TrackWords(disc);
+  if (disc.gd_rom && !LoneTrack(disc) && disc.layout.boot_track_lba != kHighDensityArea) {
+    return {"bootstrap", CheckResult::Problem,
+            "the IP.BIN begins " + where + ", not LBA 45000, where a GD-ROM's high-density area begins"};
+  }
+  const std::string maker = EscapeControls(header.maker_id);
+  if (!header.maker_id.starts_with("SEGA")) {
+    return {"bootstrap", CheckResult::CannotTell,
+            "the IP.BIN's maker ID is \"" + maker + "\" where SEGA ENTERPRISES is written: whether a console accepts it "
+            "is not established"};
+  }
+  return {"bootstrap", CheckResult::Ok,
+          "the IP.BIN begins " + where + ", with the hardware ID, the maker ID " + maker + " and the boot file's name " +
+              EscapeControls(header.boot_file)};
+}
+
+BootCheck BootCodeCheck(const DiscBootFile& disc, std::span<const std::uint64_t> stock) {
+  const std::string name = EscapeControls(disc.boot.header.boot_file);
+  if (std::find(stock.begin(), stock.end(), disc.boot.header.boot_code) != stock.end()) {
+    return {"boot code", CheckResult::Ok, "the IP.BIN's boot code is stock: the console itself loads " + name};
+  }
+  return {"boot code", CheckResult::CannotTell,
+          "the IP.BIN carries boot code of its own (a loader): what it starts, and how, depends on that code"};
+}
+
+BootCheck BootFileCheck(const DiscBootFile& disc) {
+  const std::string name = EscapeControls(disc.boot.header.boot_file);
+  const std::uint64_t size = disc.boot.bytes.size();
+  if (size > kLargestLoadedFile) {
+    return {"boot file", CheckResult::Problem,
+            name + " is " + SizeWords(size) + " (" + std::to_string(size) + " bytes): more than the " +
+                std::to_string(kLargestLoadedFile) + " bytes from 0x8C010000, where the console loads it, to the end of "
+                "its memory"};
+  }
+  return {"boot file", CheckResult::Ok,
+          name + " is in the file system at LBA " + std::to_string(disc.boot.lba) + ", " + SizeWords(size) +
+              ": it fits where the console loads it"};
+}
+
+BootCheck FormCheck(const DiscBootFile& disc, Form form, std::span<const std::uint64_t> stock) {
+  const std::string name = EscapeControls(disc.boot.header.boot_file);
+  const std::optional<bool> boots = Boots(disc, form, stock);
+  if (boots == true) {
+    return {"form", CheckResult::Ok,
+            name + " is " + std::string(FormText(form)) + ", the form " + (disc.gd_rom ? "a GD-ROM" : "a CD-R") +
+                " starts"};
+  }
+  if (boots == false) return {"form", CheckResult::Problem, BootNote(disc, form, stock)};
+  const std::string note = BootNote(disc, form, stock);
+  if (!note.empty()) return {"form", CheckResult::CannotTell, note};
+  return {"form", CheckResult::CannotTell,
+          form == Form::NotAProgram ? name + " does not look like a Dreamcast program in any form"
+                                    : "the form of " + name + " cannot be told (no patterns, no telling layout)"};
+}
+
+BootCheck LayoutCheck(const DiscBootFile& disc) {
+  const DiscLayout& layout = disc.layout;
+  if (disc.format == DiscFormat::Gdi) {
+    return {"layout", CheckResult::Ok,
+            "a GD-ROM dump of " + std::to_string(layout.tracks.size()) +
+                " tracks: the low-density area's, then the high-density area's from LBA 45000"};
+  }
+  if (disc.format == DiscFormat::Iso) {
+    return {"layout", CheckResult::CannotTell,
+            disc.gd_rom ? "the image is one track of a GD-ROM: the dump's .gdi names them all"
+                        : "an ISO image is one data track: its disc's sessions are made when it is burned"};
+  }
+  // A session in words: "audio", "data", "audio + data" for one of both.
+  std::vector<std::string> sessions;
+  for (const DiscTrack& track : layout.tracks) {
+    if (static_cast<std::size_t>(track.session) > sessions.size()) sessions.resize(static_cast<std::size_t>(track.session));
+    std::string& words = sessions[static_cast<std::size_t>(track.session) - 1];
+    const std::string kind = track.data ? "data" : "audio";
+    if (words.empty()) {
+      words = kind;
+    } else if (!words.ends_with(kind)) {
+      words += " and " + kind;
+    }
+  }
+  std::string description = "a CD-R of " + std::to_string(sessions.size()) +
+                            (sessions.size() == 1 ? " session, " : " sessions, ");
+  for (std::size_t index = 0; index < sessions.size(); ++index) description += (index ? " + " : "") + sessions[index];
+  if (layout.left_open) {
+    return {"layout", CheckResult::CannotTell,
+            description + ", left open for another session: whether a Dreamcast reads a disc left open is not "
+                          "established; close the disc when burning it"};
+  }
+  if (sessions.size() == 1) {
+    return {"layout", CheckResult::CannotTell,
+            description + ": Dreamcast CD-Rs are made of two sessions (audio + data, or data + data); whether one of "
+                          "one session starts is not established"};
+  }
+  return {"layout", CheckResult::Ok, description + ", closed"};
+}
+
+BootCheck PlacementCheck(const DiscBootFile& disc) {
+  const DiscLayout& layout = disc.layout;
+  const std::string base = std::to_string(layout.file_system_lba);
+  if (LoneTrack(disc)) {
+    return {"placement", CheckResult::CannotTell,
+            disc.gd_rom ? "its file system was made to begin at LBA 45000, a GD-ROM's high-density area: the image is "
+                          "the boot track of a GD-ROM dump"
+                        : "its file system was made to begin at LBA " + base +
+                              ": the disc starts only where the image is burned as a data session that begins there"};
+  }
+  if (layout.boot_track_lba != layout.file_system_lba) {
+    return {"placement", CheckResult::Problem,
+            TrackWords(disc) + " holds a file system made to begin at LBA " + base + ": the console will not find " +
+                EscapeControls(disc.boot.header.boot_file) + "; make the image again for LBA " +
+                std::to_string(layout.boot_track_lba)};
+  }
+  return {"placement", CheckResult::Ok, TrackWords(disc) + " holds a file system made to begin there"};
+}
+
+BootCheck RegionsCheck(const DiscBootFile& disc) {
+  const BootHeader& header = disc.boot.header;
+  std::vector<std::string_view> claimed;
+  for (std::size_t index = 0; index < kRegionTable.size(); ++index) {
+    const Region& region = kRegionTable[index];
+    const char symbol = index < header.area_symbols.size() ? header.area_symbols[index] : ' ';
+    if (symbol != region.symbol && symbol != ' ') {
+      return {"regions", CheckResult::Problem,
+              "the IP.BIN's area symbol for " + std::string(region.name) + " at 0x3" +
+                  std::to_string(index) + " is \"" + EscapeControls(std::string(1, symbol)) +
+                  "\", which no console knows"};
+    }
+    const bool by_symbol = symbol == region.symbol, by_text = header.area_texts[index] == region.text;
+    if (by_symbol != by_text) {
+      return {"regions", CheckResult::Problem,
+              "the IP.BIN's area symbols at 0x30 and its area texts at 0x3700 disagree on " +
+                  std::string(region.name) + " (" + (by_symbol ? "the symbol claims it, the text does not" :
+                                                                "the text claims it, the symbol does not") +
+                  "): a console of that region refuses the disc"};
+    }
+    if (by_symbol) claimed.push_back(region.name);
+  }
+  if (claimed.empty()) {
+    return {"regions", CheckResult::Problem, "the IP.BIN claims no region: every console refuses the disc"};
+  }
+  std::string sentence = "the IP.BIN claims " + ListWords(claimed);
+  if (claimed.size() < kRegionTable.size()) sentence += "; a console of another region refuses the disc";
+  return {"regions", CheckResult::Ok, sentence};
+}
+
+BootCheck SizeCheck(const DiscBootFile& disc) {
+  const DiscLayout& layout = disc.layout;
+  std::string sentence = (disc.format == DiscFormat::Gdi ? "the dump's track files hold " : "the image is ") +
+                         SizeWords(layout.image_size);
+  if (layout.file_system_sectors > 0 && layout.data_sectors > layout.file_system_sectors) {
+    const std::uint64_t padding = (layout.data_sectors - layout.file_system_sectors) * kSectorData;
+    sentence += "; its data tracks pad the file system's " + SizeWords(layout.file_system_sectors * kSectorData) +
+                " with " + SizeWords(padding) +
+                " more (padding speeds up a CD-R's reading, and costs as much room on an emulator's card)";
+  } else {
+    sentence += ", without padding";
+  }
+  return {"size", CheckResult::Ok, sentence};
+}
+
+}  // namespace
+
+std::string_view CheckResultText(CheckResult result) {
+  switch (result) {
+    case CheckResult::Problem: return "problem";
+    case CheckResult::CannotTell: return "cannot tell";
+    case CheckResult::Ok: break;
+  }
+  return "ok";
+}
+
+std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form, std::span<const std::uint64_t> stock) {
+  std::vector<BootCheck> checks = {BootstrapCheck(disc),      BootCodeCheck(disc, stock), BootFileCheck(disc),
+                                   FormCheck(disc, form, stock), LayoutCheck(disc),         PlacementCheck(disc),
+                                   RegionsCheck(disc),          SizeCheck(disc)};
+  const auto rank = [](const BootCheck& check) {
+    return check.result == CheckResult::Problem ? 0 : check.result == CheckResult::CannotTell ? 1 : 2;
+  };
+  std::stable_sort(checks.begin(), checks.end(),
+                   [&](const BootCheck& a, const BootCheck& b) { return rank(a) < rank(b); });
+  return checks;
+}
+
+std::string BootSummary(const DiscBootFile& disc, const std::vector<BootCheck>& checks) {
+  for (const CheckResult result : {CheckResult::Problem, CheckResult::CannotTell}) {
+    const auto first = std::find_if(checks.begin(), checks.end(),
+                                    [result](const BootCheck& check) { return check.result == result; });
+    if (first == checks.end()) continue;
+    return (result == CheckResult::Problem ? "will not boot: " : "cannot tell whether it boots: ") + first->sentence;
+  }
+  return disc.gd_rom ? "will boot as a GD-ROM" : "will boot from a CD-R";
+}
+
+std::string DiscJsonMembers(const DiscBootFile& disc, Form form) {
+  const BootFile& boot = disc.boot;
+  const std::optional<bool> boots = Boots(disc, form);
+  const std::vector<BootCheck> report = CheckBoot(disc, form);
+  std::string checks;
+  for (const BootCheck& check : report) {
+    if (!checks.empty()) checks += ", ";
+    checks += "{\"name\": " + JsonString(check.name) + ", \"result\": " + JsonString(CheckResultText(check.result)) +
+              ", \"sentence\": " + JsonString(check.sentence) + "}";
+  }
+  char boot_code[17];
+  std::snprintf(boot_code, sizeof boot_code, "%016llx", static_cast<unsigned long long>(boot.header.boot_code));
+  return "\"format\": \"" + std::string(DiscFormatText(disc.format)) +
+         "\", \"boot_file\": " + JsonString(boot.header.boot_file) +
+         ", \"size\": " + std::to_string(boot.bytes.size()) + ", \"track\": " + std::to_string(disc.track) +
+         ", \"lba\": " + std::to_string(boot.lba) + ", \"title\": " + JsonString(boot.header.title) +
+         ", \"product_number\": " + JsonString(boot.header.product_number) +
+         ", \"boots\": " + (boots ? (*boots ? "true" : "false") : "null") + ", \"boot_code\": \"" + boot_code +
+         "\", \"checks\": [" + checks + "], \"summary\": " + JsonString(BootSummary(disc, report));
+}
+
+
+}  // namespace quillet
