@@ -67,12 +67,13 @@ BootCheck BootstrapCheck(const DiscBootFile& disc) {
   const std::string maker = EscapeControls(header.maker_id);
   if (!header.maker_id.starts_with("SEGA")) {
     return {"bootstrap", CheckResult::CannotTell,
-            "the IP.BIN's maker ID is \"" + maker + "\" where SEGA ENTERPRISES is written: whether a console accepts it "
-            "is not established"};
+            "the IP.BIN's maker ID is \"" + maker +
+                "\" where SEGA ENTERPRISES is written: whether a console accepts it "
+                "is not established"};
   }
   return {"bootstrap", CheckResult::Ok,
-          "the IP.BIN begins " + where + ", with the hardware ID, the maker ID " + maker + " and the boot file's name " +
-              EscapeControls(header.boot_file)};
+          "the IP.BIN begins " + where + ", with the hardware ID, the maker ID " + maker +
+              " and the boot file's name " + EscapeControls(header.boot_file)};
 }
 
 BootCheck BootCodeCheck(const DiscBootFile& disc, std::span<const std::uint64_t> stock) {
@@ -90,7 +91,8 @@ BootCheck BootFileCheck(const DiscBootFile& disc) {
   if (size > kLargestLoadedFile) {
     return {"boot file", CheckResult::Problem,
             name + " is " + SizeWords(size) + " (" + std::to_string(size) + " bytes): more than the " +
-                std::to_string(kLargestLoadedFile) + " bytes from 0x8C010000, where the console loads it, to the end of "
+                std::to_string(kLargestLoadedFile) +
+                " bytes from 0x8C010000, where the console loads it, to the end of "
                 "its memory"};
   }
   return {"boot file", CheckResult::Ok,
@@ -129,7 +131,8 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
   // A session in words: "audio", "data", "audio + data" for one of both.
   std::vector<std::string> sessions;
   for (const DiscTrack& track : layout.tracks) {
-    if (static_cast<std::size_t>(track.session) > sessions.size()) sessions.resize(static_cast<std::size_t>(track.session));
+    if (static_cast<std::size_t>(track.session) > sessions.size())
+      sessions.resize(static_cast<std::size_t>(track.session));
     std::string& words = sessions[static_cast<std::size_t>(track.session) - 1];
     const std::string kind = track.data ? "data" : "audio";
     if (words.empty()) {
@@ -138,18 +141,20 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
       words += " and " + kind;
     }
   }
-  std::string description = "a CD-R of " + std::to_string(sessions.size()) +
-                            (sessions.size() == 1 ? " session, " : " sessions, ");
+  std::string description =
+      "a CD-R of " + std::to_string(sessions.size()) + (sessions.size() == 1 ? " session, " : " sessions, ");
   for (std::size_t index = 0; index < sessions.size(); ++index) description += (index ? " + " : "") + sessions[index];
   if (layout.left_open) {
     return {"layout", CheckResult::CannotTell,
-            description + ", left open for another session: whether a Dreamcast reads a disc left open is not "
-                          "established; close the disc when burning it"};
+            description +
+                ", left open for another session: whether a Dreamcast reads a disc left open is not "
+                "established; close the disc when burning it"};
   }
   if (sessions.size() == 1) {
     return {"layout", CheckResult::CannotTell,
-            description + ": Dreamcast CD-Rs are made of two sessions (audio + data, or data + data); whether one of "
-                          "one session starts is not established"};
+            description +
+                ": Dreamcast CD-Rs are made of two sessions (audio + data, or data + data); whether one of "
+                "one session starts is not established"};
   }
   return {"layout", CheckResult::Ok, description + ", closed"};
 }
@@ -181,16 +186,15 @@ BootCheck RegionsCheck(const DiscBootFile& disc) {
     const char symbol = index < header.area_symbols.size() ? header.area_symbols[index] : ' ';
     if (symbol != region.symbol && symbol != ' ') {
       return {"regions", CheckResult::Problem,
-              "the IP.BIN's area symbol for " + std::string(region.name) + " at 0x3" +
-                  std::to_string(index) + " is \"" + EscapeControls(std::string(1, symbol)) +
-                  "\", which no console knows"};
+              "the IP.BIN's area symbol for " + std::string(region.name) + " at 0x3" + std::to_string(index) +
+                  " is \"" + EscapeControls(std::string(1, symbol)) + "\", which no console knows"};
     }
     const bool by_symbol = symbol == region.symbol, by_text = header.area_texts[index] == region.text;
     if (by_symbol != by_text) {
       return {"regions", CheckResult::Problem,
-              "the IP.BIN's area symbols at 0x30 and its area texts at 0x3700 disagree on " +
-                  std::string(region.name) + " (" + (by_symbol ? "the symbol claims it, the text does not" :
-                                                                "the text claims it, the symbol does not") +
+              "the IP.BIN's area symbols at 0x30 and its area texts at 0x3700 disagree on " + std::string(region.name) +
+                  " (" +
+                  (by_symbol ? "the symbol claims it, the text does not" : "the text claims it, the symbol does not") +
                   "): a console of that region refuses the disc"};
     }
     if (by_symbol) claimed.push_back(region.name);
@@ -230,9 +234,9 @@ std::string_view CheckResultText(CheckResult result) {
 }
 
 std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form, std::span<const std::uint64_t> stock) {
-  std::vector<BootCheck> checks = {BootstrapCheck(disc),      BootCodeCheck(disc, stock), BootFileCheck(disc),
-                                   FormCheck(disc, form, stock), LayoutCheck(disc),         PlacementCheck(disc),
-                                   RegionsCheck(disc),          SizeCheck(disc)};
+  std::vector<BootCheck> checks = {
+      BootstrapCheck(disc), BootCodeCheck(disc, stock), BootFileCheck(disc), FormCheck(disc, form, stock),
+      LayoutCheck(disc),    PlacementCheck(disc),       RegionsCheck(disc),  SizeCheck(disc)};
   const auto rank = [](const BootCheck& check) {
     return check.result == CheckResult::Problem ? 0 : check.result == CheckResult::CannotTell ? 1 : 2;
   };
@@ -243,8 +247,8 @@ std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form, std::span<
 
 std::string BootSummary(const DiscBootFile& disc, const std::vector<BootCheck>& checks) {
   for (const CheckResult result : {CheckResult::Problem, CheckResult::CannotTell}) {
-    const auto first = std::find_if(checks.begin(), checks.end(),
-                                    [result](const BootCheck& check) { return check.result == result; });
+    const auto first =
+        std::find_if(checks.begin(), checks.end(), [result](const BootCheck& check) { return check.result == result; });
     if (first == checks.end()) continue;
     return (result == CheckResult::Problem ? "will not boot: " : "cannot tell whether it boots: ") + first->sentence;
   }
@@ -271,6 +275,5 @@ std::string DiscJsonMembers(const DiscBootFile& disc, Form form) {
          ", \"boots\": " + (boots ? (*boots ? "true" : "false") : "null") + ", \"boot_code\": \"" + boot_code +
          "\", \"checks\": [" + checks + "], \"summary\": " + JsonString(BootSummary(disc, report));
 }
-
 
 }  // namespace quillet

@@ -22,7 +22,7 @@ std::string_view CheckResultText(CheckResult result);
 struct BootCheck {
   std::string_view name;  // "bootstrap", "boot code", "boot file", "form", "layout", "placement", "regions", "size"
   CheckResult result = CheckResult::Ok;
-  std::string sentence;   // what a person can act on
+  std::string sentence;  // what a person can act on
 };
 
 // The checks of `disc`, whose boot file is judged to be in `form`, its boot code stock where its

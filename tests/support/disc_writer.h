@@ -62,6 +62,10 @@ struct SelfBootLayout {
 // That CD-R, its data track holding `iso`.
 std::string SelfBootCdi(const std::string& iso, std::uint32_t sector_size, CdiRelease release);
 
+// A CD-R of two data sessions: the first a track of 300 empty sectors, the second `iso` (made for
+// LBA 11702) in mode 2 sectors.
+std::string DataDataCdi(const std::string& iso);
+
 // An ISO 9660 directory record of a file or (with `directory`) a folder.
 std::string DirectoryRecord(std::uint32_t lba, std::uint32_t size, bool directory, const std::string& name);
 

@@ -68,11 +68,7 @@ int MakeGdi(std::uint32_t sector_size, const std::string& iso, const std::string
 }
 
 int MakeDataData(const std::string& iso, const std::string& out) {
-  const CdiTrackLayout first{2352, 1, 150, 300, 0, {}};
-  const CdiTrackLayout second{2336, 2, 150, static_cast<std::uint32_t>(iso.size() / 2048), 11702, {}};
-  std::string image(150 * 2352, '\0');
-  image += Sectors(std::string(300 * 2048, '\0'), 2352, 1) + std::string(150 * 2336, '\0') + Sectors(iso, 2336, 2);
-  Write(out, image + CdiTable({{first}, {second}}, CdiRelease::Version35, image.size()));
+  Write(out, DataDataCdi(iso));
   return 0;
 }
 
