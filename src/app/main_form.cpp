@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "app/texts.h"
-#include "disc/boot_rule.h"
+#include "disc/boot_report.h"
 #include "disc/disc_file.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
@@ -107,9 +107,12 @@ void MainForm::ShowScanned(const std::string& path, const Scanned& scanned) {
   }
   const std::int64_t size = static_cast<std::int64_t>(scanned.disc->boot.bytes.size());
   window_.SetBoxText(TextBox::Size, SizeText(size, system_.LocaleSeparators()));
-  if (Boots(*scanned.disc, scanned.judgement.form) == false) {
-    window_.ShowMessage(BootNote(*scanned.disc, scanned.judgement.form), message_kind::kInformation,
-                        ToString(kApplicationTitle));
+  std::vector<std::string> problems;
+  for (const BootCheck& check : CheckBoot(*scanned.disc, scanned.judgement.form)) {
+    if (check.result == CheckResult::Problem) problems.push_back(check.sentence);
+  }
+  if (!problems.empty()) {
+    window_.ShowMessage(DiscProblemsText(problems), message_kind::kInformation, ToString(kApplicationTitle));
   }
 }
 

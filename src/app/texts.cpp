@@ -1,8 +1,9 @@
 #include "app/texts.h"
 
-#include "convert/tool_commands.h"
-
+#include <cctype>
 #include <iterator>
+
+#include "convert/tool_commands.h"
 
 namespace quillet {
 
@@ -26,6 +27,15 @@ std::string AboutText() {
   };
   std::string text = lines[0];
   for (std::size_t line = 1; line < std::size(lines); ++line) text += "\r\n" + lines[line];
+  return text;
+}
+
+std::string DiscProblemsText(const std::vector<std::string>& problems) {
+  std::string text = "This disc will not boot:";
+  for (std::string problem : problems) {
+    if (!problem.empty()) problem[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(problem[0])));
+    text += "\r\n" + problem + ".";
+  }
   return text;
 }
 

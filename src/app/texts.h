@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"  // the IP.BIN refusal, which every program gives, lives beside its rule
@@ -39,6 +40,10 @@ inline constexpr std::string_view kShellFailed = "Quillet could not be integrate
 
 // The report of a run-time error: "Random error number N", CR LF, the description.
 std::string ErrorReportText(int number, std::string_view description);
+
+// The message of a disc that would not start its boot file: "This disc will not boot:", then each
+// problem's sentence on a line of its own, as a sentence.
+std::string DiscProblemsText(const std::vector<std::string>& problems);
 
 // The message after Convert turned a binary into its other form; `name` is the file's base name.
 std::string CompletedMessage(Form target, const std::string& name);

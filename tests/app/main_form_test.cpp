@@ -355,6 +355,8 @@ TEST_F(BrowseTest, AnElfByContentAndADiscThatWouldNotStartItsBootFile) {
   DiscBootFile& disc = app.system.discs[R"(C:\games\dk.cdi)"];
   disc.boot.header.boot_file = "1ST_READ.BIN";
   disc.boot.header.boot_code = StockBootCodes().front();  // the console's own boot code: a CD-R boots it scrambled
+  disc.boot.header.area_symbols = "JUE";
+  disc.boot.header.area_texts = {"For JAPAN,TAIWAN,PHILIPINES.", "For USA and CANADA.", "For EUROPE."};
   disc.boot.bytes.resize(kUnscrambled.size());
   std::memcpy(disc.boot.bytes.data(), kUnscrambled.data(), kUnscrambled.size());
   form.Form_OLEDragDrop({R"(C:\games\game.bin)"});
@@ -364,8 +366,9 @@ TEST_F(BrowseTest, AnElfByContentAndADiscThatWouldNotStartItsBootFile) {
   EXPECT_EQ(app.window.Box(TextBox::Type), "UNSCRAMBLED");
   EXPECT_EQ(app.window.Box(TextBox::Size), "1.2 KB") << "the boot file's";
   EXPECT_EQ(app.window.messages,
-            (std::vector<Message>{{"1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one",
-                                   message_kind::kInformation, "Quillet"}}));
+            (std::vector<Message>{
+                {"This disc will not boot:\r\n1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one.",
+                 message_kind::kInformation, "Quillet"}}));
 }
 
 TEST_F(BrowseTest, CancelChangesNothing) {

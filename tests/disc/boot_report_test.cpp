@@ -152,7 +152,7 @@ TEST(BootReportTest, EachImageChecked) {
              {"placement", Ok, "track 3 at LBA 45000"},
              {"form", Ok, "the form a GD-ROM starts"},
              {"size", Ok, "the dump's track files hold"}},
-            "will not boot: the IP.BIN claims no region"},
+            "will boot as a GD-ROM"},
        }) {
     SCOPED_TRACE(row.label);
     const DiscBootFile disc = row.read();
