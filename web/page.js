@@ -9,18 +9,34 @@
   var $ = function (id) { return document.getElementById(id); };
   var chosen = null;     // { file, companions, answer, anyway } of the latest choice, once judged
   var generation = 0;    // the latest choice; an answer for an earlier one is dropped
-  var worker = null;     // the job in flight, ended when a newer choice comes
+  var worker = null;     // the job in flight, ended when a newer choice comes or it is cancelled
+  var spare = null;      // a worker started ahead, its module instantiated, for the next job
+
+  // The core's WebAssembly, compiled once here and handed to each job's worker, which then only
+  // instantiates it: compiling it anew in every worker took longer than judging 16 MiB.
+  var moduleText = $("quillet-module").textContent;
+  var wasm = (function () {
+    // The wasm lies in the module as a data URI; its bytes begin "\\0asm", "AGFzbQ" in base64.
+    var mark = "data:application/octet-stream;base64,", start = moduleText.indexOf(mark + "AGFzbQ") + mark.length;
+    var text = atob(moduleText.slice(start, moduleText.indexOf('"', start))), bytes = new Uint8Array(text.length);
+    for (var i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
+    return WebAssembly.compile(bytes);
+  })();
 
   // The core runs in a worker of its own for each job: judging or converting never stalls the
   // page, a newer choice ends an older job at once, and the job's memory goes with its worker.
   var workerSource = URL.createObjectURL(new Blob([
-    "var Module = { onRuntimeInitialized: function () { ready(); } };\n" +
-    "var started, ready = function () {}; started = new Promise(function (r) { ready = r; });\n" +
-    $("quillet-module").textContent + "\n(" + job.toString() + ")();"], { type: "text/javascript" }));
+    "var arrived, wasm = new Promise(function (r) { arrived = r; });\n" +
+    "var started, ready; started = new Promise(function (r) { ready = r; });\n" +
+    "var Module = { onRuntimeInitialized: function () { ready(); }, instantiateWasm: function (imports, done) {\n" +
+    "  wasm.then(function (module) { return WebAssembly.instantiate(module, imports).then(function (instance) {\n" +
+    "    done(instance, module); }); });\n" +
+    "  return {}; } };\n" +
+    moduleText + "\n(" + job.toString() + ")();"], { type: "text/javascript" }));
 
   // What a worker does. The chosen files (the one to judge first, a .gdi's track files after it)
-  // are the core's to read in place as a disc image; any other file is read whole (saying how far
-  // it got) into the module's memory. Then it is judged or converted.
+  // are the core's to read in place as a disc image; any other file is read, a slice at a time
+  // (saying how far it got), straight into the module's memory. Then it is judged or converted.
   function job() {
     var UNREADABLE = "the browser could not read it (it may have been moved or changed since it was chosen)";
     // The reply to a conversion the core has made (`status` as it returned): what it says, the
@@ -36,6 +52,10 @@
       return reply;
     }
     self.onmessage = async function (event) {
+      if (event.data.wasm) {
+        arrived(event.data.wasm);
+        return;
+      }
       var request = event.data, name = request.file.name;
       try {
         await started;
@@ -57,37 +77,38 @@
             ["string", "number", "number"], [name, request.scramble ? 1 : 0, request.force ? 1 : 0])));
           return;
         }
-        var size = request.file.size, bytes = new Uint8Array(size), done = 0;
+        // A slice at a time, straight into the module's memory: never a second whole copy.
+        var size = request.file.size, pointer = Module._malloc(Math.max(size, 1)), slice = 4 << 20, told = 0;
         try {
-          var reader = request.file.stream().getReader();
-          for (;;) {
-            var part = await reader.read();
-            if (part.done) break;
-            bytes.set(part.value, done);
-            done += part.value.length;
-            self.postMessage({ progress: done / Math.max(size, 1) });
+          var reader = new FileReaderSync();
+          for (var done = 0; done < size; done += slice) {
+            var part = new Uint8Array(reader.readAsArrayBuffer(request.file.slice(done, done + slice)));
+            if (part.length !== Math.min(slice, size - done)) throw new Error("the file is shorter than it was");
+            Module.HEAPU8.set(part, pointer + done);
+            // Every tenth of the way, and no oftener: a screen reader says each.
+            var tenths = Math.floor((done + part.length) * 10 / size);
+            if (tenths > told) {
+              told = tenths;
+              self.postMessage({ progress: told / 10 });
+            }
           }
         } catch (unreadable) {
           self.postMessage({ failure: UNREADABLE });
           return;
         }
-        var pointer = Module._malloc(Math.max(size, 1));
-        Module.HEAPU8.set(bytes, pointer);
-        bytes = null;
-        var reply = {};
+        var reply;
         if (request.op === "judge") {
           var startedAt = performance.now();
-          reply.answer = JSON.parse(Module.ccall("quillet_judge", "string", ["number", "number", "string"],
-                                                 [pointer, size, name]));
+          reply = { answer: JSON.parse(Module.ccall("quillet_judge", "string", ["number", "number", "string"],
+                                                    [pointer, size, name])) };
           reply.ms = performance.now() - startedAt;
+          Module._free(pointer);
         } else {
           var status = Module.ccall("quillet_convert", "number", ["number", "number", "number", "number"],
                                     [pointer, size, request.scramble ? 1 : 0, request.force ? 1 : 0]);
           Module._free(pointer);
-          pointer = 0;
           reply = converted(request, status);
         }
-        if (pointer) Module._free(pointer);
         self.postMessage(reply);
       } catch (failure) {
         if (self.quilletUnreadable) {
@@ -99,37 +120,68 @@
     };
   }
 
+  // A worker with the core instantiated, or on its way.
+  function startWorker() {
+    var started = new Worker(workerSource);
+    wasm.then(function (module) { started.postMessage({ wasm: module }); });
+    return started;
+  }
+
   // Runs one job for the latest choice; its reply reaches `done` only while that choice is still
-  // the latest.
-  function run(request, done) {
-    if (worker) worker.terminate();
-    var mine = generation, current = new Worker(workerSource);
+  // the latest. `doing` names it on the buttons meanwhile ("Reading...", "Converting...").
+  function run(request, doing, done) {
+    stop();
+    var mine = generation, current = spare || startWorker();
+    spare = null;
     worker = current;
+    working(doing);
     current.onmessage = function (event) {
       if (mine !== generation) return;
       if (event.data.progress !== undefined) {
-        if (event.data.progress < 1) say("Reading " + request.file.name + "... " + Math.floor(event.data.progress * 100) + "%");
+        if (event.data.progress < 1) say("Reading " + request.file.name + "... " + Math.round(event.data.progress * 100) + "%");
         return;
       }
-      current.terminate();
-      if (worker === current) worker = null;
+      finish(current);
       done(event.data);
     };
     current.onerror = function (event) {
       if (mine !== generation) return;
       event.preventDefault();
-      current.terminate();
-      if (worker === current) worker = null;
+      finish(current);
       done({ failure: "the page's core stopped (" + (event.message || "out of memory") + ")" });
     };
     current.postMessage(request);
   }
+  function finish(current) {
+    current.terminate();
+    if (worker === current) worker = null;
+    working(null);
+    if (!spare) spare = startWorker();
+  }
+  // Ends the job in flight, if any.
+  function stop() {
+    if (!worker) return;
+    worker.terminate();
+    worker = null;
+    working(null);
+  }
 
   function say(text) { $("status").textContent = text; }
   function problem(text) { $("problem").textContent = text; }
-  function busy(on) {
-    $("result").setAttribute("aria-busy", on ? "true" : "false");
-    document.body.dataset.busy = on ? "yes" : "no";
+  // While a job runs, both buttons say what it does and are off, and it can be cancelled.
+  function working(doing) {
+    $("result").setAttribute("aria-busy", doing ? "true" : "false");
+    document.body.dataset.busy = doing ? "yes" : "no";
+    $("cancel").hidden = !doing;
+    if (doing) {
+      ["scramble", "unscramble"].forEach(function (id) {
+        $(id).disabled = true;
+        $(id).textContent = doing;
+        $(id + "-reason").textContent = "";
+      });
+    } else if (chosen) {
+      offer(chosen.answer, chosen.anyway);
+    }
   }
   function buttons(scrambleReason, unscrambleReason, anyway) {
     [["scramble", scrambleReason, "Download scrambled"], ["unscramble", unscrambleReason, "Download unscrambled"]]
@@ -138,6 +190,12 @@
         $(button[0]).textContent = button[2] + (anyway ? " anyway" : "");
         $(button[0] + "-reason").textContent = button[1];
       });
+  }
+  // The downloads a judgement allows: a form that cannot be told, either "anyway"; a loose file
+  // not the form it is in (a disc's boot file is extracted in either).
+  function offer(answer, anyway) {
+    buttons(!answer.disc && answer.form === "scrambled" ? "It is scrambled already." : "",
+            !answer.disc && answer.form === "unscrambled" ? "It is unscrambled already." : "", anyway);
   }
 
   // A size in plain words: "2.6 MiB (2,756,656 bytes)", or "2.6 MiB" `brief`ly.
@@ -165,11 +223,13 @@
     elf: { headline: "An ELF file: either download makes its raw binary first",
            sentence: "is an ELF file: either download makes its raw binary first." }
   };
-  // The evidence line of a judgement: the patterns found, and the layout; none for an ELF file.
+  // The evidence line of a judgement: how many of the patterns were found, and the layout; none
+  // for an ELF file.
   function evidenceWords(answer) {
     if (!answer.matches) return "";
-    var patterns = answer.matches.map(function (match) { return match.pattern; }).join(", ");
-    return (patterns ? "patterns found: " + patterns : "no pattern found") + "; layout: " + answer.layout;
+    var found = answer.matches.length;
+    return (found ? found + " of the 14 text patterns found" : "none of the 14 text patterns found") +
+      "; layout: " + answer.layout;
   }
 
   // A disc image's line: "QUILLET TEST DISC (T-QUILL): a CDI image; its boot file 1ST_READ.BIN is in
@@ -177,41 +237,63 @@
   function discWords(disc) {
     return (disc.title || "Untitled") + (disc.product_number ? " (" + disc.product_number + ")" : "") + ": " +
       (disc.format === "iso" ? "an ISO" : disc.format === "gdi" ? "a GD-ROM (GDI)" : "a CDI") + " image; its boot file " +
-      disc.boot_file + " is in track " + disc.track + ", at LBA " + disc.lba + "." + noteWords(disc);
+      disc.boot_file + " is in track " + disc.track + ", at LBA " + disc.lba + ".";
   }
-  // The note on whether the disc starts its boot file, as a sentence of its own.
-  function noteWords(disc) {
-    return disc.note ? " " + disc.note.charAt(0).toUpperCase() + disc.note.slice(1) + "." : "";
+  // A sentence of the core's as a sentence of the page's: capitalised, with its full stop.
+  function sentence(text) { return text.charAt(0).toUpperCase() + text.slice(1) + "."; }
+  var RESULTS = { ok: "OK", problem: "Problem", "cannot tell": "Cannot tell" };
+
+  // Whether the disc will boot, above the answer: a disc that will not is the headline, as an
+  // alert; the checks in a short list under it.
+  function showBoot(name, disc) {
+    $("boot").className = disc ? "shown" + (/^will not boot/.test(disc.summary) ? " will-not" : "") : "";
+    $("boot-summary").textContent = disc ? name + " " + disc.summary + "." : "";
+    var list = $("checks");
+    list.textContent = "";
+    (disc ? disc.checks : []).forEach(function (check) {
+      var item = document.createElement("li");
+      item.textContent = RESULTS[check.result] + ": " + sentence(check.sentence);
+      list.appendChild(item);
+    });
   }
 
   // Shows the judgement of a loose file, or of a disc image's boot file, and offers the downloads
-  // it allows: a form that cannot be told, either "anyway"; a loose file not the form it is in
-  // (a disc's boot file is extracted in either).
-  function show(file, answer, ignored) {
+  // it allows. Returns whether either goes "anyway".
+  function show(file, answer, others) {
     var disc = answer.disc, form = FORMS[answer.form];
     var anyway = answer.form === "undecided" || answer.form === "not a program";
     $("answer").textContent = form.headline;
     $("answer").dataset.form = answer.form;
     $("evidence").textContent = evidenceWords(answer);
-    $("size").textContent = sizeWords(file.size) + (disc ? "; its boot file " + sizeWords(disc.size, true) : "");
+    $("size").textContent = disc ? sizeWords(disc.image_size) + "; its boot file " + sizeWords(disc.size, true)
+                                 : sizeWords(file.size);
     $("disc").textContent = disc ? discWords(disc) : "";
-    buttons(!disc && answer.form === "scrambled" ? "It is scrambled already." : "",
-            !disc && answer.form === "unscrambled" ? "It is unscrambled already." : "", anyway);
+    showBoot(file.name, disc);
+    offer(answer, anyway);
     say((disc ? file.name + ": its " + disc.boot_file : file.name) + " " + form.sentence +
-        (disc ? noteWords(disc) : "") + (ignored ? " The other files dropped with it were ignored." : ""));
+        (others ? " The other files " + others + " with it were ignored." : ""));
     return anyway;
+  }
+
+  // A choice that has no answer: the reason where the answer would be, and nothing to download.
+  function refuse(text) {
+    say("");
+    problem(text);
+    $("answer").textContent = "Not judged: see the error above.";
+    buttons("There is no answer to convert.", "There is no answer to convert.", false);
   }
 
   function clear(name) {
     $("name").textContent = name;
     ["answer", "evidence", "size", "disc"].forEach(function (id) { $(id).textContent = ""; });
     delete $("answer").dataset.form;
-    buttons("Choose a file first.", "Choose a file first.", false);
+    showBoot(name, null);
     problem("");
   }
 
-  // The files of one choice: a .gdi with the track files chosen beside it, or one file.
-  function load(files) {
+  // The files of one choice (`how`: "chosen" or "dropped"): a .gdi with the track files chosen
+  // beside it, or one file.
+  function load(files, how) {
     var list = Array.prototype.slice.call(files || []);
     if (!list.length) return;
     var gdi = list.filter(function (one) { return /\.gdi$/i.test(one.name); })[0];
@@ -220,26 +302,26 @@
     chosen = null;
     clear(file.name);
     document.body.dataset.judged = "";
-    busy(true);
     say("Reading " + file.name + "...");
-    run({ op: "judge", file: file, companions: companions, largest: LARGEST }, function (reply) {
-      busy(false);
+    var began = performance.now();
+    run({ op: "judge", file: file, companions: companions, largest: LARGEST }, "Reading...", function (reply) {
+      document.body.dataset.answeredMs = (performance.now() - began).toFixed(1);
       document.body.dataset.judged = file.name;
       var answer = reply.answer || {};
       if (reply.ms !== undefined) document.body.dataset.judgedMs = reply.ms.toFixed(3);
-      say("");
       if (reply.tooLarge) {
-        problem(file.name + " is " + sizeWords(file.size) + ", larger than the page can hold (" + sizeWords(LARGEST) +
-                "). The quillet command line takes files of up to 2 GiB.");
+        refuse(file.name + " is " + sizeWords(file.size) + ", larger than the page can hold (" + sizeWords(LARGEST) +
+               "). The quillet command line takes files of up to 2 GiB.");
       } else if (reply.failure) {
-        problem(file.name + " could not be judged: " + reply.failure + ".");
-      } else if (answer.refused) {
-        problem(file.name + ": " + answer.refused + " (" + answer.title + ")");
+        refuse(file.name + " could not be judged: " + reply.failure + ".");
+      } else if (answer.form === "boot sector") {
+        refuse(file.name + " is a disc's boot sector (an IP.BIN), not a program: choose the disc's 1ST_READ.BIN, " +
+               "or the disc image that holds both.");
       } else if (answer.error) {
-        problem(file.name + " could not be read as a disc image: " + answer.error + ".");
+        refuse(file.name + " could not be read as a disc image: " + answer.error + ".");
       } else {
-        chosen = { file: file, companions: companions, answer: answer,
-                   anyway: show(file, answer, !gdi && list.length > 1) };
+        chosen = { file: file, companions: companions, answer: answer };
+        chosen.anyway = show(file, answer, !gdi && list.length > 1 ? how : "");
       }
     });
   }
@@ -247,12 +329,10 @@
   function download(scramble) {
     if (!chosen) return;
     var file = chosen.file, mine = generation;
-    busy(true);
     problem("");
     say("Converting " + file.name + "...");
     run({ op: "convert", file: file, companions: chosen.companions, disc: !!chosen.answer.disc, scramble: scramble,
-          force: chosen.anyway }, function (reply) {
-      busy(false);
+          force: chosen.anyway }, "Converting...", function (reply) {
       if (mine !== generation) return;
       if (reply.failure || reply.status === 2) {
         say("");
@@ -273,9 +353,20 @@
     });
   }
 
-  $("file").addEventListener("change", function (event) { load(event.target.files); });
+  $("file").addEventListener("change", function (event) {
+    load(event.target.files, "chosen");
+    // The same file chosen again is a new choice: a file that changed, or failed, can be tried again.
+    event.target.value = "";
+  });
   $("scramble").addEventListener("click", function () { download(true); });
   $("unscramble").addEventListener("click", function () { download(false); });
+  $("cancel").addEventListener("click", function () {
+    var reading = !chosen;
+    stop();
+    generation++;
+    if (reading) refuse("Cancelled: " + $("name").textContent + " was not judged.");
+    else say("Cancelled.");
+  });
   // Drops anywhere: the browser's own handling would open or save the file.
   var depth = 0;
   window.addEventListener("dragenter", function (event) { event.preventDefault(); depth++; document.body.classList.add("dragging"); });
@@ -285,9 +376,22 @@
     event.preventDefault();
     depth = 0;
     document.body.classList.remove("dragging");
-    var files = event.dataTransfer ? event.dataTransfer.files : [];
-    if (files.length) load(files);
+    var data = event.dataTransfer, items = data && data.items ? Array.prototype.slice.call(data.items) : [];
+    var folder = items.map(function (item) { return item.webkitGetAsEntry && item.webkitGetAsEntry(); })
+      .filter(function (entry) { return entry && entry.isDirectory; })[0];
+    if (folder) {
+      generation++;
+      stop();
+      chosen = null;
+      clear(folder.name);
+      document.body.dataset.judged = folder.name;
+      refuse(folder.name + " is a folder: drop the .gdi and its track files themselves, or the file to judge.");
+      return;
+    }
+    var files = data ? data.files : [];
+    if (files.length) load(files, "dropped");
   });
   buttons("Choose a file first.", "Choose a file first.", false);
+  spare = startWorker();
   document.body.dataset.ready = "yes";
 })();

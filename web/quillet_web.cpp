@@ -15,7 +15,6 @@
 #include "convert/elf_raw.h"
 #include "convert/tool_commands.h"
 #include "disc/boot_report.h"
-#include "disc/boot_rule.h"
 #include "disc/disc_image.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
@@ -103,11 +102,8 @@ std::optional<quillet::DiscBootFile> ChosenDiscBoot(const char* file_name) {
   });
 }
 
-// The window's refusal of an IP.BIN, its words and its box's title.
-std::string IpBinRefusal() {
-  using namespace quillet;
-  return "{" + Field("refused", kIpBinRefusal) + ", " + Field("title", kIpBinRefusalTitle) + "}";
-}
+// An IP.BIN, by name or by content: the page says in its own words that it is no program.
+std::string IpBinRefusal() { return "{\"form\": \"boot sector\"}"; }
 
 std::string DiscAnswer(const quillet::DiscBootFile& disc) {
   using namespace quillet;
@@ -116,7 +112,7 @@ std::string DiscAnswer(const quillet::DiscBootFile& disc) {
     return IpBinRefusal();
   }
   return "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(disc.boot.bytes.size())) + ", \"disc\": {" +
-         DiscJsonMembers(disc, judgement.form) + ", " + Field("note", BootNote(disc, judgement.form)) + "}}";
+         DiscJsonMembers(disc, judgement.form) + "}}";
 }
 
 // Runs a conversion that fills the result buffer and quillet_text, and returns its status; a
@@ -126,8 +122,8 @@ int Converting(std::string_view what, Conversion conversion) {
   try {
     return conversion();
   } catch (const quillet::RunTimeError& failure) {
-    // An image's refusal says its reason, as the command line does.
-    g_text = what == "image" ? quillet::RefusalReason(failure) : failure.description();
+    // A refusal says its reason alone, as the command line does.
+    g_text = quillet::RefusalReason(failure);
   } catch (const std::bad_alloc&) {
     g_text = "Out of memory: the browser gave the page too little memory for this " + std::string(what);
   }
@@ -139,7 +135,7 @@ int Converting(std::string_view what, Conversion conversion) {
 
 extern "C" {
 
-// The judgement of the file: {"refused"} for an IP.BIN (by name or by content), {"error"} for disc
+// The judgement of the file: {"form": "boot sector"} for an IP.BIN (by name or by content), {"error"} for disc
 // data without a table, {"form": "elf"} for an ELF file, which is converted rather than judged, else
 // the judgement's members as quillet scan --json gives them.
 EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::size_t size, const char* file_name) {

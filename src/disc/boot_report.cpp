@@ -25,19 +25,19 @@ constexpr std::array<Region, kRegions> kRegionTable = {{
     {'E', "For EUROPE.", "Europe"},
 }};
 
-// "650.3 MiB", "512.0 KiB", "900 bytes".
+// "650.3 MiB", "512.0 KiB", "900 bytes": tenths rounded half up, in whole numbers alone (the page's
+// module then needs no floating-point printing).
 std::string SizeWords(std::uint64_t bytes) {
   constexpr std::array<const char*, 4> kUnits = {"bytes", "KiB", "MiB", "GiB"};
-  double value = static_cast<double>(bytes);
   std::size_t unit = 0;
-  while (value >= 1024 && unit + 1 < kUnits.size()) {
-    value /= 1024;
+  std::uint64_t scale = 1;
+  while (bytes / scale >= 1024 && unit + 1 < kUnits.size()) {
+    scale *= 1024;
     ++unit;
   }
   if (unit == 0) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
-  return text;
+  const std::uint64_t tenths = (bytes * 10 + scale / 2) / scale;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " " + kUnits[unit];
 }
 
 // "Japan", "Japan and Europe", "Japan, the USA and Europe".
@@ -109,11 +109,17 @@ BootCheck FormCheck(const DiscBootFile& disc, Form form, std::span<const std::ui
                 " starts"};
   }
   if (boots == false) return {"form", CheckResult::Problem, BootNote(disc, form, stock)};
-  const std::string note = BootNote(disc, form, stock);
-  if (!note.empty()) return {"form", CheckResult::CannotTell, note};
+  if (form == Form::NotAProgram) {
+    return {"form", CheckResult::CannotTell, name + " does not look like a Dreamcast program in any form"};
+  }
+  if (form == Form::Undecided) {
+    return {"form", CheckResult::CannotTell,
+            "the form of " + name + " cannot be told (no patterns, no telling layout)"};
+  }
+  // Boot code of its own, which the boot code check names.
   return {"form", CheckResult::CannotTell,
-          form == Form::NotAProgram ? name + " does not look like a Dreamcast program in any form"
-                                    : "the form of " + name + " cannot be told (no patterns, no telling layout)"};
+          name + " is " + std::string(FormText(form)) +
+              ": whether the IP.BIN's own boot code starts it in that form cannot be told"};
 }
 
 BootCheck LayoutCheck(const DiscBootFile& disc) {
@@ -273,7 +279,8 @@ std::string DiscJsonMembers(const DiscBootFile& disc, Form form) {
          ", \"lba\": " + std::to_string(boot.lba) + ", \"title\": " + JsonString(boot.header.title) +
          ", \"product_number\": " + JsonString(boot.header.product_number) +
          ", \"boots\": " + (boots ? (*boots ? "true" : "false") : "null") + ", \"boot_code\": \"" + boot_code +
-         "\", \"checks\": [" + checks + "], \"summary\": " + JsonString(BootSummary(disc, report));
+         "\", \"image_size\": " + std::to_string(disc.layout.image_size) + ", \"checks\": [" + checks +
+         "], \"summary\": " + JsonString(BootSummary(disc, report));
 }
 
 }  // namespace quillet

@@ -37,8 +37,9 @@ std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form,
 std::string BootSummary(const DiscBootFile& disc, const std::vector<BootCheck>& checks);
 
 // The disc as JSON members, for a boot file judged to be in `form`: "format", "boot_file", "size",
-// "track", "lba", "title", "product_number", "boots" (by the stock boot code), "boot_code", the
-// "checks" (each {"name", "result", "sentence"}) and their "summary".
+// "track", "lba", "title", "product_number", "boots" (by the stock boot code), "boot_code",
+// "image_size" (the image's bytes, a dump's track files together), the "checks" (each {"name",
+// "result", "sentence"}) and their "summary".
 std::string DiscJsonMembers(const DiscBootFile& disc, Form form);
 
 }  // namespace quillet

@@ -136,8 +136,15 @@ std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_vie
     }
     layout.data_sectors += sources.back()->size() / track.sector_size;
   }
+  // Read where its file system was made for, which the placement check compares with the table.
   const Track area = GdiDataArea(tracks, sources);
-  DiscBootFile disc{DiscFormat::Gdi, tracks.front().number, BootFileOfTrack(area), true, {}};
+  std::uint32_t base = tracks.front().lba;
+  try {
+    base = IsoTrackBase(area);
+  } catch (const RunTimeError&) {
+    // No file system to place: reading the boot file says what is wrong, the bootstrap first.
+  }
+  DiscBootFile disc{DiscFormat::Gdi, tracks.front().number, BootFileOfTrack(area.Rebased(base)), true, {}};
   // Every track, for the disc's layout and size; an audio track's file that is not there only
   // goes uncounted.
   for (const GdiTrack& track : GdiTracks(source)) {
@@ -150,7 +157,7 @@ std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_vie
     layout.tracks.push_back(
         {1, track.number, track.data, track.lba, static_cast<std::uint32_t>(size / track.sector_size)});
   }
-  AddFileSystem(layout, area, tracks.front().lba, IsoTrackBase(area));
+  AddFileSystem(layout, area.Rebased(base), tracks.front().lba, base);
   disc.layout = std::move(layout);
   return disc;
 }

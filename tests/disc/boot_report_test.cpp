@@ -108,7 +108,7 @@ TEST(BootReportTest, EachImageChecked) {
             image(cdi, DiscFormat::Cdi),
             Form::Scrambled,
             false,
-            {{"boot code", CannotTell, "of its own"}, {"form", CannotTell, "depends on that code"}},
+            {{"boot code", CannotTell, "of its own"}, {"form", CannotTell, "own boot code starts it"}},
             "cannot tell whether it boots: the IP.BIN carries boot code of its own"},
            {"area symbols and texts disagree",
             image(testing::SelfBootCdi(ClaimingRegions(session, "JUE", "JE"), 2336, CdiRelease::Version35),

@@ -83,6 +83,9 @@ try {
   const disc = path.join(fixtures, "disc"), gdi_folder = path.join(disc, "gdi");
   const gdi_set = fs.readdirSync(gdi_folder).map((n) => path.join(gdi_folder, n));
   const hello_bytes = fs.readFileSync(bin("hello.bin")), scrambled_hello = dcscramOf(bin("hello.bin"), false);
+  // A self-boot CD-R whose IP.BIN claims the USA by its area symbol but not by its area text.
+  const usa = fs.readFileSync(path.join(disc, "selfboot.cdi"));
+  usa.fill(" ", usa.indexOf("For USA and CANADA."), usa.indexOf("For USA and CANADA.") + 19);
   for (const [wheres, want, scrambles, unscrambles] of [
     [[hello], "unscrambled", scrambled_hello, null],
     [[scrambled], "scrambled", null, fs.readFileSync(bin("bare.bin"))],
@@ -94,23 +97,31 @@ try {
     // Made into objcopy's raw binary first.
     [[file("game.elf", fs.readFileSync(bin("hello.elf")))], "elf", scrambled_hello, hello_bytes],
     [[path.join(disc, "selfboot.cdi")], "unscrambled", scrambled_hello, hello_bytes],
+    [[file("usa.cdi", usa)], "unscrambled", scrambled_hello, hello_bytes],
     [gdi_set, "unscrambled", scrambled_hello, hello_bytes]]) {
     await give(...wheres);
     const where = wheres.find((w) => w.endsWith(".gdi")) || wheres[0], name = path.basename(where);
     const anyway = want === "undecided" || want === "not a program" ? " anyway" : "";
-    // The same judgement as quillet scan's, its evidence included.
+    // The same judgement as quillet scan's, its evidence in words.
     const scan = JSON.parse(execFileSync(quillet, ["scan", "--json", where]).toString())[0];
+    const patterns = (scan.matches || []).length;
     check(await text("name") === name && await form() === want && (want === "elf" || scan.form === want) &&
-          await text("answer") !== "" && (await text("evidence")).endsWith(want === "elf" ? "" : `layout: ${scan.layout}`) &&
-          (await text("status")).startsWith(name), `${name}: ${await form()}, said: ${await text("status")}`);
-    if (/\.(cdi|gdi)$/.test(name)) {
-      // The disc's line: quillet scan's facts and second line, as sentences of the page's.
-      const format = scan.image.format === "gdi" ? "a GD-ROM (GDI)" : "a CDI";
-      const said = execFileSync(quillet, ["scan", where]).toString().split("\n")[1].slice(where.length + 2);
-      const note = said ? " " + said.charAt(0).toUpperCase() + said.slice(1) + "." : "";
-      check(await text("disc") === `QUILLET TEST DISC (T-QUILL): ${format} image; its boot file 1ST_READ.BIN is in ` +
-                                   `track ${scan.image.track}, at LBA ${scan.image.lba}.${note}`,
-            `${name}: ${await text("disc")}`);
+          await text("answer") !== "" && await text("evidence") === (want === "elf" ? "" :
+            `${patterns ? patterns + " of" : "none of"} the 14 text patterns found; layout: ${scan.layout}`) &&
+          (await text("status")).startsWith(name), `${name}: ${await form()}, ${await text("evidence")}`);
+    if (scan.image) {
+      // Whether it boots, as quillet scan --json says it: the summary above the answer (an alert
+      // that stands out where it will not), the checks listed under it; the image's size.
+      const image = scan.image;
+      const format = image.format === "gdi" ? "a GD-ROM (GDI)" : "a CDI";
+      check(await text("boot-summary") === `${name} ${image.summary}.` &&
+            await page.$eval("#boot", (element) => element.className) ===
+              (image.summary.startsWith("will not boot") ? "shown will-not" : "shown") &&
+            await page.$$eval("#checks li", (items) => items.length) === image.checks.length &&
+            await text("disc") === `QUILLET TEST DISC (T-QUILL): ${format} image; its boot file 1ST_READ.BIN is in ` +
+                                   `track ${image.track}, at LBA ${image.lba}.` &&
+            (await text("size")).startsWith(`${(image.image_size / 1048576).toFixed(1)} MiB (`),
+            `${name}: ${await text("boot-summary")} / ${await text("size")}`);
     }
     const stem = name.replace(/\.[^.]*$/, "");
     for (const [button, to, expected] of [["scramble", "scrambled", scrambles], ["unscramble", "unscrambled", unscrambles]]) {
@@ -122,18 +133,39 @@ try {
             `${name}, ${caption}: ${got.name || reason}`);
     }
   }
-  // An IP.BIN is refused with the window's words, by name and by content; a drop works as the
-  // picker does.
-  await give(file("IP.BIN", fs.readFileSync(path.join(fixtures, "hello.bin"))));
-  check((await text("problem")).includes("Please select a 1st_read.bin, not an Ip.bin!"), "an IP.BIN is refused");
-  check(await text("answer") === "" && await text("name") === "IP.BIN" &&
-        await page.$eval("#scramble", (element) => element.disabled), "...and nothing of the file before it stays");
-  await give(file("boot.bin", Buffer.concat([Buffer.from("SEGA SEGAKATANA " + " ".repeat(0x50) + "1ST_READ.BIN    "),
-                                             fs.readFileSync(path.join(fixtures, "bare.bin"))]).subarray(0, 32768)));
-  check((await text("problem")).includes("Please select a 1st_read.bin, not an Ip.bin!"),
-        "an IP.BIN under another name is refused by its content");
+  // What a person must see of a file the page cannot answer: the reason, where the answer would
+  // be, and nothing of the file before it; an IP.BIN is refused by name and by content.
+  for (const [wheres, said] of [
+    [[file("IP.BIN", hello_bytes)], "IP.BIN is a disc's boot sector (an IP.BIN), not a program: choose the disc's " +
+                                    "1ST_READ.BIN, or the disc image that holds both."],
+    [[file("boot.bin", Buffer.concat([Buffer.from("SEGA SEGAKATANA " + " ".repeat(0x50) + "1ST_READ.BIN    "),
+                                      fs.readFileSync(bin("bare.bin"))]).subarray(0, 32768))],
+     "boot.bin is a disc's boot sector (an IP.BIN), not a program: choose the disc's 1ST_READ.BIN, or the disc " +
+     "image that holds both."],
+    [[path.join(gdi_folder, "disc.gdi")], "disc.gdi could not be read as a disc image: its track file track 03 boot.bin: " +
+                                          "it was not chosen with the .gdi; choose or drop the .gdi and its track files " +
+                                          "together."],
+    [[file("cut.cdi", fs.readFileSync(path.join(disc, "selfboot.cdi")).subarray(0, 1000000))],
+     "cut.cdi could not be read as a disc image: the image has no DiscJuggler " +
+     "trailer (version 2, 3 or 3.5) in its last 8 bytes: it is cut short, or no CDI image."],
+    // A Nero image: its chunk table, named by its last 12 bytes.
+    [[file("utopia.nrg", Buffer.concat([hello_bytes, Buffer.from("CUEX\0\0\0\0NER5"), Buffer.from(
+       [0, 0, 0, 0].concat([24, 16, 8, 0].map((shift) => (hello_bytes.length >> shift) & 0xff)))]))],
+     "utopia.nrg could not be read as a disc image: utopia.nrg is a Nero image; Quillet reads CDI, ISO and GD-ROM " +
+     "(.gdi) images."]]) {
+    await give(...wheres);
+    check(await text("problem") === said && await text("answer") === "Not judged: see the error above." &&
+          await text("evidence") === "" && await text("boot-summary") === "" &&
+          await page.$eval("#scramble", (element) => element.disabled), `refused: ${await text("problem")}`);
+  }
   check(await page.$eval("#problem", (element) => element.getAttribute("role") === "alert" &&
         getComputedStyle(element, "::before").content.includes("Error")), "an error is an alert, marked by a word");
+  // The same file chosen again is judged again.
+  await give(hello);
+  await give(hello);
+  check(await form() === "unscrambled", "the same file chosen twice: judged twice");
+  await give(hello, noise);
+  check((await text("status")).endsWith("The other files chosen with it were ignored."), "several chosen: the others ignored");
   await page.evaluate(() => { delete document.body.dataset.judged; });
   await page.evaluate(() => {
     const data = new DataTransfer();
@@ -148,22 +180,11 @@ try {
   check(await text("name") === "dropped.bin" && await page.evaluate(() => document.body.dataset.dropPrevented) === "yes",
         "a drop beside the zone is judged, and the browser's own drop prevented");
   check((await text("status")).endsWith("The other files dropped with it were ignored."), "several dropped: the others said ignored");
-
-  for (const [wheres, said] of [
-    [[path.join(gdi_folder, "disc.gdi")], "disc.gdi could not be read as a disc image: its track file track 03 boot.bin: " +
-                                          "it was not chosen with the .gdi; choose or drop the .gdi and its track files " +
-                                          "together."],
-    [[file("cut.cdi", fs.readFileSync(path.join(disc, "selfboot.cdi")).subarray(0, 1000000))],
-     "cut.cdi could not be read as a disc image: the image has no DiscJuggler " +
-     "trailer (version 2, 3 or 3.5) in its last 8 bytes: it is cut short, or no CDI image."],
-    // A Nero image: its chunk table, named by its last 12 bytes.
-    [[file("utopia.nrg", Buffer.concat([hello_bytes, Buffer.from("CUEX\0\0\0\0NER5"), Buffer.from(
-       [0, 0, 0, 0].concat([24, 16, 8, 0].map((shift) => (hello_bytes.length >> shift) & 0xff)))]))],
-     "utopia.nrg could not be read as a disc image: utopia.nrg is a Nero image; Quillet reads CDI, ISO and GD-ROM " +
-     "(.gdi) images."]]) {
-    await give(...wheres);
-    check(await text("problem") === said, `a disc image refused: ${await text("problem")}`);
-  }
+  // One voice for the answer; any file may be chosen, whatever a phone's picker knows of its type.
+  check(await page.evaluate(() => document.querySelectorAll("[aria-live]").length === 1 &&
+                                  !document.querySelector("#file").hasAttribute("accept") &&
+                                  document.querySelectorAll("label").length === 1),
+        "one live region, no accept filter, one label");
 
   // 16 MiB: the page against quillet scan --json on the same file, in this same run.
   const large = Buffer.alloc(16 << 20);
@@ -175,12 +196,14 @@ try {
     if (i === 0) fs.writeFileSync(where, large); else fs.linkSync(path.join(work, "big0.bin"), where);
     return where;
   });
-  let times = [];
+  let times = [], answered = [];
   for (const big of bigs) {
     await give(big);
     times.push(Number(await page.evaluate(() => document.body.dataset.judgedMs)));
+    answered.push(Number(await page.evaluate(() => document.body.dataset.answeredMs)));
   }
   const page_best = Math.min(...times);
+  check(Math.min(...answered) <= 100, `16 MiB from the choice to its answer: ${Math.min(...answered)} ms (at most 100)`);
   times = [];
   for (let i = 0; i < 5; i++) {
     const started = process.hrtime.bigint();
@@ -205,14 +228,20 @@ try {
   await picker.uploadFile(bigger);
   check(await page.evaluate(() => document.querySelector("#result").getAttribute("aria-busy") === "true" &&
                                   document.querySelector("#scramble").disabled &&
+                                  document.querySelector("#scramble").textContent === "Reading..." &&
+                                  !document.querySelector("#cancel").hidden &&
                                   document.querySelector("#answer").textContent === "" &&
                                   document.querySelector("#status").textContent.startsWith("Reading bigger.bin")),
-        "a new choice clears the answer at once, reading, busy, buttons off");
+        "a new choice clears the answer at once, reading, busy, buttons off and saying so, cancel offered");
   await picker.uploadFile(hello);
   await page.waitForFunction(() => document.body.dataset.judged === "1ST_READ.BIN", { timeout: 60000 });
   await new Promise((resolve) => setTimeout(resolve, 1500));
   check(await text("name") === "1ST_READ.BIN" && await form() === "unscrambled",
         "big then small at once: the page ends on the small one");
+  await picker.uploadFile(bigger);
+  await page.click("#cancel");
+  check(await text("problem") === "Cancelled: bigger.bin was not judged." &&
+        await page.$eval("#cancel", (element) => element.hidden), `cancelled: ${await text("problem")}`);
 
   // A file dragged over the page: a strong, visible state.
   const dragging = await page.evaluate(() => {
@@ -266,7 +295,14 @@ try {
     let last = performance.now();
     window.heartbeat = setInterval(() => { const now = performance.now(); window.longestGap = Math.max(window.longestGap, now - last); last = now; }, 10);
   });
+  let peak = before;
+  const sampling = setInterval(() => { peak = Math.max(peak, rss()); }, 20);
   await give(large200);
+  clearInterval(sampling);
+  const answered200 = Number(await page.evaluate(() => document.body.dataset.answeredMs));
+  check(answered200 <= 1000 && peak - before <= (200 + 64) * 1024,
+        `200 MiB answered in ${answered200} ms (at most 1000), with ${((peak - before) / 1024).toFixed(0)} MB more ` +
+        "memory at the most (the file's 200 and at most 64)");
   const got = await download("scramble");
   const gap = await page.evaluate(() => { clearInterval(window.heartbeat); return window.longestGap; });
   check(got.bytes.length === 200 << 20, "200 MiB scrambled and downloaded");
@@ -277,6 +313,19 @@ try {
 
   await give(hello);
   await page.screenshot({ path: screenshot, fullPage: true });
+
+  // An error where the answer appears, seen without scrolling on a laptop and on phones.
+  for (const [width, height] of [[1366, 768], [390, 844], [320, 640]]) {
+    await page.setViewport({ width, height });
+    await page.evaluate(() => window.scrollTo(0, 0));
+    await give(file("IP.BIN", hello_bytes));
+    const seen = await page.$eval("#problem", (element) => {
+      const box = element.getBoundingClientRect();
+      return box.top >= 0 && box.bottom <= window.innerHeight;
+    });
+    check(seen, `an error seen without scrolling at ${width}x${height}`);
+  }
+  await page.setViewport({ width: 900, height: 900 });
 
   // Keyboard: Tab reaches the picker and both buttons, in that order.
   await give(file("twice-again.bin", dcscramOf(scrambled, false)));

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# quillet check as a script calls it: a line per check and the report in a line for each image,
+# exit status 0 where no check finds a problem, 1 where one does or a file is no disc image, 2 for
+# a usage error; quillet scan --json gives the same checks.
+# Arguments: QUILLET CDI GDI_FOLDER (a .gdi, disc.gdi, with its track files) PROGRAM
+set -euo pipefail
+quillet=$(realpath "$1")
+cdi=$(realpath "$2")
+gdi_folder=$(realpath "$3")
+program=$(realpath "$4")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+cd "$work"
+cp "$cdi" dk.cdi
+cp -r "$gdi_folder" dump
+# The same dump, its table putting the boot track where its file system was not made for.
+cp -r dump moved
+sed -i 's/^3 45000 /3 45150 /' moved/disc.gdi
+
+# arguments | exit status | a line the output must hold (standard output, then error)
+while IFS='|' read -r arguments status line; do
+  read -r -a args <<<"$arguments"
+  set +e
+  output=$("$quillet" "${args[@]}" 2>&1)
+  got=$?
+  set -e
+  if [[ $got -eq $status ]] && grep -qxF -- "$line" <<<"$output"; then
+    echo "ok: quillet $arguments"
+  else
+    echo "FAIL: quillet $arguments: exit $got, said:"$'\n'"$output"
+    failures=$((failures + 1))
+  fi
+done <<ROWS
+check dk.cdi|0|dk.cdi: cannot tell whether it boots: the IP.BIN carries boot code of its own (a loader): what it starts, and how, depends on that code
+check dk.cdi|0|dk.cdi: ok: layout: a CD-R of 2 sessions, audio + data, closed
+check dump/disc.gdi|0|dump/disc.gdi: ok: placement: track 3 at LBA 45000 holds a file system made to begin there
+check moved/disc.gdi dk.cdi|1|moved/disc.gdi: problem: placement: track 3 at LBA 45150 holds a file system made to begin at LBA 45000: the console will not find 1ST_READ.BIN; make the image again for LBA 45150
+check moved/disc.gdi|1|moved/disc.gdi: will not boot: the IP.BIN begins track 3 at LBA 45150, not LBA 45000, where a GD-ROM's high-density area begins
+check $program|1|quillet: $program: no disc image: quillet check reads CDI, ISO and GD-ROM (.gdi) images
+check|2|quillet: no file given
+check --json dk.cdi|2|quillet: unknown option '--json'
+ROWS
+
+# quillet scan --json: the same checks, and the report in a line.
+if "$quillet" scan --json dk.cdi | grep -qF '"checks": [{"name": "boot code", "result": "cannot tell"' &&
+   "$quillet" scan --json dk.cdi | grep -qF '"summary": "cannot tell whether it boots: '; then
+  echo "ok: quillet scan --json gives the checks and the summary"
+else
+  echo "FAIL: quillet scan --json: $("$quillet" scan --json dk.cdi)"
+  failures=$((failures + 1))
+fi
+exit $((failures > 0))
