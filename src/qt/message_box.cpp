@@ -1,6 +1,7 @@
 #include "qt/message_box.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -65,6 +66,12 @@ MessageBox::MessageBox(QWidget* owner, const QString& text, MessageKind kind, co
   auto* label = new QLabel(text);
   label->setObjectName("text");
   label->setTextFormat(Qt::PlainText);
+  // A long line wraps, as Windows wraps it in a message box, rather than widen the box past the
+  // screen.
+  label->setWordWrap(true);
+  if (QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
+    label->setMaximumWidth(screen->availableGeometry().width() * 5 / 8);
+  }
   message->addWidget(label, 1);
 
   auto* row = new QHBoxLayout;
