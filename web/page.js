@@ -250,11 +250,13 @@
     $("boot-summary").textContent = disc ? name + " " + disc.summary + "." : "";
     var list = $("checks");
     list.textContent = "";
-    (disc ? disc.checks : []).forEach(function (check) {
-      var item = document.createElement("li");
-      item.textContent = RESULTS[check.result] + ": " + sentence(check.sentence);
-      list.appendChild(item);
-    });
+    // The check the summary already says is not said again.
+    (disc ? disc.checks : []).filter(function (check) { return !disc.summary.endsWith(check.sentence); })
+      .forEach(function (check) {
+        var item = document.createElement("li");
+        item.textContent = RESULTS[check.result] + ": " + sentence(check.sentence);
+        list.appendChild(item);
+      });
   }
 
   // Shows the judgement of a loose file, or of a disc image's boot file, and offers the downloads

@@ -117,7 +117,8 @@ try {
       check(await text("boot-summary") === `${name} ${image.summary}.` &&
             await page.$eval("#boot", (element) => element.className) ===
               (image.summary.startsWith("will not boot") ? "shown will-not" : "shown") &&
-            await page.$$eval("#checks li", (items) => items.length) === image.checks.length &&
+            await page.$$eval("#checks li", (items) => items.length) ===
+              image.checks.filter((each) => !image.summary.endsWith(each.sentence)).length &&
             await text("disc") === `QUILLET TEST DISC (T-QUILL): ${format} image; its boot file 1ST_READ.BIN is in ` +
                                    `track ${image.track}, at LBA ${image.lba}.` &&
             (await text("size")).startsWith(`${(image.image_size / 1048576).toFixed(1)} MiB (`),
