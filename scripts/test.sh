@@ -108,6 +108,9 @@ stage_fuzz() {
   rm -f "$table_corpus"/*
   cp build/linux-debug/fixtures/disc/gdi/disc.gdi "$table_corpus/"
   fuzz gdi_fuzzer -max_len=1024 "$table_corpus"
+  rm -f "$table_corpus"/*
+  printf 'REM SINGLE-DENSITY AREA\r\nFILE "Track 1.bin" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\nREM HIGH-DENSITY AREA\r\nFILE "Track 3.bin" BINARY\r\n  TRACK 03 MODE1/2352\r\n    PREGAP 00:02:00\r\n    INDEX 01 00:00:00\r\n' >"$table_corpus/disc.cue"
+  fuzz cue_fuzzer -max_len=1024 "$table_corpus"
   rm -rf "$table_corpus"
   # A format told by content: seeded with a raw-sector boot track cut at 40 KiB, where the probes
   # for sector 16 stand at its edge.
