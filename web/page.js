@@ -77,16 +77,28 @@
             ["string", "number", "number"], [name, request.scramble ? 1 : 0, request.force ? 1 : 0])));
           return;
         }
-        // A slice at a time, straight into the module's memory: never a second whole copy.
-        var size = request.file.size, pointer = Module._malloc(Math.max(size, 1)), slice = 4 << 20, told = 0;
+        // A slice at a time, through one buffer of its own (a stream that reads into the buffer it
+        // is given), into the module's memory: never a second whole copy, nor slices left for the
+        // garbage collector.
+        var size = request.file.size, pointer = Module._malloc(Math.max(size, 1)), told = 0, done = 0;
         try {
-          var reader = new FileReaderSync();
-          for (var done = 0; done < size; done += slice) {
-            var part = new Uint8Array(reader.readAsArrayBuffer(request.file.slice(done, done + slice)));
-            if (part.length !== Math.min(slice, size - done)) throw new Error("the file is shorter than it was");
-            Module.HEAPU8.set(part, pointer + done);
+          var stream = request.file.stream(), buffer = new ArrayBuffer(4 << 20), reader, byob = true;
+          try {
+            reader = stream.getReader({ mode: "byob" });
+          } catch (notByteStream) {
+            // A browser whose file streams take no buffer: its slices, each then left to the collector.
+            reader = stream.getReader();
+            byob = false;
+          }
+          while (done < size) {
+            var part = await (byob ? reader.read(new Uint8Array(buffer, 0, Math.min(buffer.byteLength, size - done)))
+                                   : reader.read());
+            if (part.done || done + part.value.length > size) throw new Error("the file changed while it was read");
+            Module.HEAPU8.set(part.value, pointer + done);
+            done += part.value.length;
+            if (byob) buffer = part.value.buffer;
             // Every tenth of the way, and no oftener: a screen reader says each.
-            var tenths = Math.floor((done + part.length) * 10 / size);
+            var tenths = Math.floor(done * 10 / size);
             if (tenths > told) {
               told = tenths;
               self.postMessage({ progress: told / 10 });
@@ -156,7 +168,8 @@
     current.terminate();
     if (worker === current) worker = null;
     working(null);
-    if (!spare) spare = startWorker();
+    // The next job's worker, started once this one's memory has gone.
+    setTimeout(function () { if (!spare) spare = startWorker(); }, 300);
   }
   // Ends the job in flight, if any.
   function stop() {
@@ -236,7 +249,7 @@
   // track 2, at LBA 11726."
   function discWords(disc) {
     return (disc.title || "Untitled") + (disc.product_number ? " (" + disc.product_number + ")" : "") + ": " +
-      (disc.format === "iso" ? "an ISO" : disc.format === "gdi" ? "a GD-ROM (GDI)" : "a CDI") + " image; its boot file " +
+      { iso: "an ISO", gdi: "a GD-ROM (GDI)", cdi: "a CDI", cue: "a BIN/CUE" }[disc.format] + " image; its boot file " +
       disc.boot_file + " is in track " + disc.track + ", at LBA " + disc.lba + ".";
   }
   // A sentence of the core's as a sentence of the page's: capitalised, with its full stop.
@@ -293,12 +306,13 @@
     problem("");
   }
 
-  // The files of one choice (`how`: "chosen" or "dropped"): a .gdi with the track files chosen
-  // beside it, or one file.
+  // The files of one choice (`how`: "chosen" or "dropped"): a .gdi or a cue sheet with the track
+  // files chosen beside it, or one file.
   function load(files, how) {
     var list = Array.prototype.slice.call(files || []);
     if (!list.length) return;
-    var gdi = list.filter(function (one) { return /\.gdi$/i.test(one.name); })[0];
+    // A table of tracks (a .gdi or a cue sheet) is the image; the files chosen with it, its tracks.
+    var gdi = list.filter(function (one) { return /\.(gdi|cue)$/i.test(one.name); })[0];
     var file = gdi || list[0], companions = gdi ? list.filter(function (one) { return one !== gdi; }) : [];
     generation++;
     chosen = null;

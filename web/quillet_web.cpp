@@ -21,6 +21,7 @@
 #include "util/json_text.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
+#include "util/text_rules.h"
 
 namespace {
 
@@ -93,10 +94,14 @@ class ChosenFile final : public quillet::DiscSource {
 // files chosen with it. Nothing where the file is no disc image.
 std::optional<quillet::DiscBootFile> ChosenDiscBoot(const char* file_name) {
   using namespace quillet;
-  return BootOfDisc(ChosenFile(0), file_name, [](const std::string& file) {
+  const std::string_view name = file_name;
+  const bool cue = name.size() >= 4 && EqualsIgnoringAsciiCase(name.substr(name.size() - 4), ".cue");
+  const std::string table = cue ? "the cue sheet" : "the .gdi";
+  return BootOfDisc(ChosenFile(0), file_name, [&table](const std::string& file) {
     const int which = quillet_chosen_named(file.c_str());
     if (which < 0) {
-      RefuseAsInvalid("it was not chosen with the .gdi; choose or drop the .gdi and its track files together");
+      RefuseAsInvalid("it was not chosen with " + table + "; choose or drop " + table +
+                      " and its track files together");
     }
     return std::make_unique<ChosenFile>(which);
   });

@@ -124,7 +124,7 @@ BootCheck FormCheck(const DiscBootFile& disc, Form form, std::span<const std::ui
 
 BootCheck LayoutCheck(const DiscBootFile& disc) {
   const DiscLayout& layout = disc.layout;
-  if (disc.format == DiscFormat::Gdi) {
+  if (disc.gd_rom && !LoneTrack(disc)) {
     return {"layout", CheckResult::Ok,
             "a GD-ROM dump of " + std::to_string(layout.tracks.size()) +
                 " tracks: the low-density area's, then the high-density area's from LBA 45000"};
@@ -215,8 +215,10 @@ BootCheck RegionsCheck(const DiscBootFile& disc) {
 
 BootCheck SizeCheck(const DiscBootFile& disc) {
   const DiscLayout& layout = disc.layout;
-  std::string sentence = (disc.format == DiscFormat::Gdi ? "the dump's track files hold " : "the image is ") +
-                         SizeWords(layout.image_size);
+  std::string sentence =
+      (disc.format == DiscFormat::Gdi || disc.format == DiscFormat::Cue ? "the image's track files hold "
+                                                                        : "the image is ") +
+      SizeWords(layout.image_size);
   if (layout.file_system_sectors > 0 && layout.data_sectors > layout.file_system_sectors) {
     const std::uint64_t padding = (layout.data_sectors - layout.file_system_sectors) * kSectorData;
     sentence += "; its data tracks pad the file system's " + SizeWords(layout.file_system_sectors * kSectorData) +

@@ -181,17 +181,37 @@ std::vector<CueTrack> ParseCue(std::string_view text, const TrackFileSize& file_
   return tracks;
 }
 
-bool LooksLikeCue(std::string_view text) {
-  bool file = false, track = false;
+namespace {
+
+// Calls `line(keyword, rest)` for each line that has a word.
+template <typename Line>
+void ForEachLine(std::string_view text, Line line) {
   for (std::size_t start = 0; start < text.size();) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
-    std::string_view line = text.substr(start, end - start);
+    std::string_view rest = text.substr(start, end - start);
     start = end + 1;
-    const std::optional<std::string_view> keyword = NextWord(line);
+    if (const std::optional<std::string_view> keyword = NextWord(rest)) line(*keyword, rest);
+  }
+}
+
+}  // namespace
+
+bool LooksLikeCue(std::string_view text) {
+  bool file = false, track = false;
+  ForEachLine(text, [&](std::string_view keyword, std::string_view) {
     file = file || Is(keyword, "FILE");
     track = track || Is(keyword, "TRACK");
-  }
+  });
   return file && track;
+}
+
+std::vector<std::string> CueFileNames(std::string_view text) {
+  std::vector<std::string> names;
+  ForEachLine(text, [&](std::string_view keyword, std::string_view rest) {
+    const std::optional<std::string_view> name = Is(keyword, "FILE") ? NextWord(rest) : std::nullopt;
+    if (name && std::find(names.begin(), names.end(), *name) == names.end()) names.emplace_back(*name);
+  });
+  return names;
 }
 
 }  // namespace quillet

@@ -36,4 +36,7 @@ std::vector<CueTrack> ParseCue(std::string_view text, const TrackFileSize& file_
 // True when `text` reads as a cue sheet: a FILE line and a TRACK line.
 bool LooksLikeCue(std::string_view text);
 
+// The files `text`'s FILE lines name, as they name them, once each.
+std::vector<std::string> CueFileNames(std::string_view text);
+
 }  // namespace quillet

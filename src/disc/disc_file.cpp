@@ -1,5 +1,6 @@
 #include "disc/disc_file.h"
 
+#include "disc/cue.h"
 #include "disc/file_source.h"
 #include "util/file_system.h"
 #include "util/path_rules.h"
@@ -38,6 +39,12 @@ std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
   try {
     if (*format == DiscFormat::Gdi) {
       for (const GdiTrack& track : GdiTracks(*source)) files.push_back(TrackPath(path, track.file));
+    }
+    if (*format == DiscFormat::Cue) {
+      for (const std::string& file : CueFileNames(ShortText(*source, 64 * 1024).value_or(""))) {
+        // Only names beside the sheet are track files: the sheet is refused for any other.
+        if (file.find_first_of("/\\") == std::string::npos) files.push_back(TrackPath(path, file));
+      }
     }
   } catch (const RunTimeError&) {
     // A table that does not read names no track file.

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <vector>
 
 #include "disc/cdi.h"
+#include "disc/cue.h"
 #include "disc/foreign_image.h"
 #include "disc/iso9660.h"
 #include "util/json_text.h"
@@ -14,6 +16,8 @@
 
 namespace quillet {
 namespace {
+
+constexpr std::size_t kLongestCue = 64 * 1024;  // a few lines a track, 99 tracks at most
 
 // The file's name without its folder, as a sentence names it.
 std::string NameInSentence(std::string_view name) {
@@ -25,7 +29,7 @@ std::string NameInSentence(std::string_view name) {
 std::optional<DiscFormat> FormatOfName(std::string_view name) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return std::nullopt;
-  for (const DiscFormat format : {DiscFormat::Cdi, DiscFormat::Iso, DiscFormat::Gdi}) {
+  for (const DiscFormat format : {DiscFormat::Cdi, DiscFormat::Iso, DiscFormat::Gdi, DiscFormat::Cue}) {
     if (EqualsIgnoringAsciiCase(name.substr(dot + 1), DiscFormatText(format))) return format;
   }
   return std::nullopt;
@@ -61,12 +65,105 @@ DiscBootFile BootOfDataTrack(DiscFormat format, int number, const Track& track, 
           std::move(layout)};
 }
 
+// A track file that the image's table names, opened; a failure names it.
+std::unique_ptr<DiscSource> OpenTrackFile(const TrackFileOpener& open_track, const std::string& file) {
+  try {
+    return open_track(file);
+  } catch (const RunTimeError& failure) {
+    const std::string why = "its track file " + EscapeControls(file) + ": " + RefusalReason(failure);
+    if (failure.number() == error::kInvalidArgument) RefuseAsInvalid(why);
+    throw RunTimeError(failure.number(), why);
+  }
+}
+
+// The boot file of the data area `area`, whose boot track the table puts at `area`'s first LBA:
+// read where its file system was made for, which the placement check compares with the table.
+DiscBootFile BootOfArea(DiscFormat format, int number, const Track& area, bool gd_rom, DiscLayout layout) {
+  std::uint32_t base = area.first_lba();
+  try {
+    base = IsoTrackBase(area);
+  } catch (const RunTimeError&) {
+    // No file system to place: reading the boot file says what is wrong, the bootstrap first.
+  }
+  const Track rebased = area.Rebased(base);
+  AddFileSystem(layout, rebased, area.first_lba(), base);
+  return {format, number, BootFileOfTrack(rebased), gd_rom, std::move(layout)};
+}
+
+// A GD-ROM dump: its high-density data tracks, in their own files.
+DiscBootFile BootOfGdi(const DiscSource& table, const TrackFileOpener& open_track) {
+  const std::vector<GdiTrack> tracks = GdiDataTracks(table);
+  std::vector<std::unique_ptr<DiscSource>> files;
+  std::vector<const DiscSource*> sources;
+  DiscLayout layout;
+  for (const GdiTrack& track : tracks) {
+    sources.push_back(files.emplace_back(OpenTrackFile(open_track, track.file)).get());
+    layout.data_sectors += sources.back()->size() / track.sector_size;
+  }
+  // Every track, for the disc's layout and size; an audio track's file that is not there only
+  // goes uncounted.
+  for (const GdiTrack& track : GdiTracks(table)) {
+    std::uint64_t size = 0;
+    try {
+      size = open_track(track.file)->size();
+    } catch (const RunTimeError&) {
+    }
+    layout.image_size += size;
+    layout.tracks.push_back(
+        {1, track.number, track.data, track.lba, static_cast<std::uint32_t>(size / track.sector_size)});
+  }
+  return BootOfArea(DiscFormat::Gdi, tracks.front().number, GdiDataArea(tracks, sources), true, std::move(layout));
+}
+
+// A disc whose cue sheet is `sheet`: a GD-ROM's where it has a high-density area (its data tracks
+// there, the boot track first), else a CD-R's (every data track, the last session's first).
+DiscBootFile BootOfCue(const DiscSource& sheet, const TrackFileOpener& open_track) {
+  const std::optional<std::string> text = ShortText(sheet, kLongestCue);
+  if (!text) RefuseAsInvalid("the cue sheet is too long to be a table of tracks");
+  std::map<std::string, std::unique_ptr<DiscSource>> files;
+  const std::vector<CueTrack> tracks = ParseCue(*text, [&](const std::string& file) {
+    return files.emplace(file, OpenTrackFile(open_track, file)).first->second->size();
+  });
+  DiscLayout layout;
+  for (const auto& [name, file] : files) layout.image_size += file->size();
+  const bool gd_rom =
+      std::any_of(tracks.begin(), tracks.end(), [](const CueTrack& track) { return track.high_density; });
+  // The boot track: a GD-ROM's first data track of the high-density area, a CD-R's last session's.
+  const int last_session = tracks.back().session;
+  const auto boot = std::find_if(tracks.begin(), tracks.end(), [&](const CueTrack& track) {
+    return track.data && (gd_rom ? track.high_density : track.session == last_session);
+  });
+  if (boot == tracks.end()) {
+    RefuseAsInvalid(gd_rom ? "the cue sheet's high-density area holds no data track, where a GD-ROM boots"
+                           : "the cue sheet's last session holds no data track, which is where a CD-R boots");
+  }
+  // Its data tracks as one area: a GD-ROM's high-density ones, or a CD-R's boot session's first and
+  // then the other sessions', whose files the file system may name.
+  std::vector<TrackPiece> pieces;
+  const auto in_boot_part = [&](const CueTrack& track) {
+    return gd_rom ? track.high_density : track.session == boot->session;
+  };
+  for (const bool boot_part : {true, false}) {
+    for (const CueTrack& track : tracks) {
+      if (!track.data || in_boot_part(track) != boot_part || (gd_rom && !boot_part)) continue;
+      pieces.push_back({files.at(track.file).get(), track.offset, track.length, track.sector_size, track.start_lba});
+      if (boot_part) layout.data_sectors += track.length / track.sector_size;
+    }
+  }
+  for (const CueTrack& track : tracks) {
+    layout.tracks.push_back({track.session, track.number, track.data, track.start_lba,
+                             static_cast<std::uint32_t>(track.length / track.sector_size)});
+  }
+  return BootOfArea(DiscFormat::Cue, boot->number, Track(pieces), gd_rom, std::move(layout));
+}
+
 }  // namespace
 
 std::string_view DiscFormatText(DiscFormat format) {
   switch (format) {
     case DiscFormat::Cdi: return "cdi";
     case DiscFormat::Gdi: return "gdi";
+    case DiscFormat::Cue: return "cue";
     case DiscFormat::Iso: break;
   }
   return "iso";
@@ -75,12 +172,16 @@ std::string_view DiscFormatText(DiscFormat format) {
 std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_view name) {
   if (const std::optional<std::string_view> foreign = ForeignImageFormat(source)) {
     RefuseAsInvalid(NameInSentence(name) + " is " + std::string(*foreign) +
-                    "; Quillet reads CDI, ISO and GD-ROM (.gdi) images");
+                    "; Quillet reads CDI, ISO, GD-ROM (.gdi) and cue sheet (.cue) images");
   }
   if (const std::optional<DiscFormat> named = FormatOfName(name)) return named;
   if (IsCdiImage(source)) return DiscFormat::Cdi;
   if (IsoSectorSize(source)) return DiscFormat::Iso;
   if (IsGdi(source)) return DiscFormat::Gdi;
+  if (const std::optional<std::string> text = ShortText(source, kLongestCue);
+      text && text->find('\0') == std::string::npos && LooksLikeCue(*text)) {
+    return DiscFormat::Cue;
+  }
   return std::nullopt;
 }
 
@@ -120,46 +221,9 @@ std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_vie
                                        const TrackFileOpener& open_track) {
   const std::optional<DiscFormat> format = DiscFormatOf(source, name);
   if (!format) return std::nullopt;
-  if (format != DiscFormat::Gdi) return BootOfImage(*format, source);
-  // A GD-ROM dump: its high-density data tracks, in their own files.
-  const std::vector<GdiTrack> tracks = GdiDataTracks(source);
-  std::vector<std::unique_ptr<DiscSource>> files;
-  std::vector<const DiscSource*> sources;
-  DiscLayout layout;
-  for (const GdiTrack& track : tracks) {
-    try {
-      sources.push_back(files.emplace_back(open_track(track.file)).get());
-    } catch (const RunTimeError& failure) {
-      const std::string why = "its track file " + EscapeControls(track.file) + ": " + RefusalReason(failure);
-      if (failure.number() == error::kInvalidArgument) RefuseAsInvalid(why);
-      throw RunTimeError(failure.number(), why);
-    }
-    layout.data_sectors += sources.back()->size() / track.sector_size;
-  }
-  // Read where its file system was made for, which the placement check compares with the table.
-  const Track area = GdiDataArea(tracks, sources);
-  std::uint32_t base = tracks.front().lba;
-  try {
-    base = IsoTrackBase(area);
-  } catch (const RunTimeError&) {
-    // No file system to place: reading the boot file says what is wrong, the bootstrap first.
-  }
-  DiscBootFile disc{DiscFormat::Gdi, tracks.front().number, BootFileOfTrack(area.Rebased(base)), true, {}};
-  // Every track, for the disc's layout and size; an audio track's file that is not there only
-  // goes uncounted.
-  for (const GdiTrack& track : GdiTracks(source)) {
-    std::uint64_t size = 0;
-    try {
-      size = open_track(track.file)->size();
-    } catch (const RunTimeError&) {
-    }
-    layout.image_size += size;
-    layout.tracks.push_back(
-        {1, track.number, track.data, track.lba, static_cast<std::uint32_t>(size / track.sector_size)});
-  }
-  AddFileSystem(layout, area.Rebased(base), tracks.front().lba, base);
-  disc.layout = std::move(layout);
-  return disc;
+  if (format == DiscFormat::Gdi) return BootOfGdi(source, open_track);
+  if (format == DiscFormat::Cue) return BootOfCue(source, open_track);
+  return BootOfImage(*format, source);
 }
 
 }  // namespace quillet

@@ -15,20 +15,22 @@
 #include "inspect/judgement.h"
 
 // A disc image as a person holds it, and the boot file inside: a DiscJuggler image (.cdi) or an
-// ISO 9660 image, which are CD-R images, or a GD-ROM dump (.gdi and its track files).
+// ISO 9660 image, which are CD-R images, a GD-ROM dump (.gdi and its track files), or a cue sheet
+// and its track files, of either kind of disc.
 namespace quillet {
 
-enum class DiscFormat { Cdi, Iso, Gdi };
+enum class DiscFormat { Cdi, Iso, Gdi, Cue };
 
-// "cdi", "iso" or "gdi".
+// "cdi", "iso", "gdi" or "cue".
 std::string_view DiscFormatText(DiscFormat format);
 
-// The format of the image in `source`: the one its file's `name` says (.cdi, .iso or .gdi, in any
-// case; a malformed image so named is refused when read, saying why), else the one its content
+// The format of the image in `source`: the one its file's `name` says (.cdi, .iso, .gdi or .cue, in
+// any case; a malformed image so named is refused when read, saying why), else the one its content
 // tells (a CDI's trailer and table; an ISO's volume descriptor at sector 16, or a Dreamcast
-// bootstrap beginning its first sector, in any sector size; a .gdi's table of tracks). Nothing for
-// any other file. A disc image of a format Quillet does not read (Nero, CHD, Alcohol, CloneCD, a
-// cue sheet) is refused by its content, whatever its name: run-time error 5 naming the format.
+// bootstrap beginning its first sector, in any sector size; a .gdi's table of tracks; a cue sheet's
+// FILE and TRACK lines). Nothing for any other file. A disc image of a format Quillet does not read
+// (Nero, CHD, Alcohol, CloneCD) is refused by its content, whatever its name: run-time error 5
+// naming the format.
 std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_view name = {});
 
 // Refuses (run-time error 5, saying why) `bytes` that no format reads but that hold a disc's data
@@ -82,8 +84,8 @@ DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image);
 using TrackFileOpener = std::function<std::unique_ptr<DiscSource>(const std::string& file)>;
 
 // The boot file of the disc image in `source`, whose file is named `name`, as DiscFormatOf tells
-// its format; a .gdi's from its data tracks' files, which `open_track` opens (a failure names the
-// track file). Nothing where `source` is no disc image; raises run-time error 5 saying what is
+// its format; a .gdi's or a cue sheet's from its tracks' files, which `open_track` opens (a failure
+// names the track file). Nothing where `source` is no disc image; raises run-time error 5 saying what is
 // wrong with a cut or malformed one, or one of a format Quillet does not read.
 std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_view name,
                                        const TrackFileOpener& open_track);

@@ -35,32 +35,16 @@ bool IsNeroImage(const DiscSource& source) {
   return false;
 }
 
-// True when a line of `text` begins with `word` (in any letter case) and a blank.
-bool HasLineOf(std::string_view text, std::string_view word) {
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = std::min(text.find('\n', start), text.size());
-    std::string_view line = text.substr(start, end - start);
-    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
-    if (line.size() > word.size() && EqualsIgnoringAsciiCase(line.substr(0, word.size()), word) &&
-        (line[word.size()] == ' ' || line[word.size()] == '\t')) {
-      return true;
-    }
-    start = end + 1;
-  }
-  return false;
-}
-
 }  // namespace
 
 std::optional<std::string_view> ForeignImageFormat(const DiscSource& source) {
-  constexpr std::size_t kLongestText = 64 * 1024;  // a cue sheet or a CloneCD control file
+  constexpr std::size_t kLongestText = 64 * 1024;  // a CloneCD control file
   if (HasAt(source, 0, "MComprHD")) return "a CHD image";
   if (HasAt(source, 0, "MEDIA DESCRIPTOR")) return "an Alcohol image (.mds)";
   if (IsNeroImage(source)) return "a Nero image";
   const std::optional<std::string> text = ShortText(source, kLongestText);
   if (!text || text->find('\0') != std::string::npos) return std::nullopt;
   if (text->starts_with("[CloneCD]")) return "a CloneCD control file (.ccd)";
-  if (HasLineOf(*text, "FILE") && HasLineOf(*text, "TRACK")) return "a cue sheet";
   return std::nullopt;
 }
 

@@ -377,7 +377,7 @@ TEST_F(BrowseTest, CancelChangesNothing) {
   EXPECT_EQ(app.window.dialogs[0].title, "Open");
   EXPECT_EQ(app.window.dialogs[0].filters,
             (std::vector<FileFilter>{{"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
-                                     {"Disc images (*.cdi; *.iso; *.gdi)", "*.cdi;*.iso;*.gdi"},
+                                     {"Disc images (*.cdi; *.iso; *.gdi; *.cue)", "*.cdi;*.iso;*.gdi;*.cue"},
                                      {"All files (*.*)", "*"}}));
   EXPECT_TRUE(app.window.messages.empty());
   EXPECT_EQ(Box(TextBox::FileName), kInitial);

@@ -2,12 +2,14 @@
 # quillet check as a script calls it: a line per check and the report in a line for each image,
 # exit status 0 where no check finds a problem, 1 where one does or a file is no disc image, 2 for
 # a usage error; quillet scan --json gives the same checks.
-# Arguments: QUILLET CDI GDI_FOLDER (a .gdi, disc.gdi, with its track files) PROGRAM
+# Arguments: QUILLET CDI GDI_FOLDER (a .gdi, disc.gdi, with its track files) CUE_FOLDER (a CD-R as a
+# cue sheet, disc.cue, with its track files) PROGRAM
 set -euo pipefail
 quillet=$(realpath "$1")
 cdi=$(realpath "$2")
 gdi_folder=$(realpath "$3")
-program=$(realpath "$4")
+cue_folder=$(realpath "$4")
+program=$(realpath "$5")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -17,6 +19,11 @@ cp -r "$gdi_folder" dump
 # The same dump, its table putting the boot track where its file system was not made for.
 cp -r dump moved
 sed -i 's/^3 45000 /3 45150 /' moved/disc.gdi
+cp -r "$cue_folder" cd-r
+ln "cd-r/Track 2.bin" linked.bin
+# The GD-ROM dump as Redump writes its cue sheet, and a sheet naming a file that is not there.
+printf 'REM SINGLE-DENSITY AREA\r\nFILE "track01.bin" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\nREM HIGH-DENSITY AREA\r\nFILE "track 03 boot.bin" BINARY\r\n  TRACK 03 MODE1/2352\r\n    INDEX 01 00:00:00\r\n' >dump/redump.cue
+printf 'FILE "gone.bin" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n' >gone.cue
 
 # arguments | exit status | a line the output must hold (standard output, then error)
 while IFS='|' read -r arguments status line; do
@@ -37,10 +44,25 @@ check dk.cdi|0|dk.cdi: ok: layout: a CD-R of 2 sessions, audio + data, closed
 check dump/disc.gdi|0|dump/disc.gdi: ok: placement: track 3 at LBA 45000 holds a file system made to begin there
 check moved/disc.gdi dk.cdi|1|moved/disc.gdi: problem: placement: track 3 at LBA 45150 holds a file system made to begin at LBA 45000: the console will not find 1ST_READ.BIN; make the image again for LBA 45150
 check moved/disc.gdi|1|moved/disc.gdi: will not boot: the IP.BIN begins track 3 at LBA 45150, not LBA 45000, where a GD-ROM's high-density area begins
-check $program|1|quillet: $program: no disc image: quillet check reads CDI, ISO and GD-ROM (.gdi) images
+check $program|1|quillet: $program: no disc image: quillet check reads CDI, ISO, GD-ROM (.gdi) and cue sheet (.cue) images
 check|2|quillet: no file given
 check --json dk.cdi|2|quillet: unknown option '--json'
+check cd-r/disc.cue|0|cd-r/disc.cue: ok: layout: a CD-R of 2 sessions, audio + data, closed
+check cd-r/disc.cue|0|cd-r/disc.cue: ok: placement: track 2 at LBA 11702 holds a file system made to begin there
+check dump/redump.cue|0|dump/redump.cue: ok: placement: track 3 at LBA 45000 holds a file system made to begin there
+check gone.cue|1|quillet: gone.cue: its track file gone.bin: File not found
+convert --to scrambled cd-r/disc.cue -o linked.bin|1|quillet: cd-r/disc.cue: its result linked.bin is cd-r/Track 2.bin, a track file of cd-r/disc.cue, which Quillet never writes; nothing written
 ROWS
+
+# A cue sheet's boot file, written out, is the program byte for byte.
+"$quillet" convert --to unscrambled -o boot.bin cd-r/disc.cue >/dev/null
+"$quillet" convert --to unscrambled -o redump.bin dump/redump.cue >/dev/null
+if cmp -s boot.bin "$program" && cmp -s redump.bin "$program"; then
+  echo "ok: the boot file of each cue sheet is the program"
+else
+  echo "FAIL: a cue sheet's boot file differs from the program"
+  failures=$((failures + 1))
+fi
 
 # quillet scan --json: the same checks, and the report in a line.
 if "$quillet" scan --json dk.cdi | grep -qF '"checks": [{"name": "boot code", "result": "cannot tell"' &&

@@ -68,7 +68,7 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
       footer[footer.size() - 1 - byte] = static_cast<char>(table >> (8 * byte));
     return program + "CUEX" + std::string(4, '\0') + footer;
   };
-  const std::string reads = "; Quillet reads CDI, ISO and GD-ROM (.gdi) images";
+  const std::string reads = "; Quillet reads CDI, ISO, GD-ROM (.gdi) and cue sheet (.cue) images";
   struct Row {
     std::string path;
     std::string said;  // after "quillet: PATH: ", or the line judged
@@ -100,8 +100,8 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
            {folder.Write("game.cdi", "MEDIA DESCRIPTOR" + program), "game.cdi is an Alcohol image (.mds)" + reads},
            {folder.Write("game.ccd", "[CloneCD]\r\nVersion=3\r\n"),
             "game.ccd is a CloneCD control file (.ccd)" + reads},
-           {folder.Write("cue.gdi", "FILE \"game.bin\" BINARY\n  TRACK 01 MODE1/2352\n"),
-            "cue.gdi is a cue sheet" + reads},
+           {folder.Write("outside.cue", "FILE \"../game.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"),
+            "line 1 of the cue sheet names a track file outside its folder"},
            {folder.Write("inside.iso", With(plain, record + 2, std::string(8, '\0'))),
             "1ST_READ.BIN;1 lies in the disc's bootstrap (its IP.BIN), where no program can be: the image is "
             "malformed"},

@@ -4,6 +4,8 @@
 //     sectors after the ISO, left as holes in the file, make a full-size disc cheaply
 //   make_disc_image gdi SECTOR_SIZE ISO FOLDER TRACK_NAME
 //     a GD-ROM dump: FOLDER/disc.gdi, two low-density tracks, and the boot track TRACK_NAME
+//   make_disc_image cue ISO FOLDER
+//     a self-boot CD-R as a cue sheet, disc.cue, and its two track files (the ISO made for LBA 11702)
 //   make_disc_image data-data ISO OUT
 //     a CD-R of two data sessions, the second holding the ISO (made for LBA 11702)
 //   make_disc_image bomb ISO OUT SIZE_MIB
@@ -67,6 +69,17 @@ int MakeGdi(std::uint32_t sector_size, const std::string& iso, const std::string
   return 0;
 }
 
+// A self-boot CD-R as a cue sheet and a file a track: an audio session of 302 sectors, so that the
+// data session begins at LBA 11702, then `iso` (made for that LBA) in raw mode 2 sectors.
+int MakeCue(const std::string& iso, const std::string& folder) {
+  Write(folder + "/Track 1.bin", std::string(302 * 2352, '\0'));
+  Write(folder + "/Track 2.bin", Sectors(iso, 2352, 2));
+  Write(folder + "/disc.cue",
+        "REM SESSION 01\r\nFILE \"Track 1.bin\" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+        "REM SESSION 02\r\nFILE \"Track 2.bin\" BINARY\r\n  TRACK 02 MODE2/2352\r\n    INDEX 01 00:00:00\r\n");
+  return 0;
+}
+
 int MakeDataData(const std::string& iso, const std::string& out) {
   Write(out, DataDataCdi(iso));
   return 0;
@@ -110,11 +123,13 @@ int main(int argc, char** argv) {
       return MakeGdi(static_cast<std::uint32_t>(std::stoul(argv[2])), Read(argv[3]), argv[4], argv[5]);
     }
     if (kind == "data-data" && argc == 4) return MakeDataData(Read(argv[2]), argv[3]);
+    if (kind == "cue" && argc == 4) return MakeCue(Read(argv[2]), argv[3]);
     if (kind == "bomb" && argc == 5) return MakeBomb(Read(argv[2]), argv[3], std::stoull(argv[4]));
     if (kind == "tracks" && argc == 4) return MakeTracks(argv[2], std::stoull(argv[3]));
     std::cerr << "usage: make_disc_image cdi RELEASE SECTOR_SIZE ISO OUT [PAD_MIB]\n"
                  "       make_disc_image gdi SECTOR_SIZE ISO FOLDER TRACK_NAME\n"
                  "       make_disc_image data-data ISO OUT\n"
+                 "       make_disc_image cue ISO FOLDER\n"
                  "       make_disc_image bomb ISO OUT SIZE_MIB\n"
                  "       make_disc_image tracks FOLDER SIZE_MIB\n";
     return 2;

@@ -82,6 +82,7 @@ try {
   const notes = file("notes.bin", fs.readFileSync(new URL("../../README.md", import.meta.url)));
   const disc = path.join(fixtures, "disc"), gdi_folder = path.join(disc, "gdi");
   const gdi_set = fs.readdirSync(gdi_folder).map((n) => path.join(gdi_folder, n));
+  const cue_set = fs.readdirSync(path.join(disc, "cue")).map((n) => path.join(disc, "cue", n));
   const hello_bytes = fs.readFileSync(bin("hello.bin")), scrambled_hello = dcscramOf(bin("hello.bin"), false);
   // A self-boot CD-R whose IP.BIN claims the USA by its area symbol but not by its area text.
   const usa = fs.readFileSync(path.join(disc, "selfboot.cdi"));
@@ -98,9 +99,10 @@ try {
     [[file("game.elf", fs.readFileSync(bin("hello.elf")))], "elf", scrambled_hello, hello_bytes],
     [[path.join(disc, "selfboot.cdi")], "unscrambled", scrambled_hello, hello_bytes],
     [[file("usa.cdi", usa)], "unscrambled", scrambled_hello, hello_bytes],
-    [gdi_set, "unscrambled", scrambled_hello, hello_bytes]]) {
+    [gdi_set, "unscrambled", scrambled_hello, hello_bytes],
+    [cue_set, "unscrambled", scrambled_hello, hello_bytes]]) {
     await give(...wheres);
-    const where = wheres.find((w) => w.endsWith(".gdi")) || wheres[0], name = path.basename(where);
+    const where = wheres.find((w) => /\.(gdi|cue)$/.test(w)) || wheres[0], name = path.basename(where);
     const anyway = want === "undecided" || want === "not a program" ? " anyway" : "";
     // The same judgement as quillet scan's, its evidence in words.
     const scan = JSON.parse(execFileSync(quillet, ["scan", "--json", where]).toString())[0];
@@ -113,7 +115,7 @@ try {
       // Whether it boots, as quillet scan --json says it: the summary above the answer (an alert
       // that stands out where it will not), the checks listed under it; the image's size.
       const image = scan.image;
-      const format = image.format === "gdi" ? "a GD-ROM (GDI)" : "a CDI";
+      const format = { gdi: "a GD-ROM (GDI)", cdi: "a CDI", cue: "a BIN/CUE" }[image.format];
       check(await text("boot-summary") === `${name} ${image.summary}.` &&
             await page.$eval("#boot", (element) => element.className) ===
               (image.summary.startsWith("will not boot") ? "shown will-not" : "shown") &&
@@ -152,8 +154,8 @@ try {
     // A Nero image: its chunk table, named by its last 12 bytes.
     [[file("utopia.nrg", Buffer.concat([hello_bytes, Buffer.from("CUEX\0\0\0\0NER5"), Buffer.from(
        [0, 0, 0, 0].concat([24, 16, 8, 0].map((shift) => (hello_bytes.length >> shift) & 0xff)))]))],
-     "utopia.nrg could not be read as a disc image: utopia.nrg is a Nero image; Quillet reads CDI, ISO and GD-ROM " +
-     "(.gdi) images."]]) {
+     "utopia.nrg could not be read as a disc image: utopia.nrg is a Nero image; Quillet reads CDI, ISO, GD-ROM " +
+     "(.gdi) and cue sheet (.cue) images."]]) {
     await give(...wheres);
     check(await text("problem") === said && await text("answer") === "Not judged: see the error above." &&
           await text("evidence") === "" && await text("boot-summary") === "" &&
