@@ -198,9 +198,15 @@ void ForEachLine(std::string_view text, Line line) {
 
 bool LooksLikeCue(std::string_view text) {
   bool file = false, track = false;
-  ForEachLine(text, [&](std::string_view keyword, std::string_view) {
-    file = file || Is(keyword, "FILE");
-    track = track || Is(keyword, "TRACK");
+  ForEachLine(text, [&](std::string_view keyword, std::string_view rest) {
+    // FILE name type, and TRACK number mode: a text that merely has lines beginning with those
+    // words is no cue sheet.
+    const std::optional<std::string_view> first = NextWord(rest), second = NextWord(rest);
+    if (Is(keyword, "FILE") && first) {
+      for (const std::string_view type : {"BINARY", "MOTOROLA", "WAVE", "MP3", "AIFF"}) file = file || Is(second, type);
+    }
+    track = track || (Is(keyword, "TRACK") && first && second &&
+                      first->find_first_not_of("0123456789") == std::string_view::npos);
   });
   return file && track;
 }

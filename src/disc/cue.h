@@ -33,7 +33,8 @@ using TrackFileSize = std::function<std::uint64_t(const std::string& file)>;
 // run-time error 5 naming the line that is wrong, or a track file outside the sheet's folder.
 std::vector<CueTrack> ParseCue(std::string_view text, const TrackFileSize& file_size);
 
-// True when `text` reads as a cue sheet: a FILE line and a TRACK line.
+// True when `text` reads as a cue sheet: a FILE line with a file's type, and a TRACK line with a
+// number and a mode.
 bool LooksLikeCue(std::string_view text);
 
 // The files `text`'s FILE lines name, as they name them, once each.

@@ -92,6 +92,9 @@ TEST(CueTest, TracksArePlacedAsOnTheDisc) {
        }) {
     testing::ExpectRefusal(sheet, reason, [&] { ParseCue(sheet, size); });
   }
+  // Told by content: a sheet's FILE and TRACK lines, not a text's lines that begin with the words.
+  EXPECT_TRUE(LooksLikeCue("file \"a b.bin\" binary\r\n  track 01 mode1/2352\r\n"));
+  EXPECT_FALSE(LooksLikeCue("File systems differ.\nTrack the changes.\n"));
 }
 
 }  // namespace
