@@ -30,11 +30,12 @@ TEST(FileManagerEntriesTest, OfferedOnlyForTheVerbsExtensionsInAnyCase) {
     std::string spellings;
   };
   const std::string scanned =
-      "bin;biN;bIn;bIN;Bin;BiN;BIn;BIN;cdi;cdI;cDi;cDI;Cdi;CdI;CDi;CDI;gdi;gdI;gDi;gDI;Gdi;GdI;GDi;GDI;";
+      "bin;biN;bIn;bIN;Bin;BiN;BIn;BIN;cdi;cdI;cDi;cDI;Cdi;CdI;CDi;CDI;gdi;gdI;gDi;gDI;Gdi;GdI;GDi;GDI;"
+      "cue;cuE;cUe;cUE;Cue;CuE;CUe;CUE;";
   for (const Row& row : std::vector<Row>{
-           {kShellVerbs[0], {"bin", "cdi", "gdi"}, scanned},
+           {kShellVerbs[0], {"bin", "cdi", "gdi", "cue"}, scanned},
            {kShellVerbs[1], {"elf"}, "elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;"},
-           {kShellVerbs[3], {"bin", "cdi", "gdi"}, scanned},  // the same files, from any of the verb's endings
+           {kShellVerbs[3], {"bin", "cdi", "gdi", "cue"}, scanned},  // the same files, from any of the verb's endings
        }) {
     const std::vector<FileManagerEntry> entries = FileManagerEntries(row.verb, "/opt/quillet/vardelm");
     const std::string mime = Content(entries, "mime/packages/");
@@ -68,6 +69,7 @@ TEST(FileManagerEntriesTest, GnomeScriptTurnsOtherFilesAwayWithAMessage) {
            {"/games/my game.Bin", true},
            {"/games/game.CDI", true},
            {"/games/disc.gdi", true},
+           {"/games/Game (Track 1).CUE", true},
            {"/games/notes.txt", false},
            {"/games/game.bin.txt", false},
            {"/games/game.elf", false},
@@ -83,7 +85,8 @@ TEST(FileManagerEntriesTest, GnomeScriptTurnsOtherFilesAwayWithAMessage) {
     } else {
       EXPECT_NE(status, 0) << row.file;
       EXPECT_FALSE(fs::exists(started)) << row.file;
-      EXPECT_EQ(ReadFile(errors), "Scan Dreamcast binary handles only files whose names end in .bin, .cdi or .gdi.\n")
+      EXPECT_EQ(ReadFile(errors),
+                "Scan Dreamcast binary handles only files whose names end in .bin, .cdi, .gdi or .cue.\n")
           << row.file;
     }
   }
