@@ -16,26 +16,6 @@ constexpr std::size_t kMostTracks = 99;
 constexpr std::uint32_t kSessionGap = 6750 + 4500 + 150;
 constexpr std::uint32_t kHighDensityArea = 45000;
 
-// The next word of a line, or a name in double quotes; nothing at its end.
-std::optional<std::string_view> NextWord(std::string_view& line) {
-  const std::size_t start = line.find_first_not_of(" \t\r");
-  if (start == std::string_view::npos) return std::nullopt;
-  line.remove_prefix(start);
-  std::size_t end;
-  std::string_view word;
-  if (line.front() == '"') {
-    end = line.find('"', 1);
-    if (end == std::string_view::npos) return std::nullopt;
-    word = line.substr(1, end - 1);
-    ++end;
-  } else {
-    end = std::min(line.find_first_of(" \t\r"), line.size());
-    word = line.substr(0, end);
-  }
-  line.remove_prefix(end);
-  return word;
-}
-
 bool Is(std::optional<std::string_view> word, std::string_view keyword) {
   return word && EqualsIgnoringAsciiCase(*word, keyword);
 }
@@ -91,12 +71,12 @@ std::vector<CueTrack> ParseCue(std::string_view text, const TrackFileSize& file_
     std::string_view line = text.substr(start, end - start);
     start = end + 1;
     const std::string where = "line " + std::to_string(number) + " of the cue sheet";
-    const std::optional<std::string_view> keyword = NextWord(line);
+    const std::optional<std::string_view> keyword = NextField(line);
     if (!keyword) continue;
     if (Is(keyword, "REM")) {
-      const std::optional<std::string_view> what = NextWord(line);
+      const std::optional<std::string_view> what = NextField(line);
       if (Is(what, "SESSION")) {
-        const std::optional<std::string_view> count = NextWord(line);
+        const std::optional<std::string_view> count = NextField(line);
         int value = 0;
         if (!count || std::from_chars(count->data(), count->data() + count->size(), value).ec != std::errc() ||
             value < session || value > 99) {
@@ -114,7 +94,7 @@ std::vector<CueTrack> ParseCue(std::string_view text, const TrackFileSize& file_
         high_density = true;
       }
     } else if (Is(keyword, "FILE")) {
-      const std::optional<std::string_view> name = NextWord(line);
+      const std::optional<std::string_view> name = NextField(line);
       if (!name || name->empty()) RefuseAsInvalid(where + " names no file");
       // The tracks lie beside the sheet: a name that leads elsewhere is no track of this disc.
       if (name->find_first_of("/\\") != std::string_view::npos || *name == ".." || *name == ".") {
@@ -126,8 +106,8 @@ std::vector<CueTrack> ParseCue(std::string_view text, const TrackFileSize& file_
       file_start = next_start;
       file_sectors = 0;
     } else if (Is(keyword, "TRACK")) {
-      const std::optional<std::string_view> track_number = NextWord(line);
-      const auto mode = ModeOf(NextWord(line));
+      const std::optional<std::string_view> track_number = NextField(line);
+      const auto mode = ModeOf(NextField(line));
       int value = 0;
       if (!track_number ||
           std::from_chars(track_number->data(), track_number->data() + track_number->size(), value).ec != std::errc() ||
@@ -151,13 +131,13 @@ std::vector<CueTrack> ParseCue(std::string_view text, const TrackFileSize& file_
       tracks.push_back(track);
       index_seen = false;
     } else if (Is(keyword, "PREGAP")) {
-      const std::optional<std::uint32_t> frames = FramesOf(NextWord(line));
+      const std::optional<std::uint32_t> frames = FramesOf(NextField(line));
       if (!frames || tracks.empty() || index_seen) RefuseAsInvalid(where + " is no pregap of a track");
       // Silence the disc has and the file does not: what follows in the file lies that much later.
       file_start += *frames;
     } else if (Is(keyword, "INDEX")) {
-      const std::optional<std::string_view> index = NextWord(line);
-      const std::optional<std::uint32_t> frames = FramesOf(NextWord(line));
+      const std::optional<std::string_view> index = NextField(line);
+      const std::optional<std::uint32_t> frames = FramesOf(NextField(line));
       if (!index || !frames || tracks.empty()) RefuseAsInvalid(where + " is no index of a track (INDEX nn mm:ss:ff)");
       if (*index == "01" || *index == "1") {
         CueTrack& track = tracks.back();
@@ -190,7 +170,7 @@ void ForEachLine(std::string_view text, Line line) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
     std::string_view rest = text.substr(start, end - start);
     start = end + 1;
-    if (const std::optional<std::string_view> keyword = NextWord(rest)) line(*keyword, rest);
+    if (const std::optional<std::string_view> keyword = NextField(rest)) line(*keyword, rest);
   }
 }
 
@@ -201,7 +181,7 @@ bool LooksLikeCue(std::string_view text) {
   ForEachLine(text, [&](std::string_view keyword, std::string_view rest) {
     // FILE name type, and TRACK number mode: a text that merely has lines beginning with those
     // words is no cue sheet.
-    const std::optional<std::string_view> first = NextWord(rest), second = NextWord(rest);
+    const std::optional<std::string_view> first = NextField(rest), second = NextField(rest);
     if (Is(keyword, "FILE") && first) {
       for (const std::string_view type : {"BINARY", "MOTOROLA", "WAVE", "MP3", "AIFF"}) file = file || Is(second, type);
     }
@@ -214,7 +194,7 @@ bool LooksLikeCue(std::string_view text) {
 std::vector<std::string> CueFileNames(std::string_view text) {
   std::vector<std::string> names;
   ForEachLine(text, [&](std::string_view keyword, std::string_view rest) {
-    const std::optional<std::string_view> name = Is(keyword, "FILE") ? NextWord(rest) : std::nullopt;
+    const std::optional<std::string_view> name = Is(keyword, "FILE") ? NextField(rest) : std::nullopt;
     if (name && std::find(names.begin(), names.end(), *name) == names.end()) names.emplace_back(*name);
   });
   return names;

@@ -5,31 +5,12 @@
 #include <utility>
 
 #include "util/run_time_error.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 namespace {
 
 constexpr std::size_t kMostTracks = 99;
-
-// The next field of a line: a word, or a name in double quotes.
-std::optional<std::string_view> NextField(std::string_view& line) {
-  const std::size_t start = line.find_first_not_of(" \t\r");
-  if (start == std::string_view::npos) return std::nullopt;
-  line.remove_prefix(start);
-  std::size_t end;
-  std::string_view field;
-  if (line.front() == '"') {
-    end = line.find('"', 1);
-    if (end == std::string_view::npos) return std::nullopt;
-    field = line.substr(1, end - 1);
-    ++end;
-  } else {
-    end = std::min(line.find_first_of(" \t\r"), line.size());
-    field = line.substr(0, end);
-  }
-  line.remove_prefix(end);
-  return field;
-}
 
 template <typename Number>
 std::optional<Number> NumberOf(std::optional<std::string_view> field) {

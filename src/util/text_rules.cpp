@@ -45,4 +45,23 @@ std::string RandomTag(std::size_t length) {
   return tag;
 }
 
+std::optional<std::string_view> NextField(std::string_view& line) {
+  const std::size_t start = line.find_first_not_of(" \t\r");
+  if (start == std::string_view::npos) return std::nullopt;
+  line.remove_prefix(start);
+  std::size_t end;
+  std::string_view field;
+  if (line.front() == '"') {
+    end = line.find('"', 1);
+    if (end == std::string_view::npos) return std::nullopt;
+    field = line.substr(1, end - 1);
+    ++end;
+  } else {
+    end = std::min(line.find_first_of(" \t\r"), line.size());
+    field = line.substr(0, end);
+  }
+  line.remove_prefix(end);
+  return field;
+}
+
 }  // namespace quillet

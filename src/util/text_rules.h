@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,10 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // `text` with its control characters (below 0x20, and 0x7F) written as \xNN, so that a name read
 // from a file cannot move the cursor, colour a terminal or forge a line of its own when printed.
 std::string EscapeControls(std::string_view text);
+
+// The next field of a line of a table of tracks (a .gdi, a cue sheet): a word, or a name in double
+// quotes, `line` moving past it; nothing at the line's end or in an unclosed quote.
+std::optional<std::string_view> NextField(std::string_view& line);
 
 // `length` random lowercase letters and digits, for names no file is likely to have already.
 std::string RandomTag(std::size_t length = 8);
