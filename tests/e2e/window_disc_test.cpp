@@ -28,6 +28,7 @@ TEST(WindowDiscTest, EachImageThroughEachWayInAndConverted) {
   fs::create_symlink(QUILLET_DCSCRAM, folder.path() / "program" / "tools" / "dcscram");
   fs::create_symlink(QUILLET_SH_OBJCOPY, folder.path() / "program" / "tools" / "sh-elf-objcopy");
   fs::copy(fixtures + "/disc/gdi", folder.path() / "gdi");
+  fs::copy(fixtures + "/disc/cue", folder.path() / "cue");
   const auto copy = [&](const std::string& from, const std::string& name) {
     fs::copy_file(from, folder.path() / name);
     return folder.PathOf(name);
@@ -55,6 +56,7 @@ TEST(WindowDiscTest, EachImageThroughEachWayInAndConverted) {
            {copy(fixtures + "/disc/plain.iso", "plain.iso"), "UNSCRAMBLED", hello_size, "plain_scrambled.bin"},
            {folder.PathOf("gdi/disc.gdi"), "UNSCRAMBLED", hello_size, "disc_scrambled.bin"},
            {folder.PathOf("gdi/track 03 boot.bin"), "UNSCRAMBLED", hello_size, "track 03 boot_scrambled.bin"},
+           {folder.PathOf("cue/disc.cue"), "UNSCRAMBLED", hello_size, "disc_scrambled.bin"},
            {folder.Write("utopia.bin", nero), "", "", ""},
            {folder.PathOf("once_scrambled.bin"), "SCRAMBLED", "", "once_scrambled_unscrambled.bin"},
        }) {
