@@ -49,20 +49,25 @@ void AddFileSystem(DiscLayout& layout, const Track& track, std::uint32_t track_l
   layout.file_system_sectors = volume - std::min(volume, base);
 }
 
+// The boot file of `track`, read at `base`, the address its file system was made for; `layout` has
+// the tracks, and gets what the boot track shows.
+DiscBootFile BootAtBase(DiscFormat format, int number, const Track& track, std::uint32_t base, bool gd_rom,
+                        DiscLayout layout, std::string_view past_end = "the image is cut short") {
+  const Track rebased = track.Rebased(base);
+  AddFileSystem(layout, rebased, track.first_lba(), base);
+  return {format, number, BootFileOfTrack(rebased, past_end), gd_rom, std::move(layout)};
+}
+
 // The file system's addresses count from the session's start, which the track's own root
-// directory tells; a track at the very start of a disc counts from 0. `layout` has the tracks;
-// what the boot track shows is added.
+// directory tells; a track at the very start of a disc counts from 0.
 DiscBootFile BootOfDataTrack(DiscFormat format, int number, const Track& track, DiscLayout layout) {
   const std::uint32_t base = IsoTrackBase(track);
   // A CD-R's session may begin anywhere; only a GD-ROM's boot track begins where its
   // high-density area does.
   const bool gd_rom = format == DiscFormat::Iso && base == kHighDensityArea;
-  constexpr std::string_view kOneTrack =
-      "the image is one track of a GD-ROM: scan the dump's .gdi, which names them all";
-  const Track rebased = track.Rebased(base);
-  AddFileSystem(layout, rebased, track.first_lba(), base);
-  return {format, gd_rom ? 3 : number, BootFileOfTrack(rebased, gd_rom ? kOneTrack : "the image is cut short"), gd_rom,
-          std::move(layout)};
+  if (!gd_rom) return BootAtBase(format, number, track, base, false, std::move(layout));
+  return BootAtBase(format, 3, track, base, true, std::move(layout),
+                    "the image is one track of a GD-ROM: scan the dump's .gdi, which names them all");
 }
 
 // A track file that the image's table names, opened; a failure names it.
@@ -85,9 +90,7 @@ DiscBootFile BootOfArea(DiscFormat format, int number, const Track& area, bool g
   } catch (const RunTimeError&) {
     // No file system to place: reading the boot file says what is wrong, the bootstrap first.
   }
-  const Track rebased = area.Rebased(base);
-  AddFileSystem(layout, rebased, area.first_lba(), base);
-  return {format, number, BootFileOfTrack(rebased), gd_rom, std::move(layout)};
+  return BootAtBase(format, number, area, base, gd_rom, std::move(layout));
 }
 
 // A GD-ROM dump: its high-density data tracks, in their own files.
@@ -143,12 +146,16 @@ DiscBootFile BootOfCue(const DiscSource& sheet, const TrackFileOpener& open_trac
   const auto in_boot_part = [&](const CueTrack& track) {
     return gd_rom ? track.high_density : track.session == boot->session;
   };
-  for (const bool boot_part : {true, false}) {
-    for (const CueTrack& track : tracks) {
-      if (!track.data || in_boot_part(track) != boot_part || (gd_rom && !boot_part)) continue;
-      pieces.push_back({files.at(track.file).get(), track.offset, track.length, track.sector_size, track.start_lba});
-      if (boot_part) layout.data_sectors += track.length / track.sector_size;
-    }
+  const auto add = [&](const CueTrack& track) {
+    pieces.push_back({files.at(track.file).get(), track.offset, track.length, track.sector_size, track.start_lba});
+  };
+  for (const CueTrack& track : tracks) {
+    if (!track.data || !in_boot_part(track)) continue;
+    add(track);
+    layout.data_sectors += track.length / track.sector_size;
+  }
+  for (const CueTrack& track : tracks) {
+    if (track.data && !gd_rom && !in_boot_part(track)) add(track);
   }
   for (const CueTrack& track : tracks) {
     layout.tracks.push_back({track.session, track.number, track.data, track.start_lba,
