@@ -147,6 +147,12 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
       words += " and " + kind;
     }
   }
+  if (!layout.sessions_kept) {
+    return {"layout", CheckResult::CannotTell,
+            "a CD of " + sessions.front() +
+                " tracks in a CHD, which keeps no sessions: Dreamcast CD-Rs are made of two (audio + data, or "
+                "data + data)"};
+  }
   std::string description =
       "a CD-R of " + std::to_string(sessions.size()) + (sessions.size() == 1 ? " session, " : " sessions, ");
   for (std::size_t index = 0; index < sessions.size(); ++index) description += (index ? " + " : "") + sessions[index];
@@ -174,6 +180,11 @@ BootCheck PlacementCheck(const DiscBootFile& disc) {
                           "the boot track of a GD-ROM dump"
                         : "its file system was made to begin at LBA " + base +
                               ": the disc starts only where the image is burned as a data session that begins there"};
+  }
+  if (layout.boot_track_lba != layout.file_system_lba && !layout.sessions_kept && !disc.gd_rom) {
+    return {"placement", CheckResult::CannotTell,
+            TrackWords(disc) + " holds a file system made to begin at LBA " + base +
+                ": a CHD keeps no sessions, so where the track lies is the reading program's to place"};
   }
   if (layout.boot_track_lba != layout.file_system_lba) {
     return {"placement", CheckResult::Problem,

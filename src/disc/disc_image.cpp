@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "disc/cdi.h"
+#include "disc/chd.h"
 #include "disc/cue.h"
 #include "disc/foreign_image.h"
 #include "disc/iso9660.h"
@@ -29,7 +30,8 @@ std::string NameInSentence(std::string_view name) {
 std::optional<DiscFormat> FormatOfName(std::string_view name) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return std::nullopt;
-  for (const DiscFormat format : {DiscFormat::Cdi, DiscFormat::Iso, DiscFormat::Gdi, DiscFormat::Cue}) {
+  for (const DiscFormat format :
+       {DiscFormat::Cdi, DiscFormat::Iso, DiscFormat::Gdi, DiscFormat::Cue, DiscFormat::Chd}) {
     if (EqualsIgnoringAsciiCase(name.substr(dot + 1), DiscFormatText(format))) return format;
   }
   return std::nullopt;
@@ -118,27 +120,22 @@ DiscBootFile BootOfGdi(const DiscSource& table, const TrackFileOpener& open_trac
   return BootOfArea(DiscFormat::Gdi, tracks.front().number, GdiDataArea(tracks, sources), true, std::move(layout));
 }
 
-// A disc whose cue sheet is `sheet`: a GD-ROM's where it has a high-density area (its data tracks
-// there, the boot track first), else a CD-R's (every data track, the last session's first).
-DiscBootFile BootOfCue(const DiscSource& sheet, const TrackFileOpener& open_track) {
-  const std::optional<std::string> text = ShortText(sheet, kLongestCue);
-  if (!text) RefuseAsInvalid("the cue sheet is too long to be a table of tracks");
-  std::map<std::string, std::unique_ptr<DiscSource>> files;
-  const std::vector<CueTrack> tracks = ParseCue(*text, [&](const std::string& file) {
-    return files.emplace(file, OpenTrackFile(open_track, file)).first->second->size();
-  });
-  DiscLayout layout;
-  for (const auto& [name, file] : files) layout.image_size += file->size();
+// A disc of `tracks`, whose data `files` holds by the file names the tracks give: a GD-ROM's where it
+// has a high-density area (its data tracks there, the boot track first), else a CD-R's (every data
+// track, the last session's first).
+DiscBootFile BootOfTracks(DiscFormat format, const std::vector<CueTrack>& tracks,
+                          const std::map<std::string, std::unique_ptr<DiscSource>>& files, DiscLayout layout) {
   const bool gd_rom =
       std::any_of(tracks.begin(), tracks.end(), [](const CueTrack& track) { return track.high_density; });
+  const std::string_view table = format == DiscFormat::Chd ? "the CHD's table of tracks" : "the cue sheet";
   // The boot track: a GD-ROM's first data track of the high-density area, a CD-R's last session's.
   const int last_session = tracks.back().session;
   const auto boot = std::find_if(tracks.begin(), tracks.end(), [&](const CueTrack& track) {
     return track.data && (gd_rom ? track.high_density : track.session == last_session);
   });
   if (boot == tracks.end()) {
-    RefuseAsInvalid(gd_rom ? "the cue sheet's high-density area holds no data track, where a GD-ROM boots"
-                           : "the cue sheet's last session holds no data track, which is where a CD-R boots");
+    RefuseAsInvalid(std::string(table) + (gd_rom ? "'s high-density area holds no data track, where a GD-ROM boots"
+                                                 : "'s last session holds no data track, which is where a CD-R boots"));
   }
   // Its data tracks as one area: a GD-ROM's high-density ones, or a CD-R's boot session's first and
   // then the other sessions', whose files the file system may name.
@@ -161,7 +158,42 @@ DiscBootFile BootOfCue(const DiscSource& sheet, const TrackFileOpener& open_trac
     layout.tracks.push_back({track.session, track.number, track.data, track.start_lba,
                              static_cast<std::uint32_t>(track.length / track.sector_size)});
   }
-  return BootOfArea(DiscFormat::Cue, boot->number, Track(pieces), gd_rom, std::move(layout));
+  return BootOfArea(format, boot->number, Track(pieces), gd_rom, std::move(layout));
+}
+
+DiscBootFile BootOfCue(const DiscSource& sheet, const TrackFileOpener& open_track) {
+  const std::optional<std::string> text = ShortText(sheet, kLongestCue);
+  if (!text) RefuseAsInvalid("the cue sheet is too long to be a table of tracks");
+  std::map<std::string, std::unique_ptr<DiscSource>> files;
+  const std::vector<CueTrack> tracks = ParseCue(*text, [&](const std::string& file) {
+    return files.emplace(file, OpenTrackFile(open_track, file)).first->second->size();
+  });
+  DiscLayout layout;
+  for (const auto& [name, file] : files) layout.image_size += file->size();
+  return BootOfTracks(DiscFormat::Cue, tracks, files, std::move(layout));
+}
+
+// A CHD's tracks, each read out of its frames as its own file, the empty sectors that fill a gap
+// left out; a CHD keeps no sessions.
+DiscBootFile BootOfChd(const DiscSource& source) {
+  const ChdImage chd(source);
+  std::vector<CueTrack> tracks;
+  std::map<std::string, std::unique_ptr<DiscSource>> files;
+  for (const ChdTrack& track : chd.tracks()) {
+    CueTrack& listed = tracks.emplace_back();
+    listed.number = track.number;
+    listed.data = track.data;
+    listed.sector_size = track.sector_size;
+    listed.file = std::to_string(track.number);
+    listed.length = std::uint64_t{track.sectors - track.padding} * track.sector_size;
+    listed.start_lba = track.start_lba;
+    listed.high_density = chd.gd_rom() && track.start_lba >= kHighDensityArea;
+    files[listed.file] = chd.TrackData(track);
+  }
+  DiscLayout layout;
+  layout.image_size = source.size();
+  layout.sessions_kept = false;
+  return BootOfTracks(DiscFormat::Chd, tracks, files, std::move(layout));
 }
 
 }  // namespace
@@ -171,6 +203,7 @@ std::string_view DiscFormatText(DiscFormat format) {
     case DiscFormat::Cdi: return "cdi";
     case DiscFormat::Gdi: return "gdi";
     case DiscFormat::Cue: return "cue";
+    case DiscFormat::Chd: return "chd";
     case DiscFormat::Iso: break;
   }
   return "iso";
@@ -179,9 +212,10 @@ std::string_view DiscFormatText(DiscFormat format) {
 std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_view name) {
   if (const std::optional<std::string_view> foreign = ForeignImageFormat(source)) {
     RefuseAsInvalid(NameInSentence(name) + " is " + std::string(*foreign) +
-                    "; Quillet reads CDI, ISO, GD-ROM (.gdi) and cue sheet (.cue) images");
+                    "; Quillet reads CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images");
   }
   if (const std::optional<DiscFormat> named = FormatOfName(name)) return named;
+  if (IsChd(source)) return DiscFormat::Chd;
   if (IsCdiImage(source)) return DiscFormat::Cdi;
   if (IsoSectorSize(source)) return DiscFormat::Iso;
   if (IsGdi(source)) return DiscFormat::Gdi;
@@ -230,6 +264,7 @@ std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_vie
   if (!format) return std::nullopt;
   if (format == DiscFormat::Gdi) return BootOfGdi(source, open_track);
   if (format == DiscFormat::Cue) return BootOfCue(source, open_track);
+  if (format == DiscFormat::Chd) return BootOfChd(source);
   return BootOfImage(*format, source);
 }
 

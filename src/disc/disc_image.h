@@ -16,21 +16,21 @@
 
 // A disc image as a person holds it, and the boot file inside: a DiscJuggler image (.cdi) or an
 // ISO 9660 image, which are CD-R images, a GD-ROM dump (.gdi and its track files), or a cue sheet
-// and its track files, of either kind of disc.
+// and its track files or a CHD, of either kind of disc.
 namespace quillet {
 
-enum class DiscFormat { Cdi, Iso, Gdi, Cue };
+enum class DiscFormat { Cdi, Iso, Gdi, Cue, Chd };
 
-// "cdi", "iso", "gdi" or "cue".
+// "cdi", "iso", "gdi", "cue" or "chd".
 std::string_view DiscFormatText(DiscFormat format);
 
-// The format of the image in `source`: the one its file's `name` says (.cdi, .iso, .gdi or .cue, in
-// any case; a malformed image so named is refused when read, saying why), else the one its content
-// tells (a CDI's trailer and table; an ISO's volume descriptor at sector 16, or a Dreamcast
-// bootstrap beginning its first sector, in any sector size; a .gdi's table of tracks; a cue sheet's
-// FILE and TRACK lines). Nothing for any other file. A disc image of a format Quillet does not read
-// (Nero, CHD, Alcohol, CloneCD) is refused by its content, whatever its name: run-time error 5
-// naming the format.
+// The format of the image in `source`: the one its file's `name` says (.cdi, .iso, .gdi, .cue or
+// .chd, in any case; a malformed image so named is refused when read, saying why), else the one its
+// content tells (a CHD's tag; a CDI's trailer and table; an ISO's volume descriptor at sector 16, or
+// a Dreamcast bootstrap beginning its first sector, in any sector size; a .gdi's table of tracks; a
+// cue sheet's FILE and TRACK lines). Nothing for any other file. A disc image of a format Quillet
+// does not read (Nero, Alcohol, CloneCD) is refused by its content, whatever its name: run-time
+// error 5 naming the format.
 std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_view name = {});
 
 // Refuses (run-time error 5, saying why) `bytes` that no format reads but that hold a disc's data
@@ -56,6 +56,7 @@ struct DiscTrack {
 struct DiscLayout {
   std::vector<DiscTrack> tracks;      // every track the image lists (an ISO image: its one)
   bool left_open = false;             // a CD-R left open for another session
+  bool sessions_kept = true;          // a CHD keeps none: its CD's tracks follow each other
   std::uint64_t image_size = 0;       // in bytes: the image, or a dump's track files together
   std::uint32_t boot_track_lba = 0;   // where the image puts the boot track
   std::uint32_t file_system_lba = 0;  // where the boot track's file system was made to begin

@@ -39,7 +39,6 @@ bool IsNeroImage(const DiscSource& source) {
 
 std::optional<std::string_view> ForeignImageFormat(const DiscSource& source) {
   constexpr std::size_t kLongestText = 64 * 1024;  // a CloneCD control file
-  if (HasAt(source, 0, "MComprHD")) return "a CHD image";
   if (HasAt(source, 0, "MEDIA DESCRIPTOR")) return "an Alcohol image (.mds)";
   if (IsNeroImage(source)) return "a Nero image";
   const std::optional<std::string> text = ShortText(source, kLongestText);

@@ -12,7 +12,7 @@
 namespace quillet {
 
 // The format of a disc image Quillet does not read, as a person calls it ("a Nero image"): Nero,
-// CHD, Alcohol, a CloneCD control file. Nothing for any other file.
+// Alcohol, a CloneCD control file. Nothing for any other file.
 std::optional<std::string_view> ForeignImageFormat(const DiscSource& source);
 
 // True when the Dreamcast hardware ID at `offset` of `bytes` begins a bootstrap in a data sector:

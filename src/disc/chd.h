@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "disc/disc_source.h"
+
+// A CD's or GD-ROM's image in MAME's compressed hunks of data (.chd, version 5): a header, a map of
+// the hunks (each compressed by one of up to four codecs, stored whole, or a copy of another), and
+// metadata with the table of tracks. The frames of every track follow each other, each track
+// padded to a multiple of 4 frames; a frame is 2,448 bytes, the sector's and then the subcode.
+// Only the hunks that are read are decompressed, each checked against its CRC.
+namespace quillet {
+
+// True when `source` begins as a CHD does ("MComprHD").
+bool IsChd(const DiscSource& source);
+
+class ChdHunks;  // the frames, read a hunk at a time
+
+struct ChdTrack {
+  int number = 0;
+  bool data = false;
+  std::uint32_t sector_size = 2352;  // of each frame, a sector's bytes: 2048, 2336 or 2352
+  std::uint32_t start_lba = 0;       // on the disc, of its first sector (its INDEX 01)
+  std::uint32_t sectors = 0;         // from there
+  std::uint32_t padding = 0;         // of those, the empty sectors added to fill a gap
+  std::uint64_t first_frame = 0;     // in the CHD, of its first sector
+};
+
+class ChdImage {
+ public:
+  // Reads the header, the map and the table of tracks of `file`, which must outlive the image.
+  // Raises run-time error 5 saying why where it is no CHD of version 5, has a parent, is not of a
+  // CD, or is damaged or cut short.
+  explicit ChdImage(const DiscSource& file);
+  ~ChdImage();
+  ChdImage(const ChdImage&) = delete;
+  ChdImage& operator=(const ChdImage&) = delete;
+
+  // A GD-ROM's, whose high-density area begins at track 3 and LBA 45000; else a CD's, whose
+  // sessions a CHD does not keep.
+  bool gd_rom() const { return gd_rom_; }
+  const std::vector<ChdTrack>& tracks() const { return tracks_; }
+
+  // The sectors of `track` (one of tracks()), `sector_size` bytes each, as its own file would
+  // hold them; valid while the image is. Reading a damaged hunk raises run-time error 5 naming it.
+  std::unique_ptr<DiscSource> TrackData(const ChdTrack& track) const;
+
+ private:
+  std::unique_ptr<ChdHunks> hunks_;
+  std::vector<ChdTrack> tracks_;
+  bool gd_rom_ = false;
+};
+
+}  // namespace quillet

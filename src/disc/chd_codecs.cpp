@@ -1,0 +1,313 @@
+#include "disc/chd_codecs.h"
+
+#include <LzmaDec.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#ifdef QUILLET_WITH_FLAC
+#include <FLAC/stream_decoder.h>
+#endif
+#ifdef QUILLET_WITH_ZSTD
+#include <zstd.h>
+#endif
+
+#include "disc/sector.h"
+
+namespace quillet {
+namespace {
+
+constexpr std::uint32_t kCdLzma = ChdCodec("cdlz"), kCdZlib = ChdCodec("cdzl"), kCdFlac = ChdCodec("cdfl"),
+                        kCdZstd = ChdCodec("cdzs");
+
+using Bytes = std::span<const std::byte>;
+using Into = std::span<std::byte>;
+
+const Byte* In(Bytes bytes) { return reinterpret_cast<const Byte*>(bytes.data()); }
+
+// Raw deflate, as the CHD compressor writes it: no zlib header.
+bool Inflate(Bytes compressed, Into into) {
+  z_stream stream{};
+  if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;
+  // zlib's interface predates const; it never writes to its input.
+  stream.next_in = const_cast<Bytef*>(reinterpret_cast<const Bytef*>(compressed.data()));
+  stream.avail_in = static_cast<uInt>(compressed.size());
+  stream.next_out = reinterpret_cast<Bytef*>(into.data());
+  stream.avail_out = static_cast<uInt>(into.size());
+  const int result = inflate(&stream, Z_FINISH);
+  const bool whole = (result == Z_STREAM_END || result == Z_BUF_ERROR) && stream.total_out == into.size();
+  inflateEnd(&stream);
+  return whole;
+}
+
+void* LzmaAlloc(void*, std::size_t size) { return std::malloc(size); }
+void LzmaFree(void*, void* address) { std::free(address); }
+
+// The CHD's LZMA streams carry no properties: the compressor's are fixed (literal context 3,
+// position bits 2), and the decoder writes straight into the hunk, so the dictionary's size only
+// has to be valid.
+bool Unlzma(Bytes compressed, Into into) {
+  const std::array<Byte, LZMA_PROPS_SIZE> properties = {(2 * 5 + 0) * 9 + 3, 0, 0, 1, 0};
+  ISzAlloc alloc = {LzmaAlloc, LzmaFree};
+  SizeT out_size = into.size(), in_size = compressed.size();
+  ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
+  const SRes result = LzmaDecode(reinterpret_cast<Byte*>(into.data()), &out_size, In(compressed), &in_size,
+                                 properties.data(), LZMA_PROPS_SIZE, LZMA_FINISH_END, &status, &alloc);
+  return result == SZ_OK && out_size == into.size() &&
+         (status == LZMA_STATUS_FINISHED_WITH_MARK || status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK);
+}
+
+#ifdef QUILLET_WITH_ZSTD
+bool Unzstd(Bytes compressed, Into into) {
+  const std::size_t size = ZSTD_decompress(into.data(), into.size(), compressed.data(), compressed.size());
+  return !ZSTD_isError(size) && size == into.size();
+}
+#endif
+
+#ifdef QUILLET_WITH_FLAC
+// CD audio as FLAC: 16-bit stereo samples at 44.1 kHz, stored big-endian in the hunk, in blocks of
+// 2,352 samples at most, with no stream header: the decoder is given the one the compressor left out.
+class FlacHunk {
+ public:
+  FlacHunk(Bytes compressed, Into into) : compressed_(compressed), into_(into) {
+    std::size_t block = into.size() / 4;
+    while (block > kChdSectorBytes) block /= 2;
+    header_ = {'f', 'L', 'a', 'C', 0x80, 0x00, 0x00, 0x22};
+    const std::array<Byte, 10> streaminfo = {static_cast<Byte>(block >> 8),
+                                             static_cast<Byte>(block),
+                                             static_cast<Byte>(block >> 8),
+                                             static_cast<Byte>(block),
+                                             0,
+                                             0,
+                                             0,
+                                             0,
+                                             0,
+                                             0};
+    header_.insert(header_.end(), streaminfo.begin(), streaminfo.end());
+    // 44,100 Hz, 2 channels, 16 bits; the length and the MD5 unknown.
+    const std::array<Byte, 8> format = {0x0A, 0xC4, 0x42, 0xF0, 0, 0, 0, 0};
+    header_.insert(header_.end(), format.begin(), format.end());
+    header_.resize(header_.size() + 16);
+  }
+
+  // The number of compressed bytes the audio took, the subcode's stream following; nothing where
+  // it does not decode.
+  std::optional<std::size_t> Decode() {
+    FLAC__StreamDecoder* decoder = FLAC__stream_decoder_new();
+    if (!decoder) return std::nullopt;
+    std::optional<std::size_t> used;
+    if (FLAC__stream_decoder_init_stream(decoder, Read, nullptr, Tell, nullptr, nullptr, Write, nullptr, Error, this) ==
+            FLAC__STREAM_DECODER_INIT_STATUS_OK &&
+        FLAC__stream_decoder_process_until_end_of_metadata(decoder)) {
+      while (written_ < into_.size() && !failed_ && FLAC__stream_decoder_process_single(decoder) &&
+             FLAC__stream_decoder_get_state(decoder) != FLAC__STREAM_DECODER_END_OF_STREAM) {
+      }
+      FLAC__uint64 position = 0;
+      if (written_ == into_.size() && !failed_ && FLAC__stream_decoder_get_decode_position(decoder, &position) &&
+          position >= header_.size()) {
+        used = static_cast<std::size_t>(position - header_.size());
+      }
+    }
+    FLAC__stream_decoder_delete(decoder);
+    return used;
+  }
+
+ private:
+  static FLAC__StreamDecoderReadStatus Read(const FLAC__StreamDecoder*, FLAC__byte buffer[], std::size_t* bytes,
+                                            void* self) {
+    auto& hunk = *static_cast<FlacHunk*>(self);
+    const std::size_t total = hunk.header_.size() + hunk.compressed_.size();
+    std::size_t count = 0;
+    for (; count < *bytes && hunk.read_ < total; ++count, ++hunk.read_) {
+      buffer[count] = hunk.read_ < hunk.header_.size()
+                          ? hunk.header_[hunk.read_]
+                          : std::to_integer<FLAC__byte>(hunk.compressed_[hunk.read_ - hunk.header_.size()]);
+    }
+    *bytes = count;
+    return count ? FLAC__STREAM_DECODER_READ_STATUS_CONTINUE : FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM;
+  }
+  static FLAC__StreamDecoderTellStatus Tell(const FLAC__StreamDecoder*, FLAC__uint64* offset, void* self) {
+    *offset = static_cast<FlacHunk*>(self)->read_;
+    return FLAC__STREAM_DECODER_TELL_STATUS_OK;
+  }
+  static FLAC__StreamDecoderWriteStatus Write(const FLAC__StreamDecoder*, const FLAC__Frame* frame,
+                                              const FLAC__int32* const channels[], void* self) {
+    auto& hunk = *static_cast<FlacHunk*>(self);
+    if (frame->header.channels != 2 || frame->header.bits_per_sample != 16) {
+      hunk.failed_ = true;
+      return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
+    }
+    for (unsigned sample = 0; sample < frame->header.blocksize && hunk.written_ + 4 <= hunk.into_.size(); ++sample) {
+      for (unsigned channel = 0; channel < 2; ++channel) {
+        const auto value = static_cast<std::uint16_t>(channels[channel][sample]);
+        hunk.into_[hunk.written_++] = static_cast<std::byte>(value >> 8);
+        hunk.into_[hunk.written_++] = static_cast<std::byte>(value & 0xFF);
+      }
+    }
+    return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+  }
+  static void Error(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* self) {
+    static_cast<FlacHunk*>(self)->failed_ = true;
+  }
+
+  Bytes compressed_;
+  Into into_;
+  std::vector<Byte> header_;
+  std::size_t read_ = 0, written_ = 0;
+  bool failed_ = false;
+};
+#endif
+
+// A CD-ROM sector's error-correcting codes (P, then Q, over the header and data), which the
+// compressor leaves out of a mode 1 sector that carries them unchanged.
+class SectorEcc {
+ public:
+  SectorEcc() {
+    for (unsigned value = 0; value < 256; ++value) {
+      const unsigned doubled = (value << 1) ^ (value & 0x80 ? 0x11D : 0);
+      forward_[value] = static_cast<std::uint8_t>(doubled);
+      backward_[value ^ doubled] = static_cast<std::uint8_t>(value);
+    }
+  }
+
+  void Generate(Into sector) const {
+    Parity(sector, 86, 24, 2, 86, 0x81C);   // P
+    Parity(sector, 52, 43, 86, 88, 0x8C8);  // Q
+  }
+
+ private:
+  void Parity(Into sector, std::size_t majors, std::size_t minors, std::size_t major_step, std::size_t minor_step,
+              std::size_t into) const {
+    const std::size_t size = majors * minors;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(sector.data()) + 12;
+    for (std::size_t major = 0; major < majors; ++major) {
+      std::size_t index = (major >> 1) * major_step + (major & 1);
+      std::uint8_t a = 0, b = 0;
+      for (std::size_t minor = 0; minor < minors; ++minor) {
+        const std::uint8_t value = data[index];
+        index += minor_step;
+        if (index >= size) index -= size;
+        a = forward_[a ^ value];
+        b ^= value;
+      }
+      a = backward_[forward_[a] ^ b];
+      sector[into + major] = static_cast<std::byte>(a);
+      sector[into + major + majors] = static_cast<std::byte>(a ^ b);
+    }
+  }
+
+  std::array<std::uint8_t, 256> forward_{}, backward_{};
+};
+
+// Sector data and subcode apart, then framed: a bit a frame says which mode 1 sectors get their
+// sync and codes back, then the sector data's compressed length, its stream and the subcode's.
+bool DecompressFramed(std::uint32_t codec, Bytes compressed, Into hunk) {
+  const std::size_t frames = hunk.size() / kChdFrameSize;
+  const std::size_t length_bytes = hunk.size() < 65536 ? 2 : 3;
+  const std::size_t flag_bytes = (frames + 7) / 8;
+  const std::size_t header = flag_bytes + length_bytes;
+  if (compressed.size() < header) return false;
+  std::size_t base_length = 0;
+  for (std::size_t at = 0; at < length_bytes; ++at) {
+    base_length = base_length << 8 | std::to_integer<std::size_t>(compressed[flag_bytes + at]);
+  }
+  if (base_length > compressed.size() - header) return false;
+  const Bytes base = compressed.subspan(header, base_length), subcode = compressed.subspan(header + base_length);
+
+  std::vector<std::byte> sectors(frames * kChdSectorBytes), subcodes(frames * kChdSubcodeBytes);
+  bool whole = false;
+  if (codec == kCdLzma) {
+    whole = Unlzma(base, sectors) && Inflate(subcode, subcodes);
+  } else if (codec == kCdZlib) {
+    whole = Inflate(base, sectors) && Inflate(subcode, subcodes);
+#ifdef QUILLET_WITH_ZSTD
+  } else if (codec == kCdZstd) {
+    whole = Unzstd(base, sectors) && Unzstd(subcode, subcodes);
+#endif
+  }
+  if (!whole) return false;
+
+  static const SectorEcc ecc;
+  for (std::size_t frame = 0; frame < frames; ++frame) {
+    const Into into = hunk.subspan(frame * kChdFrameSize, kChdFrameSize);
+    std::memcpy(into.data(), sectors.data() + frame * kChdSectorBytes, kChdSectorBytes);
+    std::memcpy(into.data() + kChdSectorBytes, subcodes.data() + frame * kChdSubcodeBytes, kChdSubcodeBytes);
+    if (std::to_integer<unsigned>(compressed[frame / 8]) & (1u << (frame % 8))) {
+      std::memcpy(into.data(), kSectorSync.data(), kSectorSync.size());
+      ecc.Generate(into);
+    }
+  }
+  return true;
+}
+
+#ifdef QUILLET_WITH_FLAC
+bool DecompressFlac(Bytes compressed, Into hunk) {
+  const std::size_t frames = hunk.size() / kChdFrameSize;
+  std::vector<std::byte> sectors(frames * kChdSectorBytes), subcodes(frames * kChdSubcodeBytes);
+  const std::optional<std::size_t> used = FlacHunk(compressed, sectors).Decode();
+  if (!used || *used > compressed.size() || !Inflate(compressed.subspan(*used), subcodes)) return false;
+  for (std::size_t frame = 0; frame < frames; ++frame) {
+    std::memcpy(hunk.data() + frame * kChdFrameSize, sectors.data() + frame * kChdSectorBytes, kChdSectorBytes);
+    std::memcpy(hunk.data() + frame * kChdFrameSize + kChdSectorBytes, subcodes.data() + frame * kChdSubcodeBytes,
+                kChdSubcodeBytes);
+  }
+  return true;
+}
+#endif
+
+}  // namespace
+
+std::string ChdCodecName(std::uint32_t codec) {
+  std::string letters;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const auto letter = static_cast<char>(codec >> shift & 0xFF);
+    letters += letter >= ' ' && letter <= '~' ? letter : '?';
+  }
+  if (codec == kCdLzma) return letters + " (LZMA)";
+  if (codec == kCdZlib) return letters + " (deflate)";
+  if (codec == kCdFlac) return letters + " (FLAC)";
+  if (codec == kCdZstd) return letters + " (zstd)";
+  return letters;
+}
+
+bool ChdCodecBuiltIn(std::uint32_t codec) {
+#ifdef QUILLET_WITH_FLAC
+  if (codec == kCdFlac) return true;
+#endif
+#ifdef QUILLET_WITH_ZSTD
+  if (codec == kCdZstd) return true;
+#endif
+  return codec == kCdLzma || codec == kCdZlib;
+}
+
+bool DecompressChdHunk(std::uint32_t codec, std::span<const std::byte> compressed, std::span<std::byte> hunk) {
+  if (hunk.empty() || hunk.size() % kChdFrameSize != 0 || !ChdCodecBuiltIn(codec)) return false;
+#ifdef QUILLET_WITH_FLAC
+  if (codec == kCdFlac) return DecompressFlac(compressed, hunk);
+#endif
+  return DecompressFramed(codec, compressed, hunk);
+}
+
+std::uint16_t ChdCrc16(std::span<const std::byte> bytes) {
+  static const std::array<std::uint16_t, 256> table = [] {
+    std::array<std::uint16_t, 256> entries{};
+    for (unsigned value = 0; value < 256; ++value) {
+      unsigned crc = value << 8;
+      for (int bit = 0; bit < 8; ++bit) crc = crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1;
+      entries[value] = static_cast<std::uint16_t>(crc);
+    }
+    return entries;
+  }();
+  std::uint16_t crc = 0xFFFF;
+  for (const std::byte byte : bytes) {
+    crc = static_cast<std::uint16_t>(crc << 8) ^ table[(crc >> 8) ^ std::to_integer<unsigned>(byte)];
+  }
+  return crc;
+}
+
+}  // namespace quillet
