@@ -13,8 +13,10 @@ packages=(
   g++-mingw-w64-x86-64 wine wine64 xvfb xauth
   # GNU sh-elf-objcopy.exe for the Windows zip, built from Debian's binutils source
   binutils-source flex bison
-  # real SH executables for the tests, and disc images of them
-  gcc-sh4-linux-gnu libc6-dev-sh4-cross binutils-sh-elf genisoimage
+  # real SH executables for the tests, and disc images of them (CHDs made by MAME's chdman)
+  gcc-sh4-linux-gnu libc6-dev-sh4-cross binutils-sh-elf genisoimage mame-tools
+  # CHD's codecs: zlib, the LZMA SDK's C sources, libFLAC, libzstd; zlib for the Windows build
+  zlib1g-dev lzma-dev libflac-dev libzstd-dev libz-mingw-w64-dev
   # benchmarks
   hyperfine time
   # the file-safety tests: a folder's fsync seen through strace, access control lists and extended

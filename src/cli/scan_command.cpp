@@ -111,7 +111,7 @@ int RunCheck(const std::vector<std::string>& paths, std::ostream& out, std::ostr
   for (const std::string& path : paths) {
     FileReport report = Examine(path, Evidence::FormOnly);
     if (report.error.empty() && !report.disc) {
-      report.error = "no disc image: quillet check reads CDI, ISO, GD-ROM (.gdi) and cue sheet (.cue) images";
+      report.error = "no disc image: quillet check reads CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images";
     }
     if (!report.error.empty()) {
       err << "quillet: " << path << ": " << report.error << "\n";

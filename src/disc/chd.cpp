@@ -478,11 +478,13 @@ ChdImage::ChdImage(const DiscSource& file) {
   file.Read(0, std::span(header).first(16));
   if (std::memcmp(header.data(), kTag.data(), kTag.size()) != 0) RefuseAsInvalid("the file is no CHD");
   const std::uint64_t version = BigEndian(header, 12, 4);
-  if (version < 5) {
+  if (version >= 1 && version < 5) {
     RefuseAsInvalid("the CHD is of version " + std::to_string(version) +
                     ", which Quillet does not read: make it version 5 with chdman copy");
   }
-  if (version > 5) RefuseAsInvalid("the CHD is of version " + std::to_string(version) + ", newer than Quillet reads");
+  if (version != 5) {
+    RefuseAsInvalid("the CHD's header names version " + std::to_string(version) + "; Quillet reads version 5");
+  }
   file.Read(0, header);
   std::array<std::uint32_t, 4> codecs{};
   for (std::size_t index = 0; index < codecs.size(); ++index) {

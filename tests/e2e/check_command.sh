@@ -42,7 +42,7 @@ done <<ROWS
 check dk.cdi|0|dk.cdi: cannot tell whether it boots: the IP.BIN carries boot code of its own (a loader): what it starts, and how, depends on that code
 check moved/disc.gdi dk.cdi|1|moved/disc.gdi: problem: placement: track 3 at LBA 45150 holds a file system made to begin at LBA 45000: the console will not find 1ST_READ.BIN; make the image again for LBA 45150
 check moved/disc.gdi|1|moved/disc.gdi: will not boot: the IP.BIN begins track 3 at LBA 45150, not LBA 45000, where a GD-ROM's high-density area begins
-check $program|1|quillet: $program: no disc image: quillet check reads CDI, ISO, GD-ROM (.gdi) and cue sheet (.cue) images
+check $program|1|quillet: $program: no disc image: quillet check reads CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images
 check|2|quillet: no file given
 check --json dk.cdi|2|quillet: unknown option '--json'
 check cd-r/disc.cue|0|cd-r/disc.cue: ok: layout: a CD-R of 2 sessions, audio + data, closed

@@ -68,7 +68,7 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
       footer[footer.size() - 1 - byte] = static_cast<char>(table >> (8 * byte));
     return program + "CUEX" + std::string(4, '\0') + footer;
   };
-  const std::string reads = "; Quillet reads CDI, ISO, GD-ROM (.gdi) and cue sheet (.cue) images";
+  const std::string reads = "; Quillet reads CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images";
   struct Row {
     std::string path;
     std::string said;  // after "quillet: PATH: ", or the line judged
@@ -96,7 +96,8 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
            {folder.Write("utopia.nrg", nero("NER5", 8, program.size())), "utopia.nrg is a Nero image" + reads},
            {folder.Write("utopia.iso", nero("NERO", 4, program.size())), "utopia.iso is a Nero image" + reads},
            {folder.Write("ends.bin", nero("NER5", 8, 1 << 30)), "UNSCRAMBLED\t" + folder.PathOf("ends.bin")},
-           {folder.Write("game.chd", "MComprHD" + program), "game.chd is a CHD image" + reads},
+           {folder.Write("game.chd", "MComprHD" + std::string("\0\0\0\x78\0\0\0\x04", 8) + program),
+            "the CHD is of version 4, which Quillet does not read: make it version 5 with chdman copy"},
            {folder.Write("game.cdi", "MEDIA DESCRIPTOR" + program), "game.cdi is an Alcohol image (.mds)" + reads},
            {folder.Write("game.ccd", "[CloneCD]\r\nVersion=3\r\n"),
             "game.ccd is a CloneCD control file (.ccd)" + reads},

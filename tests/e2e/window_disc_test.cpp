@@ -77,7 +77,7 @@ TEST(WindowDiscTest, EachImageThroughEachWayInAndConverted) {
         ASSERT_EQ(window.messages.size(), 1u) << label;
         EXPECT_EQ(window.messages[0].text,
                   "Random error number 5\r\nInvalid procedure call or argument: utopia.bin is a Nero image; Quillet "
-                  "reads CDI, ISO, GD-ROM (.gdi) and cue sheet (.cue) images")
+                  "reads CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images")
             << label;
         EXPECT_EQ(window.Box(TextBox::FileName), std::string(kInitialBoxText)) << label << ": the window as it was";
         continue;

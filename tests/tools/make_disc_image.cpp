@@ -6,6 +6,9 @@
 //     a GD-ROM dump: FOLDER/disc.gdi, two low-density tracks, and the boot track TRACK_NAME
 //   make_disc_image cue ISO FOLDER
 //     a self-boot CD-R as a cue sheet, disc.cue, and its two track files (the ISO made for LBA 11702)
+//   make_disc_image split ISO FOLDER
+//     a GD-ROM dump as Redump writes its cue sheet, FOLDER/disc.cue, whose high-density area's file
+//     system (the ISO, made for LBA 45000) spans two data tracks with an audio track between
 //   make_disc_image data-data ISO OUT
 //     a CD-R of two data sessions, the second holding the ISO (made for LBA 11702)
 //   make_disc_image bomb ISO OUT SIZE_MIB
@@ -80,6 +83,29 @@ int MakeCue(const std::string& iso, const std::string& folder) {
   return 0;
 }
 
+// The ISO's sectors 120 to 420, which its file system leaves to a file that nothing reads, become
+// the audio track 4; track 5's file begins with its pregap of 225 sectors.
+int MakeSplit(const std::string& iso, const std::string& folder) {
+  constexpr std::size_t kSector = 2352, kFirstTrack = 120, kAudio = 300;
+  const std::string raw = Sectors(iso, kSector, 1);
+  Write(folder + "/track01.bin", std::string(300 * kSector, '\0'));
+  Write(folder + "/track02.raw", std::string(300 * kSector, '\0'));
+  Write(folder + "/track03.bin", raw.substr(0, kFirstTrack * kSector));
+  Write(folder + "/track04.raw", std::string(kAudio * kSector, '\0'));
+  Write(folder + "/track05.bin", raw.substr((kFirstTrack + kAudio) * kSector));
+  const auto track = [](const char* file, const char* number, const char* mode, const char* pregap) {
+    return std::string("FILE \"") + file + "\" BINARY\r\n  TRACK " + number + " " + mode + "\r\n" +
+           (pregap ? std::string("    INDEX 00 00:00:00\r\n    INDEX 01 ") + pregap + "\r\n"
+                   : std::string("    INDEX 01 00:00:00\r\n"));
+  };
+  Write(folder + "/disc.cue", "REM SINGLE-DENSITY AREA\r\n" + track("track01.bin", "01", "MODE1/2352", nullptr) +
+                                  track("track02.raw", "02", "AUDIO", "00:02:00") + "REM HIGH-DENSITY AREA\r\n" +
+                                  track("track03.bin", "03", "MODE1/2352", nullptr) +
+                                  track("track04.raw", "04", "AUDIO", "00:02:00") +
+                                  track("track05.bin", "05", "MODE1/2352", "00:03:00"));
+  return 0;
+}
+
 int MakeDataData(const std::string& iso, const std::string& out) {
   Write(out, DataDataCdi(iso));
   return 0;
@@ -122,6 +148,7 @@ int main(int argc, char** argv) {
     if (kind == "gdi" && argc == 6) {
       return MakeGdi(static_cast<std::uint32_t>(std::stoul(argv[2])), Read(argv[3]), argv[4], argv[5]);
     }
+    if (kind == "split" && argc == 4) return MakeSplit(Read(argv[2]), argv[3]);
     if (kind == "data-data" && argc == 4) return MakeDataData(Read(argv[2]), argv[3]);
     if (kind == "cue" && argc == 4) return MakeCue(Read(argv[2]), argv[3]);
     if (kind == "bomb" && argc == 5) return MakeBomb(Read(argv[2]), argv[3], std::stoull(argv[4]));

@@ -155,7 +155,7 @@ try {
     [[file("utopia.nrg", Buffer.concat([hello_bytes, Buffer.from("CUEX\0\0\0\0NER5"), Buffer.from(
        [0, 0, 0, 0].concat([24, 16, 8, 0].map((shift) => (hello_bytes.length >> shift) & 0xff)))]))],
      "utopia.nrg could not be read as a disc image: utopia.nrg is a Nero image; Quillet reads CDI, ISO, GD-ROM " +
-     "(.gdi) and cue sheet (.cue) images."]]) {
+     "(.gdi), cue sheet (.cue) and CHD images."]]) {
     await give(...wheres);
     check(await text("problem") === said && await text("answer") === "Not judged: see the error above." &&
           await text("evidence") === "" && await text("boot-summary") === "" &&

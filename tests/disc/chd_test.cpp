@@ -1,0 +1,137 @@
+// CHDs as chdman makes them: a CD's one track in each codec, a GD-ROM dump from its .gdi and from
+// Redump's cue sheet with its file system split over two data tracks, a two-session CD-R; each
+// hunk read and checked, the boot file the one burned. Then damaged, cut, older and dependent
+// CHDs, each refused in one sentence.
+#include "disc/chd.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "disc/disc_image.h"
+#include "disc/file_source.h"
+#include "support/refusal.h"
+
+namespace quillet {
+namespace {
+
+const std::string kDisc = QUILLET_DISC_FIXTURES;
+
+std::vector<std::byte> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  const auto* begin = reinterpret_cast<const std::byte*>(bytes.data());
+  return {begin, begin + bytes.size()};
+}
+
+DiscBootFile BootOf(const DiscSource& source, const std::string& name) {
+  const std::optional<DiscBootFile> boot =
+      BootOfDisc(source, name, [](const std::string& file) -> std::unique_ptr<DiscSource> {
+        throw RunTimeError(error::kFileNotFound, "a CHD asked for a track file: " + file);
+      });
+  if (!boot) throw std::runtime_error(name + " is no disc image");
+  return *boot;
+}
+
+// Every sector of every track, so that every hunk is decompressed and its CRC checked.
+void ReadEveryTrack(const DiscSource& file) {
+  const ChdImage chd(file);
+  std::vector<std::byte> sector;
+  for (const ChdTrack& track : chd.tracks()) {
+    const std::unique_ptr<DiscSource> data = chd.TrackData(track);
+    sector.resize(track.sector_size);
+    for (std::uint64_t at = 0; at < data->size(); at += sector.size()) data->Read(at, sector);
+  }
+}
+
+TEST(ChdTest, EveryHunkReadsAndTheBootFileIsTheOneBurned) {
+  const std::vector<std::byte> payload = ReadBytes(QUILLET_DISC_PAYLOAD);
+  struct Row {
+    std::string file;
+    bool gd_rom;
+    int boot_track;
+    std::vector<std::uint32_t> track_lbas;
+  };
+  std::vector<Row> rows = {
+      {"track-cdlz.chd", false, 1, {0}},
+      {"track-cdzl.chd", false, 1, {0}},
+      {"track-none.chd", false, 1, {0}},
+#ifndef _WIN32
+      {"track-cdfl.chd", false, 1, {0}},
+      {"gdi.chd", true, 3, {0, 450, 45000}},
+      {"split.chd", true, 3, {0, 450, 45000, 45270, 45645}},
+      {"cdr.chd", false, 2, {0, 302}},
+#endif
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.file);
+    const FileSource file(kDisc + "/chd/" + row.file);
+    ASSERT_EQ(DiscFormatOf(file, row.file), DiscFormat::Chd);
+    ASSERT_EQ(DiscFormatOf(file), DiscFormat::Chd) << "told by its content";
+    const DiscBootFile disc = BootOf(file, row.file);
+    EXPECT_EQ(disc.gd_rom, row.gd_rom);
+    EXPECT_EQ(disc.track, row.boot_track);
+    EXPECT_EQ(disc.boot.bytes, payload);
+    std::vector<std::uint32_t> lbas;
+    for (const DiscTrack& track : disc.layout.tracks) lbas.push_back(track.start_lba);
+    EXPECT_EQ(lbas, row.track_lbas);
+    ReadEveryTrack(file);
+  }
+}
+
+// The builds without FLAC say which codec a hunk needs and where it is read.
+#ifdef _WIN32
+TEST(ChdTest, ACodecThisBuildLacksIsNamed) {
+  const FileSource file(kDisc + "/chd/track-cdfl.chd");
+  testing::ExpectRefusal("cdfl", "is compressed with cdfl (FLAC), which this build of Quillet does not read",
+                         [&] { BootOf(file, "track-cdfl.chd"); });
+}
+#endif
+
+std::uint64_t BigEndianAt(const std::vector<std::byte>& bytes, std::size_t at, std::size_t size) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < size; ++i) value = value << 8 | std::to_integer<std::uint64_t>(bytes[at + i]);
+  return value;
+}
+
+TEST(ChdTest, DamagedCutOlderAndDependentChdsAreRefused) {
+  const std::vector<std::byte> whole = ReadBytes(kDisc + "/chd/track-cdlz.chd");
+  const std::size_t map = BigEndianAt(whole, 40, 8), first_hunk = BigEndianAt(whole, map + 4, 6);
+  const auto set = [](std::size_t at, std::uint8_t value) {
+    return [=](std::vector<std::byte>& bytes) { bytes[at] = std::byte{value}; };
+  };
+  struct Row {
+    const char* label;
+    std::function<void(std::vector<std::byte>&)> damage;
+    const char* reason;
+  };
+  for (const Row& row : std::vector<Row>{
+           {"a byte flipped in a hunk", [&](auto& bytes) { bytes[(first_hunk + map) / 2] ^= std::byte{0xFF}; },
+            "of the CHD is damaged"},
+           {"a byte flipped in the map", [&](auto& bytes) { bytes[map + 20] ^= std::byte{0xFF}; },
+            "the CHD's map of hunks is damaged"},
+           {"cut in half", [](auto& bytes) { bytes.resize(bytes.size() / 2); }, "cut short"},
+           {"version 4", set(15, 4), "the CHD is of version 4, which Quillet does not read: make it version 5"},
+           {"a parent's checksum", set(110, 1), "only what differs from a parent CHD"},
+           {"units of 656 bytes", set(62, 2), "the CHD is not of a CD or GD-ROM"},
+           {"no metadata", [](auto& bytes) { std::fill(bytes.begin() + 48, bytes.begin() + 56, std::byte{0}); },
+            "it holds no table of tracks"},
+       }) {
+    std::vector<std::byte> bytes = whole;
+    row.damage(bytes);
+    const BytesSource source(bytes);
+    testing::ExpectRefusal(row.label, row.reason, [&] { ReadEveryTrack(source); });
+  }
+#ifndef _WIN32
+  const FileSource child(kDisc + "/chd/child.chd");
+  testing::ExpectRefusal("chdman's child", "make a whole one with chdman copy and the parent (-ip)",
+                         [&] { BootOf(child, "child.chd"); });
+#endif
+}
+
+}  // namespace
+}  // namespace quillet
