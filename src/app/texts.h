@@ -22,7 +22,7 @@ inline constexpr std::string_view kOpenTitle = "Open";
 // The open dialog's kinds of file: "name", "patterns" each.
 inline constexpr std::string_view kOpenFilters[][2] = {
     {"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
-    {"Disc images (*.cdi; *.iso; *.gdi; *.cue)", "*.cdi;*.iso;*.gdi;*.cue"},
+    {"Disc images (*.cdi; *.iso; *.gdi; *.cue; *.chd)", "*.cdi;*.iso;*.gdi;*.cue;*.chd"},
     {"All files (*.*)", "*"},
 };
 

@@ -17,7 +17,7 @@ struct Audience {
   std::string mime_names;   // "application/x-quillet-bin;..."
   std::string extensions;   // "bin;biN;...;BIN;..."
   std::string shell_cases;  // "*.[bB][iI][nN]|...", for a shell's case statement
-  std::string endings;      // ".bin, .cdi, .gdi or .cue"
+  std::string endings;      // ".bin, .cdi, .gdi, .cue or .chd"
 };
 
 Audience AudienceOf(std::string_view verb) {
@@ -35,6 +35,7 @@ Audience AudienceOf(std::string_view verb) {
         : letters == "gdi" ? std::pair("text/plain", "GD-ROM dump's table of tracks")
         : letters == "cdi" ? std::pair("application/octet-stream", "DiscJuggler disc image")
         : letters == "cue" ? std::pair("application/x-cue", "cue sheet of a disc image")
+        : letters == "chd" ? std::pair("application/octet-stream", "MAME compressed disc image (CHD)")
                            : std::pair("application/octet-stream", "Dreamcast binary");
     audience.mime_types += "  <mime-type type=\"" + mime_type + "\">\n    <comment>" + description +
                            "</comment>\n    <sub-class-of type=\"" + parent +

@@ -16,12 +16,13 @@ struct ShellVerb {
   std::string_view verb;       // the menu entry's text
 };
 
-inline constexpr std::array<ShellVerb, 5> kShellVerbs{{
+inline constexpr std::array<ShellVerb, 6> kShellVerbs{{
     {".bin", "Scan Dreamcast binary"},
     {".elf", "Convert to Dreamcast binary"},
     {".cdi", "Scan Dreamcast binary"},
     {".gdi", "Scan Dreamcast binary"},
     {".cue", "Scan Dreamcast binary"},
+    {".chd", "Scan Dreamcast binary"},
 }};
 
 // The running program's path: its folder, the separator, its name and, on Windows, ".exe".

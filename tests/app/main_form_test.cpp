@@ -375,10 +375,11 @@ TEST_F(BrowseTest, CancelChangesNothing) {
   Browse();
   EXPECT_EQ(app.window.dialogs.size(), 1u);
   EXPECT_EQ(app.window.dialogs[0].title, "Open");
-  EXPECT_EQ(app.window.dialogs[0].filters,
-            (std::vector<FileFilter>{{"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
-                                     {"Disc images (*.cdi; *.iso; *.gdi; *.cue)", "*.cdi;*.iso;*.gdi;*.cue"},
-                                     {"All files (*.*)", "*"}}));
+  EXPECT_EQ(
+      app.window.dialogs[0].filters,
+      (std::vector<FileFilter>{{"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
+                               {"Disc images (*.cdi; *.iso; *.gdi; *.cue; *.chd)", "*.cdi;*.iso;*.gdi;*.cue;*.chd"},
+                               {"All files (*.*)", "*"}}));
   EXPECT_TRUE(app.window.messages.empty());
   EXPECT_EQ(Box(TextBox::FileName), kInitial);
 }
@@ -713,14 +714,16 @@ TEST_F(MainFormTest, RightClickIntegration) {
              {".elf", "Convert to Dreamcast binary", command},
              {".cdi", "Scan Dreamcast binary", command},
              {".gdi", "Scan Dreamcast binary", command},
-             {".cue", "Scan Dreamcast binary", command}},
+             {".cue", "Scan Dreamcast binary", command},
+             {".chd", "Scan Dreamcast binary", command}},
             {question, {"Quillet is now integrated into right-click menus.", message_kind::kInformation, "Success"}}},
            {Answer::Yes,
             {".elf"},
             {{".bin", "Scan Dreamcast binary", command},
              {".cdi", "Scan Dreamcast binary", command},
              {".gdi", "Scan Dreamcast binary", command},
-             {".cue", "Scan Dreamcast binary", command}},
+             {".cue", "Scan Dreamcast binary", command},
+             {".chd", "Scan Dreamcast binary", command}},
             {question,
              {"Quillet could not be integrated into right-click menus.\r\nConvert to Dreamcast binary: Permission "
               "denied",

@@ -226,8 +226,9 @@ class WindowTest : public QObject {
     };
     QTest::mouseClick(window->command1(), Qt::LeftButton);
     QCOMPARE(title, QString("Open"));
-    QCOMPARE(filters, QStringList({"Dreamcast binaries (*.bin; *.elf)", "Disc images (*.cdi; *.iso; *.gdi; *.cue)",
-                                   "All files (*.*)", "*.bin", "*.elf", "*.cdi", "*.iso", "*.gdi", "*.cue"}));
+    QCOMPARE(filters,
+             QStringList({"Dreamcast binaries (*.bin; *.elf)", "Disc images (*.cdi; *.iso; *.gdi; *.cue; *.chd)",
+                          "All files (*.*)", "*.bin", "*.elf", "*.cdi", "*.iso", "*.gdi", "*.cue", "*.chd"}));
     QCOMPARE(window->text1()->text(), path);
     QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
     QCOMPARE(window->text3()->text(), QString("2. KB"));

@@ -31,11 +31,13 @@ TEST(FileManagerEntriesTest, OfferedOnlyForTheVerbsExtensionsInAnyCase) {
   };
   const std::string scanned =
       "bin;biN;bIn;bIN;Bin;BiN;BIn;BIN;cdi;cdI;cDi;cDI;Cdi;CdI;CDi;CDI;gdi;gdI;gDi;gDI;Gdi;GdI;GDi;GDI;"
-      "cue;cuE;cUe;cUE;Cue;CuE;CUe;CUE;";
+      "cue;cuE;cUe;cUE;Cue;CuE;CUe;CUE;chd;chD;cHd;cHD;Chd;ChD;CHd;CHD;";
   for (const Row& row : std::vector<Row>{
-           {kShellVerbs[0], {"bin", "cdi", "gdi", "cue"}, scanned},
+           {kShellVerbs[0], {"bin", "cdi", "gdi", "cue", "chd"}, scanned},
            {kShellVerbs[1], {"elf"}, "elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;"},
-           {kShellVerbs[3], {"bin", "cdi", "gdi", "cue"}, scanned},  // the same files, from any of the verb's endings
+           {kShellVerbs[3],
+            {"bin", "cdi", "gdi", "cue", "chd"},
+            scanned},  // the same files, from any of the verb's endings
        }) {
     const std::vector<FileManagerEntry> entries = FileManagerEntries(row.verb, "/opt/quillet/vardelm");
     const std::string mime = Content(entries, "mime/packages/");
@@ -70,6 +72,7 @@ TEST(FileManagerEntriesTest, GnomeScriptTurnsOtherFilesAwayWithAMessage) {
            {"/games/game.CDI", true},
            {"/games/disc.gdi", true},
            {"/games/Game (Track 1).CUE", true},
+           {"/games/Game.chd", true},
            {"/games/notes.txt", false},
            {"/games/game.bin.txt", false},
            {"/games/game.elf", false},
@@ -86,7 +89,7 @@ TEST(FileManagerEntriesTest, GnomeScriptTurnsOtherFilesAwayWithAMessage) {
       EXPECT_NE(status, 0) << row.file;
       EXPECT_FALSE(fs::exists(started)) << row.file;
       EXPECT_EQ(ReadFile(errors),
-                "Scan Dreamcast binary handles only files whose names end in .bin, .cdi, .gdi or .cue.\n")
+                "Scan Dreamcast binary handles only files whose names end in .bin, .cdi, .gdi, .cue or .chd.\n")
           << row.file;
     }
   }
