@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 # Debian installs the JavaScript modules emscripten needs (acorn) where its own node looks, and not
 # every node does.
 export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
-cmake --preset web >/dev/null
+# zlib's C sources, for the CHD codecs' deflate, come from the npm registry (the machine reaches it
+# and Debian's source packages are not); scripts are never run.
+(cd web && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
+cmake --preset web -DQUILLET_ZLIB_SOURCE_DIR="$PWD/web/node_modules/zlib-sync/deps/zlib" >/dev/null
 cmake --build --preset web
 out=build/web
 version=$(sed -n 's/^project(Quillet VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)

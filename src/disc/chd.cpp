@@ -60,7 +60,8 @@ class BitReader {
       const std::uint64_t index = at / 8;
       const unsigned offset = static_cast<unsigned>(at % 8);
       const unsigned take = static_cast<unsigned>(std::min<std::uint64_t>(8 - offset, left));
-      const unsigned byte = index < bytes_.size() ? std::to_integer<unsigned>(bytes_[index]) : 0;
+      const unsigned byte =
+          index < bytes_.size() ? std::to_integer<unsigned>(bytes_[static_cast<std::size_t>(index)]) : 0;
       value = value << take | ((byte >> (8 - offset - take)) & ((1u << take) - 1));
       at += take;
       left -= take;

@@ -77,22 +77,10 @@ class FlacHunk {
   FlacHunk(Bytes compressed, Into into) : compressed_(compressed), into_(into) {
     std::size_t block = into.size() / 4;
     while (block > kChdSectorBytes) block /= 2;
-    header_ = {'f', 'L', 'a', 'C', 0x80, 0x00, 0x00, 0x22};
-    const std::array<Byte, 10> streaminfo = {static_cast<Byte>(block >> 8),
-                                             static_cast<Byte>(block),
-                                             static_cast<Byte>(block >> 8),
-                                             static_cast<Byte>(block),
-                                             0,
-                                             0,
-                                             0,
-                                             0,
-                                             0,
-                                             0};
-    header_.insert(header_.end(), streaminfo.begin(), streaminfo.end());
-    // 44,100 Hz, 2 channels, 16 bits; the length and the MD5 unknown.
-    const std::array<Byte, 8> format = {0x0A, 0xC4, 0x42, 0xF0, 0, 0, 0, 0};
-    header_.insert(header_.end(), format.begin(), format.end());
-    header_.resize(header_.size() + 16);
+    const auto high = static_cast<Byte>(block >> 8), low = static_cast<Byte>(block & 0xFF);
+    // "fLaC" and its one metadata block, STREAMINFO (34 bytes): blocks of `block` samples, frames of
+    // any size, 44,100 Hz, 2 channels, 16 bits; the length and the MD5 unknown.
+    header_ = {'f', 'L', 'a', 'C', 0x80, 0, 0, 0x22, high, low, high, low, 0, 0, 0, 0, 0, 0, 0x0A, 0xC4, 0x42, 0xF0};
   }
 
   // The number of compressed bytes the audio took, the subcode's stream following; nothing where
@@ -157,7 +145,7 @@ class FlacHunk {
 
   Bytes compressed_;
   Into into_;
-  std::vector<Byte> header_;
+  std::array<Byte, 42> header_{};
   std::size_t read_ = 0, written_ = 0;
   bool failed_ = false;
 };
