@@ -112,6 +112,20 @@ stage_fuzz() {
   printf 'REM SINGLE-DENSITY AREA\r\nFILE "Track 1.bin" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\nREM HIGH-DENSITY AREA\r\nFILE "Track 3.bin" BINARY\r\n  TRACK 03 MODE1/2352\r\n    PREGAP 00:02:00\r\n    INDEX 01 00:00:00\r\n' >"$table_corpus/disc.cue"
   fuzz cue_fuzzer -max_len=1024 "$table_corpus"
   rm -rf "$table_corpus"
+  # Seeded with small CHDs chdman made of a disc of one short boot file, in the codecs of data, and
+  # with one that holds only what differs from its parent (its header, metadata and map alone).
+  local chd_corpus
+  chd_corpus=$(mktemp -d)
+  mkdir "$chd_corpus/root"
+  head -c 6000 build/linux-debug/fixtures/hello.bin >"$chd_corpus/root/1ST_READ.BIN"
+  genisoimage -quiet -G build/linux-debug/fixtures/disc/IP.BIN -V Q -o "$chd_corpus/small.iso" "$chd_corpus/root"
+  for codec in cdlz cdzl; do
+    chdman createcd -c "$codec" -i "$chd_corpus/small.iso" -o "$chd_corpus/small-$codec.chd" >/dev/null 2>&1
+  done
+  rm -r "$chd_corpus/root" "$chd_corpus/small.iso"
+  cp build/linux-debug/fixtures/disc/chd/child.chd "$chd_corpus/"
+  fuzz chd_fuzzer -max_len=16384 "$chd_corpus"
+  rm -rf "$chd_corpus"
   # A format told by content: seeded with a raw-sector boot track cut at 40 KiB, where the probes
   # for sector 16 stand at its edge.
   local format_corpus

@@ -210,10 +210,11 @@ TrackEntry ParseTrackEntry(std::string_view text) {
 }  // namespace
 
 struct ChdHunk {
-  HunkKind kind = kZeros;
-  std::uint32_t length = 0;  // compressed
   std::uint64_t offset = 0;  // in the file; a copy's: the hunk it copies
-  std::optional<std::uint16_t> crc;
+  std::uint32_t length = 0;  // compressed
+  std::uint16_t crc = 0;
+  HunkKind kind = kZeros;
+  bool checked = false;  // against `crc`
 };
 
 // The hunks of the disc's frames, decompressed as they are read: the last one is kept, since
@@ -266,7 +267,7 @@ class ChdHunks {
         RefuseAsInvalid(which + " is damaged: it does not decompress with " + ChdCodecName(codec));
       }
     }
-    if (source.crc && ChdCrc16(hunk_) != *source.crc) RefuseAsInvalid(which + " is damaged: its CRC does not match");
+    if (source.checked && ChdCrc16(hunk_) != source.crc) RefuseAsInvalid(which + " is damaged: its CRC does not match");
     loaded_ = index;
   }
 
@@ -306,33 +307,33 @@ std::vector<ChdHunk> ReadCompressedMap(const DiscSource& file, std::uint64_t map
   BitReader bits(compressed);
   const MapCodes codes(bits);
 
-  std::vector<std::uint8_t> kinds(hunks);
+  std::vector<ChdHunk> map(hunks);
   std::uint8_t last_kind = kCodec0;
   for (std::uint32_t index = 0, repeat = 0; index < hunks; ++index) {
     if (repeat > 0) {
-      kinds[index] = last_kind;
+      map[index].kind = static_cast<HunkKind>(last_kind);
       --repeat;
       continue;
     }
     const auto code = static_cast<std::uint8_t>(codes.Decode(bits));
     if (code == kRunShort) {
       repeat = 2 + codes.Decode(bits);
-      kinds[index] = last_kind;
+      map[index].kind = static_cast<HunkKind>(last_kind);
     } else if (code == kRunLong) {
       repeat = 2 + 16 + (codes.Decode(bits) << 4);
       repeat += codes.Decode(bits);
-      kinds[index] = last_kind;
+      map[index].kind = static_cast<HunkKind>(last_kind);
     } else {
-      kinds[index] = last_kind = code;
+      map[index].kind = static_cast<HunkKind>(last_kind = code);
     }
   }
 
-  std::vector<ChdHunk> map(hunks);
-  std::vector<std::byte> plain(std::size_t{hunks} * 12);
+  // The CRC is of the map in its plain form, 12 bytes a hunk: its kind, length, offset and CRC.
+  std::uint16_t plain_crc = kChdCrcStart;
   std::uint64_t last_copy = 0, last_parent = 0;
   for (std::uint32_t index = 0; index < hunks; ++index) {
     ChdHunk& hunk = map[index];
-    std::uint8_t kind = kinds[index];
+    std::uint8_t kind = hunk.kind;
     std::uint16_t crc = 0;
     std::uint64_t offset = next_offset;
     if (kind <= kCodec3 || kind == kStored) {
@@ -340,6 +341,7 @@ std::vector<ChdHunk> ReadCompressedMap(const DiscSource& file, std::uint64_t map
       next_offset += hunk.length;
       crc = static_cast<std::uint16_t>(bits.Read(16));
       hunk.crc = crc;
+      hunk.checked = true;
     } else if (kind == kCopy) {
       offset = last_copy = bits.Read(copy_bits);
     } else if (kind == kParent) {
@@ -360,14 +362,15 @@ std::vector<ChdHunk> ReadCompressedMap(const DiscSource& file, std::uint64_t map
     }
     hunk.kind = static_cast<HunkKind>(kind);
     hunk.offset = offset;
-    std::byte* entry = plain.data() + std::size_t{index} * 12;
+    std::array<std::byte, 12> entry;
     entry[0] = std::byte{kind};
     for (std::size_t at = 0; at < 3; ++at) entry[1 + at] = static_cast<std::byte>(hunk.length >> (16 - 8 * at));
     for (std::size_t at = 0; at < 6; ++at) entry[4 + at] = static_cast<std::byte>(offset >> (40 - 8 * at));
     entry[10] = static_cast<std::byte>(crc >> 8);
     entry[11] = static_cast<std::byte>(crc & 0xFF);
+    plain_crc = ChdCrc16(entry, plain_crc);
   }
-  if (ChdCrc16(plain) != map_crc) RefuseMap();
+  if (plain_crc != map_crc) RefuseMap();
   // A copy is of an earlier hunk, itself no copy: follow each one to the hunk that holds the data.
   for (std::uint32_t index = 0; index < hunks; ++index) {
     ChdHunk& hunk = map[index];
@@ -387,7 +390,7 @@ std::vector<ChdHunk> ReadPlainMap(const DiscSource& file, std::uint64_t map_offs
   std::vector<ChdHunk> map(hunks);
   for (std::uint32_t index = 0; index < hunks; ++index) {
     const std::uint64_t place = BigEndian(entries, std::size_t{index} * 4, 4);
-    if (place != 0) map[index] = {kStored, hunk_bytes, place * hunk_bytes, std::nullopt};
+    if (place != 0) map[index] = {place * hunk_bytes, hunk_bytes, 0, kStored, false};
   }
   return map;
 }

@@ -220,14 +220,13 @@ bool DecompressFramed(std::uint32_t codec, Bytes compressed, Into hunk) {
   }
   if (!whole) return false;
 
-  static const SectorEcc ecc;
   for (std::size_t frame = 0; frame < frames; ++frame) {
     const Into into = hunk.subspan(frame * kChdFrameSize, kChdFrameSize);
     std::memcpy(into.data(), sectors.data() + frame * kChdSectorBytes, kChdSectorBytes);
     std::memcpy(into.data() + kChdSectorBytes, subcodes.data() + frame * kChdSubcodeBytes, kChdSubcodeBytes);
     if (std::to_integer<unsigned>(compressed[frame / 8]) & (1u << (frame % 8))) {
       std::memcpy(into.data(), kSectorSync.data(), kSectorSync.size());
-      ecc.Generate(into);
+      GenerateSectorEcc(into.first(kChdSectorBytes));
     }
   }
   return true;
@@ -281,20 +280,37 @@ bool DecompressChdHunk(std::uint32_t codec, std::span<const std::byte> compresse
   return DecompressFramed(codec, compressed, hunk);
 }
 
-std::uint16_t ChdCrc16(std::span<const std::byte> bytes) {
-  static const std::array<std::uint16_t, 256> table = [] {
-    std::array<std::uint16_t, 256> entries{};
+void GenerateSectorEcc(std::span<std::byte> sector) {
+  static const SectorEcc ecc;
+  ecc.Generate(sector);
+}
+
+std::uint16_t ChdCrc16(std::span<const std::byte> bytes, std::uint16_t crc) {
+  // Eight bytes a step: tables[k][b] is what byte b does to the CRC with k bytes after it, so that
+  // the eight lookups of a step are independent of one another.
+  static const std::array<std::array<std::uint16_t, 256>, 8> tables = [] {
+    std::array<std::array<std::uint16_t, 256>, 8> made{};
     for (unsigned value = 0; value < 256; ++value) {
-      unsigned crc = value << 8;
-      for (int bit = 0; bit < 8; ++bit) crc = crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1;
-      entries[value] = static_cast<std::uint16_t>(crc);
+      unsigned shifted = value << 8;
+      for (int bit = 0; bit < 8; ++bit) shifted = shifted & 0x8000 ? (shifted << 1) ^ 0x1021 : shifted << 1;
+      made[0][value] = static_cast<std::uint16_t>(shifted);
     }
-    return entries;
+    for (std::size_t later = 1; later < made.size(); ++later) {
+      for (unsigned value = 0; value < 256; ++value) {
+        const std::uint16_t before = made[later - 1][value];
+        made[later][value] = static_cast<std::uint16_t>(before << 8) ^ made[0][before >> 8];
+      }
+    }
+    return made;
   }();
-  std::uint16_t crc = 0xFFFF;
-  for (const std::byte byte : bytes) {
-    crc = static_cast<std::uint16_t>(crc << 8) ^ table[(crc >> 8) ^ std::to_integer<unsigned>(byte)];
+  const auto byte = [&](std::size_t at) { return std::to_integer<unsigned>(bytes[at]); };
+  std::size_t at = 0;
+  for (; at + 8 <= bytes.size(); at += 8) {
+    crc = tables[7][byte(at) ^ (crc >> 8)] ^ tables[6][byte(at + 1) ^ (crc & 0xFFu)] ^ tables[5][byte(at + 2)] ^
+          tables[4][byte(at + 3)] ^ tables[3][byte(at + 4)] ^ tables[2][byte(at + 5)] ^ tables[1][byte(at + 6)] ^
+          tables[0][byte(at + 7)];
   }
+  for (; at < bytes.size(); ++at) crc = static_cast<std::uint16_t>(crc << 8) ^ tables[0][(crc >> 8) ^ byte(at)];
   return crc;
 }
 

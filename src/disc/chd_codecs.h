@@ -34,7 +34,13 @@ bool ChdCodecBuiltIn(std::uint32_t codec);
 // is the caller's to refuse.
 bool DecompressChdHunk(std::uint32_t codec, std::span<const std::byte> compressed, std::span<std::byte> hunk);
 
-// The CRC-16 (CCITT, from 0xFFFF) that a CHD's map holds for each hunk and for the map itself.
-std::uint16_t ChdCrc16(std::span<const std::byte> bytes);
+// Writes a raw mode 1 sector's error-correcting codes (P, then Q, over its header, data and EDC),
+// as the disc carries them: a CHD leaves them out where they can be made again.
+void GenerateSectorEcc(std::span<std::byte> sector);
+
+// The CRC-16 (CCITT, from 0xFFFF) that a CHD's map holds for each hunk and for the map itself; `crc`:
+// that of the bytes before, where they come in parts.
+inline constexpr std::uint16_t kChdCrcStart = 0xFFFF;
+std::uint16_t ChdCrc16(std::span<const std::byte> bytes, std::uint16_t crc = kChdCrcStart);
 
 }  // namespace quillet

@@ -3,13 +3,15 @@
 # exit status 0 where no check finds a problem, 1 where one does or a file is no disc image, 2 for
 # a usage error; quillet scan --json gives the same checks.
 # Arguments: QUILLET CDI GDI_FOLDER (a .gdi, disc.gdi, with its track files) CUE_FOLDER (a CD-R as a
-# cue sheet, disc.cue, with its track files) PROGRAM
+# cue sheet, disc.cue, with its track files) CHD_FOLDER (chdman's CHDs of them: gdi.chd, cdr.chd,
+# split.chd, a GD-ROM whose file system spans two data tracks) PROGRAM
 set -euo pipefail
 quillet=$(realpath "$1")
 cdi=$(realpath "$2")
 gdi_folder=$(realpath "$3")
 cue_folder=$(realpath "$4")
-program=$(realpath "$5")
+chd_folder=$(realpath "$5")
+program=$(realpath "$6")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -20,6 +22,7 @@ cp -r "$gdi_folder" dump
 cp -r dump moved
 sed -i 's/^3 45000 /3 45150 /' moved/disc.gdi
 cp -r "$cue_folder" cd-r
+cp -r "$chd_folder" chd
 ln "cd-r/Track 2.bin" linked.bin
 # The GD-ROM dump as Redump writes its cue sheet, and a sheet naming a file that is not there.
 printf 'REM SINGLE-DENSITY AREA\r\nFILE "track01.bin" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\nREM HIGH-DENSITY AREA\r\nFILE "track 03 boot.bin" BINARY\r\n  TRACK 03 MODE1/2352\r\n    INDEX 01 00:00:00\r\n' >dump/redump.cue
@@ -48,16 +51,22 @@ check --json dk.cdi|2|quillet: unknown option '--json'
 check cd-r/disc.cue|0|cd-r/disc.cue: ok: layout: a CD-R of 2 sessions, audio + data, closed
 check dump/redump.cue|0|dump/redump.cue: ok: placement: track 3 at LBA 45000 holds a file system made to begin there
 check gone.cue|1|quillet: gone.cue: its track file gone.bin: File not found
+check chd/split.chd|0|chd/split.chd: ok: boot file: 1ST_READ.BIN is in the file system at LBA 45724, 515.3 KiB: it fits where the console loads it
+check chd/cdr.chd|0|chd/cdr.chd: cannot tell: layout: a CD of audio and data tracks in a CHD, which keeps no sessions: Dreamcast CD-Rs are made of two (audio + data, or data + data)
+check chd/child.chd|1|quillet: chd/child.chd: the CHD holds only what differs from a parent CHD, another file: make a whole one with chdman copy and the parent (-ip)
+convert --to scrambled chd/gdi.chd -o chd/gdi.chd|1|quillet: chd/gdi.chd: its result chd/gdi.chd is the disc image chd/gdi.chd, which Quillet never writes; nothing written
 convert --to scrambled cd-r/disc.cue -o linked.bin|1|quillet: cd-r/disc.cue: its result linked.bin is cd-r/Track 2.bin, a track file of cd-r/disc.cue, which Quillet never writes; nothing written
 ROWS
 
-# A cue sheet's boot file, written out, is the program byte for byte.
+# A cue sheet's boot file and a CHD's, written out, are the program byte for byte.
 "$quillet" convert --to unscrambled -o boot.bin cd-r/disc.cue >/dev/null
 "$quillet" convert --to unscrambled -o redump.bin dump/redump.cue >/dev/null
-if cmp -s boot.bin "$program" && cmp -s redump.bin "$program"; then
-  echo "ok: the boot file of each cue sheet is the program"
+"$quillet" convert --to unscrambled -o split.bin chd/split.chd >/dev/null
+"$quillet" convert --to unscrambled -o cdr.bin chd/cdr.chd >/dev/null
+if cmp -s boot.bin "$program" && cmp -s redump.bin "$program" && cmp -s split.bin "$program" && cmp -s cdr.bin "$program"; then
+  echo "ok: the boot file of each cue sheet and CHD is the program"
 else
-  echo "FAIL: a cue sheet's boot file differs from the program"
+  echo "FAIL: a cue sheet's or CHD's boot file differs from the program"
   failures=$((failures + 1))
 fi
 

@@ -57,6 +57,7 @@ TEST(WindowDiscTest, EachImageThroughEachWayInAndConverted) {
            {folder.PathOf("gdi/disc.gdi"), "UNSCRAMBLED", hello_size, "disc_scrambled.bin"},
            {folder.PathOf("gdi/track 03 boot.bin"), "UNSCRAMBLED", hello_size, "track 03 boot_scrambled.bin"},
            {folder.PathOf("cue/disc.cue"), "UNSCRAMBLED", hello_size, "disc_scrambled.bin"},
+           {copy(fixtures + "/disc/chd/split.chd", "split.chd"), "UNSCRAMBLED", hello_size, "split_scrambled.bin"},
            {folder.Write("utopia.bin", nero), "", "", ""},
            {folder.PathOf("once_scrambled.bin"), "SCRAMBLED", "", "once_scrambled_unscrambled.bin"},
        }) {
