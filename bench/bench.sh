@@ -14,6 +14,10 @@
 #            the same file to a fresh output (at most 5 times as long)
 #   disc:    `quillet scan` of a 650 MB CDI (its data track padded with a hole of 640 MiB) vs
 #            `quillet scan` of its boot file alone (at most 3 times as long: the reader seeks)
+#   chd:     `quillet scan` of a CHD that chdman made of a 650 MB GD-ROM dump (its boot track padded
+#            with a hole), in chdman's own choice of codecs (LZMA for the boot file) and in deflate
+#            alone, vs `quillet scan` of its boot file alone (at most 3 times as long: only the
+#            hunks of the bootstrap, the directories and the boot file are decompressed)
 #   hostile: `quillet scan` of hostile images of up to 2 GiB (holes): a directory bomb, a .gdi of 99
 #            tracks naming one 1 GiB file; the time and peak memory of each (under 1 s, under 64 MB)
 #            beside `cat` of the boot file alone
@@ -92,6 +96,20 @@ echo "  $(stat -c %s "$work/disc.cdi") bytes, $(du -k "$work/disc.cdi" | cut -f1
 hyperfine -N --warmup 10 --min-runs 60 --style none --export-csv "$work/disc.csv" \
   "$bin/quillet scan $work/disc.cdi" "$bin/quillet scan $work/boot_file.bin" >/dev/null
 ratio "$work/disc.csv" "quillet scan of the CDI" "quillet scan of its boot file" 3
+
+echo "== quillet scan of a 650 MB GD-ROM's CHD vs of its boot file alone (hyperfine)"
+mkdir "$work/dump"
+cp "$disc/gdi/"* "$work/dump/"
+truncate -s $((650 * 1024 * 1024 / 2352 * 2352)) "$work/dump/track 03 boot.bin"
+cp build/linux-debug/fixtures/hello.bin "$work/chd_boot_file.bin"
+for codecs in cdlz,cdzl,cdfl cdzl; do
+  chdman createcd -c "$codecs" -i "$work/dump/disc.gdi" -o "$work/disc.chd" >/dev/null 2>&1
+  echo " -c $codecs: $(stat -c %s "$work/disc.chd") bytes"
+  hyperfine -N --warmup 10 --min-runs 40 --style none --export-csv "$work/chd.csv" \
+    "$bin/quillet scan $work/disc.chd" "$bin/quillet scan $work/chd_boot_file.bin" >/dev/null
+  ratio "$work/chd.csv" "quillet scan of the CHD" "quillet scan of its boot file" 3
+  rm "$work/disc.chd"
+done
 
 echo "== quillet scan of hostile images, each answered in under 1 s and 64 MB"
 mkdir "$work/tracks"
