@@ -430,18 +430,24 @@ std::vector<TrackEntry> ReadTrackEntries(const DiscSource& file, std::uint64_t o
 // track 3 in its high-density area.
 std::vector<ChdTrack> PlaceTracks(const std::vector<TrackEntry>& entries, bool gd_rom, std::uint64_t frames_held) {
   std::vector<ChdTrack> tracks;
-  std::uint64_t lba = 0, frame = 0;
+  std::int64_t lba = 0;  // of the track's first frame, its pregap's where the CHD holds that
+  std::uint64_t frame = 0;
   for (const TrackEntry& entry : entries) {
     ChdTrack track = entry.track;
-    if (!entry.pregap_stored && !tracks.empty()) lba += entry.pregap;
-    if (gd_rom && track.number == 3) lba = kHighDensityArea;
     const std::uint32_t pregap = entry.pregap_stored ? entry.pregap : 0;
+    // LBA 0 is where the first track's pregap ends; a GD-ROM's track 3 begins at LBA 45000.
+    if (tracks.empty()) {
+      lba = -std::int64_t{pregap};
+    } else if (!entry.pregap_stored) {
+      lba += entry.pregap;
+    }
+    if (gd_rom && track.number == 3) lba = std::int64_t{kHighDensityArea} - pregap;
     track.first_frame = frame + pregap;
-    track.start_lba = static_cast<std::uint32_t>(std::min<std::uint64_t>(lba + pregap, UINT32_MAX));
+    track.start_lba = static_cast<std::uint32_t>(std::clamp<std::int64_t>(lba + pregap, 0, UINT32_MAX));
     track.sectors = entry.frames - pregap;
     track.padding = std::min(track.padding, track.sectors);
     frame += (std::uint64_t{entry.frames} + kTrackPadding - 1) / kTrackPadding * kTrackPadding;
-    lba += std::uint64_t{entry.frames} + entry.postgap;
+    lba += std::int64_t{entry.frames} + entry.postgap;
     if (track.first_frame + track.sectors > frames_held) {
       RefuseAsInvalid("the CHD is damaged: its table of tracks names more frames than it holds");
     }
