@@ -328,8 +328,11 @@ std::vector<ChdHunk> ReadCompressedMap(const DiscSource& file, std::uint64_t map
     }
   }
 
-  // The CRC is of the map in its plain form, 12 bytes a hunk: its kind, length, offset and CRC.
+  // The CRC is of the map in its plain form, 12 bytes a hunk: its kind, length, offset and CRC;
+  // taken 256 hunks at a time.
   std::uint16_t plain_crc = kChdCrcStart;
+  std::array<std::byte, 12 * 256> plain;
+  std::size_t in_plain = 0;
   std::uint64_t last_copy = 0, last_parent = 0;
   for (std::uint32_t index = 0; index < hunks; ++index) {
     ChdHunk& hunk = map[index];
@@ -362,13 +365,17 @@ std::vector<ChdHunk> ReadCompressedMap(const DiscSource& file, std::uint64_t map
     }
     hunk.kind = static_cast<HunkKind>(kind);
     hunk.offset = offset;
-    std::array<std::byte, 12> entry;
+    const std::span<std::byte> entry = std::span(plain).subspan(in_plain, 12);
     entry[0] = std::byte{kind};
     for (std::size_t at = 0; at < 3; ++at) entry[1 + at] = static_cast<std::byte>(hunk.length >> (16 - 8 * at));
     for (std::size_t at = 0; at < 6; ++at) entry[4 + at] = static_cast<std::byte>(offset >> (40 - 8 * at));
     entry[10] = static_cast<std::byte>(crc >> 8);
     entry[11] = static_cast<std::byte>(crc & 0xFF);
-    plain_crc = ChdCrc16(entry, plain_crc);
+    in_plain += entry.size();
+    if (in_plain == plain.size() || index + 1 == hunks) {
+      plain_crc = ChdCrc16(std::span(plain).first(in_plain), plain_crc);
+      in_plain = 0;
+    }
   }
   if (plain_crc != map_crc) RefuseMap();
   // A copy is of an earlier hunk, itself no copy: follow each one to the hunk that holds the data.
