@@ -47,11 +47,13 @@ stage_package() {
     return 1
   fi
   fixtures
+  cmake --build --preset linux-debug --target disc_fixtures >/dev/null
   cmake --preset linux-release >/dev/null
   cmake --build --preset linux-release
   (cd build/linux-release && rm -f quillet_*.deb && cpack -G DEB >/dev/null)
   xvfb-run -a -s "-screen 0 1024x768x24" \
-    bash tests/packaging/deb_test.sh build/linux-release/quillet_*_amd64.deb build/linux-debug/fixtures/hello.elf
+    bash tests/packaging/deb_test.sh build/linux-release/quillet_*_amd64.deb build/linux-debug/fixtures/hello.elf \
+    build/linux-debug/fixtures/disc/chd/track-cdfl.chd
 }
 
 stage_page() {

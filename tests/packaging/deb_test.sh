@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The .deb as a user gets it: lintian finds nothing; apt installs it; the three programs are on
 # PATH with their manual pages; the menu entry's program starts the window, which finds its tools
-# and converts a real SH ELF; apt purges it without a trace. Needs root and an X display.
+# and converts a real SH ELF; the command line reads a CHD whose hunks are FLAC, a codec linked in;
+# apt purges it without a trace. Needs root and an X display.
 #
-#   deb_test.sh DEB ELF
+#   deb_test.sh DEB ELF CHD
 set -euo pipefail
 deb=$(realpath "$1")
 elf=$(realpath "$2")
+chd=$(realpath "$3")
 fail() { echo "deb_test: $*" >&2; exit 1; }
 
 echo "-- lintian"
@@ -27,6 +29,7 @@ for program in quillet dcscram vardelm; do
   [[ -f /usr/share/man/man1/$program.1.gz ]] || fail "$program has no manual page"
 done
 [[ $(quillet --version) == "quillet $(dcscram --version | sed 's/.* //')" ]] || fail "the programs disagree on the version"
+quillet scan "$chd" | grep -q "^UNSCRAMBLED" || fail "quillet does not read a CHD of FLAC hunks: $(quillet scan "$chd" 2>&1)"
 
 echo "-- the menu entry's program converts a real SH ELF"
 launcher=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' /usr/share/applications/org.quillet.Quillet.desktop)
