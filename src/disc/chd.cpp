@@ -11,6 +11,7 @@
 
 #include "disc/chd_codecs.h"
 #include "disc/gdi.h"
+#include "disc/sector.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
 
@@ -528,6 +529,21 @@ ChdImage::ChdImage(const DiscSource& file) {
   hunks_ = std::make_unique<ChdHunks>(file, hunk_bytes, codecs, std::move(map));
   const std::vector<TrackEntry> entries = ReadTrackEntries(file, metadata_offset, gd_rom_);
   tracks_ = PlaceTracks(entries, gd_rom_, logical_bytes / kChdFrameSize);
+  // A GD-ROM's file system may go on from track 3 into later data tracks, where it must be read at
+  // the addresses it was made for: a raw sector's header says where the disc has it, whatever gaps
+  // the CHD's table counts.
+  for (ChdTrack& track : tracks_) {
+    if (!gd_rom_ || !track.data || track.number <= 3 || track.sector_size != kChdSectorBytes) continue;
+    std::array<std::byte, 16> first;
+    try {
+      hunks_->Read(track.first_frame * kChdFrameSize, first);
+    } catch (const RunTimeError&) {
+      continue;  // a damaged hunk is refused where the answer needs it
+    }
+    if (const std::optional<std::uint32_t> lba = RawSectorLba(first); lba && *lba > kHighDensityArea) {
+      track.start_lba = *lba;
+    }
+  }
 }
 
 ChdImage::~ChdImage() = default;

@@ -22,7 +22,8 @@ struct ChdTrack {
   int number = 0;
   bool data = false;
   std::uint32_t sector_size = 2352;  // of each frame, a sector's bytes: 2048, 2336 or 2352
-  std::uint32_t start_lba = 0;       // on the disc, of its first sector (its INDEX 01)
+  std::uint32_t start_lba = 0;       // on the disc, of its first sector (its INDEX 01); a GD-ROM's
+                                     // later data track's as its raw sectors' headers say
   std::uint32_t sectors = 0;         // from there
   std::uint32_t padding = 0;         // of those, the empty sectors added to fill a gap
   std::uint64_t first_frame = 0;     // in the CHD, of its first sector

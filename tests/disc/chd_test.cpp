@@ -83,6 +83,21 @@ TEST(ChdTest, EveryHunkReadsAndTheBootFileIsTheOneBurned) {
   }
 }
 
+#ifndef _WIN32
+TEST(ChdTest, AGdRomsLaterDataTrackLiesWhereItsSectorsSay) {
+  // The table of tracks off by one sector before track 5, which holds the boot file.
+  std::vector<std::byte> bytes = ReadBytes(kDisc + "/chd/split.chd");
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const std::size_t postgap = text.find("POSTGAP:0", text.find("TRACK:4 "));
+  ASSERT_NE(postgap, std::string_view::npos);
+  bytes[postgap + 8] = std::byte{'1'};
+  const BytesSource source(bytes);
+  const DiscBootFile disc = BootOf(source, "split.chd");
+  EXPECT_EQ(disc.boot.bytes, ReadBytes(QUILLET_DISC_PAYLOAD));
+  EXPECT_EQ(disc.layout.tracks.back().start_lba, 45645u);
+}
+#endif
+
 // The builds without FLAC say which codec a hunk needs and where it is read.
 #ifdef _WIN32
 TEST(ChdTest, ACodecThisBuildLacksIsNamed) {

@@ -91,7 +91,7 @@ void AddEdcAndEcc(std::string& sector) {
   GenerateSectorEcc(std::as_writable_bytes(std::span(sector.data(), 2352)));
 }
 
-std::string Sectors(const std::string& iso, std::size_t size, int mode) {
+std::string Sectors(const std::string& iso, std::size_t size, int mode, std::optional<std::uint32_t> first_lba) {
   std::string track;
   for (std::size_t at = 0; at + 2048 <= iso.size(); at += 2048) {
     std::string sector(size, '\0');
@@ -99,6 +99,13 @@ std::string Sectors(const std::string& iso, std::size_t size, int mode) {
     if (size >= 2352) {
       sector.replace(0, 12, "\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00", 12);
       sector[15] = static_cast<char>(mode);
+      if (first_lba) {  // minutes, seconds and frames in BCD, counted from 150 sectors before LBA 0
+        const std::uint32_t frames = *first_lba + static_cast<std::uint32_t>(at / 2048) + 150;
+        const auto bcd = [](std::uint32_t value) { return static_cast<char>(value / 10 * 16 + value % 10); };
+        sector[12] = bcd(frames / 75 / 60);
+        sector[13] = bcd(frames / 75 % 60);
+        sector[14] = bcd(frames % 75);
+      }
     }
     if (data >= 24 || size == 2336) sector[data - 6] = sector[data - 2] = 0x08;  // the subheader: form 1 data
     sector.replace(data, 2048, iso, at, 2048);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,8 +21,10 @@ inline std::string AsText(const std::vector<std::byte>& bytes) {
 
 // Each 2,048-byte sector of `iso` as a sector of `size` bytes: as it is (2048), after a mode 2
 // subheader (2336), or raw (2352, or 2368 and 2448 with a zero subchannel) with its sync, a header of `mode` 1 or 2 and
-// a subheader for mode 2 (form 1 data); the error codes are left zero, as nothing here reads them.
-std::string Sectors(const std::string& iso, std::size_t size, int mode);
+// a subheader for mode 2 (form 1 data). A raw mode 1 sector carries its EDC and error codes, as a
+// drive reads them; where `first_lba` is given, raw sectors carry their addresses from there, else
+// none.
+std::string Sectors(const std::string& iso, std::size_t size, int mode, std::optional<std::uint32_t> first_lba = {});
 
 // The releases whose tables differ: version 2; version 3, bare or as release 3.00.780 wrote it
 // (blocks of its own before and after each track's entry); version 3.5 as release 4 wrote it.

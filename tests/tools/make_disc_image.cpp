@@ -65,7 +65,7 @@ int MakeCdi(const std::string& release_name, std::uint32_t sector_size, const st
 int MakeGdi(std::uint32_t sector_size, const std::string& iso, const std::string& folder, const std::string& name) {
   Write(folder + "/track01.bin", std::string(300 * 2352, '\0'));
   Write(folder + "/track02.raw", std::string(300 * 2352, '\0'));
-  Write(folder + "/" + name, Sectors(iso, sector_size, 1));
+  Write(folder + "/" + name, Sectors(iso, sector_size, 1, 45000));
   const std::string quoted = name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
   Write(folder + "/disc.gdi", "3\r\n1 0 4 2352 track01.bin 0\r\n2 450 0 2352 track02.raw 0\r\n3 45000 4 " +
                                   std::to_string(sector_size) + " " + quoted + " 0\r\n");
@@ -87,7 +87,7 @@ int MakeCue(const std::string& iso, const std::string& folder) {
 // the audio track 4; track 5's file begins with its pregap of 225 sectors.
 int MakeSplit(const std::string& iso, const std::string& folder) {
   constexpr std::size_t kSector = 2352, kFirstTrack = 120, kAudio = 300;
-  const std::string raw = Sectors(iso, kSector, 1);
+  const std::string raw = Sectors(iso, kSector, 1, 45000);
   Write(folder + "/track01.bin", std::string(300 * kSector, '\0'));
   Write(folder + "/track02.raw", std::string(300 * kSector, '\0'));
   Write(folder + "/track03.bin", raw.substr(0, kFirstTrack * kSector));
