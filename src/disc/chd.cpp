@@ -342,6 +342,8 @@ std::vector<ChdHunk> ReadCompressedMap(const DiscSource& file, std::uint64_t map
     std::uint64_t offset = next_offset;
     if (kind <= kCodec3 || kind == kStored) {
       hunk.length = kind == kStored ? hunk_bytes : bits.Read(length_bits);
+      // chdman stores a hunk whole rather than larger; a longer one would only claim memory.
+      if (hunk.length > hunk_bytes) RefuseMap();
       next_offset += hunk.length;
       crc = static_cast<std::uint16_t>(bits.Read(16));
       hunk.crc = crc;

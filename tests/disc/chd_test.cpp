@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "disc/chd_codecs.h"
 #include "disc/disc_image.h"
 #include "disc/file_source.h"
 #include "support/refusal.h"
@@ -81,6 +83,38 @@ TEST(ChdTest, EveryHunkReadsAndTheBootFileIsTheOneBurned) {
     EXPECT_EQ(lbas, row.track_lbas);
     ReadEveryTrack(file);
   }
+}
+
+// A map of one hunk, written here bit by bit, whose hunk claims more bytes than it could hold: refused
+// before any memory is taken for it.
+TEST(ChdTest, AHunkLongerThanItsFramesIsRefused) {
+  std::vector<std::byte> chd(124);
+  const auto put = [&](std::size_t at, std::uint64_t value, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) chd[at + i] = static_cast<std::byte>(value >> (8 * (size - 1 - i)));
+  };
+  std::memcpy(chd.data(), "MComprHD", 8);
+  put(8, 124, 4);
+  put(12, 5, 4);
+  put(16, ChdCodec("cdzl"), 4);
+  put(32, kChdFrameSize * 8, 8);  // one hunk of 8 frames
+  put(40, 124, 8);                // the map, right after the header
+  put(56, kChdFrameSize * 8, 4);
+  put(60, kChdFrameSize, 4);
+  // Its code: all 16 codes 4 bits long; then the hunk's kind (codec 0), its length in 24 bits, its CRC.
+  const std::uint32_t length = 0xFFFFFF;
+  const std::vector<std::uint8_t> bits = {0x44, 0x44, 0x44, 0x44, 0x44, 0x44, 0x44,
+                                          0x44, 0x0F, 0xFF, 0xFF, 0xF0, 0x00, 0x00};
+  std::array<std::byte, 12> plain{};
+  for (std::size_t i = 0; i < 3; ++i) plain[1 + i] = static_cast<std::byte>(length >> (8 * (2 - i)));
+  plain[8] = std::byte{0x10};  // the hunk at offset 0x1000
+  chd.resize(124 + 16);
+  put(124, bits.size(), 4);
+  put(128, 0x1000, 6);
+  put(134, ChdCrc16(plain), 2);
+  chd[136] = std::byte{24};
+  for (const std::uint8_t byte : bits) chd.push_back(std::byte{byte});
+  const BytesSource source(chd);
+  testing::ExpectRefusal("a hunk of 16 MiB", "the CHD's map of hunks is damaged", [&] { ChdImage image(source); });
 }
 
 #ifndef _WIN32
