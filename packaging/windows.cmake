@@ -29,6 +29,9 @@ endif()
 
 # The MinGW-w64 runtime (start-up code, winpthreads) is linked into every .exe; its notices go along.
 set(mingw_runtime_copyright /usr/share/doc/mingw-w64-x86-64-dev/copyright)
+# So are zlib and the LZMA SDK's decoder, which read CHD images.
+set(zlib_copyright /usr/share/doc/libz-mingw-w64-dev/copyright)
+set(lzma_sdk_copyright /usr/share/doc/lzma-dev/copyright)
 
 set(QUILLET_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/Quillet-${PROJECT_VERSION}-windows.zip)
 set(QUILLET_PACKAGE_ZIP ${QUILLET_PACKAGE_ZIP} PARENT_SCOPE)  # the package's own test unzips it
@@ -41,6 +44,8 @@ add_custom_target(package-windows
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/LICENSE ${package_folder}/LICENSE.txt
   COMMAND ${CMAKE_COMMAND} -E make_directory ${package_folder}/licenses
   COMMAND ${CMAKE_COMMAND} -E copy ${mingw_runtime_copyright} ${package_folder}/licenses/mingw-w64-runtime.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${zlib_copyright} ${package_folder}/licenses/zlib.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${lzma_sdk_copyright} ${package_folder}/licenses/lzma-sdk.txt
   ${bundled_objcopy}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${QUILLET_PACKAGE_ZIP}
   COMMAND ${CMAKE_COMMAND} -E chdir ${package_root} ${CMAKE_COMMAND} -E tar cf ${QUILLET_PACKAGE_ZIP} --format=zip Quillet
