@@ -147,7 +147,7 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
       words += " and " + kind;
     }
   }
-  if (!layout.sessions_kept) {
+  if (disc.format == DiscFormat::Chd) {  // a CHD keeps no sessions: its CD's tracks follow each other
     return {"layout", CheckResult::CannotTell,
             "a CD of " + sessions.front() +
                 " tracks in a CHD, which keeps no sessions: Dreamcast CD-Rs are made of two (audio + data, or "
@@ -181,7 +181,7 @@ BootCheck PlacementCheck(const DiscBootFile& disc) {
                         : "its file system was made to begin at LBA " + base +
                               ": the disc starts only where the image is burned as a data session that begins there"};
   }
-  if (layout.boot_track_lba != layout.file_system_lba && !layout.sessions_kept && !disc.gd_rom) {
+  if (layout.boot_track_lba != layout.file_system_lba && disc.format == DiscFormat::Chd && !disc.gd_rom) {
     return {"placement", CheckResult::CannotTell,
             TrackWords(disc) + " holds a file system made to begin at LBA " + base +
                 ": a CHD keeps no sessions, so where the track lies is the reading program's to place"};

@@ -12,6 +12,7 @@
 #include "disc/chd_codecs.h"
 #include "disc/gdi.h"
 #include "disc/sector.h"
+#include "util/little_endian.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
 
@@ -41,12 +42,6 @@ enum MapCode : std::uint8_t {
   kParentLast = 12,
   kParentNext = 13
 };
-
-std::uint64_t BigEndian(std::span<const std::byte> bytes, std::size_t at, std::size_t size) {
-  std::uint64_t value = 0;
-  for (std::size_t i = 0; i < size; ++i) value = value << 8 | std::to_integer<std::uint64_t>(bytes[at + i]);
-  return value;
-}
 
 [[noreturn]] void RefuseMap() { RefuseAsInvalid("the CHD's map of hunks is damaged"); }
 

@@ -212,6 +212,15 @@ class SectorEcc {
   std::array<std::array<std::uint16_t, kQMajors>, kQMinors> q_index_{};
 };
 
+// The hunk's frames from its sector data and subcode, decompressed apart.
+void Interleave(std::span<const std::byte> sectors, std::span<const std::byte> subcodes, Into hunk) {
+  for (std::size_t frame = 0; frame < hunk.size() / kChdFrameSize; ++frame) {
+    std::byte* into = hunk.data() + frame * kChdFrameSize;
+    std::memcpy(into, sectors.data() + frame * kChdSectorBytes, kChdSectorBytes);
+    std::memcpy(into + kChdSectorBytes, subcodes.data() + frame * kChdSubcodeBytes, kChdSubcodeBytes);
+  }
+}
+
 // Sector data and subcode apart, then framed: a bit a frame says which mode 1 sectors get their
 // sync and codes back, then the sector data's compressed length, its stream and the subcode's.
 bool DecompressFramed(std::uint32_t codec, Bytes compressed, Into hunk) {
@@ -240,13 +249,12 @@ bool DecompressFramed(std::uint32_t codec, Bytes compressed, Into hunk) {
   }
   if (!whole) return false;
 
+  Interleave(sectors, subcodes, hunk);
   for (std::size_t frame = 0; frame < frames; ++frame) {
-    const Into into = hunk.subspan(frame * kChdFrameSize, kChdFrameSize);
-    std::memcpy(into.data(), sectors.data() + frame * kChdSectorBytes, kChdSectorBytes);
-    std::memcpy(into.data() + kChdSectorBytes, subcodes.data() + frame * kChdSubcodeBytes, kChdSubcodeBytes);
     if (std::to_integer<unsigned>(compressed[frame / 8]) & (1u << (frame % 8))) {
-      std::memcpy(into.data(), kSectorSync.data(), kSectorSync.size());
-      GenerateSectorEcc(into.first(kChdSectorBytes));
+      const Into sector = hunk.subspan(frame * kChdFrameSize, kChdSectorBytes);
+      std::memcpy(sector.data(), kSectorSync.data(), kSectorSync.size());
+      GenerateSectorEcc(sector);
     }
   }
   return true;
@@ -258,11 +266,7 @@ bool DecompressFlac(Bytes compressed, Into hunk) {
   std::vector<std::byte> sectors(frames * kChdSectorBytes), subcodes(frames * kChdSubcodeBytes);
   const std::optional<std::size_t> used = FlacHunk(compressed, sectors).Decode();
   if (!used || *used > compressed.size() || !Inflate(compressed.subspan(*used), subcodes)) return false;
-  for (std::size_t frame = 0; frame < frames; ++frame) {
-    std::memcpy(hunk.data() + frame * kChdFrameSize, sectors.data() + frame * kChdSectorBytes, kChdSectorBytes);
-    std::memcpy(hunk.data() + frame * kChdFrameSize + kChdSectorBytes, subcodes.data() + frame * kChdSubcodeBytes,
-                kChdSubcodeBytes);
-  }
+  Interleave(sectors, subcodes, hunk);
   return true;
 }
 #endif

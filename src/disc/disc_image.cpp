@@ -192,7 +192,6 @@ DiscBootFile BootOfChd(const DiscSource& source) {
   }
   DiscLayout layout;
   layout.image_size = source.size();
-  layout.sessions_kept = false;
   return BootOfTracks(DiscFormat::Chd, tracks, files, std::move(layout));
 }
 

@@ -56,7 +56,6 @@ struct DiscTrack {
 struct DiscLayout {
   std::vector<DiscTrack> tracks;      // every track the image lists (an ISO image: its one)
   bool left_open = false;             // a CD-R left open for another session
-  bool sessions_kept = true;          // a CHD keeps none: its CD's tracks follow each other
   std::uint64_t image_size = 0;       // in bytes: the image, or a dump's track files together
   std::uint32_t boot_track_lba = 0;   // where the image puts the boot track
   std::uint32_t file_system_lba = 0;  // where the boot track's file system was made to begin

@@ -6,6 +6,7 @@
 
 #include "disc/boot_file.h"
 #include "disc/sector.h"
+#include "util/little_endian.h"
 #include "util/pattern_search.h"
 #include "util/text_rules.h"
 
@@ -20,8 +21,7 @@ bool IsNeroImage(const DiscSource& source) {
     if (source.size() < footer || !HasAt(source, source.size() - footer, id)) continue;
     std::array<std::byte, 8> where;
     source.Read(source.size() - width, std::span(where).first(width));
-    std::uint64_t table = 0;
-    for (std::size_t at = 0; at < width; ++at) table = table << 8 | std::to_integer<std::uint64_t>(where[at]);
+    const std::uint64_t table = BigEndian(where, 0, width);
     std::array<std::byte, 4> chunk;
     if (table >= source.size() - footer || !source.Holds(table, chunk.size())) continue;
     source.Read(table, chunk);

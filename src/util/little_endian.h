@@ -10,13 +10,20 @@
 #include "util/run_time_error.h"
 
 // Fields of file formats stored least significant byte first (ELF for SH, ISO 9660's both-endian
-// fields, DiscJuggler tables).
+// fields, DiscJuggler tables), and the few stored the other way round.
 namespace quillet {
 
 // The field of `size` bytes (4 at most) at `at`; the caller has checked that the bytes are there.
 inline std::uint32_t LittleEndian(std::span<const std::byte> bytes, std::size_t at, std::size_t size) {
   std::uint32_t value = 0;
   for (std::size_t i = size; i-- > 0;) value = value << 8 | std::to_integer<std::uint32_t>(bytes[at + i]);
+  return value;
+}
+
+// The same, stored most significant byte first (CHD, Nero), `size` bytes (8 at most).
+inline std::uint64_t BigEndian(std::span<const std::byte> bytes, std::size_t at, std::size_t size) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < size; ++i) value = value << 8 | std::to_integer<std::uint64_t>(bytes[at + i]);
   return value;
 }
 

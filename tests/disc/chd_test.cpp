@@ -17,6 +17,7 @@
 #include "disc/disc_image.h"
 #include "disc/file_source.h"
 #include "support/refusal.h"
+#include "util/little_endian.h"
 
 namespace quillet {
 namespace {
@@ -141,15 +142,9 @@ TEST(ChdTest, ACodecThisBuildLacksIsNamed) {
 }
 #endif
 
-std::uint64_t BigEndianAt(const std::vector<std::byte>& bytes, std::size_t at, std::size_t size) {
-  std::uint64_t value = 0;
-  for (std::size_t i = 0; i < size; ++i) value = value << 8 | std::to_integer<std::uint64_t>(bytes[at + i]);
-  return value;
-}
-
 TEST(ChdTest, DamagedCutOlderAndDependentChdsAreRefused) {
   const std::vector<std::byte> whole = ReadBytes(kDisc + "/chd/track-cdlz.chd");
-  const std::size_t map = BigEndianAt(whole, 40, 8), first_hunk = BigEndianAt(whole, map + 4, 6);
+  const std::size_t map = BigEndian(whole, 40, 8), first_hunk = BigEndian(whole, map + 4, 6);
   const auto set = [](std::size_t at, std::uint8_t value) {
     return [=](std::vector<std::byte>& bytes) { bytes[at] = std::byte{value}; };
   };
