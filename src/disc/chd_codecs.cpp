@@ -18,6 +18,7 @@
 #endif
 
 #include "disc/sector.h"
+#include "disc/sector_codes.h"
 
 namespace quillet {
 namespace {
@@ -151,67 +152,6 @@ class FlacHunk {
 };
 #endif
 
-// A CD-ROM sector's error-correcting codes, which the compressor leaves out of a mode 1 sector that
-// carries them unchanged: P over the header and data (2,064 bytes) taken as 24 rows of 86 columns,
-// then Q over those and P (2,236 bytes) along 52 diagonals of 43. Each column or diagonal gives two
-// bytes, from the sum of its bytes (b) and their weighted sum (a, doubled in GF(2^8) at each step).
-// The columns run side by side, so that the compiler can do them many at a time.
-class SectorEcc {
- public:
-  SectorEcc() {
-    for (unsigned value = 0; value < 256; ++value) {
-      backward_[value ^ Double(static_cast<std::uint8_t>(value))] = static_cast<std::uint8_t>(value);
-    }
-    for (std::size_t minor = 0; minor < kQMinors; ++minor) {
-      for (std::size_t major = 0; major < kQMajors; ++major) {
-        q_index_[minor][major] =
-            static_cast<std::uint16_t>(((major >> 1) * 86 + (major & 1) + minor * 88) % (kQMajors * kQMinors));
-      }
-    }
-  }
-
-  void Generate(Into sector) const {
-    auto* data = reinterpret_cast<std::uint8_t*>(sector.data()) + 12;
-    std::array<std::uint8_t, kPMajors> a{}, b{};
-    for (std::size_t minor = 0; minor < kPMinors; ++minor) {
-      const std::uint8_t* row = data + minor * kPMajors;
-      for (std::size_t major = 0; major < kPMajors; ++major) {
-        a[major] = Double(a[major] ^ row[major]);
-        b[major] ^= row[major];
-      }
-    }
-    Finish(std::span(a), std::span(b), data + 2064);
-    std::array<std::uint8_t, kQMajors> qa{}, qb{};
-    for (std::size_t minor = 0; minor < kQMinors; ++minor) {
-      for (std::size_t major = 0; major < kQMajors; ++major) {
-        const std::uint8_t value = data[q_index_[minor][major]];
-        qa[major] = Double(qa[major] ^ value);
-        qb[major] ^= value;
-      }
-    }
-    Finish(std::span(qa), std::span(qb), data + 2236);
-  }
-
- private:
-  static constexpr std::size_t kPMajors = 86, kPMinors = 24, kQMajors = 52, kQMinors = 43;
-
-  static std::uint8_t Double(unsigned value) {
-    return static_cast<std::uint8_t>((value << 1) ^ ((value >> 7) & 1) * 0x1D);
-  }
-
-  // The two bytes of each column: `into` and `into` + the number of columns.
-  void Finish(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b, std::uint8_t* into) const {
-    for (std::size_t major = 0; major < a.size(); ++major) {
-      const std::uint8_t code = backward_[Double(a[major]) ^ b[major]];
-      into[major] = code;
-      into[major + a.size()] = code ^ b[major];
-    }
-  }
-
-  std::array<std::uint8_t, 256> backward_{};
-  std::array<std::array<std::uint16_t, kQMajors>, kQMinors> q_index_{};
-};
-
 // The hunk's frames from its sector data and subcode, decompressed apart.
 void Interleave(std::span<const std::byte> sectors, std::span<const std::byte> subcodes, Into hunk) {
   for (std::size_t frame = 0; frame < hunk.size() / kChdFrameSize; ++frame) {
@@ -302,11 +242,6 @@ bool DecompressChdHunk(std::uint32_t codec, std::span<const std::byte> compresse
   if (codec == kCdFlac) return DecompressFlac(compressed, hunk);
 #endif
   return DecompressFramed(codec, compressed, hunk);
-}
-
-void GenerateSectorEcc(std::span<std::byte> sector) {
-  static const SectorEcc ecc;
-  ecc.Generate(sector);
 }
 
 std::uint16_t ChdCrc16(std::span<const std::byte> bytes, std::uint16_t crc) {

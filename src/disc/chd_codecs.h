@@ -34,10 +34,6 @@ bool ChdCodecBuiltIn(std::uint32_t codec);
 // is the caller's to refuse.
 bool DecompressChdHunk(std::uint32_t codec, std::span<const std::byte> compressed, std::span<std::byte> hunk);
 
-// Writes a raw mode 1 sector's error-correcting codes (P, then Q, over its header, data and EDC),
-// as the disc carries them: a CHD leaves them out where they can be made again.
-void GenerateSectorEcc(std::span<std::byte> sector);
-
 // The CRC-16 (CCITT, from 0xFFFF) that a CHD's map holds for each hunk and for the map itself; `crc`:
 // that of the bytes before, where they come in parts.
 inline constexpr std::uint16_t kChdCrcStart = 0xFFFF;

@@ -14,6 +14,7 @@
 #endif
 
 #include "disc/sector.h"
+#include "disc/sector_codes.h"
 
 namespace quillet {
 namespace {
@@ -43,13 +44,18 @@ Bytes Zstd(const Bytes& plain) {
 #endif
 
 TEST(ChdCodecsTest, FramesComeBackWithTheirSyncAndErrorCodes) {
-  // Two frames: a mode 1 sector whose sync and codes the compressor left out, then audio.
-  constexpr std::size_t kFrames = 2;
+  // Three frames: a mode 1 and a mode 2 form 1 sector whose sync and P and Q the compressor left
+  // out (a mode 2 sector's counting its header as zeros), then audio.
+  constexpr std::size_t kFrames = 3;
   Bytes hunk(kFrames * kChdFrameSize);
   for (std::size_t at = 0; at < hunk.size(); ++at) hunk[at] = static_cast<std::byte>(at * 7 % 251);
-  std::copy_n(reinterpret_cast<const std::byte*>(kSectorSync.data()), kSectorSync.size(), hunk.begin());
-  hunk[kRawModeByte] = std::byte{1};
-  GenerateSectorEcc(std::span(hunk).first(kChdSectorBytes));
+  for (std::size_t frame = 0; frame < 2; ++frame) {
+    const std::span<std::byte> sector = std::span(hunk).subspan(frame * kChdFrameSize, kChdSectorBytes);
+    std::copy_n(reinterpret_cast<const std::byte*>(kSectorSync.data()), kSectorSync.size(), sector.begin());
+    sector[kRawModeByte] = std::byte{static_cast<unsigned char>(frame + 1)};
+    sector[18] = sector[22] = std::byte{0x08};  // mode 2's subheader: form 1 data
+    WriteSectorCodes(sector);
+  }
   // As the compressor leaves it: the sector data without sync and codes, then the subcode apart.
   Bytes sectors, subcode;
   for (std::size_t frame = 0; frame < kFrames; ++frame) {
@@ -57,8 +63,11 @@ TEST(ChdCodecsTest, FramesComeBackWithTheirSyncAndErrorCodes) {
     sectors.insert(sectors.end(), begin, begin + kChdSectorBytes);
     subcode.insert(subcode.end(), begin + kChdSectorBytes, begin + kChdFrameSize);
   }
-  std::fill_n(sectors.begin(), kSectorSync.size(), std::byte{0});
-  std::fill(sectors.begin() + 2076, sectors.begin() + kChdSectorBytes, std::byte{0});
+  for (std::size_t frame = 0; frame < 2; ++frame) {
+    const auto sector = sectors.begin() + static_cast<std::ptrdiff_t>(frame * kChdSectorBytes);
+    std::fill_n(sector, kSectorSync.size(), std::byte{0});
+    std::fill(sector + 2076, sector + kChdSectorBytes, std::byte{0});
+  }
 
   struct Row {
     std::uint32_t codec;
@@ -73,7 +82,7 @@ TEST(ChdCodecsTest, FramesComeBackWithTheirSyncAndErrorCodes) {
     SCOPED_TRACE(ChdCodecName(codec));
     const Bytes base = row.compress(sectors), rest = row.compress(subcode);
     // A bit a frame for the codes, the sector data's compressed length in two bytes, both streams.
-    Bytes compressed = {std::byte{0x01}, static_cast<std::byte>(base.size() >> 8),
+    Bytes compressed = {std::byte{0x03}, static_cast<std::byte>(base.size() >> 8),
                         static_cast<std::byte>(base.size() & 0xFF)};
     compressed.insert(compressed.end(), base.begin(), base.end());
     compressed.insert(compressed.end(), rest.begin(), rest.end());

@@ -41,14 +41,17 @@ DiscBootFile BootOf(const DiscSource& source, const std::string& name) {
 }
 
 // Every sector of every track, so that every hunk is decompressed and its CRC checked.
-void ReadEveryTrack(const DiscSource& file) {
+std::vector<std::vector<std::byte>> ReadEveryTrack(const DiscSource& file) {
   const ChdImage chd(file);
-  std::vector<std::byte> sector;
+  std::vector<std::vector<std::byte>> tracks;
   for (const ChdTrack& track : chd.tracks()) {
     const std::unique_ptr<DiscSource> data = chd.TrackData(track);
-    sector.resize(track.sector_size);
-    for (std::uint64_t at = 0; at < data->size(); at += sector.size()) data->Read(at, sector);
+    std::vector<std::byte>& bytes = tracks.emplace_back(data->size());
+    for (std::uint64_t at = 0; at < data->size(); at += track.sector_size) {
+      data->Read(at, std::span(bytes).subspan(at, track.sector_size));
+    }
   }
+  return tracks;
 }
 
 TEST(ChdTest, EveryHunkReadsAndTheBootFileIsTheOneBurned) {
@@ -58,16 +61,17 @@ TEST(ChdTest, EveryHunkReadsAndTheBootFileIsTheOneBurned) {
     bool gd_rom;
     int boot_track;
     std::vector<std::uint32_t> track_lbas;
+    std::vector<std::string> track_files;  // where given, the files each track was made from
   };
   std::vector<Row> rows = {
-      {"track-cdlz.chd", false, 1, {0}},
-      {"track-cdzl.chd", false, 1, {0}},
-      {"track-none.chd", false, 1, {0}},
+      {"track-cdlz.chd", false, 1, {0}, {}},
+      {"track-cdzl.chd", false, 1, {0}, {}},
+      {"track-none.chd", false, 1, {0}, {}},
 #ifndef _WIN32
-      {"track-cdfl.chd", false, 1, {0}},
-      {"gdi.chd", true, 3, {0, 450, 45000}},
-      {"split.chd", true, 3, {0, 450, 45000, 45270, 45645}},
-      {"cdr.chd", false, 2, {0, 302}},
+      {"track-cdfl.chd", false, 1, {0}, {}},
+      {"gdi.chd", true, 3, {0, 450, 45000}, {"gdi/track01.bin", "gdi/track02.raw", "gdi/track 03 boot.bin"}},
+      {"split.chd", true, 3, {0, 450, 45000, 45270, 45645}, {}},
+      {"cdr.chd", false, 2, {0, 302}, {"cue/Track 1.bin", "cue/Track 2.bin"}},
 #endif
   };
   for (const Row& row : rows) {
@@ -82,7 +86,13 @@ TEST(ChdTest, EveryHunkReadsAndTheBootFileIsTheOneBurned) {
     std::vector<std::uint32_t> lbas;
     for (const DiscTrack& track : disc.layout.tracks) lbas.push_back(track.start_lba);
     EXPECT_EQ(lbas, row.track_lbas);
-    ReadEveryTrack(file);
+    const std::vector<std::vector<std::byte>> tracks = ReadEveryTrack(file);
+    // A GD-ROM's tracks come padded with the empty sectors of the gaps between them.
+    for (std::size_t index = 0; index < row.track_files.size(); ++index) {
+      const std::vector<std::byte> made_from = ReadBytes(kDisc + "/" + row.track_files[index]);
+      ASSERT_GE(tracks.at(index).size(), made_from.size());
+      EXPECT_TRUE(std::equal(made_from.begin(), made_from.end(), tracks[index].begin())) << row.track_files[index];
+    }
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "disc/chd_codecs.h"
+#include "disc/sector_codes.h"
 
 namespace quillet::testing {
 namespace {
@@ -79,18 +79,6 @@ CdiEntryFields TrackEntry(std::string& out, const CdiTrackLayout& track, int ses
 
 }  // namespace
 
-// A raw mode 1 sector's codes as a drive reads them: the EDC (a CRC-32 of the sync, header and data,
-// least significant byte first) and the P and Q codes after it.
-void AddEdcAndEcc(std::string& sector) {
-  std::uint32_t edc = 0;
-  for (std::size_t at = 0; at < 2064; ++at) {
-    edc ^= static_cast<std::uint8_t>(sector[at]);
-    for (int bit = 0; bit < 8; ++bit) edc = (edc >> 1) ^ (edc & 1 ? 0xD8018001 : 0);
-  }
-  for (std::size_t byte = 0; byte < 4; ++byte) sector[2064 + byte] = static_cast<char>(edc >> (8 * byte));
-  GenerateSectorEcc(std::as_writable_bytes(std::span(sector.data(), 2352)));
-}
-
 std::string Sectors(const std::string& iso, std::size_t size, int mode, std::optional<std::uint32_t> first_lba) {
   std::string track;
   for (std::size_t at = 0; at + 2048 <= iso.size(); at += 2048) {
@@ -109,7 +97,7 @@ std::string Sectors(const std::string& iso, std::size_t size, int mode, std::opt
     }
     if (data >= 24 || size == 2336) sector[data - 6] = sector[data - 2] = 0x08;  // the subheader: form 1 data
     sector.replace(data, 2048, iso, at, 2048);
-    if (size >= 2352 && mode == 1) AddEdcAndEcc(sector);
+    WriteSectorCodes(std::as_writable_bytes(std::span(sector)));
     track += sector;
   }
   return track;
