@@ -249,7 +249,7 @@
   // track 2, at LBA 11726."
   function discWords(disc) {
     return (disc.title || "Untitled") + (disc.product_number ? " (" + disc.product_number + ")" : "") + ": " +
-      { iso: "an ISO", gdi: "a GD-ROM (GDI)", cdi: "a CDI", cue: "a BIN/CUE", chd: "a CHD" }[disc.format] + " image; its boot file " +
+      disc.description + "; its boot file " +
       disc.boot_file + " is in track " + disc.track + ", at LBA " + disc.lba + ".";
   }
   // A sentence of the core's as a sentence of the page's: capitalised, with its full stop.

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "disc/disc_geometry.h"
 #include "disc/gdi.h"
 #include "util/json_text.h"
 #include "util/text_rules.h"
@@ -16,14 +17,43 @@ constexpr std::uint64_t kLargestLoadedFile = 0x8D000000 - 0x8C010000;
 
 struct Region {
   char symbol;
-  std::string_view text;  // the area protection's, blanks trimmed
-  std::string_view name;  // as a person says it
+  std::string_view text;     // the area protection's, blanks trimmed
+  std::string_view name;     // as a person says it
+  std::string_view console;  // "a Japanese console"
+  std::string_view people;   // "Japanese", as several consoles are said
 };
 constexpr std::array<Region, kRegions> kRegionTable = {{
-    {'J', "For JAPAN,TAIWAN,PHILIPINES.", "Japan"},
-    {'U', "For USA and CANADA.", "the USA"},
-    {'E', "For EUROPE.", "Europe"},
+    {'J', "For JAPAN,TAIWAN,PHILIPINES.", "Japan", "a Japanese console", "Japanese"},
+    {'U', "For USA and CANADA.", "the USA", "an American console", "American"},
+    {'E', "For EUROPE.", "Europe", "a European console", "European"},
 }};
+
+// Whether a console of each region starts the disc: where the area symbol and the area text both
+// claim the region. Why not, where a region is refused: empty where the IP.BIN does not claim it at all.
+struct RegionAnswer {
+  bool starts = false;
+  std::string why;
+};
+
+std::array<RegionAnswer, kRegions> RegionAnswers(const BootHeader& header) {
+  std::array<RegionAnswer, kRegions> answers;
+  for (std::size_t index = 0; index < kRegionTable.size(); ++index) {
+    const Region& region = kRegionTable[index];
+    const char symbol = index < header.area_symbols.size() ? header.area_symbols[index] : ' ';
+    const bool by_symbol = symbol == region.symbol, by_text = header.area_texts[index] == region.text;
+    RegionAnswer& answer = answers[index];
+    answer.starts = by_symbol && by_text;
+    if (symbol != region.symbol && symbol != ' ') {
+      answer.why = "area symbol for " + std::string(region.name) + " at 0x3" + std::to_string(index) + " is \"" +
+                   EscapeControls(std::string(1, symbol)) + "\", which no console knows";
+    } else if (by_symbol != by_text) {
+      answer.why = "area symbols at 0x30 and area texts at 0x3700 disagree on " + std::string(region.name) + " (" +
+                   (by_symbol ? "the symbol claims it, the text does not" : "the text claims it, the symbol does not") +
+                   ")";
+    }
+  }
+  return answers;
+}
 
 // "650.3 MiB", "512.0 KiB", "900 bytes": tenths rounded half up, in whole numbers alone (the page's
 // module then needs no floating-point printing).
@@ -41,10 +71,10 @@ std::string SizeWords(std::uint64_t bytes) {
 }
 
 // "Japan", "Japan and Europe", "Japan, the USA and Europe".
-std::string ListWords(const std::vector<std::string_view>& items) {
+std::string ListWords(const std::vector<std::string>& items, std::string_view last = " and ") {
   std::string words;
   for (std::size_t index = 0; index < items.size(); ++index) {
-    if (index > 0) words += index + 1 == items.size() ? " and " : ", ";
+    if (index > 0) words += index + 1 == items.size() ? last : ", ";
     words += items[index];
   }
   return words;
@@ -76,13 +106,17 @@ BootCheck BootstrapCheck(const DiscBootFile& disc) {
               " and the boot file's name " + EscapeControls(header.boot_file)};
 }
 
-BootCheck BootCodeCheck(const DiscBootFile& disc, std::span<const std::uint64_t> stock) {
+BootCheck BootCodeCheck(const DiscBootFile& disc, const BootCodes& codes) {
   const std::string name = EscapeControls(disc.boot.header.boot_file);
-  if (std::find(stock.begin(), stock.end(), disc.boot.header.boot_code) != stock.end()) {
+  if (HasStockBootCode(disc, codes)) {
     return {"boot code", CheckResult::Ok, "the IP.BIN's boot code is stock: the console itself loads " + name};
   }
+  if (const KnownLoader* loader = LoaderOf(disc, codes)) {
+    return {"boot code", CheckResult::Ok, "the IP.BIN carries " + std::string(loader->words)};
+  }
   return {"boot code", CheckResult::CannotTell,
-          "the IP.BIN carries boot code of its own (a loader): what it starts, and how, depends on that code"};
+          "the IP.BIN carries boot code of its own (a loader): what it starts, and how, depends on that code" +
+              std::string(kTryOwnBootCode)};
 }
 
 BootCheck BootFileCheck(const DiscBootFile& disc) {
@@ -100,15 +134,15 @@ BootCheck BootFileCheck(const DiscBootFile& disc) {
               ": it fits where the console loads it"};
 }
 
-BootCheck FormCheck(const DiscBootFile& disc, Form form, std::span<const std::uint64_t> stock) {
+BootCheck FormCheck(const DiscBootFile& disc, Form form, const BootCodes& codes) {
   const std::string name = EscapeControls(disc.boot.header.boot_file);
-  const std::optional<bool> boots = Boots(disc, form, stock);
+  const std::optional<bool> boots = Boots(disc, form, codes);
   if (boots == true) {
-    return {"form", CheckResult::Ok,
-            name + " is " + std::string(FormText(form)) + ", the form " + (disc.gd_rom ? "a GD-ROM" : "a CD-R") +
-                " starts"};
+    const std::string starter =
+        HasStockBootCode(disc, codes) ? (disc.gd_rom ? "a GD-ROM" : "a CD-R") : "its IP.BIN's loader";
+    return {"form", CheckResult::Ok, name + " is " + std::string(FormText(form)) + ", the form " + starter + " starts"};
   }
-  if (boots == false) return {"form", CheckResult::Problem, BootNote(disc, form, stock)};
+  if (boots == false) return {"form", CheckResult::Problem, BootNote(disc, form, codes)};
   if (form == Form::NotAProgram) {
     return {"form", CheckResult::CannotTell, name + " does not look like a Dreamcast program in any form"};
   }
@@ -132,9 +166,12 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
   if (disc.format == DiscFormat::Iso) {
     return {"layout", CheckResult::CannotTell,
             disc.gd_rom ? "the image is one track of a GD-ROM: the dump's .gdi names them all"
-                        : "an ISO image is one data track: its disc's sessions are made when it is burned"};
+                        : (DiscImageWords(disc) == "an ISO image" ? "an ISO image is one data track"
+                                                                  : "a raw data track is one track alone") +
+                              std::string(": its disc's sessions are made when it is burned")};
   }
-  // A session in words: "audio", "data", "audio + data" for one of both.
+  // A session in words: "audio", "data", "audio and data" for one of both; only sessions that hold
+  // tracks count.
   std::vector<std::string> sessions;
   for (const DiscTrack& track : layout.tracks) {
     if (static_cast<std::size_t>(track.session) > sessions.size())
@@ -147,6 +184,7 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
       words += " and " + kind;
     }
   }
+  std::erase(sessions, std::string());
   if (disc.format == DiscFormat::Chd) {  // a CHD keeps no sessions: its CD's tracks follow each other
     return {"layout", CheckResult::CannotTell,
             "a CD of " + sessions.front() +
@@ -168,7 +206,8 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
                 ": Dreamcast CD-Rs are made of two sessions (audio + data, or data + data); whether one of "
                 "one session starts is not established"};
   }
-  return {"layout", CheckResult::Ok, description + ", closed"};
+  // Only a DiscJuggler image records whether the disc was closed; a cue sheet does not.
+  return {"layout", CheckResult::Ok, description + (disc.format == DiscFormat::Cdi ? ", closed" : "")};
 }
 
 BootCheck PlacementCheck(const DiscBootFile& disc) {
@@ -181,47 +220,63 @@ BootCheck PlacementCheck(const DiscBootFile& disc) {
                         : "its file system was made to begin at LBA " + base +
                               ": the disc starts only where the image is burned as a data session that begins there"};
   }
-  if (layout.boot_track_lba != layout.file_system_lba && disc.format == DiscFormat::Chd && !disc.gd_rom) {
+  if (layout.boot_track_lba == layout.file_system_lba) {
+    return {"placement", CheckResult::Ok, TrackWords(disc) + " holds a file system made to begin there"};
+  }
+  const std::string made_for = TrackWords(disc) + " holds a file system made to begin at LBA " + base;
+  if (disc.format == DiscFormat::Chd && !disc.gd_rom) {
     return {"placement", CheckResult::CannotTell,
-            TrackWords(disc) + " holds a file system made to begin at LBA " + base +
-                ": a CHD keeps no sessions, so where the track lies is the reading program's to place"};
+            made_for + ": a CHD keeps no sessions, so where the track lies is the reading program's to place"};
   }
-  if (layout.boot_track_lba != layout.file_system_lba) {
+  const bool one_session = std::all_of(layout.tracks.begin(), layout.tracks.end(),
+                                       [](const DiscTrack& track) { return track.session == 1; });
+  if (disc.format == DiscFormat::Cue && one_session && !disc.gd_rom &&
+      std::uint64_t{layout.boot_track_lba} + kFirstSessionGap == layout.file_system_lba) {
+    // chdman extractcd writes no session lines: the sheet has lost the gap before a second session.
     return {"placement", CheckResult::Problem,
-            TrackWords(disc) + " holds a file system made to begin at LBA " + base + ": the console will not find " +
-                EscapeControls(disc.boot.header.boot_file) + "; make the image again for LBA " +
-                std::to_string(layout.boot_track_lba)};
+            made_for + ", where a second session would put it: the cue sheet has lost its session lines (chdman " +
+                "extractcd writes none); put the line REM SESSION 02 before track " + std::to_string(disc.track) +
+                " in the sheet, and the disc is placed as it was made"};
   }
-  return {"placement", CheckResult::Ok, TrackWords(disc) + " holds a file system made to begin there"};
+  return {"placement", CheckResult::Problem,
+          made_for + ": the console will not find " + EscapeControls(disc.boot.header.boot_file) +
+              "; make the image again for LBA " + std::to_string(layout.boot_track_lba)};
 }
 
 BootCheck RegionsCheck(const DiscBootFile& disc) {
-  const BootHeader& header = disc.boot.header;
-  std::vector<std::string_view> claimed;
-  for (std::size_t index = 0; index < kRegionTable.size(); ++index) {
+  const std::array<RegionAnswer, kRegions> answers = RegionAnswers(disc.boot.header);
+  std::vector<std::string> starting, refusing, reasons, unclaimed;
+  for (std::size_t index = 0; index < answers.size(); ++index) {
     const Region& region = kRegionTable[index];
-    const char symbol = index < header.area_symbols.size() ? header.area_symbols[index] : ' ';
-    if (symbol != region.symbol && symbol != ' ') {
-      return {"regions", CheckResult::Problem,
-              "the IP.BIN's area symbol for " + std::string(region.name) + " at 0x3" + std::to_string(index) +
-                  " is \"" + EscapeControls(std::string(1, symbol)) + "\", which no console knows"};
+    if (answers[index].starts) {
+      starting.emplace_back(region.name);
+      continue;
     }
-    const bool by_symbol = symbol == region.symbol, by_text = header.area_texts[index] == region.text;
-    if (by_symbol != by_text) {
-      return {"regions", CheckResult::Problem,
-              "the IP.BIN's area symbols at 0x30 and its area texts at 0x3700 disagree on " + std::string(region.name) +
-                  " (" +
-                  (by_symbol ? "the symbol claims it, the text does not" : "the text claims it, the symbol does not") +
-                  "): a console of that region refuses the disc"};
+    refusing.emplace_back(region.people);
+    if (answers[index].why.empty()) {
+      unclaimed.emplace_back(region.name);
+    } else {
+      reasons.push_back("the IP.BIN's " + answers[index].why);
     }
-    if (by_symbol) claimed.push_back(region.name);
   }
-  if (claimed.empty()) {
+  if (starting.size() == answers.size()) {
+    return {"regions", CheckResult::Ok, "the IP.BIN claims " + ListWords(starting)};
+  }
+  if (reasons.empty() && starting.empty()) {
     return {"regions", CheckResult::Problem, "the IP.BIN claims no region: every console refuses the disc"};
   }
-  std::string sentence = "the IP.BIN claims " + ListWords(claimed);
-  if (claimed.size() < kRegionTable.size()) sentence += "; a console of another region refuses the disc";
-  return {"regions", CheckResult::Ok, sentence};
+  if (!unclaimed.empty()) reasons.push_back("the IP.BIN does not claim " + ListWords(unclaimed, " or "));
+  std::string why;
+  for (const std::string& reason : reasons) why += (why.empty() ? "" : "; ") + reason;
+  if (starting.empty()) return {"regions", CheckResult::Problem, "no console starts the disc: " + why};
+  const std::string refusers =
+      refusing.size() == 1
+          ? std::string(std::find_if(kRegionTable.begin(), kRegionTable.end(),
+                                     [&](const Region& region) { return region.people == refusing.front(); })
+                            ->console) +
+                " refuses it"
+          : ListWords(refusing) + " consoles refuse it";
+  return {"regions", CheckResult::Ok, "starts on consoles of " + ListWords(starting) + "; " + refusers + ": " + why};
 }
 
 BootCheck SizeCheck(const DiscBootFile& disc) {
@@ -230,6 +285,7 @@ BootCheck SizeCheck(const DiscBootFile& disc) {
       (disc.format == DiscFormat::Gdi || disc.format == DiscFormat::Cue ? "the image's track files hold "
                                                                         : "the image is ") +
       SizeWords(layout.image_size);
+  // A volume counts its sectors from its own start: more data sectors than that are padding.
   if (layout.file_system_sectors > 0 && layout.data_sectors > layout.file_system_sectors) {
     const std::uint64_t padding = (layout.data_sectors - layout.file_system_sectors) * kSectorData;
     sentence += "; its data tracks pad the file system's " + SizeWords(layout.file_system_sectors * kSectorData) +
@@ -252,9 +308,9 @@ std::string_view CheckResultText(CheckResult result) {
   return "ok";
 }
 
-std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form, std::span<const std::uint64_t> stock) {
+std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form, const BootCodes& codes) {
   std::vector<BootCheck> checks = {
-      BootstrapCheck(disc), BootCodeCheck(disc, stock), BootFileCheck(disc), FormCheck(disc, form, stock),
+      BootstrapCheck(disc), BootCodeCheck(disc, codes), BootFileCheck(disc), FormCheck(disc, form, codes),
       LayoutCheck(disc),    PlacementCheck(disc),       RegionsCheck(disc),  SizeCheck(disc)};
   const auto rank = [](const BootCheck& check) {
     return check.result == CheckResult::Problem ? 0 : check.result == CheckResult::CannotTell ? 1 : 2;
@@ -264,20 +320,51 @@ std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form, std::span<
   return checks;
 }
 
-std::string BootSummary(const DiscBootFile& disc, const std::vector<BootCheck>& checks) {
+std::optional<bool> BootsByChecks(const std::vector<BootCheck>& checks) {
+  const auto any = [&](CheckResult result) {
+    return std::any_of(checks.begin(), checks.end(), [&](const BootCheck& check) { return check.result == result; });
+  };
+  if (any(CheckResult::Problem)) return false;
+  if (any(CheckResult::CannotTell)) return std::nullopt;
+  return true;
+}
+
+std::string BootSummary(const DiscBootFile& disc, const std::vector<BootCheck>& checks, const BootCodes& codes) {
   for (const CheckResult result : {CheckResult::Problem, CheckResult::CannotTell}) {
     const auto first =
         std::find_if(checks.begin(), checks.end(), [result](const BootCheck& check) { return check.result == result; });
     if (first == checks.end()) continue;
     return (result == CheckResult::Problem ? "will not boot: " : "cannot tell whether it boots: ") + first->sentence;
   }
-  return disc.gd_rom ? "will boot as a GD-ROM" : "will boot from a CD-R";
+  std::string summary = disc.gd_rom ? "will boot as a GD-ROM" : "will boot from a CD-R";
+  std::vector<std::string> starting;
+  const std::array<RegionAnswer, kRegions> answers = RegionAnswers(disc.boot.header);
+  for (std::size_t index = 0; index < answers.size(); ++index) {
+    if (answers[index].starts) starting.emplace_back(kRegionTable[index].name);
+  }
+  if (starting.size() < answers.size()) summary += " on consoles of " + ListWords(starting);
+  if (const KnownLoader* loader = LoaderOf(disc, codes); loader && !HasStockBootCode(disc, codes)) {
+    summary += " (its IP.BIN carries " + std::string(loader->words) + ")";
+  }
+  return summary;
+}
+
+std::string DiscImageWords(const DiscBootFile& disc) {
+  switch (disc.format) {
+    case DiscFormat::Cdi: return "a CDI image";
+    case DiscFormat::Gdi: return "a GD-ROM (GDI) image";
+    case DiscFormat::Cue: return "a BIN/CUE image";
+    case DiscFormat::Chd: return "a CHD image";
+    case DiscFormat::Iso: break;
+  }
+  const bool raw = !disc.layout.tracks.empty() && disc.layout.tracks.front().sector_size != kSectorData;
+  return raw ? "a raw data track" : "an ISO image";
 }
 
 std::string DiscJsonMembers(const DiscBootFile& disc, Form form) {
   const BootFile& boot = disc.boot;
-  const std::optional<bool> boots = Boots(disc, form);
   const std::vector<BootCheck> report = CheckBoot(disc, form);
+  const std::optional<bool> boots = BootsByChecks(report);
   std::string checks;
   for (const BootCheck& check : report) {
     if (!checks.empty()) checks += ", ";
@@ -287,9 +374,10 @@ std::string DiscJsonMembers(const DiscBootFile& disc, Form form) {
   char boot_code[17];
   std::snprintf(boot_code, sizeof boot_code, "%016llx", static_cast<unsigned long long>(boot.header.boot_code));
   return "\"format\": \"" + std::string(DiscFormatText(disc.format)) +
-         "\", \"boot_file\": " + JsonString(boot.header.boot_file) +
-         ", \"size\": " + std::to_string(boot.bytes.size()) + ", \"track\": " + std::to_string(disc.track) +
-         ", \"lba\": " + std::to_string(boot.lba) + ", \"title\": " + JsonString(boot.header.title) +
+         "\", \"description\": " + JsonString(DiscImageWords(disc)) +
+         ", \"boot_file\": " + JsonString(boot.header.boot_file) + ", \"size\": " + std::to_string(boot.bytes.size()) +
+         ", \"track\": " + std::to_string(disc.track) + ", \"lba\": " + std::to_string(boot.lba) +
+         ", \"title\": " + JsonString(boot.header.title) +
          ", \"product_number\": " + JsonString(boot.header.product_number) +
          ", \"boots\": " + (boots ? (*boots ? "true" : "false") : "null") + ", \"boot_code\": \"" + boot_code +
          "\", \"image_size\": " + std::to_string(disc.layout.image_size) + ", \"checks\": [" + checks +

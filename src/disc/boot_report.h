@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,16 +29,22 @@ struct BootCheck {
 // The checks of `disc`, whose boot file is judged to be in `form`, its boot code stock where its
 // hash is one of `stock`: problems first, then what cannot be told, then what is ok, each group in
 // the checks' own order.
-std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form,
-                                 std::span<const std::uint64_t> stock = StockBootCodes());
+std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form, const BootCodes& codes = {});
 
-// The report in a line, after the image's name: "will boot from a CD-R", "will boot as a GD-ROM",
-// "will not boot: " and the first problem's sentence, or "cannot tell whether it boots: " and the
+// The report in a line, after the image's name: "will boot from a CD-R", "will boot as a GD-ROM"
+// (with " on consoles of Japan and Europe" where some region's refuse it, and what a known loader
+// is), "will not boot: " and the first problem's sentence, or "cannot tell whether it boots: " and the
 // first sentence of what cannot be told.
-std::string BootSummary(const DiscBootFile& disc, const std::vector<BootCheck>& checks);
+std::string BootSummary(const DiscBootFile& disc, const std::vector<BootCheck>& checks, const BootCodes& codes = {});
 
-// The disc as JSON members, for a boot file judged to be in `form`: "format", "boot_file", "size",
-// "track", "lba", "title", "product_number", "boots" (by the stock boot code), "boot_code",
+// The summary's answer: false where a check finds a problem, nothing where one cannot tell, else true.
+std::optional<bool> BootsByChecks(const std::vector<BootCheck>& checks);
+
+// The image in words: "a CDI image", "an ISO image", "a raw data track", "a CHD image"...
+std::string DiscImageWords(const DiscBootFile& disc);
+
+// The disc as JSON members, for a boot file judged to be in `form`: "format", "description" (its words),
+// "boot_file", "size", "track", "lba", "title", "product_number", "boots" (the summary's answer), "boot_code",
 // "image_size" (the image's bytes, a dump's track files together), the "checks" (each {"name",
 // "result", "sentence"}) and their "summary".
 std::string DiscJsonMembers(const DiscBootFile& disc, Form form);

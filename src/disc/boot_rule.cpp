@@ -14,6 +14,11 @@ constexpr std::uint64_t kStockBootCodes[] = {
     0x367055d51525b3fd,  // a later stock bootstrap: commercial discs, and GD-ROM menus that drive emulators boot
 };
 
+constexpr KnownLoader kKnownLoaders[] = {
+    // A widely used patched bootstrap: it loads the boot file itself, unscrambled, from a CD-R.
+    {0x6b281fa33535b6ad, Form::Unscrambled, "a patched loader that starts an unscrambled program"},
+};
+
 bool Decided(Form form) { return form == Form::Scrambled || form == Form::Unscrambled || form == Form::ScrambledTwice; }
 
 // "an unscrambled 1ST_READ.BIN", "a 1ST_READ.BIN scrambled twice".
@@ -22,26 +27,50 @@ std::string InForm(Form form, const std::string& name) {
   return (form == Form::Unscrambled ? "an " : "a ") + std::string(FormText(form)) + " " + name;
 }
 
+// "an unscrambled one", "a scrambled one", "one scrambled twice".
+std::string OneIn(Form form) {
+  if (form == Form::ScrambledTwice) return "one scrambled twice";
+  return form == Form::Unscrambled ? "an unscrambled one" : "a scrambled one";
+}
+
 }  // namespace
 
 std::span<const std::uint64_t> StockBootCodes() { return kStockBootCodes; }
 
-std::optional<bool> Boots(const DiscBootFile& disc, Form form, std::span<const std::uint64_t> stock) {
-  if (!Decided(form)) return std::nullopt;
-  if (std::find(stock.begin(), stock.end(), disc.boot.header.boot_code) == stock.end()) return std::nullopt;
-  return form == (disc.gd_rom ? Form::Unscrambled : Form::Scrambled);
+std::span<const KnownLoader> KnownLoaders() { return kKnownLoaders; }
+
+const KnownLoader* LoaderOf(const DiscBootFile& disc, const BootCodes& codes) {
+  const auto loader = std::find_if(codes.loaders.begin(), codes.loaders.end(), [&](const KnownLoader& known) {
+    return known.boot_code == disc.boot.header.boot_code;
+  });
+  return loader == codes.loaders.end() ? nullptr : &*loader;
 }
 
-std::string BootNote(const DiscBootFile& disc, Form form, std::span<const std::uint64_t> stock) {
+bool HasStockBootCode(const DiscBootFile& disc, const BootCodes& codes) {
+  return std::find(codes.stock.begin(), codes.stock.end(), disc.boot.header.boot_code) != codes.stock.end();
+}
+
+std::optional<bool> Boots(const DiscBootFile& disc, Form form, const BootCodes& codes) {
+  if (!Decided(form)) return std::nullopt;
+  if (HasStockBootCode(disc, codes)) return form == (disc.gd_rom ? Form::Unscrambled : Form::Scrambled);
+  if (const KnownLoader* loader = LoaderOf(disc, codes)) return form == loader->starts;
+  return std::nullopt;
+}
+
+std::string BootNote(const DiscBootFile& disc, Form form, const BootCodes& codes) {
   if (!Decided(form)) return "";
-  const std::optional<bool> boots = Boots(disc, form, stock);
+  const std::optional<bool> boots = Boots(disc, form, codes);
   if (boots == true) return "";
   const std::string name = EscapeControls(disc.boot.header.boot_file);
   if (!boots) {
-    return "its IP.BIN carries boot code of its own: whether it starts " + InForm(form, name) + " depends on that code";
+    return "its IP.BIN carries boot code of its own: whether it starts " + InForm(form, name) +
+           " depends on that code" + std::string(kTryOwnBootCode);
   }
-  return name + " is " + std::string(FormText(form)) +
-         (disc.gd_rom ? "; a GD-ROM boots only an unscrambled one" : "; a CD-R boots only a scrambled one");
+  const std::string is = name + " is " + std::string(FormText(form));
+  if (const KnownLoader* loader = LoaderOf(disc, codes); loader && !HasStockBootCode(disc, codes)) {
+    return is + "; its IP.BIN carries " + std::string(loader->words) + ", which does not start " + OneIn(form);
+  }
+  return is + (disc.gd_rom ? "; a GD-ROM boots only an unscrambled one" : "; a CD-R boots only a scrambled one");
 }
 
 }  // namespace quillet

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "disc/disc_geometry.h"
 #include "util/little_endian.h"
 #include "util/run_time_error.h"
 
@@ -13,9 +14,9 @@ namespace {
 
 constexpr std::uint32_t kVersion2 = 0x80000004, kVersion3 = 0x80000005, kVersion35 = 0x80000006;
 constexpr std::size_t kTrailer = 8;
-constexpr std::size_t kMostSessions = 99, kMostTracks = 99;  // a CD holds 99 tracks at most
-constexpr std::uint32_t kMostTextBlocks = 8;                 // CD-Text: one block per language
-constexpr int kTextStrings = 18;                             // in a block of CD-Text
+constexpr std::size_t kMostSessions = kMostTracks;  // a session holds a track at least
+constexpr std::uint32_t kMostTextBlocks = 8;        // CD-Text: one block per language
+constexpr int kTextStrings = 18;                    // in a block of CD-Text
 constexpr std::array<std::uint8_t, 10> kTrackMark = {0, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
 
 // A table is a few hundred bytes a track; a longer one is no table.

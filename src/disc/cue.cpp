@@ -5,19 +5,25 @@
 #include <map>
 #include <optional>
 
+#include "disc/disc_geometry.h"
+#include "util/path_rules.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
 
 namespace quillet {
 namespace {
 
-constexpr std::size_t kMostTracks = 99;
-// Between two sessions of a CD-R: the first one's lead-out, the next one's lead-in and pregap.
-constexpr std::uint32_t kSessionGap = 6750 + 4500 + 150;
-constexpr std::uint32_t kHighDensityArea = 45000;
-
 bool Is(std::optional<std::string_view> word, std::string_view keyword) {
   return word && EqualsIgnoringAsciiCase(*word, keyword);
+}
+
+// A whole field as a number; nothing where it is none, or has more after the digits.
+std::optional<int> WholeNumber(std::optional<std::string_view> field) {
+  int value = 0;
+  if (!field || field->empty()) return std::nullopt;
+  const auto [end, error] = std::from_chars(field->data(), field->data() + field->size(), value);
+  if (error != std::errc() || end != field->data() + field->size()) return std::nullopt;
+  return value;
 }
 
 // mm:ss:ff as frames; nothing where it is no time.
@@ -47,138 +53,188 @@ std::optional<std::pair<std::uint32_t, bool>> ModeOf(std::optional<std::string_v
   return std::nullopt;
 }
 
-}  // namespace
-
-std::vector<CueTrack> ParseCue(std::string_view text, const TrackFileSize& file_size) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a UTF-8 byte-order mark
-  std::vector<CueTrack> tracks;
-  std::map<std::string, std::uint64_t> sizes;  // of the files named so far
-  int session = 1;
-  bool high_density = false;
-  std::string file;                // the file the next tracks lie in
-  std::uint32_t file_start = 0;    // where its first sector lies on the disc
-  std::uint32_t file_sectors = 0;  // in it, of the sector size of its first track
-  std::uint32_t next_start = 0;    // where a next file begins on the disc
-  bool index_seen = true;          // the last TRACK has its INDEX 01
-  const auto end_file = [&] {
-    if (!file.empty()) next_start = file_start + file_sectors;
-    file.clear();
-  };
+// Calls `line(number, keyword, rest)` for each line of `text` that has a word, `number` counting
+// from 1 as an editor does. Every reader of a sheet reads its lines through this one, so that what
+// one reader takes for a FILE line every other does too.
+template <typename Line>
+void ForEachLine(std::string_view text, Line line) {
   std::size_t number = 0;
   for (std::size_t start = 0; start < text.size();) {
     ++number;
     const std::size_t end = std::min(text.find('\n', start), text.size());
-    std::string_view line = text.substr(start, end - start);
-    start = end + 1;
-    const std::string where = "line " + std::to_string(number) + " of the cue sheet";
-    const std::optional<std::string_view> keyword = NextField(line);
-    if (!keyword) continue;
-    if (Is(keyword, "REM")) {
-      const std::optional<std::string_view> what = NextField(line);
-      if (Is(what, "SESSION")) {
-        const std::optional<std::string_view> count = NextField(line);
-        int value = 0;
-        if (!count || std::from_chars(count->data(), count->data() + count->size(), value).ec != std::errc() ||
-            value < session || value > 99) {
-          RefuseAsInvalid(where + " is no session number after the one before");
-        }
-        if (value > session && !tracks.empty()) {
-          end_file();
-          next_start += kSessionGap;
-        }
-        session = value;
-      } else if (Is(what, "HIGH-DENSITY")) {
-        end_file();
-        if (next_start > kHighDensityArea) RefuseAsInvalid(where + ": the single-density area ends past LBA 45000");
-        next_start = kHighDensityArea;
-        high_density = true;
-      }
-    } else if (Is(keyword, "FILE")) {
-      const std::optional<std::string_view> name = NextField(line);
-      if (!name || name->empty()) RefuseAsInvalid(where + " names no file");
-      // The tracks lie beside the sheet: a name that leads elsewhere is no track of this disc.
-      if (name->find_first_of("/\\") != std::string_view::npos || *name == ".." || *name == ".") {
-        RefuseAsInvalid(where + " names a track file outside its folder");
-      }
-      end_file();
-      file = std::string(*name);
-      if (!sizes.contains(file)) sizes[file] = file_size(file);
-      file_start = next_start;
-      file_sectors = 0;
-    } else if (Is(keyword, "TRACK")) {
-      const std::optional<std::string_view> track_number = NextField(line);
-      const auto mode = ModeOf(NextField(line));
-      int value = 0;
-      if (!track_number ||
-          std::from_chars(track_number->data(), track_number->data() + track_number->size(), value).ec != std::errc() ||
-          value < 1 || value > 99 || !mode) {
-        RefuseAsInvalid(where +
-                        " is no track (TRACK, a number from 1 to 99, AUDIO or MODE1/2352, MODE2/2352, "
-                        "MODE1/2048, MODE2/2336)");
-      }
-      if (file.empty()) RefuseAsInvalid(where + " is a track before any FILE line");
-      if (!index_seen) RefuseAsInvalid("the track before " + where + " has no INDEX 01");
-      if (tracks.size() == kMostTracks) RefuseAsInvalid("the cue sheet lists more than 99 tracks");
-      CueTrack track;
-      track.session = session;
-      track.number = value;
-      track.data = mode->second;
-      track.sector_size = mode->first;
-      track.file = file;
-      track.high_density = high_density;
-      if (file_sectors == 0)
-        file_sectors = static_cast<std::uint32_t>(std::min<std::uint64_t>(sizes[file] / track.sector_size, UINT32_MAX));
-      tracks.push_back(track);
-      index_seen = false;
-    } else if (Is(keyword, "PREGAP")) {
-      const std::optional<std::uint32_t> frames = FramesOf(NextField(line));
-      if (!frames || tracks.empty() || index_seen) RefuseAsInvalid(where + " is no pregap of a track");
-      // Silence the disc has and the file does not: what follows in the file lies that much later.
-      file_start += *frames;
-    } else if (Is(keyword, "INDEX")) {
-      const std::optional<std::string_view> index = NextField(line);
-      const std::optional<std::uint32_t> frames = FramesOf(NextField(line));
-      if (!index || !frames || tracks.empty()) RefuseAsInvalid(where + " is no index of a track (INDEX nn mm:ss:ff)");
-      if (*index == "01" || *index == "1") {
-        CueTrack& track = tracks.back();
-        track.offset = std::uint64_t{*frames} * track.sector_size;
-        track.start_lba = file_start + *frames;
-        if (track.offset > sizes[file])
-          RefuseAsInvalid(where + " places the track past the end of " + EscapeControls(file));
-        index_seen = true;
-      }
-    }
-  }
-  if (tracks.empty()) RefuseAsInvalid("the cue sheet lists no tracks");
-  if (!index_seen) RefuseAsInvalid("the cue sheet's last track has no INDEX 01");
-  // Each track runs to the next one in its file, or to the file's end.
-  for (std::size_t index = 0; index < tracks.size(); ++index) {
-    const bool next_in_file = index + 1 < tracks.size() && tracks[index + 1].file == tracks[index].file;
-    const std::uint64_t end = next_in_file ? tracks[index + 1].offset : sizes[tracks[index].file];
-    if (end < tracks[index].offset) RefuseAsInvalid("the cue sheet's tracks are out of order in their file");
-    tracks[index].length = end - tracks[index].offset;
-  }
-  return tracks;
-}
-
-namespace {
-
-// Calls `line(keyword, rest)` for each line that has a word.
-template <typename Line>
-void ForEachLine(std::string_view text, Line line) {
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = std::min(text.find('\n', start), text.size());
     std::string_view rest = text.substr(start, end - start);
     start = end + 1;
-    if (const std::optional<std::string_view> keyword = NextField(rest)) line(*keyword, rest);
+    if (const std::optional<std::string_view> keyword = NextField(rest)) line(number, *keyword, rest);
   }
 }
+
+// A FILE line's name as the tracks keep it; raises run-time error 5 where it leads out of the
+// sheet's folder.
+std::string TrackFileOf(std::optional<std::string_view> name, const std::string& where) {
+  if (!name || name->empty()) RefuseAsInvalid(where + " names no file");
+  const std::optional<std::string> inside = PathInsideFolder(*name);
+  if (!inside) RefuseAsInvalid(where + " names a track file outside its folder: " + EscapeControls(*name));
+  return *inside;
+}
+
+// The sheet read line by line: where each file and track lies on the disc.
+class CueReader {
+ public:
+  explicit CueReader(const TrackFileSize& file_size) : file_size_(file_size) {}
+
+  void Line(std::size_t number, std::string_view keyword, std::string_view rest) {
+    where_ = "line " + std::to_string(number) + " of the cue sheet";
+    if (Is(keyword, "REM")) {
+      Remark(rest);
+    } else if (Is(keyword, "FILE")) {
+      File(NextField(rest));
+    } else if (Is(keyword, "TRACK")) {
+      const std::optional<std::string_view> track_number = NextField(rest);
+      TrackLine(WholeNumber(track_number), ModeOf(NextField(rest)));
+    } else if (Is(keyword, "PREGAP")) {
+      const std::optional<std::uint32_t> frames = FramesOf(NextField(rest));
+      if (!frames || tracks_.empty() || index_seen_) RefuseAsInvalid(where_ + " is no pregap of a track");
+      // Silence the disc has and the file does not: what follows in the file lies that much later.
+      file_start_ += *frames;
+    } else if (Is(keyword, "INDEX")) {
+      const std::optional<std::string_view> index = NextField(rest);
+      Index(index, FramesOf(NextField(rest)));
+    }
+  }
+
+  std::vector<CueTrack> Finish() {
+    if (tracks_.empty()) RefuseAsInvalid("the cue sheet lists no tracks");
+    if (!index_seen_) RefuseAsInvalid("the cue sheet's last track has no INDEX 01");
+    // Each track runs to the next one in its file, or to the file's end.
+    for (std::size_t index = 0; index < tracks_.size(); ++index) {
+      const bool next_in_file = index + 1 < tracks_.size() && tracks_[index + 1].file == tracks_[index].file;
+      const std::uint64_t end = next_in_file ? tracks_[index + 1].offset : sizes_[tracks_[index].file];
+      if (end < tracks_[index].offset) RefuseAsInvalid("the cue sheet's tracks are out of order in their file");
+      tracks_[index].length = end - tracks_[index].offset;
+    }
+    return tracks_;
+  }
+
+ private:
+  void Remark(std::string_view rest) {
+    const std::optional<std::string_view> what = NextField(rest);
+    if (Is(what, "SESSION")) {
+      const std::optional<int> value = WholeNumber(NextField(rest));
+      if (!value || *value < numbered_session_ || *value > 99) {
+        RefuseAsInvalid(where_ + " is no session number after the one before");
+      }
+      // A session begins with its first track: a sheet whose first line names session 2 has one.
+      if (*value > numbered_session_ && !tracks_.empty()) new_session_ = true;
+      numbered_session_ = *value;
+    } else if (Is(what, "LEAD-OUT") || Is(what, "LEAD-IN") || Is(what, "PREGAP")) {
+      // A dumper's record of the gap between two sessions, before the next one's tracks.
+      const std::optional<std::uint32_t> frames = FramesOf(NextField(rest));
+      if (!frames) RefuseAsInvalid(where_ + " is no length of a session's " + AsciiUppercase(*what));
+      (Is(what, "LEAD-OUT") ? lead_out_ : Is(what, "LEAD-IN") ? lead_in_ : pregap_) = *frames;
+    } else if (Is(what, "HIGH-DENSITY")) {
+      EndFile();
+      if (next_start_ > kHighDensityArea) RefuseAsInvalid(where_ + ": the single-density area ends past LBA 45000");
+      next_start_ = kHighDensityArea;
+      high_density_ = true;
+    }
+  }
+
+  void File(std::optional<std::string_view> name) {
+    const std::string file = TrackFileOf(name, where_);
+    EndFile();
+    file_ = file;
+    if (!sizes_.contains(file_)) sizes_[file_] = file_size_(file_);
+    file_start_ = next_start_;
+    file_sectors_ = 0;
+  }
+
+  void TrackLine(std::optional<int> number, std::optional<std::pair<std::uint32_t, bool>> mode) {
+    if (!number || *number < 1 || *number > 99 || !mode) {
+      RefuseAsInvalid(where_ +
+                      " is no track (TRACK, a number from 1 to 99, AUDIO or MODE1/2352, MODE2/2352, "
+                      "MODE1/2048, MODE2/2336)");
+    }
+    if (file_.empty()) RefuseAsInvalid(where_ + " is a track before any FILE line");
+    if (!index_seen_) RefuseAsInvalid("the track before " + where_ + " has no INDEX 01");
+    if (tracks_.size() == kMostTracks) RefuseAsInvalid("the cue sheet lists more than 99 tracks");
+    if (new_session_) {
+      // The disc goes on after the gap; the file, where it left off.
+      file_start_ += SessionGap();
+      ++session_;
+      new_session_ = false;
+    }
+    CueTrack track;
+    track.session = session_;
+    track.number = *number;
+    track.data = mode->second;
+    track.sector_size = mode->first;
+    track.file = file_;
+    track.high_density = high_density_;
+    if (file_sectors_ == 0) file_sectors_ = sizes_[file_] / track.sector_size;
+    tracks_.push_back(track);
+    index_seen_ = false;
+  }
+
+  void Index(std::optional<std::string_view> index, std::optional<std::uint32_t> frames) {
+    if (!index || !frames || tracks_.empty()) RefuseAsInvalid(where_ + " is no index of a track (INDEX nn mm:ss:ff)");
+    if (*index != "01" && *index != "1") return;
+    CueTrack& track = tracks_.back();
+    track.offset = std::uint64_t{*frames} * track.sector_size;
+    if (track.offset > sizes_[file_])
+      RefuseAsInvalid(where_ + " places the track past the end of " + EscapeControls(file_));
+    // A sheet that places a track past any disc's end (a file of terabytes) is no disc's.
+    const std::uint64_t lba = file_start_ + *frames;
+    if (lba > kLastLba) {
+      RefuseAsInvalid(where_ + " places track " + std::to_string(track.number) + " at LBA " + std::to_string(lba) +
+                      ", past the end of any disc (LBA 549150)");
+    }
+    track.start_lba = static_cast<std::uint32_t>(lba);
+    index_seen_ = true;
+  }
+
+  // The sectors between the last session's end and the next one's first track, as the sheet records
+  // them or as a CD-R has them.
+  std::uint64_t SessionGap() {
+    const std::uint64_t gap = lead_out_.value_or(session_ == 1 ? kFirstLeadOut : kLaterLeadOut) +
+                              lead_in_.value_or(kLeadIn) + pregap_.value_or(kSessionPregap);
+    lead_out_.reset(), lead_in_.reset(), pregap_.reset();
+    return gap;
+  }
+
+  void EndFile() {
+    if (!file_.empty()) next_start_ = file_start_ + file_sectors_;
+    file_.clear();
+  }
+
+  const TrackFileSize& file_size_;
+  std::string where_;
+  std::vector<CueTrack> tracks_;
+  std::map<std::string, std::uint64_t> sizes_;  // of the files named so far
+  int session_ = 1;                             // of the tracks, counting those that hold any
+  int numbered_session_ = 1;                    // as the sheet numbers them
+  bool new_session_ = false;                    // the next track begins a session
+  std::optional<std::uint32_t> lead_out_, lead_in_, pregap_;
+  bool high_density_ = false;
+  std::string file_;                // the file the next tracks lie in
+  std::uint64_t file_start_ = 0;    // where its first sector lies on the disc
+  std::uint64_t file_sectors_ = 0;  // in it, of the sector size of its first track
+  std::uint64_t next_start_ = 0;    // where a next file begins on the disc
+  bool index_seen_ = true;          // the last TRACK has its INDEX 01
+};
 
 }  // namespace
 
+std::vector<CueTrack> ParseCue(std::string_view text, const TrackFileSize& file_size) {
+  CueReader reader(file_size);
+  ForEachLine(text, [&](std::size_t number, std::string_view keyword, std::string_view rest) {
+    reader.Line(number, keyword, rest);
+  });
+  return reader.Finish();
+}
+
 bool LooksLikeCue(std::string_view text) {
   bool file = false, track = false;
-  ForEachLine(text, [&](std::string_view keyword, std::string_view rest) {
+  ForEachLine(text, [&](std::size_t, std::string_view keyword, std::string_view rest) {
     // FILE name type, and TRACK number mode: a text that merely has lines beginning with those
     // words is no cue sheet.
     const std::optional<std::string_view> first = NextField(rest), second = NextField(rest);
@@ -193,9 +249,11 @@ bool LooksLikeCue(std::string_view text) {
 
 std::vector<std::string> CueFileNames(std::string_view text) {
   std::vector<std::string> names;
-  ForEachLine(text, [&](std::string_view keyword, std::string_view rest) {
-    const std::optional<std::string_view> name = Is(keyword, "FILE") ? NextField(rest) : std::nullopt;
-    if (name && std::find(names.begin(), names.end(), *name) == names.end()) names.emplace_back(*name);
+  ForEachLine(text, [&](std::size_t, std::string_view keyword, std::string_view rest) {
+    if (!Is(keyword, "FILE")) return;
+    const std::optional<std::string_view> name = NextField(rest);
+    const std::optional<std::string> inside = name ? PathInsideFolder(*name) : std::nullopt;
+    if (inside && std::find(names.begin(), names.end(), *inside) == names.end()) names.push_back(*inside);
   });
   return names;
 }

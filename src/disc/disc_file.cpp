@@ -1,5 +1,7 @@
 #include "disc/disc_file.h"
 
+#include <algorithm>
+
 #include "disc/cue.h"
 #include "disc/file_source.h"
 #include "util/file_system.h"
@@ -9,9 +11,11 @@
 namespace quillet {
 namespace {
 
-std::string TrackPath(const std::string& gdi, const std::string& file) {
+// `file`, a table's track file in its folder ("tracks/x.bin"), as a path beside the table at `table`.
+std::string TrackPath(const std::string& table, std::string file) {
   const PathStyle style = NativePathStyle();
-  return PathIn(ContainingFolder(gdi, style), file, style);
+  if (style == PathStyle::Windows) std::replace(file.begin(), file.end(), '/', '\\');
+  return PathIn(ContainingFolder(table, style), file, style);
 }
 
 }  // namespace
@@ -41,9 +45,8 @@ std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
       for (const GdiTrack& track : GdiTracks(*source)) files.push_back(TrackPath(path, track.file));
     }
     if (*format == DiscFormat::Cue) {
-      for (const std::string& file : CueFileNames(ShortText(*source, 64 * 1024).value_or(""))) {
-        // Only names beside the sheet are track files: the sheet is refused for any other.
-        if (file.find_first_of("/\\") == std::string::npos) files.push_back(TrackPath(path, file));
+      for (const std::string& file : CueFileNames(ShortText(*source, kLongestCue).value_or(""))) {
+        files.push_back(TrackPath(path, file));
       }
     }
   } catch (const RunTimeError&) {

@@ -18,8 +18,6 @@
 namespace quillet {
 namespace {
 
-constexpr std::size_t kLongestCue = 64 * 1024;  // a few lines a track, 99 tracks at most
-
 // The file's name without its folder, as a sentence names it.
 std::string NameInSentence(std::string_view name) {
   // Either separator: the page passes a bare name, the programs their native paths.
@@ -47,8 +45,8 @@ std::optional<DiscFormat> FormatOfName(std::string_view name) {
 void AddFileSystem(DiscLayout& layout, const Track& track, std::uint32_t track_lba, std::uint32_t base) {
   layout.boot_track_lba = track_lba;
   layout.file_system_lba = base;
-  const std::uint32_t volume = IsoVolumeSectors(track).value_or(0);
-  layout.file_system_sectors = volume - std::min(volume, base);
+  // genisoimage and DiscJuggler count a volume's sectors from its session's start.
+  layout.file_system_sectors = IsoVolumeSectors(track).value_or(0);
 }
 
 // The boot file of `track`, read at `base`, the address its file system was made for; `layout` has
@@ -114,8 +112,8 @@ DiscBootFile BootOfGdi(const DiscSource& table, const TrackFileOpener& open_trac
     } catch (const RunTimeError&) {
     }
     layout.image_size += size;
-    layout.tracks.push_back(
-        {1, track.number, track.data, track.lba, static_cast<std::uint32_t>(size / track.sector_size)});
+    layout.tracks.push_back({1, track.number, track.data, track.lba,
+                             static_cast<std::uint32_t>(size / track.sector_size), track.sector_size});
   }
   return BootOfArea(DiscFormat::Gdi, tracks.front().number, GdiDataArea(tracks, sources), true, std::move(layout));
 }
@@ -156,7 +154,7 @@ DiscBootFile BootOfTracks(DiscFormat format, const std::vector<CueTrack>& tracks
   }
   for (const CueTrack& track : tracks) {
     layout.tracks.push_back({track.session, track.number, track.data, track.start_lba,
-                             static_cast<std::uint32_t>(track.length / track.sector_size)});
+                             static_cast<std::uint32_t>(track.length / track.sector_size), track.sector_size});
   }
   return BootOfArea(format, boot->number, Track(pieces), gd_rom, std::move(layout));
 }
@@ -243,7 +241,7 @@ DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image) {
     const std::size_t sector_size = IsoSectorSize(image).value_or(kSectorData);
     const Track track(image, 0, image.size(), sector_size, 0);
     layout.data_sectors = track.first_piece_sectors();
-    layout.tracks.push_back({1, 1, true, 0, track.first_piece_sectors()});
+    layout.tracks.push_back({1, 1, true, 0, track.first_piece_sectors(), static_cast<std::uint32_t>(sector_size)});
     return BootOfDataTrack(format, 1, track, std::move(layout));
   }
   const CdiTable table = ReadCdiTable(image);
@@ -251,7 +249,8 @@ DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image) {
   if (!boot) RefuseAsInvalid("the image's last session holds no data track, which is where a CD-R boots");
   layout.left_open = table.left_open;
   for (const CdiTrack& track : table.tracks) {
-    layout.tracks.push_back({track.session, track.number, track.data, track.start_lba, track.length});
+    layout.tracks.push_back(
+        {track.session, track.number, track.data, track.start_lba, track.length, track.sector_size});
     if (track.data && track.session == boot->session) layout.data_sectors += track.length;
   }
   return BootOfDataTrack(format, boot->number, CdiDataArea(image, table.tracks, *boot), std::move(layout));

@@ -50,6 +50,7 @@ struct DiscTrack {
   bool data = true;             // else audio
   std::uint32_t start_lba = 0;  // where the image puts it on the disc
   std::uint32_t sectors = 0;
+  std::uint32_t sector_size = 2352;  // in the image: 2048, 2336, 2352, 2368 or 2448
 };
 
 // What an image shows of the disc it makes, which decides whether the disc starts.

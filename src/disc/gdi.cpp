@@ -4,13 +4,12 @@
 #include <charconv>
 #include <utility>
 
+#include "util/path_rules.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
 
 namespace quillet {
 namespace {
-
-constexpr std::size_t kMostTracks = 99;
 
 template <typename Number>
 std::optional<Number> NumberOf(std::optional<std::string_view> field) {
@@ -61,11 +60,10 @@ Table Parse(std::string_view text) {
     if (!number || !lba || !type || (*type != 0 && *type != 4) || !sector_size || !file || file->empty() || !offset) {
       return {{}, where + " is no track (number, LBA, type 0 or 4, sector size, file, offset)"};
     }
-    // The tracks lie beside the table: a name that leads elsewhere is no track of this disc.
-    if (file->find_first_of("/\\") != std::string_view::npos || *file == "..") {
-      return {{}, where + " names a track file outside its folder"};
-    }
-    tracks.push_back({*number, *lba, *type == 4, *sector_size, std::string(*file)});
+    // The tracks lie in the table's folder: a name that leads out of it is no track of this disc.
+    const std::optional<std::string> inside = PathInsideFolder(*file);
+    if (!inside) return {{}, where + " names a track file outside its folder: " + EscapeControls(*file)};
+    tracks.push_back({*number, *lba, *type == 4, *sector_size, *inside});
   }
   return {tracks, ""};
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "disc/disc_geometry.h"
 #include "disc/disc_source.h"
 #include "disc/track.h"
 
@@ -15,15 +16,12 @@
 // where it holds blanks) and an offset.
 namespace quillet {
 
-// Where a GD-ROM's high-density area, and with it its boot track (track 3), begins.
-inline constexpr std::uint32_t kHighDensityArea = 45000;
-
 struct GdiTrack {
   int number = 0;
   std::uint32_t lba = 0;
   bool data = false;
   std::uint32_t sector_size = 0;
-  std::string file;  // beside the .gdi file
+  std::string file;  // in the .gdi file's folder, its parts joined by "/"
 };
 
 // The tracks `text` lists; raises run-time error 5 naming the line that is wrong.

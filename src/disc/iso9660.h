@@ -34,9 +34,9 @@ std::optional<std::size_t> IsoSectorSize(const DiscSource& source);
 // told from where the root directory lies (its "." entry names its own address).
 std::uint32_t IsoTrackBase(const Track& track);
 
-// The sectors the file system says it spans (its primary volume descriptor's volume space), counted
-// from its own address 0: for an image made for a later session, the earlier sessions' sectors
-// too. Nothing where the track holds no volume descriptor.
+// The sectors the file system says it spans (its primary volume descriptor's volume space):
+// genisoimage and DiscJuggler count them from the session's start, where the track begins. Nothing
+// where the track holds no volume descriptor.
 std::optional<std::uint32_t> IsoVolumeSectors(const Track& track);
 
 }  // namespace quillet

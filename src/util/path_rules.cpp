@@ -103,4 +103,21 @@ bool WindowsFileExists(std::string_view path, const std::function<std::string()>
   return !path.empty() && any_entry_matches(path);
 }
 
+std::optional<std::string> PathInsideFolder(std::string_view name) {
+  std::string inside;
+  bool first = true;
+  for (std::size_t start = 0; start <= name.size(); first = false) {
+    const std::size_t end = std::min(name.find_first_of("/\\", start), name.size());
+    const std::string_view part = name.substr(start, end - start);
+    start = end + 1;
+    // A root ("/x", "\\server"), a drive ("C:x", "C:\\x") or a way up leaves the folder.
+    if ((part.empty() && first) || part == ".." || part.find(':') != std::string_view::npos) return std::nullopt;
+    if (part.empty() || part == ".") continue;
+    if (!inside.empty()) inside += '/';
+    inside += part;
+  }
+  if (inside.empty() || name.ends_with('/') || name.ends_with('\\')) return std::nullopt;
+  return inside;
+}
+
 }  // namespace quillet

@@ -31,6 +31,11 @@ std::optional<std::string> ContainingFolder(std::string_view path, PathStyle sty
 // separator: "\" on Windows, "/" elsewhere.
 std::string PathIn(const std::optional<std::string>& folder, std::string_view name, PathStyle style);
 
+// The path `name` (a table's name of a file beside it, "\" and "/" both separating) names inside
+// a folder, its parts joined by "/": "tracks/x.bin" for "tracks\x.bin", "." parts left out.
+// Nothing where it leads out of the folder (a ".." part, a root, a drive) or names no file in it.
+std::optional<std::string> PathInsideFolder(std::string_view name);
+
 // The file's name after its last separator, up to its first ".". Raises run-time error 9 when
 // that name is empty (an empty path, or one that ends in a separator).
 std::string BaseName(std::string_view path, PathStyle style);

@@ -25,8 +25,11 @@ struct Expected {
 TEST(CueTest, TracksArePlacedAsOnTheDisc) {
   // The track files' sizes, in 2352-byte sectors.
   const std::map<std::string, std::uint64_t> sectors = {
-      {"game.bin", 1000},   {"Track 1.bin", 300},  {"Track 2.bin", 450}, {"Track 3.bin", 1000},
-      {"Track 4.bin", 400}, {"Track 5.bin", 2000}, {"boot.iso", 500}};
+      {"game.bin", 1000},          {"Track 1.bin", 300},
+      {"Track 2.bin", 450},        {"Track 3.bin", 1000},
+      {"Track 4.bin", 400},        {"Track 5.bin", 2000},
+      {"boot.iso", 500},           {"tracks/Track 1.bin", 300},
+      {"tracks/Track 2.bin", 450}, {"huge.bin", (11ull << 40) / 2352}};
   const TrackFileSize size = [&](const std::string& file) {
     const std::uint32_t sector = file.ends_with(".iso") ? 2048 : 2352;
     return sectors.at(file) * sector;
@@ -62,6 +65,30 @@ TEST(CueTest, TracksArePlacedAsOnTheDisc) {
             "FILE \"Track 1.bin\" BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\nFILE \"Track 2.bin\" BINARY\n"
             " TRACK 02 AUDIO\n  PREGAP 00:02:00\n  INDEX 01 00:00:00\n",
             {{1, 1, true, 2352, 0, 0, 300 * 2352, false}, {1, 2, false, 2352, 450, 0, 450 * 2352, false}}},
+           {"three sessions: a later one's lead-out is shorter",
+            "REM SESSION 01\nFILE \"Track 1.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+            "REM SESSION 02\nFILE \"Track 2.bin\" BINARY\n TRACK 02 MODE2/2352\n  INDEX 01 00:00:00\n"
+            "REM SESSION 03\nFILE \"Track 3.bin\" BINARY\n TRACK 03 MODE2/2352\n  INDEX 01 00:00:00\n",
+            {{1, 1, false, 2352, 0, 0, 300 * 2352, false},
+             {2, 2, true, 2352, 11700, 0, 450 * 2352, false},
+             {3, 3, true, 2352, 11700 + 450 + 6900, 0, 1000 * 2352, false}}},
+           {"a dumper's record of the gap: its lead-out, lead-in and pregap",
+            "FILE \"Track 1.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\nREM LEAD-OUT 01:30:00\n"
+            "REM SESSION 02\nREM LEAD-IN 00:59:00\nREM PREGAP 00:02:00\n"
+            "FILE \"Track 2.bin\" BINARY\n TRACK 02 MODE2/2352\n  INDEX 01 00:00:00\n",
+            {{1, 1, false, 2352, 0, 0, 300 * 2352, false},
+             {2, 2, true, 2352, 300 + 6750 + 4425 + 150, 0, 450 * 2352, false}}},
+           {"a session line inside a file, as one restored to chdman's one-file sheet",
+            "FILE game.bin BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\nREM SESSION 02\n TRACK 02 MODE2/2352\n"
+            "  INDEX 01 00:04:00\n",
+            {{1, 1, false, 2352, 0, 0, 300 * 2352, false}, {2, 2, true, 2352, 11700, 300 * 2352, 700 * 2352, false}}},
+           {"a sheet whose first session line names session 2: one session",
+            "REM SESSION 02\nFILE \"Track 2.bin\" BINARY\n TRACK 02 MODE2/2352\n  INDEX 01 00:00:00\n",
+            {{1, 2, true, 2352, 0, 0, 450 * 2352, false}}},
+           {"track files in a folder of their own, by either separator",
+            "FILE \"tracks\\Track 1.bin\" BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n"
+            "FILE \"./tracks//Track 2.bin\" BINARY\n TRACK 02 AUDIO\n  INDEX 01 00:00:00\n",
+            {{1, 1, true, 2352, 0, 0, 300 * 2352, false}, {1, 2, false, 2352, 300, 0, 450 * 2352, false}}},
            {"an ISO's sectors",
             "FILE boot.iso BINARY\n TRACK 01 MODE1/2048\n  INDEX 01 00:00:00\n",
             {{1, 1, true, 2048, 0, 0, 500 * 2048, false}}},
@@ -80,8 +107,14 @@ TEST(CueTest, TracksArePlacedAsOnTheDisc) {
   }
   for (const auto& [sheet, reason] : std::vector<std::pair<std::string, std::string>>{
            {"FILE \"../game.bin\" BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n",
-            "line 1 of the cue sheet names a track file outside its folder"},
-           {"FILE \"sub\\game.bin\" BINARY\n", "outside its folder"},
+            "line 1 of the cue sheet names a track file outside its folder: ../game.bin"},
+           {"FILE \"/game.bin\" BINARY\n", "outside its folder: /game.bin"},
+           {"FILE \"C:\\game.bin\" BINARY\n", "outside its folder"},
+           {"FILE \"tracks\\..\\..\\game.bin\" BINARY\n", "outside its folder"},
+           {"REM SESSION 2x\n", "line 1 of the cue sheet is no session number"},
+           {"FILE huge.bin BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\nREM SESSION 02\nFILE \"Track 2.bin\" BINARY\n"
+            " TRACK 02 MODE2/2352\n  INDEX 01 00:00:00\n",
+            "line 7 of the cue sheet places track 2 at LBA 5142285169, past the end of any disc (LBA 549150)"},
            {"TRACK 01 MODE1/2352\n", "line 1 of the cue sheet is a track before any FILE line"},
            {"FILE game.bin BINARY\n TRACK 01 CDG\n", "line 2 of the cue sheet is no track"},
            {"FILE game.bin BINARY\n TRACK 01 MODE1/2352\n TRACK 02 AUDIO\n  INDEX 01 00:01:00\n", "has no INDEX 01"},

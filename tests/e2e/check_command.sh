@@ -42,13 +42,13 @@ while IFS='|' read -r arguments status line; do
     failures=$((failures + 1))
   fi
 done <<ROWS
-check dk.cdi|0|dk.cdi: cannot tell whether it boots: the IP.BIN carries boot code of its own (a loader): what it starts, and how, depends on that code
+check dk.cdi|0|dk.cdi: cannot tell whether it boots: the IP.BIN carries boot code of its own (a loader): what it starts, and how, depends on that code; try the disc on an emulator before burning it
 check moved/disc.gdi dk.cdi|1|moved/disc.gdi: problem: placement: track 3 at LBA 45150 holds a file system made to begin at LBA 45000: the console will not find 1ST_READ.BIN; make the image again for LBA 45150
 check moved/disc.gdi|1|moved/disc.gdi: will not boot: the IP.BIN begins track 3 at LBA 45150, not LBA 45000, where a GD-ROM's high-density area begins
 check $program|1|quillet: $program: no disc image: quillet check reads CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images
 check|2|quillet: no file given
 check --json dk.cdi|2|quillet: unknown option '--json'
-check cd-r/disc.cue|0|cd-r/disc.cue: ok: layout: a CD-R of 2 sessions, audio + data, closed
+check cd-r/disc.cue|0|cd-r/disc.cue: ok: layout: a CD-R of 2 sessions, audio + data
 check dump/redump.cue|0|dump/redump.cue: ok: placement: track 3 at LBA 45000 holds a file system made to begin there
 check gone.cue|1|quillet: gone.cue: its track file gone.bin: File not found
 check chd/split.chd|0|chd/split.chd: ok: boot file: 1ST_READ.BIN is in the file system at LBA 45724, 515.3 KiB: it fits where the console loads it

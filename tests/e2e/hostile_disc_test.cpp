@@ -102,7 +102,7 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
            {folder.Write("game.ccd", "[CloneCD]\r\nVersion=3\r\n"),
             "game.ccd is a CloneCD control file (.ccd)" + reads},
            {folder.Write("outside.cue", "FILE \"../game.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"),
-            "line 1 of the cue sheet names a track file outside its folder"},
+            "line 1 of the cue sheet names a track file outside its folder: ../game.bin"},
            {folder.Write("inside.iso", With(plain, record + 2, std::string(8, '\0'))),
             "1ST_READ.BIN;1 lies in the disc's bootstrap (its IP.BIN), where no program can be: the image is "
             "malformed"},

@@ -286,7 +286,7 @@ TEST_F(ConvertTest, DiscImagesTheirBootFileJudgedAndWrittenInEitherForm) {
   // The tests' bootstrap carries no stock boot code: of no disc is it claimed that it boots.
   const auto own_code = [](const std::string& form) {
     return ": its IP.BIN carries boot code of its own: whether it starts " + form +
-           " 1ST_READ.BIN depends on that code\n";
+           " 1ST_READ.BIN depends on that code; try the disc on an emulator before burning it\n";
   };
   const std::string unscrambled = own_code("an unscrambled");
   EXPECT_EQ(result.out, "UNSCRAMBLED\t" + iso + "\t1ST_READ.BIN\n" + iso + unscrambled +                //
@@ -297,14 +297,16 @@ TEST_F(ConvertTest, DiscImagesTheirBootFileJudgedAndWrittenInEitherForm) {
   EXPECT_NE(result.err.find("quillet: " + cut + ": 1ST_READ.BIN;1 lies past the image's end"), std::string::npos)
       << result.err;
   result = Quillet({"scan", "--json", gdi, cdi});
-  EXPECT_NE(result.out.find("\"image\": {\"format\": \"gdi\", \"boot_file\": \"1ST_READ.BIN\", \"size\": " +
+  EXPECT_NE(result.out.find("\"image\": {\"format\": \"gdi\", \"description\": \"a GD-ROM (GDI) image\", "
+                            "\"boot_file\": \"1ST_READ.BIN\", \"size\": " +
                             std::to_string(hello.size()) + ", \"track\": 3, \"lba\": 450"),
             std::string::npos)
       << result.out;
   EXPECT_NE(result.out.find("\"title\": \"QUILLET TEST DISC\", \"product_number\": \"T-QUILL\", \"boots\": null"),
             std::string::npos);
-  EXPECT_NE(result.out.find("\"format\": \"cdi\", \"boot_file\": \"1ST_READ.BIN\", \"size\": " +
-                            std::to_string(hello.size()) + ", \"track\": 2, \"lba\": 117"),
+  EXPECT_NE(result.out.find(
+                "\"format\": \"cdi\", \"description\": \"a CDI image\", \"boot_file\": \"1ST_READ.BIN\", \"size\": " +
+                std::to_string(hello.size()) + ", \"track\": 2, \"lba\": 117"),
             std::string::npos);
 
   // Either form of each image's boot file, the one it holds included: a new file each time.

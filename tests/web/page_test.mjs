@@ -119,13 +119,12 @@ try {
       // Whether it boots, as quillet scan --json says it: the summary above the answer (an alert
       // that stands out where it will not), the checks listed under it; the image's size.
       const image = scan.image;
-      const format = { gdi: "a GD-ROM (GDI)", cdi: "a CDI", cue: "a BIN/CUE", chd: "a CHD" }[image.format];
       check(await text("boot-summary") === `${name} ${image.summary}.` &&
             await page.$eval("#boot", (element) => element.className) ===
               (image.summary.startsWith("will not boot") ? "shown will-not" : "shown") &&
             await page.$$eval("#checks li", (items) => items.length) ===
               image.checks.filter((each) => !image.summary.endsWith(each.sentence)).length &&
-            await text("disc") === `QUILLET TEST DISC (T-QUILL): ${format} image; its boot file 1ST_READ.BIN is in ` +
+            await text("disc") === `QUILLET TEST DISC (T-QUILL): ${image.description}; its boot file 1ST_READ.BIN is in ` +
                                    `track ${image.track}, at LBA ${image.lba}.` &&
             (await text("size")).includes(` (${image.image_size.toLocaleString("en-US")} bytes)`),
             `${name}: ${await text("boot-summary")} / ${await text("size")}`);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Where things lie on a CD-R and a GD-ROM, in sectors (logical block addresses, LBA 0 being where
+// the first track's 150-sector pregap ends).
+namespace quillet {
+
+// A CD holds 99 tracks at most.
+inline constexpr std::size_t kMostTracks = 99;
+
+// Where a GD-ROM's high-density area, and with it its boot track (track 3), begins.
+inline constexpr std::uint32_t kHighDensityArea = 45000;
+
+// The last sector any disc has: a GD-ROM's high-density area ends there.
+inline constexpr std::uint32_t kLastLba = 549150;
+
+// Between two sessions of a CD-R: the one's lead-out (a first session's is longer), the next one's
+// lead-in, and its first track's pregap.
+inline constexpr std::uint32_t kFirstLeadOut = 6750, kLaterLeadOut = 2250, kLeadIn = 4500, kSessionPregap = 150;
+inline constexpr std::uint32_t kFirstSessionGap = kFirstLeadOut + kLeadIn + kSessionPregap;  // 11,400
+
+}  // namespace quillet
