@@ -13,11 +13,19 @@
 namespace quillet {
 namespace {
 
-// The text of a fixed-length field, the blanks and NULs that pad it trimmed.
+// The text of a fixed-length field as a person is shown it: NULs and other control bytes (a run of
+// them a blank), and the blanks that pad it, trimmed.
 std::string TrimmedField(std::span<const std::byte> bytes, std::size_t at, std::size_t length) {
-  std::string_view text(reinterpret_cast<const char*>(bytes.data()) + at, length);
-  const std::size_t end = text.find_last_not_of(std::string_view(" \0", 2));
-  return std::string(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
+  std::string shown;
+  bool control = false;
+  for (const char c : std::string_view(reinterpret_cast<const char*>(bytes.data()) + at, length)) {
+    const bool is_control = static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    if (!is_control) shown += c;
+    if (is_control && !control) shown += ' ';
+    control = is_control;
+  }
+  const std::size_t begin = shown.find_first_not_of(' '), end = shown.find_last_not_of(' ');
+  return begin == std::string::npos ? std::string() : shown.substr(begin, end - begin + 1);
 }
 
 // FNV-1a 64 over the bootstrap's code areas, those that stock boot code shares on every disc.

@@ -56,12 +56,15 @@ bool BeginsFramedBootstrap(std::span<const std::byte> bytes, std::size_t offset)
     const std::size_t data = SectorDataOffset(2352, static_cast<std::uint8_t>(mode));
     if (offset >= data && at(offset - data, kSectorSync) && text[offset - data + kRawModeByte] == mode) return true;
   }
-  if (offset >= 8) {
-    const std::string_view subheader = text.substr(offset - 8, 8);
-    constexpr char kDataBit = 0x08, kForm2Bit = 0x20;
-    if (subheader.substr(0, 4) == subheader.substr(4) && (subheader[2] & kDataBit) && !(subheader[2] & kForm2Bit)) {
-      return true;
-    }
+  // A 2,336-byte sector's subheader: its two copies agree, and it is no form 2's. DiscJuggler
+  // writes it all zeros. The bootstrap's next sector begins with one too, where the bytes go on.
+  const auto subheader_at = [&](std::size_t where) {
+    constexpr char kForm2Bit = 0x20;
+    const std::string_view subheader = text.substr(where, 8);
+    return subheader.size() == 8 && subheader.substr(0, 4) == subheader.substr(4) && !(subheader[2] & kForm2Bit);
+  };
+  if (offset >= 8 && subheader_at(offset - 8) && (offset - 8 + 2336 >= text.size() || subheader_at(offset - 8 + 2336))) {
+    return true;
   }
   return at(offset + kBootstrapSectors * kSectorData + 1, "CD001");
 }

@@ -157,7 +157,8 @@ std::uint32_t IsoTrackBase(const Track& track) {
       return root.lba - index;
     }
   }
-  RefuseAsInvalid("the image's root directory is not where its file system says");
+  RefuseAsInvalid("the image's root directory lies in an earlier session of its disc, which this image does not hold: "
+                  "read the image of the whole disc");
 }
 
 std::optional<std::uint32_t> IsoVolumeSectors(const Track& track) {

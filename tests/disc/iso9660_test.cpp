@@ -26,9 +26,14 @@ TEST(Iso9660Test, FoundWhereverTheImageKeepsIt) {
   struct Row {
     const char* image;
     std::uint32_t lowest_lba;
+    std::string title = {};  // where given, the IP.BIN's title field as written
   };
-  for (const Row& row : std::vector<Row>{{"plain.iso", 17}, {"session.iso", 11702 + 17}, {"folder.iso", 17}}) {
-    const std::string image = ReadFile(kDisc + "/" + row.image);
+  std::string nuls("\0QUILLET\x01TEST DISC", 19);
+  nuls.resize(128, '\0');
+  for (const Row& row : std::vector<Row>{
+           {"plain.iso", 17}, {"session.iso", 11702 + 17}, {"folder.iso", 17}, {"plain.iso", 17, nuls}}) {
+    std::string image = ReadFile(kDisc + "/" + row.image);
+    if (!row.title.empty()) image.replace(0x80, row.title.size(), row.title);
     const DiscBootFile disc = BootOfImage(DiscFormat::Iso, BytesSource(AsBytes(image)));
     EXPECT_FALSE(disc.gd_rom) << row.image;  // a CD-R's session, wherever it begins
     const BootFile& boot = disc.boot;
@@ -67,6 +72,9 @@ TEST(Iso9660Test, CutOrForeignImagesAreRefusedWithAReason) {
   std::string renamed = image;
   renamed.replace(0x60, 16, "MISSING.BIN     ");
   const std::string gd_rom = ReadFile(kDisc + "/gdrom.iso");
+  // A second session's image whose root directory, as genisoimage -M leaves it, is in the first.
+  std::string later = ReadFile(kDisc + "/session.iso");
+  later.replace(16 * 2048 + 156 + 2, 8, std::string("\x64\0\0\0\0\0\0\x64", 8));
   struct Row {
     const char* name;
     std::string bytes;
@@ -81,6 +89,8 @@ TEST(Iso9660Test, CutOrForeignImagesAreRefusedWithAReason) {
             gd_rom.substr(0, gd_rom.size() - 400000), "the image is one track of a GD-ROM: scan the dump's .gdi"},
            {"no bootstrap", std::string(32768, '\0') + image.substr(32768), "no bootstrap"},
            {"a program, no disc", ReadFile(QUILLET_DISC_PAYLOAD), "no ISO 9660 file system"},
+           {"a later session's root in an earlier one", later,
+            "root directory lies in an earlier session of its disc, which this image does not hold"},
        }) {
     testing::ExpectRefusal(row.name, row.reason,
                            [&] { BootOfImage(DiscFormat::Iso, BytesSource(AsBytes(row.bytes))); });

@@ -113,10 +113,15 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
     const std::string said = err.str().empty() ? out.str() : err.str();
     EXPECT_EQ(said, (err.str().empty() ? "" : "quillet: " + row.path + ": ") + row.said + "\n");
   }
-  // A CDI whose trailer is no longer last, in each sector's framing: never judged as a program.
-  for (const std::uint32_t sector_size : {2048u, 2336u, 2352u}) {
-    const std::string path =
-        folder.Write("padded.bin", testing::SelfBootCdi(session, sector_size, CdiRelease::Version2) + "x");
+  // A CDI whose trailer is no longer last, in each sector's framing, and with the all-zero
+  // subheaders DiscJuggler writes: never judged as a program.
+  for (const std::uint32_t sector_size : {2048u, 2336u, 2352u, 0u}) {
+    std::string cdi = testing::SelfBootCdi(session, sector_size ? sector_size : 2336, CdiRelease::Version2);
+    if (sector_size == 0) {
+      const testing::SelfBootLayout layout(static_cast<std::uint32_t>(session.size() / 2048), 2336);
+      for (std::uint64_t at = layout.data_start(); at < layout.data_end(); at += 2336) cdi.replace(at, 8, 8, '\0');
+    }
+    const std::string path = folder.Write("padded.bin", cdi + "x");
     std::ostringstream out, err;
     const std::vector<std::string> arguments{"scan", path};
     EXPECT_EQ(RunQuillet(arguments, out, err), 1) << sector_size << ": " << out.str();
