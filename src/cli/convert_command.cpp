@@ -177,8 +177,8 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
     run.RequireFree(path, output, options.output.has_value());
     WriteResult(disc->boot.bytes, plan, output, nullptr);
     run.Written(path, output);
-    return path + ": wrote " + output + " (its " + EscapeControls(disc->boot.header.boot_file) + ", " +
-           plan.description + ")";
+    return ShownPath(path) + ": wrote " + ShownPath(output) + " (its " + EscapeControls(disc->boot.header.boot_file) +
+           ", " + plan.description + ")";
   }
   const FileContents image = MapWholeFile(path);
   if (IsElfImage(image.bytes())) {
@@ -196,7 +196,7 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
     const FileContents raw_image = MapWholeFile(raw.path());
     WriteResult(raw_image.bytes(), ConversionPlan{options.target == Form::Scrambled, 0, ""}, output, &raw_image);
     run.Written(path, output);
-    return path + ": wrote " + output + " (an ELF file, through sh-elf-objcopy" +
+    return ShownPath(path) + ": wrote " + ShownPath(output) + " (an ELF file, through sh-elf-objcopy" +
            (options.target == Form::Scrambled ? ", then scrambled)" : ")");
   }
   std::optional<ConversionPlan> plan;
@@ -204,11 +204,11 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
     SayingReasonAlone([&] { RefuseUnreadableDisc(image.bytes(), path); });
     plan = Plan(image.bytes(), options, false);
   });
-  if (!plan) return path + ": already " + requested + "; nothing written (--force converts it anyway)";
+  if (!plan) return ShownPath(path) + ": already " + requested + "; nothing written (--force converts it anyway)";
   run.RequireFree(path, output, options.output.has_value());
   WriteResult(image.bytes(), *plan, output, &image);
   run.Written(path, output);
-  return path + ": wrote " + output + " (" + plan->description + ")";
+  return ShownPath(path) + ": wrote " + ShownPath(output) + " (" + plan->description + ")";
 }
 
 }  // namespace
@@ -219,18 +219,16 @@ int RunConvert(const std::vector<std::string>& paths, const ConvertOptions& opti
   RunFiles run(paths);
   for (const std::string& path : paths) {
     const auto report = [&](const std::string& name, const char* description) {
-      err << "quillet: " << name << ": " << description << std::endl;
+      err << "quillet: " << ShownPath(name) << ": " << description << std::endl;
       status = kExitSomeFailed;
     };
     try {
       // Each line is out before the next file starts: an interrupted run still says what it wrote.
-      out << Convert(path, options, run) << std::endl;
+      out << AsRunTimeError([&] { return Convert(path, options, run); }) << std::endl;
     } catch (const OutputFailure& failure) {
       report(failure.output, failure.failure.description());
     } catch (const RunTimeError& failure) {
       report(path, failure.description());
-    } catch (const std::bad_alloc&) {
-      report(path, RunTimeError(error::kOutOfMemory).description());
     }
   }
   return status;

@@ -34,28 +34,33 @@ std::string FormWord(const FileReport& report) {
   return report.elf ? "elf" : std::string(FormText(report.judgement.form));
 }
 
+// Fills `report` with what `path` is; raises the run-time error that says why it cannot.
+void Judge(const std::string& path, Evidence evidence, FileReport& report) {
+  if (IsIpBinTitle(FileTitle(path, NativePathStyle()))) {
+    report.error = kIpBinRefusal;
+    return;
+  }
+  report.disc = SayingReasonAlone([&] { return DiscBootAt(path); });
+  if (report.disc) {
+    report.judgement = JudgeImage(report.disc->boot.bytes, evidence);
+    report.size = static_cast<std::int64_t>(report.disc->boot.bytes.size());
+  } else {
+    const FileContents image = MapWholeFile(path);
+    UsingWhole(image, [&] {
+      report.elf = IsElfImage(image.bytes());
+      if (report.elf) return;
+      report.judgement = SayingReasonAlone([&] { return JudgeLooseFile(image.bytes(), path, evidence); });
+    });
+    report.size = static_cast<std::int64_t>(image.size());
+  }
+  if (!report.elf && report.judgement.form == Form::BootSector) report.error = kIpBinRefusal;
+}
+
 FileReport Examine(const std::string& path, Evidence evidence) {
   FileReport report;
   report.path = path;
   try {
-    if (IsIpBinTitle(FileTitle(path, NativePathStyle()))) {
-      report.error = kIpBinRefusal;
-      return report;
-    }
-    report.disc = SayingReasonAlone([&] { return DiscBootAt(path); });
-    if (report.disc) {
-      report.judgement = JudgeImage(report.disc->boot.bytes, evidence);
-      report.size = static_cast<std::int64_t>(report.disc->boot.bytes.size());
-    } else {
-      const FileContents image = MapWholeFile(path);
-      UsingWhole(image, [&] {
-        report.elf = IsElfImage(image.bytes());
-        if (report.elf) return;
-        report.judgement = SayingReasonAlone([&] { return JudgeLooseFile(image.bytes(), path, evidence); });
-      });
-      report.size = static_cast<std::int64_t>(image.size());
-    }
-    if (!report.elf && report.judgement.form == Form::BootSector) report.error = kIpBinRefusal;
+    AsRunTimeError([&] { Judge(path, evidence, report); });
   } catch (const RunTimeError& failure) {
     report.error = failure.description();
   }
@@ -86,7 +91,7 @@ int RunScan(const std::vector<std::string>& paths, bool json, std::ostream& out,
   for (std::size_t index = 0; index < paths.size(); ++index) {
     const FileReport report = Examine(paths[index], json ? Evidence::Full : Evidence::FormOnly);
     if (!report.error.empty()) {
-      err << "quillet: " << report.path << ": " << report.error << "\n";
+      err << "quillet: " << ShownPath(report.path) << ": " << report.error << "\n";
       status = kExitSomeFailed;
     }
     if (json) {
@@ -98,7 +103,7 @@ int RunScan(const std::vector<std::string>& paths, bool json, std::ostream& out,
       out << "\n";
       if (report.disc) {
         const std::string note = BootNote(*report.disc, report.judgement.form);
-        if (!note.empty()) out << report.path << ": " << note << "\n";
+        if (!note.empty()) out << ShownPath(report.path) << ": " << note << "\n";
       }
     }
   }
@@ -114,16 +119,17 @@ int RunCheck(const std::vector<std::string>& paths, std::ostream& out, std::ostr
       report.error = "no disc image: quillet check reads CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images";
     }
     if (!report.error.empty()) {
-      err << "quillet: " << path << ": " << report.error << "\n";
+      err << "quillet: " << ShownPath(path) << ": " << report.error << "\n";
       status = kExitSomeFailed;
       continue;
     }
     const std::vector<BootCheck> checks = CheckBoot(*report.disc, report.judgement.form);
     for (const BootCheck& check : checks) {
-      out << path << ": " << CheckResultText(check.result) << ": " << check.name << ": " << check.sentence << "\n";
+      out << ShownPath(path) << ": " << CheckResultText(check.result) << ": " << check.name << ": " << check.sentence
+          << "\n";
       if (check.result == CheckResult::Problem) status = kExitSomeFailed;
     }
-    out << path << ": " << BootSummary(*report.disc, checks) << "\n";
+    out << ShownPath(path) << ": " << BootSummary(*report.disc, checks) << "\n";
   }
   return status;
 }

@@ -4,7 +4,6 @@
 #include <array>
 #include <charconv>
 #include <cstring>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +25,8 @@ constexpr std::size_t kMetadataHeaderSize = 16;
 constexpr std::uint64_t kLargestDisc = std::uint64_t{1} << 31;  // a GD-ROM's 549,150 frames fit
 constexpr std::uint32_t kLargestHunk = 1 << 24;
 constexpr std::uint32_t kTrackPadding = 4;  // each track's frames are padded to a multiple of 4
-constexpr int kMostMetadata = 1024;
+constexpr std::size_t kMostMetadata = 1024;
+constexpr std::uint64_t kLongestTrackEntry = 1024;
 
 // A hunk as the map gives it: compressed by codec 0 to 3 of the header, stored whole, a copy of
 // an earlier hunk, in the parent, or (an uncompressed CHD's) never written and so all zeros.
@@ -152,30 +152,33 @@ struct TrackEntry {
   bool pregap_stored = false;  // its frames hold the pregap ("PGTYPE:V...")
 };
 
-TrackEntry ParseTrackEntry(std::string_view text) {
-  std::map<std::string_view, std::string_view, std::less<>> fields;
+// The value of `key` in an entry's "KEY:value" fields; nothing where the entry has no such field.
+std::optional<std::string_view> FieldOf(std::string_view text, std::string_view key) {
   while (!text.empty()) {
     const std::size_t end = std::min(text.find(' '), text.size());
     const std::string_view field = text.substr(0, end);
-    if (const std::size_t colon = field.find(':'); colon != std::string_view::npos) {
-      fields[field.substr(0, colon)] = field.substr(colon + 1);
+    if (field.size() > key.size() && field.starts_with(key) && field[key.size()] == ':') {
+      return field.substr(key.size() + 1);
     }
     text.remove_prefix(std::min(end + 1, text.size()));
   }
+  return std::nullopt;
+}
+
+TrackEntry ParseTrackEntry(std::string_view text) {
   const auto refuse = [&](std::string_view why) {
     RefuseAsInvalid("the CHD's table of tracks is damaged: " + std::string(why));
   };
   const auto number = [&](std::string_view key, bool required) {
-    const auto found = fields.find(key);
+    const std::optional<std::string_view> digits = FieldOf(text, key);
     std::uint32_t value = 0;
-    if (found == fields.end()) {
+    if (!digits) {
       if (required) refuse("a track has no " + std::string(key));
       return value;
     }
-    const std::string_view digits = found->second;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size()) {
-      refuse(std::string(key) + " is not a number: " + EscapeControls(digits));
+    const auto [end, error] = std::from_chars(digits->data(), digits->data() + digits->size(), value);
+    if (error != std::errc() || end != digits->data() + digits->size()) {
+      refuse(std::string(key) + " is not a number: " + EscapeControls(*digits));
     }
     return value;
   };
@@ -183,9 +186,10 @@ TrackEntry ParseTrackEntry(std::string_view text) {
   const std::uint32_t track_number = number("TRACK", true);
   if (track_number < 1 || track_number > 99) refuse("a track's number is not 1 to 99");
   entry.track.number = static_cast<int>(track_number);
-  const std::string_view type = fields.count("TYPE") ? fields.at("TYPE") : std::string_view();
+  const std::string_view type = FieldOf(text, "TYPE").value_or("");
   const auto known = std::find_if(kTrackTypes.begin(), kTrackTypes.end(),
                                   [&](const TrackType& candidate) { return candidate.name == type; });
+  if (type.empty()) refuse("track " + std::to_string(track_number) + " has no type");
   if (known == kTrackTypes.end()) {
     RefuseAsInvalid("track " + std::to_string(track_number) + " of the CHD is of type " + EscapeControls(type) +
                     ", which holds no file system Quillet reads");
@@ -196,7 +200,7 @@ TrackEntry ParseTrackEntry(std::string_view text) {
   entry.track.padding = number("PAD", false);
   entry.pregap = number("PREGAP", false);
   entry.postgap = number("POSTGAP", false);
-  entry.pregap_stored = fields.count("PGTYPE") && fields.at("PGTYPE").starts_with('V');
+  entry.pregap_stored = FieldOf(text, "PGTYPE").value_or("").starts_with('V');
   if (entry.track.padding > entry.frames || (entry.pregap_stored && entry.pregap > entry.frames)) {
     refuse("track " + std::to_string(track_number) + " is shorter than its gaps");
   }
@@ -214,22 +218,26 @@ struct ChdHunk {
 };
 
 // The hunks of the disc's frames, decompressed as they are read: the last one is kept, since
-// sectors are read one after the other.
+// sectors are read one after the other. The work is bounded as well as the reads: a CHD whose file
+// system jumps from hunk to hunk, each far larger than what is read of it, is refused before it
+// has cost a user more than a moment.
 class ChdHunks {
  public:
   ChdHunks(const DiscSource& file, std::uint32_t hunk_bytes, std::array<std::uint32_t, 4> codecs,
            std::vector<ChdHunk> map)
-      : file_(file), hunk_bytes_(hunk_bytes), codecs_(codecs), map_(std::move(map)), hunk_(hunk_bytes) {}
+      : file_(file), hunk_bytes_(hunk_bytes), codecs_(codecs), map_(std::move(map)) {}
 
   std::uint64_t size() const { return std::uint64_t{hunk_bytes_} * map_.size(); }
 
   // Fills `into` from byte `offset` of the frames.
   void Read(std::uint64_t offset, std::span<std::byte> into) {
+    requested_ += std::max<std::size_t>(into.size(), kChdFrameSize);
     while (!into.empty()) {
-      const auto index = static_cast<std::uint32_t>(offset / hunk_bytes_);
+      const std::uint64_t index = offset / hunk_bytes_;
       const auto within = static_cast<std::size_t>(offset % hunk_bytes_);
       const std::size_t count = std::min<std::size_t>(into.size(), hunk_bytes_ - within);
-      Load(index);
+      if (index >= map_.size()) RefuseAsInvalid("the CHD is damaged: its tracks run past its last hunk");
+      Load(static_cast<std::uint32_t>(index));
       std::memcpy(into.data(), hunk_.data() + within, count);
       into = into.subspan(count);
       offset += count;
@@ -237,12 +245,22 @@ class ChdHunks {
   }
 
  private:
+  // A real CD's CHD has hunks of a few frames, and a file system read from it decompresses a few
+  // times what it reads; past this the hunks are being made to thrash.
+  static constexpr std::uint64_t kWorkAllowance = 64 << 20, kMostWorkPerByteRead = 32;
+
   void Load(std::uint32_t index) {
     // A copy was resolved to the hunk it copies when the map was read.
-    const ChdHunk& hunk = map_.at(index);
+    const ChdHunk& hunk = map_[index];
     if (hunk.kind == kCopy) index = static_cast<std::uint32_t>(hunk.offset);
     if (loaded_ == index) return;
     loaded_.reset();
+    decompressed_ += hunk_bytes_;
+    if (decompressed_ > kWorkAllowance + kMostWorkPerByteRead * requested_) {
+      RefuseAsInvalid("the CHD is malformed: reading its file system decompresses hunk after hunk of " +
+                      std::to_string(hunk_bytes_) + " bytes for a few sectors of each");
+    }
+    hunk_.resize(hunk_bytes_);
     const ChdHunk& source = map_[index];
     const std::string which = "hunk " + std::to_string(index) + " of the CHD";
     if (source.kind == kZeros) {
@@ -257,6 +275,8 @@ class ChdHunks {
         RefuseAsInvalid(which + " is compressed with " + ChdCodecName(codec) +
                         ", which this build of Quillet does not read" + ElsewhereRead(codec));
       }
+      if (!file_.Holds(source.offset, source.length))
+        RefuseAsInvalid(which + " lies past the file's end: it is cut short");
       compressed_.resize(source.length);
       file_.Read(source.offset, compressed_);
       if (!DecompressChdHunk(codec, compressed_, hunk_)) {
@@ -281,6 +301,7 @@ class ChdHunks {
   std::vector<ChdHunk> map_;
   std::vector<std::byte> hunk_, compressed_;
   std::optional<std::uint32_t> loaded_;
+  std::uint64_t requested_ = 0, decompressed_ = 0;  // bytes
 };
 
 namespace {
@@ -298,7 +319,10 @@ std::vector<ChdHunk> ReadCompressedMap(const DiscSource& file, std::uint64_t map
   const unsigned length_bits = std::to_integer<unsigned>(header[12]), copy_bits = std::to_integer<unsigned>(header[13]),
                  parent_bits = std::to_integer<unsigned>(header[14]);
   if (length_bits > 32 || copy_bits > 32 || parent_bits > 32) RefuseMap();
-  std::vector<std::byte> compressed(static_cast<std::size_t>(std::min(length, file.size())));
+  if (!file.Holds(map_offset + kMapHeaderSize, length)) {
+    RefuseAsInvalid("the CHD is cut short: its map of hunks runs past the file's end");
+  }
+  std::vector<std::byte> compressed(static_cast<std::size_t>(length));
   file.Read(map_offset + kMapHeaderSize, compressed);
   BitReader bits(compressed);
   const MapCodes codes(bits);
@@ -391,6 +415,9 @@ std::vector<ChdHunk> ReadCompressedMap(const DiscSource& file, std::uint64_t map
 std::vector<ChdHunk> ReadPlainMap(const DiscSource& file, std::uint64_t map_offset, std::uint32_t hunks,
                                   std::uint32_t hunk_bytes) {
   std::vector<std::byte> entries(std::size_t{hunks} * 4);
+  if (!file.Holds(map_offset, entries.size())) {
+    RefuseAsInvalid("the CHD is cut short: its map of hunks runs past the file's end");
+  }
   file.Read(map_offset, entries);
   std::vector<ChdHunk> map(hunks);
   for (std::uint32_t index = 0; index < hunks; ++index) {
@@ -403,13 +430,26 @@ std::vector<ChdHunk> ReadPlainMap(const DiscSource& file, std::uint64_t map_offs
 // The tracks the metadata lists, in the order of their numbers.
 std::vector<TrackEntry> ReadTrackEntries(const DiscSource& file, std::uint64_t offset, bool& gd_rom) {
   std::vector<TrackEntry> entries;
-  for (int count = 0; offset != 0; ++count) {
-    if (count == kMostMetadata) RefuseAsInvalid("the CHD's metadata is damaged: its entries run in a circle");
+  std::vector<std::uint64_t> seen;  // the entries' offsets, so that a circle ends at its first repeat
+  while (offset != 0) {
+    if (std::find(seen.begin(), seen.end(), offset) != seen.end()) {
+      RefuseAsInvalid("the CHD's metadata is damaged: its entries run in a circle");
+    }
+    if (seen.size() == kMostMetadata)
+      RefuseAsInvalid("the CHD's metadata is damaged: it has more entries than any disc's");
+    seen.push_back(offset);
     std::array<std::byte, kMetadataHeaderSize> header;
     file.Read(offset, header);
     const auto tag = static_cast<std::uint32_t>(BigEndian(header, 0, 4));
     const std::uint64_t length = BigEndian(header, 5, 3);
+    if (!file.Holds(offset + kMetadataHeaderSize, length)) {
+      RefuseAsInvalid("the CHD is cut short: an entry of its metadata runs past the file's end");
+    }
     if (tag == ChdCodec("CHT2") || tag == ChdCodec("CHGD") || tag == ChdCodec("CHTR")) {
+      if (length > kLongestTrackEntry) {
+        RefuseAsInvalid("the CHD's table of tracks is damaged: an entry is " + std::to_string(length) +
+                        " bytes long, where a track's takes a hundred");
+      }
       std::string text(static_cast<std::size_t>(length), '\0');
       file.Read(offset + kMetadataHeaderSize, std::as_writable_bytes(std::span(text)));
       text.resize(std::min(text.find('\0'), text.size()));
@@ -492,13 +532,17 @@ ChdImage::ChdImage(const DiscSource& file) {
   std::array<std::byte, kHeaderSize> header{};
   file.Read(0, std::span(header).first(16));
   if (std::memcmp(header.data(), kTag.data(), kTag.size()) != 0) RefuseAsInvalid("the file is no CHD");
-  const std::uint64_t version = BigEndian(header, 12, 4);
+  const std::uint64_t version = BigEndian(header, 12, 4), header_length = BigEndian(header, 8, 4);
   if (version >= 1 && version < 5) {
     RefuseAsInvalid("the CHD is of version " + std::to_string(version) +
                     ", which Quillet does not read: make it version 5 with chdman copy");
   }
   if (version != 5) {
     RefuseAsInvalid("the CHD's header names version " + std::to_string(version) + "; Quillet reads version 5");
+  }
+  if (header_length != kHeaderSize) {
+    RefuseAsInvalid("the CHD is damaged: its header says it is " + std::to_string(header_length) +
+                    " bytes long, where version 5's is 124");
   }
   file.Read(0, header);
   std::array<std::uint32_t, 4> codecs{};
@@ -521,6 +565,12 @@ ChdImage::ChdImage(const DiscSource& file) {
     RefuseAsInvalid("the CHD is damaged: its header claims more than a disc holds");
   }
   const auto hunk_count = static_cast<std::uint32_t>((logical_bytes + hunk_bytes - 1) / hunk_bytes);
+  // The map gives each hunk a bit at the least (libchdr's rule): a file of fewer bits than hunks
+  // claims a disc it cannot hold, and no memory is taken for one.
+  if (hunk_count > file.size() * 8) {
+    RefuseAsInvalid("the CHD is damaged: its header claims " + std::to_string(hunk_count) +
+                    " hunks, more than a file of " + std::to_string(file.size()) + " bytes can map");
+  }
   std::vector<ChdHunk> map = codecs[0] == 0 ? ReadPlainMap(file, map_offset, hunk_count, hunk_bytes)
                                             : ReadCompressedMap(file, map_offset, hunk_count, hunk_bytes);
   hunks_ = std::make_unique<ChdHunks>(file, hunk_bytes, codecs, std::move(map));
@@ -530,7 +580,9 @@ ChdImage::ChdImage(const DiscSource& file) {
   // the addresses it was made for: a raw sector's header says where the disc has it, whatever gaps
   // the CHD's table counts.
   for (ChdTrack& track : tracks_) {
-    if (!gd_rom_ || !track.data || track.number <= 3 || track.sector_size != kChdSectorBytes) continue;
+    if (!gd_rom_ || !track.data || track.number <= 3 || track.sector_size != kChdSectorBytes || track.sectors == 0) {
+      continue;
+    }
     std::array<std::byte, 16> first;
     try {
       hunks_->Read(track.first_frame * kChdFrameSize, first);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -217,7 +218,12 @@ std::string ChdCodecName(std::uint32_t codec) {
   std::string letters;
   for (int shift = 24; shift >= 0; shift -= 8) {
     const auto letter = static_cast<char>(codec >> shift & 0xFF);
-    letters += letter >= ' ' && letter <= '~' ? letter : '?';
+    if (letter < ' ' || letter > '~') {
+      char hex[11];
+      std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(codec));
+      return std::string("a codec no CD uses (") + hex + ")";
+    }
+    letters += letter;
   }
   if (codec == kCdLzma) return letters + " (LZMA)";
   if (codec == kCdZlib) return letters + " (deflate)";

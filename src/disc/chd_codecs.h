@@ -22,7 +22,8 @@ constexpr std::uint32_t ChdCodec(const char (&letters)[5]) {
          static_cast<std::uint32_t>(static_cast<unsigned char>(letters[3]));
 }
 
-// "cdlz (LZMA)", "cdfl (FLAC)"; a codec no CD uses by its letters alone.
+// "cdlz (LZMA)", "cdfl (FLAC)"; a codec no CD uses by its letters alone, or where they are no
+// letters, "a codec no CD uses (0x3F000001)".
 std::string ChdCodecName(std::uint32_t codec);
 
 // Whether this build reads `codec`: every build reads cdlz and cdzl, the codecs of data; the Linux

@@ -125,7 +125,7 @@ DiscBootFile BootOfTracks(DiscFormat format, const std::vector<CueTrack>& tracks
                           const std::map<std::string, std::unique_ptr<DiscSource>>& files, DiscLayout layout) {
   const bool gd_rom =
       std::any_of(tracks.begin(), tracks.end(), [](const CueTrack& track) { return track.high_density; });
-  const std::string_view table = format == DiscFormat::Chd ? "the CHD's table of tracks" : "the cue sheet";
+  const std::string_view table = format == DiscFormat::Chd ? "the CHD" : "the cue sheet";
   // The boot track: a GD-ROM's first data track of the high-density area, a CD-R's last session's.
   const int last_session = tracks.back().session;
   const auto boot = std::find_if(tracks.begin(), tracks.end(), [&](const CueTrack& track) {
@@ -258,12 +258,14 @@ DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image) {
 
 std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_view name,
                                        const TrackFileOpener& open_track) {
-  const std::optional<DiscFormat> format = DiscFormatOf(source, name);
-  if (!format) return std::nullopt;
-  if (format == DiscFormat::Gdi) return BootOfGdi(source, open_track);
-  if (format == DiscFormat::Cue) return BootOfCue(source, open_track);
-  if (format == DiscFormat::Chd) return BootOfChd(source);
-  return BootOfImage(*format, source);
+  return AsRunTimeError([&]() -> std::optional<DiscBootFile> {
+    const std::optional<DiscFormat> format = DiscFormatOf(source, name);
+    if (!format) return std::nullopt;
+    if (format == DiscFormat::Gdi) return BootOfGdi(source, open_track);
+    if (format == DiscFormat::Cue) return BootOfCue(source, open_track);
+    if (format == DiscFormat::Chd) return BootOfChd(source);
+    return BootOfImage(*format, source);
+  });
 }
 
 }  // namespace quillet

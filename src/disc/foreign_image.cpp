@@ -43,7 +43,10 @@ std::optional<std::string_view> ForeignImageFormat(const DiscSource& source) {
   if (IsNeroImage(source)) return "a Nero image";
   const std::optional<std::string> text = ShortText(source, kLongestText);
   if (!text || text->find('\0') != std::string::npos) return std::nullopt;
-  if (text->starts_with("[CloneCD]")) return "a CloneCD control file (.ccd)";
+  const std::size_t first = text->find_first_not_of(" \t\r\n");
+  if (first != std::string::npos && std::string_view(*text).substr(first).starts_with("[CloneCD]")) {
+    return "a CloneCD control file (.ccd)";
+  }
   return std::nullopt;
 }
 
@@ -63,7 +66,8 @@ bool BeginsFramedBootstrap(std::span<const std::byte> bytes, std::size_t offset)
     const std::string_view subheader = text.substr(where, 8);
     return subheader.size() == 8 && subheader.substr(0, 4) == subheader.substr(4) && !(subheader[2] & kForm2Bit);
   };
-  if (offset >= 8 && subheader_at(offset - 8) && (offset - 8 + 2336 >= text.size() || subheader_at(offset - 8 + 2336))) {
+  if (offset >= 8 && subheader_at(offset - 8) &&
+      (offset - 8 + 2336 >= text.size() || subheader_at(offset - 8 + 2336))) {
     return true;
   }
   return at(offset + kBootstrapSectors * kSectorData + 1, "CD001");

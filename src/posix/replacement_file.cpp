@@ -1,6 +1,8 @@
 #include "util/replacement_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -159,14 +161,27 @@ ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_
   const mode_t creation_mode = platform_->replaces_a_file ? 0600 : 0666;
   for (int attempt = 0; platform_->descriptor < 0; ++attempt) {
     platform_->temporary = NewTemporaryNameFor(platform_->target);
+    // No signal between the file's making and its marking: one would leave it behind.
+    sigset_t every, before;
+    ::sigfillset(&every);
+    ::pthread_sigmask(SIG_BLOCK, &every, &before);
     platform_->descriptor =
         ::open(platform_->temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, creation_mode);
+    const int open_errno = errno;
+    if (platform_->descriptor >= 0) RemoveOnInterrupt(platform_->temporary);
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    errno = open_errno;
     if (platform_->descriptor < 0 && (errno != EEXIST || attempt == 100)) {
       platform_->temporary.clear();
+      // A folder that is there but takes no new file (/proc, /sys) answers "no such file".
+      struct stat folder {};
+      if (errno == ENOENT && ::stat(FolderOf(platform_->target).c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)) {
+        throw RunTimeError(error::kPathFileAccessError,
+                           "Path/File access error: its folder " + FolderOf(platform_->target) + " takes no new files");
+      }
       throw ErrnoError();
     }
   }
-  RemoveOnInterrupt(platform_->temporary);
   if (replaced) TakeOver(platform_->descriptor, platform_->target, *replaced);
 }
 

@@ -10,6 +10,7 @@ std::string StandardDescription(int number) {
     case error::kOverflow: return "Overflow";
     case error::kOutOfMemory: return "Out of memory";
     case error::kSubscriptOutOfRange: return "Subscript out of range";
+    case error::kInternalError: return "Internal error";
     case error::kBadFileName: return "Bad file name or number";
     case error::kFileNotFound: return "File not found";
     case error::kDeviceIoError: return "Device I/O error";

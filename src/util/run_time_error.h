@@ -1,5 +1,6 @@
 #pragma once
 
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -26,6 +27,7 @@ inline constexpr int kInvalidArgument = 5;
 inline constexpr int kOverflow = 6;
 inline constexpr int kOutOfMemory = 7;
 inline constexpr int kSubscriptOutOfRange = 9;
+inline constexpr int kInternalError = 51;
 inline constexpr int kBadFileName = 52;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDeviceIoError = 57;
@@ -43,6 +45,23 @@ inline constexpr int kPathNotFound = 76;
 // image is cut short" for "Invalid procedure call or argument: the image is cut short". Any other
 // error's whole description.
 std::string RefusalReason(const RunTimeError& failure);
+
+// Runs `work`, whose every failure then reaches the user as a run-time error, in one sentence:
+// running out of memory as error 7, any other exception (a fault of Quillet's own) as error 51
+// saying what it was. Every command and front end reads a file through it, so that one file that
+// fails this way leaves the others to be done.
+template <typename Work>
+decltype(auto) AsRunTimeError(Work&& work) {
+  try {
+    return work();
+  } catch (const RunTimeError&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw RunTimeError(error::kOutOfMemory);
+  } catch (const std::exception& failure) {
+    throw RunTimeError(error::kInternalError, "Internal error: " + std::string(failure.what()));
+  }
+}
 
 // The runtime's standard description of an error number ("" for a number it does not know).
 std::string StandardDescription(int number);

@@ -64,4 +64,10 @@ std::optional<std::string_view> NextField(std::string_view& line) {
   return field;
 }
 
+std::string ShownPath(std::string_view path) {
+  const std::string escaped = EscapeControls(path);
+  const bool hidden_edge = path.empty() || path.front() == ' ' || path.back() == ' ';
+  return hidden_edge ? "\"" + escaped + "\"" : escaped;
+}
+
 }  // namespace quillet

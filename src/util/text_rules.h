@@ -18,6 +18,10 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // from a file cannot move the cursor, colour a terminal or forge a line of its own when printed.
 std::string EscapeControls(std::string_view text);
 
+// A path as a sentence shows it: its control characters escaped, and in double quotes where a blank
+// begins or ends it (or it is empty), which would otherwise pass unseen.
+std::string ShownPath(std::string_view path);
+
 // The next field of a line of a table of tracks (a .gdi, a cue sheet): a word, or a name in double
 // quotes, `line` moving past it; nothing at the line's end or in an unclosed quote.
 std::optional<std::string_view> NextField(std::string_view& line);

@@ -4,7 +4,8 @@
 # a usage error; quillet scan --json gives the same checks.
 # Arguments: QUILLET CDI GDI_FOLDER (a .gdi, disc.gdi, with its track files) CUE_FOLDER (a CD-R as a
 # cue sheet, disc.cue, with its track files) CHD_FOLDER (chdman's CHDs of them: gdi.chd, cdr.chd,
-# split.chd, a GD-ROM whose file system spans two data tracks) PROGRAM
+# split.chd, a GD-ROM whose file system spans two data tracks) PROGRAM HOSTILE (claims.chd, whose
+# metadata claims 16 MiB, and hunk.chd, of one 16 MiB hunk)
 set -euo pipefail
 quillet=$(realpath "$1")
 cdi=$(realpath "$2")
@@ -12,6 +13,7 @@ gdi_folder=$(realpath "$3")
 cue_folder=$(realpath "$4")
 chd_folder=$(realpath "$5")
 program=$(realpath "$6")
+hostile=$(realpath "$7")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -56,7 +58,20 @@ check chd/cdr.chd|0|chd/cdr.chd: cannot tell: layout: a CD of audio and data tra
 check chd/child.chd|1|quillet: chd/child.chd: the CHD holds only what differs from a parent CHD, another file: make a whole one with chdman copy and the parent (-ip)
 convert --to scrambled chd/gdi.chd -o chd/gdi.chd|1|quillet: chd/gdi.chd: its result chd/gdi.chd is the disc image chd/gdi.chd, which Quillet never writes; nothing written
 convert --to scrambled cd-r/disc.cue -o linked.bin|1|quillet: cd-r/disc.cue: its result linked.bin is cd-r/Track 2.bin, a track file of cd-r/disc.cue, which Quillet never writes; nothing written
+convert --to scrambled -o /proc/version $program|1|quillet: /proc/version: Path/File access error: its folder /proc takes no new files
 ROWS
+
+# A name that a blank ends is quoted, so that the blank is seen.
+cp gone.cue "gone.cue "
+set +e
+output=$("$quillet" check "gone.cue " 2>&1)
+set -e
+if [[ $output == 'quillet: "gone.cue ": its track file gone.bin: File not found' ]]; then
+  echo "ok: a name a blank ends is quoted"
+else
+  echo "FAIL: a name a blank ends: $output"
+  failures=$((failures + 1))
+fi
 
 # A cue sheet's boot file and a CHD's, written out, are the program byte for byte.
 "$quillet" convert --to unscrambled -o boot.bin cd-r/disc.cue >/dev/null
@@ -77,5 +92,26 @@ if "$quillet" scan --json dk.cdi | grep -qF '"checks": [{"name": "boot code", "r
 else
   echo "FAIL: quillet scan --json: $("$quillet" scan --json dk.cdi)"
   failures=$((failures + 1))
+fi
+# Under a 16 MB limit: a CHD that claims more is refused before memory is taken, one that needs more
+# is that file's error in a sentence, and the next file is still done; JSON stays whole.
+# (AddressSanitizer reserves its shadow memory at start, which no address-space limit allows.)
+if [[ $(ldd "$quillet") == *libasan* ]]; then
+  echo "skip: a 16 MB limit (a sanitizer build)"
+else
+  for command in scan check "scan --json"; do
+    set +e
+    output=$(bash -c "ulimit -v 16384; exec '$quillet' $command '$hostile/claims.chd' '$hostile/hunk.chd' dk.cdi" 2>&1)
+    got=$?
+    set -e
+    if [[ $got -eq 1 && $output == *"claims.chd"*"an entry of its metadata runs past the file's end"* &&
+          $output == *"hunk.chd"*"Out of memory"* && $output == *"dk.cdi"*"1ST_READ.BIN"* ]] &&
+       { [[ $command != "scan --json" ]] || [[ $output == *']' ]]; }; then
+      echo "ok: quillet $command under a 16 MB limit"
+    else
+      echo "FAIL: quillet $command under a 16 MB limit: exit $got, said:"$'\n'"$output"
+      failures=$((failures + 1))
+    fi
+  done
 fi
 exit $((failures > 0))

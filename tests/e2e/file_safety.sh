@@ -84,6 +84,26 @@ for signal in INT TERM HUP QUIT PIPE USR1 USR2 ALRM; do
   fi
 done
 
+# --- A signal the moment the temporary file is made, before anything is written to it: held back
+# by a tracer at the end of its openat (the one that creates it), while the signal is sent.
+if command -v strace >/dev/null; then
+  fresh "$work/making"
+  ASAN_OPTIONS=detect_leaks=0 strace -e trace=openat -o "$work/opens" "$dcscram" "$input" "$work/making/out.bin"
+  rm -f "$work/making/out.bin"
+  making=$(grep -c '' <(sed -n '/O_CREAT|O_EXCL/q;p' "$work/opens"))
+  ASAN_OPTIONS=detect_leaks=0 env --default-signal=INT strace -o /dev/null -e trace=openat \
+    -e inject=openat:delay_exit=1000000:when=$((making + 1)) "$dcscram" "$input" "$work/making/out.bin" &
+  tracer=$!
+  sleep 0.5
+  pkill -INT -P "$tracer" || true
+  wait "$tracer" 2>/dev/null || true
+  if [[ -z $(ls -A "$work/making") ]]; then
+    pass "a signal as the temporary file is made: nothing left"
+  else
+    fail "a signal as the temporary file is made left: $(ls -A "$work/making")"
+  fi
+fi
+
 # --- The input truncated by another program while it is read.
 cp --sparse=always "$work/large.bin" "$work/shrinking.bin"
 fresh "$work/shrink"

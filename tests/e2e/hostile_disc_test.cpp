@@ -69,6 +69,52 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
     return program + "CUEX" + std::string(4, '\0') + footer;
   };
   const std::string reads = "; Quillet reads CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images";
+  // CHDs as chdman -c none writes them, made hostile: metadata that claims 16 MiB, runs in a circle
+  // or holds one entry of 16 MiB; a GD-ROM whose last track has no frames and begins at the end
+  // of the last hunk; hunks of 16 MiB that a file system of 4,000 folders reads by turns.
+  const auto frames = [](const std::string& sectors, std::size_t size) {
+    std::string framed;
+    for (std::size_t at = 0; at < sectors.size(); at += size)
+      framed += sectors.substr(at, size) + std::string(2448 - size, '\0');
+    return framed;
+  };
+  testing::PlainChd tiny{8 * 2448, {""}, {"TRACK:1 TYPE:MODE1 SUBTYPE:NONE FRAMES:8"}};
+  std::string claims = tiny.Bytes().substr(0, tiny.metadata_offset() + 16);
+  claims[tiny.metadata_offset() + 5] = claims[tiny.metadata_offset() + 6] = claims[tiny.metadata_offset() + 7] = '\xFF';
+  std::string circle = tiny.Bytes();
+  circle[tiny.metadata_offset() + 15] = static_cast<char>(tiny.metadata_offset());
+  tiny.tracks = {std::string(16777214, 'A')};
+  const testing::PlainChd empty_last{
+      8 * 2448,
+      std::vector<std::string>(56, std::string()),
+      {"TRACK:1 TYPE:MODE1_RAW SUBTYPE:NONE FRAMES:8", "TRACK:2 TYPE:AUDIO SUBTYPE:NONE FRAMES:8",
+       "TRACK:3 TYPE:MODE1_RAW SUBTYPE:NONE FRAMES:432", "TRACK:4 TYPE:MODE1_RAW SUBTYPE:NONE FRAMES:0"},
+      "CHGD"};
+  testing::PlainChd gd_rom = empty_last;
+  const std::string boot_track = frames(testing::Sectors(ReadFile(kDisc + "/gdrom.iso"), 2352, 1, 45000), 2352);
+  for (std::size_t hunk = 2; hunk < 56; ++hunk) gd_rom.hunks[hunk] = boot_track.substr((hunk - 2) * 8 * 2448, 8 * 2448);
+  constexpr std::uint32_t kHunkFrames = 6853;
+  std::string root;
+  const auto add = [&root](const std::string& entry) {
+    if (root.size() / 2048 != (root.size() + entry.size() - 1) / 2048) root.resize((root.size() / 2048 + 1) * 2048);
+    root += entry;
+  };
+  add(DirectoryRecord(24, 0, true, std::string(1, '\0')));
+  add(DirectoryRecord(24, 0, true, std::string(1, '\1')));
+  for (std::uint32_t folder_number = 0; folder_number < 4000; ++folder_number) {
+    const std::uint32_t lba = (folder_number % 2 ? kHunkFrames + 100 : 200) + folder_number / 2;
+    add(DirectoryRecord(lba, 2048, true, std::to_string(folder_number)));
+  }
+  root.resize((root.size() + 2047) / 2048 * 2048, '\0');
+  std::string thrashing_iso = plain.substr(0, 24 * 2048) + root;
+  const std::string self = DirectoryRecord(24, static_cast<std::uint32_t>(root.size()), true, std::string(1, '\0'));
+  thrashing_iso.replace(16 * 2048 + 156, self.size(), self);
+  std::string first_hunk = frames(thrashing_iso, 2048);
+  first_hunk.resize(kHunkFrames * 2448, '\0');
+  const testing::PlainChd thrashing{kHunkFrames * 2448,
+                                    {first_hunk, ""},
+                                    {"TRACK:1 TYPE:MODE1 SUBTYPE:NONE FRAMES:" + std::to_string(2 * kHunkFrames)}};
+
   struct Row {
     std::string path;
     std::string said;  // after "quillet: PATH: ", or the line judged
@@ -101,8 +147,26 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
            {folder.Write("game.cdi", "MEDIA DESCRIPTOR" + program), "game.cdi is an Alcohol image (.mds)" + reads},
            {folder.Write("game.ccd", "[CloneCD]\r\nVersion=3\r\n"),
             "game.ccd is a CloneCD control file (.ccd)" + reads},
+           {folder.Write("blank.ccd", "\r\n[CloneCD]\r\nVersion=3\r\n"),
+            "blank.ccd is a CloneCD control file (.ccd)" + reads},
+           {folder.Write("twice.cue",
+                         "\xEF\xBB\xBF\xEF\xBB\xBF" + std::string("FILE \"twice.cue\" BINARY\n  TRACK 01 MODE1/2352\n"
+                                                                  "    INDEX 01 00:00:00\n")),
+            "line 2 of the cue sheet is a track before any FILE line"},
            {folder.Write("outside.cue", "FILE \"../game.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"),
             "line 1 of the cue sheet names a track file outside its folder: ../game.bin"},
+           {folder.Write("claims.chd", claims),
+            "the CHD is cut short: an entry of its metadata runs past the file's end"},
+           {folder.Write("circle.chd", circle), "the CHD's metadata is damaged: its entries run in a circle"},
+           {folder.Write("long.chd", tiny.Bytes()),
+            "the CHD's table of tracks is damaged: an entry is 16777215 bytes long, where a track's takes a hundred"},
+           {folder.Write("empty.chd", gd_rom.Bytes()),
+            "UNSCRAMBLED\t" + folder.PathOf("empty.chd") + "\t1ST_READ.BIN\n" + folder.PathOf("empty.chd") +
+                ": its IP.BIN carries boot code of its own: whether it starts an unscrambled 1ST_READ.BIN depends on "
+                "that code; try the disc on an emulator before burning it"},
+           {folder.Write("thrash.chd", thrashing.Bytes()),
+            "the CHD is malformed: reading its file system decompresses hunk after hunk of 16776144 bytes for a few "
+            "sectors of each"},
            {folder.Write("inside.iso", With(plain, record + 2, std::string(8, '\0'))),
             "1ST_READ.BIN;1 lies in the disc's bootstrap (its IP.BIN), where no program can be: the image is "
             "malformed"},

@@ -191,6 +191,38 @@ std::string DirectoryBomb(const std::string& iso, int count, std::uint32_t exten
   return image;
 }
 
+std::string PlainChd::Bytes() const {
+  const auto put = [](std::string& out, std::size_t at, std::uint64_t value, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) out[at + i] = static_cast<char>(value >> (8 * (size - 1 - i)));
+  };
+  std::string chd(metadata_offset(), '\0');
+  chd.replace(0, 8, "MComprHD");
+  put(chd, 8, 124, 4);
+  put(chd, 12, 5, 4);
+  put(chd, 32, std::uint64_t{hunk_bytes} * hunks.size(), 8);
+  put(chd, 40, 124, 8);
+  put(chd, 48, tracks.empty() ? 0 : metadata_offset(), 8);
+  put(chd, 56, hunk_bytes, 4);
+  put(chd, 60, 2448, 4);
+  for (std::size_t index = 0; index < tracks.size(); ++index) {
+    std::string entry(16, '\0');
+    entry.replace(0, 4, tag);
+    put(entry, 5, tracks[index].size() + 1, 3);
+    const std::uint64_t next = index + 1 < tracks.size() ? chd.size() + entry.size() + tracks[index].size() + 1 : 0;
+    put(entry, 8, next, 8);
+    chd += entry + tracks[index] + '\0';
+  }
+  for (std::size_t index = 0; index < hunks.size(); ++index) {
+    if (hunks[index].empty()) continue;
+    const std::uint64_t place = (chd.size() + hunk_bytes - 1) / hunk_bytes;
+    chd.resize(place * hunk_bytes, '\0');
+    chd += hunks[index];
+    chd.resize((place + 1) * hunk_bytes, '\0');
+    put(chd, 124 + 4 * index, place, 4);
+  }
+  return chd;
+}
+
 std::string GdiOf99Tracks(const std::string& file) {
   std::string table = "99\n1 0 4 2352 " + file + " 0\n2 450 0 2352 " + file + " 0\n";
   for (int track = 3; track <= 99; ++track) {

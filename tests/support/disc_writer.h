@@ -20,10 +20,10 @@ inline std::string AsText(const std::vector<std::byte>& bytes) {
 }
 
 // Each 2,048-byte sector of `iso` as a sector of `size` bytes: as it is (2048), after a mode 2
-// subheader (2336), or raw (2352, or 2368 and 2448 with a zero subchannel) with its sync, a header of `mode` 1 or 2 and
-// a subheader for mode 2 (form 1 data). A raw mode 1 sector carries its EDC and error codes, as a
-// drive reads them; where `first_lba` is given, raw sectors carry their addresses from there, else
-// none.
+// subheader (2336), or raw (2352, or 2368 and 2448 with a zero subchannel) with its sync, a header of
+// `mode` 1 or 2 and a subheader for mode 2 (form 1 data). Every sector but a 2,048-byte one carries
+// its EDC and error codes, as a drive reads them; where `first_lba` is given, raw sectors carry their
+// addresses from there, else none.
 std::string Sectors(const std::string& iso, std::size_t size, int mode, std::optional<std::uint32_t> first_lba = {});
 
 // The releases whose tables differ: version 2; version 3, bare or as release 3.00.780 wrote it
@@ -76,6 +76,20 @@ std::string DirectoryRecord(std::uint32_t lba, std::uint32_t size, bool director
 // extent of `extent` bytes: `iso`'s bootstrap and volume descriptors, the root at sector 24, and
 // nothing after it; the rest of the image is the caller's (zeros, or a hole).
 std::string DirectoryBomb(const std::string& iso, int count, std::uint32_t extent);
+
+// A CHD without codecs, as chdman -c none writes one: the 124-byte header, the map (a hunk's place
+// in the file, counted in hunks, or 0 for one never written), the metadata's entries chained one
+// after the other, each `tag`'s ("CHT2" for a CD, "CHGD" for a GD-ROM), then the hunks, each at its
+// place. `hunks[i]` holds hunk i's bytes (at most `hunk_bytes`), or is empty for one never written.
+struct PlainChd {
+  std::uint32_t hunk_bytes = 8 * 2448;
+  std::vector<std::string> hunks;
+  std::vector<std::string> tracks;  // the entries' texts: "TRACK:1 TYPE:MODE1 SUBTYPE:NONE FRAMES:8"
+  std::string tag = "CHT2";
+
+  std::uint64_t metadata_offset() const { return 124 + 4 * hunks.size(); }
+  std::string Bytes() const;
+};
 
 // A .gdi of 99 tracks, each naming `file`: two in the low-density area, the rest data tracks of the
 // high-density area.

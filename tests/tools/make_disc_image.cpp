@@ -15,6 +15,9 @@
 //     an ISO of 4,095 folders whose extents each claim most of SIZE_MIB, the rest a hole
 //   make_disc_image tracks FOLDER SIZE_MIB
 //     FOLDER/disc.gdi of 99 tracks, every one naming FOLDER/track.bin, a hole of SIZE_MIB
+//   make_disc_image hostile-chd FOLDER
+//     FOLDER/claims.chd, 144 bytes whose metadata claims 16 MiB, and FOLDER/hunk.chd, a CHD whose
+//     one hunk is 16 MiB
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -136,6 +139,19 @@ int MakeTracks(const std::string& folder, std::uint64_t size_mib) {
   return 0;
 }
 
+int MakeHostileChd(const std::string& folder) {
+  PlainChd tiny{8 * 2448, {""}, {"TRACK:1 TYPE:MODE1 SUBTYPE:NONE FRAMES:8"}};
+  std::string claims = tiny.Bytes().substr(0, tiny.metadata_offset() + 16);
+  claims.replace(tiny.metadata_offset() + 5, 3, "\xFF\xFF\xFF");
+  Write(folder + "/claims.chd", claims);
+  constexpr std::uint32_t kFrames = 6853;  // 16 MiB at most
+  Write(folder + "/hunk.chd", PlainChd{kFrames * 2448,
+                                       {std::string(kFrames * 2448, '\x01')},
+                                       {"TRACK:1 TYPE:MODE1 SUBTYPE:NONE FRAMES:" + std::to_string(kFrames)}}
+                                  .Bytes());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -153,12 +169,14 @@ int main(int argc, char** argv) {
     if (kind == "cue" && argc == 4) return MakeCue(Read(argv[2]), argv[3]);
     if (kind == "bomb" && argc == 5) return MakeBomb(Read(argv[2]), argv[3], std::stoull(argv[4]));
     if (kind == "tracks" && argc == 4) return MakeTracks(argv[2], std::stoull(argv[3]));
+    if (kind == "hostile-chd" && argc == 3) return MakeHostileChd(argv[2]);
     std::cerr << "usage: make_disc_image cdi RELEASE SECTOR_SIZE ISO OUT [PAD_MIB]\n"
                  "       make_disc_image gdi SECTOR_SIZE ISO FOLDER TRACK_NAME\n"
                  "       make_disc_image data-data ISO OUT\n"
                  "       make_disc_image cue ISO FOLDER\n"
                  "       make_disc_image bomb ISO OUT SIZE_MIB\n"
-                 "       make_disc_image tracks FOLDER SIZE_MIB\n";
+                 "       make_disc_image tracks FOLDER SIZE_MIB\n"
+                 "       make_disc_image hostile-chd FOLDER\n";
     return 2;
   } catch (const std::exception& failure) {
     std::cerr << "make_disc_image: " << failure.what() << "\n";
