@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -98,7 +97,10 @@ std::optional<quillet::DiscBootFile> ChosenDiscBoot(const char* file_name) {
   const bool cue = name.size() >= 4 && EqualsIgnoringAsciiCase(name.substr(name.size() - 4), ".cue");
   const std::string table = cue ? "the cue sheet" : "the .gdi";
   return BootOfDisc(ChosenFile(0), file_name, [&table](const std::string& file) {
-    const int which = quillet_chosen_named(file.c_str());
+    // Files are chosen without their folders: a track the table keeps in a folder ("tracks/x.bin")
+    // is the one chosen by its name.
+    const std::string name(FileTitle(file, PathStyle::Posix));
+    const int which = quillet_chosen_named(name.c_str());
     if (which < 0) {
       RefuseAsInvalid("it was not chosen with " + table + "; choose or drop " + table +
                       " and its track files together");
@@ -120,17 +122,23 @@ std::string DiscAnswer(const quillet::DiscBootFile& disc) {
          DiscJsonMembers(disc, judgement.form) + "}}";
 }
 
+// What the page says of a failure with a `what` ("file" or "image"): a refusal's reason alone, as
+// the command line says it; running out of memory in the browser's terms.
+std::string PageReason(const quillet::RunTimeError& failure, std::string_view what) {
+  if (failure.number() == quillet::error::kOutOfMemory) {
+    return "Out of memory: the browser gave the page too little memory for this " + std::string(what);
+  }
+  return quillet::RefusalReason(failure);
+}
+
 // Runs a conversion that fills the result buffer and quillet_text, and returns its status; a
 // failure empties the buffer, says why, and returns 2. `what`: "file" or "image".
 template <typename Conversion>
 int Converting(std::string_view what, Conversion conversion) {
   try {
-    return conversion();
+    return quillet::AsRunTimeError(conversion);
   } catch (const quillet::RunTimeError& failure) {
-    // A refusal says its reason alone, as the command line does.
-    g_text = quillet::RefusalReason(failure);
-  } catch (const std::bad_alloc&) {
-    g_text = "Out of memory: the browser gave the page too little memory for this " + std::string(what);
+    g_text = PageReason(failure, what);
   }
   std::vector<std::byte>().swap(g_result);
   return 2;
@@ -155,12 +163,14 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
     return g_text.c_str();
   }
   try {
-    const Judgement judgement = JudgeLooseFile(image, file_name, Evidence::Full);
-    g_text = judgement.form == Form::BootSector
-                 ? IpBinRefusal()
-                 : "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(size)) + "}";
+    AsRunTimeError([&] {
+      const Judgement judgement = JudgeLooseFile(image, file_name, Evidence::Full);
+      g_text = judgement.form == Form::BootSector
+                   ? IpBinRefusal()
+                   : "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(size)) + "}";
+    });
   } catch (const RunTimeError& failure) {
-    g_text = "{" + Field("error", RefusalReason(failure)) + "}";
+    g_text = "{" + Field("error", PageReason(failure, "file")) + "}";
   }
   return g_text.c_str();
 }
@@ -172,12 +182,12 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::si
 EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(const char* file_name) {
   using namespace quillet;
   try {
-    const std::optional<DiscBootFile> disc = ChosenDiscBoot(file_name);
-    g_text = disc ? DiscAnswer(*disc) : "{\"disc\": false}";
+    AsRunTimeError([&] {
+      const std::optional<DiscBootFile> disc = ChosenDiscBoot(file_name);
+      g_text = disc ? DiscAnswer(*disc) : "{\"disc\": false}";
+    });
   } catch (const RunTimeError& failure) {
-    g_text = "{" + Field("error", RefusalReason(failure)) + "}";
-  } catch (const std::bad_alloc&) {
-    g_text = "{" + Field("error", "Out of memory: the browser gave the page too little memory for this image") + "}";
+    g_text = "{" + Field("error", PageReason(failure, "image")) + "}";
   }
   return g_text.c_str();
 }

@@ -157,8 +157,9 @@ std::uint32_t IsoTrackBase(const Track& track) {
       return root.lba - index;
     }
   }
-  RefuseAsInvalid("the image's root directory lies in an earlier session of its disc, which this image does not hold: "
-                  "read the image of the whole disc");
+  RefuseAsInvalid(
+      "the image's root directory lies in an earlier session of its disc, which this image does not hold: "
+      "read the image of the whole disc");
 }
 
 std::optional<std::uint32_t> IsoVolumeSectors(const Track& track) {

@@ -30,8 +30,8 @@ TEST(Iso9660Test, FoundWhereverTheImageKeepsIt) {
   };
   std::string nuls("\0QUILLET\x01TEST DISC", 19);
   nuls.resize(128, '\0');
-  for (const Row& row : std::vector<Row>{
-           {"plain.iso", 17}, {"session.iso", 11702 + 17}, {"folder.iso", 17}, {"plain.iso", 17, nuls}}) {
+  for (const Row& row :
+       std::vector<Row>{{"plain.iso", 17}, {"session.iso", 11702 + 17}, {"folder.iso", 17}, {"plain.iso", 17, nuls}}) {
     std::string image = ReadFile(kDisc + "/" + row.image);
     if (!row.title.empty()) image.replace(0x80, row.title.size(), row.title);
     const DiscBootFile disc = BootOfImage(DiscFormat::Iso, BytesSource(AsBytes(image)));
