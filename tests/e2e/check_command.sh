@@ -29,6 +29,11 @@ ln "cd-r/Track 2.bin" linked.bin
 # The GD-ROM dump as Redump writes its cue sheet, and a sheet naming a file that is not there.
 printf 'REM SINGLE-DENSITY AREA\r\nFILE "track01.bin" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\nREM HIGH-DENSITY AREA\r\nFILE "track 03 boot.bin" BINARY\r\n  TRACK 03 MODE1/2352\r\n    INDEX 01 00:00:00\r\n' >dump/redump.cue
 printf 'FILE "gone.bin" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n' >gone.cue
+# The CD-R's sheet naming its track files in a folder of their own, by the Windows separator.
+mkdir -p nested/tracks
+cp cd-r/*.bin nested/tracks/
+sed 's/FILE "/FILE "tracks\\/' cd-r/disc.cue >nested/disc.cue
+ln "nested/tracks/Track 2.bin" nested-track.bin
 
 # arguments | exit status | a line the output must hold (standard output, then error)
 while IFS='|' read -r arguments status line; do
@@ -58,6 +63,8 @@ check chd/cdr.chd|0|chd/cdr.chd: cannot tell: layout: a CD of audio and data tra
 check chd/child.chd|1|quillet: chd/child.chd: the CHD holds only what differs from a parent CHD, another file: make a whole one with chdman copy and the parent (-ip)
 convert --to scrambled chd/gdi.chd -o chd/gdi.chd|1|quillet: chd/gdi.chd: its result chd/gdi.chd is the disc image chd/gdi.chd, which Quillet never writes; nothing written
 convert --to scrambled cd-r/disc.cue -o linked.bin|1|quillet: cd-r/disc.cue: its result linked.bin is cd-r/Track 2.bin, a track file of cd-r/disc.cue, which Quillet never writes; nothing written
+check nested/disc.cue|0|nested/disc.cue: ok: placement: track 2 at LBA 11702 holds a file system made to begin there
+convert --to scrambled nested/disc.cue -o nested-track.bin|1|quillet: nested/disc.cue: its result nested-track.bin is nested/tracks/Track 2.bin, a track file of nested/disc.cue, which Quillet never writes; nothing written
 convert --to scrambled -o /proc/version $program|1|quillet: /proc/version: Path/File access error: its folder /proc takes no new files
 ROWS
 
