@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "disc/cue.h"
+#include "util/path_rules.h"
 #include "util/run_time_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -13,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                           [](const std::string&) { return kFileSize; });
     if (tracks.empty() || tracks.size() > 99) __builtin_trap();
     for (const quillet::CueTrack& track : tracks) {
-      if (track.offset + track.length > kFileSize || track.file.find_first_of("/\\") != std::string::npos) {
+      if (track.offset + track.length > kFileSize || quillet::PathInsideFolder(track.file) != track.file) {
         __builtin_trap();
       }
     }

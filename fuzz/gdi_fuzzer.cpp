@@ -4,6 +4,7 @@
 #include <span>
 
 #include "disc/disc_image.h"
+#include "util/path_rules.h"
 #include "util/run_time_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -12,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         quillet::GdiDataTracks(quillet::BytesSource(std::span(reinterpret_cast<const std::byte*>(data), size)));
     if (tracks.empty() || tracks.size() > 99) __builtin_trap();
     for (const quillet::GdiTrack& track : tracks) {
-      if (!track.data || track.lba < 45000 || track.file.find_first_of("/\\") != std::string::npos) __builtin_trap();
+      if (!track.data || track.lba < 45000 || quillet::PathInsideFolder(track.file) != track.file) __builtin_trap();
     }
   } catch (const quillet::RunTimeError&) {
     // A refusal with a reason is a fine answer to hostile bytes.
