@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const quillet::BytesSource image(std::span(reinterpret_cast<const std::byte*>(data), size));
   try {
-    for (const quillet::CdiTrack& track : quillet::ReadCdiTable(image).tracks) {
+    for (const quillet::TocTrack& track : quillet::CdiContents(image).tracks) {
       if (track.session < 1 || track.number < 1 || track.number > 99) __builtin_trap();
     }
     const quillet::DiscBootFile disc = quillet::BootOfImage(quillet::DiscFormat::Cdi, image);

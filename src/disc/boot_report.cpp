@@ -173,7 +173,7 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
   // A session in words: "audio", "data", "audio and data" for one of both; only sessions that hold
   // tracks count.
   std::vector<std::string> sessions;
-  for (const DiscTrack& track : layout.tracks) {
+  for (const TocTrack& track : layout.tracks) {
     if (static_cast<std::size_t>(track.session) > sessions.size())
       sessions.resize(static_cast<std::size_t>(track.session));
     std::string& words = sessions[static_cast<std::size_t>(track.session) - 1];
@@ -229,7 +229,7 @@ BootCheck PlacementCheck(const DiscBootFile& disc) {
             made_for + ": a CHD keeps no sessions, so where the track lies is the reading program's to place"};
   }
   const bool one_session = std::all_of(layout.tracks.begin(), layout.tracks.end(),
-                                       [](const DiscTrack& track) { return track.session == 1; });
+                                       [](const TocTrack& track) { return track.session == 1; });
   if (disc.format == DiscFormat::Cue && one_session && !disc.gd_rom &&
       std::uint64_t{layout.boot_track_lba} + kFirstSessionGap == layout.file_system_lba) {
     // chdman extractcd writes no session lines: the sheet has lost the gap before a second session.

@@ -62,8 +62,7 @@ std::uint32_t SectorSizeOf(std::uint32_t code) {
 
 // A track's entry: the track, and the sectors it takes in the image (its pregap first).
 struct Entry {
-  CdiTrack track;
-  std::uint32_t pregap = 0;
+  TocTrack track;
   std::uint32_t sectors_in_image = 0;  // pregap and track
 };
 
@@ -86,11 +85,11 @@ Entry ReadTrack(LittleEndianReader& table, std::uint32_t version) {
   // Later releases: a marker, then the disc's length in two fields; earlier ones the length alone.
   if (table.NextU32("the disc's length") == 0x80000000) table.Skip(8, "the disc's length");
   Entry entry;
-  CdiTrack& track = entry.track;
+  TocTrack& track = entry.track;
   // The lengths of the track's index points: the pregap (index 0), then the track's parts.
   const std::uint16_t indices = table.NextU16("a track's number of index points");
   if (indices < 2) RefuseAsInvalid("a track of the image lacks its index points");
-  entry.pregap = table.NextU32("a track's pregap");
+  track.pregap = table.NextU32("a track's pregap");
   table.Skip(std::size_t{indices - 1u} * 4, "a track's index points");
   const std::uint32_t text_blocks = table.NextU32("a track's number of CD-Text blocks");
   if (text_blocks > kMostTextBlocks) {
@@ -110,7 +109,7 @@ Entry ReadTrack(LittleEndianReader& table, std::uint32_t version) {
   table.Skip(4, "a track's number in its session");
   // DiscJuggler counts from the start of the first track's pregap, 150 sectors before LBA 0, and
   // gives where each track's pregap begins.
-  const std::uint64_t start = std::uint64_t{table.NextU32("a track's start")} + entry.pregap;
+  const std::uint64_t start = std::uint64_t{table.NextU32("a track's start")} + track.pregap;
   track.start_lba = static_cast<std::uint32_t>(std::clamp<std::uint64_t>(start, 150, UINT32_MAX) - 150);
   entry.sectors_in_image = table.NextU32("a track's length");
   table.Skip(16, "a track's reserved bytes");
@@ -123,10 +122,10 @@ Entry ReadTrack(LittleEndianReader& table, std::uint32_t version) {
     table.Skip(5, "a track's reserved bytes");
     if (table.NextU32("a track's last field") == 0xFFFFFFFF) table.Skip(78, "release 4's block after a track");
   }
-  if (entry.pregap > entry.sectors_in_image) {
+  if (track.pregap > entry.sectors_in_image) {
     RefuseAsInvalid("a track of the image has a pregap longer than the track");
   }
-  track.length = entry.sectors_in_image - entry.pregap;
+  track.sectors = entry.sectors_in_image - track.pregap;
   return entry;
 }
 
@@ -153,7 +152,7 @@ bool IsCdiImage(const DiscSource& image) {
   return true;
 }
 
-CdiTable ReadCdiTable(const DiscSource& image) {
+TableOfContents CdiContents(const DiscSource& image) {
   const std::optional<Trailer> trailer = ReadTrailer(image);
   if (!trailer)
     RefuseAsInvalid(
@@ -167,7 +166,7 @@ CdiTable ReadCdiTable(const DiscSource& image) {
   if (sessions == 0 || sessions > kMostSessions) {
     RefuseAsInvalid("the image's table announces " + std::to_string(sessions) + " sessions (1 to 99 are possible)");
   }
-  std::vector<CdiTrack> tracks;
+  std::vector<TocTrack> tracks;
   bool left_open = false;
   std::uint64_t at = 0;  // where the next track's bytes begin
   for (int session = 1; session <= sessions; ++session) {
@@ -182,10 +181,10 @@ CdiTable ReadCdiTable(const DiscSource& image) {
     }
     for (std::uint16_t index = 0; index < count; ++index) {
       const Entry entry = ReadTrack(table, version);
-      CdiTrack track = entry.track;
+      TocTrack track = entry.track;
       track.session = session;
       track.number = static_cast<int>(tracks.size()) + 1;
-      track.offset = at + std::uint64_t{entry.pregap} * track.sector_size;
+      track.offset = at + std::uint64_t{track.pregap} * track.sector_size;
       at += std::uint64_t{entry.sectors_in_image} * track.sector_size;
       tracks.push_back(track);
     }
@@ -195,36 +194,7 @@ CdiTable ReadCdiTable(const DiscSource& image) {
     if (version != kVersion2) table.Skip(1, "a session's reserved byte");
   }
   if (tracks.empty()) RefuseAsInvalid("the image's table lists no tracks");
-  return {tracks, left_open};
-}
-
-std::optional<CdiTrack> CdiBootTrack(const std::vector<CdiTrack>& tracks) {
-  if (tracks.empty()) return std::nullopt;
-  const int last = tracks.back().session;
-  const auto boot = std::find_if(tracks.begin(), tracks.end(),
-                                 [last](const CdiTrack& track) { return track.session == last && track.data; });
-  if (boot == tracks.end()) return std::nullopt;
-  return *boot;
-}
-
-Track CdiDataArea(const DiscSource& image, const std::vector<CdiTrack>& tracks, const CdiTrack& boot) {
-  if (boot.offset >= image.size()) {
-    RefuseAsInvalid("the image ends before its boot track (track " + std::to_string(boot.number) +
-                    ") begins: it is cut short");
-  }
-  // The session's file system may go on into its later data tracks, and may name files that an
-  // earlier session holds: every data track is read, the boot track's session first (the boot
-  // track is that session's first data track).
-  std::vector<TrackPiece> pieces;
-  for (const bool boot_session : {true, false}) {
-    for (const CdiTrack& track : tracks) {
-      if (track.data && (track.session == boot.session) == boot_session) {
-        pieces.push_back({&image, track.offset, std::uint64_t{track.length} * track.sector_size, track.sector_size,
-                          track.start_lba});
-      }
-    }
-  }
-  return Track(pieces);
+  return {DiscFormat::Cdi, tracks, false, left_open, image.size()};
 }
 
 }  // namespace quillet

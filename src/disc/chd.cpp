@@ -601,4 +601,22 @@ std::unique_ptr<DiscSource> ChdImage::TrackData(const ChdTrack& track) const {
   return std::make_unique<ChdTrackSource>(*hunks_, track);
 }
 
+TableOfContents ChdContents(TrackFiles& files) {
+  const DiscSource& file = files.Open("");
+  const auto chd = std::make_shared<const ChdImage>(file);
+  TableOfContents toc{DiscFormat::Chd, {}, chd->gd_rom(), false, file.size()};
+  for (const ChdTrack& track : chd->tracks()) {
+    TocTrack& listed = toc.tracks.emplace_back();
+    listed.number = track.number;
+    listed.data = track.data;
+    listed.high_density = chd->gd_rom() && track.start_lba >= kHighDensityArea;
+    listed.sector_size = track.sector_size;
+    listed.start_lba = track.start_lba;
+    listed.sectors = track.sectors - track.padding;  // the empty sectors that fill a gap left out
+    listed.file = "track " + std::to_string(track.number);
+    files.Add(listed.file, chd->TrackData(track), chd);
+  }
+  return toc;
+}
+
 }  // namespace quillet

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "disc/disc_source.h"
+#include "disc/table_of_contents.h"
 
 // A CD's or GD-ROM's image in MAME's compressed hunks of data (.chd, version 5): a header, a map of
 // the hunks (each compressed by one of up to four codecs, stored whole, or a copy of another), and
@@ -53,5 +54,10 @@ class ChdImage {
   std::vector<ChdTrack> tracks_;
   bool gd_rom_ = false;
 };
+
+// The table of contents of the CHD that is `files`' image: a GD-ROM's, or a CD's of one session
+// (a CHD keeps no sessions). Its tracks' sectors are added to `files`, read out of the frames as
+// each track's own file would hold them.
+TableOfContents ChdContents(TrackFiles& files);
 
 }  // namespace quillet

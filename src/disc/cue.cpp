@@ -13,6 +13,17 @@
 namespace quillet {
 namespace {
 
+// A track as the sheet places it, before its length is known.
+struct CueTrack {
+  int session = 1, number = 0;
+  bool data = false, high_density = false;
+  std::uint32_t sector_size = 2352;
+  std::string file;
+  std::uint64_t offset = 0;  // in that file, of the track's first sector (its INDEX 01)
+  std::uint64_t length = 0;  // in bytes, from there to the next track or the file's end
+  std::uint32_t start_lba = 0;
+};
+
 bool Is(std::optional<std::string_view> word, std::string_view keyword) {
   return word && EqualsIgnoringAsciiCase(*word, keyword);
 }
@@ -42,15 +53,6 @@ std::optional<std::uint32_t> FramesOf(std::optional<std::string_view> time) {
   }
   if (!rest.empty() || parts[1] >= 60 || parts[2] >= 75 || parts[0] > 99) return std::nullopt;
   return (parts[0] * 60 + parts[1]) * 75 + parts[2];
-}
-
-// The sector size and kind of a TRACK line's mode; nothing for a mode no Dreamcast disc has.
-std::optional<std::pair<std::uint32_t, bool>> ModeOf(std::optional<std::string_view> mode) {
-  if (Is(mode, "AUDIO")) return std::pair{2352u, false};
-  if (Is(mode, "MODE1/2352") || Is(mode, "MODE2/2352")) return std::pair{2352u, true};
-  if (Is(mode, "MODE1/2048")) return std::pair{2048u, true};
-  if (Is(mode, "MODE2/2336")) return std::pair{2336u, true};
-  return std::nullopt;
 }
 
 // Calls `line(number, keyword, rest)` for each line of `text` that has a word, `number` counting
@@ -90,7 +92,10 @@ class CueReader {
       File(NextField(rest));
     } else if (Is(keyword, "TRACK")) {
       const std::optional<std::string_view> track_number = NextField(rest);
-      TrackLine(WholeNumber(track_number), ModeOf(NextField(rest)));
+      // Only a cue sheet's own modes: "MODE1/2352", not a CHD's "MODE1_RAW".
+      const std::optional<std::string_view> mode = NextField(rest);
+      const bool cue_mode = mode && (mode->find('/') != std::string_view::npos || Is(mode, "AUDIO"));
+      TrackLine(WholeNumber(track_number), cue_mode ? SectorFormOf(*mode) : std::nullopt);
     } else if (Is(keyword, "PREGAP")) {
       const std::optional<std::uint32_t> frames = FramesOf(NextField(rest));
       if (!frames || tracks_.empty() || index_seen_) RefuseAsInvalid(where_ + " is no pregap of a track");
@@ -102,7 +107,7 @@ class CueReader {
     }
   }
 
-  std::vector<CueTrack> Finish() {
+  std::vector<TocTrack> Finish() {
     if (tracks_.empty()) RefuseAsInvalid("the cue sheet lists no tracks");
     if (!index_seen_) RefuseAsInvalid("the cue sheet's last track has no INDEX 01");
     // Each track runs to the next one in its file, or to the file's end.
@@ -112,7 +117,20 @@ class CueReader {
       if (end < tracks_[index].offset) RefuseAsInvalid("the cue sheet's tracks are out of order in their file");
       tracks_[index].length = end - tracks_[index].offset;
     }
-    return tracks_;
+    std::vector<TocTrack> placed;
+    for (const CueTrack& track : tracks_) {
+      TocTrack& toc_track = placed.emplace_back();
+      toc_track.number = track.number;
+      toc_track.session = track.session;
+      toc_track.data = track.data;
+      toc_track.high_density = track.high_density;
+      toc_track.sector_size = track.sector_size;
+      toc_track.start_lba = track.start_lba;
+      toc_track.sectors = static_cast<std::uint32_t>(std::min<std::uint64_t>(track.length / track.sector_size, UINT32_MAX));
+      toc_track.file = track.file;
+      toc_track.offset = track.offset;
+    }
+    return placed;
   }
 
  private:
@@ -148,7 +166,7 @@ class CueReader {
     file_sectors_ = 0;
   }
 
-  void TrackLine(std::optional<int> number, std::optional<std::pair<std::uint32_t, bool>> mode) {
+  void TrackLine(std::optional<int> number, std::optional<SectorForm> mode) {
     if (!number || *number < 1 || *number > 99 || !mode) {
       RefuseAsInvalid(where_ +
                       " is no track (TRACK, a number from 1 to 99, AUDIO or MODE1/2352, MODE2/2352, "
@@ -166,8 +184,8 @@ class CueReader {
     CueTrack track;
     track.session = session_;
     track.number = *number;
-    track.data = mode->second;
-    track.sector_size = mode->first;
+    track.data = mode->data;
+    track.sector_size = mode->size;
     track.file = file_;
     track.high_density = high_density_;
     if (file_sectors_ == 0) file_sectors_ = sizes_[file_] / track.sector_size;
@@ -224,12 +242,27 @@ class CueReader {
 
 }  // namespace
 
-std::vector<CueTrack> ParseCue(std::string_view text, const TrackFileSize& file_size) {
+std::vector<TocTrack> ParseCue(std::string_view text, const TrackFileSize& file_size) {
   CueReader reader(file_size);
   ForEachLine(text, [&](std::size_t number, std::string_view keyword, std::string_view rest) {
     reader.Line(number, keyword, rest);
   });
   return reader.Finish();
+}
+
+TableOfContents CueContents(TrackFiles& files) {
+  const std::optional<std::string> text = ShortText(files.Open(""), kLongestCue);
+  if (!text) RefuseAsInvalid("the cue sheet is too long to be a table of tracks");
+  TableOfContents toc{DiscFormat::Cue, ParseCue(*text, [&](const std::string& file) { return files.Open(file).size(); }),
+                      false, false, 0};
+  std::vector<std::string_view> counted;
+  for (const TocTrack& track : toc.tracks) {
+    toc.gd_rom = toc.gd_rom || track.high_density;
+    if (std::find(counted.begin(), counted.end(), track.file) != counted.end()) continue;
+    counted.push_back(track.file);
+    toc.image_size += files.Open(track.file).size();
+  }
+  return toc;
 }
 
 bool LooksLikeCue(std::string_view text) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "disc/table_of_contents.h"
+
 // A cue sheet (.cue), as Redump and most rippers write one: FILE lines naming the track files
 // beside the sheet, TRACK lines with their mode, INDEX lines placing each track in its file
 // (minutes:seconds:frames, 75 frames a second), PREGAP, and the REM lines that mark a CD-R's
@@ -16,18 +18,6 @@ namespace quillet {
 // A sheet longer than this is no table of tracks: a few lines a track, 99 tracks at most.
 inline constexpr std::size_t kLongestCue = 64 * 1024;
 
-struct CueTrack {
-  int session = 1;  // counted from 1
-  int number = 0;
-  bool data = false;
-  std::uint32_t sector_size = 2352;  // 2048, 2336 or 2352
-  std::string file;                  // in the sheet's folder, its parts joined by "/"
-  std::uint64_t offset = 0;          // in that file, of the track's first sector (its INDEX 01)
-  std::uint64_t length = 0;          // in bytes, from there to the next track or the file's end
-  std::uint32_t start_lba = 0;       // on the disc, of that sector
-  bool high_density = false;         // a GD-ROM's high-density area's
-};
-
 // The size in bytes of the track file `file`; raises a run-time error where it cannot be read.
 using TrackFileSize = std::function<std::uint64_t(const std::string& file)>;
 
@@ -36,7 +26,11 @@ using TrackFileSize = std::function<std::uint64_t(const std::string& file)>;
 // lead-out, the next lead-in and pregap, as a dumper's REM LEAD-OUT, LEAD-IN and PREGAP lines record
 // them or as a CD-R has them), a GD-ROM's high-density area from LBA 45000. Raises run-time error 5
 // naming the line that is wrong, or a track file outside the sheet's folder.
-std::vector<CueTrack> ParseCue(std::string_view text, const TrackFileSize& file_size);
+std::vector<TocTrack> ParseCue(std::string_view text, const TrackFileSize& file_size);
+
+// The table of contents of the cue sheet that is `files`' image, its track files opened through
+// `files`. Raises run-time error 5 where the sheet is too long, or as ParseCue does.
+TableOfContents CueContents(TrackFiles& files);
 
 // True when `text` reads as a cue sheet: a FILE line with a file's type, and a TRACK line with a
 // number and a mode.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "disc/cue.h"
+#include "disc/gdi.h"
 #include "disc/file_source.h"
 #include "util/file_system.h"
 #include "util/path_rules.h"
@@ -42,7 +43,7 @@ std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
   std::vector<std::string> files{path};
   try {
     if (*format == DiscFormat::Gdi) {
-      for (const GdiTrack& track : GdiTracks(*source)) files.push_back(TrackPath(path, track.file));
+      for (const std::string& file : GdiTrackFiles(*source)) files.push_back(TrackPath(path, file));
     }
     if (*format == DiscFormat::Cue) {
       for (const std::string& file : CueFileNames(ShortText(*source, kLongestCue).value_or(""))) {

@@ -1,16 +1,15 @@
 #include "disc/disc_image.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <map>
 #include <vector>
 
 #include "disc/cdi.h"
 #include "disc/chd.h"
 #include "disc/cue.h"
+#include "disc/disc_geometry.h"
 #include "disc/foreign_image.h"
+#include "disc/gdi.h"
 #include "disc/iso9660.h"
-#include "util/json_text.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
@@ -41,159 +40,100 @@ std::optional<DiscFormat> FormatOfName(std::string_view name) {
                   ", but no table of tracks Quillet reads (a CDI's must be its last bytes)");
 }
 
-// Where the boot track lies, and where and how large its file system was made.
-void AddFileSystem(DiscLayout& layout, const Track& track, std::uint32_t track_lba, std::uint32_t base) {
-  layout.boot_track_lba = track_lba;
-  layout.file_system_lba = base;
-  // genisoimage and DiscJuggler count a volume's sectors from its session's start.
-  layout.file_system_sectors = IsoVolumeSectors(track).value_or(0);
-}
-
-// The boot file of `track`, read at `base`, the address its file system was made for; `layout` has
-// the tracks, and gets what the boot track shows.
-DiscBootFile BootAtBase(DiscFormat format, int number, const Track& track, std::uint32_t base, bool gd_rom,
-                        DiscLayout layout, std::string_view past_end = "the image is cut short") {
-  const Track rebased = track.Rebased(base);
-  AddFileSystem(layout, rebased, track.first_lba(), base);
-  return {format, number, BootFileOfTrack(rebased, past_end), gd_rom, std::move(layout)};
-}
-
-// The file system's addresses count from the session's start, which the track's own root
-// directory tells; a track at the very start of a disc counts from 0.
-DiscBootFile BootOfDataTrack(DiscFormat format, int number, const Track& track, DiscLayout layout) {
-  const std::uint32_t base = IsoTrackBase(track);
-  // A CD-R's session may begin anywhere; only a GD-ROM's boot track begins where its
-  // high-density area does.
-  const bool gd_rom = format == DiscFormat::Iso && base == kHighDensityArea;
-  if (!gd_rom) return BootAtBase(format, number, track, base, false, std::move(layout));
-  return BootAtBase(format, 3, track, base, true, std::move(layout),
-                    "the image is one track of a GD-ROM: scan the dump's .gdi, which names them all");
-}
-
-// A track file that the image's table names, opened; a failure names it.
-std::unique_ptr<DiscSource> OpenTrackFile(const TrackFileOpener& open_track, const std::string& file) {
-  try {
-    return open_track(file);
-  } catch (const RunTimeError& failure) {
-    const std::string why = "its track file " + EscapeControls(file) + ": " + RefusalReason(failure);
-    if (failure.number() == error::kInvalidArgument) RefuseAsInvalid(why);
-    throw RunTimeError(failure.number(), why);
+// The table of tracks in a sentence: "the cue sheet's last session holds no data track".
+std::string_view TableWords(DiscFormat format) {
+  switch (format) {
+    case DiscFormat::Gdi: return "the .gdi file";
+    case DiscFormat::Cue: return "the cue sheet";
+    case DiscFormat::Chd: return "the CHD";
+    case DiscFormat::Cdi:
+    case DiscFormat::Iso: break;
   }
+  return "the image";
 }
 
-// The boot file of the data area `area`, whose boot track the table puts at `area`'s first LBA:
-// read where its file system was made for, which the placement check compares with the table.
-DiscBootFile BootOfArea(DiscFormat format, int number, const Track& area, bool gd_rom, DiscLayout layout) {
-  std::uint32_t base = area.first_lba();
-  try {
-    base = IsoTrackBase(area);
-  } catch (const RunTimeError&) {
-    // No file system to place: reading the boot file says what is wrong, the bootstrap first.
-  }
-  return BootAtBase(format, number, area, base, gd_rom, std::move(layout));
+// Whether `track` is of the part of the disc the boot track's file system lies in: a GD-ROM's
+// high-density area, a CD-R's boot session.
+bool InBootPart(const TableOfContents& toc, const TocTrack& boot, const TocTrack& track) {
+  return toc.gd_rom ? track.high_density : track.session == boot.session;
 }
 
-// A GD-ROM dump: its high-density data tracks, in their own files.
-DiscBootFile BootOfGdi(const DiscSource& table, const TrackFileOpener& open_track) {
-  const std::vector<GdiTrack> tracks = GdiDataTracks(table);
-  std::vector<std::unique_ptr<DiscSource>> files;
-  std::vector<const DiscSource*> sources;
-  DiscLayout layout;
-  for (const GdiTrack& track : tracks) {
-    sources.push_back(files.emplace_back(OpenTrackFile(open_track, track.file)).get());
-    layout.data_sectors += sources.back()->size() / track.sector_size;
-  }
-  // Every track, for the disc's layout and size; an audio track's file that is not there only
-  // goes uncounted.
-  for (const GdiTrack& track : GdiTracks(table)) {
-    std::uint64_t size = 0;
-    try {
-      size = open_track(track.file)->size();
-    } catch (const RunTimeError&) {
-    }
-    layout.image_size += size;
-    layout.tracks.push_back({1, track.number, track.data, track.lba,
-                             static_cast<std::uint32_t>(size / track.sector_size), track.sector_size});
-  }
-  return BootOfArea(DiscFormat::Gdi, tracks.front().number, GdiDataArea(tracks, sources), true, std::move(layout));
-}
-
-// A disc of `tracks`, whose data `files` holds by the file names the tracks give: a GD-ROM's where it
-// has a high-density area (its data tracks there, the boot track first), else a CD-R's (every data
-// track, the last session's first).
-DiscBootFile BootOfTracks(DiscFormat format, const std::vector<CueTrack>& tracks,
-                          const std::map<std::string, std::unique_ptr<DiscSource>>& files, DiscLayout layout) {
-  const bool gd_rom =
-      std::any_of(tracks.begin(), tracks.end(), [](const CueTrack& track) { return track.high_density; });
-  const std::string_view table = format == DiscFormat::Chd ? "the CHD" : "the cue sheet";
-  // The boot track: a GD-ROM's first data track of the high-density area, a CD-R's last session's.
-  const int last_session = tracks.back().session;
-  const auto boot = std::find_if(tracks.begin(), tracks.end(), [&](const CueTrack& track) {
-    return track.data && (gd_rom ? track.high_density : track.session == last_session);
+// The boot track: a GD-ROM's first data track of its high-density area, a CD-R's last session's
+// first data track.
+const TocTrack& BootTrack(const TableOfContents& toc) {
+  if (toc.tracks.empty()) RefuseAsInvalid(std::string(TableWords(toc.format)) + " lists no tracks");
+  const int last_session = toc.tracks.back().session;
+  const auto boot = std::find_if(toc.tracks.begin(), toc.tracks.end(), [&](const TocTrack& track) {
+    return track.data && (toc.gd_rom ? track.high_density : track.session == last_session);
   });
-  if (boot == tracks.end()) {
-    RefuseAsInvalid(std::string(table) + (gd_rom ? "'s high-density area holds no data track, where a GD-ROM boots"
-                                                 : "'s last session holds no data track, which is where a CD-R boots"));
+  if (boot == toc.tracks.end()) {
+    RefuseAsInvalid(std::string(TableWords(toc.format)) +
+                    (toc.gd_rom ? "'s high-density area holds no data track, where a GD-ROM boots"
+                                : "'s last session holds no data track, which is where a CD-R boots"));
   }
-  // Its data tracks as one area: a GD-ROM's high-density ones, or a CD-R's boot session's first and
-  // then the other sessions', whose files the file system may name.
+  return *boot;
+}
+
+// The data tracks the boot track's file system may span, as one: the boot part's, then (a CD-R's)
+// the other sessions', whose files the file system may name.
+Track DataArea(const TableOfContents& toc, const TocTrack& boot, TrackFiles& files) {
+  const DiscSource& boot_file = files.Open(boot.file);
+  if (boot.offset >= boot_file.size()) {
+    RefuseAsInvalid("the image ends before its boot track (track " + std::to_string(boot.number) +
+                    ") begins: it is cut short");
+  }
   std::vector<TrackPiece> pieces;
-  const auto in_boot_part = [&](const CueTrack& track) {
-    return gd_rom ? track.high_density : track.session == boot->session;
-  };
-  const auto add = [&](const CueTrack& track) {
-    pieces.push_back({files.at(track.file).get(), track.offset, track.length, track.sector_size, track.start_lba});
-  };
-  for (const CueTrack& track : tracks) {
-    if (!track.data || !in_boot_part(track)) continue;
-    add(track);
-    layout.data_sectors += track.length / track.sector_size;
+  for (const bool boot_part : {true, false}) {
+    for (const TocTrack& track : toc.tracks) {
+      if (!track.data || InBootPart(toc, boot, track) != boot_part || (toc.gd_rom && !boot_part)) continue;
+      pieces.push_back({&files.Open(track.file), track.offset, std::uint64_t{track.sectors} * track.sector_size,
+                        track.sector_size, track.start_lba});
+    }
   }
-  for (const CueTrack& track : tracks) {
-    if (track.data && !gd_rom && !in_boot_part(track)) add(track);
-  }
-  for (const CueTrack& track : tracks) {
-    layout.tracks.push_back({track.session, track.number, track.data, track.start_lba,
-                             static_cast<std::uint32_t>(track.length / track.sector_size), track.sector_size});
-  }
-  return BootOfArea(format, boot->number, Track(pieces), gd_rom, std::move(layout));
+  return Track(pieces);
 }
 
-DiscBootFile BootOfCue(const DiscSource& sheet, const TrackFileOpener& open_track) {
-  const std::optional<std::string> text = ShortText(sheet, kLongestCue);
-  if (!text) RefuseAsInvalid("the cue sheet is too long to be a table of tracks");
-  std::map<std::string, std::unique_ptr<DiscSource>> files;
-  const std::vector<CueTrack> tracks = ParseCue(*text, [&](const std::string& file) {
-    return files.emplace(file, OpenTrackFile(open_track, file)).first->second->size();
-  });
-  DiscLayout layout;
-  for (const auto& [name, file] : files) layout.image_size += file->size();
-  return BootOfTracks(DiscFormat::Cue, tracks, files, std::move(layout));
-}
-
-// A CHD's tracks, each read out of its frames as its own file, the empty sectors that fill a gap
-// left out; a CHD keeps no sessions.
-DiscBootFile BootOfChd(const DiscSource& source) {
-  const ChdImage chd(source);
-  std::vector<CueTrack> tracks;
-  std::map<std::string, std::unique_ptr<DiscSource>> files;
-  for (const ChdTrack& track : chd.tracks()) {
-    CueTrack& listed = tracks.emplace_back();
-    listed.number = track.number;
-    listed.data = track.data;
-    listed.sector_size = track.sector_size;
-    listed.file = std::to_string(track.number);
-    listed.length = std::uint64_t{track.sectors - track.padding} * track.sector_size;
-    listed.start_lba = track.start_lba;
-    listed.high_density = chd.gd_rom() && track.start_lba >= kHighDensityArea;
-    files[listed.file] = chd.TrackData(track);
+// The address the area's file system was made for: its root directory tells. A table places its
+// boot track: where the file system cannot be placed, reading the boot file says what is wrong.
+std::uint32_t FileSystemBase(const TableOfContents& toc, const Track& area) {
+  if (toc.format == DiscFormat::Iso) return IsoTrackBase(area);
+  try {
+    return IsoTrackBase(area);
+  } catch (const RunTimeError&) {
+    return area.first_lba();
   }
-  DiscLayout layout;
-  layout.image_size = source.size();
-  return BootOfTracks(DiscFormat::Chd, tracks, files, std::move(layout));
 }
 
 }  // namespace
+
+DiscBootFile BootOfContents(const TableOfContents& toc, TrackFiles& files) {
+  const TocTrack& boot = BootTrack(toc);
+  const Track area = DataArea(toc, boot, files);
+  const std::uint32_t base = FileSystemBase(toc, area);
+  // A lone ISO image lies wherever it is burned or dumped; one made for LBA 45000 is a GD-ROM's
+  // boot track.
+  const bool lone_gd_rom = toc.format == DiscFormat::Iso && base == kHighDensityArea;
+  DiscBootFile disc;
+  disc.format = toc.format;
+  disc.track = lone_gd_rom ? 3 : boot.number;
+  disc.gd_rom = toc.gd_rom || lone_gd_rom;
+  DiscLayout& layout = disc.layout;
+  layout.tracks = toc.tracks;
+  layout.left_open = toc.left_open;
+  layout.image_size = toc.image_size;
+  layout.boot_track_lba = boot.start_lba;
+  layout.file_system_lba = base;
+  for (const TocTrack& track : toc.tracks) {
+    if (track.data && InBootPart(toc, boot, track)) layout.data_sectors += track.sectors;
+  }
+  const Track rebased = area.Rebased(base);
+  // genisoimage and DiscJuggler count a volume's sectors from its session's start.
+  layout.file_system_sectors = IsoVolumeSectors(rebased).value_or(0);
+  disc.boot = BootFileOfTrack(rebased, lone_gd_rom ? "the image is one track of a GD-ROM: scan the dump's .gdi, which "
+                                                     "names them all"
+                                                   : "the image is cut short");
+  return disc;
+}
 
 std::string_view DiscFormatText(DiscFormat format) {
   switch (format) {
@@ -235,25 +175,7 @@ Judgement JudgeLooseFile(std::span<const std::byte> bytes, std::string_view name
 }
 
 DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image) {
-  DiscLayout layout;
-  layout.image_size = image.size();
-  if (format == DiscFormat::Iso) {
-    const std::size_t sector_size = IsoSectorSize(image).value_or(kSectorData);
-    const Track track(image, 0, image.size(), sector_size, 0);
-    layout.data_sectors = track.first_piece_sectors();
-    layout.tracks.push_back({1, 1, true, 0, track.first_piece_sectors(), static_cast<std::uint32_t>(sector_size)});
-    return BootOfDataTrack(format, 1, track, std::move(layout));
-  }
-  const CdiTable table = ReadCdiTable(image);
-  const std::optional<CdiTrack> boot = CdiBootTrack(table.tracks);
-  if (!boot) RefuseAsInvalid("the image's last session holds no data track, which is where a CD-R boots");
-  layout.left_open = table.left_open;
-  for (const CdiTrack& track : table.tracks) {
-    layout.tracks.push_back(
-        {track.session, track.number, track.data, track.start_lba, track.length, track.sector_size});
-    if (track.data && track.session == boot->session) layout.data_sectors += track.length;
-  }
-  return BootOfDataTrack(format, boot->number, CdiDataArea(image, table.tracks, *boot), std::move(layout));
+  return *BootOfDisc(image, format == DiscFormat::Cdi ? ".cdi" : ".iso", {});
 }
 
 std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_view name,
@@ -261,10 +183,15 @@ std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_vie
   return AsRunTimeError([&]() -> std::optional<DiscBootFile> {
     const std::optional<DiscFormat> format = DiscFormatOf(source, name);
     if (!format) return std::nullopt;
-    if (format == DiscFormat::Gdi) return BootOfGdi(source, open_track);
-    if (format == DiscFormat::Cue) return BootOfCue(source, open_track);
-    if (format == DiscFormat::Chd) return BootOfChd(source);
-    return BootOfImage(*format, source);
+    TrackFiles files(source, open_track);
+    switch (*format) {
+      case DiscFormat::Cdi: return BootOfContents(CdiContents(source), files);
+      case DiscFormat::Gdi: return BootOfContents(GdiContents(files), files);
+      case DiscFormat::Cue: return BootOfContents(CueContents(files), files);
+      case DiscFormat::Chd: return BootOfContents(ChdContents(files), files);
+      case DiscFormat::Iso: break;
+    }
+    return BootOfContents(IsoContents(source), files);
   });
 }
 

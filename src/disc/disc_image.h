@@ -11,15 +11,13 @@
 
 #include "disc/boot_file.h"
 #include "disc/disc_source.h"
-#include "disc/gdi.h"
+#include "disc/table_of_contents.h"
 #include "inspect/judgement.h"
 
 // A disc image as a person holds it, and the boot file inside: a DiscJuggler image (.cdi) or an
 // ISO 9660 image, which are CD-R images, a GD-ROM dump (.gdi and its track files), or a cue sheet
 // and its track files or a CHD, of either kind of disc.
 namespace quillet {
-
-enum class DiscFormat { Cdi, Iso, Gdi, Cue, Chd };
 
 // "cdi", "iso", "gdi", "cue" or "chd".
 std::string_view DiscFormatText(DiscFormat format);
@@ -44,18 +42,9 @@ void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view nam
 Judgement JudgeLooseFile(std::span<const std::byte> bytes, std::string_view name,
                          Evidence evidence = Evidence::FormOnly);
 
-// A track of the disc an image makes.
-struct DiscTrack {
-  int session = 1, number = 1;  // counted from 1, as a person names them
-  bool data = true;             // else audio
-  std::uint32_t start_lba = 0;  // where the image puts it on the disc
-  std::uint32_t sectors = 0;
-  std::uint32_t sector_size = 2352;  // in the image: 2048, 2336, 2352, 2368 or 2448
-};
-
 // What an image shows of the disc it makes, which decides whether the disc starts.
 struct DiscLayout {
-  std::vector<DiscTrack> tracks;      // every track the image lists (an ISO image: its one)
+  std::vector<TocTrack> tracks;       // every track the image lists (an ISO image: its one)
   bool left_open = false;             // a CD-R left open for another session
   std::uint64_t image_size = 0;       // in bytes: the image, or a dump's track files together
   std::uint32_t boot_track_lba = 0;   // where the image puts the boot track
@@ -75,14 +64,15 @@ struct DiscBootFile {
   DiscLayout layout;
 };
 
-// The boot file of a CDI or ISO image. An ISO image whose file system begins at LBA 45000 is a
-// GD-ROM's boot track (a dump's track03.iso or .bin). Raises run-time error 5 saying what is wrong with a cut or
-// malformed image.
+// The boot file of a CDI or ISO image, which holds all its tracks. Raises run-time error 5 saying
+// what is wrong with a cut or malformed image.
 DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image);
 
-// Opens the file of a track that a .gdi names (`file`, as the table spells it): beside it on disk,
-// or among the files chosen with it on the page. Raises a run-time error saying why it cannot.
-using TrackFileOpener = std::function<std::unique_ptr<DiscSource>(const std::string& file)>;
+// The boot file of the disc `toc` describes, its tracks' bytes in `files`: its boot track (a
+// GD-ROM's first data track of its high-density area, a CD-R's last session's first), read as one
+// with the data tracks its file system may span, where that file system was made to begin. An ISO
+// image whose file system begins at LBA 45000 is a GD-ROM's boot track.
+DiscBootFile BootOfContents(const TableOfContents& toc, TrackFiles& files);
 
 // The boot file of the disc image in `source`, whose file is named `name`, as DiscFormatOf tells
 // its format; a .gdi's or a cue sheet's from its tracks' files, which `open_track` opens (a failure

@@ -23,7 +23,7 @@ std::optional<Number> NumberOf(std::optional<std::string_view> field) {
 // The tracks `text` lists, or what is wrong with it: what the table is, either way, with no
 // exception thrown, so that telling a .gdi by its content costs none.
 struct Table {
-  std::vector<GdiTrack> tracks;
+  std::vector<TocTrack> tracks;
   std::string error;  // empty when the table reads
 };
 
@@ -47,7 +47,7 @@ Table Parse(std::string_view text) {
             "the .gdi file lists " + std::to_string(lines.size() - 1) + " tracks of the " + std::to_string(*count) +
                 " it announces"};
   }
-  std::vector<GdiTrack> tracks;
+  std::vector<TocTrack> tracks;
   for (std::size_t index = 1; index <= *count; ++index) {
     auto [number_of_line, line] = lines[index];
     const std::string where = "line " + std::to_string(number_of_line) + " of the .gdi file";
@@ -57,13 +57,21 @@ Table Parse(std::string_view text) {
     const auto sector_size = NumberOf<std::uint32_t>(NextField(line));
     const std::optional<std::string_view> file = NextField(line);
     const auto offset = NumberOf<long long>(NextField(line));
-    if (!number || !lba || !type || (*type != 0 && *type != 4) || !sector_size || !file || file->empty() || !offset) {
+    const std::optional<SectorForm> form =
+        type && sector_size ? SectorFormOf(std::to_string(*type) + " " + std::to_string(*sector_size)) : std::nullopt;
+    if (!number || !lba || !form || !file || file->empty() || !offset) {
       return {{}, where + " is no track (number, LBA, type 0 or 4, sector size, file, offset)"};
     }
     // The tracks lie in the table's folder: a name that leads out of it is no track of this disc.
     const std::optional<std::string> inside = PathInsideFolder(*file);
     if (!inside) return {{}, where + " names a track file outside its folder: " + EscapeControls(*file)};
-    tracks.push_back({*number, *lba, *type == 4, *sector_size, *inside});
+    TocTrack& track = tracks.emplace_back();
+    track.number = *number;
+    track.start_lba = *lba;
+    track.data = form->data;
+    track.high_density = *lba >= kHighDensityArea;
+    track.sector_size = form->size;
+    track.file = *inside;
   }
   return {tracks, ""};
 }
@@ -78,43 +86,34 @@ Table ReadTable(const DiscSource& source) {
 }
 
 // The tracks of a table that reads; raises run-time error 5 saying what is wrong with any other.
-std::vector<GdiTrack> TracksOf(const Table& table) {
+std::vector<TocTrack> TracksOf(const Table& table) {
   if (!table.error.empty()) RefuseAsInvalid(table.error);
   return table.tracks;
 }
 
 }  // namespace
 
-std::vector<GdiTrack> ParseGdi(std::string_view text) { return TracksOf(Parse(text)); }
-
-std::vector<GdiTrack> GdiTracks(const DiscSource& table) { return TracksOf(ReadTable(table)); }
+std::vector<TocTrack> ParseGdi(std::string_view text) { return TracksOf(Parse(text)); }
 
 bool IsGdi(const DiscSource& source) { return source.size() > 0 && ReadTable(source).error.empty(); }
 
-std::vector<GdiTrack> GdiDataTracks(const DiscSource& table) {
-  const std::vector<GdiTrack> tracks = GdiTracks(table);
-  const std::optional<GdiTrack> boot = GdiBootTrack(tracks);
-  if (!boot) RefuseAsInvalid("the .gdi file lists no data track at LBA 45000 or after, where a GD-ROM boots");
-  std::vector<GdiTrack> data{*boot};
-  for (const GdiTrack& track : tracks) {
-    if (track.data && track.lba > boot->lba) data.push_back(track);
-  }
-  return data;
+std::vector<std::string> GdiTrackFiles(const DiscSource& table) {
+  std::vector<std::string> names;
+  for (const TocTrack& track : ReadTable(table).tracks) names.push_back(track.file);
+  return names;
 }
 
-Track GdiDataArea(const std::vector<GdiTrack>& tracks, std::span<const DiscSource* const> files) {
-  std::vector<TrackPiece> pieces;
-  for (std::size_t index = 0; index < tracks.size() && index < files.size(); ++index) {
-    pieces.push_back({files[index], 0, files[index]->size(), tracks[index].sector_size, tracks[index].lba});
+TableOfContents GdiContents(TrackFiles& files) {
+  TableOfContents toc{DiscFormat::Gdi, TracksOf(ReadTable(files.Open(""))), true, false, 0};
+  // The files of the high-density area's data tracks must be there; another's that is not only
+  // goes uncounted.
+  for (TocTrack& track : toc.tracks) {
+    const std::uint64_t size = track.data && track.high_density ? files.Open(track.file).size()
+                                                                 : files.SizeIfThere(track.file).value_or(0);
+    toc.image_size += size;
+    track.sectors = static_cast<std::uint32_t>(std::min<std::uint64_t>(size / track.sector_size, UINT32_MAX));
   }
-  return Track(pieces);
-}
-
-std::optional<GdiTrack> GdiBootTrack(const std::vector<GdiTrack>& tracks) {
-  for (const GdiTrack& track : tracks) {
-    if (track.data && track.lba >= kHighDensityArea) return track;
-  }
-  return std::nullopt;
+  return toc;
 }
 
 }  // namespace quillet

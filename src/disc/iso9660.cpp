@@ -171,4 +171,11 @@ std::optional<std::uint32_t> IsoVolumeSectors(const Track& track) {
   return LittleEndian32(*descriptor, 80);
 }
 
+TableOfContents IsoContents(const DiscSource& image) {
+  TocTrack track;
+  track.sector_size = static_cast<std::uint32_t>(IsoSectorSize(image).value_or(kSectorData));
+  track.sectors = static_cast<std::uint32_t>(std::min<std::uint64_t>(image.size() / track.sector_size, UINT32_MAX));
+  return {DiscFormat::Iso, {track}, false, false, image.size()};
+}
+
 }  // namespace quillet

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "disc/table_of_contents.h"
 #include "disc/track.h"
 
 // The ISO 9660 file system of a data track, read-only: the primary volume descriptor, then the
@@ -28,6 +29,10 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name);
 // descriptor ("CD001") begins sector 16, or else a Dreamcast bootstrap begins the first sector of
 // more than the bootstrap's 16. Nothing for any other file.
 std::optional<std::size_t> IsoSectorSize(const DiscSource& source);
+
+// An ISO image's table of contents: its one data track, in the sector size IsoSectorSize tells
+// (2,048 bytes where it tells none), which lies wherever it is burned or dumped.
+TableOfContents IsoContents(const DiscSource& image);
 
 // The logical block address `track`'s first sector has in its own file system's addresses: 0 for
 // an image made for the start of a disc, the session's start for one made with genisoimage -C,

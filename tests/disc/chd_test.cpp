@@ -84,7 +84,7 @@ TEST(ChdTest, EveryHunkReadsAndTheBootFileIsTheOneBurned) {
     EXPECT_EQ(disc.track, row.boot_track);
     EXPECT_EQ(disc.boot.bytes, payload);
     std::vector<std::uint32_t> lbas;
-    for (const DiscTrack& track : disc.layout.tracks) lbas.push_back(track.start_lba);
+    for (const TocTrack& track : disc.layout.tracks) lbas.push_back(track.start_lba);
     EXPECT_EQ(lbas, row.track_lbas);
     const std::vector<std::vector<std::byte>> tracks = ReadEveryTrack(file);
     // A GD-ROM's tracks come padded with the empty sectors of the gaps between them.

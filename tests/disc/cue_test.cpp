@@ -93,16 +93,17 @@ TEST(CueTest, TracksArePlacedAsOnTheDisc) {
             "FILE boot.iso BINARY\n TRACK 01 MODE1/2048\n  INDEX 01 00:00:00\n",
             {{1, 1, true, 2048, 0, 0, 500 * 2048, false}}},
        }) {
-    const std::vector<CueTrack> tracks = ParseCue(row.sheet, size);
+    const std::vector<TocTrack> tracks = ParseCue(row.sheet, size);
     ASSERT_EQ(tracks.size(), row.tracks.size()) << row.label;
     for (std::size_t index = 0; index < tracks.size(); ++index) {
-      const CueTrack& got = tracks[index];
+      const TocTrack& got = tracks[index];
+      const std::uint64_t length = std::uint64_t{got.sectors} * got.sector_size;
       const Expected& want = row.tracks[index];
       EXPECT_TRUE(got.session == want.session && got.number == want.number && got.data == want.data &&
                   got.sector_size == want.sector_size && got.start_lba == want.start_lba && got.offset == want.offset &&
-                  got.length == want.length && got.high_density == want.high_density)
+                  length == want.length && got.high_density == want.high_density)
           << row.label << ", track " << want.number << ": session " << got.session << ", LBA " << got.start_lba
-          << ", offset " << got.offset << ", length " << got.length;
+          << ", offset " << got.offset << ", length " << length;
     }
   }
   for (const auto& [sheet, reason] : std::vector<std::pair<std::string, std::string>>{

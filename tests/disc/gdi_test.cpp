@@ -10,21 +10,20 @@
 namespace quillet {
 namespace {
 
-TEST(GdiTest, TracksAndTheBootTrack) {
-  const std::vector<GdiTrack> tracks = ParseGdi(
+TEST(GdiTest, TracksAndTheirAreas) {
+  const std::vector<TocTrack> tracks = ParseGdi(
       "3\r\n"
       "1 0 4 2352 track01.bin 0\r\n"
-      "2 450 0 2352 track02.raw 0\r\n"
+      "2 450 0 2352 tracks\\track02.raw 0\r\n"
       "3 45000 4 2048 \"my game track 03.iso\" 0\r\n");
   ASSERT_EQ(tracks.size(), 3u);
   EXPECT_EQ(tracks[1].data, false);
+  EXPECT_EQ(tracks[1].file, "tracks/track02.raw") << "in a folder of the table's, by either separator";
   EXPECT_EQ(tracks[2].file, "my game track 03.iso");
   EXPECT_EQ(tracks[2].sector_size, 2048u);
-  const std::optional<GdiTrack> boot = GdiBootTrack(tracks);
-  ASSERT_TRUE(boot);
-  EXPECT_EQ(boot->number, 3);
-  EXPECT_EQ(boot->lba, 45000u);
-  EXPECT_FALSE(GdiBootTrack({tracks[0], tracks[1]})) << "a data track in the low-density area boots nothing";
+  EXPECT_EQ(tracks[2].start_lba, 45000u);
+  EXPECT_TRUE(tracks[2].high_density);
+  EXPECT_FALSE(tracks[0].high_density);
 }
 
 TEST(GdiTest, MalformedTablesAreRefusedNamingWhatIsWrong) {
