@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                           [](const std::string&) { return kFileSize; });
     if (tracks.empty() || tracks.size() > 99) __builtin_trap();
     for (const quillet::TocTrack& track : tracks) {
-      if (track.offset + std::uint64_t{track.sectors} * track.sector_size > kFileSize || quillet::PathInsideFolder(track.file) != track.file) {
+      if (track.offset + std::uint64_t{track.sectors} * track.sector_size > kFileSize ||
+          quillet::PathInsideFolder(track.file) != track.file) {
         __builtin_trap();
       }
     }

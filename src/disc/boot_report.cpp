@@ -228,8 +228,8 @@ BootCheck PlacementCheck(const DiscBootFile& disc) {
     return {"placement", CheckResult::CannotTell,
             made_for + ": a CHD keeps no sessions, so where the track lies is the reading program's to place"};
   }
-  const bool one_session = std::all_of(layout.tracks.begin(), layout.tracks.end(),
-                                       [](const TocTrack& track) { return track.session == 1; });
+  const bool one_session =
+      std::all_of(layout.tracks.begin(), layout.tracks.end(), [](const TocTrack& track) { return track.session == 1; });
   if (disc.format == DiscFormat::Cue && one_session && !disc.gd_rom &&
       std::uint64_t{layout.boot_track_lba} + kFirstSessionGap == layout.file_system_lba) {
     // chdman extractcd writes no session lines: the sheet has lost the gap before a second session.

@@ -126,7 +126,8 @@ class CueReader {
       toc_track.high_density = track.high_density;
       toc_track.sector_size = track.sector_size;
       toc_track.start_lba = track.start_lba;
-      toc_track.sectors = static_cast<std::uint32_t>(std::min<std::uint64_t>(track.length / track.sector_size, UINT32_MAX));
+      toc_track.sectors =
+          static_cast<std::uint32_t>(std::min<std::uint64_t>(track.length / track.sector_size, UINT32_MAX));
       toc_track.file = track.file;
       toc_track.offset = track.offset;
     }
@@ -253,8 +254,9 @@ std::vector<TocTrack> ParseCue(std::string_view text, const TrackFileSize& file_
 TableOfContents CueContents(TrackFiles& files) {
   const std::optional<std::string> text = ShortText(files.Open(""), kLongestCue);
   if (!text) RefuseAsInvalid("the cue sheet is too long to be a table of tracks");
-  TableOfContents toc{DiscFormat::Cue, ParseCue(*text, [&](const std::string& file) { return files.Open(file).size(); }),
-                      false, false, 0};
+  TableOfContents toc{DiscFormat::Cue,
+                      ParseCue(*text, [&](const std::string& file) { return files.Open(file).size(); }), false, false,
+                      0};
   std::vector<std::string_view> counted;
   for (const TocTrack& track : toc.tracks) {
     toc.gd_rom = toc.gd_rom || track.high_density;

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "disc/cue.h"
-#include "disc/gdi.h"
 #include "disc/file_source.h"
+#include "disc/gdi.h"
 #include "util/file_system.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"

@@ -108,8 +108,8 @@ TableOfContents GdiContents(TrackFiles& files) {
   // The files of the high-density area's data tracks must be there; another's that is not only
   // goes uncounted.
   for (TocTrack& track : toc.tracks) {
-    const std::uint64_t size = track.data && track.high_density ? files.Open(track.file).size()
-                                                                 : files.SizeIfThere(track.file).value_or(0);
+    const std::uint64_t size =
+        track.data && track.high_density ? files.Open(track.file).size() : files.SizeIfThere(track.file).value_or(0);
     toc.image_size += size;
     track.sectors = static_cast<std::uint32_t>(std::min<std::uint64_t>(size / track.sector_size, UINT32_MAX));
   }

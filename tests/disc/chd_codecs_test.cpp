@@ -9,12 +9,9 @@
 #include <string>
 #include <vector>
 
-#ifdef QUILLET_WITH_ZSTD
-#include <zstd.h>
-#endif
-
 #include "disc/sector.h"
 #include "disc/sector_codes.h"
+#include "support/zstd_compressor.h"
 
 namespace quillet {
 namespace {
@@ -34,14 +31,6 @@ Bytes Deflate(const Bytes& plain) {
   deflateEnd(&stream);
   return out;
 }
-
-#ifdef QUILLET_WITH_ZSTD
-Bytes Zstd(const Bytes& plain) {
-  Bytes out(ZSTD_compressBound(plain.size()));
-  out.resize(ZSTD_compress(out.data(), out.size(), plain.data(), plain.size(), 3));
-  return out;
-}
-#endif
 
 TEST(ChdCodecsTest, FramesComeBackWithTheirSyncAndErrorCodes) {
   // Three frames: a mode 1 and a mode 2 form 1 sector whose sync and P and Q the compressor left
@@ -74,9 +63,7 @@ TEST(ChdCodecsTest, FramesComeBackWithTheirSyncAndErrorCodes) {
     Bytes (*compress)(const Bytes&);
   };
   std::vector<Row> rows = {{ChdCodec("cdzl"), Deflate}};
-#ifdef QUILLET_WITH_ZSTD
-  rows.push_back({ChdCodec("cdzs"), Zstd});
-#endif
+  if (testing::ZstdCompressor()) rows.push_back({ChdCodec("cdzs"), testing::ZstdCompressor()});
   for (const Row& row : rows) {
     const std::uint32_t codec = row.codec;
     SCOPED_TRACE(ChdCodecName(codec));
