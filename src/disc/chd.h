@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "disc/chd_metadata.h"
 #include "disc/disc_source.h"
 #include "disc/table_of_contents.h"
 
@@ -18,17 +19,6 @@ namespace quillet {
 bool IsChd(const DiscSource& source);
 
 class ChdHunks;  // the frames, read a hunk at a time
-
-struct ChdTrack {
-  int number = 0;
-  bool data = false;
-  std::uint32_t sector_size = 2352;  // of each frame, a sector's bytes: 2048, 2336 or 2352
-  std::uint32_t start_lba = 0;       // on the disc, of its first sector (its INDEX 01); a GD-ROM's
-                                     // later data track's as its raw sectors' headers say
-  std::uint32_t sectors = 0;         // from there
-  std::uint32_t padding = 0;         // of those, the empty sectors added to fill a gap
-  std::uint64_t first_frame = 0;     // in the CHD, of its first sector
-};
 
 class ChdImage {
  public:
@@ -50,6 +40,11 @@ class ChdImage {
   std::unique_ptr<DiscSource> TrackData(const ChdTrack& track) const;
 
  private:
+  // A GD-ROM's file system may go on from track 3 into later data tracks, where it must be read at
+  // the addresses it was made for: a raw sector's header says where the disc has it, whatever gaps
+  // the CHD's table counts.
+  void PlaceLaterDataTracks();
+
   std::unique_ptr<ChdHunks> hunks_;
   std::vector<ChdTrack> tracks_;
   bool gd_rom_ = false;

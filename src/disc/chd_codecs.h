@@ -5,14 +5,16 @@
 #include <span>
 #include <string>
 
+#include "disc/disc_geometry.h"
+
 // The codecs of a CD's CHD: a hunk holds frames of 2,352 bytes of sector data and 96 of subcode,
 // and each codec compresses the two apart (cdlz: LZMA and deflate; cdzl: deflate twice; cdfl:
 // FLAC and deflate; cdzs: zstd twice). The work is done by the codecs' own libraries.
 namespace quillet {
 
-inline constexpr std::size_t kChdFrameSize = 2448;  // a frame: sector data, then subcode
-inline constexpr std::size_t kChdSectorBytes = 2352;
-inline constexpr std::size_t kChdSubcodeBytes = 96;
+inline constexpr std::size_t kChdFrameSize = kRawFrame;  // a frame: sector data, then subcode
+inline constexpr std::size_t kChdSectorBytes = kRawSector;
+inline constexpr std::size_t kChdSubcodeBytes = kSubcodeBytes;
 
 // A codec's four letters as the header stores them, big-endian.
 constexpr std::uint32_t ChdCodec(const char (&letters)[5]) {

@@ -7,6 +7,15 @@
 // the first track's 150-sector pregap ends).
 namespace quillet {
 
+// A sector's bytes: its user data alone (an ISO's), after a mode 2 subheader, or raw (sync, header,
+// data and codes); a raw frame as a drive reads it carries the subchannel after it, all 96 bytes
+// or the Q channel's 16.
+inline constexpr std::size_t kSectorData = 2048;
+inline constexpr std::size_t kMode2Sector = kSectorData + 288;  // 2,336
+inline constexpr std::size_t kRawSector = 2352;
+inline constexpr std::size_t kSubcodeBytes = 96, kQSubcodeBytes = 16;
+inline constexpr std::size_t kRawFrame = kRawSector + kSubcodeBytes;  // 2,448
+
 // A CD holds 99 tracks at most.
 inline constexpr std::size_t kMostTracks = 99;
 

@@ -8,13 +8,15 @@
 #include <span>
 #include <string_view>
 
+#include "disc/disc_geometry.h"
+
 // How a CD's data sector lies in an image: the 2,048 bytes of user data alone (an ISO), after a
 // mode 2 subheader (2,336), or raw (2,352, or 2,368 and 2,448 with the subchannel after it).
 namespace quillet {
 
-inline constexpr std::size_t kSectorData = 2048;
-inline constexpr std::array<std::size_t, 5> kSectorSizes = {2048, 2336, 2352, 2368, 2448};
-inline constexpr std::size_t kLargestSector = 2448;
+inline constexpr std::array<std::size_t, 5> kSectorSizes = {kSectorData, kMode2Sector, kRawSector,
+                                                            kRawSector + kQSubcodeBytes, kRawFrame};
+inline constexpr std::size_t kLargestSector = kRawFrame;
 
 // The 12 bytes a raw sector begins with.
 inline constexpr std::string_view kSectorSync("\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00", 12);
@@ -28,7 +30,7 @@ constexpr bool IsSectorSize(std::size_t size) {
   return false;
 }
 
-constexpr bool IsRawSector(std::size_t size) { return size >= 2352; }
+constexpr bool IsRawSector(std::size_t size) { return size >= kRawSector; }
 
 // The logical block address a raw data sector's header gives (its minutes, seconds and frames, in
 // BCD, count from 150 sectors before LBA 0), where `header`, its first 16 bytes, has the sync, a

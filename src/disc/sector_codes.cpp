@@ -9,7 +9,7 @@
 namespace quillet {
 namespace {
 
-constexpr std::size_t kRawSector = 2352, kHeaderEnd = 16;
+constexpr std::size_t kHeaderEnd = 16;
 constexpr std::size_t kForm2EdcAt = 2348;
 
 // P over the header and data (2,064 bytes) taken as 24 rows of 86 columns, then Q over those and
