@@ -40,6 +40,8 @@ TEST(SectorCodesTest, CodesAreTheOnesTheToolsMake) {
   }
 }
 
+// The images the tests make themselves, which the Windows build does not make.
+#ifndef _WIN32
 TEST(SectorCodesTest, EveryRawSectorOfEveryTestImageCarriesItsCodes) {
   struct Row {
     std::string name, bytes;
@@ -70,6 +72,8 @@ TEST(SectorCodesTest, EveryRawSectorOfEveryTestImageCarriesItsCodes) {
     EXPECT_GT(checked, 16u) << row.name;
   }
 }
+
+#endif
 
 }  // namespace
 }  // namespace quillet
