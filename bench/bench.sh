@@ -21,6 +21,10 @@
 #   hostile: `quillet scan` of hostile images of up to 2 GiB (holes): a directory bomb, a .gdi of 99
 #            tracks naming one 1 GiB file; the time and peak memory of each (under 1 s, under 64 MB)
 #            beside `cat` of the boot file alone
+#   page:    the page in headless chromium: a 16 MiB file from its choice to its answer (at most
+#            100 ms) and its core against quillet scan --json (at most 2 times as long); 200 MiB from
+#            the choice to the answer (at most 1 s); the longest stall of the page's thread while
+#            200 MiB are judged and scrambled (under 100 ms)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset linux-release >/dev/null
@@ -120,3 +124,8 @@ for image in "$work/bomb.iso" "$work/tracks/disc.gdi"; do
   measured=$(tail -n 1 "$work/time")
   echo "  $(basename "$image"): ${measured% *} s, peak resident ${measured#* } KiB (limits: 1 s, 65,536 KiB)"
 done
+
+echo "== the page in headless chromium, 16 MiB and 200 MiB"
+bash scripts/build-web.sh >/dev/null
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+node bench/page_bench.mjs build/web/quillet.html build/linux-debug/fixtures/hello.bin "$bin/quillet"

@@ -10,6 +10,7 @@
 #include "disc/boot_report.h"
 #include "disc/boot_rule.h"
 #include "disc/disc_file.h"
+#include "disc/disc_formats.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
 #include "util/file_system.h"
@@ -116,7 +117,7 @@ int RunCheck(const std::vector<std::string>& paths, std::ostream& out, std::ostr
   for (const std::string& path : paths) {
     FileReport report = Examine(path, Evidence::FormOnly);
     if (report.error.empty() && !report.disc) {
-      report.error = "no disc image: quillet check reads CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images";
+      report.error = "no disc image: quillet check reads " + FormatsReadWords();
     }
     if (!report.error.empty()) {
       err << "quillet: " << ShownPath(path) << ": " << report.error << "\n";

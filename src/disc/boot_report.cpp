@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "disc/disc_formats.h"
 #include "disc/disc_geometry.h"
 #include "disc/gdi.h"
 #include "util/json_text.h"
@@ -350,15 +351,9 @@ std::string BootSummary(const DiscBootFile& disc, const std::vector<BootCheck>& 
 }
 
 std::string DiscImageWords(const DiscBootFile& disc) {
-  switch (disc.format) {
-    case DiscFormat::Cdi: return "a CDI image";
-    case DiscFormat::Gdi: return "a GD-ROM (GDI) image";
-    case DiscFormat::Cue: return "a BIN/CUE image";
-    case DiscFormat::Chd: return "a CHD image";
-    case DiscFormat::Iso: break;
-  }
-  const bool raw = !disc.layout.tracks.empty() && disc.layout.tracks.front().sector_size != kSectorData;
-  return raw ? "a raw data track" : "an ISO image";
+  const bool raw = disc.format == DiscFormat::Iso && !disc.layout.tracks.empty() &&
+                   disc.layout.tracks.front().sector_size != kSectorData;
+  return raw ? "a raw data track" : std::string(RowOf(disc.format).image_words);
 }
 
 std::string DiscJsonMembers(const DiscBootFile& disc, Form form) {

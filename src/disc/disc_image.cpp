@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "disc/cdi.h"
-#include "disc/chd.h"
-#include "disc/cue.h"
+#include "disc/disc_formats.h"
 #include "disc/disc_geometry.h"
 #include "disc/foreign_image.h"
 #include "disc/gdi.h"
@@ -27,9 +25,8 @@ std::string NameInSentence(std::string_view name) {
 std::optional<DiscFormat> FormatOfName(std::string_view name) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return std::nullopt;
-  for (const DiscFormat format :
-       {DiscFormat::Cdi, DiscFormat::Iso, DiscFormat::Gdi, DiscFormat::Cue, DiscFormat::Chd}) {
-    if (EqualsIgnoringAsciiCase(name.substr(dot + 1), DiscFormatText(format))) return format;
+  for (const DiscFormatRow& row : DiscFormats()) {
+    if (EqualsIgnoringAsciiCase(name.substr(dot + 1), row.extension)) return row.format;
   }
   return std::nullopt;
 }
@@ -135,30 +132,17 @@ DiscBootFile BootOfContents(const TableOfContents& toc, TrackFiles& files) {
   return disc;
 }
 
-std::string_view DiscFormatText(DiscFormat format) {
-  switch (format) {
-    case DiscFormat::Cdi: return "cdi";
-    case DiscFormat::Gdi: return "gdi";
-    case DiscFormat::Cue: return "cue";
-    case DiscFormat::Chd: return "chd";
-    case DiscFormat::Iso: break;
-  }
-  return "iso";
-}
+std::string_view DiscFormatText(DiscFormat format) { return RowOf(format).extension; }
 
 std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_view name) {
   if (const std::optional<std::string_view> foreign = ForeignImageFormat(source)) {
-    RefuseAsInvalid(NameInSentence(name) + " is " + std::string(*foreign) +
-                    "; Quillet reads CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images");
+    RefuseAsInvalid(NameInSentence(name) + " is " + std::string(*foreign) + "; Quillet reads " + FormatsReadWords());
   }
   if (const std::optional<DiscFormat> named = FormatOfName(name)) return named;
-  if (IsChd(source)) return DiscFormat::Chd;
-  if (IsCdiImage(source)) return DiscFormat::Cdi;
-  if (IsoSectorSize(source)) return DiscFormat::Iso;
-  if (IsGdi(source)) return DiscFormat::Gdi;
-  if (const std::optional<std::string> text = ShortText(source, kLongestCue);
-      text && text->find('\0') == std::string::npos && LooksLikeCue(*text)) {
-    return DiscFormat::Cue;
+  for (int order = 0; order < static_cast<int>(DiscFormats().size()); ++order) {
+    for (const DiscFormatRow& row : DiscFormats()) {
+      if (row.told_order == order && row.told(source)) return row.format;
+    }
   }
   return std::nullopt;
 }
@@ -184,14 +168,7 @@ std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_vie
     const std::optional<DiscFormat> format = DiscFormatOf(source, name);
     if (!format) return std::nullopt;
     TrackFiles files(source, open_track);
-    switch (*format) {
-      case DiscFormat::Cdi: return BootOfContents(CdiContents(source), files);
-      case DiscFormat::Gdi: return BootOfContents(GdiContents(files), files);
-      case DiscFormat::Cue: return BootOfContents(CueContents(files), files);
-      case DiscFormat::Chd: return BootOfContents(ChdContents(files), files);
-      case DiscFormat::Iso: break;
-    }
-    return BootOfContents(IsoContents(source), files);
+    return BootOfContents(RowOf(*format).contents(files), files);
   });
 }
 

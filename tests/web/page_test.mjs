@@ -8,7 +8,8 @@ import crypto from "node:crypto";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import puppeteer from "puppeteer-core";
+
+import { openPage } from "./page_driver.mjs";
 
 const [page_path, fixtures, dcscram, quillet, screenshot] = process.argv.slice(2);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "quillet-page-"));
@@ -25,31 +26,13 @@ function dcscramOf(input, unscramble) {
   return fs.readFileSync(out);
 }
 
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  // Root in CI has no user namespaces for the sandbox; the page is our own.
-  args: ["--no-sandbox", "--disable-gpu", "--allow-file-access-from-files"],
+const requests = [];
+const { browser, page, give } = await openPage(page_path, {
+  downloads,
+  onRequest: (url) => { if (!/^(file|blob|data):/.test(url)) requests.push(url); },
 });
 try {
-  const page = await browser.newPage();
-  await page.setViewport({ width: 900, height: 900 });
-  const session = await page.createCDPSession();
-  await session.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
-  const requests = [];
-  page.on("request", (request) => { if (!request.url().startsWith("file:") && !request.url().startsWith("blob:") &&
-                                        !request.url().startsWith("data:")) requests.push(request.url()); });
-  await page.goto("file://" + path.resolve(page_path));
-  await page.waitForSelector("body[data-ready=yes]", { timeout: 20000 });
-
   const text = (id) => page.$eval(`#${id}`, (element) => element.textContent);
-  // Chooses files with the picker, as a person does, and waits for the page's answer.
-  async function give(...wheres) {
-    await page.evaluate(() => { delete document.body.dataset.judged; });
-    await (await page.$("#file")).uploadFile(...wheres);
-    await page.waitForFunction(() => document.body.dataset.judged !== undefined && document.body.dataset.judged !== "",
-                               { timeout: 60000 });
-  }
   async function download(button) {
     for (const old of fs.readdirSync(downloads)) fs.unlinkSync(path.join(downloads, old));
     if (await page.$eval(`#${button}`, (element) => element.disabled)) return { name: "", bytes: Buffer.alloc(0) };
@@ -192,33 +175,11 @@ try {
                                   document.querySelectorAll("label").length === 1),
         "one live region, no accept filter, one label");
 
-  // 16 MiB: the page against quillet scan --json on the same file, in this same run.
+  // 16 MiB, judged whole (how fast is bench/bench.sh's to say).
   const large = Buffer.alloc(16 << 20);
   const program = fs.readFileSync(path.join(fixtures, "hello.bin"));
   for (let at = 0; at < large.length; at += program.length) program.copy(large, at);
-  // Each run a file of its own name: a picker given the same file again reports no change.
-  const bigs = [0, 1, 2, 3, 4].map((i) => {
-    const where = path.join(work, `big${i}.bin`);
-    if (i === 0) fs.writeFileSync(where, large); else fs.linkSync(path.join(work, "big0.bin"), where);
-    return where;
-  });
-  let times = [], answered = [];
-  for (const big of bigs) {
-    await give(big);
-    times.push(Number(await page.evaluate(() => document.body.dataset.judgedMs)));
-    answered.push(Number(await page.evaluate(() => document.body.dataset.answeredMs)));
-  }
-  const page_best = Math.min(...times);
-  check(Math.min(...answered) <= 100, `16 MiB from the choice to its answer: ${Math.min(...answered)} ms (at most 100)`);
-  times = [];
-  for (let i = 0; i < 5; i++) {
-    const started = process.hrtime.bigint();
-    execFileSync(quillet, ["scan", "--json", bigs[0]]);
-    times.push(Number(process.hrtime.bigint() - started) / 1e6);
-  }
-  const cli_best = Math.min(...times);
-  console.log(`16 MiB judged: the page's core ${page_best.toFixed(1)} ms, quillet scan --json ${cli_best.toFixed(1)} ms, ` +
-              `ratio ${(page_best / cli_best).toFixed(2)} (target: at most 2)`);
+  await give(file("big.bin", large));
   check(await form() === "unscrambled" && await text("size") === "16.0 MiB (16,777,216 bytes)",
         `a 16 MiB file is judged: ${await text("size")}`);
 
@@ -279,8 +240,8 @@ try {
   check((await text("problem")).startsWith("changing.bin could not be judged: the browser could not read it"),
         `unreadable: ${await text("problem")}`);
 
-  // 200 MiB judged and scrambled: the page's own thread never stalls past 100 ms, and its memory
-  // comes back after the download.
+  // 200 MiB judged and scrambled in at most 64 MB more than the file, and the memory comes back after
+  // the download (how long it takes, and how long the page's thread stalls, are bench/bench.sh's).
   const rss = () => {
     let total = 0;
     for (const pid of fs.readdirSync("/proc").filter((entry) => /^\d+$/.test(entry))) {
@@ -297,23 +258,15 @@ try {
   const buffer = Buffer.alloc(200 << 20);
   for (let at = 0; at < buffer.length; at += filler.length) filler.copy(buffer, at);
   fs.writeFileSync(large200, buffer);
-  await page.evaluate(() => {
-    window.longestGap = 0;
-    let last = performance.now();
-    window.heartbeat = setInterval(() => { const now = performance.now(); window.longestGap = Math.max(window.longestGap, now - last); last = now; }, 10);
-  });
   let peak = before;
   const sampling = setInterval(() => { peak = Math.max(peak, rss()); }, 20);
   await give(large200);
   clearInterval(sampling);
-  const answered200 = Number(await page.evaluate(() => document.body.dataset.answeredMs));
-  check(answered200 <= 1000 && peak - before <= (200 + 64) * 1024,
-        `200 MiB answered in ${answered200} ms (at most 1000), with ${((peak - before) / 1024).toFixed(0)} MB more ` +
-        "memory at the most (the file's 200 and at most 64)");
+  check(peak - before <= (200 + 64) * 1024,
+        `200 MiB answered with ${((peak - before) / 1024).toFixed(0)} MB more memory at the most (the file's 200 ` +
+        "and at most 64)");
   const got = await download("scramble");
-  const gap = await page.evaluate(() => { clearInterval(window.heartbeat); return window.longestGap; });
   check(got.bytes.length === 200 << 20, "200 MiB scrambled and downloaded");
-  check(gap < 100, `the longest stall of the page's thread: ${gap.toFixed(0)} ms (under 100)`);
   await new Promise((resolve) => setTimeout(resolve, 3000));
   const after = rss();
   check(after - before < 50 * 1024, `the tab's memory after: ${((after - before) / 1024).toFixed(0)} MB more than before (under 50)`);
