@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/texts.h"
+#include "app/window_verdict.h"
 #include "disc/boot_report.h"
 #include "disc/disc_file.h"
 #include "inspect/file_kind.h"

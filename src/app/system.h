@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
+#include "app/size_text.h"
 #include "disc/disc_image.h"
-#include "inspect/size_text.h"
 #include "util/file_system.h"
 #include "util/path_rules.h"
 #include "util/tool_run.h"

@@ -51,15 +51,6 @@ Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence, Patter
   return judgement;
 }
 
-ScrambleVerdict WindowVerdict(const Judgement& judgement) {
-  switch (judgement.form) {
-    case Form::Unscrambled: return ScrambleVerdict::Unscrambled;
-    case Form::Scrambled:
-    case Form::ScrambledTwice: return ScrambleVerdict::Scrambled;
-    default: return judgement.verdict;
-  }
-}
-
 std::string JudgementJsonMembers(const Judgement& judgement, std::int64_t size) {
   std::string json = "\"form\": \"" + std::string(FormText(judgement.form)) + "\", \"verdict\": \"" +
                      std::string(VerdictText(judgement.verdict)) + "\"";

@@ -53,10 +53,6 @@ struct Judgement {
 Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence = Evidence::FormOnly,
                      PatternWatch* watch = nullptr);
 
-// The verdict the window shows: the judgement's where it is confidently a program's form (a file
-// scrambled twice shows SCRAMBLED, and Convert unscrambles it twice), else the patterns' own.
-ScrambleVerdict WindowVerdict(const Judgement& judgement);
-
 // A judgement of `size` bytes as the members of a JSON object, as quillet scan --json and the page
 // give it: "form" (in lower case), the evidence ("verdict", the patterns' own answer, and "layout"
 // where it was looked at), "size" in bytes and "matches", each pattern found with the offset of its

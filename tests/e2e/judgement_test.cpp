@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/window_verdict.h"
 #include "inspect/judgement.h"
 #include "scramble/scramble.h"
 #include "support/temp_folder.h"

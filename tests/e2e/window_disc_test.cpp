@@ -11,7 +11,7 @@
 #include "app/main_form.h"
 #include "app/program_on_disk.h"
 #include "cli/quillet_command.h"
-#include "inspect/size_text.h"
+#include "app/size_text.h"
 #include "support/temp_folder.h"
 
 namespace quillet {

@@ -23,7 +23,7 @@
 
 #include "app/main_form.h"
 #include "app/texts.h"
-#include "inspect/size_text.h"
+#include "app/size_text.h"
 #include "qt/main_window.h"
 #include "qt/message_box.h"
 #include "qt/qt_system.h"

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "inspect/size_text.h"
+#include "app/size_text.h"
 #include "scramble/scramble.h"
 #include "support/disc_writer.h"
 #include "support/temp_folder.h"

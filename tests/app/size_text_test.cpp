@@ -1,4 +1,4 @@
-#include "inspect/size_text.h"
+#include "app/size_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,40 @@
+# Fails where a file in src/ includes a header of a layer above its own. Run by the build (the
+# check_layers target) as: cmake -DSOURCE_DIR=src -P check_layers.cmake
+#
+# The layers, each with those it may include besides its own: util and scramble at the bottom;
+# inspect, disc, shell and the services (posix, winapi) above them; convert; app; the windows and
+# the command line on top.
+cmake_minimum_required(VERSION 3.25)
+set(below_util "")
+set(below_scramble util)
+set(below_inspect util scramble)
+set(below_disc util scramble inspect)
+set(below_shell util)
+set(below_posix util)
+set(below_winapi util)
+set(below_convert util scramble inspect)
+set(below_app util scramble inspect disc shell convert)
+set(below_cli util scramble inspect disc shell convert)
+set(below_qt util scramble inspect disc shell convert app)
+set(below_win32 util scramble inspect disc shell convert app winapi)
+
+file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
+set(upward "")
+foreach(source ${sources})
+  string(REGEX MATCH "^[a-z0-9]+" layer "${source}")
+  if(NOT DEFINED below_${layer})
+    continue()
+  endif()
+  file(STRINGS ${SOURCE_DIR}/${source} includes REGEX "^#include \"[a-z0-9]+/")
+  foreach(line ${includes})
+    string(REGEX MATCH "\"([a-z0-9]+)/" _ "${line}")
+    set(included ${CMAKE_MATCH_1})
+    if(NOT included STREQUAL layer AND NOT included IN_LIST below_${layer})
+      list(APPEND upward "${source}: ${line} (${layer} may include only ${layer} ${below_${layer}})")
+    endif()
+  endforeach()
+endforeach()
+if(upward)
+  list(JOIN upward "\n  " listed)
+  message(FATAL_ERROR "Includes that run upward:\n  ${listed}")
+endif()
