@@ -401,7 +401,7 @@ void MainForm::mnuOptionsShell_Click() {
   std::string failures;
   for (const ShellVerb& verb : kShellVerbs) {
     if (const std::optional<std::string> failure = RegisterShellVerb(verb.extension, verb.verb, command)) {
-      failures += "\r\n" + ToString(verb.verb) + ": " + *failure;
+      failures += "\r\n" + ToString(verb.verb) + " (" + ToString(verb.extension) + "): " + *failure;
     }
   }
   if (failures.empty()) {

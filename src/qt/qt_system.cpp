@@ -54,6 +54,7 @@ void QtSystem::WriteShellVerb(const std::string& extension, const std::string& v
   // The entries start the program itself, by its full path, with the clicked file's path.
   const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   const ShellVerb entry{extension, verb};
+  if (!WritesFileManagerEntries(entry)) return;
   for (const FileManagerEntry& file : FileManagerEntries(entry, executable_path_.toStdString())) {
     const QString path = data + '/' + QString::fromStdString(file.path);
     QSaveFile out(path);

@@ -69,6 +69,12 @@ std::string Slug(std::string_view verb) {
 
 }  // namespace
 
+bool WritesFileManagerEntries(const ShellVerb& verb) {
+  const auto first = std::find_if(kShellVerbs.begin(), kShellVerbs.end(),
+                                  [&](const ShellVerb& each) { return each.verb == verb.verb; });
+  return first != kShellVerbs.end() && first->extension == verb.extension;
+}
+
 std::string DesktopExecWord(std::string_view text) {
   if (text.find_first_of(" \t\n\"'\\><~|&;$*?#()`") == std::string_view::npos) return std::string(text);
   std::string word = "\"";

@@ -25,6 +25,10 @@ struct FileManagerEntry {
 // action), each starting `program` with the clicked file's path.
 std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::string_view program);
 
+// Whether `verb` is the first of kShellVerbs's entries of its verb: a file manager's entries serve
+// all of a verb's extensions at once, and are written for that one alone.
+bool WritesFileManagerEntries(const ShellVerb& verb);
+
 // `text` as one word of a desktop entry's Exec line, quoted where it needs to be.
 std::string DesktopExecWord(std::string_view text);
 

@@ -725,8 +725,8 @@ TEST_F(MainFormTest, RightClickIntegration) {
              {".cue", "Scan Dreamcast binary", command},
              {".chd", "Scan Dreamcast binary", command}},
             {question,
-             {"Quillet could not be integrated into right-click menus.\r\nConvert to Dreamcast binary: Permission "
-              "denied",
+             {"Quillet could not be integrated into right-click menus.\r\nConvert to Dreamcast binary (.elf): "
+              "Permission denied",
               message_kind::kCritical, ""}}},
        }) {
     Fakes fake;

@@ -522,7 +522,7 @@ class WindowTest : public QObject {
       });
     });
     window->findChild<QAction*>("mnuOptionsShell")->trigger();
-    QVERIFY2(reported.startsWith("Quillet could not be integrated into right-click menus.\r\nScan Dreamcast binary: "),
+    QVERIFY2(reported.startsWith("Quillet could not be integrated into right-click menus.\r\nScan Dreamcast binary (.bin): "),
              qPrintable(reported));
     QFile::remove(data + "/nemo");
   }

@@ -28,17 +28,20 @@ TEST(FileManagerEntriesTest, OfferedOnlyForTheVerbsExtensionsInAnyCase) {
     ShellVerb verb;
     std::vector<std::string> extensions;
     std::string spellings;
+    bool written;  // the verb's first extension: its entries are written for it alone
   };
   const std::string scanned =
       "bin;biN;bIn;bIN;Bin;BiN;BIn;BIN;cdi;cdI;cDi;cDI;Cdi;CdI;CDi;CDI;gdi;gdI;gDi;gDI;Gdi;GdI;GDi;GDI;"
       "cue;cuE;cUe;cUE;Cue;CuE;CUe;CUE;chd;chD;cHd;cHD;Chd;ChD;CHd;CHD;";
   for (const Row& row : std::vector<Row>{
-           {kShellVerbs[0], {"bin", "cdi", "gdi", "cue", "chd"}, scanned},
-           {kShellVerbs[1], {"elf"}, "elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;"},
+           {kShellVerbs[0], {"bin", "cdi", "gdi", "cue", "chd"}, scanned, true},
+           {kShellVerbs[1], {"elf"}, "elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;", true},
            {kShellVerbs[3],
             {"bin", "cdi", "gdi", "cue", "chd"},
-            scanned},  // the same files, from any of the verb's endings
+            scanned,
+            false},  // the same files, from any of the verb's endings
        }) {
+    EXPECT_EQ(WritesFileManagerEntries(row.verb), row.written) << row.verb.extension;
     const std::vector<FileManagerEntry> entries = FileManagerEntries(row.verb, "/opt/quillet/vardelm");
     const std::string mime = Content(entries, "mime/packages/");
     std::string types;
