@@ -53,15 +53,9 @@ set(CPACK_PACKAGE_NAME quillet)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Tarquell <tarquell@quillet.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "scan and convert scrambled Dreamcast executables")
-set(CPACK_PACKAGE_DESCRIPTION "\
-The main executable of a Dreamcast disc, 1ST_READ.BIN, exists in two forms:
-scrambled, for a CD-R to boot, and unscrambled, for GD-ROM images, loaders and
-emulators. Quillet opens such a file, says which form it is in, and converts it
-into the other form; it also turns an SH ELF file into either form.
-
-The package holds the window (vardelm), which can add its entries to the
-right-click menus of Dolphin, GNOME Files and Nemo; a command line for scripts
-(quillet scan); and the scrambler itself (dcscram).")
+# The one text that describes Quillet, as the Windows zip's read-me begins.
+file(READ ${CMAKE_CURRENT_SOURCE_DIR}/about.txt CPACK_PACKAGE_DESCRIPTION)
+string(STRIP "${CPACK_PACKAGE_DESCRIPTION}" CPACK_PACKAGE_DESCRIPTION)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries come from dpkg-shlibdeps; objcopy is run, not linked.

@@ -33,6 +33,10 @@ set(mingw_runtime_copyright /usr/share/doc/mingw-w64-x86-64-dev/copyright)
 set(zlib_copyright /usr/share/doc/libz-mingw-w64-dev/copyright)
 set(lzma_sdk_copyright /usr/share/doc/lzma-dev/copyright)
 
+# The read-me: the one text that describes Quillet, with the version, then what the zip holds.
+file(READ ${CMAKE_CURRENT_SOURCE_DIR}/about.txt QUILLET_ABOUT)
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/windows-readme.txt.in ${CMAKE_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+
 set(QUILLET_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/Quillet-${PROJECT_VERSION}-windows.zip)
 set(QUILLET_PACKAGE_ZIP ${QUILLET_PACKAGE_ZIP} PARENT_SCOPE)  # the package's own test unzips it
 add_custom_target(package-windows
@@ -40,7 +44,7 @@ add_custom_target(package-windows
   COMMAND ${CMAKE_COMMAND} -E make_directory ${package_folder}/tools
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vardelm> $<TARGET_FILE:quillet> ${package_folder}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:dcscram> ${package_folder}/tools
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/windows-readme.txt ${package_folder}/README.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/README.txt ${package_folder}/README.txt
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/LICENSE ${package_folder}/LICENSE.txt
   COMMAND ${CMAKE_COMMAND} -E make_directory ${package_folder}/licenses
   COMMAND ${CMAKE_COMMAND} -E copy ${mingw_runtime_copyright} ${package_folder}/licenses/mingw-w64-runtime.txt

@@ -10,8 +10,8 @@
 #include "app/fake_window.h"
 #include "app/main_form.h"
 #include "app/program_on_disk.h"
-#include "cli/quillet_command.h"
 #include "app/size_text.h"
+#include "cli/quillet_command.h"
 #include "support/temp_folder.h"
 
 namespace quillet {

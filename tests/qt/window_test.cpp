@@ -22,8 +22,8 @@
 #include <span>
 
 #include "app/main_form.h"
-#include "app/texts.h"
 #include "app/size_text.h"
+#include "app/texts.h"
 #include "qt/main_window.h"
 #include "qt/message_box.h"
 #include "qt/qt_system.h"
@@ -522,7 +522,8 @@ class WindowTest : public QObject {
       });
     });
     window->findChild<QAction*>("mnuOptionsShell")->trigger();
-    QVERIFY2(reported.startsWith("Quillet could not be integrated into right-click menus.\r\nScan Dreamcast binary (.bin): "),
+    QVERIFY2(reported.startsWith(
+                 "Quillet could not be integrated into right-click menus.\r\nScan Dreamcast binary (.bin): "),
              qPrintable(reported));
     QFile::remove(data + "/nemo");
   }
