@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <map>
 #include <random>
 
 #include "app/fake_system.h"
@@ -192,148 +193,183 @@ TEST_F(MainFormTest, StartupScanFailuresAreReportedAndTheWindowOpens) {
 
 // --- Start-up conversion ------------------------------------------------------------------------------
 
-class StartupConversionTest : public MainFormTest {
- protected:
-  void SetUp() override {
-    app.system.command_line = R"(C:\dev\game.elf)";
-    app.system.files[R"(C:\dev\game.elf)"] =
-        "\x7f"
-        "ELF";
-  }
-};
-
-TEST_F(StartupConversionTest, CancelOrNoQuestionEndsWithNothingRun) {
-  for (Answer answer : {Answer::Cancel, Answer::None}) {
-    Fakes fake;
-    fake.system.command_line = R"(C:\dev\game.elf)";
-    fake.window.question_answers = {answer};
-    EXPECT_TRUE(Ends([&] { fake.Form().Form_Load(); })) << static_cast<int>(answer);
-    EXPECT_EQ(fake.window.questions.size(), 1u);
-    EXPECT_TRUE(fake.system.tool_runs.empty());
-    EXPECT_TRUE(fake.window.messages.empty());
-  }
-}
-
-TEST_F(StartupConversionTest, TheQuestionWearsScrambledAndUnscrambled) {
-  app.window.question_answers = {Answer::Cancel};
-  Load();
-  ASSERT_EQ(app.window.questions.size(), 1u);
-  const FakeWindow::Question& question = app.window.questions[0];
-  EXPECT_EQ(question.prompt, "Do you wish for a scrambled or unscrambled binary?");
-  EXPECT_EQ(question.kind, message_kind::kYesNoCancelQuestion);
-  EXPECT_EQ(question.title, "Converting an ELF");
-  EXPECT_EQ(question.captions, (std::vector<ButtonAssignment>{{0, {"Scrambled", 1, -1}}, {1, {"Unscrambled", 0, -1}}}));
-}
-
-TEST_F(StartupConversionTest, ScrambledGoesThroughAFreshIntermediateBesideTheInput) {
-  app.system.files[R"(C:\dev\game.bin)"] = "the user's own raw binary";
-  app.window.question_answers = {Answer::Yes};
-  EXPECT_TRUE(Load());
-  ASSERT_EQ(app.system.tool_runs.size(), 2u);
-  const std::string intermediate = app.system.tool_runs[0].arguments.back();
-  EXPECT_TRUE(intermediate.starts_with(R"(C:\dev\.game.)")) << intermediate;
-  EXPECT_NE(intermediate, R"(C:\dev\game.bin)");
-  EXPECT_EQ(app.system.tool_runs[0].program, kTools + "sh-elf-objcopy.exe");
-  EXPECT_EQ(app.system.tool_runs[0].command_line,
-            R"(tools/sh-elf-objcopy.exe -O binary "C:\dev\game.elf" ")" + intermediate + "\"");
-  EXPECT_EQ(app.system.tool_runs[1].program, kTools + "dcscram.exe");
-  EXPECT_EQ(CommandLineFor(app.system.tool_runs[1], R"(C:\dev\game_scrambled.bin)"),
-            "tools/dcscram.exe \"" + intermediate + R"(" "C:\dev\game_scrambled.bin")");
-  EXPECT_EQ(app.system.deletions, std::vector<std::string>{intermediate});
-  EXPECT_EQ(app.system.files[R"(C:\dev\game.bin)"], "the user's own raw binary");
-  EXPECT_TRUE(app.system.files.contains(R"(C:\dev\game_scrambled.bin)"));
-  EXPECT_EQ(app.window.messages, (std::vector<Message>{{"Done! game.elf has been converted to game_scrambled.bin.",
-                                                        message_kind::kInformation, "Success"}}));
-}
-
-TEST_F(StartupConversionTest, UnscrambledIsOneRun) {
-  app.window.question_answers = {Answer::No};
-  EXPECT_TRUE(Load());
-  ASSERT_EQ(app.system.tool_runs.size(), 1u);
-  EXPECT_EQ(CommandLineFor(app.system.tool_runs[0], R"(C:\dev\game_unscrambled.bin)"),
-            R"(tools/sh-elf-objcopy.exe -O binary "C:\dev\game.elf" "C:\dev\game_unscrambled.bin")");
-  EXPECT_EQ(app.system.files[R"(C:\dev\game_unscrambled.bin)"], "written by " + kTools + "sh-elf-objcopy.exe");
-  EXPECT_EQ(app.system.files.size(), 2u) << "the fresh name took the result's place";
-  EXPECT_EQ(app.window.messages, (std::vector<Message>{{"Done! game.elf has been converted to game_unscrambled.bin.",
-                                                        message_kind::kInformation, "Success"}}));
-}
-
-TEST_F(StartupConversionTest, NamesFollowTheFileName) {
+// An ELF file on the command line, as the right-click entry starts it: each row an answer to the
+// question and what the tools do; then what ran (a tool's fresh output as "{fresh}", the scrambled
+// conversion's intermediate beside the input as "{raw}"), what was said, what is left, and whether
+// the program ended at once.
+TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
+  const std::string elf = R"(C:\dev\game.elf)";
+  const std::string objcopy = R"(tools/sh-elf-objcopy.exe -O binary ")";
+  const std::vector<std::string> scrambled = {objcopy + elf + R"(" "{raw}")", R"(tools/dcscram.exe "{raw}" "{fresh}")"};
+  const auto done = [](const std::string& from, const std::string& to) {
+    return std::vector<Message>{
+        {"Done! " + from + " has been converted to " + to + ".", message_kind::kInformation, "Success"}};
+  };
+  const auto dcscram_does = [](ToolOutcome outcome, bool writes) {
+    return [=](Fakes& fake) {
+      fake.system.run_tool = [&fake, outcome, writes](const ToolRun& run) {
+        const bool dcscram = run.program.ends_with("dcscram.exe");
+        if (!dcscram || writes) fake.system.files[run.arguments.back()] = "output";
+        return dcscram ? outcome : ToolOutcome{true, 0, ""};
+      };
+    };
+  };
+  const auto error = [](std::string description) { return std::vector<Message>{ErrorReport(75, description)}; };
   struct Row {
-    std::string path;
-    std::string output;
-    std::string message;
+    const char* label;
+    Answer answer;
+    std::vector<std::string> command_lines = {};
+    std::vector<Message> messages = {};
+    std::string result = {};  // where given, the file written
+    bool ends = true;
+    std::string path = R"(C:\dev\game.elf)";
+    std::function<void(Fakes&)> arrange = {};
   };
   for (const Row& row : std::vector<Row>{
-           {R"(C:\DEV\GAME.ELF)", R"(C:\DEV\GAME_scrambled.bin)",
-            "Done! GAME.elf has been converted to GAME_scrambled.bin."},
-           {R"(C:\dev\game.final.elf)", R"(C:\dev\game_scrambled.bin)",
-            "Done! game.elf has been converted to game_scrambled.bin."},
-           {"C:/dev/game.elf", R"(C:/dev\game_scrambled.bin)",
-            "Done! game.elf has been converted to game_scrambled.bin."},
-           {R"(C:\games\myself)", R"(C:\games\myself_scrambled.bin)",
-            "Done! myself.elf has been converted to myself_scrambled.bin."},
+           {"cancelled", Answer::Cancel, {}, {}},
+           {"no answer", Answer::None, {}, {}},
+           {"scrambled: objcopy into a fresh intermediate, then dcscram", Answer::Yes, scrambled,
+            done("game.elf", "game_scrambled.bin"), R"(C:\dev\game_scrambled.bin)", true, elf,
+            [](Fakes& fake) { fake.system.files[R"(C:\dev\game.bin)"] = "the user's own raw binary"; }},
+           {"unscrambled: objcopy alone",
+            Answer::No,
+            {objcopy + elf + R"(" "{fresh}")"},
+            done("game.elf", "game_unscrambled.bin"),
+            R"(C:\dev\game_unscrambled.bin)"},
+           {"names in capitals",
+            Answer::Yes,
+            {},
+            done("GAME.elf", "GAME_scrambled.bin"),
+            R"(C:\DEV\GAME_scrambled.bin)",
+            true,
+            R"(C:\DEV\GAME.ELF)"},
+           {"a name of several dots",
+            Answer::Yes,
+            {},
+            done("game.elf", "game_scrambled.bin"),
+            R"(C:\dev\game_scrambled.bin)",
+            true,
+            R"(C:\dev\game.final.elf)"},
+           {"forward slashes",
+            Answer::Yes,
+            {},
+            done("game.elf", "game_scrambled.bin"),
+            R"(C:/dev\game_scrambled.bin)",
+            true,
+            "C:/dev/game.elf"},
+           {"no extension",
+            Answer::Yes,
+            {},
+            done("myself.elf", "myself_scrambled.bin"),
+            R"(C:\games\myself_scrambled.bin)",
+            true,
+            R"(C:\games\myself)"},
+           {"a tool missing from the folder: converted all the same, Convert off",
+            Answer::No,
+            {objcopy + elf + R"(" "{fresh}")"},
+            done("game.elf", "game_unscrambled.bin"),
+            R"(C:\dev\game_unscrambled.bin)",
+            true,
+            elf,
+            [](Fakes& fake) { fake.system.present_tools.clear(); }},
+           {"the ELF file missing: asked, then reported, and the window opens",
+            Answer::Yes,
+            {},
+            {ErrorReport(5, "Invalid procedure call or argument")},
+            "",
+            false,
+            elf,
+            [](Fakes& fake) { fake.system.files.clear(); }},
+           {"dcscram not started",
+            Answer::Yes,
+            {},
+            error("Path/File access error: dcscram.exe could not be started (No such file or directory)"),
+            "",
+            false,
+            elf,
+            dcscram_does({false, 0, "No such file or directory"}, false)},
+           {"dcscram failing",
+            Answer::Yes,
+            {},
+            error("Path/File access error: dcscram.exe failed with exit code 1"),
+            "",
+            false,
+            elf,
+            dcscram_does({true, 1, ""}, true)},
+           {"dcscram writing nothing",
+            Answer::Yes,
+            {},
+            error(R"(Path/File access error: dcscram.exe wrote no file C:\dev\game_scrambled.bin)"),
+            "",
+            false,
+            elf,
+            dcscram_does({true, 0, ""}, false)},
+           {"dcscram stopped",
+            Answer::Yes,
+            {},
+            error("Path/File access error: dcscram.exe was stopped before it finished (ended by signal Killed)"),
+            "",
+            false,
+            elf,
+            dcscram_does({true, 137, "ended by signal Killed"}, false)},
        }) {
+    SCOPED_TRACE(row.label);
     Fakes fake;
     fake.system.command_line = row.path;
-    fake.system.files[row.path] = "elf";
-    fake.window.question_answers = {Answer::Yes};
-    EXPECT_TRUE(Ends([&] { fake.Form().Form_Load(); })) << row.path;
-    ASSERT_EQ(fake.system.tool_runs.size(), 2u) << row.path;
-    CommandLineFor(fake.system.tool_runs[1], row.output);
-    EXPECT_TRUE(fake.system.files.contains(row.output)) << row.output;
-    EXPECT_EQ(fake.window.messages.back().text, row.message);
+    fake.system.files[row.path] =
+        "\x7f"
+        "ELF";
+    fake.window.question_answers = {row.answer};
+    if (row.arrange) row.arrange(fake);
+    const bool tools_there = !fake.system.present_tools.empty();
+    const std::map<std::string, std::string> before = fake.system.files;
+    EXPECT_EQ(Ends([&] { fake.Form().Form_Load(); }), row.ends);
+    // The question, always: "Scrambled" and "Unscrambled" on its first two buttons.
+    ASSERT_EQ(fake.window.questions.size(), 1u);
+    const FakeWindow::Question& question = fake.window.questions[0];
+    EXPECT_EQ(question.prompt, "Do you wish for a scrambled or unscrambled binary?");
+    EXPECT_EQ(question.kind, message_kind::kYesNoCancelQuestion);
+    EXPECT_EQ(question.title, "Converting an ELF");
+    EXPECT_EQ(question.captions,
+              (std::vector<ButtonAssignment>{{0, {"Scrambled", 1, -1}}, {1, {"Unscrambled", 0, -1}}}));
+    EXPECT_EQ(fake.window.messages, row.messages);
+    EXPECT_EQ(fake.window.convert_enabled, tools_there);
+    const std::vector<ToolRun>& runs = fake.system.tool_runs;
+    if (row.answer == Answer::Cancel || row.answer == Answer::None) {
+      EXPECT_TRUE(runs.empty());
+    }
+    if (!row.command_lines.empty()) {
+      ASSERT_EQ(runs.size(), row.command_lines.size());
+      const std::string raw = runs.size() == 2 ? runs.front().arguments.back() : "";
+      for (std::size_t index = 0; index < runs.size(); ++index) {
+        std::string line = runs[index].command_line;
+        if (index + 1 == runs.size()) {
+          line = CommandLineFor(runs[index], row.result);
+          line.replace(line.rfind(row.result), row.result.size(), "{fresh}");
+        }
+        if (const std::size_t at = raw.empty() ? std::string::npos : line.find(raw); at != std::string::npos) {
+          line.replace(at, raw.size(), "{raw}");
+        }
+        EXPECT_EQ(line, row.command_lines[index]);
+      }
+      if (!raw.empty()) {
+        EXPECT_TRUE(raw.starts_with(R"(C:\dev\.game.)")) << raw;
+        EXPECT_EQ(fake.system.deletions, std::vector<std::string>{raw});
+      }
+    }
+    if (!row.result.empty()) {
+      EXPECT_TRUE(fake.system.files.contains(row.result));
+    }
+    // Nothing left but the input and the result, and nothing of the user's replaced.
+    for (const auto& [path, bytes] : before) {
+      if (fake.system.files.contains(path)) {
+        EXPECT_EQ(fake.system.files.at(path), bytes) << path;
+      }
+    }
+    for (const auto& [path, bytes] : fake.system.files) {
+      EXPECT_TRUE(before.contains(path) || path == row.result) << path << " was left";
+    }
   }
-}
-
-TEST_F(StartupConversionTest, MissingElfIsAskedThenReportedAndTheWindowOpens) {
-  app.system.files.clear();
-  app.window.question_answers = {Answer::Yes};
-  EXPECT_FALSE(Load());
-  EXPECT_EQ(app.window.questions.size(), 1u);
-  EXPECT_TRUE(app.system.tool_runs.empty());
-  EXPECT_EQ(app.window.messages, std::vector<Message>{ErrorReport(5, "Invalid procedure call or argument")});
-  EXPECT_EQ(Box(TextBox::FileName), kInitial);
-}
-
-TEST_F(StartupConversionTest, AFailingToolIsReportedAndTheIntermediateRemoved) {
-  struct Row {
-    ToolOutcome outcome;
-    bool writes;
-    std::string description;
-  };
-  for (const Row& row : std::vector<Row>{
-           {{false, 0, "No such file or directory"},
-            false,
-            "Path/File access error: dcscram.exe could not be started (No such file or directory)"},
-           {{true, 1, ""}, true, "Path/File access error: dcscram.exe failed with exit code 1"},
-           {{true, 0, ""}, false, R"(Path/File access error: dcscram.exe wrote no file C:\dev\game_scrambled.bin)"},
-           {{true, 137, "ended by signal Killed"},
-            false,
-            "Path/File access error: dcscram.exe was stopped before it finished (ended by signal Killed)"},
-       }) {
-    Fakes fake;
-    fake.system.command_line = R"(C:\dev\game.elf)";
-    fake.system.files[R"(C:\dev\game.elf)"] = "elf";
-    fake.window.question_answers = {Answer::Yes};
-    fake.system.run_tool = [&](const ToolRun& run) {
-      const bool dcscram = run.program.ends_with("dcscram.exe");
-      if (!dcscram || row.writes) fake.system.files[run.arguments.back()] = "output";
-      return dcscram ? row.outcome : ToolOutcome{true, 0, ""};
-    };
-    EXPECT_FALSE(Ends([&] { fake.Form().Form_Load(); })) << row.description;
-    EXPECT_EQ(fake.window.messages, std::vector<Message>{ErrorReport(75, row.description)});
-    const std::string intermediate = fake.system.tool_runs[0].arguments.back();
-    EXPECT_FALSE(fake.system.files.contains(intermediate)) << row.description;
-  }
-}
-
-TEST_F(StartupConversionTest, ConvertsWithAToolMissingToo) {
-  app.system.present_tools.clear();
-  app.window.question_answers = {Answer::No};
-  EXPECT_TRUE(Load());
-  EXPECT_FALSE(app.window.convert_enabled);
-  EXPECT_EQ(app.system.tool_runs.size(), 1u);
 }
 
 // --- Browse ---------------------------------------------------------------------------------------
