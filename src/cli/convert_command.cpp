@@ -6,6 +6,7 @@
 #include "cli/convert_command.h"
 #include "cli/disc_input.h"
 #include "cli/quillet_command.h"
+#include "cli/run_files.h"
 #include "convert/conversion_plan.h"
 #include "convert/elf_raw.h"
 #include "convert/plan_writer.h"
@@ -62,62 +63,6 @@ class TemporaryFile {
 struct OutputFailure {
   std::string output;
   RunTimeError failure;
-};
-
-// The files of one run: no result may replace another result of it, or one of its inputs (which
-// a later file would then read as its own), or any file of a disc image among them.
-class RunFiles {
- public:
-  explicit RunFiles(const std::vector<std::string>& inputs) {
-    for (const std::string& input : inputs) {
-      if (const std::optional<FileStamp> stamp = StampOf(input)) inputs_.push_back({*stamp, input});
-      for (const std::string& file : DiscFilesAt(input).value_or(std::vector<std::string>())) {
-        if (const std::optional<FileStamp> stamp = StampOf(file)) disc_files_.push_back({*stamp, file, input});
-      }
-    }
-  }
-
-  // Raises unless `output` is free for `input`'s result; an OUT the user named may be the input,
-  // unless that is a disc image.
-  void RequireFree(const std::string& input, const std::string& output, bool named_by_user) const {
-    const std::optional<FileStamp> stamp = StampOf(output);
-    if (!stamp) return;
-    for (const DiscFile& disc_file : disc_files_) {
-      if (!SameFile(*stamp, disc_file.stamp)) continue;
-      throw RunTimeError(error::kPathFileAccessError, NeverWrittenOver(output, disc_file.path, disc_file.image));
-    }
-    for (const auto& [result_stamp, earlier] : results_) {
-      if (SameFile(*stamp, result_stamp)) {
-        throw RunTimeError(error::kPathFileAccessError,
-                           output + " is the result of " + earlier + ", written earlier in this run; nothing written");
-      }
-    }
-    for (const auto& [input_stamp, other] : inputs_) {
-      if (SameFile(*stamp, input_stamp) && !(named_by_user && other == input)) {
-        throw RunTimeError(error::kPathFileAccessError,
-                           "its result " + output + " is " +
-                               (other == input ? "the file itself" : "an input of this run, " + other) +
-                               "; nothing written");
-      }
-    }
-  }
-
-  void Written(const std::string& input, const std::string& output) {
-    if (const std::optional<FileStamp> stamp = StampOf(output)) results_.push_back({*stamp, input});
-  }
-
- private:
-  // A file of a disc image: the image itself, or a track file its .gdi names.
-  struct DiscFile {
-    FileStamp stamp;
-    std::string path, image;
-  };
-
-  static bool SameFile(const FileStamp& a, const FileStamp& b) { return a.volume == b.volume && a.file == b.file; }
-
-  std::vector<std::pair<FileStamp, std::string>> inputs_;
-  std::vector<DiscFile> disc_files_;
-  std::vector<std::pair<FileStamp, std::string>> results_;  // and the input each was made from
 };
 
 // Writes `bytes` converted by `plan` to `output`, whole or not at all; `mapped`, where the bytes lie

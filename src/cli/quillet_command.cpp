@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "cli/convert_command.h"
+#include "cli/fix_command.h"
 #include "cli/scan_command.h"
+#include "disc/disc_fix.h"
 #include "util/version.h"
 
 namespace quillet {
@@ -13,7 +15,8 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage: quillet scan [--json] FILE...\n"
     "       quillet check IMAGE...\n"
-    "       quillet convert --to scrambled|unscrambled [--force] [-o OUT] FILE...\n";
+    "       quillet convert --to scrambled|unscrambled [--force] [-o OUT] FILE...\n"
+    "       quillet fix [--regions JUE] [-o OUT] IMAGE...\n";
 
 constexpr std::string_view kHelp =
     "Tells whether Dreamcast executables (1ST_READ.BIN) are scrambled or unscrambled,\n"
@@ -45,6 +48,17 @@ constexpr std::string_view kHelp =
     "             (from tools/ beside quillet, else from the PATH). A disc image's\n"
     "             boot file is written in either form; the image and its track\n"
     "             files are never written.\n"
+    "  fix        writes a copy of each disc image (CDI, ISO, a .gdi or a cue sheet\n"
+    "             with its track files) that boots: its boot file in the form the\n"
+    "             boot code starts (scrambled for a CD-R, unscrambled for a\n"
+    "             GD-ROM, what a known loader starts) and area texts that agree\n"
+    "             with the area symbols, the sectors rewritten in place with their\n"
+    "             error codes made again. NAME_fixed.cdi or NAME_fixed.iso beside\n"
+    "             the image; a .gdi's or cue sheet's set in a folder NAME_fixed\n"
+    "             beside it. Nothing is guessed at: boot code of the disc's own,\n"
+    "             a missing boot file or a misplaced session is refused, nothing\n"
+    "             written; an image that boots already is left alone. The image\n"
+    "             is never written; then the new image's report in a line.\n"
     "\n"
     "Options:\n"
     "  --json     (scan) print one JSON array instead: for each file its path, form,\n"
@@ -56,7 +70,11 @@ constexpr std::string_view kHelp =
     "  --to FORM  (convert) scrambled or unscrambled\n"
     "  --force    (convert) convert a file already in that form too, or one whose\n"
     "             form cannot be told or that is no program\n"
-    "  -o OUT     (convert) where to write, for a single file\n"
+    "  -o OUT     (convert, fix) where to write, for a single file or image; a\n"
+    "             set's track files go beside OUT\n"
+    "  --regions JUE\n"
+    "             (fix) make the disc claim these regions (J Japan, U the USA, E\n"
+    "             Europe), its area symbols and texts both\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n"
     "\n"
@@ -81,7 +99,7 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
     out << "quillet " << kVersion << "\n";
     return kExitAllDone;
   }
-  if (command != "scan" && command != "check" && command != "convert") {
+  if (command != "scan" && command != "check" && command != "convert" && command != "fix") {
     return UsageError(err, "unknown command '" + command + "'");
   }
   const bool scan = command == "scan", check = command == "check";
@@ -89,12 +107,14 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
   bool json = false;
   std::optional<std::string> form;
   ConvertOptions convert;
+  std::optional<std::string> regions;
   bool options_ended = false;
   std::vector<std::string> paths;
   const std::span<const std::string> rest = arguments.subspan(1);
   for (std::size_t i = 0; i < rest.size(); ++i) {
     const std::string& argument = rest[i];
-    const bool takes_value = command == "convert" && (argument == "--to" || argument == "-o");
+    const bool takes_value = (command == "convert" && (argument == "--to" || argument == "-o")) ||
+                             (command == "fix" && (argument == "--regions" || argument == "-o"));
     if (options_ended || argument.empty() || argument.front() != '-' || argument == "-") {
       paths.push_back(argument);
     } else if (argument == "--") {
@@ -110,6 +130,8 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
       return UsageError(err, "option '" + argument + "' needs a value");
     } else if (takes_value && argument == "--to") {
       form = rest[++i];
+    } else if (takes_value && argument == "--regions") {
+      regions = rest[++i];
     } else if (takes_value) {
       convert.output = rest[++i];
     } else {
@@ -119,12 +141,19 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
   if (paths.empty()) return UsageError(err, "no file given");
   if (scan) return RunScan(paths, json, out, err);
   if (check) return RunCheck(paths, out, err);
+  if (convert.output && paths.size() > 1) return UsageError(err, "-o names the output of a single file");
+  if (command == "fix") {
+    FixOptions fix{convert.output, std::nullopt, {}};
+    if (regions && !(fix.area_symbols = AreaSymbolsOf(*regions))) {
+      return UsageError(err, "--regions takes J, U and E, each once (such as JUE), not '" + *regions + "'");
+    }
+    return RunFix(paths, fix, out, err);
+  }
 
   if (!form) return UsageError(err, "convert needs --to scrambled or --to unscrambled");
   if (*form != "scrambled" && *form != "unscrambled") {
     return UsageError(err, "--to takes scrambled or unscrambled, not '" + *form + "'");
   }
-  if (convert.output && paths.size() > 1) return UsageError(err, "-o names the output of a single file");
   convert.target = *form == "scrambled" ? Form::Scrambled : Form::Unscrambled;
   return RunConvert(paths, convert, out, err);
 }

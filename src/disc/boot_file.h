@@ -18,8 +18,14 @@ namespace quillet {
 inline constexpr std::string_view kHardwareId = "SEGA SEGAKATANA ";
 inline constexpr std::uint32_t kBootstrapSectors = 16;
 
-// The regions a disc may claim, in the order of their area symbols and area texts.
+// The regions a disc may claim, in the order of their area symbols and area texts: Japan, the USA
+// and Europe. A region is claimed by its symbol at 0x30 + region and by its text, 28 bytes padded with
+// blanks, at 0x3704 + 32 * region, where the boot code's area protection holds it.
 inline constexpr int kRegions = 3;
+inline constexpr std::string_view kAreaSymbols = "JUE";
+inline constexpr std::array<std::string_view, kRegions> kAreaTexts = {"For JAPAN,TAIWAN,PHILIPINES.",
+                                                                      "For USA and CANADA.", "For EUROPE."};
+inline constexpr std::size_t kAreaSymbolsAt = 0x30, kAreaTextsAt = 0x3704, kAreaTextBytes = 28;
 
 // The fields of an IP.BIN a person recognises a disc by, and those the console checks, blanks
 // trimmed.

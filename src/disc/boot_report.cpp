@@ -17,16 +17,14 @@ namespace {
 constexpr std::uint64_t kLargestLoadedFile = 0x8D000000 - 0x8C010000;
 
 struct Region {
-  char symbol;
-  std::string_view text;     // the area protection's, blanks trimmed
   std::string_view name;     // as a person says it
   std::string_view console;  // "a Japanese console"
   std::string_view people;   // "Japanese", as several consoles are said
 };
 constexpr std::array<Region, kRegions> kRegionTable = {{
-    {'J', "For JAPAN,TAIWAN,PHILIPINES.", "Japan", "a Japanese console", "Japanese"},
-    {'U', "For USA and CANADA.", "the USA", "an American console", "American"},
-    {'E', "For EUROPE.", "Europe", "a European console", "European"},
+    {"Japan", "a Japanese console", "Japanese"},
+    {"the USA", "an American console", "American"},
+    {"Europe", "a European console", "European"},
 }};
 
 // Whether a console of each region starts the disc: where the area symbol and the area text both
@@ -41,10 +39,10 @@ std::array<RegionAnswer, kRegions> RegionAnswers(const BootHeader& header) {
   for (std::size_t index = 0; index < kRegionTable.size(); ++index) {
     const Region& region = kRegionTable[index];
     const char symbol = index < header.area_symbols.size() ? header.area_symbols[index] : ' ';
-    const bool by_symbol = symbol == region.symbol, by_text = header.area_texts[index] == region.text;
+    const bool by_symbol = symbol == kAreaSymbols[index], by_text = header.area_texts[index] == kAreaTexts[index];
     RegionAnswer& answer = answers[index];
     answer.starts = by_symbol && by_text;
-    if (symbol != region.symbol && symbol != ' ') {
+    if (!by_symbol && symbol != ' ') {
       answer.why = "area symbol for " + std::string(region.name) + " at 0x3" + std::to_string(index) + " is \"" +
                    EscapeControls(std::string(1, symbol)) + "\", which no console knows";
     } else if (by_symbol != by_text) {

@@ -10,20 +10,19 @@
 #include "util/run_time_error.h"
 
 namespace quillet {
-namespace {
 
-// `file`, a table's track file in its folder ("tracks/x.bin"), as a path beside the table at `table`.
-std::string TrackPath(const std::string& table, std::string file) {
+std::string TrackFilePath(const std::string& table, std::string file) {
   const PathStyle style = NativePathStyle();
   if (style == PathStyle::Windows) std::replace(file.begin(), file.end(), '/', '\\');
   return PathIn(ContainingFolder(table, style), file, style);
 }
 
-}  // namespace
+TrackFileOpener TrackFilesBeside(const std::string& table) {
+  return [table](const std::string& file) { return std::make_unique<FileSource>(TrackFilePath(table, file)); };
+}
 
 std::optional<DiscBootFile> DiscBootAt(const std::string& path) {
-  return BootOfDisc(FileSource(path), path,
-                    [&path](const std::string& file) { return std::make_unique<FileSource>(TrackPath(path, file)); });
+  return BootOfDisc(FileSource(path), path, TrackFilesBeside(path));
 }
 
 std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
@@ -43,11 +42,11 @@ std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
   std::vector<std::string> files{path};
   try {
     if (*format == DiscFormat::Gdi) {
-      for (const std::string& file : GdiTrackFiles(*source)) files.push_back(TrackPath(path, file));
+      for (const std::string& file : GdiTrackFiles(*source)) files.push_back(TrackFilePath(path, file));
     }
     if (*format == DiscFormat::Cue) {
       for (const std::string& file : CueFileNames(ShortText(*source, kLongestCue).value_or(""))) {
-        files.push_back(TrackPath(path, file));
+        files.push_back(TrackFilePath(path, file));
       }
     }
   } catch (const RunTimeError&) {

@@ -17,6 +17,13 @@ namespace quillet {
 // image of a format Quillet does not read is refused.
 std::optional<DiscBootFile> DiscBootAt(const std::string& path);
 
+// `file`, a track file a table names as its folder holds it ("tracks/x.bin"), as a path beside the
+// table at `table`.
+std::string TrackFilePath(const std::string& table, std::string file);
+
+// What opens the track files of the table at `table`: each beside it.
+TrackFileOpener TrackFilesBeside(const std::string& table);
+
 // The files that make up the disc image at `path`, which nothing may replace: the image, and for
 // a .gdi every track file it names. Nothing where `path` is no disc image, or cannot be read.
 std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path);

@@ -1,6 +1,7 @@
 #include "disc/disc_image.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "disc/disc_formats.h"
@@ -104,6 +105,10 @@ std::uint32_t FileSystemBase(const TableOfContents& toc, const Track& area) {
 }  // namespace
 
 DiscBootFile BootOfContents(const TableOfContents& toc, TrackFiles& files) {
+  return BootAreaOfContents(toc, files).disc;
+}
+
+DiscBoot BootAreaOfContents(const TableOfContents& toc, TrackFiles& files) {
   const TocTrack& boot = BootTrack(toc);
   const Track area = DataArea(toc, boot, files);
   const std::uint32_t base = FileSystemBase(toc, area);
@@ -129,7 +134,7 @@ DiscBootFile BootOfContents(const TableOfContents& toc, TrackFiles& files) {
   disc.boot = BootFileOfTrack(rebased, lone_gd_rom ? "the image is one track of a GD-ROM: scan the dump's .gdi, which "
                                                      "names them all"
                                                    : "the image is cut short");
-  return disc;
+  return {std::move(disc), rebased};
 }
 
 std::string_view DiscFormatText(DiscFormat format) { return RowOf(format).extension; }

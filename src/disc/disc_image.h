@@ -12,6 +12,7 @@
 #include "disc/boot_file.h"
 #include "disc/disc_source.h"
 #include "disc/table_of_contents.h"
+#include "disc/track.h"
 #include "inspect/judgement.h"
 
 // A disc image as a person holds it, and the boot file inside: a DiscJuggler image (.cdi) or an
@@ -67,6 +68,16 @@ struct DiscBootFile {
 // The boot file of a CDI or ISO image, which holds all its tracks. Raises run-time error 5 saying
 // what is wrong with a cut or malformed image.
 DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image);
+
+// The boot file of a disc, and the data area it was read from, at the file system's addresses: where
+// each of its sectors, and the bootstrap's, lie in the image's files.
+struct DiscBoot {
+  DiscBootFile disc;
+  Track area;
+};
+
+// As BootOfContents, keeping the data area.
+DiscBoot BootAreaOfContents(const TableOfContents& toc, TrackFiles& files);
 
 // The boot file of the disc `toc` describes, its tracks' bytes in `files`: its boot track (a
 // GD-ROM's first data track of its high-density area, a CD-R's last session's first), read as one

@@ -66,6 +66,14 @@ std::optional<std::uint64_t> TrackFiles::SizeIfThere(const std::string& name) {
   }
 }
 
+std::optional<std::string> TrackFiles::NameOf(const DiscSource& file) const {
+  if (&file == &image_) return "";
+  for (const auto& [name, open] : files_) {
+    if (open.get() == &file) return name;
+  }
+  return std::nullopt;
+}
+
 void TrackFiles::Add(const std::string& name, std::unique_ptr<DiscSource> file, std::shared_ptr<const void> keep) {
   if (keep) kept_.push_back(std::move(keep));
   files_[name] = std::move(file);

@@ -66,6 +66,8 @@ class TrackFiles {
   const DiscSource& Open(const std::string& name);
   // Whether `name` can be opened; an audio track's file may be missing without harm.
   std::optional<std::uint64_t> SizeIfThere(const std::string& name);
+  // The name of `file`, one of these files ("" the image itself); nothing for another.
+  std::optional<std::string> NameOf(const DiscSource& file) const;
   // A file a reader makes, under `name`, and what it reads from, kept while the files are.
   void Add(const std::string& name, std::unique_ptr<DiscSource> file, std::shared_ptr<const void> keep = {});
 

@@ -27,16 +27,23 @@ Track Track::Rebased(std::uint32_t first_lba) const {
   return track;
 }
 
-std::optional<SectorData> Track::Sector(std::uint32_t lba) const {
+std::optional<SectorPlace> Track::Place(std::uint32_t lba) const {
   const auto holds = [lba](const TrackPiece& piece) {
     return lba >= piece.first_lba && lba - piece.first_lba < SectorsOf(piece);
   };
   const auto piece = std::find_if(pieces_.begin(), pieces_.end(), holds);
   if (piece == pieces_.end()) return std::nullopt;
+  return SectorPlace{piece->source,
+                     piece->offset + static_cast<std::uint64_t>(lba - piece->first_lba) * piece->sector_size,
+                     piece->sector_size};
+}
+
+std::optional<SectorData> Track::Sector(std::uint32_t lba) const {
+  const std::optional<SectorPlace> place = Place(lba);
+  if (!place) return std::nullopt;
   std::array<std::byte, kLargestSector> raw;
-  const std::span<std::byte> sector = std::span(raw).first(piece->sector_size);
-  piece->source->Read(piece->offset + static_cast<std::uint64_t>(lba - piece->first_lba) * piece->sector_size, sector);
-  const std::size_t data = SectorDataOffset(piece->sector_size, std::to_integer<std::uint8_t>(raw[kRawModeByte]));
+  place->source->Read(place->offset, std::span(raw).first(place->size));
+  const std::size_t data = SectorDataOffset(place->size, std::to_integer<std::uint8_t>(raw[kRawModeByte]));
   SectorData user;
   std::copy_n(raw.begin() + static_cast<std::ptrdiff_t>(data), kSectorData, user.begin());
   return user;

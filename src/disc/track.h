@@ -28,6 +28,13 @@ struct TrackPiece {
   std::int64_t first_lba = 0;
 };
 
+// Where one sector lies: in `source` from `offset`, `size` bytes long.
+struct SectorPlace {
+  const DiscSource* source = nullptr;
+  std::uint64_t offset = 0;
+  std::size_t size = kSectorData;
+};
+
 class Track {
  public:
   // One piece; `first_lba`: the logical block address of its first sector, which the file
@@ -48,6 +55,8 @@ class Track {
 
   // The user data of the sector at `lba`; nothing when no piece holds it.
   std::optional<SectorData> Sector(std::uint32_t lba) const;
+  // Where the sector at `lba` lies; nothing when no piece holds it.
+  std::optional<SectorPlace> Place(std::uint32_t lba) const;
 
  private:
   static std::uint32_t SectorsOf(const TrackPiece& piece) {

@@ -97,6 +97,19 @@ void RemoveFile(std::string_view path) {
   if (::unlink(PathString(path).c_str()) != 0) throw FileError(static_cast<unsigned long>(errno));
 }
 
+bool MakeFolder(std::string_view path) {
+  const std::string folder = PathString(path);
+  if (::mkdir(folder.c_str(), 0777) == 0) return true;
+  const int code = errno;
+  struct stat there {};
+  if (code == EEXIST && ::stat(folder.c_str(), &there) == 0 && S_ISDIR(there.st_mode)) return false;
+  throw FileError(static_cast<unsigned long>(code));
+}
+
+void RemoveFolder(std::string_view path) {
+  if (::rmdir(PathString(path).c_str()) != 0) throw FileError(static_cast<unsigned long>(errno));
+}
+
 std::string ProgramPath() {
   std::string path(PATH_MAX, '\0');
   const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 #include "posix/child_processes.h"
 
@@ -20,7 +21,8 @@ struct Slot {
   char path[PATH_MAX];
 };
 constexpr int kFree = 0, kWriting = 1, kMarked = 2;
-Slot g_slots[8];
+// Enough for a disc image's set of track files, each written to a temporary file of its own.
+Slot g_slots[128];
 std::atomic<pid_t> g_children[4];
 
 // Every signal whose default action ends the process, but the faults (SIGSEGV, SIGBUS, SIGILL,
@@ -37,8 +39,9 @@ void OnInterrupt(int signal) {
       }
     }
   }
-  for (Slot& slot : g_slots) {
-    if (slot.state.load() == kMarked) ::unlink(slot.path);
+  // Last marked first: a folder made for files goes once they have gone.
+  for (auto slot = std::rbegin(g_slots); slot != std::rend(g_slots); ++slot) {
+    if (slot->state.load() == kMarked && ::unlink(slot->path) != 0) ::rmdir(slot->path);
   }
   // Blocked while this handler runs, the signal is delivered again, with its default action, on
   // the way out.

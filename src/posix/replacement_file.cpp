@@ -1,8 +1,10 @@
 #include "util/replacement_file.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -193,6 +195,28 @@ void ReplacementFile::Write(std::span<const std::byte> bytes) {
     if (written < 0 && errno == EINTR) continue;
     if (written < 0) throw ErrnoError();
     bytes = bytes.subspan(static_cast<std::size_t>(written));
+  }
+}
+
+void ReplacementFile::CopyFrom(const ReadOnlyFile& source) {
+  const int from = static_cast<int>(source.handle()), to = platform_->descriptor;
+  if (::ioctl(to, FICLONE, from) == 0) return;
+  std::uint64_t copied = 0;
+  while (copied < source.size()) {
+    loff_t in = static_cast<loff_t>(copied), out = in;
+    const ssize_t done = ::copy_file_range(from, &in, to, &out, source.size() - copied, 0);
+    if (done < 0 && errno == EINTR) continue;
+    if (done < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL)) break;
+    if (done < 0) throw ErrnoError();
+    if (done == 0) break;  // the file shrank: reading the rest says so
+    copied += static_cast<std::uint64_t>(done);
+  }
+  // Where the system cannot copy between these files, through a buffer.
+  std::vector<std::byte> buffer(std::size_t{4} << 20);
+  for (; copied < source.size(); copied += buffer.size()) {
+    buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), source.size() - copied)));
+    source.ReadAt(copied, buffer);
+    WriteAt(copied, buffer);
   }
 }
 

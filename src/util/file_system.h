@@ -87,6 +87,12 @@ std::optional<FileStamp> StampOf(std::string_view path);
 // Deletes the file that `path` names; run-time error 53 when there is none.
 void RemoveFile(std::string_view path);
 
+// Makes the folder `path` names, where there is none; one that is there already is left as it is.
+// True where it was made.
+bool MakeFolder(std::string_view path);
+// Removes the empty folder `path` names.
+void RemoveFolder(std::string_view path);
+
 // The running program's own path.
 std::string ProgramPath();
 
@@ -115,6 +121,8 @@ class ReadOnlyFile {
   // Fills `into` from `offset`, which the caller keeps inside size(). A file that ends sooner
   // shrank while it was read: run-time error 57.
   void ReadAt(std::uint64_t offset, std::span<std::byte> into) const;
+  // The descriptor, or the Windows HANDLE, for a copy the system makes.
+  std::intptr_t handle() const { return handle_; }
 
  private:
   std::intptr_t handle_;  // a descriptor, or a Windows HANDLE

@@ -8,7 +8,8 @@
 // itself, which others own); on Windows nothing is marked.
 namespace quillet {
 
-// Marks `path` for removal should such a signal end the process, until ForgetOnInterrupt.
+// Marks `path` for removal should such a signal end the process, until ForgetOnInterrupt: a file, or
+// a folder (once the files marked after it have gone, where it is empty then).
 void RemoveOnInterrupt(const std::string& path);
 void ForgetOnInterrupt(const std::string& path);
 

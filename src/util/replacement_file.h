@@ -30,6 +30,10 @@ class ReplacementFile {
 
   // Writes `bytes` after those written so far.
   void Write(std::span<const std::byte> bytes);
+  // Writes the whole of `source` from the start, before anything else is written: a clone where the
+  // file system shares blocks between files, else a copy the system makes without passing the bytes
+  // through this program where it can.
+  void CopyFrom(const ReadOnlyFile& source);
   // Writes `bytes` at `offset`; several threads may do so at once, at different offsets.
   void WriteAt(std::uint64_t offset, std::span<const std::byte> bytes);
   void Commit();

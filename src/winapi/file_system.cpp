@@ -90,6 +90,21 @@ void RemoveFile(std::string_view path) {
   if (!DeleteFileW(WidePath(path).c_str())) throw FileError(GetLastError());
 }
 
+bool MakeFolder(std::string_view path) {
+  if (CreateDirectoryW(WidePath(path).c_str(), nullptr)) return true;
+  const DWORD code = GetLastError();
+  const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+  if (code == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return false;
+  }
+  throw FileError(code);
+}
+
+void RemoveFolder(std::string_view path) {
+  if (!RemoveDirectoryW(WidePath(path).c_str())) throw FileError(GetLastError());
+}
+
 std::string ProgramPath() {
   std::vector<wchar_t> path(MAX_PATH);
   DWORD length = 0;

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "util/file_errors.h"
 #include "winapi/utf16.h"
@@ -91,6 +93,15 @@ void ReplacementFile::Write(std::span<const std::byte> bytes) {
     const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     if (!WriteFile(platform_->file, bytes.data(), size, &written, nullptr)) throw FileError(GetLastError());
     bytes = bytes.subspan(written);
+  }
+}
+
+void ReplacementFile::CopyFrom(const ReadOnlyFile& source) {
+  std::vector<std::byte> buffer(std::size_t{4} << 20);
+  for (std::uint64_t copied = 0; copied < source.size(); copied += buffer.size()) {
+    buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), source.size() - copied)));
+    source.ReadAt(copied, buffer);
+    WriteAt(copied, buffer);
   }
 }
 

@@ -29,6 +29,7 @@
 #include "qt/qt_system.h"
 #include "qt/qt_window.h"
 #include "scramble/scramble.h"
+#include "support/window_scenarios.h"
 
 namespace quillet {
 namespace {
@@ -38,17 +39,6 @@ struct ProgramEnded {};
 QByteArray Bytes(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A program without a C library (none of the patterns), unscrambled; and the same scrambled with
-// pattern N planted at a slice's start, where it survives scrambling whole.
-QByteArray PatternlessProgram() { return Bytes(QUILLET_SH_FIXTURES "/bare.bin"); }
-QByteArray PlantedSurvivor() {
-  const QByteArray program = PatternlessProgram();
-  QByteArray scrambled(program.size(), '\0');
-  Scramble(std::as_bytes(std::span(program.data(), static_cast<std::size_t>(program.size()))),
-           std::as_writable_bytes(std::span(scrambled.data(), static_cast<std::size_t>(scrambled.size()))));
-  return scrambled.replace(64 * 32, 21, "0123456E1789ABCDEABFF");
 }
 
 // Answers the next message box this test shows: `answer` sees it and presses a button.
@@ -238,34 +228,6 @@ class WindowTest : public QObject {
     QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));  // Cancel changes nothing
   }
 
-  void verdictFollowsTheJudgementAtStartupAndThroughBrowse() {
-    struct Row {
-      const char* name;
-      QByteArray bytes;
-      const char* verdict;
-    };
-    for (const Row& row : {Row{"patternless.bin", PatternlessProgram(), "UNSCRAMBLED"},
-                           Row{"survivor.bin", PlantedSurvivor(), "SCRAMBLED"}}) {
-      const QString path = folder.filePath(row.name);
-      QFile file(path);
-      QVERIFY(file.open(QIODevice::WriteOnly));
-      file.write(row.bytes);
-      file.close();
-      Start(path.toStdString());
-      form->Form_Load();
-      QCOMPARE(window->text2()->text(), QString(row.verdict));
-      Start("");
-      form->Form_Load();
-      form_window->run_file_dialog = [&](QFileDialog& dialog) {
-        dialog.selectFile(path);
-        return true;
-      };
-      QTest::mouseClick(window->command1(), Qt::LeftButton);
-      QCOMPARE(window->text1()->text(), path);
-      QCOMPARE(window->text2()->text(), QString(row.verdict));
-    }
-  }
-
   void relabelledQuestion() {
     Start("");
     form->Form_Load();
@@ -384,41 +346,52 @@ class WindowTest : public QObject {
     std::remove(result.c_str());
   }
 
-  void cdiFromStartUpToConvert() {
-    const QString image = folder.filePath("dk.cdi"), result = folder.filePath("dk_unscrambled.bin");
-    QFile::remove(image);
-    QVERIFY(QFile::copy(QUILLET_SH_FIXTURES "/disc/scrambled.cdi", image));
-    QStringList boxes;
-    QTimer answer;
-    AnswerEveryBox(answer, boxes);
-    Start(QFile::encodeName(image).toStdString());
-    form->Form_Load();
-    // The boot file's form and size; Convert writes it unscrambled beside the image.
-    QCOMPARE(window->text2()->text(), QString("SCRAMBLED"));
-    const auto boot_file_size = static_cast<std::int64_t>(Bytes(QUILLET_SH_FIXTURES "/hello.bin").size());
-    QCOMPARE(window->text3()->text(), QString::fromStdString(SizeText(boot_file_size, system->LocaleSeparators())));
-    QTest::mouseClick(window->command3(), Qt::LeftButton);
-    QCOMPARE(boxes, QStringList({"Completed..."}));
-    QCOMPARE(Bytes(result), Bytes(QUILLET_SH_FIXTURES "/hello.bin"));
-    QCOMPARE(Bytes(image), Bytes(QUILLET_SH_FIXTURES "/disc/scrambled.cdi"));
-  }
-
-  void dropOntoTheWindow() {
-    Start("");
-    form->Form_Load();
-    window->ShowCentred();
-    const QString bin = folder.filePath("dropped.bin");
-    QFile::remove(bin);
-    QVERIFY(QFile::copy(QUILLET_SH_FIXTURES "/hello.bin", bin));
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(bin), QUrl::fromLocalFile(folder.filePath("other.bin"))});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.get(), &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.get(), &drop);
-    QCOMPARE(window->text1()->text(), bin);
-    QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
+  void everyScenario() {
+    const auto read = [](const char* name) { return Bytes(QUILLET_SH_FIXTURES "/" + QString(name)).toStdString(); };
+    const QString place = folder.filePath("scenarios");
+    for (const testing::WindowScenario& row : testing::WindowScenarios()) {
+      QVERIFY(QDir(place).removeRecursively() && QDir().mkpath(place));
+      const QString path = place + "/" + row.name;
+      const std::string content = testing::ContentBytes(row.content, read);
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(content.data(), static_cast<qint64>(content.size()));
+      file.close();
+      Start(row.arrival == testing::Arrival::kCommandLine ? QFile::encodeName(path).toStdString() : "");
+      form->Form_Load();
+      window->ShowCentred();
+      if (row.arrival == testing::Arrival::kBrowse) {
+        form_window->run_file_dialog = [&](QFileDialog& dialog) {
+          dialog.selectFile(path);
+          return true;
+        };
+        QTest::mouseClick(window->command1(), Qt::LeftButton);
+      } else if (row.arrival == testing::Arrival::kDrop) {
+        // Two files dropped: the first is taken.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path), QUrl::fromLocalFile(place + "/other.bin")});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+      }
+      QCOMPARE(window->text1()->text(), path);
+      QCOMPARE(window->text2()->text(), QString(row.verdict));
+      const auto shown = static_cast<std::int64_t>(testing::ShownSize(row.content, read));
+      QCOMPARE(window->text3()->text(), QString::fromStdString(SizeText(shown, system->LocaleSeparators())));
+      if (row.result) {
+        QString said;
+        AnswerNextBox([&](MessageBox& box) {
+          said = box.findChild<QLabel*>("text")->text();
+          box.Buttons().front()->click();
+        });
+        QTest::mouseClick(window->command3(), Qt::LeftButton);
+        QCOMPARE(said, QString(row.message));
+        QCOMPARE(Bytes(place + "/" + row.result).toStdString(), testing::ContentBytes(row.result_content, read));
+      }
+      QCOMPARE(Bytes(path).toStdString(), content);
+    }
   }
 
   void dropOntoTheFileNameBoxIsABrowseNotText() {

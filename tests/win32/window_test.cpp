@@ -20,8 +20,8 @@
 
 #include "app/size_text.h"
 #include "scramble/scramble.h"
-#include "support/disc_writer.h"
 #include "support/temp_folder.h"
+#include "support/window_scenarios.h"
 #include "win32/main_window.h"
 #include "win32/resources/resource.h"
 #include "winapi/utf16.h"
@@ -204,8 +204,6 @@ class WindowTest : public ::testing::Test {
     }
     raw = Bytes(DosPath(QUILLET_SH_FIXTURES "/hello.bin"));
     patternless = Bytes(DosPath(QUILLET_SH_FIXTURES "/bare.bin"));
-    // Pattern N at a slice's start in the scrambled program: it survives scrambling whole.
-    survivor = Scrambled(patternless).replace(64 * 32, 21, "0123456E1789ABCDEABFF");
   }
 
   std::wstring Write(const std::wstring& name, const std::string& bytes) {
@@ -222,34 +220,7 @@ class WindowTest : public ::testing::Test {
   fs::path program_folder, data;
   std::string raw;          // the real SH program as GNU objcopy makes it: an unscrambled raw binary
   std::string patternless;  // a real SH program without a C library: none of the patterns
-  std::string survivor;     // that program scrambled, with a short pattern planted in one slice
 };
-
-TEST_F(WindowTest, StartupScanShowsTheVerdictAndCloseStoresThePlacement) {
-  struct Row {
-    std::wstring name;
-    std::string bytes;
-    std::wstring verdict;
-  };
-  for (const Row& row : std::vector<Row>{{L"1ST_READ.BIN", raw, L"UNSCRAMBLED"},
-                                         {L"scrambled.bin", Scrambled(raw), L"SCRAMBLED"},
-                                         {L"patternless.bin", patternless, L"UNSCRAMBLED"},
-                                         {L"survivor.bin", survivor, L"SCRAMBLED"}}) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
-    const std::wstring path = Write(row.name, row.bytes);
-    Program program(program_folder, path);  // unquoted, blanks and all, as the right-click entry passes it
-    HWND main = program.MainWindow();
-    ASSERT_NE(main, nullptr);
-    EXPECT_EQ(Text(main), L"Quillet 1.5");
-    EXPECT_EQ(Control(main, kText1), path);
-    EXPECT_EQ(Control(main, kText2), row.verdict);
-    EXPECT_EQ(Narrow(Control(main, kText3)), SizeText(static_cast<std::int64_t>(row.bytes.size()), {",", "."}));
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, kCommand3)));
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.ExitStatus(), 0u);
-    EXPECT_TRUE(SettingsWritten());
-  }
-}
 
 TEST_F(WindowTest, IpBinIsRefusedAndTheProgramEnds) {
   // By its name, and by its content under another name.
@@ -314,85 +285,6 @@ TEST_F(WindowTest, ElfOnTheCommandLineIsConvertedWithoutAWindow) {
   }
 }
 
-TEST_F(WindowTest, BrowseThenConvertBothWays) {
-  const std::wstring plain = Write(L"1ST_READ.BIN", raw);
-  Program program(program_folder, L"");
-  HWND main = program.MainWindow();
-  ASSERT_NE(main, nullptr);
-  EXPECT_EQ(Control(main, kText2), L"Please select a bin to scan...");
-
-  const auto browse = [&](const std::wstring& path, const std::wstring& verdict) {
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand1, BN_CLICKED), 0);
-    HWND dialog = program.Box(L"Open");
-    ASSERT_NE(dialog, nullptr);
-    for (int id : {0x47C, 0x480}) {
-      if (HWND name = GetDlgItem(dialog, id)) SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    }
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(Eventually([&] { return Control(main, kText2) == verdict; })) << Narrow(Control(main, kText2));
-    EXPECT_EQ(Control(main, kText1), path);
-  };
-  const auto convert = [&](const std::wstring& message) {
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand3, BN_CLICKED), 0);
-    HWND done = program.Box(L"Completed...");
-    ASSERT_NE(done, nullptr);
-    EXPECT_EQ(BoxText(done), message);
-    Press(done, IDOK);
-  };
-
-  browse(Write(L"patternless.bin", patternless), L"UNSCRAMBLED");
-  browse(Write(L"survivor.bin", survivor), L"SCRAMBLED");
-  browse(plain, L"UNSCRAMBLED");
-  convert(
-      L"The unscrambled to scrambled conversion has\r\nbeen completed!\r\n\r\n1ST_READ_scrambled.bin is the file "
-      L"name!");
-  EXPECT_EQ(Bytes(data / L"1ST_READ_scrambled.bin"), Scrambled(raw));
-
-  browse((data / L"1ST_READ_scrambled.bin").wstring(), L"SCRAMBLED");
-  convert(
-      L"The scrambled to unscrambled conversion has\r\nbeen completed!\r\n\r\n1ST_READ_scrambled_unscrambled.bin is "
-      L"the file name!");
-  EXPECT_EQ(Bytes(data / L"1ST_READ_scrambled_unscrambled.bin"), raw);
-
-  PostMessageW(main, WM_COMMAND, IDM_FILE_EXIT, 0);
-  EXPECT_EQ(program.ExitStatus(), 0u);
-}
-
-TEST_F(WindowTest, ACdiFromStartUpToConvertAndTheFocusComesBackAfterEachBox) {
-  const std::string session = Bytes(DosPath(QUILLET_SH_FIXTURES "/disc/session.iso"));
-  const std::wstring image = Write(L"dk.cdi", testing::SelfBootCdi(session, 2352, testing::CdiRelease::Version2));
-  Program program(program_folder, image);
-  HWND main = program.MainWindow();
-  ASSERT_NE(main, nullptr);
-  EXPECT_EQ(Control(main, kText1), image);
-  EXPECT_EQ(Control(main, kText2), L"UNSCRAMBLED");  // its boot file's form and size
-  EXPECT_EQ(Narrow(Control(main, kText3)), SizeText(static_cast<std::int64_t>(raw.size()), {",", "."}));
-  const auto focus = [&] {
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof thread;
-    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &thread);
-    return thread.hwndFocus;
-  };
-  EXPECT_TRUE(Eventually([&] { return focus() == GetDlgItem(main, kCommand1); }));
-  // The Open dialog cancelled: Browse has the focus again, so a second Space opens it again.
-  PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand1, BN_CLICKED), 0);
-  Press(program.Box(L"Open"), IDCANCEL);
-  EXPECT_TRUE(Eventually(
-      [&] { return program.Window(L"#32770", L"Open", true) == nullptr && focus() == GetDlgItem(main, kCommand1); }));
-  PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand3, BN_CLICKED), 0);
-  HWND done = program.Box(L"Completed...");
-  ASSERT_NE(done, nullptr);
-  EXPECT_EQ(
-      BoxText(done),
-      L"The unscrambled to scrambled conversion has\r\nbeen completed!\r\n\r\ndk_scrambled.bin is the file name!");
-  Press(done, IDOK);
-  EXPECT_TRUE(Eventually([&] { return focus() == GetDlgItem(main, kCommand1); })) << "after the message box";
-  EXPECT_EQ(Bytes(data / L"dk_scrambled.bin"), Scrambled(raw)) << "the boot file, scrambled";
-  EXPECT_EQ(Bytes(image), testing::SelfBootCdi(session, 2352, testing::CdiRelease::Version2)) << "the image as it was";
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(program.ExitStatus(), 0u);
-}
-
 TEST_F(WindowTest, ATypedPathWithMixedSeparatorsConvertsIntoItsOwnFolder) {
   fs::create_directories(data / L"sub");
   Write(L"sub\\game.bin", raw);
@@ -432,16 +324,66 @@ void DropFiles(const Program& program, HWND window, const std::vector<std::wstri
   PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
 }
 
-TEST_F(WindowTest, ADroppedFileIsScanned) {
-  Program program(program_folder, L"");
-  HWND main = program.MainWindow();
-  ASSERT_NE(main, nullptr);
-  const std::wstring first = Write(L"dropped.bin", raw);
-  DropFiles(program, main, {first, Write(L"second.bin", Scrambled(raw))});
-  EXPECT_TRUE(Eventually([&] { return Control(main, kText2) == L"UNSCRAMBLED"; })) << Narrow(Control(main, kText2));
-  EXPECT_EQ(Control(main, kText1), first);
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(program.ExitStatus(), 0u);
+TEST_F(WindowTest, EveryScenario) {
+  const auto read = [](const char* name) {
+    return Bytes(DosPath((std::string(QUILLET_SH_FIXTURES "/") + name).c_str()));
+  };
+  for (const testing::WindowScenario& row : testing::WindowScenarios()) {
+    SCOPED_TRACE(row.name);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    fs::remove_all(data);
+    fs::create_directories(data);
+    const std::string content = testing::ContentBytes(row.content, read);
+    const std::wstring path = Write(Widen(row.name), content);
+    // Unquoted, blanks and all, as the right-click entry passes it.
+    Program program(program_folder, row.arrival == testing::Arrival::kCommandLine ? path : L"");
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(Text(main), L"Quillet 1.5");
+    const auto focus = [&] {
+      GUITHREADINFO thread{};
+      thread.cbSize = sizeof thread;
+      GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &thread);
+      return thread.hwndFocus;
+    };
+    const auto browse = [&](const std::wstring& name) {
+      PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand1, BN_CLICKED), 0);
+      HWND dialog = program.Box(L"Open");
+      ASSERT_NE(dialog, nullptr);
+      if (name.empty()) return Press(dialog, IDCANCEL);
+      for (int id : {0x47C, 0x480}) {
+        if (HWND box = GetDlgItem(dialog, id)) SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+      }
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    };
+    if (row.arrival == testing::Arrival::kBrowse) browse(path);
+    if (row.arrival == testing::Arrival::kDrop) DropFiles(program, main, {path, (data / L"other.bin").wstring()});
+    EXPECT_TRUE(Eventually([&] { return Control(main, kText2) == Widen(row.verdict); }))
+        << Narrow(Control(main, kText2));
+    EXPECT_EQ(Control(main, kText1), path);
+    EXPECT_EQ(Narrow(Control(main, kText3)),
+              SizeText(static_cast<std::int64_t>(testing::ShownSize(row.content, read)), {",", "."}));
+    if (row.result) {
+      // A cancelled Open dialog changes nothing, and gives the focus back to Browse, so a second
+      // Space opens it again; so does the box that says the conversion is done.
+      browse(L"");
+      EXPECT_TRUE(Eventually([&] {
+        return program.Window(L"#32770", L"Open", true) == nullptr && focus() == GetDlgItem(main, kCommand1);
+      }));
+      EXPECT_EQ(Control(main, kText2), Widen(row.verdict));
+      PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand3, BN_CLICKED), 0);
+      HWND done = program.Box(L"Completed...");
+      ASSERT_NE(done, nullptr);
+      EXPECT_EQ(Narrow(BoxText(done)), row.message);
+      Press(done, IDOK);
+      EXPECT_TRUE(Eventually([&] { return focus() == GetDlgItem(main, kCommand1); })) << "after the message box";
+      EXPECT_EQ(Bytes(data / row.result), testing::ContentBytes(row.result_content, read));
+    }
+    EXPECT_EQ(Bytes(path), content) << "the file as it was";
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.ExitStatus(), 0u);
+    EXPECT_TRUE(SettingsWritten()) << "closing stores the placement";
+  }
 }
 
 TEST_F(WindowTest, ConvertIsDisabledWhenAToolIsMissing) {

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "util/file_system.h"
+
+// The files of one run of a command that writes results: no result may replace another result of
+// the run, or one of its inputs (which a later file would then read as its own), or any file of a
+// disc image among them.
+namespace quillet {
+
+class RunFiles {
+ public:
+  explicit RunFiles(const std::vector<std::string>& inputs);
+
+  // Raises unless `output` is free for `input`'s result; an OUT the user named may be the input,
+  // unless that is a disc image.
+  void RequireFree(const std::string& input, const std::string& output, bool named_by_user) const;
+  void Written(const std::string& input, const std::string& output);
+
+ private:
+  // A file of a disc image: the image itself, or a track file its .gdi or cue sheet names.
+  struct DiscFile {
+    FileStamp stamp;
+    std::string path, image;
+  };
+
+  std::vector<std::pair<FileStamp, std::string>> inputs_;
+  std::vector<DiscFile> disc_files_;
+  std::vector<std::pair<FileStamp, std::string>> results_;  // and the input each was made from
+};
+
+}  // namespace quillet

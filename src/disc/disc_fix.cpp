@@ -1,0 +1,182 @@
+#include "disc/disc_fix.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <map>
+#include <span>
+
+#include "disc/boot_report.h"
+#include "disc/sector.h"
+#include "disc/sector_codes.h"
+#include "inspect/judgement.h"
+#include "scramble/scramble.h"
+#include "util/text_rules.h"
+
+namespace quillet {
+namespace {
+
+// The form the disc's boot code starts: the stock code's by the kind of disc, a known loader's own.
+// Nothing for boot code of the disc's own that is not known.
+std::optional<Form> StartedForm(const DiscBootFile& disc, const BootCodes& codes) {
+  if (const KnownLoader* loader = LoaderOf(disc, codes)) return loader->starts;
+  if (HasStockBootCode(disc, codes)) return disc.gd_rom ? Form::Unscrambled : Form::Scrambled;
+  return std::nullopt;
+}
+
+// `bytes`, in `form`, made `target`: unscrambled as often as it was scrambled, then scrambled once
+// where the target is.
+std::vector<std::byte> InForm(std::vector<std::byte> bytes, Form form, Form target) {
+  int unscrambles = form == Form::ScrambledTwice ? 2 : form == Form::Scrambled ? 1 : 0;
+  if (target == Form::Scrambled && unscrambles > 0) --unscrambles;
+  const bool scramble = target == Form::Scrambled && form == Form::Unscrambled;
+  std::vector<std::byte> other(bytes.size());
+  for (int pass = 0; pass < unscrambles; ++pass) {
+    Unscramble(bytes, other);
+    bytes.swap(other);
+  }
+  if (scramble) {
+    Scramble(bytes, other);
+    bytes.swap(other);
+  }
+  return bytes;
+}
+
+// The bootstrap's 32 KiB as the area holds them.
+std::vector<std::byte> Bootstrap(const Track& area) {
+  std::vector<std::byte> bootstrap;
+  for (std::uint32_t index = 0; index < kBootstrapSectors; ++index) {
+    const SectorData sector = *area.Sector(area.first_lba() + index);  // read once already
+    bootstrap.insert(bootstrap.end(), sector.begin(), sector.end());
+  }
+  return bootstrap;
+}
+
+// Writes the regions `symbols` claims into `bootstrap` and `header`: the symbols, and each claimed
+// region's standard text; where `all`, blanks for a region not claimed too. An unclaimed region's
+// text is otherwise kept: blanking it would change no console's answer.
+void WriteRegions(std::span<std::byte> bootstrap, BootHeader& header, const std::string& symbols, bool all) {
+  for (std::size_t region = 0; region < kRegions; ++region) {
+    bootstrap[kAreaSymbolsAt + region] = static_cast<std::byte>(symbols[region]);
+    const bool claimed = symbols[region] == kAreaSymbols[region];
+    if (!claimed && !all) continue;
+    std::string text = claimed ? std::string(kAreaTexts[region]) : std::string();
+    header.area_texts[region] = text;
+    text.resize(kAreaTextBytes, ' ');
+    std::memcpy(bootstrap.data() + kAreaTextsAt + 32 * region, text.data(), kAreaTextBytes);
+  }
+  header.area_symbols = symbols;
+}
+
+// The sector at `place` with `data` as its user data, its codes made again where the old ones held.
+SectorPatch Patched(const SectorPlace& place, const SectorData& data) {
+  SectorPatch patch{place.offset, std::vector<std::byte>(place.size)};
+  place.source->Read(place.offset, patch.bytes);
+  const bool had_codes = HasValidSectorCodes(patch.bytes);
+  const std::size_t at = SectorDataOffset(place.size, std::to_integer<std::uint8_t>(patch.bytes[kRawModeByte]));
+  std::copy(data.begin(), data.end(), patch.bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  if (had_codes) WriteSectorCodes(patch.bytes);
+  return patch;
+}
+
+// The patches that give the area's sectors from `lba` the user data `bytes` (its last sector's
+// bytes after them kept), by the files they lie in; sectors whose data does not change are left out.
+void PatchRun(const Track& area, TrackFiles& files, std::uint32_t lba, std::span<const std::byte> bytes,
+              std::map<std::string, std::vector<SectorPatch>>& patches) {
+  for (std::size_t done = 0; done < bytes.size(); done += kSectorData, ++lba) {
+    SectorData data = *area.Sector(lba);  // read once already
+    const std::span<const std::byte> part = bytes.subspan(done, std::min(kSectorData, bytes.size() - done));
+    if (std::equal(part.begin(), part.end(), data.begin())) continue;
+    std::copy(part.begin(), part.end(), data.begin());
+    const SectorPlace place = *area.Place(lba);
+    patches[*files.NameOf(*place.source)].push_back(Patched(place, data));
+  }
+}
+
+// What keeps a fix from making the disc boot, in the report's sentence: a problem, or the boot code
+// or the form it starts not known. What cannot be told of a lone track (where it will be burned) is
+// no obstacle: the fix does not change it, and the report after says it.
+std::optional<std::string> Obstacle(const std::vector<BootCheck>& checks) {
+  for (const BootCheck& check : checks) {
+    if (check.result == CheckResult::Problem) return check.sentence;
+  }
+  for (const BootCheck& check : checks) {
+    if (check.result == CheckResult::CannotTell && (check.name == "boot code" || check.name == "form")) {
+      return check.sentence;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> AreaSymbolsOf(std::string_view letters) {
+  std::string symbols(kRegions, ' ');
+  for (const char letter : letters) {
+    const std::size_t region = kAreaSymbols.find(AsciiUpper(letter));
+    if (region == std::string_view::npos || symbols[region] != ' ') return std::nullopt;
+    symbols[region] = kAreaSymbols[region];
+  }
+  if (letters.empty()) return std::nullopt;
+  return symbols;
+}
+
+DiscFix PlanFix(const TableOfContents& toc, TrackFiles& files, const FixRequest& request, const BootCodes& codes) {
+  const DiscBoot boot = BootAreaOfContents(toc, files);
+  DiscFix fix{FixOutcome::Refused, "", boot.disc, {}};
+  const Form form = JudgeImage(boot.disc.boot.bytes).form;
+  const std::vector<BootCheck> checks = CheckBoot(boot.disc, form, codes);
+
+  DiscBootFile mended = boot.disc;
+  Form mended_form = form;
+  std::vector<std::string> mends;
+  const std::optional<Form> started = StartedForm(boot.disc, codes);
+  const bool program = form == Form::Unscrambled || form == Form::Scrambled || form == Form::ScrambledTwice;
+  if (started && program && form != *started) {
+    mended.boot.bytes = InForm(boot.disc.boot.bytes, form, *started);
+    mended_form = *started;
+    mends.push_back(EscapeControls(boot.disc.boot.header.boot_file) + " " + std::string(FormText(*started)));
+  }
+  std::vector<std::byte> bootstrap = Bootstrap(boot.area);
+  const std::vector<std::byte> old_bootstrap = bootstrap;
+  WriteRegions(bootstrap, mended.boot.header, request.area_symbols.value_or(boot.disc.boot.header.area_symbols),
+               request.area_symbols.has_value());
+  if (bootstrap != old_bootstrap) {
+    mends.emplace_back(request.area_symbols ? "the area symbols and texts written for the regions asked for"
+                                            : "the area texts written as the area symbols claim");
+  }
+
+  if (mends.empty()) {
+    const std::optional<std::string> obstacle = Obstacle(checks);
+    fix.outcome = obstacle ? FixOutcome::Refused : FixOutcome::AlreadyBoots;
+    fix.sentence = obstacle ? *obstacle : BootSummary(boot.disc, checks, codes);
+    return fix;
+  }
+  if (const std::optional<std::string> obstacle = Obstacle(CheckBoot(mended, mended_form, codes))) {
+    fix.sentence = *obstacle;
+    return fix;
+  }
+  std::map<std::string, std::vector<SectorPatch>> patches;
+  PatchRun(boot.area, files, boot.area.first_lba(), bootstrap, patches);
+  PatchRun(boot.area, files, boot.disc.boot.lba, mended.boot.bytes, patches);
+  for (auto& [file, sectors] : patches) {
+    std::sort(sectors.begin(), sectors.end(),
+              [](const SectorPatch& a, const SectorPatch& b) { return a.offset < b.offset; });
+    fix.files.push_back({file, std::move(sectors)});
+  }
+  fix.outcome = FixOutcome::Mended;
+  for (const std::string& mend : mends) fix.sentence += (fix.sentence.empty() ? "" : "; ") + mend;
+  return fix;
+}
+
+void ApplyPatches(std::span<std::byte> bytes, std::uint64_t offset, const FilePatches& patches) {
+  for (const SectorPatch& patch : patches.sectors) {
+    const std::uint64_t begin = std::max(offset, patch.offset);
+    const std::uint64_t end = std::min(offset + bytes.size(), patch.offset + patch.bytes.size());
+    if (begin >= end) continue;
+    std::copy_n(patch.bytes.begin() + static_cast<std::ptrdiff_t>(begin - patch.offset), end - begin,
+                bytes.begin() + static_cast<std::ptrdiff_t>(begin - offset));
+  }
+}
+
+}  // namespace quillet
