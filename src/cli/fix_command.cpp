@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <set>
+#include <span>
 #include <string_view>
 #include <utility>
 
@@ -10,9 +11,11 @@
 #include "cli/quillet_command.h"
 #include "cli/run_files.h"
 #include "disc/boot_report.h"
+#include "disc/cue.h"
 #include "disc/disc_file.h"
 #include "disc/disc_fix.h"
 #include "disc/disc_formats.h"
+#include "disc/disc_geometry.h"
 #include "disc/file_source.h"
 #include "inspect/judgement.h"
 #include "util/file_system.h"
@@ -32,12 +35,45 @@ std::string FixedTitle(std::string_view title, bool keep_extension) {
   return std::string(stem) + "_fixed" + (keep_extension ? std::string(title.substr(stem.size())) : "");
 }
 
-// A file of the fixed image: where it goes, the file of the image it copies, and its changes.
+// A file of the fixed image: where it goes, what it is made of, and its changes.
 struct FixedFile {
   std::string target;
-  std::string source;
+  std::string source;                  // the file of the image it copies,
+  const DiscSource* stream = nullptr;  // or what its first `length` bytes are read from (a CHD's track),
+  std::uint64_t length = 0;
+  std::string text;                      // or its text (a sheet written anew)
   const FilePatches* patches = nullptr;  // none where it is copied as it is
 };
+
+const FilePatches* PatchesOf(const DiscFix& fix, const std::string& file) {
+  const auto found = std::find_if(fix.files.begin(), fix.files.end(),
+                                  [&](const FilePatches& patches) { return patches.file == file; });
+  return found == fix.files.end() ? nullptr : &*found;
+}
+
+// The fixed disc of the CHD at `path` as a cue sheet and a file a track, Redump's way: the sheet
+// NAME.cue in NAME_fixed/ beside it, or at `output`. A CD-R's boot track whose file system was made
+// to begin a first session's gap after where the CHD puts it (a CHD keeps no sessions) is put in a
+// second session, where it was made to lie.
+std::vector<FixedFile> ChdAsCue(const std::string& path, const TableOfContents& toc, TrackFiles& files,
+                                const DiscFix& fix, const std::optional<std::string>& output) {
+  const PathStyle style = NativePathStyle();
+  const std::string name = FixedTitle(FileTitle(path, style), false);
+  const std::string title = name.substr(0, name.size() - std::string_view("_fixed").size());
+  const std::string sheet =
+      output ? *output : PathIn(PathIn(ContainingFolder(path, style), name, style), title + ".cue", style);
+  const std::string track_title(FileTitle(sheet, style).substr(0, FileTitle(sheet, style).rfind('.')));
+  const DiscLayout& layout = fix.disc.layout;
+  const bool second_session = !toc.gd_rom && layout.file_system_lba == layout.boot_track_lba + kFirstSessionGap;
+  std::vector<FixedFile> fixed{
+      {sheet, "", nullptr, 0, RedumpCueSheet(toc, files, track_title, second_session ? fix.disc.track : 0), nullptr}};
+  for (const TocTrack& track : toc.tracks) {
+    fixed.push_back({TrackFilePath(sheet, RedumpTrackFile(track_title, track.number, toc.tracks.size())), "",
+                     &files.Open(track.file), std::uint64_t{track.sectors} * track.sector_size, "",
+                     PatchesOf(fix, track.file)});
+  }
+  return fixed;
+}
 
 // The files of the fixed image of `path`, a CDI or ISO image: one, beside it or at `output`; of a
 // .gdi or cue sheet: the sheet and every track file it names, in NAME_fixed/ beside it or beside
@@ -51,18 +87,13 @@ std::vector<FixedFile> FixedFiles(const std::string& path, const TableOfContents
   const std::string image = output ? *output
                             : set  ? PathIn(PathIn(folder, FixedTitle(title, false), style), title, style)
                                    : PathIn(folder, FixedTitle(title, true), style);
-  const auto patches_of = [&fix](const std::string& file) -> const FilePatches* {
-    const auto found = std::find_if(fix.files.begin(), fix.files.end(),
-                                    [&](const FilePatches& patches) { return patches.file == file; });
-    return found == fix.files.end() ? nullptr : &*found;
-  };
-  std::vector<FixedFile> files{{image, path, patches_of("")}};
+  std::vector<FixedFile> files{{image, path, nullptr, 0, "", PatchesOf(fix, "")}};
   std::set<std::string> named;
   for (const TocTrack& track : toc.tracks) {
     if (track.file.empty() || !named.insert(track.file).second) continue;
     const std::string source = TrackFilePath(path, track.file);
     if (!track.data && !FileExists(source)) continue;  // an audio track a dump left out stays out
-    files.push_back({TrackFilePath(image, track.file), source, patches_of(track.file)});
+    files.push_back({TrackFilePath(image, track.file), source, nullptr, 0, "", PatchesOf(fix, track.file)});
   }
   return files;
 }
@@ -87,6 +118,18 @@ std::vector<std::string> MakeFoldersFor(const std::string& file) {
   return made;
 }
 
+// Writes the first `length` bytes of `source` into `file`, a block at a time, with `patches` written
+// over them.
+void Stream(const DiscSource& source, std::uint64_t length, const FilePatches* patches, ReplacementFile& file) {
+  std::vector<std::byte> block(std::size_t{4} << 20);
+  for (std::uint64_t done = 0; done < length; done += block.size()) {
+    block.resize(static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), length - done)));
+    source.Read(done, block);
+    if (patches) ApplyPatches(block, done, *patches);
+    file.Write(block);
+  }
+}
+
 // Writes the fixed files whole or not at all: each into a temporary file, all of them replacing
 // their targets only once every one is written. Folders made for them go again on a failure.
 void WriteFixedFiles(const std::vector<FixedFile>& files) {
@@ -96,9 +139,15 @@ void WriteFixedFiles(const std::vector<FixedFile>& files) {
     for (const FixedFile& file : files) {
       for (std::string& folder : MakeFoldersFor(file.target)) made.push_back(std::move(folder));
       auto replacement = std::make_unique<ReplacementFile>(file.target);
-      replacement->CopyFrom(ReadOnlyFile(file.source));
-      if (file.patches) {
-        for (const SectorPatch& sector : file.patches->sectors) replacement->WriteAt(sector.offset, sector.bytes);
+      if (file.stream) {
+        Stream(*file.stream, file.length, file.patches, *replacement);
+      } else if (file.source.empty()) {
+        replacement->Write(std::as_bytes(std::span(file.text)));
+      } else {
+        replacement->CopyFrom(ReadOnlyFile(file.source));
+        if (file.patches) {
+          for (const SectorPatch& sector : file.patches->sectors) replacement->WriteAt(sector.offset, sector.bytes);
+        }
       }
       written.push_back(std::move(replacement));
     }
@@ -131,11 +180,6 @@ std::string Fix(const std::string& path, const FixOptions& options, RunFiles& ru
   if (!format) {
     RefuseAsInvalid("it is no disc image; quillet fix mends " + FormatsReadWords());
   }
-  if (*format == DiscFormat::Chd) {
-    RefuseAsInvalid(
-        "a CHD is read-only, and quillet fix does not write one yet; chdman extractcd makes a cue "
-        "sheet of it, which quillet fix mends");
-  }
   TrackFiles files(image, TrackFilesBeside(path));
   const TableOfContents toc = SayingReasonAlone([&] { return RowOf(*format).contents(files); });
   const DiscFix fix = SayingReasonAlone([&] { return PlanFix(toc, files, {options.area_symbols}, options.codes); });
@@ -145,13 +189,17 @@ std::string Fix(const std::string& path, const FixOptions& options, RunFiles& ru
   if (fix.outcome == FixOutcome::Refused) {
     RefuseAsInvalid("not fixed, as that would take a guess: " + fix.sentence + "; nothing written");
   }
-  const std::vector<FixedFile> fixed = FixedFiles(path, toc, fix, options.output);
+  const bool chd = *format == DiscFormat::Chd;
+  const std::vector<FixedFile> fixed =
+      chd ? ChdAsCue(path, toc, files, fix, options.output) : FixedFiles(path, toc, fix, options.output);
   for (const FixedFile& file : fixed) run.RequireFree(path, file.target, options.output.has_value());
   WriteFixedFiles(fixed);
   for (const FixedFile& file : fixed) run.Written(path, file.target);
   const std::string& result = fixed.front().target;
-  return ShownPath(path) + ": wrote " + ShownPath(result) + " (" + fix.sentence + ")\n" + ShownPath(result) + ": " +
-         SummaryOf(result, options.codes);
+  // A CHD is read-only: its fixed disc is a cue sheet, of which chdman makes a CHD again.
+  const std::string chd_again = chd ? "; chdman createcd makes a CHD of it from that sheet" : "";
+  return ShownPath(path) + ": wrote " + ShownPath(result) + " (" + fix.sentence + ")" + chd_again + "\n" +
+         ShownPath(result) + ": " + SummaryOf(result, options.codes);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 #include "disc/cue.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstdio>
 #include <map>
 #include <optional>
 
 #include "disc/disc_geometry.h"
+#include "disc/sector.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
@@ -291,6 +294,44 @@ std::vector<std::string> CueFileNames(std::string_view text) {
     if (inside && std::find(names.begin(), names.end(), *inside) == names.end()) names.push_back(*inside);
   });
   return names;
+}
+
+std::string RedumpTrackFile(std::string_view name, int number, std::size_t tracks) {
+  const std::string digits = std::to_string(number);
+  return std::string(name) + " (Track " + (tracks >= 10 && number < 10 ? "0" : "") + digits + ").bin";
+}
+
+std::string RedumpCueSheet(const TableOfContents& toc, TrackFiles& files, std::string_view name, int second_session) {
+  const auto time = [](std::uint32_t frames) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", frames / (75 * 60), frames / 75 % 60, frames % 75);
+    return std::string(text);
+  };
+  std::string sheet = toc.gd_rom ? "REM SINGLE-DENSITY AREA\r\n" : second_session ? "REM SESSION 01\r\n" : "";
+  std::uint32_t next = 0;
+  for (const TocTrack& track : toc.tracks) {
+    if (track.number == second_session) sheet += "REM SESSION 02\r\n";
+    const bool area_starts = toc.gd_rom && track.high_density && next < kHighDensityArea;
+    if (area_starts) sheet += "REM HIGH-DENSITY AREA\r\n";
+    std::string mode = "AUDIO";
+    if (track.data) {
+      std::array<std::byte, 16> header{};
+      if (track.sector_size >= kRawSector) files.Open(track.file).Read(track.offset, header);
+      const bool mode2 = track.sector_size == kMode2Sector || std::to_integer<int>(header[kRawModeByte]) == 2;
+      mode = (mode2 ? "MODE2/" : "MODE1/") + std::to_string(track.sector_size);
+    }
+    char number[4];
+    std::snprintf(number, sizeof number, "%02d", track.number);
+    sheet += "FILE \"" + RedumpTrackFile(name, track.number, toc.tracks.size()) + "\" BINARY\r\n  TRACK " + number +
+             " " + mode + "\r\n";
+    const std::uint32_t area_start = area_starts ? kHighDensityArea : next;
+    if (track.start_lba > area_start && track.number != second_session) {
+      sheet += "    PREGAP " + time(track.start_lba - area_start) + "\r\n";
+    }
+    sheet += "    INDEX 01 00:00:00\r\n";
+    next = track.start_lba + track.sectors;
+  }
+  return sheet;
 }
 
 }  // namespace quillet

@@ -36,6 +36,16 @@ TableOfContents CueContents(TrackFiles& files);
 // number and a mode.
 bool LooksLikeCue(std::string_view text);
 
+// The file a track of RedumpCueSheet's sheet lies in: "NAME (Track 1).bin", "NAME (Track 01).bin"
+// on a disc of ten tracks or more.
+std::string RedumpTrackFile(std::string_view name, int number, std::size_t tracks);
+
+// A cue sheet as Redump writes one, a file a track named by RedumpTrackFile, for the disc `toc`
+// describes, its tracks' bytes in `files`: each data track's mode from its first sector's header,
+// the gaps before tracks that the files do not hold as PREGAP lines, a GD-ROM's two areas marked.
+// Where `second_session` names a track, REM SESSION lines put it and what follows in a second session.
+std::string RedumpCueSheet(const TableOfContents& toc, TrackFiles& files, std::string_view name, int second_session);
+
 // The files `text`'s FILE lines name inside the sheet's folder, as the tracks keep them, once each.
 std::vector<std::string> CueFileNames(std::string_view text);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -26,7 +27,7 @@ using testing::ReadFile;
 
 const std::string kDisc = QUILLET_SH_FIXTURES "/disc";
 
-enum class Kind { Cdi2352, Cdi2336, CdiNoCodes, Iso, RawIso, Gdi, Cue, Split };
+enum class Kind { Cdi2352, Cdi2336, CdiNoCodes, Iso, RawIso, Gdi, Cue, Split, ChdOfCue, ChdOfGdi };
 enum class Broken { Nothing, Form, AreaText, FormAndText };
 enum class Outcome { Fixed, LeftAlone, Refused };
 
@@ -36,21 +37,30 @@ enum class Code { Stock, Loader, Unknown };
 
 // The ISO a kind of image holds: a CD-R's session at LBA 11702, a GD-ROM's high-density area.
 std::string IsoOf(Kind kind) {
-  if (kind == Kind::Gdi) return ReadFile(kDisc + "/gdrom.iso");
+  if (kind == Kind::Gdi || kind == Kind::ChdOfGdi) return ReadFile(kDisc + "/gdrom.iso");
   if (kind == Kind::Split) return ReadFile(kDisc + "/split.iso");
   return ReadFile(kDisc + "/session.iso");
 }
-bool GdRom(Kind kind) { return kind == Kind::Gdi || kind == Kind::Split; }
+bool GdRom(Kind kind) { return kind == Kind::Gdi || kind == Kind::Split || kind == Kind::ChdOfGdi; }
 
 void Write(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// `iso` as an image of `kind` in `folder`; returns the path of the image or its sheet.
+// `iso` as an image of `kind` in `folder`; returns the path of the image or its sheet. A CHD is made
+// by chdman (its default codecs) from the set of the kind it is of, in `folder`/set.
 std::string MakeImage(Kind kind, const std::string& iso, const fs::path& folder) {
   using testing::Sectors;
   switch (kind) {
+    case Kind::ChdOfCue:
+    case Kind::ChdOfGdi: {
+      const std::string set = MakeImage(kind == Kind::ChdOfCue ? Kind::Cue : Kind::Gdi, iso, folder / "set");
+      const std::string command = std::string(QUILLET_CHDMAN) + " createcd -i '" + set + "' -o '" +
+                                  (folder / "dk.chd").string() + "' > /dev/null 2>&1";
+      EXPECT_EQ(std::system(command.c_str()), 0) << command;
+      return (folder / "dk.chd").string();
+    }
     case Kind::Cdi2352:
     case Kind::CdiNoCodes: {
       std::string image = testing::SelfBootCdi(iso, 2352, testing::CdiRelease::Version2);
@@ -162,6 +172,8 @@ TEST(FixTest, EachKindOfImageIsMendedBackToTheOneThatBoots) {
            {"GD-ROM .gdi, its boot track in a folder", Kind::Gdi, Broken::Form},
            {"cue sheet of a CD-R", Kind::Cue, Broken::FormAndText},
            {"GD-ROM cue, its boot file across two tracks", Kind::Split, Broken::Form},
+           {"CHD of a CD-R, as a cue sheet in two sessions", Kind::ChdOfCue, Broken::FormAndText},
+           {"CHD of a GD-ROM", Kind::ChdOfGdi, Broken::Form},
            {"an area text gone", Kind::Cdi2352, Broken::AreaText},
            {"a known loader's", Kind::Cue, Broken::Form, Outcome::Fixed, Code::Loader},
            {"--regions U", Kind::Gdi, Broken::Nothing, Outcome::Fixed, Code::Stock, " U "},
@@ -210,7 +222,15 @@ TEST(FixTest, EachKindOfImageIsMendedBackToTheOneThatBoots) {
                                                : ": will boot from a CD-R"),
               std::string::npos)
         << out.str();
-    if (row.kind == Kind::Gdi || row.kind == Kind::Split || row.kind == Kind::Cue) {
+    if (row.kind == Kind::ChdOfCue || row.kind == Kind::ChdOfGdi) {
+      // The boot track, in a file of Redump's name beside a sheet of its own.
+      const bool gdi = row.kind == Kind::ChdOfGdi;
+      const fs::path set = folder.path() / "broken" / "dk_fixed";
+      EXPECT_TRUE(fs::exists(set / "dk.cue"));
+      EXPECT_TRUE(ReadFile((set / (gdi ? "dk (Track 3).bin" : "dk (Track 2).bin")).string()) ==
+                  ReadFile((folder.path() / "good" / "set" / (gdi ? "tracks/track 03.bin" : "Track 2.bin")).string()))
+          << "the boot track, byte for byte";
+    } else if (row.kind == Kind::Gdi || row.kind == Kind::Split || row.kind == Kind::Cue) {
       const fs::path set = folder.path() / "broken" / (fs::path(image).stem().string() + "_fixed");
       EXPECT_EQ(FilesUnder(set), FilesUnder(folder.path() / "good")) << "every file of the set";
     } else {
@@ -219,7 +239,9 @@ TEST(FixTest, EachKindOfImageIsMendedBackToTheOneThatBoots) {
                                                                             fs::path(image).extension().string());
       EXPECT_TRUE(ReadFile(result.string()) == ReadFile(good_image.string())) << "the image, byte for byte";
     }
-    EXPECT_EQ(FilesUnder(folder.path() / "broken").size(), before.size() * 2) << "the originals kept, no more";
+    if (row.kind != Kind::ChdOfCue && row.kind != Kind::ChdOfGdi) {
+      EXPECT_EQ(FilesUnder(folder.path() / "broken").size(), before.size() * 2) << "the originals kept, no more";
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scramble/scramble.h"
+#include "support/disc_writer.h"
 
 // What a person does in either window, walked by both window drivers by their own means: a file
 // arrives (named on the command line, chosen in the Open dialog, dropped), its verdict and size show,
@@ -15,8 +16,8 @@ namespace quillet::testing {
 enum class Arrival { kCommandLine, kBrowse, kDrop };
 
 // The SH programs the tests build: a real one with a C library (the patterns), one without (none of
-// them), and a scrambled disc image whose boot file is the first.
-enum class Content { kProgram, kScrambledProgram, kPatternless, kSurvivor, kScrambledCdi };
+// them), and a self-boot CDI whose boot file is the first, unscrambled.
+enum class Content { kProgram, kScrambledProgram, kPatternless, kSurvivor, kCdi };
 
 struct WindowScenario {
   Arrival arrival;
@@ -43,8 +44,8 @@ inline const std::vector<WindowScenario>& WindowScenarios() {
       {Arrival::kBrowse, "game.bin", Content::kScrambledProgram, "SCRAMBLED", "game_unscrambled.bin", Content::kProgram,
        "The scrambled to unscrambled conversion has\r\nbeen completed!\r\n\r\ngame_unscrambled.bin is the file name!"},
       // A disc image shows its boot file's form and size; Convert writes the boot file, not the image.
-      {Arrival::kCommandLine, "dk.cdi", Content::kScrambledCdi, "SCRAMBLED", "dk_unscrambled.bin", Content::kProgram,
-       "The scrambled to unscrambled conversion has\r\nbeen completed!\r\n\r\ndk_unscrambled.bin is the file name!"},
+      {Arrival::kCommandLine, "dk.cdi", Content::kCdi, "UNSCRAMBLED", "dk_scrambled.bin", Content::kScrambledProgram,
+       "The unscrambled to scrambled conversion has\r\nbeen completed!\r\n\r\ndk_scrambled.bin is the file name!"},
       {Arrival::kDrop, "dropped.bin", Content::kProgram, "UNSCRAMBLED", "dropped_scrambled.bin",
        Content::kScrambledProgram,
        "The unscrambled to scrambled conversion has\r\nbeen completed!\r\n\r\ndropped_scrambled.bin is the file "
@@ -66,14 +67,14 @@ inline std::string ContentBytes(Content content, const std::function<std::string
     case Content::kScrambledProgram: return scrambled(read("hello.bin"));
     case Content::kPatternless: return read("bare.bin");
     case Content::kSurvivor: return scrambled(read("bare.bin")).replace(64 * 32, 21, "0123456E1789ABCDEABFF");
-    case Content::kScrambledCdi: return read("disc/scrambled.cdi");
+    case Content::kCdi: return SelfBootCdi(read("disc/session.iso"), 2352, CdiRelease::Version2);
   }
   return {};
 }
 
 // The size the window shows: a disc image's is its boot file's.
 inline std::size_t ShownSize(Content content, const std::function<std::string(const char*)>& read) {
-  return ContentBytes(content == Content::kScrambledCdi ? Content::kProgram : content, read).size();
+  return ContentBytes(content == Content::kCdi ? Content::kProgram : content, read).size();
 }
 
 }  // namespace quillet::testing
