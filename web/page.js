@@ -51,6 +51,21 @@
                                 [request.file.name, request.scramble ? 1 : 0]);
       return reply;
     }
+    // The fixed copy of the chosen image as the core planned it: slices of the chosen file, the
+    // changed sectors between them. Nothing is copied whole: a 700 MB image is offered at once.
+    function fixed(request, plan) {
+      if (plan.outcome !== "mended") return { status: 2, text: plan.error || plan.sentence };
+      var parts = [], at = 0, from = 0, data = Module._quillet_result_data();
+      plan.patches.forEach(function (patch) {
+        if (patch[0] > at) parts.push(request.file.slice(at, patch[0]));
+        parts.push(Module.HEAPU8.slice(data + from, data + from + patch[1]));
+        from += patch[1];
+        at = patch[0] + patch[1];
+      });
+      parts.push(request.file.slice(at));
+      return { status: 0, blob: new Blob(parts, { type: "application/octet-stream" }), name: plan.name,
+               text: plan.sentence };
+    }
     self.onmessage = async function (event) {
       if (event.data.wasm) {
         arrived(event.data.wasm);
@@ -59,11 +74,16 @@
       var request = event.data, name = request.file.name;
       try {
         await started;
+        if (request.trusted) Module.ccall("quillet_trust_boot_code", null, ["string"], [request.trusted]);
         self.quilletFiles = [request.file].concat(request.companions);
         self.quilletCache = null;
         if (request.op === "judge") {
           var began = performance.now();
           var answer = JSON.parse(Module.ccall("quillet_disc_judge", "string", ["string"], [name]));
+          // A disc that will not boot: whether a fixed copy can be made, and of what.
+          if (answer.disc && answer.disc.boots === false) {
+            answer.fix = JSON.parse(Module.ccall("quillet_disc_fix", "string", ["string"], [name]));
+          }
           if (answer.disc !== false) {
             self.postMessage({ answer: answer, ms: performance.now() - began });
             return;
@@ -72,6 +92,9 @@
             self.postMessage({ tooLarge: true });
             return;
           }
+        } else if (request.op === "fix") {
+          self.postMessage(fixed(request, JSON.parse(Module.ccall("quillet_disc_fix", "string", ["string"], [name]))));
+          return;
         } else if (request.disc) {
           self.postMessage(converted(request, Module.ccall("quillet_disc_convert", "number",
             ["string", "number", "number"], [name, request.scramble ? 1 : 0, request.force ? 1 : 0])));
@@ -133,6 +156,10 @@
   }
 
   // A worker with the core instantiated, or on its way.
+  // Boot code a person vouches for as stock, as QUILLET_TRUSTED_BOOT_CODE for the programs: the
+  // page's address may end in ?trusted-boot-code=HASH (16 hex digits, as the checks' details give it).
+  var TRUSTED = new URLSearchParams(location.search).get("trusted-boot-code") || "";
+
   function startWorker() {
     var started = new Worker(workerSource);
     wasm.then(function (module) { started.postMessage({ wasm: module }); });
@@ -143,6 +170,7 @@
   // the latest. `doing` names it on the buttons meanwhile ("Reading...", "Converting...").
   function run(request, doing, done) {
     stop();
+    request.trusted = TRUSTED;
     var mine = generation, current = spare || startWorker();
     spare = null;
     worker = current;
@@ -186,6 +214,7 @@
     $("result").setAttribute("aria-busy", doing ? "true" : "false");
     document.body.dataset.busy = doing ? "yes" : "no";
     $("cancel").hidden = !doing;
+    $("fix").disabled = !!doing;
     if (doing) {
       ["scramble", "unscramble"].forEach(function (id) {
         $(id).disabled = true;
@@ -258,8 +287,15 @@
 
   // Whether the disc will boot, above the answer: a disc that will not is the headline, as an
   // alert; the checks in a short list under it.
-  function showBoot(name, disc) {
+  function showBoot(name, disc, fix) {
     $("boot").className = disc ? "shown" + (/^will not boot/.test(disc.summary) ? " will-not" : "") : "";
+    // A fixed copy where one can be made without a guess: of a CDI or an ISO here; a set of track
+    // files is a folder of files, which the command line writes.
+    var mended = !!(disc && fix && fix.outcome === "mended"), single = mended && /^(cdi|iso)$/.test(fix.format);
+    $("fix").hidden = !single;
+    $("fix").disabled = false;
+    $("fix-note").textContent = mended ? (single ? "The fixed copy, " + fix.name + ", has " : "quillet fix " + name +
+      " writes a fixed copy of the set, with ") + fix.sentence + (single ? "." : "; the page fixes CDI and ISO images.") : "";
     $("boot-summary").textContent = disc ? name + " " + disc.summary + "." : "";
     var list = $("checks");
     list.textContent = "";
@@ -283,7 +319,7 @@
     $("size").textContent = disc ? sizeWords(disc.image_size) + "; its boot file " + sizeWords(disc.size, true)
                                  : sizeWords(file.size);
     $("disc").textContent = disc ? discWords(disc) : "";
-    showBoot(file.name, disc);
+    showBoot(file.name, disc, answer.fix);
     offer(answer, anyway);
     say((disc ? file.name + ": its " + disc.boot_file : file.name) + " " + form.sentence +
         (others ? " The other files " + others + " with it were ignored." : ""));
@@ -302,7 +338,7 @@
     $("name").textContent = name;
     ["answer", "evidence", "size", "disc"].forEach(function (id) { $(id).textContent = ""; });
     delete $("answer").dataset.form;
-    showBoot(name, null);
+    showBoot(name, null, null);
     problem("");
   }
 
@@ -356,16 +392,35 @@
         return;
       }
       if (reply.status === 1) { say(reply.text); return; }
-      var url = URL.createObjectURL(reply.blob);
-      var link = document.createElement("a");
-      link.href = url;
-      link.download = reply.name;
-      document.body.appendChild(link);
-      link.click();
-      link.remove();
-      // The download has its bytes once it started; the page lets go of them.
-      setTimeout(function () { URL.revokeObjectURL(url); }, 1000);
-      say(reply.name + ": " + reply.text + ".");
+      save(reply);
+    });
+  }
+  // Offers a reply's result to the browser as a download under its name.
+  function save(reply) {
+    var url = URL.createObjectURL(reply.blob);
+    var link = document.createElement("a");
+    link.href = url;
+    link.download = reply.name;
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    // The download has its bytes once it started; the page lets go of them.
+    setTimeout(function () { URL.revokeObjectURL(url); }, 1000);
+    say(reply.name + ": " + reply.text + ".");
+  }
+  function downloadFixed() {
+    if (!chosen) return;
+    var file = chosen.file, mine = generation;
+    problem("");
+    say("Fixing " + file.name + "...");
+    run({ op: "fix", file: file, companions: chosen.companions }, "Fixing...", function (reply) {
+      if (mine !== generation) return;
+      if (reply.failure || reply.status === 2) {
+        say("");
+        problem(file.name + " could not be fixed: " + (reply.failure || reply.text) + ".");
+        return;
+      }
+      save(reply);
     });
   }
 
@@ -376,6 +431,7 @@
   });
   $("scramble").addEventListener("click", function () { download(true); });
   $("unscramble").addEventListener("click", function () { download(false); });
+  $("fix").addEventListener("click", downloadFixed);
   $("cancel").addEventListener("click", function () {
     var reading = !chosen;
     stop();

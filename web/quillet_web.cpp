@@ -3,6 +3,7 @@
 // module's memory; answers come back as JSON text or as bytes in one result buffer.
 #include <emscripten/emscripten.h>
 
+#include <charconv>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -14,6 +15,9 @@
 #include "convert/elf_raw.h"
 #include "convert/tool_commands.h"
 #include "disc/boot_report.h"
+#include "disc/boot_rule.h"
+#include "disc/disc_fix.h"
+#include "disc/disc_formats.h"
 #include "disc/disc_image.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
@@ -89,14 +93,12 @@ class ChosenFile final : public quillet::DiscSource {
   std::uint64_t size_;
 };
 
-// The boot file of the disc image chosen first, named `file_name`; a .gdi's track files among the
-// files chosen with it. Nothing where the file is no disc image.
-std::optional<quillet::DiscBootFile> ChosenDiscBoot(const char* file_name) {
+// What opens the track files of the table chosen first, named `file_name`: the files chosen with it.
+quillet::TrackFileOpener ChosenTrackFiles(std::string_view name) {
   using namespace quillet;
-  const std::string_view name = file_name;
   const bool cue = name.size() >= 4 && EqualsIgnoringAsciiCase(name.substr(name.size() - 4), ".cue");
   const std::string table = cue ? "the cue sheet" : "the .gdi";
-  return BootOfDisc(ChosenFile(0), file_name, [&table](const std::string& file) {
+  return [table](const std::string& file) -> std::unique_ptr<DiscSource> {
     // Files are chosen without their folders: a track the table keeps in a folder ("tracks/x.bin")
     // is the one chosen by its name.
     const std::string name(FileTitle(file, PathStyle::Posix));
@@ -106,7 +108,13 @@ std::optional<quillet::DiscBootFile> ChosenDiscBoot(const char* file_name) {
                       " and its track files together");
     }
     return std::make_unique<ChosenFile>(which);
-  });
+  };
+}
+
+// The boot file of the disc image chosen first, named `file_name`; a .gdi's track files among the
+// files chosen with it. Nothing where the file is no disc image.
+std::optional<quillet::DiscBootFile> ChosenDiscBoot(const char* file_name) {
+  return quillet::BootOfDisc(ChosenFile(0), file_name, ChosenTrackFiles(file_name));
 }
 
 // An IP.BIN, by name or by content: the page says in its own words that it is no program.
@@ -233,6 +241,54 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t s
     g_text = plan->description;
     return 0;
   });
+}
+
+// What fixing the disc image chosen first takes: {"outcome": "mended", "boots" or "refused",
+// "sentence" (what is mended, the report's summary, or why not), "format", "name" (NAME_fixed.cdi)
+// and "patches": [[offset, length], ...] in the image, their bytes one after the other in the result
+// buffer (a set's patches lie in its track files: the page names the command that writes a set)}, or
+// {"error"}. The page builds the fixed copy from slices of the chosen file and these bytes.
+EMSCRIPTEN_KEEPALIVE const char* quillet_disc_fix(const char* file_name) {
+  using namespace quillet;
+  std::vector<std::byte>().swap(g_result);
+  try {
+    AsRunTimeError([&] {
+      const ChosenFile image(0);
+      const std::optional<DiscFormat> format = DiscFormatOf(image, file_name);
+      if (!format) RefuseAsInvalid(std::string(file_name) + " is no disc image Quillet reads");
+      TrackFiles files(image, ChosenTrackFiles(file_name));
+      const DiscFix fix = PlanFix(RowOf(*format).contents(files), files, {});
+      const char* outcome = fix.outcome == FixOutcome::Mended         ? "mended"
+                            : fix.outcome == FixOutcome::AlreadyBoots ? "boots"
+                                                                      : "refused";
+      std::string patches;
+      for (const FilePatches& file : fix.files) {
+        if (!file.file.empty()) continue;
+        for (const SectorPatch& sector : file.sectors) {
+          patches += (patches.empty() ? "[" : ", [") + std::to_string(sector.offset) + ", " +
+                     std::to_string(sector.bytes.size()) + "]";
+          g_result.insert(g_result.end(), sector.bytes.begin(), sector.bytes.end());
+        }
+      }
+      g_text = "{\"outcome\": \"" + std::string(outcome) + "\", " + Field("sentence", fix.sentence) + ", " +
+               Field("format", DiscFormatText(*format)) + ", " +
+               Field("name", FixedImageName(FileTitle(file_name, PathStyle::Posix), true)) + ", \"patches\": [" +
+               patches + "]}";
+    });
+  } catch (const RunTimeError& failure) {
+    std::vector<std::byte>().swap(g_result);
+    g_text = "{" + Field("error", PageReason(failure, "image")) + "}";
+  }
+  return g_text.c_str();
+}
+
+// Takes boot code of the hash `hex` (16 hex digits, as "boot_code" gives it) for stock from now on,
+// as QUILLET_TRUSTED_BOOT_CODE does for the programs; the page passes its trusted-boot-code parameter.
+EMSCRIPTEN_KEEPALIVE void quillet_trust_boot_code(const char* hex) {
+  const std::string_view text = hex;
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  if (error == std::errc() && end == text.data() + text.size() && !text.empty()) quillet::TrustBootCode(value);
 }
 
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* quillet_result_data() {

@@ -1,8 +1,11 @@
 #include "app/local_system.h"
 
 #include "disc/disc_file.h"
+#include "disc/fixed_image.h"
 #include "util/file_system.h"
+#include "util/path_rules.h"
 #include "util/replacement_file.h"
+#include "util/run_time_error.h"
 #include "util/tool_runner.h"
 
 namespace quillet {
@@ -24,6 +27,21 @@ void LocalSystem::WriteNewFile(const std::string& path, std::span<const std::byt
 }
 
 std::optional<DiscBootFile> LocalSystem::ReadDiscBoot(const std::string& path) { return DiscBootAt(path); }
+
+std::optional<std::string> LocalSystem::FixedCopyName(const std::string& path) {
+  const ImageFix image(path, {});
+  if (image.fix().outcome != FixOutcome::Mended) return std::nullopt;
+  const std::string title(FileTitle(path, NativePathStyle()));
+  const bool folder = image.Targets().size() > 1;
+  return FixedImageName(title, !folder);
+}
+
+std::string LocalSystem::WriteFixedCopy(const std::string& path) {
+  const ImageFix image(path, {});
+  if (image.fix().outcome != FixOutcome::Mended) RefuseAsInvalid(image.fix().sentence);
+  image.Write();
+  return image.Targets().front();
+}
 
 std::optional<std::string> LocalSystem::ImageFileNamedBy(const std::string& image, const std::string& path) {
   return quillet::ImageFileNamedBy(image, path);

@@ -15,6 +15,8 @@ class LocalSystem : public System {
   void MoveOver(const std::string& from, const std::string& to) override;
   void WriteNewFile(const std::string& path, std::span<const std::byte> bytes) override;
   std::optional<DiscBootFile> ReadDiscBoot(const std::string& path) override;
+  std::optional<std::string> FixedCopyName(const std::string& path) override;
+  std::string WriteFixedCopy(const std::string& path) override;
   std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) override;
   bool ToolPresent(const std::string& path) override;
   ToolOutcome RunTool(const ToolRun& run) override;

@@ -112,8 +112,26 @@ void MainForm::ShowScanned(const std::string& path, const Scanned& scanned) {
   for (const BootCheck& check : CheckBoot(*scanned.disc, scanned.judgement.form)) {
     if (check.result == CheckResult::Problem) problems.push_back(check.sentence);
   }
-  if (!problems.empty()) {
+  if (!problems.empty()) ReportProblems(path, problems);
+}
+
+void MainForm::ReportProblems(const std::string& path, const std::vector<std::string>& problems) {
+  std::optional<std::string> fixed;
+  try {
+    fixed = system_.FixedCopyName(path);
+  } catch (const RunTimeError&) {
+    // Read a moment ago: an image that no longer reads is offered no copy.
+  }
+  if (!fixed) {
     window_.ShowMessage(DiscProblemsText(problems), message_kind::kInformation, ToString(kApplicationTitle));
+    return;
+  }
+  const std::string question = DiscProblemsText(problems) + "\r\n\r\n" + FixQuestionText(*fixed);
+  if (window_.ShowMessage(question, message_kind::kYesNoWarning, ToString(kApplicationTitle)) != Answer::Yes) return;
+  try {
+    window_.ShowMessage(FixedCopyText(system_.WriteFixedCopy(path)), message_kind::kInformation, ToString(kDoneTitle));
+  } catch (const RunTimeError& failure) {
+    ShowErrorReport(failure);
   }
 }
 

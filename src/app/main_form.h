@@ -63,6 +63,9 @@ class MainForm {
   Scanned Scan(const std::string& path);
   // Shows what a scan found, and says so once where a disc would not start its boot file.
   void ShowScanned(const std::string& path, const Scanned& scanned);
+  // The problems that keep a disc image from booting, in a box; where quillet fix mends them, the box
+  // asks whether to write the fixed copy.
+  void ReportProblems(const std::string& path, const std::vector<std::string>& problems);
   // The refusal of an IP.BIN, by name or by content.
   void RefuseIpBin();
   [[noreturn]] void RefuseIpBinAndEnd();

@@ -43,6 +43,14 @@ class System {
   // it is spelt; nothing where it names none.
   virtual std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) = 0;
 
+  // A fixed copy of the disc image at `path` (quillet fix's): the name it would have beside the image
+  // ("dk_fixed.cdi", or "disc_fixed" for the folder a set goes in), where the image will not boot and
+  // its fix mends it without a guess; nothing otherwise.
+  virtual std::optional<std::string> FixedCopyName(const std::string& path) = 0;
+  // Writes that copy beside the image, whole or not at all, and returns the path of the copy (of its
+  // sheet, for a set). Raises RunTimeError.
+  virtual std::string WriteFixedCopy(const std::string& path) = 0;
+
   // True when `path` is a tool that can run: a file (not a folder, not hidden or a system file).
   virtual bool ToolPresent(const std::string& path) = 0;
   // Runs a tool hidden and waits until it has ended.

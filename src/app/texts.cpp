@@ -39,6 +39,12 @@ std::string DiscProblemsText(const std::vector<std::string>& problems) {
   return text;
 }
 
+std::string FixQuestionText(const std::string& fixed_name) {
+  return "Write a fixed copy, " + fixed_name + ", beside it?";
+}
+
+std::string FixedCopyText(const std::string& path) { return "A fixed copy has been written:\r\n" + path; }
+
 std::string ErrorReportText(int number, std::string_view description) {
   return "Random error number " + std::to_string(number) + "\r\n" + std::string(description);
 }

@@ -44,6 +44,11 @@ std::string ErrorReportText(int number, std::string_view description);
 // The message of a disc that would not start its boot file: "This disc will not boot:", then each
 // problem's sentence on a line of its own, as a sentence.
 std::string DiscProblemsText(const std::vector<std::string>& problems);
+// The question that ends that box where quillet fix mends the disc: "Write a fixed copy,
+// dk_fixed.cdi, beside it?"
+std::string FixQuestionText(const std::string& fixed_name);
+// The box after it: "A fixed copy has been written:" and the copy's path.
+std::string FixedCopyText(const std::string& path);
 
 // The message after Convert turned a binary into its other form; `name` is the file's base name.
 std::string CompletedMessage(Form target, const std::string& name);

@@ -50,7 +50,7 @@ struct WindowPlacement {
 
 // A message box: its push buttons, in the order Windows gives them, and its icon.
 enum class Buttons { Ok, YesNo, YesNoCancel };
-enum class Icon { None, Critical, Question, Information };
+enum class Icon { None, Critical, Question, Information, Warning };
 struct MessageKind {
   Buttons buttons = Buttons::Ok;
   Icon icon = Icon::None;
@@ -64,6 +64,7 @@ inline constexpr MessageKind kYesNo{Buttons::YesNo, Icon::None};
 inline constexpr MessageKind kCritical{Buttons::Ok, Icon::Critical};
 inline constexpr MessageKind kYesNoCancelQuestion{Buttons::YesNoCancel, Icon::Question};
 inline constexpr MessageKind kInformation{Buttons::Ok, Icon::Information};
+inline constexpr MessageKind kYesNoWarning{Buttons::YesNo, Icon::Warning};
 }  // namespace message_kind
 
 // The button a box was answered with; None when the box could not be shown.

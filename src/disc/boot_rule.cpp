@@ -1,6 +1,11 @@
 #include "disc/boot_rule.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <iterator>
+#include <string_view>
+#include <vector>
 
 #include "util/text_rules.h"
 
@@ -13,6 +18,8 @@ constexpr std::uint64_t kStockBootCodes[] = {
     0xe608d8500419655b,  // another stock bootstrap, shared by several commercial discs
     0x367055d51525b3fd,  // a later stock bootstrap: commercial discs, and GD-ROM menus that drive emulators boot
 };
+
+constexpr std::size_t kMostTrusted = 8;
 
 constexpr KnownLoader kKnownLoaders[] = {
     // A widely used patched bootstrap: it loads the boot file itself, unscrambled, from a CD-R.
@@ -33,9 +40,33 @@ std::string OneIn(Form form) {
   return form == Form::Unscrambled ? "an unscrambled one" : "a scrambled one";
 }
 
+// The stock codes and those vouched for. Its room is kept from the start, so that a span of it taken
+// earlier stays good when a hash is vouched for later.
+std::vector<std::uint64_t>& StockCodes() {
+  static std::vector<std::uint64_t> codes = [] {
+    std::vector<std::uint64_t> established(std::begin(kStockBootCodes), std::end(kStockBootCodes));
+    established.reserve(established.size() + kMostTrusted);
+    std::string_view trusted = std::getenv("QUILLET_TRUSTED_BOOT_CODE") ? std::getenv("QUILLET_TRUSTED_BOOT_CODE") : "";
+    while (!trusted.empty() && established.size() < established.capacity()) {
+      const std::string_view hash = trusted.substr(0, trusted.find(','));
+      std::uint64_t value = 0;
+      const auto [end, error] = std::from_chars(hash.data(), hash.data() + hash.size(), value, 16);
+      if (error == std::errc() && end == hash.data() + hash.size()) established.push_back(value);
+      trusted.remove_prefix(std::min(trusted.size(), hash.size() + 1));
+    }
+    return established;
+  }();
+  return codes;
+}
+
 }  // namespace
 
-std::span<const std::uint64_t> StockBootCodes() { return kStockBootCodes; }
+std::span<const std::uint64_t> StockBootCodes() { return StockCodes(); }
+
+void TrustBootCode(std::uint64_t boot_code) {
+  std::vector<std::uint64_t>& codes = StockCodes();
+  if (codes.size() < codes.capacity()) codes.push_back(boot_code);
+}
 
 std::span<const KnownLoader> KnownLoaders() { return kKnownLoaders; }
 

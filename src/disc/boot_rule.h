@@ -15,8 +15,14 @@
 // loader is one whose behaviour is established.
 namespace quillet {
 
-// The hashes (BootHeader::boot_code) of the stock boot code, with which the console loads the boot file.
+// The hashes (BootHeader::boot_code) of the stock boot code, with which the console loads the boot
+// file: those established, then any a person vouches for: the environment's QUILLET_TRUSTED_BOOT_CODE
+// (hashes of 16 hex digits, as quillet scan --json gives boot_code, separated by commas), or
+// TrustBootCode's.
 std::span<const std::uint64_t> StockBootCodes();
+
+// Takes boot code of the hash `boot_code` for stock from now on (up to a few such hashes).
+void TrustBootCode(std::uint64_t boot_code);
 
 // Boot code of a disc's own that is known to start a boot file of one form, whatever the disc.
 struct KnownLoader {

@@ -169,6 +169,12 @@ DiscFix PlanFix(const TableOfContents& toc, TrackFiles& files, const FixRequest&
   return fix;
 }
 
+std::string FixedImageName(std::string_view title, bool keep_extension) {
+  const std::size_t dot = title.rfind('.');
+  const std::string_view stem = dot == std::string_view::npos || dot == 0 ? title : title.substr(0, dot);
+  return std::string(stem) + "_fixed" + (keep_extension ? std::string(title.substr(stem.size())) : "");
+}
+
 void ApplyPatches(std::span<std::byte> bytes, std::uint64_t offset, const FilePatches& patches) {
   for (const SectorPatch& patch : patches.sectors) {
     const std::uint64_t begin = std::max(offset, patch.offset);

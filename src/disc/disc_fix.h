@@ -55,6 +55,10 @@ struct DiscFix {
 // run-time error 5 where the image cannot be read, as the boot report does.
 DiscFix PlanFix(const TableOfContents& toc, TrackFiles& files, const FixRequest& request, const BootCodes& codes = {});
 
+// The name of a fixed image of the one named `title`: "dk.cdi" as "dk_fixed.cdi"; without
+// `keep_extension` (the folder a set goes in), "disc.gdi" as "disc_fixed".
+std::string FixedImageName(std::string_view title, bool keep_extension);
+
 // `bytes`, the sectors of a file from `offset`, with the patches that fall inside written over them.
 void ApplyPatches(std::span<std::byte> bytes, std::uint64_t offset, const FilePatches& patches);
 

@@ -36,6 +36,7 @@ std::optional<QStyle::StandardPixmap> IconOf(Icon icon) {
     case Icon::Critical: return QStyle::SP_MessageBoxCritical;
     case Icon::Question: return QStyle::SP_MessageBoxQuestion;
     case Icon::Information: return QStyle::SP_MessageBoxInformation;
+    case Icon::Warning: return QStyle::SP_MessageBoxWarning;
     case Icon::None: break;
   }
   return std::nullopt;

@@ -14,6 +14,7 @@ UINT MessageBoxType(MessageKind kind) {
     case Icon::Critical: type |= MB_ICONSTOP; break;
     case Icon::Question: type |= MB_ICONQUESTION; break;
     case Icon::Information: type |= MB_ICONINFORMATION; break;
+    case Icon::Warning: type |= MB_ICONWARNING; break;
   }
   return type;
 }

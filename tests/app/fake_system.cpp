@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "util/path_rules.h"
 #include "util/run_time_error.h"
 
 namespace quillet::testing {
@@ -30,6 +31,17 @@ FileContents FakeSystem::ReadImage(const std::string& path) {
 
 void FakeSystem::WriteNewFile(const std::string& path, std::span<const std::byte> bytes) {
   WriteFile(path, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::optional<std::string> FakeSystem::FixedCopyName(const std::string& path) {
+  const auto found = fixable.find(path);
+  return found == fixable.end() ? std::nullopt : std::optional(found->second);
+}
+
+std::string FakeSystem::WriteFixedCopy(const std::string& path) {
+  const std::string copy = PathIn(ContainingFolder(path, style), fixable.at(path), style);
+  WriteFile(copy, fixed_bytes);
+  return copy;
 }
 
 std::optional<DiscBootFile> FakeSystem::ReadDiscBoot(const std::string& path) {

@@ -27,6 +27,9 @@ class FakeSystem : public System {
   std::vector<std::string> reads;
   std::vector<std::string> deletions;
   std::map<std::string, DiscBootFile> discs;  // read as these, whatever the files hold
+  // The images quillet fix mends, with the name of the copy; writing one writes `fixed_bytes` there.
+  std::map<std::string, std::string> fixable;
+  std::string fixed_bytes = "a fixed copy";
 
   // Tools. By default a run writes its last argument (the output) and ends with exit code 0.
   std::vector<std::string> present_tools{"C:\\Program Files\\Quillet\\tools\\dcscram.exe",
@@ -59,6 +62,8 @@ class FakeSystem : public System {
   // A disc of `discs`, else a CDI or an ISO image among the files by the core's own reader; the
   // tests that need a .gdi and its track files use real files.
   std::optional<DiscBootFile> ReadDiscBoot(const std::string& path) override;
+  std::optional<std::string> FixedCopyName(const std::string& path) override;
+  std::string WriteFixedCopy(const std::string& path) override;
   std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) override {
     return image == path ? std::optional(image) : std::nullopt;
   }

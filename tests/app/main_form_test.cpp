@@ -407,6 +407,35 @@ TEST_F(BrowseTest, AnElfByContentAndADiscThatWouldNotStartItsBootFile) {
                  message_kind::kInformation, "Quillet"}}));
 }
 
+// A disc that will not boot and that quillet fix mends: the box ends with the question, a warning;
+// Yes writes the copy and says where, No changes nothing.
+TEST_F(BrowseTest, ADiscThatWillNotBootOffersAFixedCopy) {
+  const std::string problems =
+      "This disc will not boot:\r\n1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one.";
+  for (const Answer answer : {Answer::Yes, Answer::No}) {
+    Fakes fake;
+    fake.system.files[R"(C:\games\dk.cdi)"] = "an image";
+    DiscBootFile& disc = fake.system.discs[R"(C:\games\dk.cdi)"];
+    disc.boot.header.boot_file = "1ST_READ.BIN";
+    disc.boot.header.boot_code = StockBootCodes().front();
+    disc.boot.header.area_symbols = "JUE";
+    disc.boot.header.area_texts = {"For JAPAN,TAIWAN,PHILIPINES.", "For USA and CANADA.", "For EUROPE."};
+    disc.boot.bytes.assign(reinterpret_cast<const std::byte*>(kUnscrambled.data()),
+                           reinterpret_cast<const std::byte*>(kUnscrambled.data()) + kUnscrambled.size());
+    fake.system.fixable[R"(C:\games\dk.cdi)"] = "dk_fixed.cdi";
+    fake.window.message_answers = {answer};
+    fake.Form().Form_OLEDragDrop({R"(C:\games\dk.cdi)"});
+    std::vector<Message> expected{
+        {problems + "\r\n\r\nWrite a fixed copy, dk_fixed.cdi, beside it?", message_kind::kYesNoWarning, "Quillet"}};
+    if (answer == Answer::Yes) {
+      expected.push_back(
+          {"A fixed copy has been written:\r\nC:\\games\\dk_fixed.cdi", message_kind::kInformation, "Success"});
+    }
+    EXPECT_EQ(fake.window.messages, expected);
+    EXPECT_EQ(fake.system.files.contains(R"(C:\games\dk_fixed.cdi)"), answer == Answer::Yes);
+  }
+}
+
 TEST_F(BrowseTest, CancelChangesNothing) {
   Browse();
   EXPECT_EQ(app.window.dialogs.size(), 1u);

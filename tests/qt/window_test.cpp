@@ -24,6 +24,8 @@
 #include "app/main_form.h"
 #include "app/size_text.h"
 #include "app/texts.h"
+#include "disc/boot_rule.h"
+#include "disc/disc_file.h"
 #include "qt/main_window.h"
 #include "qt/message_box.h"
 #include "qt/qt_system.h"
@@ -358,7 +360,24 @@ class WindowTest : public QObject {
       file.write(content.data(), static_cast<qint64>(content.size()));
       file.close();
       Start(row.arrival == testing::Arrival::kCommandLine ? QFile::encodeName(path).toStdString() : "");
+      QString question, written;
+      if (row.fix) {
+        TrustBootCode(DiscBootAt(path.toStdString())->boot.header.boot_code);
+        AnswerNextBox([&](MessageBox& box) {
+          question = box.findChild<QLabel*>("text")->text();
+          ButtonCaptioned(box, "&Yes")->click();
+          AnswerNextBox([&](MessageBox& done) {
+            written = done.findChild<QLabel*>("text")->text();
+            done.Buttons().front()->click();
+          });
+        });
+      }
       form->Form_Load();
+      if (row.fix) {
+        QVERIFY2(question.endsWith("\r\n\r\nWrite a fixed copy, " + QString(row.result) + ", beside it?"),
+                 qPrintable(question));
+        QCOMPARE(written, QString(row.message) + place + "/" + row.result);
+      }
       window->ShowCentred();
       if (row.arrival == testing::Arrival::kBrowse) {
         form_window->run_file_dialog = [&](QFileDialog& dialog) {
@@ -380,7 +399,7 @@ class WindowTest : public QObject {
       QCOMPARE(window->text2()->text(), QString(row.verdict));
       const auto shown = static_cast<std::int64_t>(testing::ShownSize(row.content, read));
       QCOMPARE(window->text3()->text(), QString::fromStdString(SizeText(shown, system->LocaleSeparators())));
-      if (row.result) {
+      if (row.result && !row.fix) {
         QString said;
         AnswerNextBox([&](MessageBox& box) {
           said = box.findChild<QLabel*>("text")->text();
@@ -388,6 +407,8 @@ class WindowTest : public QObject {
         });
         QTest::mouseClick(window->command3(), Qt::LeftButton);
         QCOMPARE(said, QString(row.message));
+      }
+      if (row.result) {
         QCOMPARE(Bytes(place + "/" + row.result).toStdString(), testing::ContentBytes(row.result_content, read));
       }
       QCOMPARE(Bytes(path).toStdString(), content);

@@ -10,14 +10,14 @@
 
 // What a person does in either window, walked by both window drivers by their own means: a file
 // arrives (named on the command line, chosen in the Open dialog, dropped), its verdict and size show,
-// and Convert writes the other form beside it.
+// and Convert writes the other form beside it; or a disc that will not boot is given a fixed copy.
 namespace quillet::testing {
 
 enum class Arrival { kCommandLine, kBrowse, kDrop };
 
 // The SH programs the tests build: a real one with a C library (the patterns), one without (none of
-// them), and a self-boot CDI whose boot file is the first, unscrambled.
-enum class Content { kProgram, kScrambledProgram, kPatternless, kSurvivor, kCdi };
+// them), and a self-boot CDI whose boot file is the first, unscrambled or scrambled.
+enum class Content { kProgram, kScrambledProgram, kPatternless, kSurvivor, kCdi, kScrambledCdi };
 
 struct WindowScenario {
   Arrival arrival;
@@ -27,6 +27,10 @@ struct WindowScenario {
   const char* result;  // what Convert writes beside the file; null: Convert is not pressed
   Content result_content;
   const char* message;  // the box that says it is done
+  // The disc's boot code is taken for stock (the drivers vouch for the tests' own), so the disc will
+  // not boot: the box that says so asks to write a fixed copy, the `result`, and is answered Yes.
+  // Convert is not pressed.
+  bool fix = false;
 };
 
 inline const std::vector<WindowScenario>& WindowScenarios() {
@@ -50,6 +54,9 @@ inline const std::vector<WindowScenario>& WindowScenarios() {
        Content::kScrambledProgram,
        "The unscrambled to scrambled conversion has\r\nbeen completed!\r\n\r\ndropped_scrambled.bin is the file "
        "name!"},
+      // Last: a driver that vouches for the boot code in its own process does so from here on.
+      {Arrival::kCommandLine, "broken.cdi", Content::kCdi, "UNSCRAMBLED", "broken_fixed.cdi", Content::kScrambledCdi,
+       "A fixed copy has been written:\r\n", true},
   };
   return rows;
 }
@@ -68,13 +75,20 @@ inline std::string ContentBytes(Content content, const std::function<std::string
     case Content::kPatternless: return read("bare.bin");
     case Content::kSurvivor: return scrambled(read("bare.bin")).replace(64 * 32, 21, "0123456E1789ABCDEABFF");
     case Content::kCdi: return SelfBootCdi(read("disc/session.iso"), 2352, CdiRelease::Version2);
+    case Content::kScrambledCdi: {
+      std::string iso = read("disc/session.iso");
+      const std::string program = read("hello.bin");
+      iso.replace(iso.find(program), program.size(), scrambled(program));
+      return SelfBootCdi(iso, 2352, CdiRelease::Version2);
+    }
   }
   return {};
 }
 
 // The size the window shows: a disc image's is its boot file's.
 inline std::size_t ShownSize(Content content, const std::function<std::string(const char*)>& read) {
-  return ContentBytes(content == Content::kCdi ? Content::kProgram : content, read).size();
+  const bool disc = content == Content::kCdi || content == Content::kScrambledCdi;
+  return ContentBytes(disc ? Content::kProgram : content, read).size();
 }
 
 }  // namespace quillet::testing

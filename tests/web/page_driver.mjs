@@ -6,7 +6,7 @@ import puppeteer from "puppeteer-core";
 // Opens the page at `page_path`; `downloads`, a folder for what it downloads; `onRequest`, called with
 // each request's address. Gives the browser, the page, and `give`, which chooses files with the
 // picker and waits for the page's answer.
-export async function openPage(page_path, { downloads, onRequest } = {}) {
+export async function openPage(page_path, { downloads, onRequest, query = "" } = {}) {
   const browser = await puppeteer.launch({
     executablePath: "/usr/bin/chromium",
     headless: true,
@@ -20,7 +20,7 @@ export async function openPage(page_path, { downloads, onRequest } = {}) {
     await session.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
   }
   if (onRequest) page.on("request", (request) => onRequest(request.url()));
-  await page.goto("file://" + path.resolve(page_path));
+  await page.goto("file://" + path.resolve(page_path) + query);
   await page.waitForSelector("body[data-ready=yes]", { timeout: 20000 });
   async function give(...wheres) {
     await page.evaluate(() => { delete document.body.dataset.judged; });
