@@ -94,9 +94,9 @@ std::vector<ImageFix::FixedFile> ImageFix::ChdAsCue(const std::optional<std::str
   const std::string track_title(FileTitle(sheet, style).substr(0, FileTitle(sheet, style).rfind('.')));
   const DiscLayout& layout = fix_.disc.layout;
   const bool second_session = !toc_.gd_rom && layout.file_system_lba == layout.boot_track_lba + kFirstSessionGap;
-  std::vector<FixedFile> fixed{
-      {sheet, "", nullptr, 0, RedumpCueSheet(toc_, *files_, track_title, second_session ? fix_.disc.track : 0),
-       nullptr}};
+  std::vector<FixedFile> fixed{{sheet, "", nullptr, 0,
+                                RedumpCueSheet(toc_, *files_, track_title, second_session ? fix_.disc.track : 0),
+                                nullptr}};
   for (const TocTrack& track : toc_.tracks) {
     fixed.push_back({TrackFilePath(sheet, RedumpTrackFile(track_title, track.number, toc_.tracks.size())), "",
                      &files_->Open(track.file), std::uint64_t{track.sectors} * track.sector_size, "",

@@ -395,7 +395,9 @@ TEST_F(WindowTest, EveryScenario) {
       Press(done, IDOK);
       EXPECT_TRUE(Eventually([&] { return focus() == GetDlgItem(main, kCommand1); })) << "after the message box";
     }
-    if (row.result) EXPECT_EQ(Bytes(data / row.result), testing::ContentBytes(row.result_content, read));
+    if (row.result) {
+      EXPECT_EQ(Bytes(data / row.result), testing::ContentBytes(row.result_content, read));
+    }
     EXPECT_EQ(Bytes(path), content) << "the file as it was";
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.ExitStatus(), 0u);
