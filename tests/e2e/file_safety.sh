@@ -104,6 +104,32 @@ if command -v strace >/dev/null; then
   fi
 fi
 
+# --- A signal while quillet fix writes a set of track files: neither the folder it made nor a
+# temporary file is left. The boot track is padded to a gigabyte, so that copying it takes a while.
+gdi_folder="$(dirname "$input")/disc/gdi"
+if [[ -f $gdi_folder/disc.gdi ]]; then
+  mkdir "$work/set"
+  cp "$gdi_folder"/* "$work/set/"
+  truncate -s 1G "$work/set/track 03 boot.bin"
+  originals=$(ls -A "$work/set")
+  code=$("$quillet" scan --json "$work/set/disc.gdi" | sed -n 's/.*"boot_code": "\([0-9a-f]*\)".*/\1/p')
+  QUILLET_TRUSTED_BOOT_CODE=$code env --default-signal=INT "$quillet" fix --regions U "$work/set/disc.gdi" >/dev/null &
+  pid=$!
+  # Sent once the copy has begun: its folder is there.
+  for _ in $(seq 100); do [[ -d $work/set/disc_fixed ]] && break; sleep 0.05; done
+  kill -INT "$pid"
+  set +e
+  wait "$pid" 2>/dev/null
+  status=$?
+  set -e
+  if [[ $status -eq 130 && $(ls -A "$work/set") == "$originals" ]]; then
+    pass "a signal while a set is fixed: ended by it, nothing left"
+  else
+    fail "a signal while a set is fixed: status $status, left: $(ls -A "$work/set" | tr '\n' ' ')"
+  fi
+  rm -rf "$work/set"
+fi
+
 # --- The input truncated by another program while it is read.
 cp --sparse=always "$work/large.bin" "$work/shrinking.bin"
 fresh "$work/shrink"
