@@ -15,15 +15,16 @@
 namespace quillet {
 namespace {
 
-// Fixed storage, so that the handler reads no memory that may be freed or moved under it.
+// Fixed storage, so that the handler reads no memory that may be freed or moved under it. All zeros
+// from the start (constinit): the slots cost no page of memory until one is used.
 struct Slot {
   std::atomic<int> state{0};  // free, being written, marked
-  char path[PATH_MAX];
+  char path[PATH_MAX] = {};
 };
 constexpr int kFree = 0, kWriting = 1, kMarked = 2;
 // Enough for a disc image's set of track files, each written to a temporary file of its own.
-Slot g_slots[128];
-std::atomic<pid_t> g_children[4];
+constinit Slot g_slots[128];
+constinit std::atomic<pid_t> g_children[4];
 
 // Every signal whose default action ends the process, but the faults (SIGSEGV, SIGBUS, SIGILL,
 // SIGFPE, SIGTRAP), which sanitizers, debuggers and the truncated-file watch handle; and SIGXFSZ,
