@@ -96,6 +96,7 @@ MainForm::Scanned MainForm::Scan(const std::string& path) {
 
 void MainForm::ShowScanned(const std::string& path, const Scanned& scanned) {
   window_.SetBoxText(TextBox::FileName, path);
+  judged_path_ = path;
   if (scanned.elf) {
     window_.SetBoxText(TextBox::Type, ToString(kElfNotice));
     ShowFileSize();
@@ -123,7 +124,7 @@ void MainForm::ReportProblems(const std::string& path, const std::vector<std::st
     // Read a moment ago: an image that no longer reads is offered no copy.
   }
   if (!fixed) {
-    window_.ShowMessage(DiscProblemsText(problems), message_kind::kInformation, ToString(kApplicationTitle));
+    window_.ShowMessage(DiscProblemsText(problems), message_kind::kWarning, ToString(kApplicationTitle));
     return;
   }
   const std::string question = DiscProblemsText(problems) + "\r\n\r\n" + FixQuestionText(*fixed);
@@ -152,7 +153,8 @@ void MainForm::StartupConversion(const std::string& path) {
   const std::optional<std::string> folder = ContainingFolder(kept_path_, system_.Style());
   const std::string name = BaseName(path, system_.Style());
   ConvertElf(path, folder, name, *target);
-  window_.ShowMessage(DoneMessage(*target, name), message_kind::kInformation, ToString(kDoneTitle));
+  window_.ShowMessage(DoneMessage(*target, std::string(FileTitle(path, system_.Style())), name),
+                      message_kind::kInformation, ToString(kDoneTitle));
   EndAtOnce();
 }
 
@@ -179,6 +181,7 @@ bool MainForm::ScanChosenFile(const ChosenFile& chosen) {
   try {
     if (IsElfName(chosen.title)) {
       window_.SetBoxText(TextBox::FileName, chosen.path);
+      judged_path_ = chosen.path;
       window_.SetBoxText(TextBox::Type, ToString(kElfNotice));
       ShowFileSize();
       return true;
@@ -210,11 +213,17 @@ void MainForm::ShowFileSize() {
 void MainForm::Command3_Click() {
   const std::string path = window_.BoxText(TextBox::FileName);
   try {
-    const std::string verdict = window_.BoxText(TextBox::Type);
-    if (verdict == kInitialBoxText) {
+    if (window_.BoxText(TextBox::Type) == kInitialBoxText) {
       window_.ShowMessage(ToString(kLoadFirst), message_kind::kCritical, ToString(kLoadFirstTitle));
       return;
     }
+    // A path typed over the one whose verdict is shown is judged first, as Browse would judge it,
+    // and converted by its own verdict; one that cannot be judged is not converted.
+    if (!judged_path_.empty() && path != judged_path_ &&
+        (!ScanChosenFile({path, std::string(FileTitle(path, system_.Style()))}) || path != judged_path_)) {
+      return;
+    }
+    const std::string verdict = window_.BoxText(TextBox::Type);
     // The results land beside the input; a bare name has its folder in the current one.
     const std::optional<std::string> folder = ContainingFolder(path, system_.Style());
 
@@ -223,7 +232,8 @@ void MainForm::Command3_Click() {
       if (!target) return;
       const std::string name = BaseName(path, system_.Style());
       ConvertElf(path, folder, name, *target);
-      window_.ShowMessage(DoneMessage(*target, name), message_kind::kInformation, ToString(kDoneTitle));
+      window_.ShowMessage(DoneMessage(*target, std::string(FileTitle(path, system_.Style())), name),
+                          message_kind::kInformation, ToString(kDoneTitle));
       return;
     }
     // The verdict names the form the file is in; Convert makes the other.
@@ -235,7 +245,8 @@ void MainForm::Command3_Click() {
     const std::optional<DiscBootFile> disc = system_.ReadDiscBoot(path);
     if (disc) {
       if (const std::optional<std::string> file = system_.ImageFileNamedBy(path, output)) {
-        throw RunTimeError(error::kPathFileAccessError, NeverWrittenOver(output, *file, path));
+        throw RunTimeError(error::kPathFileAccessError, StandardDescription(error::kPathFileAccessError) + ": " +
+                                                            NeverWrittenOver(output, *file, path));
       }
     }
     // A file scrambled twice is unscrambled twice, as quillet convert does: once would leave it in

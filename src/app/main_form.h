@@ -110,6 +110,8 @@ class MainForm {
   // Set by the command-line entry when its text names an existing file.
   std::string kept_path_;
   std::string kept_separator_;
+  // The file whose verdict the window shows: Convert acts on it alone.
+  std::string judged_path_;
 };
 
 // The menus' items, in the order the window shows them: the menu each is in (its name and

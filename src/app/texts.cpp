@@ -31,10 +31,11 @@ std::string AboutText() {
 }
 
 std::string DiscProblemsText(const std::vector<std::string>& problems) {
+  // Each problem a paragraph of its own: a wrapped line is never run into the next.
   std::string text = "This disc will not boot:";
   for (std::string problem : problems) {
     if (!problem.empty()) problem[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(problem[0])));
-    text += "\r\n" + problem + ".";
+    text += "\r\n\r\n" + problem + ".";
   }
   return text;
 }
@@ -55,8 +56,8 @@ std::string CompletedMessage(Form target, const std::string& name) {
          "\r\nbeen completed!\r\n\r\n" + ResultName(name, target) + " is the file name!";
 }
 
-std::string DoneMessage(Form target, const std::string& name) {
-  return "Done! " + name + ".elf has been converted to " + ResultName(name, target) + ".";
+std::string DoneMessage(Form target, const std::string& title, const std::string& name) {
+  return "Done! " + title + " has been converted to " + ResultName(name, target) + ".";
 }
 
 }  // namespace quillet

@@ -54,8 +54,10 @@ std::string FixedCopyText(const std::string& path);
 std::string CompletedMessage(Form target, const std::string& name);
 inline constexpr std::string_view kCompletedTitle = "Completed...";
 
-// The message after an ELF file was converted.
-std::string DoneMessage(Form target, const std::string& name);
+// The message after an ELF file was converted: the file's own name (`title`, "game.elf", or
+// "elf.bin" for one known by its content), and the result's, made from `name`, its name up to the
+// first dot.
+std::string DoneMessage(Form target, const std::string& title, const std::string& name);
 inline constexpr std::string_view kDoneTitle = "Success";
 
 inline constexpr std::string_view kLoadFirst = "Please load a bin before trying to convert!";

@@ -65,6 +65,7 @@ inline constexpr MessageKind kCritical{Buttons::Ok, Icon::Critical};
 inline constexpr MessageKind kYesNoCancelQuestion{Buttons::YesNoCancel, Icon::Question};
 inline constexpr MessageKind kInformation{Buttons::Ok, Icon::Information};
 inline constexpr MessageKind kYesNoWarning{Buttons::YesNo, Icon::Warning};
+inline constexpr MessageKind kWarning{Buttons::Ok, Icon::Warning};
 }  // namespace message_kind
 
 // The button a box was answered with; None when the box could not be shown.

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -244,6 +245,20 @@ void ReplacementFile::Commit() {
   SyncFolderOf(platform_->target);
 }
 
+// The mode a program's new file gets, read and write as the umask allows: a tool's result (objcopy
+// marks its output executable) is then written alike by every front end.
+mode_t NewFileMode() {
+  unsigned mask = 022;
+  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[128];
+    while (std::fgets(line, sizeof line, status)) {
+      if (std::sscanf(line, "Umask: %o", &mask) == 1) break;
+    }
+    std::fclose(status);
+  }
+  return static_cast<mode_t>(0666 & ~mask);
+}
+
 void MoveOver(std::string_view from, std::string_view target_path) {
   if (target_path.empty()) throw EmptyPathError();
   const std::string target = FollowLinks(std::string(target_path));
@@ -252,7 +267,11 @@ void MoveOver(std::string_view from, std::string_view target_path) {
   const int descriptor = ::open(source.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
   if (descriptor < 0) throw ErrnoError();
   try {
-    if (replaced) TakeOver(descriptor, target, *replaced);
+    if (replaced) {
+      TakeOver(descriptor, target, *replaced);
+    } else if (::fchmod(descriptor, NewFileMode()) != 0) {
+      throw ErrnoError();
+    }
     if (::fsync(descriptor) != 0) throw ErrnoError();
   } catch (...) {
     ::close(descriptor);

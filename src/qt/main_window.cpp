@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <vector>
@@ -127,8 +128,12 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 void MainWindow::dropEvent(QDropEvent* event) {
   const std::vector<std::string> paths = DroppedFiles(event->mimeData());
   if (paths.empty()) return;
+  // Answered at once: the program that drags waits for the answer, and the scan may open a box
+  // that waits for the person.
   event->acceptProposedAction();
-  if (MainForm* form = form_) form->Handle([form, &paths] { form->Form_OLEDragDrop(paths); });
+  QTimer::singleShot(0, this, [this, paths] {
+    if (MainForm* form = form_) form->Handle([form, &paths] { form->Form_OLEDragDrop(paths); });
+  });
 }
 
 }  // namespace quillet

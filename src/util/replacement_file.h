@@ -49,7 +49,9 @@ class ReplacementFile {
 // Moves the complete file `from` (written by another program under a fresh name beside `target`)
 // into `target`'s place as Commit does: an existing target must be writable, and keeps what it was
 // given (mode, owner and group, access control list and attributes, or on Windows its attributes
-// and security); the data and the rename are forced to disk. Raises RunTimeError.
+// and security), and a new one the mode any new file gets (read and write as the umask allows,
+// whatever the other program gave it); the data and the rename are forced to disk. Raises
+// RunTimeError.
 void MoveOver(std::string_view from, std::string_view target);
 
 // The temporary file's name for `target`: a hidden name beside it with a random part.

@@ -239,14 +239,14 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
            {"names in capitals",
             Answer::Yes,
             {},
-            done("GAME.elf", "GAME_scrambled.bin"),
+            done("GAME.ELF", "GAME_scrambled.bin"),
             R"(C:\DEV\GAME_scrambled.bin)",
             true,
             R"(C:\DEV\GAME.ELF)"},
            {"a name of several dots",
             Answer::Yes,
             {},
-            done("game.elf", "game_scrambled.bin"),
+            done("game.final.elf", "game_scrambled.bin"),
             R"(C:\dev\game_scrambled.bin)",
             true,
             R"(C:\dev\game.final.elf)"},
@@ -260,7 +260,7 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
            {"no extension",
             Answer::Yes,
             {},
-            done("myself.elf", "myself_scrambled.bin"),
+            done("myself", "myself_scrambled.bin"),
             R"(C:\games\myself_scrambled.bin)",
             true,
             R"(C:\games\myself)"},
@@ -403,15 +403,15 @@ TEST_F(BrowseTest, AnElfByContentAndADiscThatWouldNotStartItsBootFile) {
   EXPECT_EQ(app.window.Box(TextBox::Size), "1.2 KB") << "the boot file's";
   EXPECT_EQ(app.window.messages,
             (std::vector<Message>{
-                {"This disc will not boot:\r\n1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one.",
-                 message_kind::kInformation, "Quillet"}}));
+                {"This disc will not boot:\r\n\r\n1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one.",
+                 message_kind::kWarning, "Quillet"}}));
 }
 
 // A disc that will not boot and that quillet fix mends: the box ends with the question, a warning;
 // Yes writes the copy and says where, No changes nothing.
 TEST_F(BrowseTest, ADiscThatWillNotBootOffersAFixedCopy) {
   const std::string problems =
-      "This disc will not boot:\r\n1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one.";
+      "This disc will not boot:\r\n\r\n1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one.";
   for (const Answer answer : {Answer::Yes, Answer::No}) {
     Fakes fake;
     fake.system.files[R"(C:\games\dk.cdi)"] = "an image";
@@ -602,6 +602,34 @@ TEST_F(ConvertTest, BeforeAnyScanItSaysSo) {
   EXPECT_TRUE(app.system.tool_runs.empty());
 }
 
+// A path typed over the one whose verdict is shown is judged first, as Browse would, and converted
+// by its own verdict; one that cannot be judged is not converted at all.
+TEST_F(ConvertTest, ATypedPathIsJudgedBeforeItIsConverted) {
+  struct Row {
+    std::string typed;
+    std::string command_line;  // empty: no tool runs
+    std::string verdict;       // shown after Convert
+  };
+  for (const Row& row : std::vector<Row>{
+           {R"(C:\games\b.bin)", R"(tools/dcscram.exe "C:\games\b.bin" "C:\games\b_scrambled.bin")", "UNSCRAMBLED"},
+           {R"(C:\games\missing.bin)", "", "Please select a bin to scan..."},
+       }) {
+    Fakes fake;
+    fake.system.files[R"(C:\games\a.bin)"] = kScrambled;
+    fake.system.files[R"(C:\games\b.bin)"] = kUnscrambled;
+    MainForm typed_in = fake.Form();
+    typed_in.Form_OLEDragDrop({R"(C:\games\a.bin)"});
+    ASSERT_EQ(fake.window.Box(TextBox::Type), "SCRAMBLED");
+    fake.window.Box(TextBox::FileName) = row.typed;
+    typed_in.Command3_Click();
+    ASSERT_EQ(fake.system.tool_runs.size(), row.command_line.empty() ? 0u : 1u) << row.typed;
+    if (!row.command_line.empty()) {
+      EXPECT_EQ(CommandLineFor(fake.system.tool_runs[0], R"(C:\games\b_scrambled.bin)"), row.command_line);
+    }
+    EXPECT_EQ(fake.window.Box(TextBox::Type), row.verdict);
+  }
+}
+
 TEST_F(ConvertTest, ElfAnswers) {
   Scanned(R"(C:\dev\game.final.elf)", "ELF binary, please convert.");
   app.window.question_answers = {Answer::Cancel, Answer::None, Answer::No, Answer::Yes};
@@ -614,7 +642,7 @@ TEST_F(ConvertTest, ElfAnswers) {
   ASSERT_EQ(app.system.tool_runs.size(), 1u);
   EXPECT_EQ(CommandLineFor(app.system.tool_runs[0], R"(C:\dev\game_unscrambled.bin)"),
             R"(tools/sh-elf-objcopy.exe -O binary "C:\dev\game.final.elf" "C:\dev\game_unscrambled.bin")");
-  EXPECT_EQ(app.window.messages.back(), (Message{"Done! game.elf has been converted to game_unscrambled.bin.",
+  EXPECT_EQ(app.window.messages.back(), (Message{"Done! game.final.elf has been converted to game_unscrambled.bin.",
                                                  message_kind::kInformation, "Success"}));
 
   form.Command3_Click();
@@ -624,7 +652,7 @@ TEST_F(ConvertTest, ElfAnswers) {
   EXPECT_EQ(app.system.tool_runs[2].arguments.front(), intermediate);
   CommandLineFor(app.system.tool_runs[2], R"(C:\dev\game_scrambled.bin)");
   EXPECT_EQ(app.system.deletions, std::vector<std::string>{intermediate});
-  EXPECT_EQ(app.window.messages.back(), (Message{"Done! game.elf has been converted to game_scrambled.bin.",
+  EXPECT_EQ(app.window.messages.back(), (Message{"Done! game.final.elf has been converted to game_scrambled.bin.",
                                                  message_kind::kInformation, "Success"}));
 }
 

@@ -13,8 +13,11 @@ TEST(TextsTest, ConversionMessages) {
       CompletedMessage(Form::Unscrambled, "1ST_READ"),
       "The scrambled to unscrambled conversion has\r\nbeen completed!\r\n\r\n1ST_READ_unscrambled.bin is the file "
       "name!");
-  EXPECT_EQ(DoneMessage(Form::Scrambled, "GAME"), "Done! GAME.elf has been converted to GAME_scrambled.bin.");
-  EXPECT_EQ(DoneMessage(Form::Unscrambled, "game"), "Done! game.elf has been converted to game_unscrambled.bin.");
+  EXPECT_EQ(DoneMessage(Form::Scrambled, "GAME.ELF", "GAME"),
+            "Done! GAME.ELF has been converted to GAME_scrambled.bin.");
+  // An ELF file known by its content: the file that was converted is named.
+  EXPECT_EQ(DoneMessage(Form::Unscrambled, "elf.bin", "elf"),
+            "Done! elf.bin has been converted to elf_unscrambled.bin.");
 }
 
 }  // namespace

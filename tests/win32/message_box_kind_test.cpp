@@ -8,7 +8,7 @@ namespace quillet {
 namespace {
 
 // The Win32 MB_* numbers of each kind of box: 0 OK, 4 Yes/No, 16 stop icon, 35 Yes/No/Cancel with
-// the question icon, 64 information icon, 52 Yes/No with the warning icon.
+// the question icon, 64 information icon, 52 Yes/No with the warning icon, 48 the warning icon.
 TEST(MessageBoxKindTest, TypesAndAnswersAreTheWin32Numbers) {
   struct Row {
     MessageKind kind;
@@ -19,7 +19,8 @@ TEST(MessageBoxKindTest, TypesAndAnswersAreTheWin32Numbers) {
                                          {message_kind::kCritical, 16},
                                          {message_kind::kYesNoCancelQuestion, 35},
                                          {message_kind::kInformation, 64},
-                                         {message_kind::kYesNoWarning, 52}}) {
+                                         {message_kind::kYesNoWarning, 52},
+                                         {message_kind::kWarning, 48}}) {
     EXPECT_EQ(MessageBoxType(row.kind), row.type);
   }
   EXPECT_EQ(AnswerOf(0), Answer::None);
