@@ -32,7 +32,12 @@ ToolRun ObjcopyRun(const std::string& program, const std::string& input, const s
 // Run-time error 75, "Path/File access error: " and what went wrong with `tool` (its file name).
 RunTimeError ToolError(std::string_view tool, const std::string& what);
 
-// Raises ToolError unless `outcome` says the tool started and ended by itself with exit code 0.
+// The tool's own reason, from what it wrote to its standard error: its last line, without the
+// "tool: " its messages begin with, its control characters escaped; empty where it wrote none.
+std::string ToolReason(std::string_view errors, std::string_view tool);
+
+// Raises ToolError unless `outcome` says the tool started and ended by itself with exit code 0; a
+// failure's message ends with the tool's own reason.
 void RequireToolSucceeded(const ToolOutcome& outcome, std::string_view tool);
 
 // A result's file name: the input's base name and "_scrambled.bin" or "_unscrambled.bin" for the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ struct ToolOutcome {
   bool started = false;
   int exit_code = 0;    // when started: the program's exit status
   std::string failure;  // when not started, or ended by a signal: the system's sentence
+  std::string errors;   // what the program wrote to its standard error (its last 4 KiB)
 };
+
+// The most the runners keep of a tool's standard error: its reason is in its last lines.
+inline constexpr std::size_t kToolErrorsKept = 4096;
 
 }  // namespace quillet

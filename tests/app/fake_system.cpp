@@ -10,7 +10,7 @@ namespace quillet::testing {
 FakeSystem::FakeSystem() {
   run_tool = [this](const ToolRun& run) {
     WriteFile(run.arguments.back(), "written by " + run.program);
-    return ToolOutcome{true, 0, ""};
+    return ToolOutcome{true, 0, "", ""};
   };
 }
 

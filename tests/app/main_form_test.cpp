@@ -210,7 +210,7 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
       fake.system.run_tool = [&fake, outcome, writes](const ToolRun& run) {
         const bool dcscram = run.program.ends_with("dcscram.exe");
         if (!dcscram || writes) fake.system.files[run.arguments.back()] = "output";
-        return dcscram ? outcome : ToolOutcome{true, 0, ""};
+        return dcscram ? outcome : ToolOutcome{true, 0, "", ""};
       };
     };
   };
@@ -287,7 +287,7 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
             "",
             false,
             elf,
-            dcscram_does({false, 0, "No such file or directory"}, false)},
+            dcscram_does({false, 0, "No such file or directory", ""}, false)},
            {"dcscram failing",
             Answer::Yes,
             {},
@@ -295,7 +295,7 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
             "",
             false,
             elf,
-            dcscram_does({true, 1, ""}, true)},
+            dcscram_does({true, 1, "", ""}, true)},
            {"dcscram writing nothing",
             Answer::Yes,
             {},
@@ -303,7 +303,7 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
             "",
             false,
             elf,
-            dcscram_does({true, 0, ""}, false)},
+            dcscram_does({true, 0, "", ""}, false)},
            {"dcscram stopped",
             Answer::Yes,
             {},
@@ -311,7 +311,7 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
             "",
             false,
             elf,
-            dcscram_does({true, 137, "ended by signal Killed"}, false)},
+            dcscram_does({true, 137, "ended by signal Killed", ""}, false)},
        }) {
     SCOPED_TRACE(row.label);
     Fakes fake;
@@ -656,12 +656,21 @@ TEST_F(ConvertTest, ElfAnswers) {
                                                  message_kind::kInformation, "Success"}));
 }
 
+// A failed tool is no success, and its own reason is shown, as the command line shows it.
 TEST_F(ConvertTest, AFailedToolIsNoSuccess) {
-  Scanned(R"(C:\games\1ST_READ.BIN)", "SCRAMBLED");
-  app.system.run_tool = [](const ToolRun&) { return ToolOutcome{true, 2, ""}; };
-  form.Command3_Click();
-  EXPECT_EQ(app.window.messages,
-            std::vector<Message>{ErrorReport(75, "Path/File access error: dcscram.exe failed with exit code 2")});
+  for (const auto& [errors, message] : std::vector<std::pair<std::string, std::string>>{
+           {"", "Path/File access error: dcscram.exe failed with exit code 2"},
+           {"dcscram: cannot read 'C:\\games\\1ST_READ.BIN': Permission denied\r\n",
+            "Path/File access error: dcscram.exe failed with exit code 2: cannot read 'C:\\games\\1ST_READ.BIN': "
+            "Permission denied"}}) {
+    Fakes fake;
+    fake.system.files[R"(C:\games\1ST_READ.BIN)"] = "a binary";
+    fake.window.Box(TextBox::FileName) = R"(C:\games\1ST_READ.BIN)";
+    fake.window.Box(TextBox::Type) = "SCRAMBLED";
+    fake.system.run_tool = [errors = errors](const ToolRun&) { return ToolOutcome{true, 2, "", errors}; };
+    fake.Form().Command3_Click();
+    EXPECT_EQ(fake.window.messages, std::vector<Message>{ErrorReport(75, message)});
+  }
 }
 
 TEST_F(ConvertTest, ElfResultsLandInTheFolderOfAPathWithMixedSeparators) {
@@ -688,7 +697,7 @@ TEST_F(ConvertTest, ARepeatConversionIsToldByTheFileNotByItsStamp) {
 TEST_F(ConvertTest, AnEarlierResultIsNoProofTheToolWroteOne) {
   Scanned(R"(C:\games\1ST_READ.BIN)", "SCRAMBLED");
   app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"] = "yesterday's result";
-  app.system.run_tool = [](const ToolRun&) { return ToolOutcome{true, 0, ""}; };  // and writes nothing
+  app.system.run_tool = [](const ToolRun&) { return ToolOutcome{true, 0, "", ""}; };  // and writes nothing
   form.Command3_Click();
   EXPECT_EQ(app.window.messages,
             std::vector<Message>{ErrorReport(

@@ -177,7 +177,7 @@ TEST_F(ConvertTest, FailuresAreNamedAndTheRestIsConverted) {
   EXPECT_EQ(result.out, good + ": wrote " + folder.PathOf("good_scrambled.bin") + " (scrambled)\n");
   EXPECT_EQ(result.err,
             "quillet: " + broken + ": Path/File access error: " + ToolFileName(Tool::Objcopy, NativePathStyle()) +
-                " failed with exit code 1\n" + "quillet: " + unknown +
+                " failed with exit code 1: " + broken + ": file format not recognized\n" + "quillet: " + unknown +
                 ": Invalid procedure call or argument: its form cannot be told (no patterns, no telling layout); "
                 "--force makes it scrambled anyway\n" +
                 "quillet: " + text +

@@ -26,14 +26,19 @@ TEST(PosixToolRunnerTest, ReportsHowTheToolEnded) {
     ToolOutcome expected;
   };
   for (const Row& row : std::vector<Row>{
-           {"exit 0", {true, 0, ""}},
-           {"exit 3", {true, 3, ""}},
-           {"kill -KILL $$", {true, 137, "ended by signal Killed"}},
+           {"exit 0", {true, 0, "", ""}},
+           {"exit 3", {true, 3, "", ""}},
+           {"kill -KILL $$", {true, 137, "ended by signal Killed", ""}},
+           // What it says on its standard error is kept, the last 4 KiB of it, and not shown.
+           {"echo 'tool: x.elf: file format not recognized' >&2; exit 1",
+            {true, 1, "", "tool: x.elf: file format not recognized\n"}},
+           {"head -c 10000 /dev/zero | tr '\\0' a >&2; echo end >&2", {true, 0, "", std::string(4092, 'a') + "end\n"}},
        }) {
     const ToolOutcome outcome = Shell(row.script);
     EXPECT_EQ(outcome.started, row.expected.started) << row.script;
     EXPECT_EQ(outcome.exit_code, row.expected.exit_code) << row.script;
     EXPECT_EQ(outcome.failure, row.expected.failure) << row.script;
+    EXPECT_EQ(outcome.errors, row.expected.errors) << row.script;
   }
 }
 
