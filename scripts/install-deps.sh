@@ -5,8 +5,8 @@ set -euo pipefail
 packages=(
   # native build and tests
   cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev clang-format
-  # the Linux window
-  qt6-base-dev
+  # the Linux window, and the MIME database its right-click entries use, looked up through GLib too
+  qt6-base-dev shared-mime-info libglib2.0-bin
   # sanitizers and the fuzz targets (the runtime of the installed clang's version follows below)
   clang
   # the Windows programs, cross-built and run under Wine

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QSaveFile>
 #include <QSettings>
@@ -55,7 +56,11 @@ void QtSystem::WriteShellVerb(const std::string& extension, const std::string& v
   const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   const ShellVerb entry{extension, verb};
   if (!WritesFileManagerEntries(entry)) return;
-  for (const FileManagerEntry& file : FileManagerEntries(entry, executable_path_.toStdString())) {
+  const QMimeDatabase types;
+  const auto system_knows = [&types](std::string_view name) {
+    return types.mimeTypeForName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))).isValid();
+  };
+  for (const FileManagerEntry& file : FileManagerEntries(entry, executable_path_.toStdString(), system_knows)) {
     const QString path = data + '/' + QString::fromStdString(file.path);
     QSaveFile out(path);
     const bool written = QDir().mkpath(QFileInfo(path).absolutePath()) && out.open(QIODevice::WriteOnly) &&

@@ -8,10 +8,33 @@
 namespace quillet {
 namespace {
 
+// The MIME type the system's shared database gives files of each ending, where it has one; else
+// what such a file is otherwise, the parent of the type the entries bring, and that type's name in
+// file managers.
+struct EndingType {
+  std::string_view letters, system_type, parent, description;
+};
+constexpr EndingType kEndingTypes[] = {
+    {"bin", "", "application/octet-stream", "Dreamcast binary"},
+    {"elf", "", "application/x-executable", "SH ELF file for a Dreamcast binary"},
+    {"cdi", "application/x-discjuggler-cd-image", "application/octet-stream", "DiscJuggler disc image"},
+    {"gdi", "application/x-gd-rom-cue", "text/plain", "GD-ROM dump's table of tracks"},
+    {"cue", "application/x-cue", "application/x-cue", "cue sheet of a disc image"},
+    {"chd", "application/x-mame-chd", "application/octet-stream", "MAME compressed disc image (CHD)"},
+};
+
+const EndingType& TypeOf(std::string_view letters) {
+  for (const EndingType& type : kEndingTypes) {
+    if (type.letters == letters) return type;
+  }
+  return kEndingTypes[0];
+}
+
 // The files each entry is offered for: those whose names end in one of the verb's extensions, in
-// any letter case. Dolphin chooses entries by MIME type only, so the entry brings a type of its own
-// for each ending (a kind of raw binary, ELF file, disc image or text, so nothing else about those
-// files changes); Nemo matches extensions as written, so it gets every spelling.
+// any letter case. Dolphin chooses entries by MIME type only: an ending the system's database
+// types keeps that type, which the entry names, so no other program's files change hands; only an
+// ending it does not type (.bin, .elf) gets a type of our own, a kind of what such a file is
+// otherwise. Nemo matches extensions as written, so it gets every spelling.
 struct Audience {
   std::string mime_types;   // "<mime-type ...>...</mime-type>" for each ending
   std::string mime_names;   // "application/x-quillet-bin;..."
@@ -20,7 +43,7 @@ struct Audience {
   std::string endings;      // ".bin, .cdi, .gdi, .cue or .chd"
 };
 
-Audience AudienceOf(std::string_view verb) {
+Audience AudienceOf(std::string_view verb, const SystemTypeKnown& system_knows) {
   Audience audience;
   std::vector<std::string_view> extensions;
   for (const ShellVerb& each : kShellVerbs) {
@@ -28,22 +51,19 @@ Audience AudienceOf(std::string_view verb) {
   }
   for (std::size_t index = 0; index < extensions.size(); ++index) {
     const std::string_view letters = extensions[index].substr(1);
-    const std::string mime_type = "application/x-quillet-" + std::string(letters);
-    // What such a file is otherwise, and the type's name in file managers.
-    const auto [parent, description] =
-        letters == "elf"   ? std::pair("application/x-executable", "SH ELF file for a Dreamcast binary")
-        : letters == "gdi" ? std::pair("text/plain", "GD-ROM dump's table of tracks")
-        : letters == "cdi" ? std::pair("application/octet-stream", "DiscJuggler disc image")
-        : letters == "cue" ? std::pair("application/x-cue", "cue sheet of a disc image")
-        : letters == "chd" ? std::pair("application/octet-stream", "MAME compressed disc image (CHD)")
-                           : std::pair("application/octet-stream", "Dreamcast binary");
-    audience.mime_types += "  <mime-type type=\"" + mime_type + "\">\n    <comment>" + description +
-                           "</comment>\n    <sub-class-of type=\"" + parent +
-                           // Below the usual weight of 50: any other program's type for these names
-                           // wins, and only names nobody else claims take ours.
-                           "\"/>\n    <glob pattern=\"*." + std::string(letters) +
-                           "\" weight=\"10\"/>\n  </mime-type>\n";
-    audience.mime_names += mime_type + ";";
+    const EndingType& type = TypeOf(letters);
+    if (!type.system_type.empty() && system_knows && system_knows(type.system_type)) {
+      audience.mime_names += std::string(type.system_type) + ";";
+    } else {
+      const std::string mime_type = "application/x-quillet-" + std::string(letters);
+      audience.mime_types += "  <mime-type type=\"" + mime_type + "\">\n    <comment>" + std::string(type.description) +
+                             "</comment>\n    <sub-class-of type=\"" + std::string(type.parent) +
+                             // Below the usual weight of 50: any other program's type for these names
+                             // wins, and only names nobody else claims take ours.
+                             "\"/>\n    <glob pattern=\"*." + std::string(letters) +
+                             "\" weight=\"10\"/>\n  </mime-type>\n";
+      audience.mime_names += mime_type + ";";
+    }
     for (unsigned spelling = 0; spelling < 1u << letters.size(); ++spelling) {
       for (std::size_t i = 0; i < letters.size(); ++i) {
         const bool upper = spelling >> (letters.size() - 1 - i) & 1u;
@@ -93,8 +113,9 @@ std::string ShellWord(std::string_view text) {
   return word + "'";
 }
 
-std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::string_view program) {
-  const Audience audience = AudienceOf(verb.verb);
+std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::string_view program,
+                                                 const SystemTypeKnown& system_knows) {
+  const Audience audience = AudienceOf(verb.verb, system_knows);
   const std::string slug = Slug(verb.verb);
   const std::string name(verb.verb);
   const std::string exec = DesktopExecWord(program);

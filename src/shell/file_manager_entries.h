@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,12 +19,17 @@ struct FileManagerEntry {
   bool operator==(const FileManagerEntry&) const = default;
 };
 
+// Whether the system's MIME database knows the type `mime_type` ("application/x-cue").
+using SystemTypeKnown = std::function<bool(std::string_view mime_type)>;
+
 // The files that show `verb` for files whose names end in any extension kShellVerbs gives that verb
-// (any letter case; the same files whichever of its extensions `verb` names) in KDE
-// Dolphin (a service menu, for a MIME type of its own that the first file defines), GNOME Files (a
-// script: offered for every file, it turns the others away with a message) and Cinnamon Nemo (an
-// action), each starting `program` with the clicked file's path.
-std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::string_view program);
+// (any letter case; the same files whichever of its extensions `verb` names) in KDE Dolphin (a
+// service menu, for the types the system gives those files where `system_knows` them, and for those
+// it does not, types of our own that the first file defines as kinds of what the files are
+// otherwise), GNOME Files (a script: offered for every file, it turns the others away with a
+// message) and Cinnamon Nemo (an action), each starting `program` with the clicked file's path.
+std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::string_view program,
+                                                 const SystemTypeKnown& system_knows = {});
 
 // Whether `verb` is the first of kShellVerbs's entries of its verb: a file manager's entries serve
 // all of a verb's extensions at once, and are written for that one alone.

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -479,7 +480,41 @@ class WindowTest : public QObject {
     QVERIFY(settings.value("Settings/MainWidth").toInt() >= 314 * 15);
   }
 
+  // The MIME type of each file as a fresh Qt program (Dolphin) and GLib (GNOME Files, Nemo) give it.
+  static QStringList TypesOf(const QStringList& files) {
+    QProcess qt;
+    qt.start(QUILLET_MIME_LOOKUP, files);
+    qt.waitForFinished();
+    QStringList types = QString::fromUtf8(qt.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    for (const QString& file : files) {
+      QProcess gio;
+      gio.start("gio", {"info", "-a", "standard::content-type", file});
+      gio.waitForFinished();
+      const QString said = QString::fromUtf8(gio.readAllStandardOutput());
+      types << said.mid(said.indexOf("content-type: ") + 14).trimmed();
+    }
+    return types;
+  }
+
   void fileManagerEntries() {
+    // Files of every ending the entries serve, as they are: integration takes none of them from
+    // the types the system gives them, but a .bin (untyped, now a kind of octet stream) and an
+    // .elf (a kind of executable, where its type was its content's).
+    QStringList files;
+    const QByteArray elf = Bytes(QUILLET_SH_FIXTURES "/hello.elf");
+    for (const auto& [name, bytes] : std::vector<std::pair<QString, QByteArray>>{
+             {"x.cdi", QByteArray(4096, '\x11')},
+             {"x.gdi", "3\n1 0 4 2352 track01.bin 0\n"},
+             {"x.cue", "FILE \"x.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"},
+             {"x.chd", QByteArray("MComprHD") + QByteArray(200, '\0')},
+             {"x.bin", QByteArray(4096, '\x22')},
+             {"x.elf", elf}}) {
+      QFile file(folder.filePath(name));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(bytes);
+      files << file.fileName();
+    }
+    const QStringList before = TypesOf(files);
     Start("");
     form->Form_Load();
     int shown = 0;
@@ -508,6 +543,15 @@ class WindowTest : public QObject {
         QString::fromUtf8(Bytes(data + "/nemo/actions/quillet-convert-to-dreamcast-binary.nemo_action"));
     QVERIFY2(action.contains("Extensions=elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;\n"), qPrintable(action));
     QVERIFY(action.contains("Exec=\"" + program + "\" %F\n"));
+    const QStringList after = TypesOf(files);
+    for (int index = 0; index < after.size(); ++index) {
+      const QString name = QFileInfo(files[index % files.size()]).fileName();
+      const QString expected = name == "x.bin" ? "application/x-quillet-bin"
+                               : name == "x.elf"
+                                   ? (after[index] == "application/x-quillet-elf" ? after[index] : before[index])
+                                   : before[index];
+      QVERIFY2(after[index] == expected, qPrintable(name + ": " + before[index] + " became " + after[index]));
+    }
 
     // A folder that cannot be made: the failure is reported, not called a success.
     QVERIFY(QDir(data + "/nemo").removeRecursively());

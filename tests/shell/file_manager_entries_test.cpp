@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,30 +28,47 @@ std::string Content(const std::vector<FileManagerEntry>& entries, std::string_vi
 TEST(FileManagerEntriesTest, OfferedOnlyForTheVerbsExtensionsInAnyCase) {
   struct Row {
     ShellVerb verb;
-    std::vector<std::string> extensions;
+    bool system_types;  // the system's database types disc images: their types are named, not ours
+    std::vector<std::string> types;
+    std::vector<std::string> own;  // the endings that get a type of our own
     std::string spellings;
     bool written;  // the verb's first extension: its entries are written for it alone
   };
   const std::string scanned =
       "bin;biN;bIn;bIN;Bin;BiN;BIn;BIN;cdi;cdI;cDi;cDI;Cdi;CdI;CDi;CDI;gdi;gdI;gDi;gDI;Gdi;GdI;GDi;GDI;"
       "cue;cuE;cUe;cUE;Cue;CuE;CUe;CUE;chd;chD;cHd;cHD;Chd;ChD;CHd;CHD;";
+  const std::vector<std::string> own_disc_types{"application/x-quillet-bin", "application/x-quillet-cdi",
+                                                "application/x-quillet-gdi", "application/x-quillet-cue",
+                                                "application/x-quillet-chd"};
+  const std::vector<std::string> system_disc_types{"application/x-quillet-bin", "application/x-discjuggler-cd-image",
+                                                   "application/x-gd-rom-cue", "application/x-cue",
+                                                   "application/x-mame-chd"};
   for (const Row& row : std::vector<Row>{
-           {kShellVerbs[0], {"bin", "cdi", "gdi", "cue", "chd"}, scanned, true},
-           {kShellVerbs[1], {"elf"}, "elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;", true},
+           {kShellVerbs[0], false, own_disc_types, {"bin", "cdi", "gdi", "cue", "chd"}, scanned, true},
+           {kShellVerbs[0], true, system_disc_types, {"bin"}, scanned, true},
+           {kShellVerbs[1], true, {"application/x-quillet-elf"}, {"elf"}, "elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;", true},
            {kShellVerbs[3],
+            false,
+            own_disc_types,
             {"bin", "cdi", "gdi", "cue", "chd"},
             scanned,
             false},  // the same files, from any of the verb's endings
        }) {
     EXPECT_EQ(WritesFileManagerEntries(row.verb), row.written) << row.verb.extension;
-    const std::vector<FileManagerEntry> entries = FileManagerEntries(row.verb, "/opt/quillet/vardelm");
+    const std::vector<FileManagerEntry> entries = FileManagerEntries(
+        row.verb, "/opt/quillet/vardelm", [&](std::string_view type) { return row.system_types && !type.empty(); });
     const std::string mime = Content(entries, "mime/packages/");
     std::string types;
-    for (const std::string& extension : row.extensions) {
-      const std::string type = "application/x-quillet-" + extension;
-      EXPECT_NE(mime.find("<mime-type type=\"" + type + "\">"), std::string::npos) << mime;
-      EXPECT_NE(mime.find("<glob pattern=\"*." + extension + "\" weight=\"10\"/>"), std::string::npos) << mime;
-      types += type + ";";
+    for (const std::string& type : row.types) types += type + ";";
+    for (const std::string_view extension : {"bin", "cdi", "gdi", "cue", "chd", "elf"}) {
+      const bool own = std::find(row.own.begin(), row.own.end(), std::string(extension)) != row.own.end();
+      EXPECT_EQ(
+          mime.find("<mime-type type=\"application/x-quillet-" + std::string(extension) + "\">") != std::string::npos,
+          own)
+          << extension << mime;
+      EXPECT_EQ(mime.find("<glob pattern=\"*." + std::string(extension) + "\" weight=\"10\"/>") != std::string::npos,
+                own)
+          << extension << mime;
     }
     const std::string dolphin = Content(entries, "kio/servicemenus/");
     EXPECT_NE(dolphin.find("\nMimeType=" + types + "\n"), std::string::npos) << dolphin;
