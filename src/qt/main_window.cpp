@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -79,6 +80,15 @@ MainWindow::MainWindow() {
     if (!menu || menu->objectName() != FromUtf8(item.menu_name)) {
       menu = menuBar()->addMenu(FromUtf8(item.menu_caption));
       menu->setObjectName(FromUtf8(item.menu_name));
+      // A menu closed with Escape leaves the menu bar holding the keyboard, nothing highlighted,
+      // until a second Escape: one gives the focus back to the control that had it, as on Windows.
+      connect(menu, &QMenu::aboutToHide, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+          if (QApplication::activePopupWidget() || !menuBar()->hasFocus()) return;
+          QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+          QApplication::sendEvent(menuBar(), &escape);
+        });
+      });
     }
     QAction* action = menu->addAction(FromUtf8(item.caption));
     action->setObjectName(FromUtf8(item.name));

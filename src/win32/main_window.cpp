@@ -156,7 +156,13 @@ void MainWindow::Show() {
 int MainWindow::RunMessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (IsWindow(window_) && IsDialogMessageW(window_, &message)) continue;
+    // A button's Alt+letter moves the focus to the button before it presses it: once its work is
+    // done (a dialog cancelled, a box closed), the focus goes back where it was.
+    HWND before = message.message == WM_SYSCHAR ? GetFocus() : nullptr;
+    if (IsWindow(window_) && IsDialogMessageW(window_, &message)) {
+      if (before && IsWindow(before) && IsWindowEnabled(before) && IsChild(window_, before)) SetFocus(before);
+      continue;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

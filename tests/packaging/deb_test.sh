@@ -54,6 +54,28 @@ press_return_in "Success"
 wait "$window" || fail "the window ended with status $?"
 cmp "$work/expected.bin" "$work/data ü/game_scrambled.bin" || fail "the window's result differs from dcscram(objcopy(elf))"
 
+echo "-- the keyboard: Alt+F, then one Escape gives the focus back to Browse, which Space presses"
+"$launcher" &
+window=$!
+wait_for() {  # window title; prints its id
+  local id=""
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [[ -n $id ]] && break
+    sleep 0.1
+  done
+  echo "$id"
+}
+main=$(wait_for "Quillet 1.5")
+[[ -n $main ]] || fail "the window did not appear"
+xdotool windowfocus --sync "$main" key alt+f
+sleep 0.5
+xdotool key Escape
+sleep 0.5
+xdotool key space
+[[ -n $(wait_for Open) ]] || fail "after Alt+F and Escape the keyboard did not come back to Browse"
+kill "$window" 2>/dev/null || true
+wait "$window" 2>/dev/null || true
+
 echo "-- purge"
 DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq quillet >/dev/null
 while read -r path; do

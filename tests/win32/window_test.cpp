@@ -286,9 +286,11 @@ TEST_F(WindowTest, ElfOnTheCommandLineIsConvertedWithoutAWindow) {
   }
 }
 
-TEST_F(WindowTest, ATypedPathWithMixedSeparatorsConvertsIntoItsOwnFolder) {
+// A path typed over the one whose verdict is shown, with mixed separators: judged first, converted
+// by its own verdict (scrambled, where the window showed UNSCRAMBLED) into its own folder.
+TEST_F(WindowTest, ATypedPathIsConvertedByItsOwnVerdictIntoItsOwnFolder) {
   fs::create_directories(data / L"sub");
-  Write(L"sub\\game.bin", raw);
+  Write(L"sub\\game.bin", Scrambled(raw));
   Program program(program_folder, Write(L"1ST_READ.BIN", raw));  // scanned: UNSCRAMBLED
   HWND main = program.MainWindow();
   ASSERT_NE(main, nullptr);
@@ -297,9 +299,13 @@ TEST_F(WindowTest, ATypedPathWithMixedSeparatorsConvertsIntoItsOwnFolder) {
   PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand3, BN_CLICKED), 0);
   HWND done = program.Box(L"Completed...");
   ASSERT_NE(done, nullptr);
+  EXPECT_EQ(
+      BoxText(done),
+      L"The scrambled to unscrambled conversion has\r\nbeen completed!\r\n\r\ngame_unscrambled.bin is the file name!");
   Press(done, IDOK);
-  EXPECT_EQ(Bytes(data / L"sub" / L"game_scrambled.bin"), Scrambled(raw));
-  EXPECT_FALSE(fs::exists(data / L"game_scrambled.bin"));
+  EXPECT_EQ(Control(main, kText2), L"SCRAMBLED") << "the typed file's own verdict";
+  EXPECT_EQ(Bytes(data / L"sub" / L"game_unscrambled.bin"), raw);
+  EXPECT_FALSE(fs::exists(data / L"sub" / L"game_scrambled.bin"));
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitStatus(), 0u);
 }
@@ -367,7 +373,6 @@ TEST_F(WindowTest, EveryScenario) {
       PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand1, BN_CLICKED), 0);
       HWND dialog = program.Box(L"Open");
       ASSERT_NE(dialog, nullptr);
-      if (name.empty()) return Press(dialog, IDCANCEL);
       for (int id : {0x47C, 0x480}) {
         if (HWND box = GetDlgItem(dialog, id)) SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
       }
@@ -381,19 +386,25 @@ TEST_F(WindowTest, EveryScenario) {
     EXPECT_EQ(Narrow(Control(main, kText3)),
               SizeText(static_cast<std::int64_t>(testing::ShownSize(row.content, read)), {",", "."}));
     if (row.result && !row.fix) {
-      // A cancelled Open dialog changes nothing, and gives the focus back to Browse, so a second
-      // Space opens it again; so does the box that says the conversion is done.
-      browse(L"");
-      EXPECT_TRUE(Eventually([&] {
-        return program.Window(L"#32770", L"Open", true) == nullptr && focus() == GetDlgItem(main, kCommand1);
-      }));
+      // With Convert focused, Alt+B opens the Open dialog: cancelled, it changes nothing and the
+      // focus goes back to Convert, where it was, so Space converts; so does the box that says the
+      // conversion is done.
+      HWND convert = GetDlgItem(main, kCommand3);
+      PostMessageW(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(convert), TRUE);
+      EXPECT_TRUE(Eventually([&] { return focus() == convert; }));
+      PostMessageW(convert, WM_SYSCHAR, L'b', LPARAM{1} << 29);
+      HWND dialog = program.Box(L"Open");
+      ASSERT_NE(dialog, nullptr);
+      Press(dialog, IDCANCEL);
+      EXPECT_TRUE(Eventually([&] { return program.Window(L"#32770", L"Open", true) == nullptr && focus() == convert; }))
+          << "after Alt+B and Cancel";
       EXPECT_EQ(Control(main, kText2), Widen(row.verdict));
       PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand3, BN_CLICKED), 0);
       HWND done = program.Box(L"Completed...");
       ASSERT_NE(done, nullptr);
       EXPECT_EQ(Narrow(BoxText(done)), row.message);
       Press(done, IDOK);
-      EXPECT_TRUE(Eventually([&] { return focus() == GetDlgItem(main, kCommand1); })) << "after the message box";
+      EXPECT_TRUE(Eventually([&] { return focus() == convert; })) << "after the message box";
     }
     if (row.result) {
       EXPECT_EQ(Bytes(data / row.result), testing::ContentBytes(row.result_content, read));
