@@ -66,7 +66,10 @@ std::optional<std::string> ImageFileNamedBy(const std::string& image, const std:
 }
 
 std::string NeverWrittenOver(const std::string& output, const std::string& file, const std::string& image) {
-  const std::string what = file == image ? "the disc image " + image : file + ", a track file of " + image;
+  // A path is said once: where the result is named as the file itself, the sentence says what it is.
+  const std::string what = file == image    ? (output == file ? "the disc image" : "the disc image " + image)
+                           : output == file ? "a track file of " + image
+                                            : file + ", a track file of " + image;
   return "its result " + output + " is " + what + ", which Quillet never writes; nothing written";
 }
 

@@ -33,7 +33,8 @@ std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path);
 std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path);
 
 // Why a result is not written over `file`, a file of the disc image `image`: "its result OUT is the
-// disc image IMAGE, which Quillet never writes; nothing written".
+// disc image IMAGE, which Quillet never writes; nothing written", or "its result OUT is a track file
+// of IMAGE, ..." where OUT is the file as named.
 std::string NeverWrittenOver(const std::string& output, const std::string& file, const std::string& image);
 
 }  // namespace quillet

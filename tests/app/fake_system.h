@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -26,7 +27,8 @@ class FakeSystem : public System {
       writes;  // each file's last write, counted: a write changes it even when the bytes stay
   std::vector<std::string> reads;
   std::vector<std::string> deletions;
-  std::map<std::string, DiscBootFile> discs;  // read as these, whatever the files hold
+  std::map<std::string, DiscBootFile> discs;                    // read as these, whatever the files hold
+  std::map<std::string, std::vector<std::string>> track_files;  // of the discs that have them
   // The images quillet fix mends, with the name of the copy; writing one writes `fixed_bytes` there.
   std::map<std::string, std::string> fixable;
   std::string fixed_bytes = "a fixed copy";
@@ -65,7 +67,10 @@ class FakeSystem : public System {
   std::optional<std::string> FixedCopyName(const std::string& path) override;
   std::string WriteFixedCopy(const std::string& path) override;
   std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) override {
-    return image == path ? std::optional(image) : std::nullopt;
+    if (image == path) return image;
+    const auto tracks = track_files.find(image);
+    if (tracks != track_files.end() && std::ranges::find(tracks->second, path) != tracks->second.end()) return path;
+    return std::nullopt;
   }
   bool ToolPresent(const std::string& path) override;
   ToolOutcome RunTool(const ToolRun& run) override;

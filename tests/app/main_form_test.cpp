@@ -656,6 +656,25 @@ TEST_F(ConvertTest, ElfAnswers) {
                                                  message_kind::kInformation, "Success"}));
 }
 
+// A result that would be a track file of the image: refused with the file-access prefix, the path
+// said once.
+TEST_F(ConvertTest, AResultThatIsATrackFileIsRefused) {
+  const std::string image = R"(C:\games\disc.gdi)", track = R"(C:\games\disc_unscrambled.bin)";
+  app.system.files[image] = "a table";
+  app.system.track_files[image] = {track};
+  DiscBootFile& disc = app.system.discs[image];
+  disc.boot.header.boot_file = "1ST_READ.BIN";
+  disc.boot.bytes.assign(reinterpret_cast<const std::byte*>(kScrambled.data()),
+                         reinterpret_cast<const std::byte*>(kScrambled.data()) + kScrambled.size());
+  form.Form_OLEDragDrop({image});
+  app.window.messages.clear();
+  form.Command3_Click();
+  EXPECT_EQ(app.window.messages, std::vector<Message>{ErrorReport(
+                                     75, "Path/File access error: its result " + track + " is a track file of " +
+                                             image + ", which Quillet never writes; nothing written")});
+  EXPECT_TRUE(app.system.tool_runs.empty());
+}
+
 // A failed tool is no success, and its own reason is shown, as the command line shows it.
 TEST_F(ConvertTest, AFailedToolIsNoSuccess) {
   for (const auto& [errors, message] : std::vector<std::pair<std::string, std::string>>{

@@ -61,7 +61,7 @@ check gone.cue|1|quillet: gone.cue: its track file gone.bin: File not found
 check chd/split.chd|0|chd/split.chd: ok: boot file: 1ST_READ.BIN is in the file system at LBA 45724, 515.3 KiB: it fits where the console loads it
 check chd/cdr.chd|0|chd/cdr.chd: cannot tell: layout: a CD of audio and data tracks in a CHD, which keeps no sessions: Dreamcast CD-Rs are made of two (audio + data, or data + data)
 check chd/child.chd|1|quillet: chd/child.chd: the CHD holds only what differs from a parent CHD, another file: make a whole one with chdman copy and the parent (-ip)
-convert --to scrambled chd/gdi.chd -o chd/gdi.chd|1|quillet: chd/gdi.chd: its result chd/gdi.chd is the disc image chd/gdi.chd, which Quillet never writes; nothing written
+convert --to scrambled chd/gdi.chd -o chd/gdi.chd|1|quillet: chd/gdi.chd: its result chd/gdi.chd is the disc image, which Quillet never writes; nothing written
 convert --to scrambled cd-r/disc.cue -o linked.bin|1|quillet: cd-r/disc.cue: its result linked.bin is cd-r/Track 2.bin, a track file of cd-r/disc.cue, which Quillet never writes; nothing written
 check nested/disc.cue|0|nested/disc.cue: ok: placement: track 2 at LBA 11702 holds a file system made to begin there
 convert --to scrambled nested/disc.cue -o nested-track.bin|1|quillet: nested/disc.cue: its result nested-track.bin is nested/tracks/Track 2.bin, a track file of nested/disc.cue, which Quillet never writes; nothing written

@@ -42,15 +42,15 @@ while IFS='|' read -r image output named; do
     failures=$((failures + 1))
   fi
 done <<ROWS
-dk.cdi|dk.cdi|the disc image dk.cdi
+dk.cdi|dk.cdi|the disc image
 dk.cdi|./dk.cdi|the disc image dk.cdi
 dk.cdi|$work/dk.cdi|the disc image dk.cdi
 ./dk.cdi|link.cdi|the disc image ./dk.cdi
 dk.cdi|hard.cdi|the disc image dk.cdi
-dump/disc.gdi|dump/track 03 boot.bin|dump/track 03 boot.bin, a track file of dump/disc.gdi
-dump/disc.gdi|dump/track01.bin|dump/track01.bin, a track file of dump/disc.gdi
+dump/disc.gdi|dump/track 03 boot.bin|a track file of dump/disc.gdi
+dump/disc.gdi|dump/track01.bin|a track file of dump/disc.gdi
 dump/disc.gdi|./dump/disc.gdi|the disc image dump/disc.gdi
-named/disc.gdi||named/disc_unscrambled.bin, a track file of named/disc.gdi
+named/disc.gdi||a track file of named/disc.gdi
 ROWS
 
 after=$(find . -type f -exec sha256sum {} + | sort)
