@@ -390,7 +390,9 @@ TEST_F(WindowTest, EveryScenario) {
       // focus goes back to Convert, where it was, so Space converts; so does the box that says the
       // conversion is done.
       HWND convert = GetDlgItem(main, kCommand3);
-      PostMessageW(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(convert), TRUE);
+      // Tab from Browse, as a person moves the focus.
+      PostMessageW(GetDlgItem(main, kCommand1), WM_KEYDOWN, VK_TAB, 1);
+      PostMessageW(GetDlgItem(main, kCommand1), WM_KEYUP, VK_TAB, LPARAM{1} | LPARAM{3} << 30);
       EXPECT_TRUE(Eventually([&] { return focus() == convert; }));
       PostMessageW(convert, WM_SYSCHAR, L'b', LPARAM{1} << 29);
       HWND dialog = program.Box(L"Open");
