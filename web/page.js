@@ -71,19 +71,6 @@
         arrived(event.data.wasm);
         return;
       }
-      if (event.data.warm) {
-        // A judgement nobody waits for, of 2 MiB of made-up bytes, while the worker is spare: the
-        // engine compiles the core's busy functions at their best now, not during a person's first file.
-        await started;
-        var size = 2 << 20, pointer = Module._malloc(size), seed = 1;
-        for (var at = 0; at < size; at++) {
-          seed = (seed * 1103515245 + 12345) >>> 0;
-          Module.HEAPU8[pointer + at] = at % 64 < 48 ? seed >>> 24 : at & 0xff;
-        }
-        Module.ccall("quillet_judge", "string", ["number", "number", "string"], [pointer, size, "warm.bin"]);
-        Module._free(pointer);
-        return;
-      }
       var request = event.data, name = request.file.name;
       try {
         await started;
@@ -175,10 +162,7 @@
 
   function startWorker() {
     var started = new Worker(workerSource);
-    wasm.then(function (module) {
-      started.postMessage({ wasm: module });
-      started.postMessage({ warm: true });
-    });
+    wasm.then(function (module) { started.postMessage({ wasm: module }); });
     return started;
   }
 
