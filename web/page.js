@@ -331,7 +331,15 @@
     say("");
     problem(text);
     $("answer").textContent = "Not judged: see the error above.";
-    buttons("There is no answer to convert.", "There is no answer to convert.", false);
+    buttons("Nothing to download.", "Nothing to download.", false);
+  }
+  // A choice the person stopped, or one with nothing in it: said plainly, no error, nothing to
+  // download.
+  function unanswered(answer, status) {
+    problem("");
+    say(status);
+    $("answer").textContent = answer;
+    buttons("Nothing to download.", "Nothing to download.", false);
   }
 
   function clear(name) {
@@ -353,6 +361,12 @@
     generation++;
     chosen = null;
     clear(file.name);
+    if (!gdi && file.size === 0) {
+      stop();
+      unanswered("Empty: this file holds nothing to check.", file.name + " is empty.");
+      document.body.dataset.judged = file.name;
+      return;
+    }
     document.body.dataset.judged = "";
     say("Reading " + file.name + "...");
     var began = performance.now();
@@ -436,8 +450,11 @@
     var reading = !chosen;
     stop();
     generation++;
-    if (reading) refuse("Cancelled: " + $("name").textContent + " was not judged.");
-    else say("Cancelled.");
+    if (reading) {
+      unanswered("Stopped before an answer.", "Stopped: " + $("name").textContent + " was not read.");
+    } else {
+      say("Stopped: nothing was downloaded.");
+    }
   });
   // Drops anywhere: the browser's own handling would open or save the file.
   var depth = 0;

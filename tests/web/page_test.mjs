@@ -208,8 +208,13 @@ try {
         "big then small at once: the page ends on the small one");
   await picker.uploadFile(bigger);
   await page.click("#cancel");
-  check(await text("problem") === "Cancelled: bigger.bin was not judged." &&
-        await page.$eval("#cancel", (element) => element.hidden), `cancelled: ${await text("problem")}`);
+  check(await text("problem") === "" && await text("status") === "Stopped: bigger.bin was not read." &&
+        await page.$eval("#cancel", (element) => element.hidden), `stopped: ${await text("status")}`);
+  // An empty file: said so, nothing to download, no error.
+  await give(file("empty.bin", Buffer.alloc(0)));
+  check(await text("answer") === "Empty: this file holds nothing to check." && await text("problem") === "" &&
+        await page.$eval("#scramble", (element) => element.disabled) && await text("scramble-reason") === "Nothing to download.",
+        `an empty file: ${await text("answer")}`);
 
   // A file dragged over the page: a strong, visible state.
   const dragging = await page.evaluate(() => {
@@ -220,7 +225,7 @@ try {
     window.dispatchEvent(new DragEvent("dragleave", { bubbles: true }));
     return seen;
   });
-  check(dragging === 'solid, solid, " Release to judge it."', `a drag over the page: ${dragging}`);
+  check(dragging === 'solid, solid, " Drop to check it."', `a drag over the page: ${dragging}`);
 
   // Too large for the page: refused before anything is read.
   const huge = path.join(work, "huge.bin");
