@@ -258,20 +258,22 @@
                  sentence: "is scrambled: the form that boots from a CD-R." },
     "scrambled twice": { headline: "Scrambled twice: this will not boot; download the scrambled form to repair it",
                          sentence: "is scrambled twice: it will not boot; download the scrambled form to repair it." },
-    undecided: { headline: "Undecided: its form cannot be told (no patterns, no telling layout)",
-                 sentence: "has a form that cannot be told: both downloads convert it anyway." },
+    undecided: { headline: "Not recognised: this does not look like a Dreamcast program in either form (it may " +
+                           "be compressed, or no program at all)",
+                 sentence: "does not look like a Dreamcast program in either form: both downloads convert it anyway." },
     "not a program": { headline: "Not a program: this file holds no Dreamcast program in any form",
                        sentence: "is not a Dreamcast program." },
     elf: { headline: "An ELF file: either download makes its raw binary first",
            sentence: "is an ELF file: either download makes its raw binary first." }
   };
-  // The evidence line of a judgement: how many of the patterns were found, and the layout; none
-  // for an ELF file.
+  // The evidence line of a judgement, under "How it was told": how many of the patterns were found,
+  // and the layout; none for an ELF file, and no layout for a file that is no program, which would
+  // seem to contradict its headline.
   function evidenceWords(answer) {
     if (!answer.matches) return "";
     var found = answer.matches.length;
     return (found ? found + " of the 14 text patterns found" : "none of the 14 text patterns found") +
-      "; layout: " + answer.layout;
+      (answer.form === "not a program" ? "" : "; layout: " + answer.layout);
   }
 
   // A disc image's line: "QUILLET TEST DISC (T-QUILL): a CDI image; its boot file 1ST_READ.BIN is in
@@ -383,6 +385,11 @@
       } else if (answer.form === "boot sector") {
         refuse(file.name + " is a disc's boot sector (an IP.BIN), not a program: choose the disc's 1ST_READ.BIN, " +
                "or the disc image that holds both.");
+      } else if (answer.error && /^its track file .*: it was not chosen with /.test(answer.error)) {
+        // A table chosen without its tracks: what to do, in the words of someone choosing files.
+        var track = answer.error.replace(/^its track file (.*): it was not chosen with .*$/, "$1");
+        refuse(file.name + " lists " + track + ", which was not chosen: choose the " +
+               file.name.replace(/^.*\./, ".") + " and all its track files at once.");
       } else if (answer.error) {
         refuse(file.name + " could not be read as a disc image: " + answer.error + ".");
       } else {

@@ -96,7 +96,9 @@ try {
     const patterns = (scan.matches || []).length;
     check(await text("name") === name && await form() === want && (want === "elf" || scan.form === want) &&
           await text("answer") !== "" && await text("evidence") === (want === "elf" ? "" :
-            `${patterns ? patterns + " of" : "none of"} the 14 text patterns found; layout: ${scan.layout}`) &&
+            `${patterns ? patterns + " of" : "none of"} the 14 text patterns found` +
+            (want === "not a program" ? "" : `; layout: ${scan.layout}`)) &&
+          !(await page.$eval("#told", (element) => element.open)) &&
           (await text("status")).startsWith(name), `${name}: ${await form()}, ${await text("evidence")}`);
     if (scan.image) {
       // Whether it boots, as quillet scan --json says it: the summary above the answer (an alert
@@ -131,9 +133,8 @@ try {
                                       fs.readFileSync(bin("bare.bin"))]).subarray(0, 32768))],
      "boot.bin is a disc's boot sector (an IP.BIN), not a program: choose the disc's 1ST_READ.BIN, or the disc " +
      "image that holds both."],
-    [[path.join(gdi_folder, "disc.gdi")], "disc.gdi could not be read as a disc image: its track file track 03 boot.bin: " +
-                                          "it was not chosen with the .gdi; choose or drop the .gdi and its track files " +
-                                          "together."],
+    [[path.join(gdi_folder, "disc.gdi")], "disc.gdi lists track 03 boot.bin, which was not chosen: choose the .gdi " +
+                                          "and all its track files at once."],
     [[file("cut.cdi", fs.readFileSync(path.join(disc, "selfboot.cdi")).subarray(0, 1000000))],
      "cut.cdi could not be read as a disc image: the image has no DiscJuggler " +
      "trailer (version 2, 3 or 3.5) in its last 8 bytes: it is cut short, or no CDI image."],
@@ -292,16 +293,16 @@ try {
   }
   await page.setViewport({ width: 900, height: 900 });
 
-  // Keyboard: Tab reaches the picker and both buttons, in that order.
+  // Keyboard: Tab reaches the picker, the disclosure of how it was told, and both buttons, in that order.
   await give(file("twice-again.bin", dcscramOf(scrambled, false)));
   await page.setViewport({ width: 900, height: 900 });
   await page.click("h1");  // where a person starts: the top of the page
   const stops = [];
-  for (let i = 0; i < 3; i++) {
+  for (let i = 0; i < 4; i++) {
     await page.keyboard.press("Tab");
     stops.push(await page.evaluate(() => document.activeElement.id));
   }
-  check(stops.join(",") === "file,scramble,unscramble", `Tab walks ${stops.join(", ")}`);
+  check(stops.join(",") === "file,how,scramble,unscramble", `Tab walks ${stops.join(", ")}`);
   // At 200% zoom the page is as wide as half the window: nothing may stick out sideways.
   await page.setViewport({ width: 450, height: 900 });
   const fits = await page.evaluate(() => document.documentElement.scrollWidth <= document.documentElement.clientWidth);
