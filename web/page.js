@@ -167,18 +167,21 @@
   }
 
   // Runs one job for the latest choice; its reply reaches `done` only while that choice is still
-  // the latest. `doing` names it on the buttons meanwhile ("Reading...", "Converting...").
-  function run(request, doing, done) {
+  // the latest. `doing` names it meanwhile ("Reading...", "Converting..."), on the button `pressed`
+  // where one was.
+  function run(request, doing, done, pressed) {
     stop();
     request.trusted = TRUSTED;
     var mine = generation, current = spare || startWorker();
     spare = null;
     worker = current;
-    working(doing);
+    working(doing, pressed);
     current.onmessage = function (event) {
       if (mine !== generation) return;
       if (event.data.progress !== undefined) {
-        if (event.data.progress < 1) say("Reading " + request.file.name + "... " + Math.round(event.data.progress * 100) + "%");
+        if (event.data.progress < 1) {
+          say(doing.slice(0, -3) + " " + request.file.name + "... " + Math.round(event.data.progress * 100) + "%");
+        }
         return;
       }
       finish(current);
@@ -209,22 +212,31 @@
 
   function say(text) { $("status").textContent = text; }
   function problem(text) { $("problem").textContent = text; }
-  // While a job runs, both buttons say what it does and are off, and it can be cancelled.
-  function working(doing) {
+  // While a job runs it can be cancelled, and one button says what it does: the one pressed, which
+  // keeps the focus (marked busy, not disabled), or Download scrambled while a file is read. The
+  // other buttons are off.
+  function working(doing, pressed) {
     $("result").setAttribute("aria-busy", doing ? "true" : "false");
     document.body.dataset.busy = doing ? "yes" : "no";
     $("cancel").hidden = !doing;
-    $("fix").disabled = !!doing;
+    ["scramble", "unscramble", "fix"].forEach(function (id) {
+      $(id).removeAttribute("aria-disabled");
+      if (doing && id === pressed) {
+        $(id).setAttribute("aria-disabled", "true");
+      } else {
+        $(id).disabled = !!doing;
+      }
+    });
     if (doing) {
-      ["scramble", "unscramble"].forEach(function (id) {
-        $(id).disabled = true;
-        $(id).textContent = doing;
-        $(id + "-reason").textContent = "";
-      });
-    } else if (chosen) {
-      offer(chosen.answer, chosen.anyway);
+      $(pressed === "fix" ? "fix" : pressed || "scramble").textContent = doing;
+      ["scramble", "unscramble"].forEach(function (id) { $(id + "-reason").textContent = ""; });
+    } else {
+      $("fix").textContent = "Download a fixed copy";
+      if (chosen) offer(chosen.answer, chosen.anyway);
     }
   }
+  // Whether `id` is the button whose job is running: pressing it again does nothing.
+  function busy(id) { return $(id).getAttribute("aria-disabled") === "true"; }
   function buttons(scrambleReason, unscrambleReason, anyway) {
     [["scramble", scrambleReason, "Download scrambled"], ["unscramble", unscrambleReason, "Download unscrambled"]]
       .forEach(function (button) {
@@ -400,7 +412,7 @@
   }
 
   function download(scramble) {
-    if (!chosen) return;
+    if (!chosen || busy(scramble ? "scramble" : "unscramble")) return;
     var file = chosen.file, mine = generation;
     problem("");
     say("Converting " + file.name + "...");
@@ -414,7 +426,7 @@
       }
       if (reply.status === 1) { say(reply.text); return; }
       save(reply);
-    });
+    }, scramble ? "scramble" : "unscramble");
   }
   // Offers a reply's result to the browser as a download under its name.
   function save(reply) {
@@ -430,7 +442,7 @@
     say(reply.name + ": " + reply.text + ".");
   }
   function downloadFixed() {
-    if (!chosen) return;
+    if (!chosen || busy("fix")) return;
     var file = chosen.file, mine = generation;
     problem("");
     say("Fixing " + file.name + "...");
@@ -442,7 +454,7 @@
         return;
       }
       save(reply);
-    });
+    }, "fix");
   }
 
   $("file").addEventListener("change", function (event) {

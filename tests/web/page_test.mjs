@@ -118,10 +118,12 @@ try {
     for (const [button, to, expected] of [["scramble", "scrambled", scrambles], ["unscramble", "unscrambled", unscrambles]]) {
       const caption = await text(button), reason = await text(`${button}-reason`);
       const got = await download(button);
+      // After a download the focus stays on the button pressed.
+      const focused = await page.evaluate(() => document.activeElement.id);
       check(expected === null ? got.name === "" && reason === `It is ${to} already.`
                               : got.name === `${stem}_${to}.bin` && got.bytes.equals(expected) && reason === "" &&
-                                caption.endsWith(anyway),
-            `${name}, ${caption}: ${got.name || reason}`);
+                                caption.endsWith(anyway) && focused === button,
+            `${name}, ${caption}: ${got.name || reason}${expected === null ? "" : ", the focus on " + focused}`);
     }
   }
   // What a person must see of a file the page cannot answer: the reason, where the answer would
