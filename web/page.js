@@ -302,7 +302,10 @@
   // Whether the disc will boot, above the answer: a disc that will not is the headline, as an
   // alert; the checks in a short list under it.
   function showBoot(name, disc, fix) {
-    $("boot").className = disc ? "shown" + (/^will not boot/.test(disc.summary) ? " will-not" : "") : "";
+    var willNot = !!disc && /^will not boot/.test(disc.summary);
+    $("boot").className = disc ? "shown" + (willNot ? " will-not" : "") : "";
+    // An alert only where the disc will not boot; otherwise the answer is news, not a warning.
+    $("boot").setAttribute("role", willNot ? "alert" : "status");
     // A fixed copy where one can be made without a guess: of a CDI or an ISO here; a set of track
     // files is a folder of files, which the command line writes.
     var mended = !!(disc && fix && fix.outcome === "mended"), single = mended && /^(cdi|iso)$/.test(fix.format);

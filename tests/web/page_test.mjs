@@ -105,8 +105,8 @@ try {
       // that stands out where it will not), the checks listed under it; the image's size.
       const image = scan.image;
       check(await text("boot-summary") === `${name} ${image.summary}.` &&
-            await page.$eval("#boot", (element) => element.className) ===
-              (image.summary.startsWith("will not boot") ? "shown will-not" : "shown") &&
+            await page.$eval("#boot", (element) => element.className + " " + element.getAttribute("role")) ===
+              (image.summary.startsWith("will not boot") ? "shown will-not alert" : "shown status") &&
             await page.$$eval("#checks li", (items) => items.length) ===
               image.checks.filter((each) => !image.summary.endsWith(each.sentence)).length &&
             await text("disc") === `QUILLET TEST DISC (T-QUILL): ${image.description}; its boot file 1ST_READ.BIN is in ` +
@@ -348,6 +348,7 @@ try {
   await give(broken);
   const fixed = await download("fix");
   check(fixed.name === "broken_fixed.cdi" && fixed.bytes.equals(fs.readFileSync(path.join(work, "oracle.cdi"))) &&
+        await page.$eval("#boot", (element) => element.getAttribute("role")) === "alert" &&
         await text("fix-note") === "The fixed copy, broken_fixed.cdi, has 1ST_READ.BIN scrambled.",
         `${await text("boot-summary")} ${await text("fix-note")}: ${fixed.name}`);
   // The red line stands out: at least 7:1 against its box.
