@@ -48,6 +48,12 @@ void Write(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// The files of `set` in `folder`; returns the path of its table, the first.
+std::string WriteSet(const testing::FileSet& set, const fs::path& folder) {
+  for (const auto& [name, bytes] : set) Write(folder / name, bytes);
+  return (folder / set.front().first).string();
+}
+
 // `iso` as an image of `kind` in `folder`; returns the path of the image or its sheet. A CHD is made
 // by chdman (its default codecs) from the set of the kind it is of, in `folder`/set.
 std::string MakeImage(Kind kind, const std::string& iso, const fs::path& folder) {
@@ -79,41 +85,9 @@ std::string MakeImage(Kind kind, const std::string& iso, const fs::path& folder)
       return (folder / "dk.cdi").string();
     case Kind::Iso: Write(folder / "game.iso", iso); return (folder / "game.iso").string();
     case Kind::RawIso: Write(folder / "game.iso", Sectors(iso, 2352, 1, 11702)); return (folder / "game.iso").string();
-    case Kind::Gdi:
-      Write(folder / "track01.bin", std::string(300 * 2352, '\0'));
-      Write(folder / "track02.raw", std::string(300 * 2352, '\0'));
-      Write(folder / "tracks" / "track 03.bin", Sectors(iso, 2352, 1, 45000));
-      Write(folder / "disc.gdi",
-            "3\r\n1 0 4 2352 track01.bin 0\r\n2 450 0 2352 track02.raw 0\r\n3 45000 4 2352 \"tracks/track 03.bin\" "
-            "0\r\n");
-      return (folder / "disc.gdi").string();
-    case Kind::Cue:
-      Write(folder / "Track 1.bin", std::string(302 * 2352, '\0'));
-      Write(folder / "Track 2.bin", Sectors(iso, 2352, 2, 11702));
-      Write(folder / "disc.cue",
-            "REM SESSION 01\r\nFILE \"Track 1.bin\" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
-            "REM SESSION 02\r\nFILE \"Track 2.bin\" BINARY\r\n  TRACK 02 MODE2/2352\r\n    INDEX 01 00:00:00\r\n");
-      return (folder / "disc.cue").string();
-    case Kind::Split: {
-      // The boot file spans two data tracks with an audio track between, as Redump keeps such a dump.
-      const std::string raw = Sectors(iso, 2352, 1, 45000);
-      Write(folder / "track01.bin", std::string(300 * 2352, '\0'));
-      Write(folder / "track02.raw", std::string(300 * 2352, '\0'));
-      Write(folder / "track03.bin", raw.substr(0, 120 * 2352));
-      Write(folder / "track04.raw", std::string(300 * 2352, '\0'));
-      Write(folder / "track05.bin", raw.substr(420 * 2352));
-      const auto track = [](const char* file, const char* number, const char* mode, const char* index) {
-        return std::string("FILE \"") + file + "\" BINARY\r\n  TRACK " + number + " " + mode + "\r\n" +
-               (index ? std::string("    INDEX 00 00:00:00\r\n    INDEX 01 ") + index + "\r\n"
-                      : std::string("    INDEX 01 00:00:00\r\n"));
-      };
-      Write(folder / "disc.cue", "REM SINGLE-DENSITY AREA\r\n" + track("track01.bin", "01", "MODE1/2352", nullptr) +
-                                     track("track02.raw", "02", "AUDIO", "00:02:00") + "REM HIGH-DENSITY AREA\r\n" +
-                                     track("track03.bin", "03", "MODE1/2352", nullptr) +
-                                     track("track04.raw", "04", "AUDIO", "00:02:00") +
-                                     track("track05.bin", "05", "MODE1/2352", "00:03:00"));
-      return (folder / "disc.cue").string();
-    }
+    case Kind::Gdi: return WriteSet(testing::GdiSet(iso, 2352, "tracks/track 03.bin"), folder);
+    case Kind::Cue: return WriteSet(testing::CueSet(iso), folder);
+    case Kind::Split: return WriteSet(testing::SplitSet(iso), folder);
   }
   return {};
 }

@@ -231,4 +231,41 @@ std::string GdiOf99Tracks(const std::string& file) {
   return table;
 }
 
+FileSet GdiSet(const std::string& iso, std::uint32_t sector_size, const std::string& name) {
+  const std::string quoted = name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
+  return {{"disc.gdi", "3\r\n1 0 4 2352 track01.bin 0\r\n2 450 0 2352 track02.raw 0\r\n3 45000 4 " +
+                           std::to_string(sector_size) + " " + quoted + " 0\r\n"},
+          {"track01.bin", std::string(300 * 2352, '\0')},
+          {"track02.raw", std::string(300 * 2352, '\0')},
+          {name, Sectors(iso, sector_size, 1, 45000)}};
+}
+
+FileSet CueSet(const std::string& iso) {
+  return {{"disc.cue",
+           "REM SESSION 01\r\nFILE \"Track 1.bin\" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+           "REM SESSION 02\r\nFILE \"Track 2.bin\" BINARY\r\n  TRACK 02 MODE2/2352\r\n    INDEX 01 00:00:00\r\n"},
+          {"Track 1.bin", std::string(302 * 2352, '\0')},
+          {"Track 2.bin", Sectors(iso, 2352, 2)}};
+}
+
+FileSet SplitSet(const std::string& iso) {
+  constexpr std::size_t kSector = 2352, kFirstTrack = 120, kAudio = 300;
+  const std::string raw = Sectors(iso, kSector, 1, 45000);
+  const auto track = [](const char* file, const char* number, const char* mode, const char* pregap) {
+    return std::string("FILE \"") + file + "\" BINARY\r\n  TRACK " + number + " " + mode + "\r\n" +
+           (pregap ? std::string("    INDEX 00 00:00:00\r\n    INDEX 01 ") + pregap + "\r\n"
+                   : std::string("    INDEX 01 00:00:00\r\n"));
+  };
+  return {{"disc.cue", "REM SINGLE-DENSITY AREA\r\n" + track("track01.bin", "01", "MODE1/2352", nullptr) +
+                           track("track02.raw", "02", "AUDIO", "00:02:00") + "REM HIGH-DENSITY AREA\r\n" +
+                           track("track03.bin", "03", "MODE1/2352", nullptr) +
+                           track("track04.raw", "04", "AUDIO", "00:02:00") +
+                           track("track05.bin", "05", "MODE1/2352", "00:03:00")},
+          {"track01.bin", std::string(300 * kSector, '\0')},
+          {"track02.raw", std::string(300 * kSector, '\0')},
+          {"track03.bin", raw.substr(0, kFirstTrack * kSector)},
+          {"track04.raw", std::string(kAudio * kSector, '\0')},
+          {"track05.bin", raw.substr((kFirstTrack + kAudio) * kSector)}};
+}
+
 }  // namespace quillet::testing

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Disc images made for the tests from an ISO image: the layouts that DiscJuggler (.cdi) and GD-ROM
@@ -68,6 +69,24 @@ std::string SelfBootCdi(const std::string& iso, std::uint32_t sector_size, CdiRe
 // A CD-R of two data sessions: the first a track of 300 empty sectors, the second `iso` (made for
 // LBA 11702) in mode 2 sectors.
 std::string DataDataCdi(const std::string& iso);
+
+// The files of a disc image made of several, each by its name beside the table (a name may hold a
+// folder: "tracks/x.bin"), with its bytes; the table first.
+using FileSet = std::vector<std::pair<std::string, std::string>>;
+
+// A GD-ROM dump: disc.gdi, two low-density tracks, and the boot track `name` holding `iso` (made for
+// LBA 45000) in sectors of `sector_size` bytes.
+FileSet GdiSet(const std::string& iso, std::uint32_t sector_size, const std::string& name);
+
+// A self-boot CD-R as a cue sheet (disc.cue) and a file a track: an audio session of 302 sectors, so
+// that the data session begins at LBA 11702, then `iso` (made for that LBA) in raw mode 2 sectors.
+FileSet CueSet(const std::string& iso);
+
+// A GD-ROM dump as Redump writes its cue sheet (disc.cue), whose high-density area's file system (the
+// ISO, made for LBA 45000) spans two data tracks with an audio track between: the ISO's sectors 120
+// to 420, which its file system leaves to a file nothing reads, become the audio track 4; track 5's
+// file begins with its pregap of 225 sectors.
+FileSet SplitSet(const std::string& iso);
 
 // An ISO 9660 directory record of a file or (with `directory`) a folder.
 std::string DirectoryRecord(std::uint32_t lba, std::uint32_t size, bool directory, const std::string& name);

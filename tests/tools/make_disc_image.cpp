@@ -65,48 +65,8 @@ int MakeCdi(const std::string& release_name, std::uint32_t sector_size, const st
   return 0;
 }
 
-int MakeGdi(std::uint32_t sector_size, const std::string& iso, const std::string& folder, const std::string& name) {
-  Write(folder + "/track01.bin", std::string(300 * 2352, '\0'));
-  Write(folder + "/track02.raw", std::string(300 * 2352, '\0'));
-  Write(folder + "/" + name, Sectors(iso, sector_size, 1, 45000));
-  const std::string quoted = name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
-  Write(folder + "/disc.gdi", "3\r\n1 0 4 2352 track01.bin 0\r\n2 450 0 2352 track02.raw 0\r\n3 45000 4 " +
-                                  std::to_string(sector_size) + " " + quoted + " 0\r\n");
-  return 0;
-}
-
-// A self-boot CD-R as a cue sheet and a file a track: an audio session of 302 sectors, so that the
-// data session begins at LBA 11702, then `iso` (made for that LBA) in raw mode 2 sectors.
-int MakeCue(const std::string& iso, const std::string& folder) {
-  Write(folder + "/Track 1.bin", std::string(302 * 2352, '\0'));
-  Write(folder + "/Track 2.bin", Sectors(iso, 2352, 2));
-  Write(folder + "/disc.cue",
-        "REM SESSION 01\r\nFILE \"Track 1.bin\" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
-        "REM SESSION 02\r\nFILE \"Track 2.bin\" BINARY\r\n  TRACK 02 MODE2/2352\r\n    INDEX 01 00:00:00\r\n");
-  return 0;
-}
-
-// The ISO's sectors 120 to 420, which its file system leaves to a file that nothing reads, become
-// the audio track 4; track 5's file begins with its pregap of 225 sectors.
-int MakeSplit(const std::string& iso, const std::string& folder) {
-  constexpr std::size_t kSector = 2352, kFirstTrack = 120, kAudio = 300;
-  const std::string raw = Sectors(iso, kSector, 1, 45000);
-  Write(folder + "/track01.bin", std::string(300 * kSector, '\0'));
-  Write(folder + "/track02.raw", std::string(300 * kSector, '\0'));
-  Write(folder + "/track03.bin", raw.substr(0, kFirstTrack * kSector));
-  Write(folder + "/track04.raw", std::string(kAudio * kSector, '\0'));
-  Write(folder + "/track05.bin", raw.substr((kFirstTrack + kAudio) * kSector));
-  const auto track = [](const char* file, const char* number, const char* mode, const char* pregap) {
-    return std::string("FILE \"") + file + "\" BINARY\r\n  TRACK " + number + " " + mode + "\r\n" +
-           (pregap ? std::string("    INDEX 00 00:00:00\r\n    INDEX 01 ") + pregap + "\r\n"
-                   : std::string("    INDEX 01 00:00:00\r\n"));
-  };
-  Write(folder + "/disc.cue", "REM SINGLE-DENSITY AREA\r\n" + track("track01.bin", "01", "MODE1/2352", nullptr) +
-                                  track("track02.raw", "02", "AUDIO", "00:02:00") + "REM HIGH-DENSITY AREA\r\n" +
-                                  track("track03.bin", "03", "MODE1/2352", nullptr) +
-                                  track("track04.raw", "04", "AUDIO", "00:02:00") +
-                                  track("track05.bin", "05", "MODE1/2352", "00:03:00"));
-  return 0;
+void WriteSet(const FileSet& files, const std::string& folder) {
+  for (const auto& [name, bytes] : files) Write(folder + "/" + name, bytes);
 }
 
 int MakeDataData(const std::string& iso, const std::string& out) {
@@ -162,11 +122,18 @@ int main(int argc, char** argv) {
                      argc == 7 ? std::stoull(argv[6]) : 0);
     }
     if (kind == "gdi" && argc == 6) {
-      return MakeGdi(static_cast<std::uint32_t>(std::stoul(argv[2])), Read(argv[3]), argv[4], argv[5]);
+      WriteSet(GdiSet(Read(argv[3]), static_cast<std::uint32_t>(std::stoul(argv[2])), argv[5]), argv[4]);
+      return 0;
     }
-    if (kind == "split" && argc == 4) return MakeSplit(Read(argv[2]), argv[3]);
+    if (kind == "split" && argc == 4) {
+      WriteSet(SplitSet(Read(argv[2])), argv[3]);
+      return 0;
+    }
     if (kind == "data-data" && argc == 4) return MakeDataData(Read(argv[2]), argv[3]);
-    if (kind == "cue" && argc == 4) return MakeCue(Read(argv[2]), argv[3]);
+    if (kind == "cue" && argc == 4) {
+      WriteSet(CueSet(Read(argv[2])), argv[3]);
+      return 0;
+    }
     if (kind == "bomb" && argc == 5) return MakeBomb(Read(argv[2]), argv[3], std::stoull(argv[4]));
     if (kind == "tracks" && argc == 4) return MakeTracks(argv[2], std::stoull(argv[3]));
     if (kind == "hostile-chd" && argc == 3) return MakeHostileChd(argv[2]);
