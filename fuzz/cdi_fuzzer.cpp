@@ -8,7 +8,7 @@
 #include "util/run_time_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const quillet::BytesSource image(std::span(reinterpret_cast<const std::byte*>(data), size));
+  const quillet::MemorySource image(std::span(reinterpret_cast<const std::byte*>(data), size));
   try {
     for (const quillet::TocTrack& track : quillet::CdiContents(image).tracks) {
       if (track.session < 1 || track.number < 1 || track.number > 99) __builtin_trap();

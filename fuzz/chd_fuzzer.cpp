@@ -10,14 +10,14 @@
 #include "util/run_time_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const quillet::BytesSource image(std::span(reinterpret_cast<const std::byte*>(data), size));
+  const quillet::MemorySource image(std::span(reinterpret_cast<const std::byte*>(data), size));
   try {
     const quillet::ChdImage chd(image);
     for (const quillet::ChdTrack& track : chd.tracks()) {
       if (track.number < 1 || track.number > 99 || track.padding > track.sectors) __builtin_trap();
     }
     const auto disc =
-        quillet::BootOfDisc(image, "fuzz.chd", [](const std::string&) -> std::unique_ptr<quillet::DiscSource> {
+        quillet::BootOfDisc(image, "fuzz.chd", [](const std::string&) -> std::unique_ptr<quillet::ByteSource> {
           __builtin_trap();  // a CHD is one file
         });
     if (!disc || disc->format != quillet::DiscFormat::Chd) __builtin_trap();

@@ -11,11 +11,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::byte> bytes(reinterpret_cast<const std::byte*>(data), size);
-  const quillet::BytesSource source(bytes);
+  const quillet::MemorySource source(bytes);
   try {
     // The file alone: a table's track files are not there.
     const std::optional<quillet::DiscBootFile> disc =
-        quillet::BootOfDisc(source, "file", [](const std::string&) -> std::unique_ptr<quillet::DiscSource> {
+        quillet::BootOfDisc(source, "file", [](const std::string&) -> std::unique_ptr<quillet::ByteSource> {
           quillet::RefuseAsInvalid("no track file is there");
         });
     if (!disc) {

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {
-    const quillet::BytesSource image(std::span(reinterpret_cast<const std::byte*>(data), size));
+    const quillet::MemorySource image(std::span(reinterpret_cast<const std::byte*>(data), size));
     const quillet::DiscBootFile disc = quillet::BootOfImage(quillet::DiscFormat::Iso, image);
     if (disc.boot.bytes.size() > size) __builtin_trap();  // no more than the image holds
   } catch (const quillet::RunTimeError&) {

@@ -79,7 +79,7 @@ EM_JS(int, quillet_chosen_named, (const char* name), {
 });
 // clang-format on
 
-class ChosenFile final : public quillet::DiscSource {
+class ChosenFile final : public quillet::ByteSource {
  public:
   explicit ChosenFile(int which) : which_(which), size_(static_cast<std::uint64_t>(quillet_chosen_size(which))) {}
   std::uint64_t size() const override { return size_; }
@@ -98,7 +98,7 @@ quillet::TrackFileOpener ChosenTrackFiles(std::string_view name) {
   using namespace quillet;
   const bool cue = name.size() >= 4 && EqualsIgnoringAsciiCase(name.substr(name.size() - 4), ".cue");
   const std::string table = cue ? "the cue sheet" : "the .gdi";
-  return [table](const std::string& file) -> std::unique_ptr<DiscSource> {
+  return [table](const std::string& file) -> std::unique_ptr<ByteSource> {
     // Files are chosen without their folders: a track the table keeps in a folder ("tracks/x.bin")
     // is the one chosen by its name.
     const std::string name(FileTitle(file, PathStyle::Posix));

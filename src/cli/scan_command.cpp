@@ -1,6 +1,7 @@
 #include "cli/scan_command.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -11,8 +12,11 @@
 #include "disc/boot_rule.h"
 #include "disc/disc_file.h"
 #include "disc/disc_formats.h"
+#include "disc/disc_image.h"
+#include "disc/file_source.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
+#include "util/file_errors.h"
 #include "util/file_system.h"
 #include "util/json_text.h"
 #include "util/run_time_error.h"
@@ -41,18 +45,21 @@ void Judge(const std::string& path, Evidence evidence, FileReport& report) {
     report.error = kIpBinRefusal;
     return;
   }
-  report.disc = SayingReasonAlone([&] { return DiscBootAt(path); });
+  // One open file serves both the telling of a disc image and the judgement of a program, which
+  // passes over it once a block at a time: a program's bytes are never held whole.
+  const FileSource file(path);
+  report.disc = SayingReasonAlone([&] { return BootOfDisc(file, path, TrackFilesBeside(path)); });
   if (report.disc) {
     report.judgement = JudgeImage(report.disc->boot.bytes, evidence);
     report.size = static_cast<std::int64_t>(report.disc->boot.bytes.size());
   } else {
-    const FileContents image = MapWholeFile(path);
-    UsingWhole(image, [&] {
-      report.elf = IsElfImage(image.bytes());
-      if (report.elf) return;
-      report.judgement = SayingReasonAlone([&] { return JudgeLooseFile(image.bytes(), path, evidence); });
-    });
-    report.size = static_cast<std::int64_t>(image.size());
+    if (file.size() > static_cast<std::uint64_t>(kMaxFileLength)) throw FileTooLargeError();
+    std::array<std::byte, 4> magic{};
+    const auto magic_size = static_cast<std::size_t>(std::min<std::uint64_t>(magic.size(), file.size()));
+    file.Read(0, std::span(magic).first(magic_size));
+    report.elf = IsElfImage(std::span(magic).first(magic_size));
+    if (!report.elf) report.judgement = SayingReasonAlone([&] { return JudgeLooseFile(file, path, evidence); });
+    report.size = static_cast<std::int64_t>(file.size());
   }
   if (!report.elf && report.judgement.form == Form::BootSector) report.error = kIpBinRefusal;
 }

@@ -30,7 +30,7 @@ struct Trailer {
 // The trailer: the version, then where the table begins (an offset from the image's start in
 // versions 2 and 3, the table's length counted back from the image's end in 3.5). Nothing where
 // the last 8 bytes are no trailer.
-std::optional<Trailer> ReadTrailer(const DiscSource& image) {
+std::optional<Trailer> ReadTrailer(const ByteSource& image) {
   if (image.size() < kTrailer) return std::nullopt;
   std::array<std::byte, kTrailer> trailer;
   image.Read(image.size() - kTrailer, trailer);
@@ -131,7 +131,7 @@ Entry ReadTrack(LittleEndianReader& table, std::uint32_t version) {
 
 }  // namespace
 
-bool IsCdiImage(const DiscSource& image) {
+bool IsCdiImage(const ByteSource& image) {
   const std::optional<Trailer> trailer = ReadTrailer(image);
   if (!trailer) return false;
   // A program may end in bytes that look like a trailer: the table must begin as a table does, with
@@ -152,7 +152,7 @@ bool IsCdiImage(const DiscSource& image) {
   return true;
 }
 
-TableOfContents CdiContents(const DiscSource& image) {
+TableOfContents CdiContents(const ByteSource& image) {
   const std::optional<Trailer> trailer = ReadTrailer(image);
   if (!trailer)
     RefuseAsInvalid(

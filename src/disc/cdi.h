@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "disc/disc_source.h"
 #include "disc/table_of_contents.h"
+#include "util/byte_source.h"
 
 // A DiscJuggler image (.cdi), read-only: the tracks' data one after the other from the file's
 // start, then a table of sessions and tracks, then an 8-byte trailer that gives the table's
@@ -13,11 +13,11 @@ namespace quillet {
 
 // True when the last 8 bytes are a trailer of a known version (2, 3 or 3.5) that points inside the
 // image, at a table that begins as a table of tracks does.
-bool IsCdiImage(const DiscSource& image);
+bool IsCdiImage(const ByteSource& image);
 
 // The image's table of contents, its tracks' bytes in the image itself. Raises run-time error 5
 // saying what is wrong where the table is cut or malformed; no field sizes an allocation or a loop
 // beyond fixed caps.
-TableOfContents CdiContents(const DiscSource& image);
+TableOfContents CdiContents(const ByteSource& image);
 
 }  // namespace quillet

@@ -32,7 +32,7 @@ constexpr std::uint32_t kLargestHunk = 1 << 24;
 // has cost a user more than a moment.
 class ChdHunks {
  public:
-  ChdHunks(const DiscSource& file, std::uint32_t hunk_bytes, std::array<std::uint32_t, 4> codecs,
+  ChdHunks(const ByteSource& file, std::uint32_t hunk_bytes, std::array<std::uint32_t, 4> codecs,
            std::vector<ChdHunk> map)
       : file_(file), hunk_bytes_(hunk_bytes), codecs_(codecs), map_(std::move(map)) {}
 
@@ -104,7 +104,7 @@ class ChdHunks {
     return "";
   }
 
-  const DiscSource& file_;
+  const ByteSource& file_;
   std::uint32_t hunk_bytes_;
   std::array<std::uint32_t, 4> codecs_;
   std::vector<ChdHunk> map_;
@@ -116,7 +116,7 @@ class ChdHunks {
 namespace {
 
 // A track's sectors out of the frames.
-class ChdTrackSource final : public DiscSource {
+class ChdTrackSource final : public ByteSource {
  public:
   ChdTrackSource(ChdHunks& hunks, const ChdTrack& track) : hunks_(hunks), track_(track) {}
   std::uint64_t size() const override { return std::uint64_t{track_.sectors} * track_.sector_size; }
@@ -140,9 +140,9 @@ class ChdTrackSource final : public DiscSource {
 
 }  // namespace
 
-bool IsChd(const DiscSource& source) { return HasAt(source, 0, kTag); }
+bool IsChd(const ByteSource& source) { return HasAt(source, 0, kTag); }
 
-ChdImage::ChdImage(const DiscSource& file) {
+ChdImage::ChdImage(const ByteSource& file) {
   std::array<std::byte, kHeaderSize> header{};
   file.Read(0, std::span(header).first(16));
   if (std::memcmp(header.data(), kTag.data(), kTag.size()) != 0) RefuseAsInvalid("the file is no CHD");
@@ -208,12 +208,12 @@ void ChdImage::PlaceLaterDataTracks() {
 
 ChdImage::~ChdImage() = default;
 
-std::unique_ptr<DiscSource> ChdImage::TrackData(const ChdTrack& track) const {
+std::unique_ptr<ByteSource> ChdImage::TrackData(const ChdTrack& track) const {
   return std::make_unique<ChdTrackSource>(*hunks_, track);
 }
 
 TableOfContents ChdContents(TrackFiles& files) {
-  const DiscSource& file = files.Open("");
+  const ByteSource& file = files.Open("");
   const auto chd = std::make_shared<const ChdImage>(file);
   TableOfContents toc{DiscFormat::Chd, {}, chd->gd_rom(), false, file.size()};
   for (const ChdTrack& track : chd->tracks()) {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "disc/chd_metadata.h"
-#include "disc/disc_source.h"
 #include "disc/table_of_contents.h"
+#include "util/byte_source.h"
 
 // A CD's or GD-ROM's image in MAME's compressed hunks of data (.chd, version 5): a header, a map of
 // the hunks (each compressed by one of up to four codecs, stored whole, or a copy of another), and
@@ -16,7 +16,7 @@
 namespace quillet {
 
 // True when `source` begins as a CHD does ("MComprHD").
-bool IsChd(const DiscSource& source);
+bool IsChd(const ByteSource& source);
 
 class ChdHunks;  // the frames, read a hunk at a time
 
@@ -25,7 +25,7 @@ class ChdImage {
   // Reads the header, the map and the table of tracks of `file`, which must outlive the image.
   // Raises run-time error 5 saying why where it is no CHD of version 5, has a parent, is not of a
   // CD, or is damaged or cut short.
-  explicit ChdImage(const DiscSource& file);
+  explicit ChdImage(const ByteSource& file);
   ~ChdImage();
   ChdImage(const ChdImage&) = delete;
   ChdImage& operator=(const ChdImage&) = delete;
@@ -37,7 +37,7 @@ class ChdImage {
 
   // The sectors of `track` (one of tracks()), `sector_size` bytes each, as its own file would
   // hold them; valid while the image is. Reading a damaged hunk raises run-time error 5 naming it.
-  std::unique_ptr<DiscSource> TrackData(const ChdTrack& track) const;
+  std::unique_ptr<ByteSource> TrackData(const ChdTrack& track) const;
 
  private:
   // A GD-ROM's file system may go on from track 3 into later data tracks, where it must be read at

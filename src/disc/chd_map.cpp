@@ -126,7 +126,7 @@ void ResolveCopies(std::vector<ChdHunk>& map) {
 // The map of a CHD with codecs: the kinds of all hunks Huffman-coded first, then each hunk's
 // length, CRC or place, in fields as wide as the map's header says. A CRC over the map in its
 // plain form (12 bytes a hunk) checks it.
-std::vector<ChdHunk> ReadCompressedMap(const DiscSource& file, std::uint64_t map_offset, std::uint32_t hunks,
+std::vector<ChdHunk> ReadCompressedMap(const ByteSource& file, std::uint64_t map_offset, std::uint32_t hunks,
                                        std::uint32_t hunk_bytes) {
   std::array<std::byte, kMapHeaderSize> header;
   file.Read(map_offset, header);
@@ -149,7 +149,7 @@ std::vector<ChdHunk> ReadCompressedMap(const DiscSource& file, std::uint64_t map
 }
 
 // The map of a CHD without codecs: where each hunk lies, counted in hunks; 0 for one never written.
-std::vector<ChdHunk> ReadPlainMap(const DiscSource& file, std::uint64_t map_offset, std::uint32_t hunks,
+std::vector<ChdHunk> ReadPlainMap(const ByteSource& file, std::uint64_t map_offset, std::uint32_t hunks,
                                   std::uint32_t hunk_bytes) {
   std::vector<std::byte> entries(std::size_t{hunks} * 4);
   if (!file.Holds(map_offset, entries.size())) {
@@ -166,7 +166,7 @@ std::vector<ChdHunk> ReadPlainMap(const DiscSource& file, std::uint64_t map_offs
 
 }  // namespace
 
-std::vector<ChdHunk> ReadChdMap(const DiscSource& file, std::uint64_t map_offset, std::uint32_t hunks,
+std::vector<ChdHunk> ReadChdMap(const ByteSource& file, std::uint64_t map_offset, std::uint32_t hunks,
                                 std::uint32_t hunk_bytes, bool compressed) {
   return compressed ? ReadCompressedMap(file, map_offset, hunks, hunk_bytes)
                     : ReadPlainMap(file, map_offset, hunks, hunk_bytes);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "disc/disc_source.h"
+#include "util/byte_source.h"
 
 // A CHD's map of hunks: where each hunk of the disc's frames lies in the file, how it is
 // compressed, and the CRC of its data.
@@ -24,7 +24,7 @@ struct ChdHunk {
 // The map of `hunks` hunks of `hunk_bytes` at `map_offset` in `file`: compressed where the CHD has
 // codecs, else plain. Every copy is resolved to the hunk that holds the data. Raises run-time error 5
 // where the map is damaged or runs past the file's end.
-std::vector<ChdHunk> ReadChdMap(const DiscSource& file, std::uint64_t map_offset, std::uint32_t hunks,
+std::vector<ChdHunk> ReadChdMap(const ByteSource& file, std::uint64_t map_offset, std::uint32_t hunks,
                                 std::uint32_t hunk_bytes, bool compressed);
 
 }  // namespace quillet

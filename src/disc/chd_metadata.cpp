@@ -87,7 +87,7 @@ TrackEntry ParseTrackEntry(std::string_view text) {
 }
 
 // The tracks the metadata lists, in the order of their numbers.
-std::vector<TrackEntry> ReadTrackEntries(const DiscSource& file, std::uint64_t offset, bool& gd_rom) {
+std::vector<TrackEntry> ReadTrackEntries(const ByteSource& file, std::uint64_t offset, bool& gd_rom) {
   std::vector<TrackEntry> entries;
   std::vector<std::uint64_t> seen;  // the entries' offsets, so that a circle ends at its first repeat
   while (offset != 0) {
@@ -131,7 +131,7 @@ std::vector<TrackEntry> ReadTrackEntries(const DiscSource& file, std::uint64_t o
 
 }  // namespace
 
-std::vector<ChdTrack> ReadChdTracks(const DiscSource& file, std::uint64_t offset, std::uint64_t frames_held,
+std::vector<ChdTrack> ReadChdTracks(const ByteSource& file, std::uint64_t offset, std::uint64_t frames_held,
                                     bool& gd_rom) {
   const std::vector<TrackEntry> entries = ReadTrackEntries(file, offset, gd_rom);
   std::vector<ChdTrack> tracks;

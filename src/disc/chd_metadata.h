@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "disc/disc_source.h"
+#include "util/byte_source.h"
 
 // A CHD's metadata: the chain of its entries, and the table of tracks in them ("CHT2" for a CD,
 // "CHGD" for a GD-ROM), placed in the CHD's frames and on the disc.
@@ -24,7 +24,7 @@ struct ChdTrack {
 // after the other, each padded to a multiple of 4 frames, `frames_held` in all; on the disc one
 // after the other from LBA 0, gaps the CHD does not hold counted in; a GD-ROM's (`gd_rom` is set)
 // from track 3 in its high-density area. Raises run-time error 5 where the metadata is damaged.
-std::vector<ChdTrack> ReadChdTracks(const DiscSource& file, std::uint64_t offset, std::uint64_t frames_held,
+std::vector<ChdTrack> ReadChdTracks(const ByteSource& file, std::uint64_t offset, std::uint64_t frames_held,
                                     bool& gd_rom);
 
 }  // namespace quillet

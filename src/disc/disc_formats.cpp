@@ -11,9 +11,9 @@
 namespace quillet {
 namespace {
 
-bool IsIso(const DiscSource& source) { return IsoSectorSize(source).has_value(); }
+bool IsIso(const ByteSource& source) { return IsoSectorSize(source).has_value(); }
 
-bool IsCue(const DiscSource& source) {
+bool IsCue(const ByteSource& source) {
   const std::optional<std::string> text = ShortText(source, kLongestCue);
   return text && text->find('\0') == std::string::npos && LooksLikeCue(*text);
 }

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "disc/disc_source.h"
 #include "disc/table_of_contents.h"
+#include "util/byte_source.h"
 
 // The disc image formats Quillet reads, one row each: every list of them a program shows (the
 // refusal of another format, the Open dialog's filter, the right-click menu's extensions, the MIME
@@ -22,7 +22,7 @@ struct DiscFormatRow {
   std::string_view mime_parent;              // what such a file is otherwise: "application/octet-stream"
   bool right_click;                          // "Scan Dreamcast binary" is offered for its files
   int told_order;                            // its content is looked at in this order: the surest sign first
-  bool (*told)(const DiscSource& source);    // whether `source` is of this format, by its content
+  bool (*told)(const ByteSource& source);    // whether `source` is of this format, by its content
   TableOfContents (*contents)(TrackFiles&);  // its reader
 };
 

@@ -32,7 +32,7 @@ std::optional<DiscFormat> FormatOfName(std::string_view name) {
   return std::nullopt;
 }
 
-[[noreturn]] void RefuseBootstrapAt(std::size_t offset, std::string_view name) {
+[[noreturn]] void RefuseBootstrapAt(std::uint64_t offset, std::string_view name) {
   RefuseAsInvalid(NameInSentence(name) + " is a disc image that cannot be read: it holds a Dreamcast bootstrap in a " +
                   "data sector at byte " + std::to_string(offset) +
                   ", but no table of tracks Quillet reads (a CDI's must be its last bytes)");
@@ -75,7 +75,7 @@ const TocTrack& BootTrack(const TableOfContents& toc) {
 // The data tracks the boot track's file system may span, as one: the boot part's, then (a CD-R's)
 // the other sessions', whose files the file system may name.
 Track DataArea(const TableOfContents& toc, const TocTrack& boot, TrackFiles& files) {
-  const DiscSource& boot_file = files.Open(boot.file);
+  const ByteSource& boot_file = files.Open(boot.file);
   if (boot.offset >= boot_file.size()) {
     RefuseAsInvalid("the image ends before its boot track (track " + std::to_string(boot.number) +
                     ") begins: it is cut short");
@@ -139,7 +139,7 @@ DiscBoot BootAreaOfContents(const TableOfContents& toc, TrackFiles& files) {
 
 std::string_view DiscFormatText(DiscFormat format) { return RowOf(format).extension; }
 
-std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_view name) {
+std::optional<DiscFormat> DiscFormatOf(const ByteSource& source, std::string_view name) {
   if (const std::optional<std::string_view> foreign = ForeignImageFormat(source)) {
     RefuseAsInvalid(NameInSentence(name) + " is " + std::string(*foreign) + "; Quillet reads " + FormatsReadWords());
   }
@@ -153,21 +153,23 @@ std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_vie
 }
 
 void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view name) {
-  if (const std::optional<std::size_t> bootstrap = FramedBootstrap(bytes)) RefuseBootstrapAt(*bootstrap, name);
+  if (const std::optional<std::uint64_t> bootstrap = FramedBootstrap(MemorySource(bytes))) {
+    RefuseBootstrapAt(*bootstrap, name);
+  }
 }
 
-Judgement JudgeLooseFile(std::span<const std::byte> bytes, std::string_view name, Evidence evidence) {
-  PatternWatch framed{kHardwareId, [bytes](std::size_t offset) { return BeginsFramedBootstrap(bytes, offset); }, {}};
-  Judgement judgement = JudgeImage(bytes, evidence, &framed);
+Judgement JudgeLooseFile(const ByteSource& file, std::string_view name, Evidence evidence) {
+  PatternWatch framed{kHardwareId, [&file](std::size_t offset) { return BeginsFramedBootstrap(file, offset); }, {}};
+  Judgement judgement = JudgeImage(file, evidence, &framed);
   if (framed.first) RefuseBootstrapAt(*framed.first, name);
   return judgement;
 }
 
-DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image) {
+DiscBootFile BootOfImage(DiscFormat format, const ByteSource& image) {
   return *BootOfDisc(image, format == DiscFormat::Cdi ? ".cdi" : ".iso", {});
 }
 
-std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_view name,
+std::optional<DiscBootFile> BootOfDisc(const ByteSource& source, std::string_view name,
                                        const TrackFileOpener& open_track) {
   return AsRunTimeError([&]() -> std::optional<DiscBootFile> {
     const std::optional<DiscFormat> format = DiscFormatOf(source, name);

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "disc/boot_file.h"
-#include "disc/disc_source.h"
 #include "disc/table_of_contents.h"
 #include "disc/track.h"
 #include "inspect/judgement.h"
+#include "util/byte_source.h"
 
 // A disc image as a person holds it, and the boot file inside: a DiscJuggler image (.cdi) or an
 // ISO 9660 image, which are CD-R images, a GD-ROM dump (.gdi and its track files), or a cue sheet
@@ -30,7 +30,7 @@ std::string_view DiscFormatText(DiscFormat format);
 // cue sheet's FILE and TRACK lines). Nothing for any other file. A disc image of a format Quillet
 // does not read (Nero, Alcohol, CloneCD) is refused by its content, whatever its name: run-time
 // error 5 naming the format.
-std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_view name = {});
+std::optional<DiscFormat> DiscFormatOf(const ByteSource& source, std::string_view name = {});
 
 // Refuses (run-time error 5, saying why) `bytes` that no format reads but that hold a disc's data
 // sectors: a Dreamcast bootstrap beginning a data sector, after a raw sector's header or a mode 2
@@ -38,10 +38,13 @@ std::optional<DiscFormat> DiscFormatOf(const DiscSource& source, std::string_vie
 // missing is never judged as a program.
 void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view name = {});
 
-// The judgement of `bytes`, a file that is no disc image Quillet reads (named `name`), refused as
+// The judgement of a file that is no disc image Quillet reads (named `name`), refused as
 // RefuseUnreadableDisc refuses one that holds a disc's data sectors: both in one pass over it.
-Judgement JudgeLooseFile(std::span<const std::byte> bytes, std::string_view name,
-                         Evidence evidence = Evidence::FormOnly);
+Judgement JudgeLooseFile(const ByteSource& file, std::string_view name, Evidence evidence = Evidence::FormOnly);
+inline Judgement JudgeLooseFile(std::span<const std::byte> bytes, std::string_view name,
+                                Evidence evidence = Evidence::FormOnly) {
+  return JudgeLooseFile(MemorySource(bytes), name, evidence);
+}
 
 // What an image shows of the disc it makes, which decides whether the disc starts.
 struct DiscLayout {
@@ -67,7 +70,7 @@ struct DiscBootFile {
 
 // The boot file of a CDI or ISO image, which holds all its tracks. Raises run-time error 5 saying
 // what is wrong with a cut or malformed image.
-DiscBootFile BootOfImage(DiscFormat format, const DiscSource& image);
+DiscBootFile BootOfImage(DiscFormat format, const ByteSource& image);
 
 // The boot file of a disc, and the data area it was read from, at the file system's addresses: where
 // each of its sectors, and the bootstrap's, lie in the image's files.
@@ -89,7 +92,7 @@ DiscBootFile BootOfContents(const TableOfContents& toc, TrackFiles& files);
 // its format; a .gdi's or a cue sheet's from its tracks' files, which `open_track` opens (a failure
 // names the track file). Nothing where `source` is no disc image; raises run-time error 5 saying what is
 // wrong with a cut or malformed one, or one of a format Quillet does not read.
-std::optional<DiscBootFile> BootOfDisc(const DiscSource& source, std::string_view name,
+std::optional<DiscBootFile> BootOfDisc(const ByteSource& source, std::string_view name,
                                        const TrackFileOpener& open_track);
 
 }  // namespace quillet

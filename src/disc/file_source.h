@@ -4,14 +4,14 @@
 #include <string_view>
 #include <vector>
 
-#include "disc/disc_source.h"
+#include "util/byte_source.h"
 #include "util/file_system.h"
 
 // A disc image read from its file where it is needed, a block at a time: a reader takes the table,
 // the directories and the boot file, never the whole disc, and no track file is held in memory.
 namespace quillet {
 
-class FileSource final : public DiscSource {
+class FileSource final : public ByteSource {
  public:
   // Opens the file; raises run-time errors as ReadOnlyFile does (not found, a folder, a pipe...).
   explicit FileSource(std::string_view path) : file_(path) {}

@@ -22,7 +22,7 @@ namespace quillet {
 struct ImageFix::FixedFile {
   std::string target;
   std::string source;                  // the file of the image it copies,
-  const DiscSource* stream = nullptr;  // or what its first `length` bytes are read from (a CHD's track),
+  const ByteSource* stream = nullptr;  // or what its first `length` bytes are read from (a CHD's track),
   std::uint64_t length = 0;
   std::string text;                      // or its text (a sheet written anew)
   const FilePatches* patches = nullptr;  // none where it is copied as it is
@@ -58,7 +58,7 @@ std::vector<std::string> MakeFoldersFor(const std::string& file) {
 
 // Writes the first `length` bytes of `source` into `file`, a block at a time, with `patches` written
 // over them.
-void Stream(const DiscSource& source, std::uint64_t length, const FilePatches* patches, ReplacementFile& file) {
+void Stream(const ByteSource& source, std::uint64_t length, const FilePatches* patches, ReplacementFile& file) {
   std::vector<std::byte> block(std::size_t{4} << 20);
   for (std::uint64_t done = 0; done < length; done += block.size()) {
     block.resize(static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), length - done)));

@@ -15,7 +15,7 @@ namespace {
 
 // A Nero image ends in the id of its chunk table ("NER5", or "NERO" in older ones) and where the
 // table begins, a big-endian number, which points at a chunk's id of four capitals.
-bool IsNeroImage(const DiscSource& source) {
+bool IsNeroImage(const ByteSource& source) {
   for (const auto& [id, width] : {std::pair<std::string_view, std::size_t>{"NER5", 8}, {"NERO", 4}}) {
     const std::size_t footer = 4 + width;
     if (source.size() < footer || !HasAt(source, source.size() - footer, id)) continue;
@@ -37,7 +37,7 @@ bool IsNeroImage(const DiscSource& source) {
 
 }  // namespace
 
-std::optional<std::string_view> ForeignImageFormat(const DiscSource& source) {
+std::optional<std::string_view> ForeignImageFormat(const ByteSource& source) {
   constexpr std::size_t kLongestText = 64 * 1024;  // a CloneCD control file
   if (HasAt(source, 0, "MEDIA DESCRIPTOR")) return "an Alcohol image (.mds)";
   if (IsNeroImage(source)) return "a Nero image";
@@ -50,33 +50,44 @@ std::optional<std::string_view> ForeignImageFormat(const DiscSource& source) {
   return std::nullopt;
 }
 
-bool BeginsFramedBootstrap(std::span<const std::byte> bytes, std::size_t offset) {
-  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  const auto at = [&](std::size_t where, std::string_view expected) {
-    return where <= text.size() && text.substr(where).starts_with(expected);
+bool BeginsFramedBootstrap(const ByteSource& source, std::uint64_t offset) {
+  // The bytes from `where`, as many of `count` as lie inside.
+  const auto read = [&](std::uint64_t where, std::size_t count) {
+    std::string bytes;
+    if (where >= source.size()) return bytes;
+    bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(count, source.size() - where)));
+    source.Read(where, std::as_writable_bytes(std::span(bytes)));
+    return bytes;
   };
   for (const char mode : {'\1', '\2'}) {
     const std::size_t data = SectorDataOffset(2352, static_cast<std::uint8_t>(mode));
-    if (offset >= data && at(offset - data, kSectorSync) && text[offset - data + kRawModeByte] == mode) return true;
+    if (offset < data) continue;
+    const std::string header = read(offset - data, kRawModeByte + 1);
+    if (header.size() == kRawModeByte + 1 && header.starts_with(kSectorSync) && header[kRawModeByte] == mode)
+      return true;
   }
   // A 2,336-byte sector's subheader: its two copies agree, and it is no form 2's. DiscJuggler
   // writes it all zeros. The bootstrap's next sector begins with one too, where the bytes go on.
-  const auto subheader_at = [&](std::size_t where) {
+  const auto subheader_at = [&](std::uint64_t where) {
     constexpr char kForm2Bit = 0x20;
-    const std::string_view subheader = text.substr(where, 8);
+    const std::string subheader = read(where, 8);
     return subheader.size() == 8 && subheader.substr(0, 4) == subheader.substr(4) && !(subheader[2] & kForm2Bit);
   };
   if (offset >= 8 && subheader_at(offset - 8) &&
-      (offset - 8 + 2336 >= text.size() || subheader_at(offset - 8 + 2336))) {
+      (offset - 8 + kMode2Sector >= source.size() || subheader_at(offset - 8 + kMode2Sector))) {
     return true;
   }
-  return at(offset + kBootstrapSectors * kSectorData + 1, "CD001");
+  return read(offset + kBootstrapSectors * kSectorData + 1, 5) == "CD001";
 }
 
-std::optional<std::size_t> FramedBootstrap(std::span<const std::byte> bytes) {
-  std::optional<std::size_t> first;
-  PatternSearch({kHardwareId}).ForEach(bytes, [&](std::size_t, std::size_t offset) {
-    if (BeginsFramedBootstrap(bytes, offset)) first = offset;
+std::optional<std::uint64_t> FramedBootstrap(const ByteSource& source) {
+  std::optional<std::uint64_t> first;
+  const PatternSearch search({kHardwareId});
+  ForEachBlock(source, kHardwareId.size() - 1, [&](std::uint64_t at, std::span<const std::byte> block, std::size_t) {
+    search.ForEach(block, [&](std::size_t, std::size_t offset) {
+      if (BeginsFramedBootstrap(source, at + offset)) first = at + offset;
+      return !first;
+    });
     return !first;
   });
   return first;

@@ -77,7 +77,7 @@ Table Parse(std::string_view text) {
 }
 
 // The table of the .gdi file `source`.
-Table ReadTable(const DiscSource& source) {
+Table ReadTable(const ByteSource& source) {
   constexpr std::size_t kLongestGdi = 64 * 1024;  // a few lines a track, 99 tracks at most
   const std::optional<std::string> text = ShortText(source, kLongestGdi);
   if (!text) return {{}, "the .gdi file is too long to be a table of tracks"};
@@ -95,9 +95,9 @@ std::vector<TocTrack> TracksOf(const Table& table) {
 
 std::vector<TocTrack> ParseGdi(std::string_view text) { return TracksOf(Parse(text)); }
 
-bool IsGdi(const DiscSource& source) { return source.size() > 0 && ReadTable(source).error.empty(); }
+bool IsGdi(const ByteSource& source) { return source.size() > 0 && ReadTable(source).error.empty(); }
 
-std::vector<std::string> GdiTrackFiles(const DiscSource& table) {
+std::vector<std::string> GdiTrackFiles(const ByteSource& table) {
   std::vector<std::string> names;
   for (const TocTrack& track : ReadTable(table).tracks) names.push_back(track.file);
   return names;

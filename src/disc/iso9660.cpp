@@ -68,7 +68,7 @@ std::string Comparable(std::string_view name) {
 
 // Where the user data of sector `index` begins in an image of `size`-byte sectors: nothing where a
 // raw sector there lacks its sync.
-std::optional<std::uint64_t> SectorDataAt(const DiscSource& source, std::size_t size, std::uint64_t index) {
+std::optional<std::uint64_t> SectorDataAt(const ByteSource& source, std::size_t size, std::uint64_t index) {
   const std::uint64_t at = index * size;
   if (!IsRawSector(size)) return at + SectorDataOffset(size, 0);
   std::array<std::byte, 1> mode;
@@ -79,7 +79,7 @@ std::optional<std::uint64_t> SectorDataAt(const DiscSource& source, std::size_t 
 
 }  // namespace
 
-std::optional<std::size_t> IsoSectorSize(const DiscSource& source) {
+std::optional<std::size_t> IsoSectorSize(const ByteSource& source) {
   for (const std::size_t size : kSectorSizes) {
     const std::optional<std::uint64_t> data = SectorDataAt(source, size, kBootstrapSectors);
     if (data && HasAt(source, *data + 1, "CD001")) return size;
@@ -171,7 +171,7 @@ std::optional<std::uint32_t> IsoVolumeSectors(const Track& track) {
   return LittleEndian32(*descriptor, 80);
 }
 
-TableOfContents IsoContents(const DiscSource& image) {
+TableOfContents IsoContents(const ByteSource& image) {
   TocTrack track;
   track.sector_size = static_cast<std::uint32_t>(IsoSectorSize(image).value_or(kSectorData));
   track.sectors = static_cast<std::uint32_t>(std::min<std::uint64_t>(image.size() / track.sector_size, UINT32_MAX));

@@ -28,11 +28,11 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name);
 // The size of an ISO image's sectors (2048, 2336, 2352, 2368 or 2448): the one in which a volume
 // descriptor ("CD001") begins sector 16, or else a Dreamcast bootstrap begins the first sector of
 // more than the bootstrap's 16. Nothing for any other file.
-std::optional<std::size_t> IsoSectorSize(const DiscSource& source);
+std::optional<std::size_t> IsoSectorSize(const ByteSource& source);
 
 // An ISO image's table of contents: its one data track, in the sector size IsoSectorSize tells
 // (2,048 bytes where it tells none), which lies wherever it is burned or dumped.
-TableOfContents IsoContents(const DiscSource& image);
+TableOfContents IsoContents(const ByteSource& image);
 
 // The logical block address `track`'s first sector has in its own file system's addresses: 0 for
 // an image made for the start of a disc, the session's start for one made with genisoimage -C,

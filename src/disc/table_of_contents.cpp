@@ -43,9 +43,9 @@ std::optional<SectorForm> SectorFormOf(std::string_view mode) {
   return std::nullopt;
 }
 
-TrackFiles::TrackFiles(const DiscSource& image, TrackFileOpener opener) : opener_(std::move(opener)), image_(image) {}
+TrackFiles::TrackFiles(const ByteSource& image, TrackFileOpener opener) : opener_(std::move(opener)), image_(image) {}
 
-const DiscSource& TrackFiles::Open(const std::string& name) {
+const ByteSource& TrackFiles::Open(const std::string& name) {
   if (name.empty()) return image_;
   if (const auto open = files_.find(name); open != files_.end()) return *open->second;
   if (!opener_) RefuseAsInvalid("the image names a file of its own, " + EscapeControls(name) + ", where it holds all");
@@ -66,7 +66,7 @@ std::optional<std::uint64_t> TrackFiles::SizeIfThere(const std::string& name) {
   }
 }
 
-std::optional<std::string> TrackFiles::NameOf(const DiscSource& file) const {
+std::optional<std::string> TrackFiles::NameOf(const ByteSource& file) const {
   if (&file == &image_) return "";
   for (const auto& [name, open] : files_) {
     if (open.get() == &file) return name;
@@ -74,7 +74,7 @@ std::optional<std::string> TrackFiles::NameOf(const DiscSource& file) const {
   return std::nullopt;
 }
 
-void TrackFiles::Add(const std::string& name, std::unique_ptr<DiscSource> file, std::shared_ptr<const void> keep) {
+void TrackFiles::Add(const std::string& name, std::unique_ptr<ByteSource> file, std::shared_ptr<const void> keep) {
   if (keep) kept_.push_back(std::move(keep));
   files_[name] = std::move(file);
 }

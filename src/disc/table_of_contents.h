@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "disc/disc_source.h"
+#include "util/byte_source.h"
 
 // What every reader of a disc image fills, whatever the format: the disc's tracks, where each lies
 // on the disc and where its bytes lie in the image's files. The boot track, the data area, the
@@ -53,29 +53,29 @@ struct TableOfContents {
 
 // Opens the file of a track that a table names (`file`, in the table's folder): beside it on disk,
 // or among the files chosen with it on the page. Raises a run-time error saying why it cannot.
-using TrackFileOpener = std::function<std::unique_ptr<DiscSource>(const std::string& file)>;
+using TrackFileOpener = std::function<std::unique_ptr<ByteSource>(const std::string& file)>;
 
 // The files an image's tracks lie in, each opened once, as it is first asked for: the image itself
 // (""), the track files its table names, and what a reader makes of its own (a CHD's tracks).
 class TrackFiles {
  public:
-  explicit TrackFiles(const DiscSource& image, TrackFileOpener opener = {});
+  explicit TrackFiles(const ByteSource& image, TrackFileOpener opener = {});
 
   // The file `name` names; a failure to open a track file names it (run-time error 5 for one that
   // is not there on the page, the system's error otherwise).
-  const DiscSource& Open(const std::string& name);
+  const ByteSource& Open(const std::string& name);
   // Whether `name` can be opened; an audio track's file may be missing without harm.
   std::optional<std::uint64_t> SizeIfThere(const std::string& name);
   // The name of `file`, one of these files ("" the image itself); nothing for another.
-  std::optional<std::string> NameOf(const DiscSource& file) const;
+  std::optional<std::string> NameOf(const ByteSource& file) const;
   // A file a reader makes, under `name`, and what it reads from, kept while the files are.
-  void Add(const std::string& name, std::unique_ptr<DiscSource> file, std::shared_ptr<const void> keep = {});
+  void Add(const std::string& name, std::unique_ptr<ByteSource> file, std::shared_ptr<const void> keep = {});
 
  private:
   TrackFileOpener opener_;
   std::vector<std::shared_ptr<const void>> kept_;  // outlives the files that read from it
-  std::map<std::string, std::unique_ptr<DiscSource>, std::less<>> files_;
-  const DiscSource& image_;
+  std::map<std::string, std::unique_ptr<ByteSource>, std::less<>> files_;
+  const ByteSource& image_;
 };
 
 }  // namespace quillet

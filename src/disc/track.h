@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "disc/disc_source.h"
 #include "disc/sector.h"
+#include "util/byte_source.h"
 
 // The data area of a disc image, read a sector at a time: the 2,048 bytes of user data that each
 // sector carries, whatever its size in the image (2,048 for an ISO, 2,336 for mode 2, 2,352 raw,
@@ -22,7 +22,7 @@ using SectorData = std::array<std::byte, kSectorData>;
 // `sector_size` (2048, 2336, 2352, 2368 or 2448), the first at `first_lba` (a logical block address,
 // which a rebased track may shift below 0).
 struct TrackPiece {
-  const DiscSource* source = nullptr;
+  const ByteSource* source = nullptr;
   std::uint64_t offset = 0, length = 0;
   std::size_t sector_size = kSectorData;
   std::int64_t first_lba = 0;
@@ -30,7 +30,7 @@ struct TrackPiece {
 
 // Where one sector lies: in `source` from `offset`, `size` bytes long.
 struct SectorPlace {
-  const DiscSource* source = nullptr;
+  const ByteSource* source = nullptr;
   std::uint64_t offset = 0;
   std::size_t size = kSectorData;
 };
@@ -39,7 +39,7 @@ class Track {
  public:
   // One piece; `first_lba`: the logical block address of its first sector, which the file
   // system's own addresses count from.
-  Track(const DiscSource& source, std::uint64_t offset, std::uint64_t length, std::size_t sector_size,
+  Track(const ByteSource& source, std::uint64_t offset, std::uint64_t length, std::size_t sector_size,
         std::uint32_t first_lba)
       : Track(std::vector<TrackPiece>{{&source, offset, length, sector_size, first_lba}}) {}
   // Several pieces, the file system's start in the first. A piece's length is cut to what its

@@ -24,7 +24,8 @@ bool IsIpBinTitle(std::string_view title) { return EqualsIgnoringAsciiCase(title
 bool IsBootSectorImage(std::span<const std::byte> bytes) {
   static constexpr std::string_view kHardwareId = "SEGA SEGAKATANA ";
   static constexpr std::size_t kBootFileName = 0x60, kBootFileNameLength = 16;
-  if (bytes.size() < kBootFileName + kBootFileNameLength) return false;
+  static_assert(kBootFileName + kBootFileNameLength == kBootHeaderLength);
+  if (bytes.size() < kBootHeaderLength) return false;
   const auto text = std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   if (!text.starts_with(kHardwareId)) return false;
   const std::string_view name = text.substr(kBootFileName, kBootFileNameLength);

@@ -20,6 +20,8 @@ bool IsIpBinTitle(std::string_view title);
 // True when `bytes` are a disc's boot header (an IP.BIN) whatever its name: the hardware ID
 // "SEGA SEGAKATANA " at offset 0 and a boot file name at 0x60 (printable ASCII, padded with blanks).
 bool IsBootSectorImage(std::span<const std::byte> bytes);
+// How many of its first bytes that takes.
+inline constexpr std::size_t kBootHeaderLength = 0x70;
 
 // The window's refusal of an IP.BIN, which every program gives in the same words.
 inline constexpr std::string_view kIpBinRefusal = "Please select a 1st_read.bin, not an Ip.bin!";

@@ -1,6 +1,7 @@
 #include "inspect/judgement.h"
 
 #include <algorithm>
+#include <array>
 
 #include "inspect/file_kind.h"
 #include "inspect/machine_code.h"
@@ -19,22 +20,30 @@ std::string_view FormText(Form form) {
   return "undecided";
 }
 
-Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence, PatternWatch* watch) {
+Judgement JudgeImage(const ByteSource& image, Evidence evidence, PatternWatch* watch) {
   const bool full = evidence == Evidence::Full;
   Judgement judgement;
-  judgement.matches =
-      FindSignatures(image, AllPatterns(), full ? SearchEnd::AllFound : SearchEnd::AtFirstSurvivorProof, watch);
+  SignatureSearch search(AllPatterns(), full ? SearchEnd::AllFound : SearchEnd::AtFirstSurvivorProof, watch);
+  MachineCodeSample sample(image.size());
+  ForEachBlock(image, search.Overlap(), [&](std::uint64_t offset, std::span<const std::byte> block, std::size_t fresh) {
+    sample.See(offset + fresh, block.subspan(fresh));
+    return search.Search(offset, block);
+  });
+  judgement.matches = search.Matches();
   judgement.verdict = judgement.matches.empty() ? ScrambleVerdict::Scrambled : ScrambleVerdict::Unscrambled;
   const bool survivor_proof =
       std::any_of(judgement.matches.begin(), judgement.matches.end(), [](const SignatureMatch& match) {
         return !SurvivesScrambling(AllPatterns()[static_cast<std::size_t>(match.letter - 'A')]);
       });
-  const MachineCode code = JudgeMachineCode(image);
+  const MachineCode code = sample.Judge(image);
   // Bytes as random as compressed data, with no code to see, have no layout to tell a form by.
   const bool layout_tells = code != MachineCode::Incompressible;
   if (full || (!survivor_proof && layout_tells)) judgement.layout = JudgeLayout(image);
 
-  if (IsBootSectorImage(image)) {
+  std::array<std::byte, kBootHeaderLength> header{};
+  const auto header_size = static_cast<std::size_t>(std::min<std::uint64_t>(header.size(), image.size()));
+  image.Read(0, std::span(header).first(header_size));
+  if (IsBootSectorImage(std::span(header).first(header_size))) {
     judgement.form = Form::BootSector;
   } else if (code == MachineCode::Unlikely) {
     judgement.form = Form::NotAProgram;

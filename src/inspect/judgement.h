@@ -9,6 +9,7 @@
 
 #include "inspect/layout.h"
 #include "inspect/signatures.h"
+#include "util/byte_source.h"
 
 // The one judgement of a file's form, from all the evidence: the patterns, the layout, whether the
 // bytes are SH-4 code at all, and the boot header's own mark. Every program shows this answer in
@@ -49,9 +50,13 @@ struct Judgement {
 //     one slice and survive scrambling whole; bytes as random as compressed data, without code to
 //     see, have no layout worth the name;
 //   - a short pattern decides where the layout cannot; with neither, the form cannot be told.
-// A `watch`ed pattern is looked for in the same pass as the patterns.
-Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence = Evidence::FormOnly,
-                     PatternWatch* watch = nullptr);
+// A `watch`ed pattern is looked for in the same pass as the patterns. The bytes are read once, in
+// order, a block at a time: a file need never be held whole.
+Judgement JudgeImage(const ByteSource& image, Evidence evidence = Evidence::FormOnly, PatternWatch* watch = nullptr);
+inline Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence = Evidence::FormOnly,
+                            PatternWatch* watch = nullptr) {
+  return JudgeImage(MemorySource(image), evidence, watch);
+}
 
 // A judgement of `size` bytes as the members of a JSON object, as quillet scan --json and the page
 // give it: "form" (in lower case), the evidence ("verdict", the patterns' own answer, and "layout"

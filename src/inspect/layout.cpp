@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "scramble/scramble.h"
@@ -116,19 +117,31 @@ std::string_view LayoutText(Layout layout) {
   return "undecided";
 }
 
-Layout JudgeLayout(std::span<const std::byte> image) {
-  const std::vector<Chunk> chunks = SampledChunks(image.size());
+Layout JudgeLayout(const ByteSource& source) {
+  const auto file_size = static_cast<std::size_t>(source.size());
+  const std::vector<Chunk> chunks = SampledChunks(file_size);
   std::size_t places = 0;
   for (const Chunk& chunk : chunks) places += chunk.size / kSliceSize;
   if (places < kFewestBoundaries + chunks.size()) return Layout::Undecided;
   const std::size_t stride = std::max<std::size_t>(1, (places + kMostBoundaries - 1) / kMostBoundaries);
+  // The sampled chunks are the first ones: their bytes are read once, where they do not lie in memory.
+  const std::size_t sampled = chunks.back().offset + chunks.back().size;
+  std::vector<std::byte> read;
+  std::span<const std::byte> image;
+  if (const std::optional<std::span<const std::byte>> memory = source.InMemory()) {
+    image = memory->first(sampled);
+  } else {
+    read.resize(sampled);
+    source.Read(0, read);
+    image = read;
+  }
   const PairAffinity affinity(image, chunks, stride);
 
   // The image as it is, unscrambled once and twice: one permutation of each chunk serves all three.
   std::array<BoundaryAffinity, 3> forms;
   ChunkPermutation permutation;
   for (const Chunk& chunk : chunks) {
-    permutation.Prepare(image.size(), chunk, ScrambleDirection::Unscramble);
+    permutation.Prepare(file_size, chunk, ScrambleDirection::Unscramble);
     const std::span<const std::uint16_t> sources = permutation.Sources();
     const auto pair_at = [&](std::uint32_t left, std::uint32_t right) {
       const std::byte* slices = image.data() + chunk.offset;

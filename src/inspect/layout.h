@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "util/byte_source.h"
+
 // What an image's layout says about its form, patterns aside. Scrambling moves whole 32-byte
 // slices: a program's bytes run on across slice boundaries as they do inside slices (code, strings
 // and tables continue), and the shuffle breaks that. So the form whose slice boundaries look most
@@ -20,7 +22,9 @@ enum class Layout {
 // "unscrambled", "scrambled", "scrambled twice" or "undecided".
 std::string_view LayoutText(Layout layout);
 
-// Judges `image` from a sample of its slices: deterministic, a few milliseconds for any size.
-Layout JudgeLayout(std::span<const std::byte> image);
+// Judges `image` from a sample of the slices of its first chunk (2 MiB at most): deterministic, a
+// few milliseconds for any size.
+Layout JudgeLayout(const ByteSource& image);
+inline Layout JudgeLayout(std::span<const std::byte> image) { return JudgeLayout(MemorySource(image)); }
 
 }  // namespace quillet

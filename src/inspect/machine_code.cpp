@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -81,61 +82,95 @@ bool StartsWithForeignHeader(std::span<const std::byte> bytes) {
 
 // True when the file, as it is or unscrambled once or twice, begins with a foreign header: the
 // scrambler moves the first slice, header and all, somewhere into the first chunk.
-bool HasForeignHeader(std::span<const std::byte> image) {
-  if (StartsWithForeignHeader(image)) return true;
-  const std::vector<Chunk> chunks = ChunksOf(image.size());
+bool HasForeignHeader(const ByteSource& image) {
+  const std::vector<Chunk> chunks = ChunksOf(static_cast<std::size_t>(image.size()));
   if (chunks.empty()) return false;
-  const std::size_t once = ScrambledPlace(image.size(), chunks.front(), 0);
-  const std::size_t twice = ScrambledPlace(image.size(), chunks.front(), once);
-  return StartsWithForeignHeader(image.subspan(once * kSliceSize, kSliceSize)) ||
-         StartsWithForeignHeader(image.subspan(twice * kSliceSize, kSliceSize));
+  const std::size_t once = ScrambledPlace(static_cast<std::size_t>(image.size()), chunks.front(), 0);
+  const std::size_t twice = ScrambledPlace(static_cast<std::size_t>(image.size()), chunks.front(), once);
+  const std::array<std::size_t, 3> places{0, once, twice};
+  std::array<std::byte, kSliceSize> slice;
+  return std::any_of(places.begin(), places.end(), [&](std::size_t place) {
+    image.Read(place * kSliceSize, slice);
+    return StartsWithForeignHeader(slice);
+  });
 }
 
-struct WordCounts {
-  std::size_t words = 0;
-  std::size_t frame_words = 0;
-  std::size_t calls = 0;
-  std::array<std::size_t, 256> bytes{};
+using Counts = MachineCodeSample::Counts;
 
-  // Counts the words of `run`'s slices; slices of one repeated byte are padding and left out.
-  void Add(std::span<const std::byte> run) {
-    for (std::size_t offset = 0; offset + kSliceSize <= run.size(); offset += kSliceSize) {
-      const auto* slice = reinterpret_cast<const std::uint8_t*>(run.data() + offset);
-      if (std::all_of(slice + 1, slice + kSliceSize, [&](std::uint8_t byte) { return byte == slice[0]; })) continue;
-      for (std::size_t i = 0; i < kSliceSize; i += 2) {
-        const auto word = static_cast<std::uint16_t>(slice[i] | slice[i + 1] << 8);
-        frame_words += kFrameWords[word / 64] >> (word % 64) & 1;
-        calls += IsCall(word);
-        ++bytes[slice[i]];
-        ++bytes[slice[i + 1]];
-      }
-      words += kSliceSize / 2;
+// Counts the words of `run`'s slices; slices of one repeated byte are padding and left out.
+void CountWords(std::span<const std::byte> run, Counts& counts) {
+  for (std::size_t offset = 0; offset + kSliceSize <= run.size(); offset += kSliceSize) {
+    const auto* slice = reinterpret_cast<const std::uint8_t*>(run.data() + offset);
+    if (std::all_of(slice + 1, slice + kSliceSize, [&](std::uint8_t byte) { return byte == slice[0]; })) continue;
+    for (std::size_t i = 0; i < kSliceSize; i += 2) {
+      const auto word = static_cast<std::uint16_t>(slice[i] | slice[i + 1] << 8);
+      counts.frame_words += kFrameWords[word / 64] >> (word % 64) & 1;
+      counts.calls += IsCall(word);
+      ++counts.bytes[slice[i]];
+      ++counts.bytes[slice[i + 1]];
     }
+    counts.words += kSliceSize / 2;
   }
+}
 
-  double Entropy() const {
-    double bits = 0;
-    const double total = 2.0 * static_cast<double>(words);
-    for (const std::size_t count : bytes) {
-      if (count) bits -= static_cast<double>(count) / total * std::log2(static_cast<double>(count) / total);
-    }
-    return bits;
+double Entropy(const Counts& counts) {
+  double bits = 0;
+  const double total = 2.0 * static_cast<double>(counts.words);
+  for (const std::size_t count : counts.bytes) {
+    if (count) bits -= static_cast<double>(count) / total * std::log2(static_cast<double>(count) / total);
   }
-};
+  return bits;
+}
 
 }  // namespace
 
 MachineCode JudgeMachineCode(std::span<const std::byte> image) {
-  WordCounts counts;
-  if (image.size() <= kWholeUpTo) {
-    counts.Add(image);
-  } else {
-    // Runs start on slice boundaries, so that slices are counted as the scrambler cuts them.
-    const std::size_t last_start = (image.size() - kSampleSize) / kSliceSize;
-    for (std::size_t sample = 0; sample < kSamples; ++sample) {
-      counts.Add(image.subspan(sample * last_start / (kSamples - 1) * kSliceSize, kSampleSize));
+  return MachineCodeSample(image.size()).Judge(MemorySource(image));
+}
+
+MachineCodeSample::MachineCodeSample(std::uint64_t file_size) {
+  if (file_size <= kWholeUpTo) {
+    runs_.push_back({0, file_size});
+    return;
+  }
+  // Runs start on slice boundaries, so that slices are counted as the scrambler cuts them.
+  const std::uint64_t last_start = (file_size - kSampleSize) / kSliceSize;
+  for (std::size_t sample = 0; sample < kSamples; ++sample) {
+    runs_.push_back({sample * last_start / (kSamples - 1) * kSliceSize, kSampleSize});
+  }
+}
+
+void MachineCodeSample::Count(std::uint64_t offset, std::span<const std::byte> bytes) {
+  const std::uint64_t end = offset + bytes.size();
+  for (const Run& run : runs_) {
+    const std::uint64_t from = std::max(offset, run.offset), to = std::min(end, run.offset + run.size);
+    if (from < to)
+      CountWords(bytes.subspan(static_cast<std::size_t>(from - offset), static_cast<std::size_t>(to - from)), counts_);
+  }
+}
+
+void MachineCodeSample::See(std::uint64_t offset, std::span<const std::byte> block) {
+  Count(offset, block);
+  seen_ = offset + block.size();
+}
+
+MachineCode MachineCodeSample::Judge(const ByteSource& image) {
+  const std::optional<std::span<const std::byte>> memory = image.InMemory();
+  std::vector<std::byte> rest;
+  for (const Run& run : runs_) {
+    const std::uint64_t from = std::max(seen_, run.offset), to = run.offset + run.size;
+    if (from >= to) continue;
+    const auto size = static_cast<std::size_t>(to - from);
+    if (memory) {
+      Count(from, memory->subspan(static_cast<std::size_t>(from), size));
+    } else {
+      rest.resize(size);
+      image.Read(from, rest);
+      Count(from, rest);
     }
   }
+  seen_ = image.size();
+  const Counts& counts = counts_;
   if (counts.words < kFewestWords) return MachineCode::CannotTell;
   const double share = static_cast<double>(counts.frame_words) / static_cast<double>(counts.words);
   if (share >= kLikelyShare) return MachineCode::Likely;
@@ -144,7 +179,7 @@ MachineCode JudgeMachineCode(std::span<const std::byte> image) {
       static_cast<double>(counts.calls) > std::max(double{kChanceCalls}, kUnlikelyCallShare * words)) {
     return MachineCode::CannotTell;
   }
-  const double entropy = counts.Entropy();
+  const double entropy = Entropy(counts);
   if (entropy < kLeastEntropy) return MachineCode::CannotTell;
   return entropy <= kMostEntropy || HasForeignHeader(image) ? MachineCode::Unlikely : MachineCode::Incompressible;
 }

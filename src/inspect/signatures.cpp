@@ -15,30 +15,14 @@ constexpr std::array<Pattern, kPatterns.size()> kBrowseSignatures{
 constexpr std::array<Pattern, kPatterns.size()> kStartupSignatures{
     P('C'), P('A'), P('D'), P('B'), P('E'), P('F'), P('M'), P('N'), P('K'), P('G'), P('J'), P('H'), P('I'), P('L')};
 
-// The offset of the first occurrence of each pattern of the set, or nothing. It may stop at the
-// first occurrence it finds of a pattern longer than `enough_beyond` bytes, wherever it lies, once
-// the `watch`, if any, has found its pattern's first.
-std::vector<std::optional<std::size_t>> FirstOffsets(std::span<const std::byte> image, SignatureSet set,
-                                                     std::size_t enough_beyond, PatternWatch* watch) {
-  std::vector<std::string_view> patterns;
-  for (const Pattern& pattern : set) patterns.push_back(pattern.bytes);
-  if (watch) patterns.push_back(watch->pattern);
-  std::vector<std::optional<std::size_t>> first(patterns.size());
-  bool enough = false;
-  PatternSearch(patterns).ForEach(image, [&](std::size_t index, std::size_t offset) {
-    if (index < set.size()) {
-      if (!first[index]) first[index] = offset;
-      enough = enough || set[index].bytes.size() > enough_beyond;
-    } else if (!first[index] && watch->accepts(offset)) {
-      first[index] = offset;
-    }
-    return (watch && !first.back()) || !enough;
-  });
-  if (watch) {
-    watch->first = first.back();
-    first.pop_back();
+// How long a pattern found must be for the search to stop there.
+std::size_t EnoughBeyond(SearchEnd end) {
+  switch (end) {
+    case SearchEnd::AtFirstFound: return 0;
+    case SearchEnd::AtFirstSurvivorProof: return kSlicePatternLength;
+    case SearchEnd::AllFound: break;
   }
-  return first;
+  return std::numeric_limits<std::size_t>::max();
 }
 
 }  // namespace
@@ -51,23 +35,77 @@ std::span<const Pattern, kPatterns.size()> AllPatterns() { return kPatterns; }
 SignatureSet BrowseSignatures() { return kBrowseSignatures; }
 SignatureSet StartupSignatures() { return kStartupSignatures; }
 
-ScrambleVerdict ScanSignatures(std::span<const std::byte> image, SignatureSet set) {
-  for (const auto& offset : FirstOffsets(image, set, 0, nullptr)) {
-    if (offset) return ScrambleVerdict::Unscrambled;
+// Where each pattern of the set, and the watch's, was first found. The search may stop at the first
+// occurrence it finds of a pattern longer than `enough_beyond` bytes, wherever it lies, once the
+// `watch`, if any, has found its pattern's first.
+struct SignatureSearch::State {
+  SignatureSet set;
+  PatternWatch* watch;
+  std::size_t enough_beyond;
+  PatternSearch search;
+  std::vector<std::optional<std::size_t>> first;
+  bool enough = false;
+};
+
+namespace {
+
+std::vector<std::string_view> PatternsOf(SignatureSet set, const PatternWatch* watch) {
+  std::vector<std::string_view> patterns;
+  for (const Pattern& pattern : set) patterns.push_back(pattern.bytes);
+  if (watch) patterns.push_back(watch->pattern);
+  return patterns;
+}
+
+}  // namespace
+
+SignatureSearch::SignatureSearch(SignatureSet set, SearchEnd end, PatternWatch* watch)
+    : state_(new State{set, watch, EnoughBeyond(end), PatternSearch(PatternsOf(set, watch)),
+                       std::vector<std::optional<std::size_t>>(set.size() + (watch ? 1 : 0))}) {}
+
+SignatureSearch::~SignatureSearch() = default;
+
+std::size_t SignatureSearch::Overlap() const {
+  std::size_t longest = state_->watch ? state_->watch->pattern.size() : 0;
+  for (const Pattern& pattern : state_->set) longest = std::max(longest, pattern.bytes.size());
+  return longest == 0 ? 0 : longest - 1;
+}
+
+bool SignatureSearch::Search(std::uint64_t offset, std::span<const std::byte> block) {
+  State& s = *state_;
+  const auto at = static_cast<std::size_t>(offset);
+  const auto watching = [&] { return s.watch && !s.first.back(); };
+  s.search.ForEach(block, [&](std::size_t index, std::size_t inside) {
+    if (index < s.set.size()) {
+      if (!s.first[index]) s.first[index] = at + inside;
+      s.enough = s.enough || s.set[index].bytes.size() > s.enough_beyond;
+    } else if (!s.first[index] && s.watch->accepts(at + inside)) {
+      s.first[index] = at + inside;
+    }
+    return watching() || !s.enough;
+  });
+  return watching() || !s.enough;
+}
+
+std::vector<SignatureMatch> SignatureSearch::Matches() const {
+  const State& s = *state_;
+  if (s.watch) s.watch->first = s.first.back();
+  std::vector<SignatureMatch> matches;
+  for (std::size_t index = 0; index < s.set.size(); ++index) {
+    if (s.first[index]) matches.push_back({s.set[index].letter, *s.first[index]});
   }
-  return ScrambleVerdict::Scrambled;
+  return matches;
+}
+
+ScrambleVerdict ScanSignatures(std::span<const std::byte> image, SignatureSet set) {
+  return FindSignatures(image, set, SearchEnd::AtFirstFound).empty() ? ScrambleVerdict::Scrambled
+                                                                     : ScrambleVerdict::Unscrambled;
 }
 
 std::vector<SignatureMatch> FindSignatures(std::span<const std::byte> image, SignatureSet set, SearchEnd end,
                                            PatternWatch* watch) {
-  const std::size_t enough_beyond =
-      end == SearchEnd::AtFirstSurvivorProof ? kSlicePatternLength : std::numeric_limits<std::size_t>::max();
-  const std::vector<std::optional<std::size_t>> first = FirstOffsets(image, set, enough_beyond, watch);
-  std::vector<SignatureMatch> matches;
-  for (std::size_t index = 0; index < set.size(); ++index) {
-    if (first[index]) matches.push_back({set[index].letter, *first[index]});
-  }
-  return matches;
+  SignatureSearch search(set, end, watch);
+  search.Search(0, image);
+  return search.Matches();
 }
 
 }  // namespace quillet

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -89,6 +90,7 @@ inline constexpr bool SurvivesScrambling(const Pattern& pattern) { return patter
 enum class SearchEnd {
   AllFound,              // the first occurrence of every pattern
   AtFirstSurvivorProof,  // may stop at the first pattern found that cannot survive scrambling
+  AtFirstFound,          // may stop at the first pattern found
 };
 
 // A pattern looked for beside the signatures, in the same pass over the bytes: the search sets
@@ -104,5 +106,26 @@ struct PatternWatch {
 // the `watch`ed pattern's, where one is given.
 std::vector<SignatureMatch> FindSignatures(std::span<const std::byte> image, SignatureSet set,
                                            SearchEnd end = SearchEnd::AllFound, PatternWatch* watch = nullptr);
+
+// The search of FindSignatures over a file given a block at a time, in order: a run of the patterns
+// across a block's edge is found where the blocks overlap by Overlap() bytes (ForEachBlock).
+class SignatureSearch {
+ public:
+  SignatureSearch(SignatureSet set, SearchEnd end, PatternWatch* watch);
+  SignatureSearch(const SignatureSearch&) = delete;
+  SignatureSearch& operator=(const SignatureSearch&) = delete;
+  ~SignatureSearch();
+
+  // The longest pattern's length less one.
+  std::size_t Overlap() const;
+  // Searches `block`, which stands at `offset` in the file; false once the search may stop.
+  bool Search(std::uint64_t offset, std::span<const std::byte> block);
+  // The first occurrences found, in the set's order; sets the watch's `first`.
+  std::vector<SignatureMatch> Matches() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 }  // namespace quillet

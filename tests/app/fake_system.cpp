@@ -48,7 +48,7 @@ std::optional<DiscBootFile> FakeSystem::ReadDiscBoot(const std::string& path) {
   if (const auto disc = discs.find(path); disc != discs.end()) return disc->second;
   const auto file = files.find(path);
   if (file == files.end()) throw RunTimeError(error::kFileNotFound);
-  const BytesSource source({reinterpret_cast<const std::byte*>(file->second.data()), file->second.size()});
+  const MemorySource source({reinterpret_cast<const std::byte*>(file->second.data()), file->second.size()});
   const std::optional<DiscFormat> format = DiscFormatOf(source, path);
   if (!format) return std::nullopt;
   return BootOfImage(*format, source);

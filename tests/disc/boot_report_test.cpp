@@ -64,22 +64,22 @@ TEST(BootReportTest, EachImageChecked) {
     const char* summary;
   };
   const auto image = [](std::string bytes, DiscFormat format) {
-    return [bytes = std::move(bytes), format] { return BootOfImage(format, BytesSource(AsBytes(bytes))); };
+    return [bytes = std::move(bytes), format] { return BootOfImage(format, MemorySource(AsBytes(bytes))); };
   };
   // A GD-ROM dump: its table, and its tracks' files in memory.
   const std::string track01 = testing::Sectors(std::string(300 * 2048, '\0'), 2352, 1);
   const std::string track03 = testing::Sectors(ReadFile(kDisc + "/gdrom.iso"), 2352, 1);
   const std::string gdi = "2\n1 0 4 2352 track01.bin 0\n3 45000 4 2352 track03.bin 0\n";
   const auto dump = [&] {
-    return *BootOfDisc(BytesSource(AsBytes(gdi)), "disc.gdi", [&](const std::string& file) {
-      return std::make_unique<BytesSource>(AsBytes(file == "track01.bin" ? track01 : track03));
+    return *BootOfDisc(MemorySource(AsBytes(gdi)), "disc.gdi", [&](const std::string& file) {
+      return std::make_unique<MemorySource>(AsBytes(file == "track01.bin" ? track01 : track03));
     });
   };
   // A cue sheet, its track files in memory: `files` by name, each the bytes or a count of empty sectors.
   const auto sheet = [](std::string text, std::map<std::string, std::string> files) {
     return [text = std::move(text), files = std::move(files)] {
-      return *BootOfDisc(BytesSource(AsBytes(text)), "disc.cue", [&](const std::string& file) {
-        return std::make_unique<BytesSource>(AsBytes(files.at(file)));
+      return *BootOfDisc(MemorySource(AsBytes(text)), "disc.cue", [&](const std::string& file) {
+        return std::make_unique<MemorySource>(AsBytes(files.at(file)));
       });
     };
   };

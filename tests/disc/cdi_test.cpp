@@ -38,7 +38,7 @@ TEST(CdiTest, TheBootFileOfEachReleaseAndSectorSize) {
                                          {CdiRelease::Version35, 2368},
                                          {CdiRelease::Version35, 2448}}) {
     const std::string image = testing::SelfBootCdi(iso, row.sector_size, row.release);
-    const BytesSource source(AsBytes(image));
+    const MemorySource source(AsBytes(image));
     ASSERT_EQ(DiscFormatOf(source), DiscFormat::Cdi) << row.sector_size;
     const DiscBootFile disc = BootOfImage(DiscFormat::Cdi, source);
     EXPECT_EQ(disc.track, 2) << row.sector_size;
@@ -66,7 +66,7 @@ TEST(CdiTest, TheFileSystemGoesOnIntoTheSessionsLaterDataTrack) {
   std::string image((150 + 300) * 2352 + 150 * 2336, '\0');
   image += testing::Sectors(iso, 2336, 2);
   image += testing::CdiTable({{audio}, {first, second}}, CdiRelease::Version35, image.size());
-  const DiscBootFile disc = BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(image)));
+  const DiscBootFile disc = BootOfImage(DiscFormat::Cdi, MemorySource(AsBytes(image)));
   EXPECT_EQ(disc.track, 2);
   EXPECT_EQ(AsText(disc.boot.bytes), program);
 }
@@ -111,7 +111,7 @@ TEST(CdiTest, AnEarlierSessionMayHoldTheBootFileOrTheRootDirectory) {
     image += testing::Sectors(row.first_track, 2352, 1) + std::string(150 * 2336, '\0') +
              testing::Sectors(row.second_track, 2336, 2);
     image += testing::CdiTable({{first}, {second}}, CdiRelease::Version35, image.size());
-    const DiscBootFile disc = BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(image)));
+    const DiscBootFile disc = BootOfImage(DiscFormat::Cdi, MemorySource(AsBytes(image)));
     EXPECT_EQ(disc.track, 2) << row.name;
     EXPECT_EQ(AsText(disc.boot.bytes), program) << row.name;
   }
@@ -141,7 +141,7 @@ TEST(CdiTest, FormatsAreToldByNameElseByContent) {
        }) {
     const std::string_view name(row.name);
     const std::string_view file = name.starts_with("named ") ? name.substr(6) : "image";
-    EXPECT_EQ(DiscFormatOf(BytesSource(AsBytes(row.bytes)), file), row.format) << row.name;
+    EXPECT_EQ(DiscFormatOf(MemorySource(AsBytes(row.bytes)), file), row.format) << row.name;
   }
 }
 
@@ -184,11 +184,11 @@ TEST(CdiTest, CutAndMalformedImagesAreRefusedWithAReason) {
            {"the table cut short", cut_table, "cut short"},
        }) {
     testing::ExpectRefusal(row.name, row.reason,
-                           [&] { BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(row.bytes))); });
+                           [&] { BootOfImage(DiscFormat::Cdi, MemorySource(AsBytes(row.bytes))); });
   }
   // A disc left open ends its table in a session of no tracks; the one before it boots.
   const std::string open = with(table, std::string("\x03\x00", 2));
-  EXPECT_EQ(AsText(BootOfImage(DiscFormat::Cdi, BytesSource(AsBytes(open))).boot.bytes),
+  EXPECT_EQ(AsText(BootOfImage(DiscFormat::Cdi, MemorySource(AsBytes(open))).boot.bytes),
             ReadFile(QUILLET_DISC_PAYLOAD));
 }
 

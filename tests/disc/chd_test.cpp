@@ -31,9 +31,9 @@ std::vector<std::byte> ReadBytes(const std::string& path) {
   return {begin, begin + bytes.size()};
 }
 
-DiscBootFile BootOf(const DiscSource& source, const std::string& name) {
+DiscBootFile BootOf(const ByteSource& source, const std::string& name) {
   const std::optional<DiscBootFile> boot =
-      BootOfDisc(source, name, [](const std::string& file) -> std::unique_ptr<DiscSource> {
+      BootOfDisc(source, name, [](const std::string& file) -> std::unique_ptr<ByteSource> {
         throw RunTimeError(error::kFileNotFound, "a CHD asked for a track file: " + file);
       });
   if (!boot) throw std::runtime_error(name + " is no disc image");
@@ -41,11 +41,11 @@ DiscBootFile BootOf(const DiscSource& source, const std::string& name) {
 }
 
 // Every sector of every track, so that every hunk is decompressed and its CRC checked.
-std::vector<std::vector<std::byte>> ReadEveryTrack(const DiscSource& file) {
+std::vector<std::vector<std::byte>> ReadEveryTrack(const ByteSource& file) {
   const ChdImage chd(file);
   std::vector<std::vector<std::byte>> tracks;
   for (const ChdTrack& track : chd.tracks()) {
-    const std::unique_ptr<DiscSource> data = chd.TrackData(track);
+    const std::unique_ptr<ByteSource> data = chd.TrackData(track);
     std::vector<std::byte>& bytes = tracks.emplace_back(data->size());
     for (std::uint64_t at = 0; at < data->size(); at += track.sector_size) {
       data->Read(at, std::span(bytes).subspan(at, track.sector_size));
@@ -124,7 +124,7 @@ TEST(ChdTest, AHunkLongerThanItsFramesIsRefused) {
   put(134, ChdCrc16(plain), 2);
   chd[136] = std::byte{24};
   for (const std::uint8_t byte : bits) chd.push_back(std::byte{byte});
-  const BytesSource source(chd);
+  const MemorySource source(chd);
   testing::ExpectRefusal("a hunk of 16 MiB", "the CHD's map of hunks is damaged", [&] { ChdImage image(source); });
 }
 
@@ -136,7 +136,7 @@ TEST(ChdTest, AGdRomsLaterDataTrackLiesWhereItsSectorsSay) {
   const std::size_t postgap = text.find("POSTGAP:0", text.find("TRACK:4 "));
   ASSERT_NE(postgap, std::string_view::npos);
   bytes[postgap + 8] = std::byte{'1'};
-  const BytesSource source(bytes);
+  const MemorySource source(bytes);
   const DiscBootFile disc = BootOf(source, "split.chd");
   EXPECT_EQ(disc.boot.bytes, ReadBytes(QUILLET_DISC_PAYLOAD));
   EXPECT_EQ(disc.layout.tracks.back().start_lba, 45645u);
@@ -177,7 +177,7 @@ TEST(ChdTest, DamagedCutOlderAndDependentChdsAreRefused) {
        }) {
     std::vector<std::byte> bytes = whole;
     row.damage(bytes);
-    const BytesSource source(bytes);
+    const MemorySource source(bytes);
     testing::ExpectRefusal(row.label, row.reason, [&] { ReadEveryTrack(source); });
   }
 #ifndef _WIN32

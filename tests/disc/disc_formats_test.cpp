@@ -38,7 +38,7 @@ TEST(DiscFormatsTest, EveryListIsTheTables) {
     EXPECT_EQ(&RowOf(row.format), &row);
     EXPECT_EQ(DiscFormatText(row.format), row.extension);
     // Known by its name in any case.
-    const BytesSource nothing({});
+    const MemorySource nothing({});
     EXPECT_EQ(DiscFormatOf(nothing, "GAME." + AsciiUppercase(row.extension)), row.format);
     EXPECT_NE(help.str().find(row.listed.substr(0, row.listed.find(' '))), std::string::npos);
     EXPECT_EQ(std::find(offered.begin(), offered.end(), row.extension) != offered.end(), row.right_click);

@@ -34,7 +34,7 @@ TEST(Iso9660Test, FoundWhereverTheImageKeepsIt) {
        std::vector<Row>{{"plain.iso", 17}, {"session.iso", 11702 + 17}, {"folder.iso", 17}, {"plain.iso", 17, nuls}}) {
     std::string image = ReadFile(kDisc + "/" + row.image);
     if (!row.title.empty()) image.replace(0x80, row.title.size(), row.title);
-    const DiscBootFile disc = BootOfImage(DiscFormat::Iso, BytesSource(AsBytes(image)));
+    const DiscBootFile disc = BootOfImage(DiscFormat::Iso, MemorySource(AsBytes(image)));
     EXPECT_FALSE(disc.gd_rom) << row.image;  // a CD-R's session, wherever it begins
     const BootFile& boot = disc.boot;
     EXPECT_EQ(boot.header.boot_file, "1ST_READ.BIN") << row.image;
@@ -54,7 +54,7 @@ TEST(Iso9660Test, EachSectorSizeOfAGdRomBootTrack) {
   };
   for (const Row& row : std::vector<Row>{{2048, 1}, {2352, 1}, {2352, 2}, {2336, 2}, {2368, 1}, {2448, 2}}) {
     const std::string bytes = row.size == 2048 ? iso : testing::Sectors(iso, row.size, row.mode);
-    const BytesSource source(AsBytes(bytes));
+    const MemorySource source(AsBytes(bytes));
     const BootFile boot = BootFileOfTrack(Track(source, 0, source.size(), row.size, 45000));
     EXPECT_EQ(boot.header.boot_file, "1ST_READ.BIN") << row.size;
     EXPECT_GE(boot.lba, 45000u) << row.size;
@@ -93,7 +93,7 @@ TEST(Iso9660Test, CutOrForeignImagesAreRefusedWithAReason) {
             "root directory lies in an earlier session of its disc, which this image does not hold"},
        }) {
     testing::ExpectRefusal(row.name, row.reason,
-                           [&] { BootOfImage(DiscFormat::Iso, BytesSource(AsBytes(row.bytes))); });
+                           [&] { BootOfImage(DiscFormat::Iso, MemorySource(AsBytes(row.bytes))); });
   }
 }
 

@@ -54,7 +54,7 @@ TEST(SectorCodesTest, EveryRawSectorOfEveryTestImageCarriesItsCodes) {
   // A CDI's data tracks, where its table places them.
   for (const char* cdi : {"selfboot.cdi", "scrambled.cdi"}) {
     const std::string bytes = ReadFile(kDisc + "/" + cdi);
-    for (const TocTrack& track : CdiContents(BytesSource(AsBytes(bytes))).tracks) {
+    for (const TocTrack& track : CdiContents(MemorySource(AsBytes(bytes))).tracks) {
       if (track.data) {
         rows.push_back(
             {cdi, bytes.substr(track.offset, std::size_t{track.sectors} * track.sector_size), track.sector_size});

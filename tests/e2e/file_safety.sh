@@ -32,7 +32,7 @@ run() {
   status=$?
   set -e
 }
-# wait_for_mapping PID FILE
+# wait_for_mapping PID FILE, wait_for_open PID FILE
 source "$(dirname "$0")/helpers.sh"
 
 # --- Write failures: a file-size limit, and a full file system.
@@ -155,7 +155,7 @@ cp --sparse=always "$work/large.bin" "$work/many/25.bin"
 set +e
 "$quillet" scan --json "$work"/many/*.bin >"$work/many.json" 2>"$work/many-err" &
 pid=$!
-wait_for_mapping "$pid" "$work/many/25.bin" && truncate -s 100 "$work/many/25.bin"
+wait_for_open "$pid" "$work/many/25.bin" && truncate -s 100 "$work/many/25.bin"
 wait "$pid"
 status=$?
 set -e

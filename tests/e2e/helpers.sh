@@ -1,8 +1,16 @@
-# Shared by the end-to-end scripts: waits until process $1 maps file $2 (it is reading it then), or
-# ends.
+# Shared by the end-to-end scripts: waits until process $1 maps file $2, or (wait_for_open) holds
+# it open, reading it then; or ends.
 wait_for_mapping() {
   for _ in $(seq 1000); do
     grep -qF "$2" "/proc/$1/maps" 2>/dev/null && return 0
+    kill -0 "$1" 2>/dev/null || return 1
+    sleep 0.01
+  done
+  return 1
+}
+wait_for_open() {
+  for _ in $(seq 1000); do
+    for fd in "/proc/$1/fd"/*; do [[ $(readlink "$fd" 2>/dev/null) == "$2" ]] && return 0; done
     kill -0 "$1" 2>/dev/null || return 1
     sleep 0.01
   done

@@ -4,6 +4,7 @@
 // no program (text, a picture, archives, this machine's own code) or give no honest answer.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "inspect/judgement.h"
 #include "scramble/scramble.h"
 #include "support/temp_folder.h"
+#include "util/byte_source.h"
 #include "util/file_system.h"
 
 namespace quillet {
@@ -127,6 +129,56 @@ TEST(JudgementTest, FullEvidenceNeverChangesTheForm) {
     EXPECT_EQ(brief.form, full.form);
     EXPECT_EQ(brief.verdict, full.verdict);
     EXPECT_TRUE(full.layout.has_value());
+  }
+}
+
+// A file read through a buffer a block at a time, as the command line and the page read one.
+class ReadThrough final : public ByteSource {
+ public:
+  explicit ReadThrough(const std::string& bytes) : bytes_(bytes) {}
+  std::uint64_t size() const override { return bytes_.size(); }
+
+ private:
+  void ReadInside(std::uint64_t offset, std::span<std::byte> into) const override {
+    std::memcpy(into.data(), bytes_.data() + offset, into.size());
+  }
+  const std::string& bytes_;
+};
+
+// Programs several blocks long, every pattern planted across a block's edge by one byte, half its
+// length and all but one: read through a buffer, each gets the judgement it gets whole in memory.
+TEST(JudgementTest, AFileReadABlockAtATimeIsJudgedAsAWholeOne) {
+  std::string program;
+  const std::string hello = ReadFile(kFixtures + "/hello.bin");
+  while (program.size() < 3 * kPassBlock) program += hello;
+  struct Row {
+    std::string name;
+    std::string bytes;
+  };
+  std::vector<Row> rows{{"a program", program},
+                        {"scrambled", Scrambled(program)},
+                        {"scrambled twice", Scrambled(program, 2)},
+                        {"noise", Noise(3 * kPassBlock + 77)}};
+  const std::string base = Scrambled(program);
+  for (const Pattern& pattern : AllPatterns()) {
+    for (const std::size_t before : {std::size_t{1}, pattern.bytes.size() / 2, pattern.bytes.size() - 1}) {
+      std::string bytes = base;
+      bytes.replace(2 * kPassBlock - before, pattern.bytes.size(), pattern.bytes);
+      rows.push_back(
+          {std::string(1, pattern.letter) + " from " + std::to_string(before) + " bytes before an edge", bytes});
+    }
+  }
+  for (const Row& row : rows) {
+    const std::span<const std::byte> whole(reinterpret_cast<const std::byte*>(row.bytes.data()), row.bytes.size());
+    for (const Evidence evidence : {Evidence::FormOnly, Evidence::Full}) {
+      const Judgement expected = JudgeImage(whole, evidence), streamed = JudgeImage(ReadThrough(row.bytes), evidence);
+      EXPECT_EQ(FormText(streamed.form), FormText(expected.form)) << row.name;
+      EXPECT_EQ(streamed.matches, expected.matches) << row.name;
+      EXPECT_EQ(streamed.layout, expected.layout) << row.name;
+      if (evidence == Evidence::Full) {
+        EXPECT_EQ(streamed.matches, FindSignatures(whole, AllPatterns())) << row.name;
+      }
+    }
   }
 }
 

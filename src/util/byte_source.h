@@ -1,0 +1,115 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "util/run_time_error.h"
+
+// The bytes of a file or a disc image, read where they are needed: a program reads the file at any
+// offset, the page reads slices of the file the person chose. A reader seeks, or passes over the
+// bytes a block at a time; it never needs them whole.
+namespace quillet {
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::uint64_t size() const = 0;
+
+  // True when the `count` bytes from `offset` lie inside.
+  bool Holds(std::uint64_t offset, std::uint64_t count) const { return offset <= size() && count <= size() - offset; }
+
+  // Fills `into` from `offset`. A range that runs past the end is the image's fault: it is cut
+  // short (run-time error 5). An empty range reads nothing.
+  void Read(std::uint64_t offset, std::span<std::byte> into) const {
+    if (into.empty()) return;
+    if (!Holds(offset, into.size())) {
+      RefuseAsInvalid("the image is cut short: it ends at byte " + std::to_string(size()) +
+                      ", before the data it names");
+    }
+    ReadInside(offset, into);
+  }
+
+  // The bytes themselves, where they lie in memory already: nothing need be copied to read them.
+  virtual std::optional<std::span<const std::byte>> InMemory() const { return std::nullopt; }
+
+ protected:
+  // Fills `into` from `offset`, a range that lies inside.
+  virtual void ReadInside(std::uint64_t offset, std::span<std::byte> into) const = 0;
+};
+
+// An image already in memory or mapped.
+class MemorySource final : public ByteSource {
+ public:
+  explicit MemorySource(std::span<const std::byte> bytes) : bytes_(bytes) {}
+  std::uint64_t size() const override { return bytes_.size(); }
+  std::optional<std::span<const std::byte>> InMemory() const override { return bytes_; }
+
+ private:
+  void ReadInside(std::uint64_t offset, std::span<std::byte> into) const override {
+    std::memcpy(into.data(), bytes_.data() + offset, into.size());
+  }
+
+  std::span<const std::byte> bytes_;
+};
+
+// How many new bytes each block of ForEachBlock brings: a multiple of a scrambled slice (32 bytes),
+// small enough to stay in the processor's cache between its reading and its use.
+inline constexpr std::size_t kPassBlock = std::size_t{256} << 10;
+
+// Hands all of `source` to `see(offset, block, fresh)` once, in order, a block at a time: in place
+// where the source lies in memory, else through one buffer used again and again. Each block after
+// the first begins with the last `overlap` bytes of the one before, so that any run of bytes up to
+// `overlap + 1` long lies whole in some block; `offset` is where the block stands in the source and
+// `fresh` where its new bytes begin, at a multiple of kPassBlock in the source. Stops where `see`
+// returns false.
+template <typename See>
+void ForEachBlock(const ByteSource& source, std::size_t overlap, See see) {
+  const std::optional<std::span<const std::byte>> memory = source.InMemory();
+  std::vector<std::byte> buffer;
+  for (std::uint64_t fresh_at = 0; fresh_at < source.size(); fresh_at += kPassBlock) {
+    const std::size_t kept = static_cast<std::size_t>(std::min<std::uint64_t>(overlap, fresh_at));
+    const auto fresh = static_cast<std::size_t>(std::min<std::uint64_t>(kPassBlock, source.size() - fresh_at));
+    std::span<const std::byte> block;
+    if (memory) {
+      block = memory->subspan(static_cast<std::size_t>(fresh_at) - kept, kept + fresh);
+    } else {
+      // The new bytes always go `overlap` bytes into the buffer, so a full block's last bytes are
+      // always where the next block's first ones go.
+      if (buffer.empty())
+        buffer.resize(overlap + static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), kPassBlock)));
+      std::copy_n(buffer.begin() + static_cast<std::ptrdiff_t>(kPassBlock), kept,
+                  buffer.begin() + static_cast<std::ptrdiff_t>(overlap - kept));
+      source.Read(fresh_at, std::span(buffer).subspan(overlap, fresh));
+      block = std::span(buffer).subspan(overlap - kept, kept + fresh);
+    }
+    if (!see(fresh_at - kept, block, kept)) return;
+  }
+}
+
+// True when `bytes` (16 at most) stand at `at` in `source`.
+inline bool HasAt(const ByteSource& source, std::uint64_t at, std::string_view bytes) {
+  std::array<std::byte, 16> read;
+  if (bytes.size() > read.size() || !source.Holds(at, bytes.size())) return false;
+  source.Read(at, std::span(read).first(bytes.size()));
+  return std::memcmp(read.data(), bytes.data(), bytes.size()) == 0;
+}
+
+// The whole of a short file as text, a UTF-8 byte-order mark left out; nothing where it is longer
+// than `longest`.
+inline std::optional<std::string> ShortText(const ByteSource& source, std::size_t longest) {
+  if (source.size() > longest) return std::nullopt;
+  std::string text(static_cast<std::size_t>(source.size()), '\0');
+  source.Read(0, std::as_writable_bytes(std::span(text)));
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+  return text;
+}
+
+}  // namespace quillet
