@@ -1,5 +1,7 @@
 #include "convert/conversion_plan.h"
 
+#include <cstring>
+
 #include "inspect/file_kind.h"
 #include "scramble/scramble.h"
 #include "util/run_time_error.h"
@@ -49,16 +51,45 @@ ConversionPlan PlanExtraction(std::span<const std::byte> image, Form target, boo
 }
 
 std::vector<std::byte> ApplyPlan(std::span<const std::byte> image, const ConversionPlan& plan) {
-  std::vector<std::byte> result(image.begin(), image.end()), step(image.size());
-  if (plan.scramble) {
-    Scramble(result, step);
-    result.swap(step);
-  }
-  for (int i = 0; i < plan.unscrambles; ++i) {
-    Unscramble(result, step);
-    result.swap(step);
+  std::vector<std::byte> result(image.begin(), image.end());
+  ChunkConversion conversion(image.size(), plan);
+  for (const Chunk& chunk : ChunksOf(image.size())) {
+    conversion.Prepare(chunk);
+    conversion.Copy(image.subspan(chunk.offset, chunk.size), 0, std::span(result).subspan(chunk.offset, chunk.size));
   }
   return result;
+}
+
+ChunkConversion::ChunkConversion(std::size_t file_size, const ConversionPlan& plan) : file_size_(file_size) {
+  if (plan.scramble) steps_.push_back(ScrambleDirection::Scramble);
+  steps_.insert(steps_.end(), static_cast<std::size_t>(plan.unscrambles), ScrambleDirection::Unscramble);
+}
+
+void ChunkConversion::Prepare(const Chunk& chunk) {
+  if (steps_.size() == 1) {
+    permutation_.Prepare(file_size_, chunk, steps_.front());
+    return;
+  }
+  source_.resize(chunk.size / kSliceSize);
+  for (std::size_t slice = 0; slice < source_.size(); ++slice) source_[slice] = static_cast<std::uint32_t>(slice);
+  for (const ScrambleDirection direction : steps_) {
+    permutation_.Prepare(file_size_, chunk, direction);
+    const std::span<const std::uint16_t> step = permutation_.Sources();
+    composed_.resize(source_.size());
+    for (std::size_t slice = 0; slice < source_.size(); ++slice) composed_[slice] = source_[step[slice]];
+    source_.swap(composed_);
+  }
+}
+
+void ChunkConversion::Copy(std::span<const std::byte> chunk_input, std::size_t first,
+                           std::span<std::byte> output) const {
+  if (steps_.size() == 1) {
+    permutation_.Copy(chunk_input, first, output);
+    return;
+  }
+  for (std::size_t at = 0; at < output.size(); at += kSliceSize) {
+    std::memcpy(output.data() + at, chunk_input.data() + source_[(first + at) / kSliceSize] * kSliceSize, kSliceSize);
+  }
 }
 
 }  // namespace quillet

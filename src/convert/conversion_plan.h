@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "inspect/judgement.h"
+#include "scramble/scramble.h"
 #include "util/run_time_error.h"
 
 // How a raw binary gets into the form asked for, without ever scrambling twice by mistake.
@@ -43,5 +45,27 @@ std::optional<ConversionPlan> PlanConversionOf(std::span<const std::byte> image,
 ConversionPlan PlanExtraction(std::span<const std::byte> image, Form target, bool force);
 
 std::vector<std::byte> ApplyPlan(std::span<const std::byte> image, const ConversionPlan& plan);
+
+// A plan applied one of the scrambler's chunks at a time. A chunk's output is made from its own
+// input alone, so a file of any size is converted a chunk at a time, or several chunks at once (an
+// object each); the bytes after the last chunk stay where they are.
+class ChunkConversion {
+ public:
+  ChunkConversion(std::size_t file_size, const ConversionPlan& plan);
+
+  // Prepares the order of `chunk`'s slices, the plan's steps composed into one.
+  void Prepare(const Chunk& chunk);
+  // Writes bytes [first, first + output.size()) of the prepared chunk's output, from the chunk's
+  // input bytes; `first` and the size are multiples of kSliceSize.
+  void Copy(std::span<const std::byte> chunk_input, std::size_t first, std::span<std::byte> output) const;
+
+ private:
+  std::size_t file_size_;
+  std::vector<ScrambleDirection> steps_;
+  ChunkPermutation permutation_;
+  // Where several steps are composed: output slice s of the last step holds input slice
+  // source_[s], each step reading the slices the step before it wrote.
+  std::vector<std::uint32_t> source_, composed_;
+};
 
 }  // namespace quillet
