@@ -1,7 +1,9 @@
 // The page's speed, as figures against their targets: from the choice of a 16 MiB file to its
 // answer (at most 100 ms), the page's core against quillet scan --json on the same file (at most
-// 2 times as long), 200 MiB from the choice to the answer (at most 1 s), and the longest stall of
-// the page's own thread while 200 MiB are judged and scrambled (under 100 ms); and a fixed copy of a
+// 2 times as long), 200 MiB from the choice to the answer (at most 1 s), the browser's memory (all
+// its processes) while 200 MiB are judged and while they are scrambled (at most 64 MB more than
+// before), and the longest stall of the page's own thread while 200 MiB are judged and scrambled
+// (under 100 ms); and a fixed copy of a
 // 700 MB CDI offered from the press of its button (at once: slices of the file, never a copy).
 //
 //   node bench/page_bench.mjs PAGE PROGRAM QUILLET CDI
@@ -50,6 +52,26 @@ try {
   figure("quillet scan --json of the same, ms", Math.min(...scans), "");
   figure("ratio of the two", Math.min(...judged) / Math.min(...scans), "at most 2");
 
+  // The memory of every process of the browser together, in MB, sampled while `work` runs: its
+  // peak over what it was before.
+  const summed = () => {
+    let total = 0;
+    for (const pid of fs.readdirSync("/proc").filter((entry) => /^\d+$/.test(entry))) {
+      try {
+        if (!fs.readFileSync(`/proc/${pid}/cmdline`, "utf8").includes("chrom")) continue;
+        total += Number(fs.readFileSync(`/proc/${pid}/status`, "utf8").match(/VmRSS:\s+(\d+)/)[1]);
+      } catch { /* ended meanwhile */ }
+    }
+    return total / 1024;
+  };
+  const peakOver = async (work) => {
+    const before = summed();
+    let peak = before;
+    const sampling = setInterval(() => { peak = Math.max(peak, summed()); }, 20);
+    await work();
+    clearInterval(sampling);
+    return peak - before;
+  };
   const large = repeated("large200.bin", 200);
   await page.evaluate(() => {
     window.longestGap = 0;
@@ -60,11 +82,15 @@ try {
       last = now;
     }, 10);
   });
-  await give(large);
+  const judging = await peakOver(() => give(large));
   figure("200 MiB from the choice to its answer, ms", Number(await page.evaluate(() => document.body.dataset.answeredMs)),
          "at most 1000");
-  await page.click("#scramble");
-  await page.waitForFunction(() => document.body.dataset.busy === "no", { timeout: 60000 });
+  figure("the browser's memory while judging 200 MiB, MB more than before", judging, "at most 64");
+  const converting = await peakOver(async () => {
+    await page.click("#scramble");
+    await page.waitForFunction(() => document.body.dataset.busy === "no", { timeout: 60000 });
+  });
+  figure("the browser's memory while scrambling 200 MiB into a download, MB more than before", converting, "at most 64");
   const gap = await page.evaluate(() => { clearInterval(window.heartbeat); return window.longestGap; });
   figure("the longest stall of the page's thread while judging and scrambling 200 MiB, ms", gap, "under 100");
 

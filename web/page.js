@@ -2,10 +2,9 @@
 // either form downloaded. Inlined into the page at build time, beside the module.
 (function () {
   "use strict";
-  // The largest loose file the page takes: the core works on the whole file and its result at
-  // once, in WebAssembly's memory of at most 2 GiB. A disc image is read in place, a slice at a
-  // time, whatever its size.
-  var LARGEST = 512 * 1024 * 1024;
+  // The largest loose file the page takes, as the command line: its lengths are 32-bit counts. A
+  // disc image is read in place whatever its size.
+  var LARGEST = 2147483647;
   var $ = function (id) { return document.getElementById(id); };
   var chosen = null;     // { file, companions, answer, anyway } of the latest choice, once judged
   var generation = 0;    // the latest choice; an answer for an earlier one is dropped
@@ -28,25 +27,47 @@
   var workerSource = URL.createObjectURL(new Blob([
     "var arrived, wasm = new Promise(function (r) { arrived = r; });\n" +
     "var started, ready; started = new Promise(function (r) { ready = r; });\n" +
-    "var Module = { onRuntimeInitialized: function () { ready(); }, instantiateWasm: function (imports, done) {\n" +
+    "var Module = { onRuntimeInitialized: function () { Module._quillet_warm(); ready(); },\n" +
+    "  instantiateWasm: function (imports, done) {\n" +
     "  wasm.then(function (module) { return WebAssembly.instantiate(module, imports).then(function (instance) {\n" +
     "    done(instance, module); }); });\n" +
     "  return {}; } };\n" +
     moduleText + "\n(" + job.toString() + ")();"], { type: "text/javascript" }));
 
   // What a worker does. The chosen files (the one to judge first, a .gdi's track files after it)
-  // are the core's to read in place as a disc image; any other file is read, a slice at a time
-  // (saying how far it got), straight into the module's memory. Then it is judged or converted.
+  // are the core's to read in place, a slice at a time, as a disc image or a loose file alike.
   function job() {
     var UNREADABLE = "the browser could not read it (it may have been moved or changed since it was chosen)";
+    // The result buffer's bytes as a Blob's part of their own.
+    function result() {
+      var data = Module._quillet_result_data();
+      return Module.HEAPU8.slice(data, data + Module._quillet_result_size());
+    }
+    // Makes a planned conversion's parts one after the other into a Blob: each part is handed to
+    // the Blob as it is made, so that neither the file nor its result is ever whole in this
+    // worker's memory. Returns the core's status: 0, or 2 where a part failed.
+    var made = null;
+    function convertParts() {
+      var parts = Module._quillet_parts(), blob = new Blob([]), pending = [];
+      for (var index = 0; index < parts; index++) {
+        if (Module._quillet_convert_part(index) !== 0) return 2;
+        pending.push(result());
+        // A Blob of Blobs refers to them, copying nothing: a few parts are folded in at a time.
+        if (pending.length === 8 || index === parts - 1) {
+          blob = new Blob([blob].concat(pending), { type: "application/octet-stream" });
+          pending = [];
+        }
+        self.quilletProgress((index + 1) / parts);
+      }
+      made = blob;
+      return 0;
+    }
     // The reply to a conversion the core has made (`status` as it returned): what it says, the
     // result as a Blob (made here: the page's own thread only names it), and the result's name.
     function converted(request, status) {
       var reply = { status: status, text: Module.ccall("quillet_text", "string", [], []) };
-      if (status === 0) {
-        var data = Module._quillet_result_data(), length = Module._quillet_result_size();
-        reply.blob = new Blob([Module.HEAPU8.subarray(data, data + length)], { type: "application/octet-stream" });
-      }
+      if (status === 0) reply.blob = made || new Blob([result()], { type: "application/octet-stream" });
+      made = null;
       reply.name = Module.ccall("quillet_result_name", "string", ["string", "number"],
                                 [request.file.name, request.scramble ? 1 : 0]);
       return reply;
@@ -100,49 +121,28 @@
             ["string", "number", "number"], [name, request.scramble ? 1 : 0, request.force ? 1 : 0])));
           return;
         }
-        // A slice at a time, through one buffer of its own (a stream that reads into the buffer it
-        // is given), into the module's memory: never a second whole copy, nor slices left for the
-        // garbage collector.
-        var size = request.file.size, pointer = Module._malloc(Math.max(size, 1)), told = 0, done = 0;
-        try {
-          var stream = request.file.stream(), buffer = new ArrayBuffer(4 << 20), reader, byob = true;
-          try {
-            reader = stream.getReader({ mode: "byob" });
-          } catch (notByteStream) {
-            // A browser whose file streams take no buffer: its slices, each then left to the collector.
-            reader = stream.getReader();
-            byob = false;
-          }
-          while (done < size) {
-            var part = await (byob ? reader.read(new Uint8Array(buffer, 0, Math.min(buffer.byteLength, size - done)))
-                                   : reader.read());
-            if (part.done || done + part.value.length > size) throw new Error("the file changed while it was read");
-            Module.HEAPU8.set(part.value, pointer + done);
-            done += part.value.length;
-            if (byob) buffer = part.value.buffer;
-            // Every tenth of the way, and no oftener: a screen reader says each.
-            var tenths = Math.floor(done * 10 / size);
-            if (tenths > told) {
-              told = tenths;
-              self.postMessage({ progress: told / 10 });
-            }
-          }
-        } catch (unreadable) {
-          self.postMessage({ failure: UNREADABLE });
-          return;
-        }
+        // The core reads the file where it lies, a slice at a time, saying how far it got every
+        // tenth of the way and no oftener (a screen reader says each): it never holds it whole.
+        var told = 0;
+        self.quilletProgress = function (fraction) {
+          var tenths = Math.floor(fraction * 10);
+          if (tenths <= told) return;
+          told = tenths;
+          self.postMessage({ progress: told / 10 });
+        };
         var reply;
         if (request.op === "judge") {
           var startedAt = performance.now();
-          reply = { answer: JSON.parse(Module.ccall("quillet_judge", "string", ["number", "number", "string"],
-                                                    [pointer, size, name])) };
+          reply = { answer: JSON.parse(Module.ccall("quillet_judge", "string", ["string"], [name])) };
           reply.ms = performance.now() - startedAt;
-          Module._free(pointer);
         } else {
-          var status = Module.ccall("quillet_convert", "number", ["number", "number", "number", "number"],
-                                    [pointer, size, request.scramble ? 1 : 0, request.force ? 1 : 0]);
-          Module._free(pointer);
-          reply = converted(request, status);
+          // How far the parts are made is told; the judgement before them is not.
+          var progress = self.quilletProgress;
+          self.quilletProgress = null;
+          var status = Module.ccall("quillet_convert", "number", ["number", "number"],
+                                    [request.scramble ? 1 : 0, request.force ? 1 : 0]);
+          self.quilletProgress = progress;
+          reply = converted(request, status === 0 ? convertParts() : status);
         }
         self.postMessage(reply);
       } catch (failure) {
@@ -252,9 +252,9 @@
             !answer.disc && answer.form === "unscrambled" ? "It is unscrambled already." : "", anyway);
   }
 
-  // A size in plain words: "2.6 MiB (2,756,656 bytes)", or "2.6 MiB" `brief`ly.
+  // A size in plain words: "2.6 MB (2,756,656 bytes)", or "2.6 MB" `brief`ly.
   function sizeWords(bytes, brief) {
-    var units = ["bytes", "KiB", "MiB", "GiB"], value = bytes, unit = 0;
+    var units = ["bytes", "KB", "MB", "GB"], value = bytes, unit = 0;
     while (value >= 1024 && unit < units.length - 1) { value /= 1024; unit++; }
     var exact = bytes.toLocaleString("en-US") + (bytes === 1 ? " byte" : " bytes");
     if (unit === 0) return exact;
@@ -393,8 +393,7 @@
       var answer = reply.answer || {};
       if (reply.ms !== undefined) document.body.dataset.judgedMs = reply.ms.toFixed(3);
       if (reply.tooLarge) {
-        refuse(file.name + " is " + sizeWords(file.size) + ", larger than the page can hold (" + sizeWords(LARGEST) +
-               "). The quillet command line takes files of up to 2 GiB.");
+        refuse(file.name + " is " + sizeWords(file.size, true) + ", larger than any file Quillet reads (2 GB at most).");
       } else if (reply.failure) {
         refuse(file.name + " could not be judged: " + reply.failure + ".");
       } else if (answer.form === "boot sector") {

@@ -1,8 +1,12 @@
 // The page's way into the core: the same detector, layout judgement, scrambler and ELF reader as
-// the programs, behind a few C functions the page calls. The page copies the user's file into the
-// module's memory; answers come back as JSON text or as bytes in one result buffer.
+// the programs, behind a few C functions the page calls. The core reads the chosen file where it
+// lies, a slice at a time: a program is judged in one pass and converted a chunk at a time, and
+// no file is held whole (an ELF file aside, which is small). Answers come back as JSON text or as
+// bytes in one result buffer.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <memory>
@@ -21,6 +25,7 @@
 #include "disc/disc_image.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
+#include "scramble/scramble.h"
 #include "util/json_text.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
@@ -31,26 +36,23 @@ namespace {
 std::string g_text;
 std::vector<std::byte> g_result;
 
-std::span<const std::byte> Bytes(const std::uint8_t* data, std::size_t size) {
-  return {reinterpret_cast<const std::byte*>(data), size};
-}
-
 std::string Field(const char* name, std::string_view value) {
   return std::string("\"") + name + "\": " + quillet::JsonString(value);
 }
 
 // The files the person chose, the worker's quilletFiles: a disc image first, and for a .gdi its
-// track files after it. The core reads them a slice at a time with FileReaderSync, through a small
-// cache of 1 MiB blocks: a disc image is never copied whole into the module's memory.
+// track files after it. The core reads them a slice at a time with FileReaderSync, through a cache
+// of three 4 MiB blocks (each read is a round trip to the browser: 1 MiB blocks took half again as
+// long): no file is ever copied whole into the module's memory.
 // The JavaScript below is JavaScript: the C++ formatter keeps out of it.
 // clang-format off
 EM_JS(void, quillet_read_chosen, (int which, double offset, std::byte* into, std::size_t count), {
-  var file = self.quilletFiles[which], block = 1 << 20;
+  var file = self.quilletFiles[which], block = 4 << 20;
   var cache = self.quilletCache || (self.quilletCache = new Map());
   for (var done = 0; done < count;) {
     var at = offset + done, index = Math.floor(at / block), key = which + ":" + index, bytes = cache.get(key);
     if (!bytes) {
-      if (cache.size >= 8) cache.delete(cache.keys().next().value);
+      if (cache.size >= 3) cache.delete(cache.keys().next().value);
       try {
         bytes = new Uint8Array(new FileReaderSync().readAsArrayBuffer(file.slice(index * block, (index + 1) * block)));
       } catch (unreadable) {
@@ -58,6 +60,7 @@ EM_JS(void, quillet_read_chosen, (int which, double offset, std::byte* into, std
         throw unreadable;
       }
       cache.set(key, bytes);
+      if (self.quilletProgress) self.quilletProgress(Math.min(1, (index + 1) * block / file.size));
     }
     var from = at - index * block, take = Math.min(count - done, bytes.length - from);
     if (take <= 0) throw new Error("the file is shorter than it was");
@@ -92,6 +95,30 @@ class ChosenFile final : public quillet::ByteSource {
   int which_;
   std::uint64_t size_;
 };
+
+// True when the chosen file begins as an ELF file does.
+bool IsChosenElf(const ChosenFile& file) {
+  std::array<std::byte, 4> magic{};
+  const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(magic.size(), file.size()));
+  file.Read(0, std::span(magic).first(size));
+  return quillet::IsElfImage(std::span(magic).first(size));
+}
+
+// A loose file's conversion, made a part at a time: the scrambler's chunks, front to back, then
+// the bytes after the last one. Each part's output comes from its own input alone.
+struct PartConversion {
+  PartConversion(std::size_t size, const quillet::ConversionPlan& plan)
+      : conversion(size, plan), parts(quillet::ChunksOf(size)), chunks(parts.size()) {
+    const std::size_t permuted = parts.empty() ? 0 : parts.back().offset + parts.back().size;
+    if (permuted < size) parts.push_back({permuted, size - permuted, 0});
+  }
+  quillet::ChunkConversion conversion;
+  std::vector<quillet::Chunk> parts;
+  std::size_t chunks;
+  std::vector<std::byte> input;
+};
+std::optional<PartConversion> g_conversion;
+std::size_t g_parts = 0;
 
 // What opens the track files of the table chosen first, named `file_name`: the files chosen with it.
 quillet::TrackFileOpener ChosenTrackFiles(std::string_view name) {
@@ -156,26 +183,25 @@ int Converting(std::string_view what, Conversion conversion) {
 
 extern "C" {
 
-// The judgement of the file: {"form": "boot sector"} for an IP.BIN (by name or by content), {"error"} for disc
-// data without a table, {"form": "elf"} for an ELF file, which is converted rather than judged, else
-// the judgement's members as quillet scan --json gives them.
-EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const std::uint8_t* data, std::size_t size, const char* file_name) {
+// The judgement of the file chosen first, named `file_name`: {"form": "boot sector"} for an IP.BIN
+// (by name or by content), {"error"} for disc data without a table, {"form": "elf"} for an ELF file,
+// which is converted rather than judged, else the judgement's members as quillet scan --json gives
+// them.
+EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const char* file_name) {
   using namespace quillet;
-  const std::span<const std::byte> image = Bytes(data, size);
-  if (IsElfImage(image)) {
-    g_text = "{\"form\": \"elf\", \"size\": " + std::to_string(size) + "}";
-    return g_text.c_str();
-  }
-  if (IsIpBinTitle(file_name)) {
-    g_text = IpBinRefusal();
-    return g_text.c_str();
-  }
   try {
     AsRunTimeError([&] {
-      const Judgement judgement = JudgeLooseFile(image, file_name, Evidence::Full);
-      g_text = judgement.form == Form::BootSector
-                   ? IpBinRefusal()
-                   : "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(size)) + "}";
+      const ChosenFile file(0);
+      const auto size = static_cast<std::int64_t>(file.size());
+      if (IsChosenElf(file)) {
+        g_text = "{\"form\": \"elf\", \"size\": " + std::to_string(size) + "}";
+      } else if (IsIpBinTitle(file_name)) {
+        g_text = IpBinRefusal();
+      } else {
+        const Judgement judgement = JudgeLooseFile(file, file_name, Evidence::Full);
+        g_text =
+            judgement.form == Form::BootSector ? IpBinRefusal() : "{" + JudgementJsonMembers(judgement, size) + "}";
+      }
     });
   } catch (const RunTimeError& failure) {
     g_text = "{" + Field("error", PageReason(failure, "file")) + "}";
@@ -216,29 +242,69 @@ EMSCRIPTEN_KEEPALIVE int quillet_disc_convert(const char* file_name, int to_scra
   });
 }
 
-// Converts the file into the form asked for (`force` as quillet convert --force), into the result
-// buffer: 0 done, 1 already in that form (nothing made), 2 failed; quillet_text says how, or why
-// not.
-EMSCRIPTEN_KEEPALIVE int quillet_convert(const std::uint8_t* data, std::size_t size, int to_scrambled, int force) {
+// Plans the conversion of the file chosen first into the form asked for (`force` as quillet
+// convert --force): 0 planned, in quillet_parts() parts that quillet_convert_part makes; 1 already
+// in that form (nothing made); 2 failed. quillet_text says how, or why not. An ELF file is made
+// into its raw binary whole, its one part already in the result buffer.
+EMSCRIPTEN_KEEPALIVE int quillet_convert(int to_scrambled, int force) {
   using namespace quillet;
-  const std::span<const std::byte> image = Bytes(data, size);
   const Form target = to_scrambled ? Form::Scrambled : Form::Unscrambled;
+  g_conversion.reset();
   return Converting("file", [&] {
-    if (IsElfImage(image)) {
-      g_result = RawBinaryOfElf(image);
+    const ChosenFile file(0);
+    if (IsChosenElf(file)) {
+      std::vector<std::byte> elf(static_cast<std::size_t>(file.size()));
+      file.Read(0, elf);
+      g_result = RawBinaryOfElf(elf);
       if (to_scrambled) g_result = ApplyPlan(g_result, ConversionPlan{true, 0, ""});
       g_text = std::string("an ELF file, made into its raw binary") + (to_scrambled ? ", then scrambled" : "");
+      g_parts = 1;
       return 0;
     }
-    RefuseUnreadableDisc(image);
-    const std::optional<ConversionPlan> plan = PlanConversionOf(image, target, force != 0);
+    const std::optional<ConversionPlan> plan = PlanConversion(JudgeLooseFile(file, {}).form, target, force != 0);
     if (!plan) {
-      g_result.clear();
       g_text = "The file is already " + std::string(FormText(target)) + ": nothing to download.";
       return 1;
     }
-    g_result = ApplyPlan(image, *plan);
+    g_conversion.emplace(static_cast<std::size_t>(file.size()), *plan);
+    g_parts = g_conversion->parts.size();
     g_text = plan->description;
+    return 0;
+  });
+}
+
+EMSCRIPTEN_KEEPALIVE std::size_t quillet_parts() { return g_parts; }
+
+// Judges 2 MiB of made-up bytes (code-like runs between noise), an answer nobody waits for: run
+// while a worker is spare, it has the engine compile the core's busy functions at their best then,
+// not during a person's first file.
+EMSCRIPTEN_KEEPALIVE void quillet_warm() {
+  std::vector<std::byte> bytes(std::size_t{2} << 20);
+  std::uint32_t seed = 1;
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    seed = seed * 1103515245u + 12345u;
+    bytes[at] = static_cast<std::byte>(at % 64 < 48 ? seed >> 24 : at & 0xFF);
+  }
+  quillet::JudgeImage(bytes, quillet::Evidence::Full);
+}
+
+// Makes part `index` of the conversion quillet_convert planned into the result buffer: 0 done, 2
+// failed (quillet_text says why).
+EMSCRIPTEN_KEEPALIVE int quillet_convert_part(std::size_t index) {
+  using namespace quillet;
+  if (!g_conversion) return 0;  // an ELF's one part is made already
+  return Converting("file", [&] {
+    PartConversion& conversion = *g_conversion;
+    const Chunk& part = conversion.parts.at(index);
+    conversion.input.resize(part.size);
+    ChosenFile(0).Read(part.offset, conversion.input);
+    g_result.resize(part.size);
+    if (index < conversion.chunks) {
+      conversion.conversion.Prepare(part);
+      conversion.conversion.Copy(conversion.input, 0, g_result);
+    } else {
+      g_result = conversion.input;  // the bytes after the last chunk stay as they are
+    }
     return 0;
   });
 }

@@ -152,8 +152,8 @@ std::optional<DiscFormat> DiscFormatOf(const ByteSource& source, std::string_vie
   return std::nullopt;
 }
 
-void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view name) {
-  if (const std::optional<std::uint64_t> bootstrap = FramedBootstrap(MemorySource(bytes))) {
+void RefuseUnreadableDisc(const ByteSource& file, std::string_view name) {
+  if (const std::optional<std::uint64_t> bootstrap = FramedBootstrap(file)) {
     RefuseBootstrapAt(*bootstrap, name);
   }
 }

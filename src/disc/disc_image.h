@@ -36,7 +36,10 @@ std::optional<DiscFormat> DiscFormatOf(const ByteSource& source, std::string_vie
 // sectors: a Dreamcast bootstrap beginning a data sector, after a raw sector's header or a mode 2
 // subheader, or followed by an ISO 9660 volume descriptor. A disc image whose table is damaged or
 // missing is never judged as a program.
-void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view name = {});
+void RefuseUnreadableDisc(const ByteSource& file, std::string_view name = {});
+inline void RefuseUnreadableDisc(std::span<const std::byte> bytes, std::string_view name = {}) {
+  RefuseUnreadableDisc(MemorySource(bytes), name);
+}
 
 // The judgement of a file that is no disc image Quillet reads (named `name`), refused as
 // RefuseUnreadableDisc refuses one that holds a disc's data sectors: both in one pass over it.
