@@ -38,6 +38,46 @@
   // are the core's to read in place, a slice at a time, as a disc image or a loose file alike.
   function job() {
     var UNREADABLE = "the browser could not read it (it may have been moved or changed since it was chosen)";
+    // Hands `file` to the core's judgement as a stream, a block at a time through one buffer of its
+    // own (a stream that reads into the buffer it is given), until the core wants no more.
+    async function feed(file) {
+      var size = file.size, block = Module._quillet_feed_size(), into = Module._quillet_feed_buffer();
+      var bytes = new Uint8Array(block), filled = 0, done = 0, want = Math.min(block, size);
+      var stream = file.stream(), reader, byob = true;
+      try {
+        reader = stream.getReader({ mode: "byob" });
+      } catch (notByteStream) {
+        // A browser whose file streams take no buffer: its pieces are copied into blocks.
+        reader = stream.getReader();
+        byob = false;
+      }
+      while (done < size) {
+        var part = await (byob ? reader.read(new Uint8Array(bytes.buffer, filled, want - filled)) : reader.read());
+        if (part.done) throw new Error("the file changed while it was read");
+        var piece = part.value, from = 0;
+        if (byob) {
+          bytes = new Uint8Array(piece.buffer);
+          filled += piece.length;
+          from = piece.length;
+        }
+        for (;;) {
+          if (!byob) {
+            var take = Math.min(piece.length - from, want - filled);
+            bytes.set(piece.subarray(from, from + take), filled);
+            filled += take;
+            from += take;
+          }
+          if (filled < want) break;
+          Module.HEAPU8.set(filled === block ? bytes : bytes.subarray(0, filled), into);
+          done += filled;
+          filled = 0;
+          if (!Module._quillet_judge_feed(want) || done === size) return;
+          self.quilletProgress(done / size);
+          want = Math.min(block, size - done);
+          if (from >= piece.length) break;
+        }
+      }
+    }
     // The result buffer's bytes as a Blob's part of their own.
     function result() {
       var data = Module._quillet_result_data();
@@ -133,7 +173,15 @@
         var reply;
         if (request.op === "judge") {
           var startedAt = performance.now();
-          reply = { answer: JSON.parse(Module.ccall("quillet_judge", "string", ["string"], [name])) };
+          if (Module.ccall("quillet_judge_begin", "number", ["string"], [name])) {
+            try {
+              await feed(request.file);
+            } catch (unreadable) {
+              self.postMessage({ failure: UNREADABLE });
+              return;
+            }
+          }
+          reply = { answer: JSON.parse(Module.ccall("quillet_judge_end", "string", [], [])) };
           reply.ms = performance.now() - startedAt;
         } else {
           // How far the parts are made is told; the judgement before them is not.

@@ -104,6 +104,15 @@ bool IsChosenElf(const ChosenFile& file) {
   return quillet::IsElfImage(std::span(magic).first(size));
 }
 
+// A loose file's judgement, its bytes handed over by the page a block at a time.
+struct Judging {
+  explicit Judging(const char* file_name) : judge(file, file_name, quillet::Evidence::Full), feed(judge.Overlap()) {}
+  ChosenFile file{0};
+  quillet::LooseFileJudge judge;
+  quillet::BlockFeed feed;
+};
+std::unique_ptr<Judging> g_judging;
+
 // A loose file's conversion, made a part at a time: the scrambler's chunks, front to back, then
 // the bytes after the last one. Each part's output comes from its own input alone.
 struct PartConversion {
@@ -183,29 +192,71 @@ int Converting(std::string_view what, Conversion conversion) {
 
 extern "C" {
 
-// The judgement of the file chosen first, named `file_name`: {"form": "boot sector"} for an IP.BIN
-// (by name or by content), {"error"} for disc data without a table, {"form": "elf"} for an ELF file,
-// which is converted rather than judged, else the judgement's members as quillet scan --json gives
-// them.
-EMSCRIPTEN_KEEPALIVE const char* quillet_judge(const char* file_name) {
+// The judgement of the file chosen first, named `file_name`, begun: 0 where the answer is known
+// already (quillet_judge_end gives it), 1 where the file's bytes are to be handed over, a block at
+// a time from its start: quillet_feed_size() bytes (fewer only at its end) written where
+// quillet_feed_buffer() points, then quillet_judge_feed. The page reads the file as a stream into
+// one buffer of its own: it is never whole in memory, and a stream reads far faster than slices.
+EMSCRIPTEN_KEEPALIVE int quillet_judge_begin(const char* file_name) {
   using namespace quillet;
+  g_judging.reset();
+  g_text.clear();
   try {
     AsRunTimeError([&] {
-      const ChosenFile file(0);
-      const auto size = static_cast<std::int64_t>(file.size());
-      if (IsChosenElf(file)) {
-        g_text = "{\"form\": \"elf\", \"size\": " + std::to_string(size) + "}";
+      auto judging = std::make_unique<Judging>(file_name);
+      if (IsChosenElf(judging->file)) {
+        g_text = "{\"form\": \"elf\", \"size\": " + std::to_string(judging->file.size()) + "}";
       } else if (IsIpBinTitle(file_name)) {
         g_text = IpBinRefusal();
       } else {
-        const Judgement judgement = JudgeLooseFile(file, file_name, Evidence::Full);
-        g_text =
-            judgement.form == Form::BootSector ? IpBinRefusal() : "{" + JudgementJsonMembers(judgement, size) + "}";
+        g_judging = std::move(judging);
       }
     });
   } catch (const RunTimeError& failure) {
     g_text = "{" + Field("error", PageReason(failure, "file")) + "}";
   }
+  return g_judging ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE std::byte* quillet_feed_buffer() { return g_judging->feed.Fresh().data(); }
+EMSCRIPTEN_KEEPALIVE std::size_t quillet_feed_size() { return g_judging->feed.Fresh().size(); }
+
+// Takes the `count` bytes written at quillet_feed_buffer(): 1 where more are wanted, 0 where none.
+EMSCRIPTEN_KEEPALIVE int quillet_judge_feed(std::size_t count) {
+  using namespace quillet;
+  if (!g_judging) return 0;
+  try {
+    return AsRunTimeError([&] {
+      return g_judging->feed.Take(count, [](std::uint64_t offset, std::span<const std::byte> block, std::size_t fresh) {
+        return g_judging->judge.See(offset, block, fresh);
+      });
+    })
+               ? 1
+               : 0;
+  } catch (const RunTimeError& failure) {
+    g_judging.reset();
+    g_text = "{" + Field("error", PageReason(failure, "file")) + "}";
+    return 0;
+  }
+}
+
+// The judgement begun: {"form": "boot sector"} for an IP.BIN (by name or by content), {"error"} for
+// disc data without a table, {"form": "elf"} for an ELF file, which is converted rather than judged,
+// else the judgement's members as quillet scan --json gives them.
+EMSCRIPTEN_KEEPALIVE const char* quillet_judge_end() {
+  using namespace quillet;
+  if (!g_judging) return g_text.c_str();
+  try {
+    AsRunTimeError([&] {
+      const Judgement judgement = g_judging->judge.Finish();
+      g_text = judgement.form == Form::BootSector
+                   ? IpBinRefusal()
+                   : "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(g_judging->file.size())) + "}";
+    });
+  } catch (const RunTimeError& failure) {
+    g_text = "{" + Field("error", PageReason(failure, "file")) + "}";
+  }
+  g_judging.reset();
   return g_text.c_str();
 }
 

@@ -159,9 +159,22 @@ void RefuseUnreadableDisc(const ByteSource& file, std::string_view name) {
 }
 
 Judgement JudgeLooseFile(const ByteSource& file, std::string_view name, Evidence evidence) {
-  PatternWatch framed{kHardwareId, [&file](std::size_t offset) { return BeginsFramedBootstrap(file, offset); }, {}};
-  Judgement judgement = JudgeImage(file, evidence, &framed);
-  if (framed.first) RefuseBootstrapAt(*framed.first, name);
+  LooseFileJudge judge(file, name, evidence);
+  ForEachBlock(file, judge.Overlap(), [&](std::uint64_t offset, std::span<const std::byte> block, std::size_t fresh) {
+    return judge.See(offset, block, fresh);
+  });
+  return judge.Finish();
+}
+
+LooseFileJudge::LooseFileJudge(const ByteSource& file, std::string_view name, Evidence evidence)
+    : file_(file),
+      name_(name),
+      framed_{kHardwareId, [&file](std::size_t offset) { return BeginsFramedBootstrap(file, offset); }, {}},
+      judge_(file.size(), evidence, &framed_) {}
+
+Judgement LooseFileJudge::Finish() {
+  Judgement judgement = judge_.Finish(file_);
+  if (framed_.first) RefuseBootstrapAt(*framed_.first, name_);
   return judgement;
 }
 

@@ -49,6 +49,27 @@ inline Judgement JudgeLooseFile(std::span<const std::byte> bytes, std::string_vi
   return JudgeLooseFile(MemorySource(bytes), name, evidence);
 }
 
+// JudgeLooseFile's judgement of `file` handed over a block at a time, as ImageJudge takes them.
+class LooseFileJudge {
+ public:
+  LooseFileJudge(const ByteSource& file, std::string_view name, Evidence evidence);
+  LooseFileJudge(const LooseFileJudge&) = delete;
+  LooseFileJudge& operator=(const LooseFileJudge&) = delete;
+
+  std::size_t Overlap() const { return judge_.Overlap(); }
+  bool See(std::uint64_t offset, std::span<const std::byte> block, std::size_t fresh) {
+    return judge_.See(offset, block, fresh);
+  }
+  // The judgement; refuses the file where it holds a disc's data sectors.
+  Judgement Finish();
+
+ private:
+  const ByteSource& file_;
+  std::string name_;
+  PatternWatch framed_;
+  ImageJudge judge_;
+};
+
 // What an image shows of the disc it makes, which decides whether the disc starts.
 struct DiscLayout {
   std::vector<TocTrack> tracks;       // every track the image lists (an ISO image: its one)

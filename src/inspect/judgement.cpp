@@ -4,7 +4,6 @@
 #include <array>
 
 #include "inspect/file_kind.h"
-#include "inspect/machine_code.h"
 
 namespace quillet {
 
@@ -21,21 +20,33 @@ std::string_view FormText(Form form) {
 }
 
 Judgement JudgeImage(const ByteSource& image, Evidence evidence, PatternWatch* watch) {
-  const bool full = evidence == Evidence::Full;
-  Judgement judgement;
-  SignatureSearch search(AllPatterns(), full ? SearchEnd::AllFound : SearchEnd::AtFirstSurvivorProof, watch);
-  MachineCodeSample sample(image.size());
-  ForEachBlock(image, search.Overlap(), [&](std::uint64_t offset, std::span<const std::byte> block, std::size_t fresh) {
-    sample.See(offset + fresh, block.subspan(fresh));
-    return search.Search(offset, block);
+  ImageJudge judge(image.size(), evidence, watch);
+  ForEachBlock(image, judge.Overlap(), [&](std::uint64_t offset, std::span<const std::byte> block, std::size_t fresh) {
+    return judge.See(offset, block, fresh);
   });
-  judgement.matches = search.Matches();
+  return judge.Finish(image);
+}
+
+ImageJudge::ImageJudge(std::uint64_t size, Evidence evidence, PatternWatch* watch)
+    : evidence_(evidence),
+      search_(AllPatterns(), evidence == Evidence::Full ? SearchEnd::AllFound : SearchEnd::AtFirstSurvivorProof, watch),
+      sample_(size) {}
+
+bool ImageJudge::See(std::uint64_t offset, std::span<const std::byte> block, std::size_t fresh) {
+  sample_.See(offset + fresh, block.subspan(fresh));
+  return search_.Search(offset, block);
+}
+
+Judgement ImageJudge::Finish(const ByteSource& image) {
+  const bool full = evidence_ == Evidence::Full;
+  Judgement judgement;
+  judgement.matches = search_.Matches();
   judgement.verdict = judgement.matches.empty() ? ScrambleVerdict::Scrambled : ScrambleVerdict::Unscrambled;
   const bool survivor_proof =
       std::any_of(judgement.matches.begin(), judgement.matches.end(), [](const SignatureMatch& match) {
         return !SurvivesScrambling(AllPatterns()[static_cast<std::size_t>(match.letter - 'A')]);
       });
-  const MachineCode code = sample.Judge(image);
+  const MachineCode code = sample_.Judge(image);
   // Bytes as random as compressed data, with no code to see, have no layout to tell a form by.
   const bool layout_tells = code != MachineCode::Incompressible;
   if (full || (!survivor_proof && layout_tells)) judgement.layout = JudgeLayout(image);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "inspect/layout.h"
+#include "inspect/machine_code.h"
 #include "inspect/signatures.h"
 #include "util/byte_source.h"
 
@@ -57,6 +58,27 @@ inline Judgement JudgeImage(std::span<const std::byte> image, Evidence evidence 
                             PatternWatch* watch = nullptr) {
   return JudgeImage(MemorySource(image), evidence, watch);
 }
+
+// JudgeImage's judgement of a file handed over a block at a time, as ForEachBlock or a BlockFeed
+// hands them, for a program that is given the bytes rather than reading them (the page reads the
+// person's file as a stream).
+class ImageJudge {
+ public:
+  ImageJudge(std::uint64_t size, Evidence evidence, PatternWatch* watch = nullptr);
+
+  // The overlap the blocks need.
+  std::size_t Overlap() const { return search_.Overlap(); }
+  // Takes a block as ForEachBlock's `see` does: false once nothing after it can change the answer.
+  bool See(std::uint64_t offset, std::span<const std::byte> block, std::size_t fresh);
+  // The judgement of the file `image`, which the blocks came from: what they did not bring (the
+  // layout's sample, the rest of the machine code's where the search stopped early) is read there.
+  Judgement Finish(const ByteSource& image);
+
+ private:
+  Evidence evidence_;
+  SignatureSearch search_;
+  MachineCodeSample sample_;
+};
 
 // A judgement of `size` bytes as the members of a JSON object, as quillet scan --json and the page
 // give it: "form" (in lower case), the evidence ("verdict", the patterns' own answer, and "layout"

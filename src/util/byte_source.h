@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -64,35 +65,34 @@ class MemorySource final : public ByteSource {
 // small enough to stay in the processor's cache between its reading and its use.
 inline constexpr std::size_t kPassBlock = std::size_t{256} << 10;
 
-// Hands all of `source` to `see(offset, block, fresh)` once, in order, a block at a time: in place
-// where the source lies in memory, else through one buffer used again and again. Each block after
-// the first begins with the last `overlap` bytes of the one before, so that any run of bytes up to
-// `overlap + 1` long lies whole in some block; `offset` is where the block stands in the source and
-// `fresh` where its new bytes begin, at a multiple of kPassBlock in the source. Stops where `see`
-// returns false.
-template <typename See>
-void ForEachBlock(const ByteSource& source, std::size_t overlap, See see) {
-  const std::optional<std::span<const std::byte>> memory = source.InMemory();
-  std::vector<std::byte> buffer;
-  for (std::uint64_t fresh_at = 0; fresh_at < source.size(); fresh_at += kPassBlock) {
-    const std::size_t kept = static_cast<std::size_t>(std::min<std::uint64_t>(overlap, fresh_at));
-    const auto fresh = static_cast<std::size_t>(std::min<std::uint64_t>(kPassBlock, source.size() - fresh_at));
-    std::span<const std::byte> block;
-    if (memory) {
-      block = memory->subspan(static_cast<std::size_t>(fresh_at) - kept, kept + fresh);
-    } else {
-      // The new bytes always go `overlap` bytes into the buffer, so a full block's last bytes are
-      // always where the next block's first ones go.
-      if (buffer.empty())
-        buffer.resize(overlap + static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), kPassBlock)));
-      std::copy_n(buffer.begin() + static_cast<std::ptrdiff_t>(kPassBlock), kept,
-                  buffer.begin() + static_cast<std::ptrdiff_t>(overlap - kept));
-      source.Read(fresh_at, std::span(buffer).subspan(overlap, fresh));
-      block = std::span(buffer).subspan(overlap - kept, kept + fresh);
-    }
-    if (!see(fresh_at - kept, block, kept)) return;
-  }
-}
+// What a pass hands each block to: `see(offset, block, fresh)`, where `offset` is where the block
+// stands in the whole and `fresh` where its new bytes begin; false stops the pass.
+using BlockSeer = std::function<bool(std::uint64_t offset, std::span<const std::byte> block, std::size_t fresh)>;
+
+// The blocks of a pass over bytes that are handed over rather than read where they lie: each
+// block's new bytes, kPassBlock of them (fewer only at the end), are written where Fresh() points,
+// then Take hands the block to `see`, beginning with the last `overlap` bytes of the block before.
+// A run of bytes up to `overlap + 1` long lies whole in some block.
+class BlockFeed {
+ public:
+  explicit BlockFeed(std::size_t overlap) : overlap_(overlap), buffer_(overlap + kPassBlock) {}
+
+  std::span<std::byte> Fresh() { return std::span(buffer_).subspan(overlap_, kPassBlock); }
+
+  // Hands the block of the `count` new bytes written to `see`; returns what `see` does.
+  bool Take(std::size_t count, const BlockSeer& see);
+
+ private:
+  std::size_t overlap_;
+  std::vector<std::byte> buffer_;
+  std::uint64_t fresh_at_ = 0;
+  std::size_t kept_ = 0;
+};
+
+// Hands all of `source` to `see` once, in order, a block at a time, as a BlockFeed does: in place
+// where the source lies in memory, else through one buffer used again and again. A block's new
+// bytes begin at a multiple of kPassBlock in the source. Stops where `see` returns false.
+void ForEachBlock(const ByteSource& source, std::size_t overlap, const BlockSeer& see);
 
 // True when `bytes` (16 at most) stand at `at` in `source`.
 inline bool HasAt(const ByteSource& source, std::uint64_t at, std::string_view bytes) {
