@@ -300,6 +300,20 @@ try {
     });
     check(seen, `an error seen without scrolling at ${width}x${height}`);
   }
+  // A disc image's answer on a phone: the summary, the form and both downloads in the first screen,
+  // the checks folded under the summary, every control at least 44 px tall to a finger.
+  await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true });
+  await give(path.join(disc, "scrambled.cdi"));
+  await page.evaluate(() => window.scrollTo(0, 0));
+  const phone = await page.evaluate(() => {
+    const seen = ["boot-summary", "answer", "scramble", "unscramble"].filter((id) =>
+      document.getElementById(id).getBoundingClientRect().bottom > window.innerHeight);
+    const small = [...document.querySelectorAll("button:not([hidden]), summary, #pick")]
+      .filter((element) => element.getBoundingClientRect().height < 44).map((element) => element.id || element.textContent);
+    return { seen, small, folded: !document.querySelector("#checks").closest("details").open };
+  });
+  check(phone.seen.length === 0 && phone.small.length === 0 && phone.folded,
+        `a disc image's answer at 390x844: below the first screen [${phone.seen}], under 44 px [${phone.small}]`);
   await page.setViewport({ width: 900, height: 900 });
 
   // Keyboard: Tab reaches the picker, the disclosure of how it was told, and both buttons, in that order.
