@@ -337,14 +337,20 @@
   }
 
   // A disc image's line: "QUILLET TEST DISC (T-QUILL): a CDI image; its boot file 1ST_READ.BIN is in
-  // track 2, at LBA 11726."
+  // track 2." (where it lies on the disc is the checks' to say).
   function discWords(disc) {
     return (disc.title || "Untitled") + (disc.product_number ? " (" + disc.product_number + ")" : "") + ": " +
-      disc.description + "; its boot file " +
-      disc.boot_file + " is in track " + disc.track + ", at LBA " + disc.lba + ".";
+      disc.description + "; its boot file " + disc.boot_file + " is in track " + disc.track + ".";
+  }
+  // The core's words where the command line's terms would puzzle a person who burns discs.
+  function plain(text) {
+    return text.replace("a CHD keeps no sessions, so where the track lies is the reading program's to place",
+                        "a CHD does not record the disc's sessions, so whether it boots depends on the program that " +
+                        "burns or loads it").replace("scan the dump's .gdi, which names them all",
+                                                     "choose the dump's .gdi with all its track files");
   }
   // A sentence of the core's as a sentence of the page's: capitalised, with its full stop.
-  function sentence(text) { return text.charAt(0).toUpperCase() + text.slice(1) + "."; }
+  function sentence(text) { return plain(text.charAt(0).toUpperCase() + text.slice(1) + "."); }
   var RESULTS = { ok: "OK", problem: "Problem", "cannot tell": "Cannot tell" };
 
   // Whether the disc will boot, above the answer: a disc that will not is the headline, as an
@@ -453,7 +459,7 @@
         refuse(file.name + " lists " + track + ", which was not chosen: choose the " +
                file.name.replace(/^.*\./, ".") + " and all its track files at once.");
       } else if (answer.error) {
-        refuse(file.name + " could not be read as a disc image: " + answer.error + ".");
+        refuse(file.name + " could not be read as a disc image: " + plain(answer.error) + ".");
       } else {
         chosen = { file: file, companions: companions, answer: answer };
         chosen.anyway = show(file, answer, !gdi && list.length > 1 ? how : "");
