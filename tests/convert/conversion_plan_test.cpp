@@ -4,7 +4,10 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "scramble/scramble.h"
 
 namespace quillet {
 namespace {
@@ -63,6 +66,28 @@ TEST(ConversionPlanTest, APlanAppliedGivesTheTargetFromAnyForm) {
   EXPECT_EQ(apply(once, PlanConversion(Form::Scrambled, Form::Unscrambled, false)), plain);
   EXPECT_EQ(apply(twice, PlanConversion(Form::ScrambledTwice, Form::Unscrambled, false)), plain);
   EXPECT_EQ(apply(twice, PlanConversion(Form::ScrambledTwice, Form::Scrambled, false)), once);
+}
+
+// Applied a chunk at a time, every plan makes what the scrambler makes of the whole file: at sizes
+// that end on a chunk's edge, a slice's, and neither.
+TEST(ConversionPlanTest, AChunkAtATimeMakesWhatTheWholeFileMakes) {
+  const auto whole = [](std::vector<std::byte> bytes, int scrambles, int unscrambles) {
+    std::vector<std::byte> out(bytes.size());
+    for (int i = 0; i < scrambles + unscrambles; ++i) {
+      (i < scrambles ? Scramble : Unscramble)(bytes, out);
+      bytes.swap(out);
+    }
+    return bytes;
+  };
+  for (const std::size_t size : {std::size_t{31}, std::size_t{32}, std::size_t{4096 + 7}, kLargestChunk,
+                                 kLargestChunk + (1 << 20) + 32 + 5, 2 * kLargestChunk + 100}) {
+    std::vector<std::byte> bytes(size);
+    for (std::size_t at = 0; at < size; ++at) bytes[at] = static_cast<std::byte>(at * 2654435761u >> 13);
+    for (const auto& [scramble, unscrambles] : {std::pair{true, 0}, {false, 1}, {false, 2}, {true, 1}, {false, 0}}) {
+      EXPECT_EQ(ApplyPlan(bytes, ConversionPlan{scramble, unscrambles, ""}), whole(bytes, scramble, unscrambles))
+          << size << " bytes, scrambled " << scramble << ", unscrambled " << unscrambles << " times";
+    }
+  }
 }
 
 }  // namespace
