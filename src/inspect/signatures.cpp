@@ -25,6 +25,14 @@ std::size_t EnoughBeyond(SearchEnd end) {
   return std::numeric_limits<std::size_t>::max();
 }
 
+// The patterns of the set, then the watch's.
+std::vector<std::string_view> PatternsOf(SignatureSet set, const PatternWatch* watch) {
+  std::vector<std::string_view> patterns;
+  for (const Pattern& pattern : set) patterns.push_back(pattern.bytes);
+  if (watch) patterns.push_back(watch->pattern);
+  return patterns;
+}
+
 }  // namespace
 
 std::string_view VerdictText(ScrambleVerdict verdict) {
@@ -46,17 +54,6 @@ struct SignatureSearch::State {
   std::vector<std::optional<std::size_t>> first;
   bool enough = false;
 };
-
-namespace {
-
-std::vector<std::string_view> PatternsOf(SignatureSet set, const PatternWatch* watch) {
-  std::vector<std::string_view> patterns;
-  for (const Pattern& pattern : set) patterns.push_back(pattern.bytes);
-  if (watch) patterns.push_back(watch->pattern);
-  return patterns;
-}
-
-}  // namespace
 
 SignatureSearch::SignatureSearch(SignatureSet set, SearchEnd end, PatternWatch* watch)
     : state_(new State{set, watch, EnoughBeyond(end), PatternSearch(PatternsOf(set, watch)),
