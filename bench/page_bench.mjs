@@ -12,7 +12,7 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 
-import { openPage } from "../tests/web/page_driver.mjs";
+import { memoryOf, openPage } from "../tests/web/page_driver.mjs";
 
 const [page_path, program_path, quillet, cdi] = process.argv.slice(2);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "quillet-page-bench-"));
@@ -57,16 +57,7 @@ try {
 
   // The memory of every process of the browser together, in MB, sampled while `work` runs: its
   // peak over what it was before.
-  const summed = () => {
-    let total = 0;
-    for (const pid of fs.readdirSync("/proc").filter((entry) => /^\d+$/.test(entry))) {
-      try {
-        if (!fs.readFileSync(`/proc/${pid}/cmdline`, "utf8").includes("chrom")) continue;
-        total += Number(fs.readFileSync(`/proc/${pid}/status`, "utf8").match(/VmRSS:\s+(\d+)/)[1]);
-      } catch { /* ended meanwhile */ }
-    }
-    return total / 1024;
-  };
+  const summed = () => memoryOf("chrom") / 1024;
   const peakOver = async (work) => {
     const before = summed();
     let peak = before;

@@ -1,5 +1,6 @@
 // The page in Debian's chromium, headless, driven by puppeteer-core, as the page's test and its
-// benchmark drive it: files go in as a person gives them, through the file picker.
+// benchmark drive it: files go in as a person gives them, through the file picker; and its memory.
+import fs from "node:fs";
 import path from "node:path";
 import puppeteer from "puppeteer-core";
 
@@ -29,4 +30,17 @@ export async function openPage(page_path, { downloads, onRequest, query = "" } =
                                { timeout: 60000 });
   }
   return { browser, page, give };
+}
+
+// The resident memory, in KiB, of every process whose command line holds `mark` ("--type=renderer"
+// for the tabs and their workers, "chrom" for the whole browser), summed.
+export function memoryOf(mark) {
+  let total = 0;
+  for (const pid of fs.readdirSync("/proc").filter((entry) => /^\d+$/.test(entry))) {
+    try {
+      if (!fs.readFileSync(`/proc/${pid}/cmdline`, "utf8").includes(mark)) continue;
+      total += Number(fs.readFileSync(`/proc/${pid}/status`, "utf8").match(/VmRSS:\s+(\d+)/)[1]);
+    } catch { /* ended meanwhile */ }
+  }
+  return total;
 }

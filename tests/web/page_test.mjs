@@ -9,7 +9,7 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 
-import { openPage } from "./page_driver.mjs";
+import { memoryOf, openPage } from "./page_driver.mjs";
 
 const [page_path, fixtures, dcscram, quillet, screenshot] = process.argv.slice(2);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "quillet-page-"));
@@ -253,16 +253,7 @@ try {
   // 200 MiB judged, and scrambled, never whole in the tab's memory: the file is read where it lies
   // and its result handed to a Blob a part at a time. The memory comes back after the download
   // (how long it takes, and how long the page's thread stalls, are bench/bench.sh's).
-  const rss = () => {
-    let total = 0;
-    for (const pid of fs.readdirSync("/proc").filter((entry) => /^\d+$/.test(entry))) {
-      try {
-        if (!fs.readFileSync(`/proc/${pid}/cmdline`, "utf8").includes("--type=renderer")) continue;
-        total += Number(fs.readFileSync(`/proc/${pid}/status`, "utf8").match(/VmRSS:\s+(\d+)/)[1]);
-      } catch { /* ended meanwhile */ }
-    }
-    return total;
-  };
+  const rss = () => memoryOf("--type=renderer");
   const before = rss();
   const large200 = path.join(work, "large200.bin");
   const filler = fs.readFileSync(path.join(fixtures, "hello.bin"));
