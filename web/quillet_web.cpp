@@ -126,8 +126,7 @@ struct PartConversion {
   std::size_t chunks;
   std::vector<std::byte> input;
 };
-std::optional<PartConversion> g_conversion;
-std::size_t g_parts = 0;
+std::optional<PartConversion> g_conversion;  // none for an ELF file, made whole in one part
 
 // What opens the track files of the table chosen first, named `file_name`: the files chosen with it.
 quillet::TrackFileOpener ChosenTrackFiles(std::string_view name) {
@@ -309,7 +308,6 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert(int to_scrambled, int force) {
       g_result = RawBinaryOfElf(elf);
       if (to_scrambled) g_result = ApplyPlan(g_result, ConversionPlan{true, 0, ""});
       g_text = std::string("an ELF file, made into its raw binary") + (to_scrambled ? ", then scrambled" : "");
-      g_parts = 1;
       return 0;
     }
     const std::optional<ConversionPlan> plan = PlanConversion(JudgeLooseFile(file, {}).form, target, force != 0);
@@ -318,13 +316,12 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert(int to_scrambled, int force) {
       return 1;
     }
     g_conversion.emplace(static_cast<std::size_t>(file.size()), *plan);
-    g_parts = g_conversion->parts.size();
     g_text = plan->description;
     return 0;
   });
 }
 
-EMSCRIPTEN_KEEPALIVE std::size_t quillet_parts() { return g_parts; }
+EMSCRIPTEN_KEEPALIVE std::size_t quillet_parts() { return g_conversion ? g_conversion->parts.size() : 1; }
 
 // Judges 2 MiB of made-up bytes (code-like runs between noise), an answer nobody waits for: run
 // while a worker is spare, it has the engine compile the core's busy functions at their best then,
