@@ -34,6 +34,7 @@ add_custom_target(compressed_docs ALL DEPENDS ${compressed})
 install(FILES ${compressed_dir}/quillet.1.gz ${compressed_dir}/dcscram.1.gz ${compressed_dir}/vardelm.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${compressed_dir}/changelog.gz debian/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillet)
+install(FILES debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME quillet)
 
 # The links: bin/vardelm and bin/dcscram to the programs, and the tools folder's sh-elf-objcopy to
 # the system's (binutils-sh-elf), all relative. The program finds its tools through its real path,

@@ -106,7 +106,9 @@ bool IsChosenElf(const ChosenFile& file) {
 
 // A loose file's judgement, its bytes handed over by the page a block at a time.
 struct Judging {
-  explicit Judging(const char* file_name) : judge(file, file_name, quillet::Evidence::Full), feed(judge.Overlap()) {}
+  // Blocks of 256 KiB: each costs the page a round of its stream's reads and a call into the module.
+  explicit Judging(const char* file_name)
+      : judge(file, file_name, quillet::Evidence::Full), feed(judge.Overlap(), std::size_t{256} << 10) {}
   ChosenFile file{0};
   quillet::LooseFileJudge judge;
   quillet::BlockFeed feed;

@@ -4,12 +4,11 @@ namespace quillet {
 
 bool BlockFeed::Take(std::size_t count, const BlockSeer& see) {
   const bool more =
-      see(fresh_at_ - kept_, std::span<const std::byte>(buffer_).subspan(overlap_ - kept_, kept_ + count), kept_);
+      see(fresh_at_ - kept_, std::span<const std::byte>(buffer_.get() + overlap_ - kept_, kept_ + count), kept_);
   // The new bytes always go `overlap` bytes into the buffer, so the last bytes of one block are
   // always where the next block's first ones go.
   kept_ = std::min(overlap_, kept_ + count);
-  std::copy_n(buffer_.begin() + static_cast<std::ptrdiff_t>(overlap_ + count - kept_), kept_,
-              buffer_.begin() + static_cast<std::ptrdiff_t>(overlap_ - kept_));
+  std::copy_n(buffer_.get() + overlap_ + count - kept_, kept_, buffer_.get() + overlap_ - kept_);
   fresh_at_ += count;
   return more;
 }
