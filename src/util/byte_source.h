@@ -77,10 +77,10 @@ using BlockSeer = std::function<bool(std::uint64_t offset, std::span<const std::
 // A run of bytes up to `overlap + 1` long lies whole in some block.
 class BlockFeed {
  public:
-  // The buffer is left unfilled: every byte a block shows was written first, and filling it would
-  // touch each of its pages once more for nothing.
+  // The buffer is left unfilled (make_unique_for_overwrite, which the page's library lacks): every
+  // byte a block shows was written first, and filling it would touch each of its pages for nothing.
   explicit BlockFeed(std::size_t overlap, std::size_t block = kPassBlock)
-      : overlap_(overlap), block_(block), buffer_(std::make_unique_for_overwrite<std::byte[]>(overlap + block)) {}
+      : overlap_(overlap), block_(block), buffer_(new std::byte[overlap + block]) {}
 
   std::span<std::byte> Fresh() { return {buffer_.get() + overlap_, block_}; }
 
