@@ -58,7 +58,7 @@ file="$work/1ST_READ.BIN"
 head -c 16777216 /dev/urandom >"$file"
 # The patterns without NUL bytes, one a line, as grep -F takes them: from the program itself.
 "$bin/print_patterns" >"$work/patterns"
-hyperfine -N -i --warmup 5 --min-runs 30 --style none --export-csv "$work/scan.csv" \
+hyperfine -N -i --warmup 10 --min-runs 60 --style none --export-csv "$work/scan.csv" \
   "$bin/quillet scan $file" "grep -c -a -F -f $work/patterns $file" >/dev/null
 ratio "$work/scan.csv" "quillet scan" "grep -c -a -F -f" 0.5
 

@@ -361,12 +361,11 @@
     // An alert only where the disc will not boot; otherwise the answer is news, not a warning.
     $("boot").setAttribute("role", willNot ? "alert" : "status");
     // A fixed copy where one can be made without a guess: of a CDI or an ISO here; a set of track
-    // files is a folder of files, which the command line writes.
+    // files is a folder of files, which the installed programs write.
     var mended = !!(disc && fix && fix.outcome === "mended"), single = mended && /^(cdi|iso)$/.test(fix.format);
     $("fix").hidden = !single;
     $("fix").disabled = false;
-    $("fix-note").textContent = mended ? (single ? "The fixed copy, " + fix.name + ", has " : "quillet fix " + name +
-      " writes a fixed copy of the set, with ") + fix.sentence + (single ? "." : "; the page fixes CDI and ISO images.") : "";
+    $("fix-note").textContent = mended ? (single ? "The fixed copy, " + fix.name + ", has " : "Quillet for Windows or Linux writes a fixed copy of the set, with ") + fix.sentence + (single ? "." : "; the page fixes CDI and ISO images.") : "";
     $("boot-summary").textContent = disc ? name + " " + disc.summary + "." : "";
     var list = $("checks");
     list.textContent = "";

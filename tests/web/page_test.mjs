@@ -351,7 +351,8 @@ try {
   check((await page.$eval("footer", (element) => element.textContent)).startsWith("Quillet 1."), "the version in the footer");
 
   // A disc that will not boot, its boot code vouched for as the address may: a fixed copy,
-  // byte for byte what quillet fix writes; a .gdi set is left to the command line, saying so.
+  // byte for byte what quillet fix writes; a set of track files is left to the installed programs,
+  // saying so in a disc burner's words.
   const broken = file("broken.cdi", fs.readFileSync(path.join(disc, "selfboot.cdi")));
   const code = JSON.parse(execFileSync(quillet, ["scan", "--json", broken]).toString())[0].image.boot_code;
   const trusted = { ...process.env, QUILLET_TRUSTED_BOOT_CODE: code };
@@ -376,6 +377,10 @@ try {
     return (Math.max(ink, paper) + 0.05) / (Math.min(ink, paper) + 0.05);
   });
   check(contrast >= 7, `the "will not boot" line's contrast: ${contrast.toFixed(2)}:1`);
+  await give(...fs.readdirSync(path.join(disc, "cue")).map((name) => path.join(disc, "cue", name)));
+  check(await page.$eval("#fix", (element) => element.hidden) && await text("fix-note") ===
+        "Quillet for Windows or Linux writes a fixed copy of the set, with 1ST_READ.BIN scrambled; the page fixes " +
+        "CDI and ISO images.", `a CD-R set that will not boot: ${await text("fix-note")}`);
   await give(...gdi_set);
   check(await page.$eval("#fix", (element) => element.hidden) && (await text("fix-note")) === "",
         `a GD-ROM that boots offers no fixed copy: ${await text("fix-note")}`);
