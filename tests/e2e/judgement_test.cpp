@@ -4,6 +4,7 @@
 // no program (text, a picture, archives, this machine's own code) or give no honest answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -145,8 +146,26 @@ class ReadThrough final : public ByteSource {
   const std::string& bytes_;
 };
 
+// The judgement of `bytes` handed over as the page hands a file: blocks of `block` bytes written
+// into a feed.
+Judgement FedInBlocks(std::span<const std::byte> bytes, Evidence evidence, std::size_t block) {
+  ImageJudge judge(bytes.size(), evidence);
+  BlockFeed feed(judge.Overlap(), block);
+  for (std::size_t at = 0; at < bytes.size(); at += block) {
+    const std::size_t count = std::min(block, bytes.size() - at);
+    std::memcpy(feed.Fresh().data(), bytes.data() + at, count);
+    if (!feed.Take(count, [&](std::uint64_t offset, std::span<const std::byte> seen, std::size_t fresh) {
+          return judge.See(offset, seen, fresh);
+        })) {
+      break;
+    }
+  }
+  return judge.Finish(MemorySource(bytes));
+}
+
 // Programs several blocks long, every pattern planted across a block's edge by one byte, half its
-// length and all but one: read through a buffer, each gets the judgement it gets whole in memory.
+// length and all but one: read through a buffer, or fed in the page's larger blocks, each gets the
+// judgement it gets whole in memory.
 TEST(JudgementTest, AFileReadABlockAtATimeIsJudgedAsAWholeOne) {
   std::string program;
   const std::string hello = ReadFile(kFixtures + "/hello.bin");
@@ -171,12 +190,15 @@ TEST(JudgementTest, AFileReadABlockAtATimeIsJudgedAsAWholeOne) {
   for (const Row& row : rows) {
     const std::span<const std::byte> whole(reinterpret_cast<const std::byte*>(row.bytes.data()), row.bytes.size());
     for (const Evidence evidence : {Evidence::FormOnly, Evidence::Full}) {
-      const Judgement expected = JudgeImage(whole, evidence), streamed = JudgeImage(ReadThrough(row.bytes), evidence);
-      EXPECT_EQ(FormText(streamed.form), FormText(expected.form)) << row.name;
-      EXPECT_EQ(streamed.matches, expected.matches) << row.name;
-      EXPECT_EQ(streamed.layout, expected.layout) << row.name;
-      if (evidence == Evidence::Full) {
-        EXPECT_EQ(streamed.matches, FindSignatures(whole, AllPatterns())) << row.name;
+      const Judgement expected = JudgeImage(whole, evidence);
+      for (const Judgement& streamed :
+           {JudgeImage(ReadThrough(row.bytes), evidence), FedInBlocks(whole, evidence, 2 * kPassBlock)}) {
+        EXPECT_EQ(FormText(streamed.form), FormText(expected.form)) << row.name;
+        EXPECT_EQ(streamed.matches, expected.matches) << row.name;
+        EXPECT_EQ(streamed.layout, expected.layout) << row.name;
+        if (evidence == Evidence::Full) {
+          EXPECT_EQ(streamed.matches, FindSignatures(whole, AllPatterns())) << row.name;
+        }
       }
     }
   }
