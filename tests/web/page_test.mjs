@@ -210,9 +210,14 @@ try {
   await new Promise((resolve) => setTimeout(resolve, 1500));
   check(await text("name") === "1ST_READ.BIN" && await form() === "unscrambled",
         "big then small at once: the page ends on the small one");
-  await picker.uploadFile(bigger);
+  // A cancel while reading: 1 GiB of padding, which takes seconds to read, so that the answer never
+  // comes between finding the button and pressing it (on a busy machine the 64 MiB one did).
+  const slow = path.join(work, "slow.bin");
+  fs.closeSync(fs.openSync(slow, "w"));
+  fs.truncateSync(slow, 2 ** 30);
+  await picker.uploadFile(slow);
   await page.click("#cancel");
-  check(await text("problem") === "" && await text("status") === "Stopped: bigger.bin was not read." &&
+  check(await text("problem") === "" && await text("status") === "Stopped: slow.bin was not read." &&
         await page.$eval("#cancel", (element) => element.hidden), `stopped: ${await text("status")}`);
   // An empty file: said so, nothing to download, no error.
   await give(file("empty.bin", Buffer.alloc(0)));
