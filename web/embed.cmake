@@ -1,4 +1,5 @@
-# Makes the one page file: its style and script (without its lines of comment) where page.html says
+# Makes the one page file: its style and script (without their comments and the indentation of their
+# lines, which are for the maintainers, in the sources) where page.html says
 # {{{ STYLE }}} and {{{ SCRIPT }}}, the version where it says {{{ VERSION }}}, and last the module, wasm and all,
 # where it says {{{ MODULE }}}, as the text the page starts its workers from (last, so that nothing
 # in the module is taken for a mark). A "</script" inside the module would end the element early:
@@ -7,9 +8,13 @@ file(READ "${PAGE}" page)
 foreach(part STYLE SCRIPT)
   file(READ "${${part}}" text)
   if(part MATCHES "^SCRIPT$")
-    # The script's lines of comment are for its maintainers, in the sources: the page goes without.
     string(REGEX REPLACE "\n[ \t]*//[^\n]*" "" text "${text}")
+  else()
+    # CSS has no comment inside its strings here; a comment ends at the first "*/" after it.
+    string(REGEX REPLACE "/\\*([^*]|\\*+[^*/])*\\*+/" "" text "${text}")
   endif()
+  # No string in either spans lines, so a line's leading blanks are never part of one.
+  string(REGEX REPLACE "\n[ \t]+" "\n" text "${text}")
   string(REPLACE "{{{ ${part} }}}" "${text}" page "${page}")
 endforeach()
 string(REPLACE "{{{ VERSION }}}" "${VERSION}" page "${page}")
