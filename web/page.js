@@ -78,11 +78,12 @@
         }
       }
     }
-    // The result buffer's bytes as a Blob, which copies them as it is made: no copy of them is left
-    // behind for the collector (200 MiB of such copies outgrew the file on a busy machine).
+    // The result buffer's bytes as a Blob, which copies them as it is made: straight from the
+    // module's memory, with no copy of them left behind for the collector.
     function result() {
       var data = Module._quillet_result_data();
-      return new Blob([Module.HEAPU8.subarray(data, data + Module._quillet_result_size())]);
+      return new Blob([Module.HEAPU8.subarray(data, data + Module._quillet_result_size())],
+                      { type: "application/octet-stream" });
     }
     // Makes a planned conversion's parts one after the other into a Blob: each part is handed to
     // the Blob as it is made, so that neither the file nor its result is ever whole in this
@@ -107,7 +108,7 @@
     // result as a Blob (made here: the page's own thread only names it), and the result's name.
     function converted(request, status) {
       var reply = { status: status, text: Module.ccall("quillet_text", "string", [], []) };
-      if (status === 0) reply.blob = made || new Blob([result()], { type: "application/octet-stream" });
+      if (status === 0) reply.blob = made || result();
       made = null;
       reply.name = Module.ccall("quillet_result_name", "string", ["string", "number"],
                                 [request.file.name, request.scramble ? 1 : 0]);
@@ -366,7 +367,9 @@
     var mended = !!(disc && fix && fix.outcome === "mended"), single = mended && /^(cdi|iso)$/.test(fix.format);
     $("fix").hidden = !single;
     $("fix").disabled = false;
-    $("fix-note").textContent = mended ? (single ? "The fixed copy, " + fix.name + ", has " : "Quillet for Windows or Linux writes a fixed copy of the set, with ") + fix.sentence + (single ? "." : "; the page fixes CDI and ISO images.") : "";
+    $("fix-note").textContent = !mended ? "" : single ? "The fixed copy, " + fix.name + ", has " + fix.sentence + "." :
+      "Quillet for Windows or Linux writes a fixed copy of the set, with " + fix.sentence +
+      "; the page fixes CDI and ISO images.";
     $("boot-summary").textContent = disc ? name + " " + disc.summary + "." : "";
     var list = $("checks");
     list.textContent = "";

@@ -63,8 +63,8 @@ class MemorySource final : public ByteSource {
 };
 
 // How many new bytes each block of ForEachBlock brings: a multiple of a scrambled slice (32 bytes),
-// small enough to stay in the processor's cache between its reading and its use, and few pages to
-// make (a quarter of the start-up's page faults, at 256 KiB).
+// small enough to stay in the processor's cache between its reading and its use, and a buffer of
+// few pages (each page a fault on first use: at 256 KiB they were a third of a scan's faults).
 inline constexpr std::size_t kPassBlock = std::size_t{128} << 10;
 
 // What a pass hands each block to: `see(offset, block, fresh)`, where `offset` is where the block
