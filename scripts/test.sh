@@ -58,6 +58,7 @@ stage_package() {
 
 stage_page() {
   fixtures
+  cmake --build --preset linux-debug --target disc_fixtures >/dev/null
   cmake --preset linux-release >/dev/null
   cmake --build --preset linux-release >/dev/null
   bash scripts/build-web.sh
