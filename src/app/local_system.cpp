@@ -36,11 +36,10 @@ std::optional<std::string> LocalSystem::FixedCopyName(const std::string& path) {
   return FixedImageName(title, !folder);
 }
 
-std::string LocalSystem::WriteFixedCopy(const std::string& path) {
+std::string LocalSystem::WriteFixedCopy(const std::string& path, bool replace) {
   const ImageFix image(path, {});
   if (image.fix().outcome != FixOutcome::Mended) RefuseAsInvalid(image.fix().sentence);
-  image.Write();
-  return image.Targets().front();
+  return image.Write({}, replace).path;
 }
 
 std::optional<std::string> LocalSystem::ImageFileNamedBy(const std::string& image, const std::string& path) {

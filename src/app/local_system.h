@@ -16,7 +16,7 @@ class LocalSystem : public System {
   void WriteNewFile(const std::string& path, std::span<const std::byte> bytes) override;
   std::optional<DiscBootFile> ReadDiscBoot(const std::string& path) override;
   std::optional<std::string> FixedCopyName(const std::string& path) override;
-  std::string WriteFixedCopy(const std::string& path) override;
+  std::string WriteFixedCopy(const std::string& path, bool replace) override;
   std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) override;
   bool ToolPresent(const std::string& path) override;
   ToolOutcome RunTool(const ToolRun& run) override;

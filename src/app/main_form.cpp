@@ -129,11 +129,21 @@ void MainForm::ReportProblems(const std::string& path, const std::vector<std::st
   }
   const std::string question = DiscProblemsText(problems) + "\r\n\r\n" + FixQuestionText(*fixed);
   if (window_.ShowMessage(question, message_kind::kYesNoWarning, ToString(kApplicationTitle)) != Answer::Yes) return;
+  const std::string copy = PathIn(ContainingFolder(path, system_.Style()), *fixed, system_.Style());
+  const bool replace = system_.FileExists(copy);
+  if (!MayReplace(copy)) return;
   try {
-    window_.ShowMessage(FixedCopyText(system_.WriteFixedCopy(path)), message_kind::kInformation, ToString(kDoneTitle));
+    window_.ShowMessage(FixedCopyText(system_.WriteFixedCopy(path, replace)), message_kind::kInformation,
+                        ToString(kDoneTitle));
   } catch (const RunTimeError& failure) {
     ShowErrorReport(failure);
   }
+}
+
+bool MainForm::MayReplace(const std::string& output) {
+  if (!system_.FileExists(output)) return true;
+  return window_.ShowMessage(ReplaceQuestionText(std::string(FileTitle(output, system_.Style()))),
+                             message_kind::kYesNoWarning, ToString(kApplicationTitle)) == Answer::Yes;
 }
 
 void MainForm::RefuseIpBinAndEnd() {
@@ -152,9 +162,10 @@ void MainForm::StartupConversion(const std::string& path) {
   ParentPath(kept_path_, kept_separator_, -1);
   const std::optional<std::string> folder = ContainingFolder(kept_path_, system_.Style());
   const std::string name = BaseName(path, system_.Style());
-  ConvertElf(path, folder, name, *target);
-  window_.ShowMessage(DoneMessage(*target, std::string(FileTitle(path, system_.Style())), name),
-                      message_kind::kInformation, ToString(kDoneTitle));
+  if (ConvertElf(path, folder, name, *target)) {
+    window_.ShowMessage(DoneMessage(*target, std::string(FileTitle(path, system_.Style())), name),
+                        message_kind::kInformation, ToString(kDoneTitle));
+  }
   EndAtOnce();
 }
 
@@ -231,9 +242,10 @@ void MainForm::Command3_Click() {
       const std::optional<Form> target = AskElfQuestion();
       if (!target) return;
       const std::string name = BaseName(path, system_.Style());
-      ConvertElf(path, folder, name, *target);
-      window_.ShowMessage(DoneMessage(*target, std::string(FileTitle(path, system_.Style())), name),
-                          message_kind::kInformation, ToString(kDoneTitle));
+      if (ConvertElf(path, folder, name, *target)) {
+        window_.ShowMessage(DoneMessage(*target, std::string(FileTitle(path, system_.Style())), name),
+                            message_kind::kInformation, ToString(kDoneTitle));
+      }
       return;
     }
     // The verdict names the form the file is in; Convert makes the other.
@@ -257,6 +269,7 @@ void MainForm::Command3_Click() {
     const int runs = target == Form::Unscrambled && form() == Form::ScrambledTwice ? 2 : 1;
     const std::optional<std::span<const std::byte>> boot =
         disc ? std::optional(std::span<const std::byte>(disc->boot.bytes)) : std::nullopt;
+    if (!MayReplace(output)) return;
     ConvertWithDcscram(path, boot, folder, name, target, runs, output);
     window_.ShowMessage(CompletedMessage(target, name), message_kind::kInformation, ToString(kCompletedTitle));
   } catch (const RunTimeError& failure) {
@@ -272,12 +285,13 @@ std::optional<Form> MainForm::AskElfQuestion() {
   return std::nullopt;  // Cancel, and a question that never appeared
 }
 
-void MainForm::ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
+bool MainForm::ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
                           Form target) {
   const std::string output = PathIn(folder, ResultName(name, target), system_.Style());
+  if (!MayReplace(output)) return false;
   if (target == Form::Unscrambled) {
     RunToolInto([&](const std::string& to) { return ObjcopyRun(ToolPathOf(Tool::Objcopy), path, to); }, output);
-    return;
+    return true;
   }
   const std::string intermediate = FreshIntermediate(folder, name);
   try {
@@ -290,6 +304,7 @@ void MainForm::ConvertElf(const std::string& path, const std::optional<std::stri
     throw;
   }
   system_.RemoveFile(intermediate);
+  return true;
 }
 
 void MainForm::RunTool(const ToolRun& run, const std::string& fresh_output, const std::string& shown_as) {

@@ -66,6 +66,9 @@ class MainForm {
   // The problems that keep a disc image from booting, in a box; where quillet fix mends them, the box
   // asks whether to write the fixed copy.
   void ReportProblems(const std::string& path, const std::vector<std::string>& problems);
+  // Whether a result may be written at `output`: where a file of that name is there already, the
+  // person is asked first.
+  bool MayReplace(const std::string& output);
   // The refusal of an IP.BIN, by name or by content.
   void RefuseIpBin();
   [[noreturn]] void RefuseIpBinAndEnd();
@@ -79,8 +82,9 @@ class MainForm {
   // be shown).
   std::optional<Form> AskElfQuestion();
   // Converts an ELF file into `folder` (or the current folder): through a fresh intermediate raw
-  // binary when scrambled, which is removed whatever happens.
-  void ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
+  // binary when scrambled, which is removed whatever happens. False where the person would not have
+  // an existing result replaced.
+  bool ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
                   Form target);
   // Runs a tool and raises a run-time error unless it ended well and wrote `fresh_output`, a name
   // no file had before; the error names that file as `shown_as`.

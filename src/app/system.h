@@ -47,9 +47,9 @@ class System {
   // ("dk_fixed.cdi", or "disc_fixed" for the folder a set goes in), where the image will not boot and
   // its fix mends it without a guess; nothing otherwise.
   virtual std::optional<std::string> FixedCopyName(const std::string& path) = 0;
-  // Writes that copy beside the image, whole or not at all, and returns the path of the copy (of its
-  // sheet, for a set). Raises RunTimeError.
-  virtual std::string WriteFixedCopy(const std::string& path) = 0;
+  // Writes that copy beside the image, whole or not at all, an earlier one only where `replace`, and
+  // returns the path of the copy (of its sheet, for a set). Raises RunTimeError.
+  virtual std::string WriteFixedCopy(const std::string& path, bool replace) = 0;
 
   // True when `path` is a tool that can run: a file (not a folder, not hidden or a system file).
   virtual bool ToolPresent(const std::string& path) = 0;

@@ -44,6 +44,8 @@ std::string FixQuestionText(const std::string& fixed_name) {
   return "Write a fixed copy, " + fixed_name + ", beside it?";
 }
 
+std::string ReplaceQuestionText(const std::string& name) { return name + " exists. Replace it?"; }
+
 std::string FixedCopyText(const std::string& path) { return "A fixed copy has been written:\r\n" + path; }
 
 std::string ErrorReportText(int number, std::string_view description) {

@@ -47,6 +47,8 @@ std::string DiscProblemsText(const std::vector<std::string>& problems);
 // The question that ends that box where quillet fix mends the disc: "Write a fixed copy,
 // dk_fixed.cdi, beside it?"
 std::string FixQuestionText(const std::string& fixed_name);
+// What is asked before a result replaces a file of its name: "dk_fixed.cdi exists. Replace it?"
+std::string ReplaceQuestionText(const std::string& name);
 // The box after it: "A fixed copy has been written:" and the copy's path.
 std::string FixedCopyText(const std::string& path);
 

@@ -17,6 +17,7 @@
 #include "util/interrupt_cleanup.h"
 #include "util/path_rules.h"
 #include "util/replacement_file.h"
+#include "util/result_writer.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
 #include "util/tool_runner.h"
@@ -59,28 +60,19 @@ class TemporaryFile {
   std::string path_;
 };
 
-// A failure to write the result: it is reported under the result's name, not the input's.
-struct OutputFailure {
-  std::string output;
-  RunTimeError failure;
-};
-
-// Writes `bytes` converted by `plan` to `output`, whole or not at all; `mapped`, where the bytes lie
-// in a mapping of the input, must still be whole before the result takes its place.
-void WriteResult(std::span<const std::byte> bytes, const ConversionPlan& plan, const std::string& output,
+// Writes `bytes` converted by `plan` to `output`, whole or not at all, an earlier file of its name
+// only where `replace`; `mapped`, where the bytes lie in a mapping of the input, must still be whole
+// before the result takes its place.
+void WriteResult(std::span<const std::byte> bytes, const ConversionPlan& plan, const std::string& output, bool replace,
                  const FileContents* mapped) {
-  std::optional<ReplacementFile> file;
   try {
-    file.emplace(output);
-    WritePlan(bytes, plan, *file);
-  } catch (const RunTimeError& failure) {
-    throw OutputFailure{output, failure};
-  }
-  if (mapped) mapped->RequireWhole();
-  try {
-    file->Commit();
-  } catch (const RunTimeError& failure) {
-    throw OutputFailure{output, failure};
+    ResultWriter writer(output, replace);
+    WritePlan(bytes, plan, writer.Begin());
+    if (mapped) mapped->RequireWhole();
+    writer.Commit();
+  } catch (const ResultExists& exists) {
+    throw RunTimeError(exists.number(),
+                       "its result " + ShownPath(output) + " exists: --force replaces it; nothing written");
   }
 }
 
@@ -120,7 +112,7 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
   if (const std::optional<DiscBootFile> disc = SayingReasonAlone([&] { return DiscBootAt(path); })) {
     const ConversionPlan plan = *Plan(disc->boot.bytes, options, true);
     run.RequireFree(path, output, options.output.has_value());
-    WriteResult(disc->boot.bytes, plan, output, nullptr);
+    WriteResult(disc->boot.bytes, plan, output, options.force || options.output.has_value(), nullptr);
     run.Written(path, output);
     return ShownPath(path) + ": wrote " + ShownPath(output) + " (its " + EscapeControls(disc->boot.header.boot_file) +
            ", " + plan.description + ")";
@@ -139,7 +131,8 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
     RequireToolSucceeded(RunToolAndWait(ObjcopyRun(objcopy, elf, raw.path())), tool);
     if (!FileExists(raw.path())) throw ToolError(tool, "wrote no file for " + path);
     const FileContents raw_image = MapWholeFile(raw.path());
-    WriteResult(raw_image.bytes(), ConversionPlan{options.target == Form::Scrambled, 0, ""}, output, &raw_image);
+    WriteResult(raw_image.bytes(), ConversionPlan{options.target == Form::Scrambled, 0, ""}, output,
+                options.force || options.output.has_value(), &raw_image);
     run.Written(path, output);
     return ShownPath(path) + ": wrote " + ShownPath(output) + " (an ELF file, through sh-elf-objcopy" +
            (options.target == Form::Scrambled ? ", then scrambled)" : ")");
@@ -151,7 +144,7 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
   });
   if (!plan) return ShownPath(path) + ": already " + requested + "; nothing written (--force converts it anyway)";
   run.RequireFree(path, output, options.output.has_value());
-  WriteResult(image.bytes(), *plan, output, &image);
+  WriteResult(image.bytes(), *plan, output, options.force || options.output.has_value(), &image);
   run.Written(path, output);
   return ShownPath(path) + ": wrote " + ShownPath(output) + " (" + plan->description + ")";
 }
@@ -170,8 +163,6 @@ int RunConvert(const std::vector<std::string>& paths, const ConvertOptions& opti
     try {
       // Each line is out before the next file starts: an interrupted run still says what it wrote.
       out << AsRunTimeError([&] { return Convert(path, options, run); }) << std::endl;
-    } catch (const OutputFailure& failure) {
-      report(failure.output, failure.failure.description());
     } catch (const RunTimeError& failure) {
       report(path, failure.description());
     }

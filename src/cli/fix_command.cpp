@@ -4,24 +4,17 @@
 #include "cli/quillet_command.h"
 #include "cli/run_files.h"
 #include "disc/boot_report.h"
-#include "disc/disc_file.h"
 #include "disc/fixed_image.h"
 #include "inspect/judgement.h"
+#include "util/result_writer.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
 
 namespace quillet {
 namespace {
 
-// The boot report's summary of the image at `path`, as quillet check ends.
-std::string SummaryOf(const std::string& path, const BootCodes& codes) {
-  const DiscBootFile disc = *SayingReasonAlone([&] { return DiscBootAt(path); });
-  const Form form = JudgeImage(disc.boot.bytes).form;
-  return BootSummary(disc, CheckBoot(disc, form, codes), codes);
-}
-
 // Fixes one image; returns the lines that say what became of it.
-std::string Fix(const std::string& path, const FixOptions& options, RunFiles& run) {
+std::string Fix(const std::string& path, const FixOptions& options, RunFiles& run, std::ostream& err) {
   const ImageFix image = SayingReasonAlone([&] { return ImageFix(path, {options.area_symbols}, options.codes); });
   const DiscFix& fix = image.fix();
   if (fix.outcome == FixOutcome::AlreadyBoots) {
@@ -30,15 +23,30 @@ std::string Fix(const std::string& path, const FixOptions& options, RunFiles& ru
   if (fix.outcome == FixOutcome::Refused) {
     RefuseAsInvalid("not fixed, as that would take a guess: " + fix.sentence + "; nothing written");
   }
-  const std::vector<std::string> targets = image.Targets(options.output);
+  if (fix.outcome == FixOutcome::Unsafe) RefuseAsInvalid("not fixed: " + fix.sentence + "; nothing written");
+  const std::vector<std::string> targets = SayingReasonAlone([&] { return image.Targets(options.output); });
   for (const std::string& target : targets) run.RequireFree(path, target, options.output.has_value());
-  image.Write(options.output);
+  for (const std::string& leftover : LeftoversOf(image.Destination(options.output))) {
+    err << "quillet: " << leftover << " is left from an earlier run that was stopped: remove it" << std::endl;
+  }
+  const FixedCopy copy = SayingReasonAlone([&] {
+    try {
+      return image.Write(options.output, options.force || options.output.has_value());
+    } catch (const ResultExists& exists) {
+      throw RunTimeError(exists.number(),
+                         exists.foreign().empty()
+                             ? ShownPath(exists.path()) + " exists: --force replaces it; nothing written"
+                             : ShownPath(exists.path()) + " holds " + ShownPath(exists.foreign()) +
+                                   ", which is no file of the fixed set (a set goes into a folder of its own); "
+                                   "nothing written");
+    }
+  });
   for (const std::string& target : targets) run.Written(path, target);
-  const std::string& result = targets.front();
   // A CHD is read-only: its fixed disc is a cue sheet, of which chdman makes a CHD again.
   const std::string chd_again = image.from_chd() ? "; chdman createcd makes a CHD of it from that sheet" : "";
-  return ShownPath(path) + ": wrote " + ShownPath(result) + " (" + fix.sentence + ")" + chd_again + "\n" +
-         ShownPath(result) + ": " + SummaryOf(result, options.codes);
+  const Form form = JudgeImage(copy.disc.boot.bytes).form;
+  return ShownPath(path) + ": wrote " + ShownPath(copy.path) + " (" + fix.sentence + ")" + chd_again + "\n" +
+         ShownPath(copy.path) + ": " + BootSummary(copy.disc, CheckBoot(copy.disc, form, options.codes), options.codes);
 }
 
 }  // namespace
@@ -48,7 +56,7 @@ int RunFix(const std::vector<std::string>& paths, const FixOptions& options, std
   RunFiles run(paths);
   for (const std::string& path : paths) {
     try {
-      out << AsRunTimeError([&] { return Fix(path, options, run); }) << std::endl;
+      out << AsRunTimeError([&] { return Fix(path, options, run, err); }) << std::endl;
     } catch (const RunTimeError& failure) {
       err << "quillet: " << ShownPath(path) << ": " << RefusalReason(failure) << std::endl;
       status = kExitSomeFailed;

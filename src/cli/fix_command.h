@@ -14,6 +14,7 @@ struct FixOptions {
   std::optional<std::string> output;        // the new image or sheet, for a single image
   std::optional<std::string> area_symbols;  // --regions, as area symbols ("JUE", " U ")
   BootCodes codes;                          // the boot code whose rule is known
+  bool force = false;                       // an earlier fixed copy may be replaced
 };
 
 // Writes a fixed copy of each disc image; returns the exit status.

@@ -16,7 +16,7 @@ constexpr std::string_view kUsage =
     "Usage: quillet scan [--json] FILE...\n"
     "       quillet check IMAGE...\n"
     "       quillet convert --to scrambled|unscrambled [--force] [-o OUT] FILE...\n"
-    "       quillet fix [--regions JUE] [-o OUT] IMAGE...\n";
+    "       quillet fix [--regions JUE] [--force] [-o OUT] IMAGE...\n";
 
 constexpr std::string_view kHelp =
     "Tells whether Dreamcast executables (1ST_READ.BIN) are scrambled or unscrambled,\n"
@@ -41,7 +41,8 @@ constexpr std::string_view kHelp =
     "             sentence, problems first; then the report in a line, such as\n"
     "             \"will boot from a CD-R\" or \"will not boot: \" and why.\n"
     "  convert    writes NAME_scrambled.bin or NAME_unscrambled.bin beside each file\n"
-    "             (NAME: its name up to the first dot), or OUT for a single file. A\n"
+    "             (NAME: its name up to the first dot), or OUT for a single file; an\n"
+    "             existing one is replaced only with --force. A\n"
     "             file already in that form is left alone, a file scrambled twice is\n"
     "             unscrambled twice, a file whose form cannot be told or that is no\n"
     "             program needs --force, and an ELF file goes through sh-elf-objcopy\n"
@@ -57,10 +58,12 @@ constexpr std::string_view kHelp =
     "             the image; a .gdi's or cue sheet's set in a folder NAME_fixed\n"
     "             beside it; a CHD's as a cue sheet and a file a track in\n"
     "             NAME_fixed, of which chdman createcd makes a CHD. Nothing is\n"
-    "             guessed at: boot code of the disc's own,\n"
-    "             a missing boot file or a misplaced session is refused, nothing\n"
-    "             written; an image that boots already is left alone. The image\n"
-    "             is never written; then the new image's report in a line.\n"
+    "             guessed at: boot code of the disc's own, a missing boot file, a\n"
+    "             misplaced session, or a boot file whose sectors other files or\n"
+    "             directories share is refused, nothing written; an image that\n"
+    "             boots already is left alone. The image is never written, an\n"
+    "             existing copy is replaced only with --force, and the copy is\n"
+    "             read back before it takes its place; then its report in a line.\n"
     "\n"
     "Options:\n"
     "  --json     (scan) print one JSON array instead: for each file its path, form,\n"
@@ -71,9 +74,10 @@ constexpr std::string_view kHelp =
     "             check (name, result, sentence) and their \"summary\"\n"
     "  --to FORM  (convert) scrambled or unscrambled\n"
     "  --force    (convert) convert a file already in that form too, or one whose\n"
-    "             form cannot be told or that is no program\n"
+    "             form cannot be told or that is no program; (convert, fix)\n"
+    "             replace an earlier result of the same name\n"
     "  -o OUT     (convert, fix) where to write, for a single file or image; a\n"
-    "             set's track files go beside OUT\n"
+    "             set's track files go beside OUT, in a folder new or empty\n"
     "  --regions JUE\n"
     "             (fix) make the disc claim these regions (J Japan, U the USA, E\n"
     "             Europe), its area symbols and texts both\n"
@@ -110,6 +114,7 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
   std::optional<std::string> form;
   ConvertOptions convert;
   std::optional<std::string> regions;
+  bool force = false;
   bool options_ended = false;
   std::vector<std::string> paths;
   const std::span<const std::string> rest = arguments.subspan(1);
@@ -126,16 +131,17 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
       return kExitAllDone;
     } else if (scan && argument == "--json") {
       json = true;
-    } else if (command == "convert" && argument == "--force") {
-      convert.force = true;
+    } else if ((command == "convert" || command == "fix") && argument == "--force") {
+      force = true;
     } else if (takes_value && i + 1 == rest.size()) {
       return UsageError(err, "option '" + argument + "' needs a value");
-    } else if (takes_value && argument == "--to") {
-      form = rest[++i];
-    } else if (takes_value && argument == "--regions") {
-      regions = rest[++i];
     } else if (takes_value) {
-      convert.output = rest[++i];
+      std::optional<std::string>& value = argument == "--to"        ? form
+                                          : argument == "--regions" ? regions
+                                                                    : convert.output;
+      // Which of two values was meant cannot be told.
+      if (value) return UsageError(err, "option '" + argument + "' is given twice");
+      value = rest[++i];
     } else {
       return UsageError(err, "unknown option '" + argument + "'");
     }
@@ -145,7 +151,7 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
   if (check) return RunCheck(paths, out, err);
   if (convert.output && paths.size() > 1) return UsageError(err, "-o names the output of a single file");
   if (command == "fix") {
-    FixOptions fix{convert.output, std::nullopt, {}};
+    FixOptions fix{convert.output, std::nullopt, {}, force};
     if (regions && !(fix.area_symbols = AreaSymbolsOf(*regions))) {
       return UsageError(err, "--regions takes J, U and E, each once (such as JUE), not '" + *regions + "'");
     }
@@ -157,6 +163,7 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
     return UsageError(err, "--to takes scrambled or unscrambled, not '" + *form + "'");
   }
   convert.target = *form == "scrambled" ? Form::Scrambled : Form::Unscrambled;
+  convert.force = force;
   return RunConvert(paths, convert, out, err);
 }
 

@@ -54,21 +54,6 @@ std::array<RegionAnswer, kRegions> RegionAnswers(const BootHeader& header) {
   return answers;
 }
 
-// "650.3 MiB", "512.0 KiB", "900 bytes": tenths rounded half up, in whole numbers alone (the page's
-// module then needs no floating-point printing).
-std::string SizeWords(std::uint64_t bytes) {
-  constexpr std::array<const char*, 4> kUnits = {"bytes", "KiB", "MiB", "GiB"};
-  std::size_t unit = 0;
-  std::uint64_t scale = 1;
-  while (bytes / scale >= 1024 && unit + 1 < kUnits.size()) {
-    scale *= 1024;
-    ++unit;
-  }
-  if (unit == 0) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
-  const std::uint64_t tenths = (bytes * 10 + scale / 2) / scale;
-  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " " + kUnits[unit];
-}
-
 // "Japan", "Japan and Europe", "Japan, the USA and Europe".
 std::string ListWords(const std::vector<std::string>& items, std::string_view last = " and ") {
   std::string words;

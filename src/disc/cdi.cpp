@@ -194,7 +194,7 @@ TableOfContents CdiContents(const ByteSource& image) {
     if (version != kVersion2) table.Skip(1, "a session's reserved byte");
   }
   if (tracks.empty()) RefuseAsInvalid("the image's table lists no tracks");
-  return {DiscFormat::Cdi, tracks, false, left_open, image.size()};
+  return {DiscFormat::Cdi, tracks, false, left_open, image.size(), trailer->table_start};
 }
 
 }  // namespace quillet

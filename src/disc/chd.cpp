@@ -215,7 +215,7 @@ std::unique_ptr<ByteSource> ChdImage::TrackData(const ChdTrack& track) const {
 TableOfContents ChdContents(TrackFiles& files) {
   const ByteSource& file = files.Open("");
   const auto chd = std::make_shared<const ChdImage>(file);
-  TableOfContents toc{DiscFormat::Chd, {}, chd->gd_rom(), false, file.size()};
+  TableOfContents toc{DiscFormat::Chd, {}, chd->gd_rom(), false, file.size(), std::nullopt};
   for (const ChdTrack& track : chd->tracks()) {
     TocTrack& listed = toc.tracks.emplace_back();
     listed.number = track.number;

@@ -258,8 +258,11 @@ TableOfContents CueContents(TrackFiles& files) {
   const std::optional<std::string> text = ShortText(files.Open(""), kLongestCue);
   if (!text) RefuseAsInvalid("the cue sheet is too long to be a table of tracks");
   TableOfContents toc{DiscFormat::Cue,
-                      ParseCue(*text, [&](const std::string& file) { return files.Open(file).size(); }), false, false,
-                      0};
+                      ParseCue(*text, [&](const std::string& file) { return files.Open(file).size(); }),
+                      false,
+                      false,
+                      0,
+                      std::nullopt};
   std::vector<std::string_view> counted;
   for (const TocTrack& track : toc.tracks) {
     toc.gd_rom = toc.gd_rom || track.high_density;

@@ -7,10 +7,12 @@
 #include <span>
 
 #include "disc/boot_report.h"
+#include "disc/iso9660.h"
 #include "disc/sector.h"
 #include "disc/sector_codes.h"
 #include "inspect/judgement.h"
 #include "scramble/scramble.h"
+#include "util/run_time_error.h"
 #include "util/text_rules.h"
 
 namespace quillet {
@@ -93,6 +95,22 @@ void PatchRun(const Track& area, TrackFiles& files, std::uint32_t lba, std::span
   }
 }
 
+// What a rewrite of the boot file's sectors would run over: another extent of its file system (the
+// IP.BIN's sectors, a volume descriptor, a path table, a directory, another file, or the boot file
+// listed twice), in a sentence; nothing where it runs over none.
+std::optional<std::string> Overlap(const Track& area, const DiscBootFile& disc) {
+  const std::uint64_t first = disc.boot.lba;
+  const std::uint64_t end = first + (disc.boot.bytes.size() + kSectorData - 1) / kSectorData;
+  for (const IsoExtent& extent : IsoExtentsBut(area, disc.boot.header.boot_file)) {
+    if (extent.sectors == 0 || extent.lba >= end || std::uint64_t{extent.lba} + extent.sectors <= first) continue;
+    return EscapeControls(disc.boot.header.boot_file) + "'s sectors (LBA " + std::to_string(first) + " to " +
+           std::to_string(end - 1) + ") are also " + extent.what + "'s (LBA " + std::to_string(extent.lba) +
+           (extent.sectors > 1 ? " to " + std::to_string(extent.lba + extent.sectors - 1) : "") +
+           "): rewriting them would change it too";
+  }
+  return std::nullopt;
+}
+
 // What keeps a fix from making the disc boot, in the report's sentence: a problem, or the boot code
 // or the form it starts not known. What cannot be told of a lone track (where it will be burned) is
 // no obstacle: the fix does not change it, and the report after says it.
@@ -123,7 +141,7 @@ std::optional<std::string> AreaSymbolsOf(std::string_view letters) {
 
 DiscFix PlanFix(const TableOfContents& toc, TrackFiles& files, const FixRequest& request, const BootCodes& codes) {
   const DiscBoot boot = BootAreaOfContents(toc, files);
-  DiscFix fix{FixOutcome::Refused, "", boot.disc, {}};
+  DiscFix fix{FixOutcome::Refused, "", boot.disc, {}, {}, {}};
   const Form form = JudgeImage(boot.disc.boot.bytes).form;
   const std::vector<BootCheck> checks = CheckBoot(boot.disc, form, codes);
 
@@ -156,17 +174,41 @@ DiscFix PlanFix(const TableOfContents& toc, TrackFiles& files, const FixRequest&
     fix.sentence = *obstacle;
     return fix;
   }
+  if (mended.boot.bytes != boot.disc.boot.bytes) {
+    if (const std::optional<std::string> overlap = Overlap(boot.area, boot.disc)) {
+      fix.outcome = FixOutcome::Unsafe;
+      fix.sentence = *overlap;
+      return fix;
+    }
+  }
   std::map<std::string, std::vector<SectorPatch>> patches;
   PatchRun(boot.area, files, boot.area.first_lba(), bootstrap, patches);
   PatchRun(boot.area, files, boot.disc.boot.lba, mended.boot.bytes, patches);
   for (auto& [file, sectors] : patches) {
     std::sort(sectors.begin(), sectors.end(),
               [](const SectorPatch& a, const SectorPatch& b) { return a.offset < b.offset; });
+    if (file.empty() && toc.table_start && sectors.back().offset + sectors.back().bytes.size() > *toc.table_start) {
+      fix.outcome = FixOutcome::Unsafe;
+      fix.sentence = "the image's table of tracks claims sectors that its own table takes (from byte " +
+                     std::to_string(*toc.table_start) + "): rewriting them would overwrite the table";
+      return fix;
+    }
     fix.files.push_back({file, std::move(sectors)});
   }
   fix.outcome = FixOutcome::Mended;
   for (const std::string& mend : mends) fix.sentence += (fix.sentence.empty() ? "" : "; ") + mend;
+  fix.bootstrap = std::move(bootstrap);
+  fix.boot_file = std::move(mended.boot.bytes);
   return fix;
+}
+
+DiscBootFile ReadBack(const DiscFix& fix, const TableOfContents& toc, TrackFiles& files) {
+  DiscBoot copy = BootAreaOfContents(toc, files);
+  if (Bootstrap(copy.area) != fix.bootstrap) RefuseAsInvalid("its IP.BIN is not the one written");
+  if (copy.disc.boot.bytes != fix.boot_file) {
+    RefuseAsInvalid("its " + EscapeControls(copy.disc.boot.header.boot_file) + " is not the one written");
+  }
+  return std::move(copy.disc);
 }
 
 std::string FixedImageName(std::string_view title, bool keep_extension) {

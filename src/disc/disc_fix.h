@@ -39,21 +39,31 @@ struct FilePatches {
   std::vector<SectorPatch> sectors;  // in the order of their offsets
 };
 
-enum class FixOutcome { Mended, AlreadyBoots, Refused };
+// Refused: a fix would take a guess. Unsafe: rewriting the sectors would change more than the
+// disc's boot (another file, a directory, the image's own table).
+enum class FixOutcome { Mended, AlreadyBoots, Refused, Unsafe };
 
 struct DiscFix {
   FixOutcome outcome = FixOutcome::Refused;
   // Mended: what was mended ("1ST_READ.BIN scrambled; the area texts written as the area symbols
-  // claim"); AlreadyBoots: the report's summary; Refused: why not, the report's own sentence.
+  // claim"); AlreadyBoots: the report's summary; Refused: why not, the report's own sentence;
+  // Unsafe: what the rewritten sectors would run over.
   std::string sentence;
   DiscBootFile disc;               // as the image holds it
   std::vector<FilePatches> files;  // Mended: the files that change
+  // Mended: the bootstrap's 32 KiB and the boot file as the fixed disc holds them.
+  std::vector<std::byte> bootstrap, boot_file;
 };
 
 // What fixing the disc `toc` describes (its files in `files`) takes. Sectors whose error codes check
 // out get them made again; sectors that carry none, or none that are right, keep theirs. Raises
 // run-time error 5 where the image cannot be read, as the boot report does.
 DiscFix PlanFix(const TableOfContents& toc, TrackFiles& files, const FixRequest& request, const BootCodes& codes = {});
+
+// The disc `toc` describes (its files in `files`: a fixed copy just written), where it is the disc
+// `fix` made. Raises run-time error 5 saying why not: it does not read, or its bootstrap or boot file
+// differ from those the fix wrote.
+DiscBootFile ReadBack(const DiscFix& fix, const TableOfContents& toc, TrackFiles& files);
 
 // The name of a fixed image of the one named `title`: "dk.cdi" as "dk_fixed.cdi"; without
 // `keep_extension` (the folder a set goes in), "disc.gdi" as "disc_fixed".

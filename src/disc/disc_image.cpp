@@ -23,7 +23,9 @@ std::string NameInSentence(std::string_view name) {
   return title.empty() ? "the file" : EscapeControls(title);
 }
 
-std::optional<DiscFormat> FormatOfName(std::string_view name) {
+}  // namespace
+
+std::optional<DiscFormat> DiscFormatOfName(std::string_view name) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return std::nullopt;
   for (const DiscFormatRow& row : DiscFormats()) {
@@ -31,6 +33,8 @@ std::optional<DiscFormat> FormatOfName(std::string_view name) {
   }
   return std::nullopt;
 }
+
+namespace {
 
 [[noreturn]] void RefuseBootstrapAt(std::uint64_t offset, std::string_view name) {
   RefuseAsInvalid(NameInSentence(name) + " is a disc image that cannot be read: it holds a Dreamcast bootstrap in a " +
@@ -143,7 +147,7 @@ std::optional<DiscFormat> DiscFormatOf(const ByteSource& source, std::string_vie
   if (const std::optional<std::string_view> foreign = ForeignImageFormat(source)) {
     RefuseAsInvalid(NameInSentence(name) + " is " + std::string(*foreign) + "; Quillet reads " + FormatsReadWords());
   }
-  if (const std::optional<DiscFormat> named = FormatOfName(name)) return named;
+  if (const std::optional<DiscFormat> named = DiscFormatOfName(name)) return named;
   for (int order = 0; order < static_cast<int>(DiscFormats().size()); ++order) {
     for (const DiscFormatRow& row : DiscFormats()) {
       if (row.told_order == order && row.told(source)) return row.format;

@@ -23,6 +23,9 @@ namespace quillet {
 // "cdi", "iso", "gdi", "cue" or "chd".
 std::string_view DiscFormatText(DiscFormat format);
 
+// The format a file's name says: .cdi, .iso, .gdi, .cue or .chd, in any case; nothing for another.
+std::optional<DiscFormat> DiscFormatOfName(std::string_view name);
+
 // The format of the image in `source`: the one its file's `name` says (.cdi, .iso, .gdi, .cue or
 // .chd, in any case; a malformed image so named is refused when read, saying why), else the one its
 // content tells (a CHD's tag; a CDI's trailer and table; an ISO's volume descriptor at sector 16, or

@@ -11,21 +11,30 @@
 #include "disc/disc_formats.h"
 #include "disc/disc_geometry.h"
 #include "util/file_system.h"
-#include "util/interrupt_cleanup.h"
 #include "util/path_rules.h"
-#include "util/replacement_file.h"
+#include "util/result_writer.h"
 #include "util/run_time_error.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 
-// A file of the fixed image: where it goes, what it is made of, and its changes.
+// A file of the fixed image: its name in the set's folder ("" for a single image), what it is made
+// of, and its changes.
 struct ImageFix::FixedFile {
-  std::string target;
-  std::string source;                  // the file of the image it copies,
+  std::string name;
+  std::string source;                  // the file of the image it copies, and whose mode it takes,
   const ByteSource* stream = nullptr;  // or what its first `length` bytes are read from (a CHD's track),
   std::uint64_t length = 0;
   std::string text;                      // or its text (a sheet written anew)
   const FilePatches* patches = nullptr;  // none where it is copied as it is
+};
+
+// Where the fixed copy goes: one file, or a set's folder with the sheet first among its files.
+struct ImageFix::Plan {
+  std::string target;
+  ResultWriter::Shape shape = ResultWriter::Shape::File;
+  DiscFormat format = DiscFormat::Cdi;  // what the copy is read back as
+  std::vector<FixedFile> files;
 };
 
 namespace {
@@ -34,26 +43,6 @@ const FilePatches* PatchesOf(const DiscFix& fix, const std::string& file) {
   const auto found = std::find_if(fix.files.begin(), fix.files.end(),
                                   [&](const FilePatches& patches) { return patches.file == file; });
   return found == fix.files.end() ? nullptr : &*found;
-}
-
-// Makes the folders `file` goes in that are not there, the outermost first; returns those it made.
-std::vector<std::string> MakeFoldersFor(const std::string& file) {
-  const PathStyle style = NativePathStyle();
-  std::vector<std::string> missing;
-  for (std::optional<std::string> folder = ContainingFolder(file, style);
-       folder && !folder->empty() && !FileExists(*folder); folder = ContainingFolder(*folder, style)) {
-    missing.push_back(*folder);
-  }
-  std::vector<std::string> made;
-  for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
-    RemoveOnInterrupt(*folder);
-    if (MakeFolder(*folder)) {
-      made.push_back(*folder);
-    } else {
-      ForgetOnInterrupt(*folder);
-    }
-  }
-  return made;
 }
 
 // Writes the first `length` bytes of `source` into `file`, a block at a time, with `patches` written
@@ -66,6 +55,20 @@ void Stream(const ByteSource& source, std::uint64_t length, const FilePatches* p
     if (patches) ApplyPatches(block, done, *patches);
     file.Write(block);
   }
+}
+
+// Whether `name`, a track file's name as a sheet gives it, stays inside the sheet's folder: no
+// folder above it, no root, no drive.
+bool StaysInside(std::string_view name) {
+  if (name.empty() || name.front() == '/' || name.front() == '\\' || name.find(':') != std::string_view::npos) {
+    return false;
+  }
+  for (std::size_t start = 0; start <= name.size();) {
+    const std::size_t end = std::min(name.find_first_of("/\\", start), name.size());
+    if (name.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
+  return true;
 }
 
 }  // namespace
@@ -85,92 +88,124 @@ ImageFix::~ImageFix() = default;
 // NAME_fixed/ beside it, or at `output`. A CD-R's boot track whose file system was made to begin a
 // first session's gap after where the CHD puts it (a CHD keeps no sessions) is put in a second
 // session, where it was made to lie.
-std::vector<ImageFix::FixedFile> ImageFix::ChdAsCue(const std::optional<std::string>& output) const {
+ImageFix::Plan ImageFix::ChdAsCue(const std::optional<std::string>& output) const {
   const PathStyle style = NativePathStyle();
   const std::string name = FixedImageName(FileTitle(path_, style), false);
   const std::string title = name.substr(0, name.size() - std::string_view("_fixed").size());
-  const std::string sheet =
-      output ? *output : PathIn(PathIn(ContainingFolder(path_, style), name, style), title + ".cue", style);
-  const std::string track_title(FileTitle(sheet, style).substr(0, FileTitle(sheet, style).rfind('.')));
+  const std::string folder =
+      output ? ContainingFolder(*output, style).value_or(".") : PathIn(ContainingFolder(path_, style), name, style);
+  const std::string sheet = output ? std::string(FileTitle(*output, style)) : title + ".cue";
+  const std::string track_title(sheet.substr(0, sheet.rfind('.')));
   const DiscLayout& layout = fix_.disc.layout;
   const bool second_session = !toc_.gd_rom && layout.file_system_lba == layout.boot_track_lba + kFirstSessionGap;
-  std::vector<FixedFile> fixed{{sheet, "", nullptr, 0,
-                                RedumpCueSheet(toc_, *files_, track_title, second_session ? fix_.disc.track : 0),
-                                nullptr}};
+  Plan plan{folder, ResultWriter::Shape::Set, DiscFormat::Cue, {}};
+  plan.files.push_back({sheet, path_, nullptr, 0,
+                        RedumpCueSheet(toc_, *files_, track_title, second_session ? fix_.disc.track : 0), nullptr});
   for (const TocTrack& track : toc_.tracks) {
-    fixed.push_back({TrackFilePath(sheet, RedumpTrackFile(track_title, track.number, toc_.tracks.size())), "",
-                     &files_->Open(track.file), std::uint64_t{track.sectors} * track.sector_size, "",
-                     PatchesOf(fix_, track.file)});
+    plan.files.push_back({RedumpTrackFile(track_title, track.number, toc_.tracks.size()), path_,
+                          &files_->Open(track.file), std::uint64_t{track.sectors} * track.sector_size, "",
+                          PatchesOf(fix_, track.file)});
   }
-  return fixed;
+  return plan;
 }
 
 // A CDI or ISO image: one file, beside it or at `output`; a .gdi or cue sheet: the sheet and every
-// track file it names, in NAME_fixed/ beside it or beside `output`, under their own names.
-std::vector<ImageFix::FixedFile> ImageFix::Files(const std::optional<std::string>& output) const {
+// track file it names, in NAME_fixed/ beside it or in `output`'s folder, under their own names.
+ImageFix::Plan ImageFix::Files(const std::optional<std::string>& output) const {
   if (toc_.format == DiscFormat::Chd) return ChdAsCue(output);
   const PathStyle style = NativePathStyle();
   const std::string_view title = FileTitle(path_, style);
-  const bool set = toc_.format == DiscFormat::Gdi || toc_.format == DiscFormat::Cue;
   const std::optional<std::string> folder = ContainingFolder(path_, style);
-  const std::string image = output ? *output
-                            : set  ? PathIn(PathIn(folder, FixedImageName(title, false), style), title, style)
-                                   : PathIn(folder, FixedImageName(title, true), style);
-  std::vector<FixedFile> files{{image, path_, nullptr, 0, "", PatchesOf(fix_, "")}};
+  if (toc_.format != DiscFormat::Gdi && toc_.format != DiscFormat::Cue) {
+    return {output ? *output : PathIn(folder, FixedImageName(title, true), style),
+            ResultWriter::Shape::File,
+            toc_.format,
+            {{"", path_, nullptr, 0, "", PatchesOf(fix_, "")}}};
+  }
+  Plan plan{
+      output ? ContainingFolder(*output, style).value_or(".") : PathIn(folder, FixedImageName(title, false), style),
+      ResultWriter::Shape::Set,
+      toc_.format,
+      {}};
+  plan.files.push_back({output ? std::string(FileTitle(*output, style)) : std::string(title), path_, nullptr, 0, "",
+                        PatchesOf(fix_, "")});
   std::set<std::string> named;
   for (const TocTrack& track : toc_.tracks) {
     if (track.file.empty() || !named.insert(track.file).second) continue;
     const std::string source = TrackFilePath(path_, track.file);
     if (!track.data && !FileExists(source)) continue;  // an audio track a dump left out stays out
-    files.push_back({TrackFilePath(image, track.file), source, nullptr, 0, "", PatchesOf(fix_, track.file)});
+    if (!StaysInside(track.file)) {
+      RefuseAsInvalid("the sheet names the track file " + EscapeControls(track.file) +
+                      " outside its own folder, which a fixed set, a folder of its own, cannot hold");
+    }
+    plan.files.push_back({track.file, source, nullptr, 0, "", PatchesOf(fix_, track.file)});
   }
-  return files;
+  return plan;
 }
 
 std::vector<std::string> ImageFix::Targets(const std::optional<std::string>& output) const {
+  const Plan plan = Files(output);
   std::vector<std::string> targets;
-  for (const FixedFile& file : Files(output)) targets.push_back(file.target);
+  for (const FixedFile& file : plan.files) {
+    targets.push_back(plan.shape == ResultWriter::Shape::File
+                          ? plan.target
+                          : TrackFilePath(PathIn(plan.target, "sheet", NativePathStyle()), file.name));
+  }
   return targets;
 }
 
-void ImageFix::Write(const std::optional<std::string>& output) const {
-  const std::vector<FixedFile> files = Files(output);
-  for (const FixedFile& file : files) {
-    if (const std::optional<std::string> original = ImageFileNamedBy(path_, file.target)) {
-      throw RunTimeError(error::kPathFileAccessError, NeverWrittenOver(file.target, *original, path_));
+std::string ImageFix::Destination(const std::optional<std::string>& output) const { return Files(output).target; }
+
+FixedCopy ImageFix::Write(const std::optional<std::string>& output, bool replace) const {
+  const Plan plan = Files(output);
+  const std::vector<std::string> targets = Targets(output);
+  for (const std::string& target : targets) {
+    if (const std::optional<std::string> original = ImageFileNamedBy(path_, target)) {
+      throw RunTimeError(error::kPathFileAccessError, NeverWrittenOver(target, *original, path_));
     }
   }
-  std::vector<std::string> made;
-  try {
-    std::vector<std::unique_ptr<ReplacementFile>> written;
-    for (const FixedFile& file : files) {
-      for (std::string& folder : MakeFoldersFor(file.target)) made.push_back(std::move(folder));
-      auto replacement = std::make_unique<ReplacementFile>(file.target);
-      if (file.stream) {
-        Stream(*file.stream, file.length, file.patches, *replacement);
-      } else if (file.source.empty()) {
-        replacement->Write(std::as_bytes(std::span(file.text)));
-      } else {
-        replacement->CopyFrom(ReadOnlyFile(file.source));
-        if (file.patches) {
-          for (const SectorPatch& sector : file.patches->sectors) replacement->WriteAt(sector.offset, sector.bytes);
-        }
-      }
-      written.push_back(std::move(replacement));
+  if (output) {
+    const std::optional<DiscFormat> named = DiscFormatOfName(FileTitle(*output, NativePathStyle()));
+    if (named && *named != plan.format) {
+      RefuseAsInvalid(ShownPath(*output) + " names " + std::string(RowOf(*named).image_words) +
+                      ", but the fixed copy is " + std::string(RowOf(plan.format).image_words) + ": name it ." +
+                      std::string(RowOf(plan.format).extension));
     }
-    for (const std::unique_ptr<ReplacementFile>& file : written) file->Commit();
-  } catch (const RunTimeError&) {
-    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
-      try {
-        RemoveFolder(*folder);
-      } catch (const RunTimeError&) {
-        // A folder something else put a file in stays.
-      }
-    }
-    for (const std::string& folder : made) ForgetOnInterrupt(folder);
-    throw;
   }
-  for (const std::string& folder : made) ForgetOnInterrupt(folder);
+  std::vector<std::string> names;
+  for (const FixedFile& file : plan.files) names.push_back(file.name);
+  ResultWriter writer = plan.shape == ResultWriter::Shape::File ? ResultWriter(plan.target, replace)
+                                                                : ResultWriter(plan.target, names, replace);
+  for (const FixedFile& file : plan.files) {
+    ReplacementFile& written = writer.Begin(file.name);
+    const ReadOnlyFile source(file.source);
+    if (file.stream) {
+      Stream(*file.stream, file.length, file.patches, written);
+    } else if (!file.text.empty()) {
+      written.Write(std::as_bytes(std::span(file.text)));
+    } else {
+      written.CopyFrom(source);
+      if (file.patches) {
+        for (const SectorPatch& sector : file.patches->sectors) written.WriteAt(sector.offset, sector.bytes);
+      }
+    }
+    written.TakeModeOf(source);
+  }
+  FixedCopy copy{targets.front(), {}};
+  {
+    // Every file read back is closed again before the copy takes its place, which Windows asks.
+    const std::string sheet = writer.WrittenPath(plan.files.front().name);
+    try {
+      const FileSource written(sheet);
+      TrackFiles files(written, TrackFilesBeside(sheet));
+      copy.disc = ReadBack(fix_, RowOf(plan.format).contents(files), files);
+    } catch (const RunTimeError& failure) {
+      RefuseAsInvalid("the copy " + ShownPath(copy.path) + " did not read back as the fixed disc (" +
+                      RefusalReason(failure) + "), so it was not kept");
+    }
+  }
+  writer.Commit();
+  return copy;
 }
 
 }  // namespace quillet

@@ -17,6 +17,13 @@
 // by the system (a clone where the file system shares blocks), the changed sectors written over them.
 namespace quillet {
 
+// A fixed copy as it took its place: its path (the image, or a set's sheet) and its disc, read back
+// from what was written before it took the place.
+struct FixedCopy {
+  std::string path;
+  DiscBootFile disc;
+};
+
 class ImageFix {
  public:
   // Reads the disc image at `path` and plans its fix. Raises run-time error 5 where it is no disc
@@ -32,16 +39,22 @@ class ImageFix {
   // Where the fixed files go, the image or its sheet first: at `output` where it is given, a set's
   // track files beside it.
   std::vector<std::string> Targets(const std::optional<std::string>& output = {}) const;
+  // Where the copy goes: the image, or a set's folder.
+  std::string Destination(const std::optional<std::string>& output = {}) const;
 
-  // Writes the fixed files whole or not at all: each into a temporary file, all of them replacing
-  // their targets only once every one is written; folders made for them go again on a failure. A
-  // target that is a file of the image, however spelt, is refused first, nothing written.
-  void Write(const std::optional<std::string>& output = {}) const;
+  // Writes the fixed files with the one writer of results: a single image whole or not at all, a set
+  // in a folder of its own that appears whole. Refused first, nothing written: a target that is a
+  // file of the image however spelt, an `output` whose extension names another format, an existing
+  // copy unless `replace` (run-time error 58), a set whose sheet names a file outside its folder.
+  // The copy is read back before it takes its place; one that does not read back as the fixed disc
+  // is dropped, and the refusal names it.
+  FixedCopy Write(const std::optional<std::string>& output = {}, bool replace = false) const;
 
  private:
   struct FixedFile;
-  std::vector<FixedFile> Files(const std::optional<std::string>& output) const;
-  std::vector<FixedFile> ChdAsCue(const std::optional<std::string>& output) const;
+  struct Plan;
+  Plan Files(const std::optional<std::string>& output) const;
+  Plan ChdAsCue(const std::optional<std::string>& output) const;
 
   std::string path_;
   FileSource image_;

@@ -104,7 +104,7 @@ std::vector<std::string> GdiTrackFiles(const ByteSource& table) {
 }
 
 TableOfContents GdiContents(TrackFiles& files) {
-  TableOfContents toc{DiscFormat::Gdi, TracksOf(ReadTable(files.Open(""))), true, false, 0};
+  TableOfContents toc{DiscFormat::Gdi, TracksOf(ReadTable(files.Open(""))), true, false, 0, std::nullopt};
   // The files of the high-density area's data tracks must be there; another's that is not only
   // goes uncounted.
   for (TocTrack& track : toc.tracks) {

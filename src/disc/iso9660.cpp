@@ -91,8 +91,14 @@ std::optional<std::size_t> IsoSectorSize(const ByteSource& source) {
   return std::nullopt;
 }
 
-std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
-  const std::string wanted = Comparable(name);
+namespace {
+
+// Calls `visit` with each record of the file system's directories but "." and "..", breadth first
+// from the root (a directory's own record in the directory above it), until it returns true.
+// `purpose` ends the sentence that refuses directories too large to read: "before its boot file is
+// found".
+template <typename Visit>
+void ForEachRecord(const Track& track, std::string_view purpose, Visit visit) {
   // Breadth first: the queue keeps every directory met, so it also says which were seen.
   std::vector<std::pair<Record, std::size_t>> directories{{RootOf(track), 0}};
   std::uint64_t read = 0;
@@ -106,7 +112,7 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
     }
     read += directory.size;
     if (read > kMostDirectoryBytes) {
-      RefuseAsInvalid("the image's directories run to more than 8 MiB before its boot file is found: it is malformed");
+      RefuseAsInvalid("the image's directories run to more than 8 MiB " + std::string(purpose) + ": it is malformed");
     }
     const auto sectors = static_cast<std::uint32_t>((std::size_t{directory.size} + kSectorData - 1) / kSectorData);
     for (std::uint32_t index = 0; index < sectors; ++index) {
@@ -116,20 +122,67 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
            at += std::to_integer<std::size_t>((*sector)[at])) {
         // "." and "..": their names are the bytes 0 and 1.
         if (record->name.size() == 1 && (record->name[0] == '\0' || record->name[0] == '\1')) continue;
-        if (record->flags & kDirectoryFlag) {
-          if (depth + 1 < kMostDepth && directories.size() < kMostDirectories)
-            directories.push_back({*record, depth + 1});
-          continue;
+        if (visit(*record)) return;
+        if ((record->flags & kDirectoryFlag) && depth + 1 < kMostDepth && directories.size() < kMostDirectories) {
+          directories.push_back({*record, depth + 1});
         }
-        if (Comparable(record->name) != wanted) continue;
-        if (record->flags & kMultiExtentFlag) {
-          RefuseAsInvalid(EscapeControls(record->name) + " is stored in several extents, which Quillet does not read");
-        }
-        return IsoFile{record->name, record->lba, record->size};
       }
     }
   }
-  return std::nullopt;
+}
+
+std::uint32_t SectorsOf(std::uint64_t bytes) {
+  return static_cast<std::uint32_t>((bytes + kSectorData - 1) / kSectorData);
+}
+
+}  // namespace
+
+std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
+  const std::string wanted = Comparable(name);
+  std::optional<IsoFile> found;
+  ForEachRecord(track, "before its boot file is found", [&](const Record& record) {
+    if ((record.flags & kDirectoryFlag) || Comparable(record.name) != wanted) return false;
+    if (record.flags & kMultiExtentFlag) {
+      RefuseAsInvalid(EscapeControls(record.name) + " is stored in several extents, which Quillet does not read");
+    }
+    found = IsoFile{record.name, record.lba, record.size};
+    return true;
+  });
+  return found;
+}
+
+std::vector<IsoExtent> IsoExtentsBut(const Track& track, std::string_view name) {
+  const std::string left_out = Comparable(name);
+  bool met = false;
+  std::vector<IsoExtent> extents{{"the IP.BIN", track.first_lba(), kFirstVolumeDescriptor}};
+  for (std::uint32_t index = 0; index < kMostVolumeDescriptors; ++index) {
+    const std::uint32_t lba = track.first_lba() + kFirstVolumeDescriptor + index;
+    const auto sector = track.Sector(lba);
+    if (!sector || std::memcmp(sector->data() + 1, "CD001", 5) != 0) break;
+    extents.push_back({"a volume descriptor", lba, 1});
+    const auto type = std::to_integer<std::uint8_t>((*sector)[0]);
+    if (type == 255) break;  // the set's terminator
+    if (type != 1 && type != 2) continue;
+    // The path tables: little-endian ones at 140 and 144, big-endian ones at 148 and 152.
+    const std::uint32_t table_sectors = SectorsOf(LittleEndian32(*sector, 132));
+    for (const std::size_t at : {std::size_t{140}, std::size_t{144}, std::size_t{148}, std::size_t{152}}) {
+      const auto table = static_cast<std::uint32_t>(at < 148 ? LittleEndian32(*sector, at) : BigEndian(*sector, at, 4));
+      if (table != 0) extents.push_back({"a path table", table, table_sectors});
+    }
+  }
+  const Record root = RootOf(track);
+  extents.push_back({"the root directory", root.lba, SectorsOf(root.size)});
+  ForEachRecord(track, "for Quillet to tell what lies where its boot file does", [&](const Record& record) {
+    const bool directory = record.flags & kDirectoryFlag;
+    if (!directory && !met && Comparable(record.name) == left_out) {
+      met = true;  // the file FindIsoFile finds
+      return false;
+    }
+    extents.push_back({(directory ? "the directory " : "the file ") + EscapeControls(record.name), record.lba,
+                       SectorsOf(record.size)});
+    return false;
+  });
+  return extents;
 }
 
 std::uint32_t IsoTrackBase(const Track& track) {
@@ -175,7 +228,7 @@ TableOfContents IsoContents(const ByteSource& image) {
   TocTrack track;
   track.sector_size = static_cast<std::uint32_t>(IsoSectorSize(image).value_or(kSectorData));
   track.sectors = static_cast<std::uint32_t>(std::min<std::uint64_t>(image.size() / track.sector_size, UINT32_MAX));
-  return {DiscFormat::Iso, {track}, false, false, image.size()};
+  return {DiscFormat::Iso, {track}, false, false, image.size(), std::nullopt};
 }
 
 }  // namespace quillet

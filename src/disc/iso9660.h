@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "disc/table_of_contents.h"
 #include "disc/track.h"
@@ -24,6 +25,20 @@ struct IsoFile {
 // file system holds no such file; raises run-time error 5 naming what is wrong with a track that
 // holds no ISO 9660 file system, and with a file stored in several extents.
 std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name);
+
+// A run of sectors the file system gives to something: its IP.BIN (the system area), a volume
+// descriptor, a path table, a directory or a file.
+struct IsoExtent {
+  std::string what;  // "the IP.BIN", "a volume descriptor", "a path table", "the directory GAME", "the file X.BIN;1"
+  std::uint32_t lba = 0;
+  std::uint32_t sectors = 0;
+};
+
+// Every extent of the file system on `track` but that of the file `name` as FindIsoFile finds it:
+// each directory's and each other file's record as it comes (so a second record of that file is
+// there), read as FindIsoFile reads the directories. Raises run-time error 5 where they cannot all
+// be read.
+std::vector<IsoExtent> IsoExtentsBut(const Track& track, std::string_view name);
 
 // The size of an ISO image's sectors (2048, 2336, 2352, 2368 or 2448): the one in which a volume
 // descriptor ("CD001") begins sector 16, or else a Dreamcast bootstrap begins the first sector of

@@ -49,6 +49,9 @@ struct TableOfContents {
   bool gd_rom = false;           // a GD-ROM's (a high-density area from LBA 45000), else a CD-R's
   bool left_open = false;        // a CD-R left open for another session (only a CDI records it)
   std::uint64_t image_size = 0;  // in bytes: the image, or a dump's track files together
+  // Where the image's own table of tracks begins in it (a CDI's, which runs to its end): no track's
+  // sectors lie there. Nothing where the table is a file of its own.
+  std::optional<std::uint64_t> table_start;
 };
 
 // Opens the file of a track that a table names (`file`, in the table's folder): beside it on disk,

@@ -1,6 +1,8 @@
 #include "util/file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -108,6 +110,64 @@ bool MakeFolder(std::string_view path) {
 
 void RemoveFolder(std::string_view path) {
   if (::rmdir(PathString(path).c_str()) != 0) throw FileError(static_cast<unsigned long>(errno));
+}
+
+bool IsFolder(std::string_view path) {
+  struct stat status;
+  return !path.empty() && path.find('\0') == std::string_view::npos &&
+         ::stat(std::string(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::vector<FolderEntry> FolderEntries(std::string_view path) {
+  const std::string folder_path = PathString(path);
+  DIR* folder = ::opendir(folder_path.c_str());
+  if (!folder) throw FileError(static_cast<unsigned long>(errno));
+  std::vector<FolderEntry> names;
+  errno = 0;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    bool is_folder = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_UNKNOWN) {  // a file system that does not say: asked of the entry itself
+      struct stat status;
+      is_folder = ::lstat((folder_path + "/" + std::string(name)).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    }
+    names.push_back({std::string(name), is_folder});
+    errno = 0;
+  }
+  const int code = errno;
+  ::closedir(folder);
+  if (code != 0) throw FileError(static_cast<unsigned long>(code));
+  return names;
+}
+
+void SyncFolder(std::string_view path) {
+  Descriptor folder(::open(PathString(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.get() < 0) throw FileError(static_cast<unsigned long>(errno));
+  // EINVAL: a file system that cannot sync a folder, which keeps its names some other way.
+  if (::fsync(folder.get()) != 0 && errno != EINVAL) throw FileError(static_cast<unsigned long>(errno));
+}
+
+void MoveFolder(std::string_view from, std::string_view to) {
+  if (::rename(PathString(from).c_str(), PathString(to).c_str()) != 0) {
+    throw FileError(static_cast<unsigned long>(errno));
+  }
+}
+
+void ExchangeFolders(std::string_view a, std::string_view b) {
+  const std::string first = PathString(a), second = PathString(b);
+  if (::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0) return;
+  if (errno != EINVAL && errno != ENOSYS) throw FileError(static_cast<unsigned long>(errno));
+  // A file system without the exchange: through a third name.
+  const std::string aside = first + ".aside";
+  MoveFolder(first, aside);
+  try {
+    MoveFolder(second, first);
+  } catch (const RunTimeError&) {
+    ::rename(aside.c_str(), first.c_str());
+    throw;
+  }
+  MoveFolder(aside, second);
 }
 
 std::string ProgramPath() {

@@ -23,6 +23,10 @@
 #include "util/path_rules.h"
 
 namespace quillet {
+
+// The process's umask, which the system gives no way to read without changing it.
+mode_t Umask();
+
 namespace {
 
 RunTimeError ErrnoError() { return FileError(static_cast<unsigned long>(errno)); }
@@ -144,6 +148,7 @@ struct ReplacementFile::Platform {
   std::string temporary;
   int descriptor = -1;
   bool replaces_a_file = false;
+  bool in_place = false;
 
   // Also when the constructor fails after the temporary file was made.
   ~Platform() {
@@ -153,29 +158,37 @@ struct ReplacementFile::Platform {
       ForgetOnInterrupt(temporary);
     }
   }
+
+  // Makes the file `path` names, new; marked for removal from the moment it is there.
+  bool Create(const std::string& path, mode_t mode) {
+    temporary = path;
+    // No signal between the file's making and its marking: one would leave it behind.
+    const SignalsHeld held;
+    descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    const int open_errno = errno;
+    if (descriptor >= 0) RemoveOnInterrupt(path);
+    errno = open_errno;
+    if (descriptor < 0) temporary.clear();
+    return descriptor >= 0;
+  }
 };
 
-ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_unique<Platform>()) {
+ReplacementFile::ReplacementFile(std::string_view target, Placement placement)
+    : platform_(std::make_unique<Platform>()) {
   if (target.empty()) throw EmptyPathError();
+  if (placement == Placement::InPlace) {
+    platform_->in_place = true;
+    platform_->target = std::string(target);
+    if (!platform_->Create(platform_->target, 0666)) throw ErrnoError();
+    return;
+  }
   platform_->target = FollowLinks(std::string(target));
   const std::optional<struct stat> replaced = ReplaceableTarget(platform_->target);
   platform_->replaces_a_file = replaced.has_value();
   // Private until it is complete; a replacement then takes the old file's owner and mode.
   const mode_t creation_mode = platform_->replaces_a_file ? 0600 : 0666;
-  for (int attempt = 0; platform_->descriptor < 0; ++attempt) {
-    platform_->temporary = NewTemporaryNameFor(platform_->target);
-    // No signal between the file's making and its marking: one would leave it behind.
-    sigset_t every, before;
-    ::sigfillset(&every);
-    ::pthread_sigmask(SIG_BLOCK, &every, &before);
-    platform_->descriptor =
-        ::open(platform_->temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, creation_mode);
-    const int open_errno = errno;
-    if (platform_->descriptor >= 0) RemoveOnInterrupt(platform_->temporary);
-    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
-    errno = open_errno;
-    if (platform_->descriptor < 0 && (errno != EEXIST || attempt == 100)) {
-      platform_->temporary.clear();
+  for (int attempt = 0; !platform_->Create(NewTemporaryNameFor(platform_->target), creation_mode); ++attempt) {
+    if (errno != EEXIST || attempt == 100) {
       // A folder that is there but takes no new file (/proc, /sys) answers "no such file".
       struct stat folder {};
       if (errno == ENOENT && ::stat(FolderOf(platform_->target).c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)) {
@@ -235,19 +248,29 @@ void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> b
   ::sync_file_range(platform_->descriptor, start, length, SYNC_FILE_RANGE_WRITE);
 }
 
+void ReplacementFile::TakeModeOf(const ReadOnlyFile& source) {
+  if (platform_->replaces_a_file) return;
+  struct stat status;
+  if (::fstat(static_cast<int>(source.handle()), &status) != 0) throw ErrnoError();
+  // As cp gives its copy: the source's permissions, as the umask allows.
+  if (::fchmod(platform_->descriptor, status.st_mode & 0777 & ~Umask()) != 0) throw ErrnoError();
+}
+
 void ReplacementFile::Commit() {
   if (::fsync(platform_->descriptor) != 0) throw ErrnoError();
   const int descriptor = std::exchange(platform_->descriptor, -1);
   // Some file systems (NFS among them) report a failed write only here.
   if (::close(descriptor) != 0) throw ErrnoError();
+  if (platform_->in_place) {
+    platform_->temporary.clear();  // still marked: its folder's owner forgets it
+    return;
+  }
   if (::rename(platform_->temporary.c_str(), platform_->target.c_str()) != 0) throw ErrnoError();
   ForgetOnInterrupt(std::exchange(platform_->temporary, {}));
   SyncFolderOf(platform_->target);
 }
 
-// The mode a program's new file gets, read and write as the umask allows: a tool's result (objcopy
-// marks its output executable) is then written alike by every front end.
-mode_t NewFileMode() {
+mode_t Umask() {
   unsigned mask = 022;
   if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
     char line[128];
@@ -256,8 +279,12 @@ mode_t NewFileMode() {
     }
     std::fclose(status);
   }
-  return static_cast<mode_t>(0666 & ~mask);
+  return static_cast<mode_t>(mask);
 }
+
+// The mode a program's new file gets, read and write as the umask allows: a tool's result (objcopy
+// marks its output executable) is then written alike by every front end.
+mode_t NewFileMode() { return 0666 & ~Umask(); }
 
 void MoveOver(std::string_view from, std::string_view target_path) {
   if (target_path.empty()) throw EmptyPathError();

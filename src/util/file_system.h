@@ -92,6 +92,24 @@ void RemoveFile(std::string_view path);
 bool MakeFolder(std::string_view path);
 // Removes the empty folder `path` names.
 void RemoveFolder(std::string_view path);
+// True when `path` names a folder (a link to one counts).
+bool IsFolder(std::string_view path);
+// What a folder holds, without "." and "..", in no set order: each name, and whether it is a folder
+// itself (a link to one is not).
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
+};
+std::vector<FolderEntry> FolderEntries(std::string_view path);
+// Forces the folder's entries (the names made, renamed or removed in it) to disk; nothing on Windows,
+// which keeps them with the files.
+void SyncFolder(std::string_view path);
+// Renames the folder `from` to `to`, in the same folder, in one step: `to` must not be there, or be an
+// empty folder.
+void MoveFolder(std::string_view from, std::string_view to);
+// Gives the folders `a` and `b` each other's names: at once where the file system can (Linux), else
+// through a third name beside them, from which a failure puts each back.
+void ExchangeFolders(std::string_view a, std::string_view b);
 
 // The running program's own path.
 std::string ProgramPath();

@@ -9,9 +9,22 @@
 namespace quillet {
 
 // Marks `path` for removal should such a signal end the process, until ForgetOnInterrupt: a file, or
-// a folder (once the files marked after it have gone, where it is empty then).
+// a folder (once the files in it have gone, where it is empty then). Any number may be marked.
 void RemoveOnInterrupt(const std::string& path);
 void ForgetOnInterrupt(const std::string& path);
+
+// Holds back every signal while it lives: what it guards (a rename and the marks it ends) happens
+// whole before the handler can run. Nothing on Windows.
+class SignalsHeld {
+ public:
+  SignalsHeld();
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+  ~SignalsHeld();
+
+ private:
+  alignas(8) unsigned char before_[128];  // the mask it restores (a sigset_t)
+};
 
 // Installs the handler: it ends the tools the process started and waits for them, removes the
 // marked files, then the process ends by the same signal, as its parent expects. A signal that was

@@ -23,7 +23,11 @@ namespace quillet {
 // disk).
 class ReplacementFile {
  public:
-  explicit ReplacementFile(std::string_view target);
+  // Beside: as above. InPlace: a file of a set, written where it goes in the set's own temporary
+  // folder: `target` is made new (an existing one is refused), and Commit only forces it to disk; a
+  // signal removes it until the set's owner forgets it.
+  enum class Placement { Beside, InPlace };
+  explicit ReplacementFile(std::string_view target, Placement placement = Placement::Beside);
   ReplacementFile(const ReplacementFile&) = delete;
   ReplacementFile& operator=(const ReplacementFile&) = delete;
   ~ReplacementFile();
@@ -36,6 +40,9 @@ class ReplacementFile {
   void CopyFrom(const ReadOnlyFile& source);
   // Writes `bytes` at `offset`; several threads may do so at once, at different offsets.
   void WriteAt(std::uint64_t offset, std::span<const std::byte> bytes);
+  // A new file (not one that replaces another) takes `source`'s permissions, as the umask allows, as
+  // cp gives a copy; on Windows it keeps those any new file gets.
+  void TakeModeOf(const ReadOnlyFile& source);
   void Commit();
 
   // The temporary file's path, while there is one.

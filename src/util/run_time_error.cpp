@@ -14,6 +14,7 @@ std::string StandardDescription(int number) {
     case error::kBadFileName: return "Bad file name or number";
     case error::kFileNotFound: return "File not found";
     case error::kDeviceIoError: return "Device I/O error";
+    case error::kFileAlreadyExists: return "File already exists";
     case error::kDiskFull: return "Disk full";
     case error::kPermissionDenied: return "Permission denied";
     case error::kPathFileAccessError: return "Path/File access error";

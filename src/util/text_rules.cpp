@@ -1,6 +1,7 @@
 #include "util/text_rules.h"
 
 #include <algorithm>
+#include <array>
 #include <random>
 
 namespace quillet {
@@ -20,6 +21,19 @@ std::string AsciiLowercase(std::string_view text) {
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                     [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+std::string SizeWords(std::uint64_t bytes) {
+  constexpr std::array<const char*, 4> kUnits = {"bytes", "KiB", "MiB", "GiB"};
+  std::size_t unit = 0;
+  std::uint64_t scale = 1;
+  while (bytes / scale >= 1024 && unit + 1 < kUnits.size()) {
+    scale *= 1024;
+    ++unit;
+  }
+  if (unit == 0) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+  const std::uint64_t tenths = (bytes * 10 + scale / 2) / scale;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " " + kUnits[unit];
 }
 
 std::string EscapeControls(std::string_view text) {

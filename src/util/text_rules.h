@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,10 @@ std::string EscapeControls(std::string_view text);
 // A path as a sentence shows it: its control characters escaped, and in double quotes where a blank
 // begins or ends it (or it is empty), which would otherwise pass unseen.
 std::string ShownPath(std::string_view path);
+
+// "650.3 MiB", "512.0 KiB", "900 bytes": tenths rounded half up, in whole numbers alone (the page's
+// module then needs no floating-point printing).
+std::string SizeWords(std::uint64_t bytes);
 
 // The next field of a line of a table of tracks (a .gdi, a cue sheet): a word, or a name in double
 // quotes, `line` moving past it; nothing at the line's end or in an unclosed quote.

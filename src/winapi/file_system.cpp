@@ -105,6 +105,50 @@ void RemoveFolder(std::string_view path) {
   if (!RemoveDirectoryW(WidePath(path).c_str())) throw FileError(GetLastError());
 }
 
+bool IsFolder(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos) return false;
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<FolderEntry> FolderEntries(std::string_view path) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((WidePath(path) + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) throw FileError(GetLastError());
+  std::vector<FolderEntry> names;
+  do {
+    const std::wstring_view name = found.cFileName;
+    // A junction or a link to a folder is a reparse point: not a folder of this one's own.
+    const bool folder =
+        (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (name != L"." && name != L"..") names.push_back({Narrow(name), folder});
+  } while (FindNextFileW(search, &found));
+  const DWORD code = GetLastError();
+  FindClose(search);
+  if (code != ERROR_NO_MORE_FILES) throw FileError(code);
+  return names;
+}
+
+void SyncFolder(std::string_view) {}
+
+void MoveFolder(std::string_view from, std::string_view to) {
+  const std::wstring target = WidePath(to);
+  // A folder cannot be renamed over another, even an empty one: that one goes first.
+  if (IsFolder(to) && !RemoveDirectoryW(target.c_str())) throw FileError(GetLastError());
+  if (!MoveFileExW(WidePath(from).c_str(), target.c_str(), 0)) throw FileError(GetLastError());
+}
+
+void ExchangeFolders(std::string_view a, std::string_view b) {
+  const std::wstring first = WidePath(a), second = WidePath(b), aside = first + L".aside";
+  if (!MoveFileExW(first.c_str(), aside.c_str(), 0)) throw FileError(GetLastError());
+  if (!MoveFileExW(second.c_str(), first.c_str(), 0)) {
+    const DWORD code = GetLastError();
+    MoveFileExW(aside.c_str(), first.c_str(), 0);
+    throw FileError(code);
+  }
+  if (!MoveFileExW(aside.c_str(), second.c_str(), 0)) throw FileError(GetLastError());
+}
+
 std::string ProgramPath() {
   std::vector<wchar_t> path(MAX_PATH);
   DWORD length = 0;

@@ -7,5 +7,7 @@ namespace quillet {
 void RemoveOnInterrupt(const std::string&) {}
 void ForgetOnInterrupt(const std::string&) {}
 void InstallInterruptCleanup() {}
+SignalsHeld::SignalsHeld() : before_{} {}
+SignalsHeld::~SignalsHeld() = default;
 
 }  // namespace quillet

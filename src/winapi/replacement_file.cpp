@@ -62,11 +62,24 @@ struct ReplacementFile::Platform {
   std::string temporary;
   HANDLE file = INVALID_HANDLE_VALUE;
   std::optional<DWORD> replaced;  // the replaced file's attributes
+  bool in_place = false;
 };
 
-ReplacementFile::ReplacementFile(std::string_view target) : platform_(std::make_unique<Platform>()) {
+ReplacementFile::ReplacementFile(std::string_view target, Placement placement)
+    : platform_(std::make_unique<Platform>()) {
   if (target.empty()) throw EmptyPathError();
   platform_->target = Widen(target);
+  if (placement == Placement::InPlace) {
+    platform_->in_place = true;
+    platform_->temporary = std::string(target);
+    platform_->file =
+        CreateFileW(platform_->target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (platform_->file == INVALID_HANDLE_VALUE) {
+      platform_->temporary.clear();
+      throw FileError(GetLastError());
+    }
+    return;
+  }
   platform_->replaced = ReplaceableTarget(platform_->target);
   for (int attempt = 0; platform_->file == INVALID_HANDLE_VALUE; ++attempt) {
     platform_->temporary = NewTemporaryNameFor(target);
@@ -118,10 +131,17 @@ void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> b
   }
 }
 
+// A Windows file has no permissions of its own to carry: it takes those of its folder.
+void ReplacementFile::TakeModeOf(const ReadOnlyFile&) {}
+
 void ReplacementFile::Commit() {
   if (!FlushFileBuffers(platform_->file)) throw FileError(GetLastError());
   HANDLE file = std::exchange(platform_->file, INVALID_HANDLE_VALUE);
   if (!CloseHandle(file)) throw FileError(GetLastError());
+  if (platform_->in_place) {
+    platform_->temporary.clear();
+    return;
+  }
   MoveIntoPlace(Widen(platform_->temporary), platform_->target, platform_->replaced);
   platform_->temporary.clear();
 }

@@ -38,8 +38,9 @@ std::optional<std::string> FakeSystem::FixedCopyName(const std::string& path) {
   return found == fixable.end() ? std::nullopt : std::optional(found->second);
 }
 
-std::string FakeSystem::WriteFixedCopy(const std::string& path) {
+std::string FakeSystem::WriteFixedCopy(const std::string& path, bool replace) {
   const std::string copy = PathIn(ContainingFolder(path, style), fixable.at(path), style);
+  if (!replace && files.contains(copy)) throw RunTimeError(error::kFileAlreadyExists);
   WriteFile(copy, fixed_bytes);
   return copy;
 }

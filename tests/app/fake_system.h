@@ -65,7 +65,7 @@ class FakeSystem : public System {
   // tests that need a .gdi and its track files use real files.
   std::optional<DiscBootFile> ReadDiscBoot(const std::string& path) override;
   std::optional<std::string> FixedCopyName(const std::string& path) override;
-  std::string WriteFixedCopy(const std::string& path) override;
+  std::string WriteFixedCopy(const std::string& path, bool replace) override;
   std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) override {
     if (image == path) return image;
     const auto tracks = track_files.find(image);

@@ -706,8 +706,10 @@ TEST_F(ConvertTest, ARepeatConversionIsToldByTheFileNotByItsStamp) {
   // Where a drive counts time in two-second steps, a repeat conversion's result has the stamp of
   // the one before: only a file under a fresh name tells that the tool wrote.
   Scanned(R"(C:\games\1ST_READ.BIN)", "SCRAMBLED");
+  app.window.message_answers = {Answer::Ok, Answer::Yes};  // the second asks before it replaces the first
   for (int repeat = 0; repeat < 2; ++repeat) form.Command3_Click();
-  EXPECT_EQ(app.window.messages.size(), 2u);
+  ASSERT_EQ(app.window.messages.size(), 3u);
+  EXPECT_EQ(app.window.messages[1].text, "1ST_READ_unscrambled.bin exists. Replace it?");
   EXPECT_EQ(app.window.messages.back().title, "Completed...");
   EXPECT_EQ(app.system.files.count(R"(C:\games\1ST_READ_unscrambled.bin)"), 1u);
   EXPECT_EQ(app.system.files.size(), 2u) << "nothing but the binary and the result: no fresh name left";
@@ -717,10 +719,11 @@ TEST_F(ConvertTest, AnEarlierResultIsNoProofTheToolWroteOne) {
   Scanned(R"(C:\games\1ST_READ.BIN)", "SCRAMBLED");
   app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"] = "yesterday's result";
   app.system.run_tool = [](const ToolRun&) { return ToolOutcome{true, 0, "", ""}; };  // and writes nothing
+  app.window.message_answers = {Answer::Yes};
   form.Command3_Click();
-  EXPECT_EQ(app.window.messages,
-            std::vector<Message>{ErrorReport(
-                75, R"(Path/File access error: dcscram.exe wrote no file C:\games\1ST_READ_unscrambled.bin)")});
+  ASSERT_EQ(app.window.messages.size(), 2u);
+  EXPECT_EQ(app.window.messages.back(),
+            ErrorReport(75, R"(Path/File access error: dcscram.exe wrote no file C:\games\1ST_READ_unscrambled.bin)"));
   EXPECT_EQ(app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"], "yesterday's result");
   EXPECT_EQ(app.system.files.size(), 2u);
 }

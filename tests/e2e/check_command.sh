@@ -65,7 +65,7 @@ convert --to scrambled chd/gdi.chd -o chd/gdi.chd|1|quillet: chd/gdi.chd: its re
 convert --to scrambled cd-r/disc.cue -o linked.bin|1|quillet: cd-r/disc.cue: its result linked.bin is cd-r/Track 2.bin, a track file of cd-r/disc.cue, which Quillet never writes; nothing written
 check nested/disc.cue|0|nested/disc.cue: ok: placement: track 2 at LBA 11702 holds a file system made to begin there
 convert --to scrambled nested/disc.cue -o nested-track.bin|1|quillet: nested/disc.cue: its result nested-track.bin is nested/tracks/Track 2.bin, a track file of nested/disc.cue, which Quillet never writes; nothing written
-convert --to scrambled -o /proc/version $program|1|quillet: /proc/version: Path/File access error: its folder /proc takes no new files
+convert --to scrambled -o /proc/version $program|1|quillet: $program: cannot write /proc/version: Path/File access error: its folder /proc takes no new files
 ROWS
 
 # A name that a blank ends is quoted, so that the blank is seen.

@@ -172,8 +172,8 @@ fi
 # --- 7. Errors name the file they concern.
 rm -rf "$work/names" && mkdir -p "$work/names/adir"
 cp "$program" "$work/names/s.bin"
-for case in "-o $work/names/nodir/x.bin|$work/names/nodir/x.bin: File not found" \
-            "-o $work/names/adir|$work/names/adir: Path/File access error: the path names a folder, not a file"; do
+for case in "-o $work/names/nodir/x.bin|$work/names/s.bin: cannot write $work/names/nodir/x.bin: File not found" \
+            "-o $work/names/adir|$work/names/s.bin: cannot write $work/names/adir: Path/File access error: the path names a folder, not a file"; do
   run "$quillet" convert --to scrambled ${case%%|*} "$work/names/s.bin"
   [[ $status -eq 1 && $err == "quillet: ${case#*|}" ]] && pass "an output's error names it: ${case#*|}" || fail "output error: $err"
 done

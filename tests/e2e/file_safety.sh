@@ -104,30 +104,51 @@ if command -v strace >/dev/null; then
   fi
 fi
 
-# --- A signal while quillet fix writes a set of track files: neither the folder it made nor a
-# temporary file is left. The boot track is padded to a gigabyte, so that copying it takes a while.
+# --- quillet fix writes a set of track files whole or not at all: a signal at each of its first ten
+# fsyncs (a tracer sends it as the call begins) leaves either nothing or the whole set, never part
+# of it, nor a temporary file; a kill leaves only a hidden folder, which the next run names.
 gdi_folder="$(dirname "$input")/disc/gdi"
-if [[ -f $gdi_folder/disc.gdi ]]; then
+if [[ -f $gdi_folder/disc.gdi ]] && command -v strace >/dev/null; then
   mkdir "$work/set"
   cp "$gdi_folder"/* "$work/set/"
-  truncate -s 1G "$work/set/track 03 boot.bin"
   originals=$(ls -A "$work/set")
-  code=$("$quillet" scan --json "$work/set/disc.gdi" | sed -n 's/.*"boot_code": "\([0-9a-f]*\)".*/\1/p')
-  QUILLET_TRUSTED_BOOT_CODE=$code env --default-signal=INT "$quillet" fix --regions U "$work/set/disc.gdi" >/dev/null &
-  pid=$!
-  # Sent once the copy has begun: its folder is there.
-  for _ in $(seq 100); do [[ -d $work/set/disc_fixed ]] && break; sleep 0.05; done
-  kill -INT "$pid"
-  set +e
-  wait "$pid" 2>/dev/null
-  status=$?
-  set -e
-  if [[ $status -eq 130 && $(ls -A "$work/set") == "$originals" ]]; then
-    pass "a signal while a set is fixed: ended by it, nothing left"
+  export QUILLET_TRUSTED_BOOT_CODE
+  QUILLET_TRUSTED_BOOT_CODE=$("$quillet" scan --json "$work/set/disc.gdi" | sed -n 's/.*"boot_code": "\([0-9a-f]*\)".*/\1/p')
+  "$quillet" fix --regions U -o "$work/whole/disc.gdi" "$work/set/disc.gdi" >/dev/null
+  halves=0 seen=""
+  for at in $(seq 10); do
+    ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=fsync -e inject=fsync:signal=TERM:when=$at \
+      "$quillet" fix --regions U "$work/set/disc.gdi" >/dev/null 2>&1 || true
+    state=nothing
+    if [[ -e $work/set/disc_fixed ]]; then
+      state=half
+      diff -r "$work/whole" "$work/set/disc_fixed" >/dev/null && state=whole
+    fi
+    rm -rf "$work/set/disc_fixed"
+    if [[ $state != half && $(ls -A "$work/set") == "$originals" ]]; then
+      seen="$seen $state"
+    else
+      fail "a signal at fsync $at while a set is written left: $(ls -A "$work/set" | tr '\n' ' ')"
+      halves=$((halves + 1))
+    fi
+  done
+  # Both outcomes seen: the signals landed before the set took its place, and after.
+  [[ $halves -eq 0 && $seen == *nothing* && $seen == *whole* ]] &&
+    pass "a signal at each of a set's first ten fsyncs: nothing or the whole set ($seen)"
+  ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=fsync -e inject=fsync:signal=KILL:when=2 \
+    "$quillet" fix --regions U "$work/set/disc.gdi" >/dev/null 2>&1 &
+  wait $! 2>/dev/null || true
+  run "$quillet" fix --regions U "$work/set/disc.gdi"
+  if [[ $status -eq 0 && $err == "quillet: $work/set/.disc_fixed."*".tmp (a folder) is left from an earlier run that was stopped: remove it" ]] &&
+     diff -r "$work/whole" "$work/set/disc_fixed" >/dev/null; then
+    pass "a killed run's hidden folder is named by the next, which writes the set"
   else
-    fail "a signal while a set is fixed: status $status, left: $(ls -A "$work/set" | tr '\n' ' ')"
+    fail "after a killed run: status $status, $err"
   fi
-  rm -rf "$work/set"
+  unset QUILLET_TRUSTED_BOOT_CODE
+  rm -rf "$work/set" "$work/whole"
+else
+  echo "skip: a signal while a set is written (no strace, or no .gdi fixture)"
 fi
 
 # --- The input truncated by another program while it is read.

@@ -216,8 +216,8 @@ TEST_F(ConvertTest, ErrorsNameTheFileTheyConcernAndHiddenNamesKeepTheirDot) {
   };
   const std::string folder_error = ": Path/File access error: the path names a folder, not a file\n";
   for (const Row& row : std::vector<Row>{
-           {{"-o", folder.PathOf("nodir/x.bin"), input}, folder.PathOf("nodir/x.bin")},
-           {{"-o", folder.PathOf("adir"), input}, folder.PathOf("adir") + folder_error},
+           {{"-o", folder.PathOf("nodir/x.bin"), input}, input + ": cannot write " + folder.PathOf("nodir/x.bin")},
+           {{"-o", folder.PathOf("adir"), input}, input + ": cannot write " + folder.PathOf("adir") + folder_error},
            {{folder.PathOf("adir") + "/"}, folder.PathOf("adir") + "/" + folder_error},
        }) {
     std::vector<std::string> arguments{"convert", "--to", "scrambled"};

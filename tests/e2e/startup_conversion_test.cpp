@@ -91,9 +91,11 @@ TEST_F(StartupConversionEndToEnd, AToolThatSucceedsWithoutWritingFailsDespiteAnE
   fs::permissions(objcopy, fs::perms::owner_all);
   const std::string earlier = folder.Write("my games/game_unscrambled.bin", "an earlier result");
   window.question_answers = {Answer::No};
-  MainForm(window, system).Form_Load();  // the error is reported, and the window stays
-  ASSERT_FALSE(window.messages.empty());
-  EXPECT_EQ(window.messages.front().text,
+  window.message_answers = {Answer::Yes};  // replace it
+  MainForm(window, system).Form_Load();    // the error is reported, and the window stays
+  ASSERT_EQ(window.messages.size(), 2u);
+  EXPECT_EQ(window.messages.front().text, "game_unscrambled.bin exists. Replace it?");
+  EXPECT_EQ(window.messages.back().text,
             "Random error number 75\r\nPath/File access error: sh-elf-objcopy wrote no file " + earlier);
   EXPECT_EQ(ReadFile(earlier), "an earlier result");
 }
