@@ -140,6 +140,13 @@ BootCheck FormCheck(const DiscBootFile& disc, Form form, const BootCodes& codes)
               ": whether the IP.BIN's own boot code starts it in that form cannot be told"};
 }
 
+// What to do about a cue sheet that lost its second session's line.
+std::string LostSessionWords(const DiscBootFile& disc) {
+  return "the cue sheet has lost its session lines (chdman extractcd writes none); put the line REM SESSION 02 "
+         "before track " +
+         std::to_string(disc.layout.lost_session) + " in the sheet, and the disc is placed as it was made";
+}
+
 BootCheck LayoutCheck(const DiscBootFile& disc) {
   const DiscLayout& layout = disc.layout;
   if (disc.gd_rom && !LoneTrack(disc)) {
@@ -184,6 +191,12 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
                 ", left open for another session: whether a Dreamcast reads a disc left open is not "
                 "established; close the disc when burning it"};
   }
+  // Where the placement is wrong too, its sentence gives the advice.
+  if (sessions.size() == 1 && layout.lost_session && layout.file_system_lba == layout.boot_track_lba) {
+    return {"layout", CheckResult::CannotTell,
+            description + ", though track " + std::to_string(layout.lost_session) +
+                " begins with an IP.BIN, as only a second session's first track does: " + LostSessionWords(disc)};
+  }
   if (sessions.size() == 1) {
     return {"layout", CheckResult::CannotTell,
             description +
@@ -212,15 +225,10 @@ BootCheck PlacementCheck(const DiscBootFile& disc) {
     return {"placement", CheckResult::CannotTell,
             made_for + ": a CHD keeps no sessions, so where the track lies is the reading program's to place"};
   }
-  const bool one_session =
-      std::all_of(layout.tracks.begin(), layout.tracks.end(), [](const TocTrack& track) { return track.session == 1; });
-  if (disc.format == DiscFormat::Cue && one_session && !disc.gd_rom &&
-      std::uint64_t{layout.boot_track_lba} + kFirstSessionGap == layout.file_system_lba) {
+  if (disc.format == DiscFormat::Cue && layout.lost_session) {
     // chdman extractcd writes no session lines: the sheet has lost the gap before a second session.
     return {"placement", CheckResult::Problem,
-            made_for + ", where a second session would put it: the cue sheet has lost its session lines (chdman " +
-                "extractcd writes none); put the line REM SESSION 02 before track " + std::to_string(disc.track) +
-                " in the sheet, and the disc is placed as it was made"};
+            made_for + ", where a second session would put it: " + LostSessionWords(disc)};
   }
   return {"placement", CheckResult::Problem,
           made_for + ": the console will not find " + EscapeControls(disc.boot.header.boot_file) +

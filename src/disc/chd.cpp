@@ -115,7 +115,9 @@ class ChdHunks {
 
 namespace {
 
-// A track's sectors out of the frames.
+// A track's sectors out of the frames, as the track's own file holds them: a CHD keeps CD audio's
+// 16-bit samples big-endian, as a drive reads them, where a track file (and chdman extractcd's)
+// keeps them little-endian.
 class ChdTrackSource final : public ByteSource {
  public:
   ChdTrackSource(ChdHunks& hunks, const ChdTrack& track) : hunks_(hunks), track_(track) {}
@@ -123,6 +125,19 @@ class ChdTrackSource final : public ByteSource {
 
  private:
   void ReadInside(std::uint64_t offset, std::span<std::byte> into) const override {
+    if (track_.data) {
+      ReadFrames(offset, into);
+      return;
+    }
+    // Whole samples: a sector is of an even size, so the track's pairs start at even offsets.
+    const std::uint64_t start = offset & ~std::uint64_t{1}, end = (offset + into.size() + 1) & ~std::uint64_t{1};
+    std::vector<std::byte> samples(static_cast<std::size_t>(end - start));
+    ReadFrames(start, samples);
+    for (std::size_t at = 0; at + 1 < samples.size(); at += 2) std::swap(samples[at], samples[at + 1]);
+    std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(offset - start), into.size(), into.begin());
+  }
+
+  void ReadFrames(std::uint64_t offset, std::span<std::byte> into) const {
     while (!into.empty()) {
       const std::uint64_t sector = offset / track_.sector_size;
       const std::uint64_t within = offset % track_.sector_size;

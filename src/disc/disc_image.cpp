@@ -55,17 +55,20 @@ std::string_view TableWords(DiscFormat format) {
 }
 
 // Whether `track` is of the part of the disc the boot track's file system lies in: a GD-ROM's
-// high-density area, a CD-R's boot session.
-bool InBootPart(const TableOfContents& toc, const TocTrack& boot, const TocTrack& track) {
-  return toc.gd_rom ? track.high_density : track.session == boot.session;
+// high-density area, a CD-R's boot session; where the image lost a second session, the tracks from
+// the one that began it.
+bool InBootPart(const TableOfContents& toc, const TocTrack& boot, const TocTrack& track, int lost_session) {
+  if (toc.gd_rom) return track.high_density;
+  return lost_session ? track.number >= lost_session : track.session == boot.session;
 }
 
 // The boot track: a GD-ROM's first data track of its high-density area, a CD-R's last session's
-// first data track.
-const TocTrack& BootTrack(const TableOfContents& toc) {
+// first data track; the track that began a second session the image lost, where there is one.
+const TocTrack& BootTrack(const TableOfContents& toc, int lost_session) {
   if (toc.tracks.empty()) RefuseAsInvalid(std::string(TableWords(toc.format)) + " lists no tracks");
   const int last_session = toc.tracks.back().session;
   const auto boot = std::find_if(toc.tracks.begin(), toc.tracks.end(), [&](const TocTrack& track) {
+    if (lost_session) return track.number == lost_session;
     return track.data && (toc.gd_rom ? track.high_density : track.session == last_session);
   });
   if (boot == toc.tracks.end()) {
@@ -78,7 +81,7 @@ const TocTrack& BootTrack(const TableOfContents& toc) {
 
 // The data tracks the boot track's file system may span, as one: the boot part's, then (a CD-R's)
 // the other sessions', whose files the file system may name.
-Track DataArea(const TableOfContents& toc, const TocTrack& boot, TrackFiles& files) {
+Track DataArea(const TableOfContents& toc, const TocTrack& boot, TrackFiles& files, int lost_session) {
   const ByteSource& boot_file = files.Open(boot.file);
   if (boot.offset >= boot_file.size()) {
     RefuseAsInvalid("the image ends before its boot track (track " + std::to_string(boot.number) +
@@ -87,12 +90,47 @@ Track DataArea(const TableOfContents& toc, const TocTrack& boot, TrackFiles& fil
   std::vector<TrackPiece> pieces;
   for (const bool boot_part : {true, false}) {
     for (const TocTrack& track : toc.tracks) {
-      if (!track.data || InBootPart(toc, boot, track) != boot_part || (toc.gd_rom && !boot_part)) continue;
+      if (!track.data || InBootPart(toc, boot, track, lost_session) != boot_part || (toc.gd_rom && !boot_part)) {
+        continue;
+      }
       pieces.push_back({&files.Open(track.file), track.offset, std::uint64_t{track.sectors} * track.sector_size,
                         track.sector_size, track.start_lba});
     }
   }
   return Track(pieces);
+}
+
+// The track that began a second session which the image lost: a CHD keeps no sessions, and chdman
+// extractcd writes a cue sheet without them. On a CD-R whose tracks all lie in one session, a data
+// track after the first that begins with an IP.BIN (as only a session's first track does), read as
+// the boot track, proves it: its file system was made to begin a first session's gap after where the
+// image puts it (an audio + data disc's, or a data + data disc's whose second session holds the
+// file system), or keeps its directories in the tracks before it (a data + data disc's whose second
+// session holds only the IP.BIN and the volume descriptors). 0 where there is none.
+int LostSecondSession(const TableOfContents& toc, TrackFiles& files) {
+  if (toc.gd_rom || (toc.format != DiscFormat::Chd && toc.format != DiscFormat::Cue) || toc.tracks.size() < 2 ||
+      toc.tracks.back().session != 1) {
+    return 0;
+  }
+  for (auto track = toc.tracks.rbegin(); track + 1 != toc.tracks.rend(); ++track) {
+    if (!track->data) continue;
+    try {
+      const Track area = DataArea(toc, *track, files, track->number);
+      const std::optional<SectorData> first = area.Sector(track->start_lba);
+      if (!first || !std::equal(kHardwareId.begin(), kHardwareId.end(), reinterpret_cast<const char*>(first->data()))) {
+        continue;
+      }
+      const std::uint32_t base = IsoTrackBase(area);
+      const std::optional<std::uint32_t> root = IsoRootLba(area);
+      if (std::uint64_t{track->start_lba} + kFirstSessionGap == base ||
+          (base == track->start_lba && root && *root < track->start_lba)) {
+        return track->number;
+      }
+    } catch (const RunTimeError&) {
+      // A track that does not read proves nothing.
+    }
+  }
+  return 0;
 }
 
 // The address the area's file system was made for: its root directory tells. A table places its
@@ -113,8 +151,9 @@ DiscBootFile BootOfContents(const TableOfContents& toc, TrackFiles& files) {
 }
 
 DiscBoot BootAreaOfContents(const TableOfContents& toc, TrackFiles& files) {
-  const TocTrack& boot = BootTrack(toc);
-  const Track area = DataArea(toc, boot, files);
+  const int lost_session = LostSecondSession(toc, files);
+  const TocTrack& boot = BootTrack(toc, lost_session);
+  const Track area = DataArea(toc, boot, files, lost_session);
   const std::uint32_t base = FileSystemBase(toc, area);
   // A lone ISO image lies wherever it is burned or dumped; one made for LBA 45000 is a GD-ROM's
   // boot track.
@@ -129,8 +168,9 @@ DiscBoot BootAreaOfContents(const TableOfContents& toc, TrackFiles& files) {
   layout.image_size = toc.image_size;
   layout.boot_track_lba = boot.start_lba;
   layout.file_system_lba = base;
+  layout.lost_session = lost_session;
   for (const TocTrack& track : toc.tracks) {
-    if (track.data && InBootPart(toc, boot, track)) layout.data_sectors += track.sectors;
+    if (track.data && InBootPart(toc, boot, track, lost_session)) layout.data_sectors += track.sectors;
   }
   const Track rebased = area.Rebased(base);
   // genisoimage and DiscJuggler count a volume's sectors from its session's start.

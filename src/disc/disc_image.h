@@ -80,6 +80,9 @@ struct DiscLayout {
   std::uint64_t image_size = 0;       // in bytes: the image, or a dump's track files together
   std::uint32_t boot_track_lba = 0;   // where the image puts the boot track
   std::uint32_t file_system_lba = 0;  // where the boot track's file system was made to begin
+  // The track that began a second session which the image lost (a CHD's, or a cue sheet's that lost
+  // its session lines), as its IP.BIN and file system prove; 0 for none.
+  int lost_session = 0;
   // The sectors of the boot track's file system, and of the data tracks that hold it: more data
   // sectors than file system sectors are padding.
   std::uint64_t file_system_sectors = 0, data_sectors = 0;

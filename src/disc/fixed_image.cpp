@@ -85,9 +85,8 @@ ImageFix::ImageFix(const std::string& path, const FixRequest& request, const Boo
 ImageFix::~ImageFix() = default;
 
 // The fixed disc of a CHD as a cue sheet and a file a track, Redump's way: the sheet NAME.cue in
-// NAME_fixed/ beside it, or at `output`. A CD-R's boot track whose file system was made to begin a
-// first session's gap after where the CHD puts it (a CHD keeps no sessions) is put in a second
-// session, where it was made to lie.
+// NAME_fixed/ beside it, or at `output`. A CHD keeps no sessions: the track that began a CD-R's
+// second session, as its IP.BIN and file system prove, is put in a second session again.
 ImageFix::Plan ImageFix::ChdAsCue(const std::optional<std::string>& output) const {
   const PathStyle style = NativePathStyle();
   const std::string name = FixedImageName(FileTitle(path_, style), false);
@@ -96,11 +95,9 @@ ImageFix::Plan ImageFix::ChdAsCue(const std::optional<std::string>& output) cons
       output ? ContainingFolder(*output, style).value_or(".") : PathIn(ContainingFolder(path_, style), name, style);
   const std::string sheet = output ? std::string(FileTitle(*output, style)) : title + ".cue";
   const std::string track_title(sheet.substr(0, sheet.rfind('.')));
-  const DiscLayout& layout = fix_.disc.layout;
-  const bool second_session = !toc_.gd_rom && layout.file_system_lba == layout.boot_track_lba + kFirstSessionGap;
   Plan plan{folder, ResultWriter::Shape::Set, DiscFormat::Cue, {}};
-  plan.files.push_back({sheet, path_, nullptr, 0,
-                        RedumpCueSheet(toc_, *files_, track_title, second_session ? fix_.disc.track : 0), nullptr});
+  plan.files.push_back(
+      {sheet, path_, nullptr, 0, RedumpCueSheet(toc_, *files_, track_title, fix_.disc.layout.lost_session), nullptr});
   for (const TocTrack& track : toc_.tracks) {
     plan.files.push_back({RedumpTrackFile(track_title, track.number, toc_.tracks.size()), path_,
                           &files_->Open(track.file), std::uint64_t{track.sectors} * track.sector_size, "",

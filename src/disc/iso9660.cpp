@@ -215,6 +215,14 @@ std::uint32_t IsoTrackBase(const Track& track) {
       "read the image of the whole disc");
 }
 
+std::optional<std::uint32_t> IsoRootLba(const Track& track) {
+  try {
+    return RootOf(track).lba;
+  } catch (const RunTimeError&) {
+    return std::nullopt;
+  }
+}
+
 std::optional<std::uint32_t> IsoVolumeSectors(const Track& track) {
   const std::optional<SectorData> descriptor = track.Sector(track.first_lba() + kFirstVolumeDescriptor);
   if (!descriptor || std::memcmp(descriptor->data() + 1, "CD001", 5) != 0 ||

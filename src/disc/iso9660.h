@@ -54,6 +54,10 @@ TableOfContents IsoContents(const ByteSource& image);
 // told from where the root directory lies (its "." entry names its own address).
 std::uint32_t IsoTrackBase(const Track& track);
 
+// Where the root directory lies, as the primary volume descriptor says; nothing where the track
+// holds none.
+std::optional<std::uint32_t> IsoRootLba(const Track& track);
+
 // The sectors the file system says it spans (its primary volume descriptor's volume space):
 // genisoimage and DiscJuggler count them from the session's start, where the track begins. Nothing
 // where the track holds no volume descriptor.

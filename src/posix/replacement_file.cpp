@@ -38,7 +38,8 @@ std::string FolderOf(const std::string& path) {
 }
 
 // The file a chain of links ends at, whether or not it exists yet: writing through a link keeps
-// the link, and a dangling one gets its file, as the shell's `>` does.
+// the link, and a dangling one gets its file, as the shell's `>` does. A link to a process's open
+// file (standard output's) is refused.
 std::string FollowLinks(std::string path) {
   for (int hops = 0;; ++hops) {
     struct stat status;
@@ -55,6 +56,9 @@ std::string FollowLinks(std::string path) {
       throw ErrnoError();
     }
     const std::string_view link(target, static_cast<std::size_t>(length));
+    // /dev/stdout and its kind lead to an open descriptor's link, whose file a rename would not
+    // reach: the shell would keep the old one.
+    if (link.starts_with("/proc/")) throw NotRegularFileError();
     path = link.starts_with('/') ? std::string(link)
                                  : PathIn(ContainingFolder(path, PathStyle::Posix), link, PathStyle::Posix);
   }
