@@ -4,9 +4,12 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <iterator>
+#include <list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "disc/chd_codecs.h"
 #include "disc/chd_map.h"
@@ -26,10 +29,11 @@ constexpr std::uint32_t kLargestHunk = 1 << 24;
 
 }  // namespace
 
-// The hunks of the disc's frames, decompressed as they are read: the last one is kept, since
-// sectors are read one after the other. The work is bounded as well as the reads: a CHD whose file
-// system jumps from hunk to hunk, each far larger than what is read of it, is refused before it
-// has cost a user more than a moment.
+// The hunks of the disc's frames, decompressed as they are read, and kept: a run reads a hunk again
+// and again (the boot file to judge it, its sectors to rewrite them, its track to copy it), and each
+// is decompressed once as long as the hunks read lately fit in kCacheBytes, a boot file's and more.
+// The work is bounded as well as the reads: a CHD whose file system jumps from hunk to hunk, each far
+// larger than what is read of it, is refused before it has cost a user more than a moment.
 class ChdHunks {
  public:
   ChdHunks(const ByteSource& file, std::uint32_t hunk_bytes, std::array<std::uint32_t, 4> codecs,
@@ -46,36 +50,55 @@ class ChdHunks {
       const auto within = static_cast<std::size_t>(offset % hunk_bytes_);
       const std::size_t count = std::min<std::size_t>(into.size(), hunk_bytes_ - within);
       if (index >= map_.size()) RefuseAsInvalid("the CHD is damaged: its tracks run past its last hunk");
-      Load(static_cast<std::uint32_t>(index));
-      std::memcpy(into.data(), hunk_.data() + within, count);
+      std::memcpy(into.data(), Load(static_cast<std::uint32_t>(index)).data() + within, count);
       into = into.subspan(count);
       offset += count;
     }
   }
 
+  // How many hunks were decompressed (or read whole) so far.
+  std::uint64_t decompressions() const { return decompressed_ / hunk_bytes_; }
+
  private:
   // A real CD's CHD has hunks of a few frames, and a file system read from it decompresses a few
   // times what it reads; past this the hunks are being made to thrash.
   static constexpr std::uint64_t kWorkAllowance = 64 << 20, kMostWorkPerByteRead = 32;
+  static constexpr std::uint64_t kCacheBytes = 32 << 20;
 
-  void Load(std::uint32_t index) {
+  using Cache = std::list<std::pair<std::uint32_t, std::vector<std::byte>>>;  // the latest used last
+
+  const std::vector<std::byte>& Load(std::uint32_t index) {
     // A copy was resolved to the hunk it copies when the map was read.
-    const ChdHunk& hunk = map_[index];
-    if (hunk.kind == kCopy) index = static_cast<std::uint32_t>(hunk.offset);
-    if (loaded_ == index) return;
-    loaded_.reset();
+    if (map_[index].kind == kCopy) index = static_cast<std::uint32_t>(map_[index].offset);
+    if (const auto found = where_.find(index); found != where_.end()) {
+      cached_.splice(cached_.end(), cached_, found->second);
+      return found->second->second;
+    }
     decompressed_ += hunk_bytes_;
     if (decompressed_ > kWorkAllowance + kMostWorkPerByteRead * requested_) {
       RefuseAsInvalid("the CHD is malformed: reading its file system decompresses hunk after hunk of " +
                       std::to_string(hunk_bytes_) + " bytes for a few sectors of each");
     }
-    hunk_.resize(hunk_bytes_);
+    std::vector<std::byte> hunk;
+    if (std::uint64_t{hunk_bytes_} * (cached_.size() + 1) > std::max<std::uint64_t>(kCacheBytes, hunk_bytes_)) {
+      hunk = std::move(cached_.front().second);  // the least lately used makes room
+      where_.erase(cached_.front().first);
+      cached_.pop_front();
+    }
+    hunk.resize(hunk_bytes_);
+    Decompress(index, hunk);
+    cached_.emplace_back(index, std::move(hunk));
+    where_[index] = std::prev(cached_.end());
+    return cached_.back().second;
+  }
+
+  void Decompress(std::uint32_t index, std::vector<std::byte>& hunk) {
     const ChdHunk& source = map_[index];
     const std::string which = "hunk " + std::to_string(index) + " of the CHD";
     if (source.kind == kZeros) {
-      std::fill(hunk_.begin(), hunk_.end(), std::byte{0});
+      std::fill(hunk.begin(), hunk.end(), std::byte{0});
     } else if (source.kind == kStored) {
-      file_.Read(source.offset, hunk_);
+      file_.Read(source.offset, hunk);
     } else if (source.kind == kParent) {
       RefuseAsInvalid(which + " lies in a parent CHD, another file");
     } else {
@@ -88,12 +111,11 @@ class ChdHunks {
         RefuseAsInvalid(which + " lies past the file's end: it is cut short");
       compressed_.resize(source.length);
       file_.Read(source.offset, compressed_);
-      if (!DecompressChdHunk(codec, compressed_, hunk_)) {
+      if (!DecompressChdHunk(codec, compressed_, hunk)) {
         RefuseAsInvalid(which + " is damaged: it does not decompress with " + ChdCodecName(codec));
       }
     }
-    if (source.checked && ChdCrc16(hunk_) != source.crc) RefuseAsInvalid(which + " is damaged: its CRC does not match");
-    loaded_ = index;
+    if (source.checked && ChdCrc16(hunk) != source.crc) RefuseAsInvalid(which + " is damaged: its CRC does not match");
   }
 
   // Which build reads a codec this one lacks.
@@ -108,8 +130,9 @@ class ChdHunks {
   std::uint32_t hunk_bytes_;
   std::array<std::uint32_t, 4> codecs_;
   std::vector<ChdHunk> map_;
-  std::vector<std::byte> hunk_, compressed_;
-  std::optional<std::uint32_t> loaded_;
+  std::vector<std::byte> compressed_;
+  Cache cached_;
+  std::unordered_map<std::uint32_t, Cache::iterator> where_;
   std::uint64_t requested_ = 0, decompressed_ = 0;  // bytes
 };
 
@@ -222,6 +245,8 @@ void ChdImage::PlaceLaterDataTracks() {
 }
 
 ChdImage::~ChdImage() = default;
+
+std::uint64_t ChdImage::decompressions() const { return hunks_->decompressions(); }
 
 std::unique_ptr<ByteSource> ChdImage::TrackData(const ChdTrack& track) const {
   return std::make_unique<ChdTrackSource>(*hunks_, track);

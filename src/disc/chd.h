@@ -38,6 +38,8 @@ class ChdImage {
   // The sectors of `track` (one of tracks()), `sector_size` bytes each, as its own file would
   // hold them; valid while the image is. Reading a damaged hunk raises run-time error 5 naming it.
   std::unique_ptr<ByteSource> TrackData(const ChdTrack& track) const;
+  // How many hunks were decompressed so far: each once, while the hunks read since fit the cache.
+  std::uint64_t decompressions() const;
 
  private:
   // A GD-ROM's file system may go on from track 3 into later data tracks, where it must be read at

@@ -96,6 +96,25 @@ TEST(ChdTest, EveryHunkReadsAndTheBootFileIsTheOneBurned) {
   }
 }
 
+// A run reads hunks again and again (the boot file to judge it, then to rewrite it, then its track to
+// copy it): each is decompressed once.
+TEST(ChdTest, EachHunkIsDecompressedOnceARun) {
+  const FileSource file(kDisc + "/chd/track-cdlz.chd");
+  const ChdImage chd(file);
+  const auto read_all = [&] {
+    for (const ChdTrack& track : chd.tracks()) {
+      const std::unique_ptr<ByteSource> data = chd.TrackData(track);
+      std::vector<std::byte> sector(track.sector_size);
+      for (std::uint64_t at = 0; at < data->size(); at += track.sector_size) data->Read(at, sector);
+    }
+  };
+  read_all();
+  const std::uint64_t once = chd.decompressions();
+  read_all();
+  EXPECT_GT(once, 0u);
+  EXPECT_EQ(chd.decompressions(), once);
+}
+
 // A map of one hunk, written here bit by bit, whose hunk claims more bytes than it could hold: refused
 // before any memory is taken for it.
 TEST(ChdTest, AHunkLongerThanItsFramesIsRefused) {

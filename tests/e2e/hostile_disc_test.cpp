@@ -71,7 +71,8 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
   const std::string reads = "; Quillet reads CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images";
   // CHDs as chdman -c none writes them, made hostile: metadata that claims 16 MiB, runs in a circle
   // or holds one entry of 16 MiB; a GD-ROM whose last track has no frames and begins at the end
-  // of the last hunk; hunks of 16 MiB that a file system of 4,000 folders reads by turns.
+  // of the last hunk; three hunks of 16 MiB (more than the reader keeps) that a file system of 4,000
+  // folders reads by turns.
   const auto frames = [](const std::string& sectors, std::size_t size) {
     std::string framed;
     for (std::size_t at = 0; at < sectors.size(); at += size)
@@ -102,7 +103,7 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
   add(DirectoryRecord(24, 0, true, std::string(1, '\0')));
   add(DirectoryRecord(24, 0, true, std::string(1, '\1')));
   for (std::uint32_t folder_number = 0; folder_number < 4000; ++folder_number) {
-    const std::uint32_t lba = (folder_number % 2 ? kHunkFrames + 100 : 200) + folder_number / 2;
+    const std::uint32_t lba = folder_number % 3 * kHunkFrames + 200 + folder_number / 3;
     add(DirectoryRecord(lba, 2048, true, std::to_string(folder_number)));
   }
   root.resize((root.size() + 2047) / 2048 * 2048, '\0');
@@ -112,8 +113,8 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
   std::string first_hunk = frames(thrashing_iso, 2048);
   first_hunk.resize(kHunkFrames * 2448, '\0');
   const testing::PlainChd thrashing{kHunkFrames * 2448,
-                                    {first_hunk, ""},
-                                    {"TRACK:1 TYPE:MODE1 SUBTYPE:NONE FRAMES:" + std::to_string(2 * kHunkFrames)}};
+                                    {first_hunk, "", ""},
+                                    {"TRACK:1 TYPE:MODE1 SUBTYPE:NONE FRAMES:" + std::to_string(3 * kHunkFrames)}};
 
   struct Row {
     std::string path;

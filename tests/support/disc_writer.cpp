@@ -1,5 +1,6 @@
 #include "support/disc_writer.h"
 
+#include <cmath>
 #include <span>
 
 #include "disc/sector_codes.h"
@@ -231,12 +232,30 @@ std::string GdiOf99Tracks(const std::string& file) {
   return table;
 }
 
+std::string CdAudio(std::uint32_t sectors) {
+  constexpr double kPi = 3.14159265358979323846;
+  std::string audio(std::size_t{sectors} * 2352, '\0');
+  std::uint32_t noise = 12345;
+  for (std::size_t frame = 0; frame < audio.size() / 4; ++frame) {
+    const double time = static_cast<double>(frame) / 44100;
+    for (std::size_t channel = 0; channel < 2; ++channel) {
+      noise = noise * 1103515245 + 12345;
+      const double tone =
+          std::sin(2 * kPi * (channel ? 660 : 440) * time) * 9000 + std::sin(2 * kPi * 97 * time) * 3000;
+      const auto sample = static_cast<std::int16_t>(tone + static_cast<double>(noise >> 24) - 128);
+      audio[frame * 4 + channel * 2] = static_cast<char>(sample & 0xFF);  // little-endian, as a track file holds it
+      audio[frame * 4 + channel * 2 + 1] = static_cast<char>((sample >> 8) & 0xFF);
+    }
+  }
+  return audio;
+}
+
 FileSet GdiSet(const std::string& iso, std::uint32_t sector_size, const std::string& name) {
   const std::string quoted = name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
   return {{"disc.gdi", "3\r\n1 0 4 2352 track01.bin 0\r\n2 450 0 2352 track02.raw 0\r\n3 45000 4 " +
                            std::to_string(sector_size) + " " + quoted + " 0\r\n"},
-          {"track01.bin", std::string(300 * 2352, '\0')},
-          {"track02.raw", std::string(300 * 2352, '\0')},
+          {"track01.bin", Sectors(std::string(300 * 2048, '\0'), 2352, 1, 0)},
+          {"track02.raw", CdAudio(300)},
           {name, Sectors(iso, sector_size, 1, 45000)}};
 }
 
@@ -244,7 +263,7 @@ FileSet CueSet(const std::string& iso) {
   return {{"disc.cue",
            "REM SESSION 01\r\nFILE \"Track 1.bin\" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
            "REM SESSION 02\r\nFILE \"Track 2.bin\" BINARY\r\n  TRACK 02 MODE2/2352\r\n    INDEX 01 00:00:00\r\n"},
-          {"Track 1.bin", std::string(302 * 2352, '\0')},
+          {"Track 1.bin", CdAudio(302)},
           {"Track 2.bin", Sectors(iso, 2352, 2)}};
 }
 

@@ -74,12 +74,17 @@ std::string DataDataCdi(const std::string& iso);
 // folder: "tracks/x.bin"), with its bytes; the table first.
 using FileSet = std::vector<std::pair<std::string, std::string>>;
 
+// `sectors` of CD audio as a track file holds it: 16-bit little-endian stereo samples of tones and
+// noise, never silence, which would hide a sample's byte order.
+std::string CdAudio(std::uint32_t sectors);
+
 // A GD-ROM dump: disc.gdi, two low-density tracks, and the boot track `name` holding `iso` (made for
 // LBA 45000) in sectors of `sector_size` bytes.
 FileSet GdiSet(const std::string& iso, std::uint32_t sector_size, const std::string& name);
 
-// A self-boot CD-R as a cue sheet (disc.cue) and a file a track: an audio session of 302 sectors, so
-// that the data session begins at LBA 11702, then `iso` (made for that LBA) in raw mode 2 sectors.
+// A self-boot CD-R as a cue sheet (disc.cue) and a file a track: an audio session of 302 sectors of
+// CdAudio, so that the data session begins at LBA 11702, then `iso` (made for that LBA) in raw mode
+// 2 sectors.
 FileSet CueSet(const std::string& iso);
 
 // A GD-ROM dump as Redump writes its cue sheet (disc.cue), whose high-density area's file system (the
