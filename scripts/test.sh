@@ -129,6 +129,19 @@ stage_fuzz() {
   cp build/linux-debug/fixtures/disc/chd/child.chd "$chd_corpus/"
   fuzz chd_fuzzer -max_len=16384 "$chd_corpus"
   rm -rf "$chd_corpus"
+  # The fix, seeded with an ISO genisoimage made of a small real program (judged unscrambled, so that
+  # the plan scrambles it), cut after its boot file; its first byte picks the regions asked for.
+  local fix_corpus
+  fix_corpus=$(mktemp -d)
+  mkdir "$fix_corpus/root"
+  cp build/linux-debug/fixtures/bare.bin "$fix_corpus/root/1ST_READ.BIN"
+  genisoimage -quiet -G build/linux-debug/fixtures/disc/IP.BIN -V Q -o "$fix_corpus/small.iso" "$fix_corpus/root"
+  { printf '\0'; head -c 122880 "$fix_corpus/small.iso"; } >"$fix_corpus/iso"
+  { printf '\1'; head -c 122880 "$fix_corpus/small.iso"; } >"$fix_corpus/iso-japan"
+  rm -r "$fix_corpus/root" "$fix_corpus/small.iso"
+  fuzz fix_fuzzer -max_len=131072 "$fix_corpus"
+  rm -rf "$fix_corpus"
+  fuzz sector_codes_fuzzer -max_len=2449
   # A format told by content: seeded with a raw-sector boot track cut at 40 KiB, where the probes
   # for sector 16 stand at its edge.
   local format_corpus

@@ -6,6 +6,7 @@
 #include "cli/convert_command.h"
 #include "cli/fix_command.h"
 #include "cli/scan_command.h"
+#include "disc/boot_rule.h"
 #include "disc/disc_fix.h"
 #include "util/version.h"
 
@@ -147,6 +148,7 @@ int RunQuillet(std::span<const std::string> arguments, std::ostream& out, std::o
     }
   }
   if (paths.empty()) return UsageError(err, "no file given");
+  if (const std::optional<std::string> warning = TrustedBootCodeWarning()) err << "quillet: " << *warning << "\n";
   if (scan) return RunScan(paths, json, out, err);
   if (check) return RunCheck(paths, out, err);
   if (convert.output && paths.size() > 1) return UsageError(err, "-o names the output of a single file");

@@ -40,20 +40,37 @@ std::string OneIn(Form form) {
   return form == Form::Unscrambled ? "an unscrambled one" : "a scrambled one";
 }
 
+// The variable's text, or nothing.
+std::string_view TrustedVariable() {
+  const char* text = std::getenv("QUILLET_TRUSTED_BOOT_CODE");
+  return text ? text : "";
+}
+
+// Reads the hashes of `text` (separated by commas) into `codes`, up to its capacity; returns the
+// parts that are no hash, and those past the room.
+std::vector<std::string_view> ReadHashes(std::string_view text, std::vector<std::uint64_t>& codes) {
+  std::vector<std::string_view> unheeded;
+  while (!text.empty()) {
+    const std::string_view hash = text.substr(0, text.find(','));
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(hash.data(), hash.data() + hash.size(), value, 16);
+    if (error != std::errc() || end != hash.data() + hash.size() || hash.empty() || codes.size() == codes.capacity()) {
+      unheeded.push_back(hash);
+    } else {
+      codes.push_back(value);
+    }
+    text.remove_prefix(std::min(text.size(), hash.size() + 1));
+  }
+  return unheeded;
+}
+
 // The stock codes and those vouched for. Its room is kept from the start, so that a span of it taken
 // earlier stays good when a hash is vouched for later.
 std::vector<std::uint64_t>& StockCodes() {
   static std::vector<std::uint64_t> codes = [] {
     std::vector<std::uint64_t> established(std::begin(kStockBootCodes), std::end(kStockBootCodes));
     established.reserve(established.size() + kMostTrusted);
-    std::string_view trusted = std::getenv("QUILLET_TRUSTED_BOOT_CODE") ? std::getenv("QUILLET_TRUSTED_BOOT_CODE") : "";
-    while (!trusted.empty() && established.size() < established.capacity()) {
-      const std::string_view hash = trusted.substr(0, trusted.find(','));
-      std::uint64_t value = 0;
-      const auto [end, error] = std::from_chars(hash.data(), hash.data() + hash.size(), value, 16);
-      if (error == std::errc() && end == hash.data() + hash.size()) established.push_back(value);
-      trusted.remove_prefix(std::min(trusted.size(), hash.size() + 1));
-    }
+    ReadHashes(TrustedVariable(), established);
     return established;
   }();
   return codes;
@@ -66,6 +83,19 @@ std::span<const std::uint64_t> StockBootCodes() { return StockCodes(); }
 void TrustBootCode(std::uint64_t boot_code) {
   std::vector<std::uint64_t>& codes = StockCodes();
   if (codes.size() < codes.capacity()) codes.push_back(boot_code);
+}
+
+std::optional<std::string> TrustedBootCodeWarning() {
+  std::vector<std::uint64_t> room;
+  room.reserve(kMostTrusted);
+  const std::vector<std::string_view> unheeded = ReadHashes(TrustedVariable(), room);
+  if (unheeded.empty()) return std::nullopt;
+  std::string parts;
+  for (const std::string_view part : unheeded) parts += (parts.empty() ? "'" : ", '") + EscapeControls(part) + "'";
+  return "QUILLET_TRUSTED_BOOT_CODE: " + parts + (unheeded.size() == 1 ? " is" : " are") +
+         " not taken: it holds at most " + std::to_string(kMostTrusted) +
+         " hashes of hex digits (as quillet scan --json gives boot_code), separated by commas, without blanks "
+         "or 0x";
 }
 
 std::span<const KnownLoader> KnownLoaders() { return kKnownLoaders; }

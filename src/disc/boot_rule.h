@@ -21,6 +21,10 @@ namespace quillet {
 // TrustBootCode's.
 std::span<const std::uint64_t> StockBootCodes();
 
+// What of QUILLET_TRUSTED_BOOT_CODE is not taken (a part that is no hash, or one past the room), in a
+// sentence that names the variable and each such part; nothing where all of it is taken.
+std::optional<std::string> TrustedBootCodeWarning();
+
 // Takes boot code of the hash `boot_code` for stock from now on (up to a few such hashes).
 void TrustBootCode(std::uint64_t boot_code);
 

@@ -214,10 +214,10 @@ ReplacementFile& ResultWriter::Begin(const std::string& name) {
 
 void ResultWriter::Commit() {
   if (shape_ == Shape::File) {
-    for (const auto& [name, file] : files_) Naming(name, [&] { file->Commit(); });
+    for (const auto& entry : files_) Naming(entry.first, [&] { entry.second->Commit(); });
     return;
   }
-  for (const auto& [name, file] : files_) Naming(name, [&] { file->Commit(); });
+  for (const auto& entry : files_) Naming(entry.first, [&] { entry.second->Commit(); });
   Naming({}, [&] {
     for (auto folder = folder_->made_inside.rbegin(); folder != folder_->made_inside.rend(); ++folder) {
       SyncFolder(*folder);
