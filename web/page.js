@@ -55,6 +55,7 @@
         var part = await (byob ? reader.read(new Uint8Array(bytes.buffer, filled, want - filled)) : reader.read());
         if (part.done) throw new Error("the file changed while it was read");
         var piece = part.value, from = 0;
+        self.quilletRead = Math.max(self.quilletRead || 0, piece.length);
         if (byob) {
           bytes = new Uint8Array(piece.buffer);
           filled += piece.length;
@@ -89,11 +90,22 @@
     // the Blob as it is made, so that neither the file nor its result is ever whole in this
     // worker's memory. Returns the core's status: 0, or 2 where a part failed.
     var made = null;
+    // What the job kept in memory, which the page's test reads: the module's memory, the largest
+    // piece of a file read at once, the parts a conversion was made in and the largest of them.
+    var kept = { parts: 0, part: 0 };
+    function keeping(reply) {
+      kept.heap = Module.HEAPU8.length;
+      kept.read = self.quilletRead || 0;
+      reply.kept = kept;
+      return reply;
+    }
     function convertParts() {
       var parts = Module._quillet_parts(), blob = new Blob([]), pending = [];
       for (var index = 0; index < parts; index++) {
         if (Module._quillet_convert_part(index) !== 0) return 2;
         pending.push(result());
+        kept.parts = parts;
+        kept.part = Math.max(kept.part, Module._quillet_result_size());
         // A Blob of Blobs refers to them, copying nothing: a few parts are folded in at a time.
         if (pending.length === 8 || index === parts - 1) {
           blob = new Blob([blob].concat(pending), { type: "application/octet-stream" });
@@ -194,7 +206,7 @@
           self.quilletProgress = progress;
           reply = converted(request, status === 0 ? convertParts() : status);
         }
-        self.postMessage(reply);
+        self.postMessage(keeping(reply));
       } catch (failure) {
         if (self.quilletUnreadable) {
           self.postMessage({ failure: UNREADABLE });
@@ -235,6 +247,7 @@
         return;
       }
       finish(current);
+      if (event.data.kept) Object.assign(document.body.dataset, event.data.kept);
       done(event.data);
     };
     current.onerror = function (event) {

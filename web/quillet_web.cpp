@@ -55,6 +55,7 @@ EM_JS(void, quillet_read_chosen, (int which, double offset, std::byte* into, std
       if (cache.size >= 3) cache.delete(cache.keys().next().value);
       try {
         bytes = new Uint8Array(new FileReaderSync().readAsArrayBuffer(file.slice(index * block, (index + 1) * block)));
+        self.quilletRead = Math.max(self.quilletRead || 0, bytes.length);
       } catch (unreadable) {
         self.quilletUnreadable = true;
         throw unreadable;

@@ -39,6 +39,8 @@ std::string Fix(const std::string& path, const FixOptions& options, RunFiles& ru
                              : ShownPath(exists.path()) + " holds " + ShownPath(exists.foreign()) +
                                    ", which is no file of the fixed set (a set goes into a folder of its own); "
                                    "nothing written");
+    } catch (const RunTimeError& failure) {
+      throw RunTimeError(failure.number(), RefusalReason(failure) + "; nothing written");
     }
   });
   for (const std::string& target : targets) run.Written(path, target);

@@ -27,7 +27,22 @@ using testing::ReadFile;
 
 const std::string kDisc = QUILLET_SH_FIXTURES "/disc";
 
-enum class Kind { Cdi2352, Cdi2336, CdiNoCodes, Iso, RawIso, Gdi, Cue, Split, ChdOfCue, ChdOfGdi };
+enum class Kind {
+  Cdi2352,
+  Cdi2336,
+  CdiNoCodes,
+  Iso,
+  RawIso,
+  Gdi,
+  Cue,
+  Split,
+  DataData,
+  HeaderSession,
+  ChdOfCue,
+  ChdOfGdi,
+  ChdOfDataData,
+  ChdOfHeaderSession
+};
 enum class Broken { Nothing, Form, AreaText, FormAndText };
 enum class Outcome { Fixed, LeftAlone, Refused };
 
@@ -35,10 +50,21 @@ enum class Outcome { Fixed, LeftAlone, Refused };
 // code of its own nobody knows.
 enum class Code { Stock, Loader, Unknown };
 
+// What stands beside the broken image before the fix: nothing; an earlier copy at the result's
+// place, the fix asked to replace it or not; a folder of that name with a file of the user's in it.
+// Or the image is the user's alone to read and write (0600), which the copy keeps.
+enum class Beside { Nothing, EarlierCopy, EarlierCopyReplaced, UsersFolder, PrivateImage };
+
+bool FromChd(Kind kind) {
+  return kind == Kind::ChdOfCue || kind == Kind::ChdOfGdi || kind == Kind::ChdOfDataData ||
+         kind == Kind::ChdOfHeaderSession;
+}
+
 // The ISO a kind of image holds: a CD-R's session at LBA 11702, a GD-ROM's high-density area.
 std::string IsoOf(Kind kind) {
   if (kind == Kind::Gdi || kind == Kind::ChdOfGdi) return ReadFile(kDisc + "/gdrom.iso");
   if (kind == Kind::Split) return ReadFile(kDisc + "/split.iso");
+  if (kind == Kind::HeaderSession || kind == Kind::ChdOfHeaderSession) return ReadFile(kDisc + "/plain.iso");
   return ReadFile(kDisc + "/session.iso");
 }
 bool GdRom(Kind kind) { return kind == Kind::Gdi || kind == Kind::Split || kind == Kind::ChdOfGdi; }
@@ -60,8 +86,14 @@ std::string MakeImage(Kind kind, const std::string& iso, const fs::path& folder)
   using testing::Sectors;
   switch (kind) {
     case Kind::ChdOfCue:
-    case Kind::ChdOfGdi: {
-      const std::string set = MakeImage(kind == Kind::ChdOfCue ? Kind::Cue : Kind::Gdi, iso, folder / "set");
+    case Kind::ChdOfGdi:
+    case Kind::ChdOfDataData:
+    case Kind::ChdOfHeaderSession: {
+      const Kind of = kind == Kind::ChdOfCue        ? Kind::Cue
+                      : kind == Kind::ChdOfGdi      ? Kind::Gdi
+                      : kind == Kind::ChdOfDataData ? Kind::DataData
+                                                    : Kind::HeaderSession;
+      const std::string set = MakeImage(of, iso, folder / "set");
       const std::string command = std::string(QUILLET_CHDMAN) + " createcd -i '" + set + "' -o '" +
                                   (folder / "dk.chd").string() + "' > /dev/null 2>&1";
       EXPECT_EQ(std::system(command.c_str()), 0) << command;
@@ -88,6 +120,8 @@ std::string MakeImage(Kind kind, const std::string& iso, const fs::path& folder)
     case Kind::Gdi: return WriteSet(testing::GdiSet(iso, 2352, "tracks/track 03.bin"), folder);
     case Kind::Cue: return WriteSet(testing::CueSet(iso), folder);
     case Kind::Split: return WriteSet(testing::SplitSet(iso), folder);
+    case Kind::DataData: return WriteSet(testing::DataDataSet(iso), folder);
+    case Kind::HeaderSession: return WriteSet(testing::HeaderSessionSet(iso), folder);
   }
   return {};
 }
@@ -135,7 +169,8 @@ TEST(FixTest, EachKindOfImageIsMendedBackToTheOneThatBoots) {
     Outcome outcome = Outcome::Fixed;
     Code code = Code::Stock;
     const char* regions = nullptr;  // --regions, as area symbols
-    const char* output = nullptr;   // -o, inside the broken image's folder
+    const char* output = nullptr;   // -o, inside the broken image's folder (or a path of its own)
+    Beside beside = Beside::Nothing;
   };
   for (const Row& row : std::vector<Row>{
            {"CDI, raw mode 2", Kind::Cdi2352, Broken::Form},
@@ -146,17 +181,32 @@ TEST(FixTest, EachKindOfImageIsMendedBackToTheOneThatBoots) {
            {"GD-ROM .gdi, its boot track in a folder", Kind::Gdi, Broken::Form},
            {"cue sheet of a CD-R", Kind::Cue, Broken::FormAndText},
            {"GD-ROM cue, its boot file across two tracks", Kind::Split, Broken::Form},
+           {"cue sheet of a data + data CD-R", Kind::DataData, Broken::Form},
            {"CHD of a CD-R, as a cue sheet in two sessions", Kind::ChdOfCue, Broken::FormAndText},
            {"CHD of a GD-ROM", Kind::ChdOfGdi, Broken::Form},
+           {"CHD of a data + data CD-R", Kind::ChdOfDataData, Broken::FormAndText},
+           // (Its first session's IP.BIN, which no console reads, keeps its area texts.)
+           {"CHD of a data + data CD-R whose second session is its IP.BIN", Kind::ChdOfHeaderSession, Broken::Form},
            {"an area text gone", Kind::Cdi2352, Broken::AreaText},
            {"a known loader's", Kind::Cue, Broken::Form, Outcome::Fixed, Code::Loader},
            {"--regions U", Kind::Gdi, Broken::Nothing, Outcome::Fixed, Code::Stock, " U "},
            {"-o names the result", Kind::Cdi2352, Broken::Form, Outcome::Fixed, Code::Stock, nullptr, "out.cdi"},
+           {"an image for its owner alone", Kind::Cdi2352, Broken::Form, Outcome::Fixed, Code::Stock, nullptr, nullptr,
+            Beside::PrivateImage},
+           {"--force replaces an earlier copy", Kind::Iso, Broken::Form, Outcome::Fixed, Code::Stock, nullptr, nullptr,
+            Beside::EarlierCopyReplaced},
            {"one that boots", Kind::Cue, Broken::Nothing, Outcome::LeftAlone},
            {"boot code of its own", Kind::Cdi2352, Broken::Form, Outcome::Refused, Code::Unknown},
            {"-o onto the image", Kind::Cdi2352, Broken::Form, Outcome::Refused, Code::Stock, nullptr, "dk.cdi"},
            {"-o onto a track file", Kind::Gdi, Broken::Form, Outcome::Refused, Code::Stock, nullptr,
             "tracks/track 03.bin"},
+           {"-o naming another format", Kind::Cdi2352, Broken::Form, Outcome::Refused, Code::Stock, nullptr, "out.iso"},
+           {"-o naming standard output", Kind::Cdi2352, Broken::Form, Outcome::Refused, Code::Stock, nullptr,
+            "/dev/stdout"},
+           {"an earlier copy", Kind::Cdi2352, Broken::Form, Outcome::Refused, Code::Stock, nullptr, nullptr,
+            Beside::EarlierCopy},
+           {"a folder of the user's where the set goes", Kind::Gdi, Broken::Form, Outcome::Refused, Code::Stock,
+            nullptr, nullptr, Beside::UsersFolder},
        }) {
     SCOPED_TRACE(row.label);
     const testing::TempFolder folder;
@@ -170,23 +220,36 @@ TEST(FixTest, EachKindOfImageIsMendedBackToTheOneThatBoots) {
     if (row.broken == Broken::AreaText || row.broken == Broken::FormAndText) {
       broken = with_regions(broken, "JUE", {true, false, true});
     }
-    const std::string image = MakeImage(row.kind, broken, folder.path() / "broken");
+    const fs::path broken_folder = folder.path() / "broken";
+    const std::string image = MakeImage(row.kind, broken, broken_folder);
     const fs::path good_image = MakeImage(row.kind, good, folder.path() / "good");
-    const auto before = FilesUnder(folder.path() / "broken");
+    const bool single = !FromChd(row.kind) && (row.kind < Kind::Gdi || row.kind > Kind::HeaderSession);
+    const std::string title = fs::path(image).stem().string();
+    const fs::path result = row.output ? broken_folder / row.output
+                            : single   ? broken_folder / (title + "_fixed" + fs::path(image).extension().string())
+                                       : broken_folder / (title + "_fixed");
+    if (row.beside == Beside::EarlierCopy || row.beside == Beside::EarlierCopyReplaced) {
+      Write(result, "an earlier copy");
+    }
+    if (row.beside == Beside::UsersFolder) Write(result / "notes.txt", "the user's own");
+    if (row.beside == Beside::PrivateImage) fs::permissions(image, fs::perms::owner_read | fs::perms::owner_write);
+    const auto before = FilesUnder(broken_folder);
 
     FixOptions options;
-    if (row.output) options.output = (folder.path() / "broken" / row.output).string();
+    if (row.output) options.output = result.string();
     if (row.regions) options.area_symbols = row.regions;
     if (row.code == Code::Stock) options.codes = {stock, {}};
     if (row.code == Code::Loader) options.codes = {{}, loader};
     if (row.code == Code::Unknown) options.codes = {{}, {}};
+    options.force = row.beside == Beside::EarlierCopyReplaced || row.beside == Beside::UsersFolder;
     std::ostringstream out, err;
     const int status = RunFix({image}, options, out, err);
 
     EXPECT_EQ(status, row.outcome == Outcome::Refused ? 1 : 0) << err.str();
     if (row.outcome != Outcome::Fixed) {
-      EXPECT_EQ(FilesUnder(folder.path() / "broken"), before) << "nothing written, nothing changed";
-      EXPECT_NE((row.outcome == Outcome::LeftAlone ? out : err).str().find("nothing written"), std::string::npos);
+      EXPECT_EQ(FilesUnder(broken_folder), before) << "nothing written, nothing changed";
+      EXPECT_NE((row.outcome == Outcome::LeftAlone ? out : err).str().find("nothing written"), std::string::npos)
+          << err.str();
       continue;
     }
     // A lone track's report cannot tell where it will be burned.
@@ -196,25 +259,32 @@ TEST(FixTest, EachKindOfImageIsMendedBackToTheOneThatBoots) {
                                                : ": will boot from a CD-R"),
               std::string::npos)
         << out.str();
-    if (row.kind == Kind::ChdOfCue || row.kind == Kind::ChdOfGdi) {
-      // The boot track, in a file of Redump's name beside a sheet of its own.
-      const bool gdi = row.kind == Kind::ChdOfGdi;
-      const fs::path set = folder.path() / "broken" / "dk_fixed";
-      EXPECT_TRUE(fs::exists(set / "dk.cue"));
-      EXPECT_TRUE(ReadFile((set / (gdi ? "dk (Track 3).bin" : "dk (Track 2).bin")).string()) ==
-                  ReadFile((folder.path() / "good" / "set" / (gdi ? "tracks/track 03.bin" : "Track 2.bin")).string()))
-          << "the boot track, byte for byte";
-    } else if (row.kind == Kind::Gdi || row.kind == Kind::Split || row.kind == Kind::Cue) {
-      const fs::path set = folder.path() / "broken" / (fs::path(image).stem().string() + "_fixed");
-      EXPECT_EQ(FilesUnder(set), FilesUnder(folder.path() / "good")) << "every file of the set";
+    if (FromChd(row.kind)) {
+      // Each track in a file of Redump's name beside a sheet of its own, a CD-R's audio in a track
+      // file's byte order, and the sessions the CHD did not keep put back; a GD-ROM's boot track.
+      const fs::path set = broken_folder / "dk_fixed";
+      if (row.kind == Kind::ChdOfGdi) {
+        EXPECT_TRUE(ReadFile((set / "dk (Track 3).bin").string()) ==
+                    ReadFile((folder.path() / "good" / "set" / "tracks/track 03.bin").string()))
+            << "the boot track, byte for byte";
+      } else {
+        EXPECT_NE(ReadFile((set / "dk.cue").string()).find("REM SESSION 02"), std::string::npos);
+        for (const char* track : {"1", "2"}) {
+          EXPECT_TRUE(ReadFile((set / ("dk (Track " + std::string(track) + ").bin")).string()) ==
+                      ReadFile((folder.path() / "good" / "set" / ("Track " + std::string(track) + ".bin")).string()))
+              << "track " << track << ", byte for byte";
+        }
+      }
+    } else if (!single) {
+      EXPECT_EQ(FilesUnder(result), FilesUnder(folder.path() / "good")) << "every file of the set";
     } else {
-      const fs::path result = row.output ? folder.path() / "broken" / row.output
-                                         : fs::path(image).parent_path() / (fs::path(image).stem().string() + "_fixed" +
-                                                                            fs::path(image).extension().string());
       EXPECT_TRUE(ReadFile(result.string()) == ReadFile(good_image.string())) << "the image, byte for byte";
+      EXPECT_EQ(fs::status(result).permissions(), fs::status(image).permissions())
+          << "the image's mode, as cp keeps it";
     }
-    if (row.kind != Kind::ChdOfCue && row.kind != Kind::ChdOfGdi) {
-      EXPECT_EQ(FilesUnder(folder.path() / "broken").size(), before.size() * 2) << "the originals kept, no more";
+    if (!FromChd(row.kind)) {
+      const std::size_t earlier = row.beside == Beside::EarlierCopyReplaced ? 1 : 0;
+      EXPECT_EQ(FilesUnder(broken_folder).size(), (before.size() - earlier) * 2) << "the originals kept, no more";
     }
   }
 }

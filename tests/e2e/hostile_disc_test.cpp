@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "cli/quillet_command.h"
+#include "disc/boot_rule.h"
+#include "disc/disc_file.h"
 #include "disc/disc_image.h"
 #include "disc/file_source.h"
 #include "support/disc_writer.h"
@@ -177,6 +179,55 @@ TEST(HostileDiscTest, EachIsAnsweredInOneSentence) {
     RunQuillet(arguments, out, err);
     const std::string said = err.str().empty() ? out.str() : err.str();
     EXPECT_EQ(said, (err.str().empty() ? "" : "quillet: " + row.path + ": ") + row.said + "\n");
+  }
+  // Images whose boot file's sectors are also another thing's, or whose table lies about where its
+  // sectors end: quillet fix would change more than the boot file, so it writes nothing. Their boot
+  // code is taken for stock, and each boot file is unscrambled, so that the fix would scramble it.
+  TrustBootCode(DiscBootAt(kDisc + "/plain.iso")->boot.header.boot_code);
+  const std::size_t after_boot_record = record + static_cast<unsigned char>(plain[record]);
+  const auto adding = [&](const std::string& name, std::uint32_t lba, std::uint32_t size) {
+    return With(plain, after_boot_record, DirectoryRecord(lba, size, false, name));
+  };
+  const auto at_lba = [&](std::uint32_t lba) {
+    std::string moved = plain;
+    for (std::size_t byte = 0; byte < 4; ++byte) {  // both-endian: little, then big
+      moved[record + 2 + byte] = moved[record + 9 - byte] = static_cast<char>((lba >> (8 * byte)) & 0xFF);
+    }
+    return moved;
+  };
+  // A CDI whose data track holds one sector less than its table claims, the last of the boot file's:
+  // the table (of a disc with many short audio tracks before it, as long as a sector) begins where
+  // that sector would be.
+  const auto boot_end = static_cast<std::uint32_t>((session.find(program) + program.size() + 2047) / 2048);
+  const std::vector<testing::CdiTrackLayout> short_tracks(14, {2352, 0, 0, 1, 0, {}});
+  std::string lying =
+      std::string((14 + 150) * 2352, '\0') + testing::Sectors(session.substr(0, (boot_end - 1) * 2048), 2352, 2);
+  const std::size_t table_start = lying.size();
+  lying += testing::CdiTable({short_tracks, {{2352, 2, 150, boot_end, 11702, {}}}}, CdiRelease::Version35, 0);
+  ASSERT_GT(lying.size() - table_start, 2352u) << "a table as long as a sector";
+  const std::string overwrites = "rewriting them would change it too; nothing written";
+  for (const Row& row : std::vector<Row>{
+           {folder.Write("descriptor.iso", at_lba(16)),
+            "not fixed: 1ST_READ.BIN's sectors (LBA 16 to 273) are also a volume descriptor's (LBA 16): " + overwrites},
+           {folder.Write("root.iso", at_lba(23)),
+            "not fixed: 1ST_READ.BIN's sectors (LBA 23 to 280) are also the root directory's (LBA 23): " + overwrites},
+           {folder.Write("other.iso", adding("OTHER.BIN;1", 100, 4096)),
+            "not fixed: 1ST_READ.BIN's sectors (LBA 24 to 281) are also the file OTHER.BIN;1's (LBA 100 to 101): " +
+                overwrites},
+           {folder.Write("shared.iso", adding("COPY.BIN;1", 24, static_cast<std::uint32_t>(program.size()))),
+            "not fixed: 1ST_READ.BIN's sectors (LBA 24 to 281) are also the file COPY.BIN;1's (LBA 24 to 281): " +
+                overwrites},
+           {folder.Write("lying.cdi", lying),
+            "not fixed: the image's table of tracks claims sectors that its own table takes (from byte " +
+                std::to_string(table_start) + "): rewriting them would overwrite the table; nothing written"},
+       }) {
+    std::ostringstream out, err;
+    const std::vector<std::string> arguments{"fix", row.path};
+    EXPECT_EQ(RunQuillet(arguments, out, err), 1) << out.str();
+    EXPECT_EQ(err.str(), "quillet: " + row.path + ": " + row.said + "\n");
+  }
+  for (const auto& entry : fs::directory_iterator(folder.path())) {
+    EXPECT_EQ(entry.path().filename().string().find("_fixed"), std::string::npos) << "written: " << entry.path();
   }
   // A CDI whose trailer is no longer last, in each sector's framing, and with the all-zero
   // subheaders DiscJuggler writes: never judged as a program.

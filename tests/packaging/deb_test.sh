@@ -21,6 +21,8 @@ appstreamcli validate --no-net --pedantic "$work"/unpacked/usr/share/metainfo/*.
   fail "appstreamcli does not accept the metainfo file"
 desktop-file-validate "$work"/unpacked/usr/share/applications/*.desktop || fail "the desktop entry is not valid"
 
+dpkg-deb -f "$deb" Description | grep -q "scan, check, convert, fix" || fail "the description does not name quillet fix"
+
 echo "-- install"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 dpkg -L quillet >"$work/files"

@@ -267,6 +267,28 @@ FileSet CueSet(const std::string& iso) {
           {"Track 2.bin", Sectors(iso, 2352, 2)}};
 }
 
+FileSet DataDataSet(const std::string& iso) {
+  return {{"disc.cue",
+           "REM SESSION 01\r\nFILE \"Track 1.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n"
+           "REM SESSION 02\r\nFILE \"Track 2.bin\" BINARY\r\n  TRACK 02 MODE2/2352\r\n    INDEX 01 00:00:00\r\n"},
+          {"Track 1.bin", Sectors(std::string(302 * 2048, '\0'), 2352, 1, 0)},
+          {"Track 2.bin", Sectors(iso, 2352, 2, 11702)}};
+}
+
+FileSet HeaderSessionSet(const std::string& iso) {
+  constexpr std::size_t kHeader = 18, kLeast = 302;
+  std::string first = iso;
+  first.resize(std::max(first.size(), (kLeast - 2) * 2048) + 2 * 2048, '\0');
+  std::string second = iso.substr(0, kHeader * 2048);
+  second.resize(kLeast * 2048, '\0');
+  const auto second_lba = static_cast<std::uint32_t>(first.size() / 2048 + 11400);
+  return {{"disc.cue",
+           "REM SESSION 01\r\nFILE \"Track 1.bin\" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00\r\n"
+           "REM SESSION 02\r\nFILE \"Track 2.bin\" BINARY\r\n  TRACK 02 MODE2/2352\r\n    INDEX 01 00:00:00\r\n"},
+          {"Track 1.bin", Sectors(first, 2352, 2, 0)},
+          {"Track 2.bin", Sectors(second, 2352, 2, second_lba)}};
+}
+
 FileSet SplitSet(const std::string& iso) {
   constexpr std::size_t kSector = 2352, kFirstTrack = 120, kAudio = 300;
   const std::string raw = Sectors(iso, kSector, 1, 45000);

@@ -87,6 +87,16 @@ FileSet GdiSet(const std::string& iso, std::uint32_t sector_size, const std::str
 // 2 sectors.
 FileSet CueSet(const std::string& iso);
 
+// A CD-R of two data sessions as a cue sheet (disc.cue) and a file a track: the first session's track
+// of 302 empty mode 1 sectors, so that the second session begins at LBA 11702, then `iso` (made for
+// that LBA) in raw mode 2 sectors.
+FileSet DataDataSet(const std::string& iso);
+
+// A CD-R of two data sessions the other way: the first session's track holds `iso` whole (made for LBA
+// 0, padded to 300 sectors, and 2 more), the second's its first 18 sectors (the IP.BIN and the volume
+// descriptors, whose directories lie in the first session) and empty ones to 302, in raw mode 2.
+FileSet HeaderSessionSet(const std::string& iso);
+
 // A GD-ROM dump as Redump writes its cue sheet (disc.cue), whose high-density area's file system (the
 // ISO, made for LBA 45000) spans two data tracks with an audio track between: the ISO's sectors 120
 // to 420, which its file system leaves to a file nothing reads, become the audio track 4; track 5's

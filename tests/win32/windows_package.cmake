@@ -13,6 +13,13 @@ foreach(file vardelm.exe quillet.exe README.txt LICENSE.txt tools/dcscram.exe to
     message(FATAL_ERROR "the zip lacks Quillet/${file}")
   endif()
 endforeach()
+# The read-me names every command the zip's quillet.exe has.
+file(READ "${FOLDER}/Quillet/README.txt" readme)
+foreach(command scan check convert fix)
+  if(NOT readme MATCHES "quillet ${command} ")
+    message(FATAL_ERROR "the zip's README.txt does not name quillet ${command}")
+  endif()
+endforeach()
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env "QUILLET_PACKAGE_FOLDER=${FOLDER}/Quillet"
           ${EMULATOR} ${TESTS} "--gtest_filter=WindowTest.StartupScan*:WindowTest.ElfOnTheCommandLine*:WindowTest.BrowseThenConvert*"
