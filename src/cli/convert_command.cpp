@@ -67,7 +67,8 @@ void WriteResult(std::span<const std::byte> bytes, const ConversionPlan& plan, c
                  const FileContents* mapped) {
   try {
     ResultWriter writer(output, replace);
-    WritePlan(bytes, plan, writer.Begin());
+    ReplacementFile& file = writer.Begin();
+    writer.Writing({}, [&] { WritePlan(bytes, plan, file); });
     if (mapped) mapped->RequireWhole();
     writer.Commit();
   } catch (const ResultExists& exists) {

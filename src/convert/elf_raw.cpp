@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
 
 #include "util/little_endian.h"
 #include "util/run_time_error.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 namespace {
@@ -116,10 +116,8 @@ Extent RequireExtent(const std::vector<Section>& sections) {
     extent.end = std::max(extent.end, section.load_address + section.bytes.size());
   }
   if (extent.end - extent.lowest > kLargestImage) {
-    char addresses[64];
-    std::snprintf(addresses, sizeof addresses, "0x%08llx and 0x%08llx", static_cast<unsigned long long>(extent.lowest),
-                  static_cast<unsigned long long>(extent.highest));
-    RefuseAsInvalid(std::string("the ELF file's sections lie too far apart for a raw binary (") + addresses + ")");
+    RefuseAsInvalid("the ELF file's sections lie too far apart for a raw binary (0x" + HexDigits(extent.lowest, 8) +
+                    " and 0x" + HexDigits(extent.highest, 8) + ")");
   }
   return extent;
 }

@@ -4,12 +4,9 @@
 #include <array>
 #include <charconv>
 #include <cstring>
-#include <iterator>
-#include <list>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "disc/chd_codecs.h"
 #include "disc/chd_map.h"
@@ -65,31 +62,42 @@ class ChdHunks {
   static constexpr std::uint64_t kWorkAllowance = 64 << 20, kMostWorkPerByteRead = 32;
   static constexpr std::uint64_t kCacheBytes = 32 << 20;
 
-  using Cache = std::list<std::pair<std::uint32_t, std::vector<std::byte>>>;  // the latest used last
+  // A hunk kept, and when it was last read (by the count of reads).
+  struct Kept {
+    std::uint32_t index;
+    std::uint64_t read;
+    std::vector<std::byte> bytes;
+  };
 
   const std::vector<std::byte>& Load(std::uint32_t index) {
     // A copy was resolved to the hunk it copies when the map was read.
     if (map_[index].kind == kCopy) index = static_cast<std::uint32_t>(map_[index].offset);
-    if (const auto found = where_.find(index); found != where_.end()) {
-      cached_.splice(cached_.end(), cached_, found->second);
-      return found->second->second;
+    if (kept_at_.empty()) kept_at_.resize(map_.size());
+    ++reads_;
+    if (const std::uint32_t at = kept_at_[index]) {
+      kept_[at - 1].read = reads_;
+      return kept_[at - 1].bytes;
     }
     decompressed_ += hunk_bytes_;
     if (decompressed_ > kWorkAllowance + kMostWorkPerByteRead * requested_) {
       RefuseAsInvalid("the CHD is malformed: reading its file system decompresses hunk after hunk of " +
                       std::to_string(hunk_bytes_) + " bytes for a few sectors of each");
     }
-    std::vector<std::byte> hunk;
-    if (std::uint64_t{hunk_bytes_} * (cached_.size() + 1) > std::max<std::uint64_t>(kCacheBytes, hunk_bytes_)) {
-      hunk = std::move(cached_.front().second);  // the least lately used makes room
-      where_.erase(cached_.front().first);
-      cached_.pop_front();
+    // The hunk read least lately makes room, where there is none.
+    std::size_t at = kept_.size();
+    if (std::uint64_t{hunk_bytes_} * (kept_.size() + 1) > std::max<std::uint64_t>(kCacheBytes, hunk_bytes_)) {
+      at = static_cast<std::size_t>(
+          std::min_element(kept_.begin(), kept_.end(), [](const Kept& a, const Kept& b) { return a.read < b.read; }) -
+          kept_.begin());
+      kept_at_[kept_[at].index] = 0;
+    } else {
+      kept_.push_back({index, 0, std::vector<std::byte>(hunk_bytes_)});
     }
-    hunk.resize(hunk_bytes_);
-    Decompress(index, hunk);
-    cached_.emplace_back(index, std::move(hunk));
-    where_[index] = std::prev(cached_.end());
-    return cached_.back().second;
+    Decompress(index, kept_[at].bytes);
+    kept_[at].index = index;
+    kept_[at].read = reads_;
+    kept_at_[index] = static_cast<std::uint32_t>(at + 1);
+    return kept_[at].bytes;
   }
 
   void Decompress(std::uint32_t index, std::vector<std::byte>& hunk) {
@@ -131,8 +139,9 @@ class ChdHunks {
   std::array<std::uint32_t, 4> codecs_;
   std::vector<ChdHunk> map_;
   std::vector<std::byte> compressed_;
-  Cache cached_;
-  std::unordered_map<std::uint32_t, Cache::iterator> where_;
+  std::vector<Kept> kept_;
+  std::vector<std::uint32_t> kept_at_;  // for each hunk, its place in kept_ and 1, or 0
+  std::uint64_t reads_ = 0;
   std::uint64_t requested_ = 0, decompressed_ = 0;  // bytes
 };
 

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -14,6 +13,7 @@
 #include "disc/chd_codec_libraries.h"
 #include "disc/sector.h"
 #include "disc/sector_codes.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 namespace {
@@ -121,9 +121,7 @@ std::string ChdCodecName(std::uint32_t codec) {
   for (int shift = 24; shift >= 0; shift -= 8) {
     const auto letter = static_cast<char>(codec >> shift & 0xFF);
     if (letter < ' ' || letter > '~') {
-      char hex[11];
-      std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(codec));
-      return std::string("a codec no CD uses (") + hex + ")";
+      return "a codec no CD uses (0x" + HexDigits(codec, 8, true) + ")";
     }
     letters += letter;
   }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstdio>
 #include <map>
 #include <optional>
 
@@ -305,10 +304,9 @@ std::string RedumpTrackFile(std::string_view name, int number, std::size_t track
 }
 
 std::string RedumpCueSheet(const TableOfContents& toc, TrackFiles& files, std::string_view name, int second_session) {
-  const auto time = [](std::uint32_t frames) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u", frames / (75 * 60), frames / 75 % 60, frames % 75);
-    return std::string(text);
+  const auto two = [](std::uint32_t value) { return (value < 10 ? "0" : "") + std::to_string(value); };
+  const auto time = [&](std::uint32_t frames) {
+    return two(frames / (75 * 60)) + ":" + two(frames / 75 % 60) + ":" + two(frames % 75);
   };
   std::string sheet = toc.gd_rom ? "REM SINGLE-DENSITY AREA\r\n" : second_session ? "REM SESSION 01\r\n" : "";
   std::uint32_t next = 0;
@@ -323,10 +321,8 @@ std::string RedumpCueSheet(const TableOfContents& toc, TrackFiles& files, std::s
       const bool mode2 = track.sector_size == kMode2Sector || std::to_integer<int>(header[kRawModeByte]) == 2;
       mode = (mode2 ? "MODE2/" : "MODE1/") + std::to_string(track.sector_size);
     }
-    char number[4];
-    std::snprintf(number, sizeof number, "%02d", track.number);
-    sheet += "FILE \"" + RedumpTrackFile(name, track.number, toc.tracks.size()) + "\" BINARY\r\n  TRACK " + number +
-             " " + mode + "\r\n";
+    sheet += "FILE \"" + RedumpTrackFile(name, track.number, toc.tracks.size()) + "\" BINARY\r\n  TRACK " +
+             two(static_cast<std::uint32_t>(track.number)) + " " + mode + "\r\n";
     const std::uint32_t area_start = area_starts ? kHighDensityArea : next;
     if (track.start_lba > area_start && track.number != second_session) {
       sheet += "    PREGAP " + time(track.start_lba - area_start) + "\r\n";

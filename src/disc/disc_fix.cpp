@@ -99,16 +99,15 @@ void PatchRun(const Track& area, TrackFiles& files, std::uint32_t lba, std::span
 // IP.BIN's sectors, a volume descriptor, a path table, a directory, another file, or the boot file
 // listed twice), in a sentence; nothing where it runs over none.
 std::optional<std::string> Overlap(const Track& area, const DiscBootFile& disc) {
-  const std::uint64_t first = disc.boot.lba;
-  const std::uint64_t end = first + (disc.boot.bytes.size() + kSectorData - 1) / kSectorData;
-  for (const IsoExtent& extent : IsoExtentsBut(area, disc.boot.header.boot_file)) {
-    if (extent.sectors == 0 || extent.lba >= end || std::uint64_t{extent.lba} + extent.sectors <= first) continue;
-    return EscapeControls(disc.boot.header.boot_file) + "'s sectors (LBA " + std::to_string(first) + " to " +
-           std::to_string(end - 1) + ") are also " + extent.what + "'s (LBA " + std::to_string(extent.lba) +
-           (extent.sectors > 1 ? " to " + std::to_string(extent.lba + extent.sectors - 1) : "") +
-           "): rewriting them would change it too";
-  }
-  return std::nullopt;
+  const auto sectors = static_cast<std::uint32_t>((disc.boot.bytes.size() + kSectorData - 1) / kSectorData);
+  const std::optional<IsoExtent> extent = IsoExtentOver(area, disc.boot.header.boot_file, disc.boot.lba, sectors);
+  if (!extent) return std::nullopt;
+  // "LBA 24 to 281", "LBA 16".
+  const auto lbas = [](std::uint64_t from, std::uint64_t count) {
+    return "LBA " + std::to_string(from) + (count > 1 ? " to " + std::to_string(from + count - 1) : "");
+  };
+  return EscapeControls(disc.boot.header.boot_file) + "'s sectors (" + lbas(disc.boot.lba, sectors) + ") are also " +
+         extent->what + "'s (" + lbas(extent->lba, extent->sectors) + "): rewriting them would change it too";
 }
 
 // What keeps a fix from making the disc boot, in the report's sentence: a problem, or the boot code

@@ -45,18 +45,6 @@ const FilePatches* PatchesOf(const DiscFix& fix, const std::string& file) {
   return found == fix.files.end() ? nullptr : &*found;
 }
 
-// Writes the first `length` bytes of `source` into `file`, a block at a time, with `patches` written
-// over them.
-void Stream(const ByteSource& source, std::uint64_t length, const FilePatches* patches, ReplacementFile& file) {
-  std::vector<std::byte> block(std::size_t{4} << 20);
-  for (std::uint64_t done = 0; done < length; done += block.size()) {
-    block.resize(static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), length - done)));
-    source.Read(done, block);
-    if (patches) ApplyPatches(block, done, *patches);
-    file.Write(block);
-  }
-}
-
 // Whether `name`, a track file's name as a sheet gives it, stays inside the sheet's folder: no
 // folder above it, no root, no drive.
 bool StaysInside(std::string_view name) {
@@ -177,16 +165,25 @@ FixedCopy ImageFix::Write(const std::optional<std::string>& output, bool replace
     ReplacementFile& written = writer.Begin(file.name);
     const ReadOnlyFile source(file.source);
     if (file.stream) {
-      Stream(*file.stream, file.length, file.patches, written);
-    } else if (!file.text.empty()) {
-      written.Write(std::as_bytes(std::span(file.text)));
-    } else {
-      written.CopyFrom(source);
-      if (file.patches) {
-        for (const SectorPatch& sector : file.patches->sectors) written.WriteAt(sector.offset, sector.bytes);
+      // A failure to read the image is its own; only the writes are the copy's.
+      std::vector<std::byte> block(std::size_t{4} << 20);
+      for (std::uint64_t done = 0; done < file.length; done += block.size()) {
+        block.resize(static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), file.length - done)));
+        file.stream->Read(done, block);
+        if (file.patches) ApplyPatches(block, done, *file.patches);
+        writer.Writing(file.name, [&] { written.Write(block); });
       }
+    } else if (!file.text.empty()) {
+      writer.Writing(file.name, [&] { written.Write(std::as_bytes(std::span(file.text))); });
+    } else {
+      writer.Writing(file.name, [&] {
+        written.CopyFrom(source);
+        if (file.patches) {
+          for (const SectorPatch& sector : file.patches->sectors) written.WriteAt(sector.offset, sector.bytes);
+        }
+      });
     }
-    written.TakeModeOf(source);
+    writer.Writing(file.name, [&] { written.TakeModeOf(source); });
   }
   FixedCopy copy{targets.front(), {}};
   {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "disc/boot_file.h"
@@ -97,8 +98,7 @@ namespace {
 // from the root (a directory's own record in the directory above it), until it returns true.
 // `purpose` ends the sentence that refuses directories too large to read: "before its boot file is
 // found".
-template <typename Visit>
-void ForEachRecord(const Track& track, std::string_view purpose, Visit visit) {
+void ForEachRecord(const Track& track, std::string_view purpose, const std::function<bool(const Record&)>& visit) {
   // Breadth first: the queue keeps every directory met, so it also says which were seen.
   std::vector<std::pair<Record, std::size_t>> directories{{RootOf(track), 0}};
   std::uint64_t read = 0;
@@ -151,15 +151,20 @@ std::optional<IsoFile> FindIsoFile(const Track& track, std::string_view name) {
   return found;
 }
 
-std::vector<IsoExtent> IsoExtentsBut(const Track& track, std::string_view name) {
-  const std::string left_out = Comparable(name);
-  bool met = false;
-  std::vector<IsoExtent> extents{{"the IP.BIN", track.first_lba(), kFirstVolumeDescriptor}};
+std::optional<IsoExtent> IsoExtentOver(const Track& track, std::string_view name, std::uint32_t first,
+                                       std::uint32_t count) {
+  std::optional<IsoExtent> over;
+  const auto check = [&](const char* what, std::string_view named, std::uint32_t lba, std::uint32_t sectors) {
+    if (sectors == 0 || lba >= std::uint64_t{first} + count || std::uint64_t{lba} + sectors <= first) return false;
+    over = IsoExtent{what + EscapeControls(named), lba, sectors};
+    return true;
+  };
+  if (check("the IP.BIN", "", track.first_lba(), kFirstVolumeDescriptor)) return over;
   for (std::uint32_t index = 0; index < kMostVolumeDescriptors; ++index) {
     const std::uint32_t lba = track.first_lba() + kFirstVolumeDescriptor + index;
     const auto sector = track.Sector(lba);
     if (!sector || std::memcmp(sector->data() + 1, "CD001", 5) != 0) break;
-    extents.push_back({"a volume descriptor", lba, 1});
+    if (check("a volume descriptor", "", lba, 1)) return over;
     const auto type = std::to_integer<std::uint8_t>((*sector)[0]);
     if (type == 255) break;  // the set's terminator
     if (type != 1 && type != 2) continue;
@@ -167,22 +172,22 @@ std::vector<IsoExtent> IsoExtentsBut(const Track& track, std::string_view name) 
     const std::uint32_t table_sectors = SectorsOf(LittleEndian32(*sector, 132));
     for (const std::size_t at : {std::size_t{140}, std::size_t{144}, std::size_t{148}, std::size_t{152}}) {
       const auto table = static_cast<std::uint32_t>(at < 148 ? LittleEndian32(*sector, at) : BigEndian(*sector, at, 4));
-      if (table != 0) extents.push_back({"a path table", table, table_sectors});
+      if (table != 0 && check("a path table", "", table, table_sectors)) return over;
     }
   }
   const Record root = RootOf(track);
-  extents.push_back({"the root directory", root.lba, SectorsOf(root.size)});
+  if (check("the root directory", "", root.lba, SectorsOf(root.size))) return over;
+  const std::string left_out = Comparable(name);
+  bool met = false;
   ForEachRecord(track, "for Quillet to tell what lies where its boot file does", [&](const Record& record) {
     const bool directory = record.flags & kDirectoryFlag;
     if (!directory && !met && Comparable(record.name) == left_out) {
       met = true;  // the file FindIsoFile finds
       return false;
     }
-    extents.push_back({(directory ? "the directory " : "the file ") + EscapeControls(record.name), record.lba,
-                       SectorsOf(record.size)});
-    return false;
+    return check(directory ? "the directory " : "the file ", record.name, record.lba, SectorsOf(record.size));
   });
-  return extents;
+  return over;
 }
 
 std::uint32_t IsoTrackBase(const Track& track) {

@@ -34,11 +34,13 @@ struct IsoExtent {
   std::uint32_t sectors = 0;
 };
 
-// Every extent of the file system on `track` but that of the file `name` as FindIsoFile finds it:
-// each directory's and each other file's record as it comes (so a second record of that file is
-// there), read as FindIsoFile reads the directories. Raises run-time error 5 where they cannot all
-// be read.
-std::vector<IsoExtent> IsoExtentsBut(const Track& track, std::string_view name);
+// The first extent of the file system on `track` that shares any of the `count` sectors from `first`,
+// the extent of the file `name` as FindIsoFile finds it left out (a second record of that file is
+// another): the IP.BIN's, a volume descriptor's, a path table's, a directory's or another file's, read
+// as FindIsoFile reads the directories. Nothing where none does; raises run-time error 5 where the
+// directories cannot all be read.
+std::optional<IsoExtent> IsoExtentOver(const Track& track, std::string_view name, std::uint32_t first,
+                                       std::uint32_t count);
 
 // The size of an ISO image's sectors (2048, 2336, 2352, 2368 or 2448): the one in which a volume
 // descriptor ("CD001") begins sector 16, or else a Dreamcast bootstrap begins the first sector of

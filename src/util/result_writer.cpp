@@ -104,16 +104,6 @@ struct ResultWriter::SetFolder {
   bool target_exists = false;
 };
 
-template <typename Work>
-decltype(auto) ResultWriter::Naming(const std::string& name, Work work) const {
-  try {
-    return work();
-  } catch (const RunTimeError& failure) {
-    if (dynamic_cast<const ResultExists*>(&failure)) throw;
-    throw RunTimeError(failure.number(), "cannot write " + ShownPath(FinalPath(name)) + ": " + failure.description());
-  }
-}
-
 ResultExists::ResultExists(std::string path, std::string foreign)
     : RunTimeError(error::kFileAlreadyExists,
                    "File already exists: " + ShownPath(path) +
@@ -125,7 +115,7 @@ ResultExists::ResultExists(std::string path, std::string foreign)
 ResultWriter::ResultWriter(std::string target, bool replace)
     : target_(std::move(target)), shape_(Shape::File), replace_(replace) {
   if (target_.empty()) throw EmptyPathError();
-  Naming({}, [&] {
+  Writing({}, [&] {
     if (IsFolder(target_)) throw FolderNotFileError();
     if (!replace_ && FileExists(target_)) throw ResultExists(target_);
   });
@@ -135,7 +125,7 @@ ResultWriter::ResultWriter(std::string target, std::vector<std::string> names, b
     : target_(std::move(target)), shape_(Shape::Set), replace_(replace), names_(std::move(names)) {
   if (target_.empty()) throw EmptyPathError();
   folder_ = std::make_unique<SetFolder>();
-  Naming({}, [&] {
+  Writing({}, [&] {
     const bool folder = IsFolder(target_);
     if (FileExists(target_) && !folder) {
       throw RunTimeError(error::kPathFileAccessError,
@@ -197,7 +187,7 @@ std::string ResultWriter::FinalPath(const std::string& name) const {
 }
 
 ReplacementFile& ResultWriter::Begin(const std::string& name) {
-  return Naming(name, [&]() -> ReplacementFile& {
+  return Writing(name, [&]() -> ReplacementFile& {
     if (shape_ == Shape::File) {
       files_.emplace_back("", std::make_unique<ReplacementFile>(target_));
       return *files_.back().second;
@@ -214,11 +204,11 @@ ReplacementFile& ResultWriter::Begin(const std::string& name) {
 
 void ResultWriter::Commit() {
   if (shape_ == Shape::File) {
-    for (const auto& entry : files_) Naming(entry.first, [&] { entry.second->Commit(); });
+    for (const auto& entry : files_) Writing(entry.first, [&] { entry.second->Commit(); });
     return;
   }
-  for (const auto& entry : files_) Naming(entry.first, [&] { entry.second->Commit(); });
-  Naming({}, [&] {
+  for (const auto& entry : files_) Writing(entry.first, [&] { entry.second->Commit(); });
+  Writing({}, [&] {
     for (auto folder = folder_->made_inside.rbegin(); folder != folder_->made_inside.rend(); ++folder) {
       SyncFolder(*folder);
     }

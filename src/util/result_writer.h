@@ -7,6 +7,7 @@
 
 #include "util/replacement_file.h"
 #include "util/run_time_error.h"
+#include "util/text_rules.h"
 
 // The one writer of what Quillet writes for a person to keep or burn (a converted program, a fixed
 // disc image, a set of track files), whole or not at all.
@@ -59,10 +60,21 @@ class ResultWriter {
   // Puts every file begun in its place, each forced to disk first.
   void Commit();
 
+  // Runs `work`, which writes the file `name`: a failure it raises names where that file goes.
+  template <typename Work>
+  decltype(auto) Writing(const std::string& name, Work work) const {
+    try {
+      return work();
+    } catch (const ResultExists&) {
+      throw;
+    } catch (const RunTimeError& failure) {
+      throw RunTimeError(failure.number(),
+                         "cannot write " + ShownPath(FinalPath(name)) + ": " + failure.description());
+    }
+  }
+
  private:
   struct SetFolder;
-  template <typename Work>
-  decltype(auto) Naming(const std::string& name, Work work) const;
 
   // The first file under the target folder that is none of the set's, or nothing.
   std::optional<std::string> ForeignFile() const;

@@ -36,6 +36,13 @@ std::string SizeWords(std::uint64_t bytes) {
   return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " " + kUnits[unit];
 }
 
+std::string HexDigits(std::uint64_t value, int digits, bool upper) {
+  const char* symbols = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+  std::string hex;
+  for (; value != 0 || digits > 0; value >>= 4, --digits) hex.insert(hex.begin(), symbols[value & 0xF]);
+  return hex;
+}
+
 std::string EscapeControls(std::string_view text) {
   std::string escaped;
   escaped.reserve(text.size());

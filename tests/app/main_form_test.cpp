@@ -408,12 +408,21 @@ TEST_F(BrowseTest, AnElfByContentAndADiscThatWouldNotStartItsBootFile) {
 }
 
 // A disc that will not boot and that quillet fix mends: the box ends with the question, a warning;
-// Yes writes the copy and says where, No changes nothing.
+// Yes writes the copy and says where, No changes nothing. An earlier copy is replaced only after a
+// second question.
 TEST_F(BrowseTest, ADiscThatWillNotBootOffersAFixedCopy) {
   const std::string problems =
       "This disc will not boot:\r\n\r\n1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one.";
-  for (const Answer answer : {Answer::Yes, Answer::No}) {
+  struct Row {
+    Answer answer;
+    bool earlier = false;         // an earlier copy stands where the copy goes
+    Answer replace = Answer::Ok;  // the answer to "Replace it?"
+  };
+  for (const Row& row : std::vector<Row>{
+           {Answer::Yes}, {Answer::No}, {Answer::Yes, true, Answer::Yes}, {Answer::Yes, true, Answer::No}}) {
+    const Answer answer = row.answer == Answer::Yes && row.earlier ? row.replace : row.answer;
     Fakes fake;
+    if (row.earlier) fake.system.files[R"(C:\games\dk_fixed.cdi)"] = "an earlier copy";
     fake.system.files[R"(C:\games\dk.cdi)"] = "an image";
     DiscBootFile& disc = fake.system.discs[R"(C:\games\dk.cdi)"];
     disc.boot.header.boot_file = "1ST_READ.BIN";
@@ -423,16 +432,22 @@ TEST_F(BrowseTest, ADiscThatWillNotBootOffersAFixedCopy) {
     disc.boot.bytes.assign(reinterpret_cast<const std::byte*>(kUnscrambled.data()),
                            reinterpret_cast<const std::byte*>(kUnscrambled.data()) + kUnscrambled.size());
     fake.system.fixable[R"(C:\games\dk.cdi)"] = "dk_fixed.cdi";
-    fake.window.message_answers = {answer};
+    fake.window.message_answers = {row.answer, row.replace};
     fake.Form().Form_OLEDragDrop({R"(C:\games\dk.cdi)"});
     std::vector<Message> expected{
         {problems + "\r\n\r\nWrite a fixed copy, dk_fixed.cdi, beside it?", message_kind::kYesNoWarning, "Quillet"}};
+    if (row.answer == Answer::Yes && row.earlier) {
+      expected.push_back({"dk_fixed.cdi exists. Replace it?", message_kind::kYesNoWarning, "Quillet"});
+    }
     if (answer == Answer::Yes) {
       expected.push_back(
           {"A fixed copy has been written:\r\nC:\\games\\dk_fixed.cdi", message_kind::kInformation, "Success"});
     }
     EXPECT_EQ(fake.window.messages, expected);
-    EXPECT_EQ(fake.system.files.contains(R"(C:\games\dk_fixed.cdi)"), answer == Answer::Yes);
+    EXPECT_EQ(fake.system.files.contains(R"(C:\games\dk_fixed.cdi)"), answer == Answer::Yes || row.earlier);
+    if (row.earlier) {
+      EXPECT_EQ(fake.system.files[R"(C:\games\dk_fixed.cdi)"] == "an earlier copy", answer != Answer::Yes);
+    }
   }
 }
 
@@ -726,6 +741,18 @@ TEST_F(ConvertTest, AnEarlierResultIsNoProofTheToolWroteOne) {
             ErrorReport(75, R"(Path/File access error: dcscram.exe wrote no file C:\games\1ST_READ_unscrambled.bin)"));
   EXPECT_EQ(app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"], "yesterday's result");
   EXPECT_EQ(app.system.files.size(), 2u);
+}
+
+TEST_F(ConvertTest, AnEarlierResultIsReplacedOnlyWhenThePersonSaysSo) {
+  Scanned(R"(C:\games\1ST_READ.BIN)", "SCRAMBLED");
+  app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"] = "another program";
+  app.window.message_answers = {Answer::No};
+  form.Command3_Click();
+  EXPECT_EQ(
+      app.window.messages,
+      (std::vector<Message>{{"1ST_READ_unscrambled.bin exists. Replace it?", message_kind::kYesNoWarning, "Quillet"}}));
+  EXPECT_TRUE(app.system.tool_runs.empty());
+  EXPECT_EQ(app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"], "another program");
 }
 
 TEST_F(ConvertTest, PathEndingInASeparatorIsError9) {

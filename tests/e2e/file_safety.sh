@@ -145,6 +145,23 @@ if [[ -f $gdi_folder/disc.gdi ]] && command -v strace >/dev/null; then
   else
     fail "after a killed run: status $status, $err"
   fi
+  # A fixed copy onto a read-only or a full file system: the sentence names the copy, nothing is left.
+  if unshare -m true 2>/dev/null; then
+    for target in fix-read-only:ro fix-full:size=64k; do
+      kind=${target%%:*}
+      kind=${kind#fix-}
+      mkdir "$work/${target%%:*}"
+      run unshare -m bash -c "mount -t tmpfs -o ${target#*:} none '$work/${target%%:*}' &&
+                              '$quillet' fix -o '$work/${target%%:*}/fixed.cdi' '$(dirname "$input")/disc/selfboot.cdi'; status=\$?
+                              ls -A '$work/${target%%:*}' >'$work/${target%%:*}-ls'; exit \$status"
+      if [[ $status -eq 1 && $err == "quillet: $(dirname "$input")/disc/selfboot.cdi: cannot write $work/${target%%:*}/fixed.cdi: "*"; nothing written" &&
+            -z $(cat "$work/${target%%:*}-ls") ]]; then
+        pass "a fixed copy onto a ${kind} file system: the copy named, nothing left"
+      else
+        fail "a fixed copy onto a ${kind} file system: status $status, $err, left: $(cat "$work/${target%%:*}-ls")"
+      fi
+    done
+  fi
   unset QUILLET_TRUSTED_BOOT_CODE
   rm -rf "$work/set" "$work/whole"
 else

@@ -215,7 +215,9 @@ TEST_F(ConvertTest, ErrorsNameTheFileTheyConcernAndHiddenNamesKeepTheirDot) {
     std::string error;
   };
   const std::string folder_error = ": Path/File access error: the path names a folder, not a file\n";
+  const std::string earlier = Write("s_scrambled.bin", "another program");
   for (const Row& row : std::vector<Row>{
+           {{input}, input + ": its result " + earlier + " exists: --force replaces it; nothing written\n"},
            {{"-o", folder.PathOf("nodir/x.bin"), input}, input + ": cannot write " + folder.PathOf("nodir/x.bin")},
            {{"-o", folder.PathOf("adir"), input}, input + ": cannot write " + folder.PathOf("adir") + folder_error},
            {{folder.PathOf("adir") + "/"}, folder.PathOf("adir") + "/" + folder_error},
@@ -226,6 +228,7 @@ TEST_F(ConvertTest, ErrorsNameTheFileTheyConcernAndHiddenNamesKeepTheirDot) {
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(result.err.starts_with("quillet: " + row.error)) << result.err;
   }
+  EXPECT_EQ(ReadFile(earlier), "another program");
   Write(".game.bin", hello);
   EXPECT_EQ(Quillet({"convert", "--to", "scrambled", folder.PathOf(".game.bin")}).status, 0);
   EXPECT_EQ(ReadFile(folder.PathOf(".game_scrambled.bin")), Scrambled(hello));

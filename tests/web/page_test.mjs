@@ -268,14 +268,14 @@ try {
   await give(large200);
   const judged = await kept();
   const got = await download("scramble");
-  const scrambled = await kept();
-  for (const [doing, facts] of [["judged", judged], ["scrambled", scrambled]]) {
+  const converted = await kept();
+  for (const [doing, facts] of [["judged", judged], ["scrambled", converted]]) {
     check(Number(facts.heap) <= 64 << 20, `200 MiB ${doing} in a module of ${(facts.heap / 2 ** 20).toFixed(0)} MiB (at most 64)`);
     check(Number(facts.read) > 0 && Number(facts.read) <= 4 << 20,
           `200 MiB ${doing} ${(facts.read / 1024).toFixed(0)} KiB at a time at the most (at most 4 MiB)`);
   }
-  check(Number(scrambled.parts) === 100 && Number(scrambled.part) === 2 << 20,
-        `200 MiB scrambled in ${scrambled.parts} parts of ${(scrambled.part / 1024).toFixed(0)} KiB at the most (never whole)`);
+  check(Number(converted.parts) === 100 && Number(converted.part) === 2 << 20,
+        `200 MiB scrambled in ${converted.parts} parts of ${(converted.part / 1024).toFixed(0)} KiB at the most (never whole)`);
   check(got.bytes.length === 200 << 20, "200 MiB scrambled and downloaded");
 
   await give(hello);
