@@ -304,9 +304,9 @@ std::string RedumpTrackFile(std::string_view name, int number, std::size_t track
 }
 
 std::string RedumpCueSheet(const TableOfContents& toc, TrackFiles& files, std::string_view name, int second_session) {
-  const auto two = [](std::uint32_t value) { return (value < 10 ? "0" : "") + std::to_string(value); };
-  const auto time = [&](std::uint32_t frames) {
-    return two(frames / (75 * 60)) + ":" + two(frames / 75 % 60) + ":" + two(frames % 75);
+  const auto time = [](std::uint32_t frames) {
+    return DecimalDigits(frames / (75 * 60), 2) + ":" + DecimalDigits(frames / 75 % 60, 2) + ":" +
+           DecimalDigits(frames % 75, 2);
   };
   std::string sheet = toc.gd_rom ? "REM SINGLE-DENSITY AREA\r\n" : second_session ? "REM SESSION 01\r\n" : "";
   std::uint32_t next = 0;
@@ -322,7 +322,7 @@ std::string RedumpCueSheet(const TableOfContents& toc, TrackFiles& files, std::s
       mode = (mode2 ? "MODE2/" : "MODE1/") + std::to_string(track.sector_size);
     }
     sheet += "FILE \"" + RedumpTrackFile(name, track.number, toc.tracks.size()) + "\" BINARY\r\n  TRACK " +
-             two(static_cast<std::uint32_t>(track.number)) + " " + mode + "\r\n";
+             DecimalDigits(static_cast<std::uint64_t>(track.number), 2) + " " + mode + "\r\n";
     const std::uint32_t area_start = area_starts ? kHighDensityArea : next;
     if (track.start_lba > area_start && track.number != second_session) {
       sheet += "    PREGAP " + time(track.start_lba - area_start) + "\r\n";

@@ -36,12 +36,21 @@ std::string SizeWords(std::uint64_t bytes) {
   return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " " + kUnits[unit];
 }
 
-std::string HexDigits(std::uint64_t value, int digits, bool upper) {
-  const char* symbols = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-  std::string hex;
-  for (; value != 0 || digits > 0; value >>= 4, --digits) hex.insert(hex.begin(), symbols[value & 0xF]);
-  return hex;
+namespace {
+
+std::string Digits(std::uint64_t value, int digits, std::uint64_t base, const char* symbols) {
+  std::string text;
+  for (; value != 0 || digits > 0; value /= base, --digits) text.insert(text.begin(), symbols[value % base]);
+  return text;
 }
+
+}  // namespace
+
+std::string HexDigits(std::uint64_t value, int digits, bool upper) {
+  return Digits(value, digits, 16, upper ? "0123456789ABCDEF" : "0123456789abcdef");
+}
+
+std::string DecimalDigits(std::uint64_t value, int digits) { return Digits(value, digits, 10, "0123456789"); }
 
 std::string EscapeControls(std::string_view text) {
   std::string escaped;

@@ -23,9 +23,11 @@ std::string EscapeControls(std::string_view text);
 // begins or ends it (or it is empty), which would otherwise pass unseen.
 std::string ShownPath(std::string_view path);
 
-// `value` in `digits` hexadecimal digits at the least, lower case ("00c0ffee") or upper: without
-// printf, whose formatting would cost the page's module more than the rest of this file.
+// `value` in `digits` hexadecimal digits at the least, lower case ("00c0ffee") or upper, or in
+// decimal ones ("07"): without printf, whose formatting would cost the page's module more than the
+// rest of this file.
 std::string HexDigits(std::uint64_t value, int digits, bool upper = false);
+std::string DecimalDigits(std::uint64_t value, int digits);
 
 // "650.3 MiB", "512.0 KiB", "900 bytes": tenths rounded half up, in whole numbers alone (the page's
 // module then needs no floating-point printing).
