@@ -185,6 +185,7 @@ FixedCopy ImageFix::Write(const std::optional<std::string>& output, bool replace
     }
     writer.Writing(file.name, [&] { written.TakeModeOf(source); });
   }
+  writer.Close();
   FixedCopy copy{targets.front(), {}};
   {
     // Every file read back is closed again before the copy takes its place, which Windows asks.

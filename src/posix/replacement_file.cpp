@@ -260,11 +260,16 @@ void ReplacementFile::TakeModeOf(const ReadOnlyFile& source) {
   if (::fchmod(platform_->descriptor, status.st_mode & 0777 & ~Umask()) != 0) throw ErrnoError();
 }
 
-void ReplacementFile::Commit() {
+void ReplacementFile::Close() {
+  if (platform_->descriptor < 0) return;
   if (::fsync(platform_->descriptor) != 0) throw ErrnoError();
   const int descriptor = std::exchange(platform_->descriptor, -1);
   // Some file systems (NFS among them) report a failed write only here.
   if (::close(descriptor) != 0) throw ErrnoError();
+}
+
+void ReplacementFile::Commit() {
+  Close();
   if (platform_->in_place) {
     platform_->temporary.clear();  // still marked: its folder's owner forgets it
     return;

@@ -43,6 +43,10 @@ class ReplacementFile {
   // A new file (not one that replaces another) takes `source`'s permissions, as the umask allows, as
   // cp gives a copy; on Windows it keeps those any new file gets.
   void TakeModeOf(const ReadOnlyFile& source);
+  // Forces what was written to disk and closes the file, which can then be read back under its
+  // temporary name (on Windows, only a closed file can); nothing more can be written.
+  void Close();
+  // Closes the file, where it is open still, and puts it in its place.
   void Commit();
 
   // The temporary file's path, while there is one.

@@ -202,6 +202,10 @@ ReplacementFile& ResultWriter::Begin(const std::string& name) {
   });
 }
 
+void ResultWriter::Close() {
+  for (const auto& entry : files_) Writing(entry.first, [&] { entry.second->Close(); });
+}
+
 void ResultWriter::Commit() {
   if (shape_ == Shape::File) {
     for (const auto& entry : files_) Writing(entry.first, [&] { entry.second->Commit(); });

@@ -53,8 +53,10 @@ class ResultWriter {
 
   // Begins the file `name`: one of the set's names; for a single file, "".
   ReplacementFile& Begin(const std::string& name = {});
-  // The path `name` has while it is written, to read it back before Commit.
+  // The path `name` has while it is written, to read it back once Close has closed it.
   std::string WrittenPath(const std::string& name = {}) const;
+  // Forces every file begun to disk and closes it, so that it can be read back before Commit.
+  void Close();
   // Where `name` will be: the path a person is told.
   std::string FinalPath(const std::string& name = {}) const;
   // Puts every file begun in its place, each forced to disk first.

@@ -134,10 +134,15 @@ void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> b
 // A Windows file has no permissions of its own to carry: it takes those of its folder.
 void ReplacementFile::TakeModeOf(const ReadOnlyFile&) {}
 
-void ReplacementFile::Commit() {
+void ReplacementFile::Close() {
+  if (platform_->file == INVALID_HANDLE_VALUE) return;
   if (!FlushFileBuffers(platform_->file)) throw FileError(GetLastError());
   HANDLE file = std::exchange(platform_->file, INVALID_HANDLE_VALUE);
   if (!CloseHandle(file)) throw FileError(GetLastError());
+}
+
+void ReplacementFile::Commit() {
+  Close();
   if (platform_->in_place) {
     platform_->temporary.clear();
     return;
