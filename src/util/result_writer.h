@@ -70,8 +70,7 @@ class ResultWriter {
     } catch (const ResultExists&) {
       throw;
     } catch (const RunTimeError& failure) {
-      throw RunTimeError(failure.number(),
-                         "cannot write " + ShownPath(FinalPath(name)) + ": " + failure.description());
+      throw RunTimeError(failure.number(), "cannot write " + ShownPath(FinalPath(name)) + ": " + failure.description());
     }
   }
 
