@@ -161,6 +161,10 @@ int RunConvert(const std::vector<std::string>& paths, const ConvertOptions& opti
       err << "quillet: " << ShownPath(name) << ": " << description << std::endl;
       status = kExitSomeFailed;
     };
+    for (const std::string& leftover :
+         LeftoversOf(options.output ? *options.output : ResultPath(path, options.target))) {
+      err << "quillet: " << leftover << std::endl;
+    }
     try {
       // Each line is out before the next file starts: an interrupted run still says what it wrote.
       out << AsRunTimeError([&] { return Convert(path, options, run); }) << std::endl;

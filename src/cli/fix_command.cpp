@@ -27,7 +27,7 @@ std::string Fix(const std::string& path, const FixOptions& options, RunFiles& ru
   const std::vector<std::string> targets = SayingReasonAlone([&] { return image.Targets(options.output); });
   for (const std::string& target : targets) run.RequireFree(path, target, options.output.has_value());
   for (const std::string& leftover : LeftoversOf(image.Destination(options.output))) {
-    err << "quillet: " << leftover << " is left from an earlier run that was stopped: remove it" << std::endl;
+    err << "quillet: " << leftover << std::endl;
   }
   const FixedCopy copy = SayingReasonAlone([&] {
     try {

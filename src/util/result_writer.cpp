@@ -268,7 +268,7 @@ std::vector<std::string> LeftoversOf(const std::string& target) {
         continue;  // gone meanwhile
       }
     }
-    leftovers.push_back(ShownPath(path) + " (" + size + ")");
+    leftovers.push_back(ShownPath(path) + " (" + size + ") is left from an earlier run that was stopped: remove it");
   }
   std::sort(leftovers.begin(), leftovers.end());
   return leftovers;

@@ -89,7 +89,8 @@ class ResultWriter {
 };
 
 // The hidden files and folders beside `target` that a run writing it left when it was stopped
-// before it could clean up (killed, or the power lost), each as "PATH (SIZE)".
+// before it could clean up (killed, or the power lost), each in a sentence: "PATH (SIZE) is left
+// from an earlier run that was stopped: remove it".
 std::vector<std::string> LeftoversOf(const std::string& target);
 
 }  // namespace quillet
