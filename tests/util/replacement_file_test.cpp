@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "support/temp_folder.h"
+#include "util/result_writer.h"
 #include "util/run_time_error.h"
 
 namespace quillet {
@@ -124,6 +125,75 @@ TEST(ReplacementFileTest, RefusesAWriteProtectedTarget) {
     EXPECT_EQ(EntriesIn(folder), 1u);
   }
   fs::permissions(fs::u8path(target), fs::perms::owner_write, fs::perm_options::add);
+}
+
+// The one writer of results: a set appears whole in its folder with one rename, or not at all; an
+// earlier result is replaced only when asked, and a folder holding a file the set does not write
+// never is; a run that was killed leaves a hidden folder, which is named.
+TEST(ResultWriterTest, ASetAppearsWholeOrNotAtAll) {
+  namespace fs = std::filesystem;
+  enum class Before { Nothing, EarlierSet, UsersFolder, EarlierFile };
+  struct Row {
+    const char* label;
+    Before before;
+    bool replace;
+    bool commit;
+    int error;  // 0, or the run-time error the writer raises
+  };
+  for (const Row& row : std::vector<Row>{
+           {"a new set", Before::Nothing, false, true, 0},
+           {"dropped before it is committed", Before::Nothing, false, false, 0},
+           {"an earlier set kept", Before::EarlierSet, false, true, 58},
+           {"an earlier set replaced", Before::EarlierSet, true, true, 0},
+           {"a folder of the user's", Before::UsersFolder, true, true, 58},
+           {"a single file kept", Before::EarlierFile, false, true, 58},
+       }) {
+    SCOPED_TRACE(row.label);
+    TempFolder folder;
+    const bool single = row.before == Before::EarlierFile;
+    const std::string target = folder.PathOf(single ? "dk_fixed.cdi" : "disc_fixed");
+    if (row.before == Before::EarlierSet) {
+      fs::create_directories(folder.path() / "disc_fixed" / "tracks");
+      folder.Write("disc_fixed/tracks/b.bin", "old b");
+    }
+    if (row.before == Before::UsersFolder) {
+      fs::create_directories(folder.path() / "disc_fixed");
+      folder.Write("disc_fixed/notes.txt", "the user's");
+    }
+    if (single) folder.Write("dk_fixed.cdi", "an earlier copy");
+    int error = 0;
+    try {
+      ResultWriter writer =
+          single ? ResultWriter(target, row.replace) : ResultWriter(target, {"disc.gdi", "tracks/b.bin"}, row.replace);
+      for (const std::string name : {"disc.gdi", "tracks/b.bin"}) {
+        writer.Begin(single ? "" : name).Write(Bytes("new " + name));
+        if (single) break;
+      }
+      writer.Close();
+      EXPECT_FALSE(fs::exists(fs::u8path(target)) && row.before == Before::Nothing) << "only once committed";
+      if (row.commit) writer.Commit();
+    } catch (const RunTimeError& failure) {
+      error = failure.number();
+    }
+    EXPECT_EQ(error, row.error);
+    EXPECT_EQ(EntriesIn(folder), row.commit || row.before != Before::Nothing ? 1u : 0u) << "nothing beside it";
+    if (row.before == Before::UsersFolder) {
+      EXPECT_EQ(ReadFile(folder.PathOf("disc_fixed/notes.txt")), "the user's");
+    }
+    if (row.before == Before::EarlierSet) {
+      EXPECT_EQ(ReadFile(folder.PathOf("disc_fixed/tracks/b.bin")), row.replace ? "new tracks/b.bin" : "old b");
+    }
+    if (row.before == Before::Nothing && row.commit) {
+      EXPECT_EQ(ReadFile(folder.PathOf("disc_fixed/disc.gdi")), "new disc.gdi");
+      EXPECT_EQ(ReadFile(folder.PathOf("disc_fixed/tracks/b.bin")), "new tracks/b.bin");
+    }
+  }
+  TempFolder folder;
+  fs::create_directory(folder.path() / ".disc_fixed.a1b2c3d4.tmp");
+  folder.Write(".disc_fixed.a1b2c3d4.tmp/disc.gdi", "half a set");
+  EXPECT_EQ(LeftoversOf(folder.PathOf("disc_fixed")),
+            std::vector<std::string>{folder.PathOf(".disc_fixed.a1b2c3d4.tmp") +
+                                     " (a folder) is left from an earlier run that was stopped: remove it"});
 }
 
 }  // namespace
