@@ -148,11 +148,13 @@ void SyncFolderOf(const std::string& target) {
 }  // namespace
 
 struct ReplacementFile::Platform {
-  std::string target;
-  std::string temporary;
+  std::string target;     // the result, or (in a set) the file's place in the set's folder
+  std::string temporary;  // the name it has before it takes its place, where it has one
   int descriptor = -1;
   bool replaces_a_file = false;
-  bool in_place = false;
+  bool in_set = false;
+  bool unnamed = false;  // written without a name (O_TMPFILE), named only once complete
+  bool synced = false;   // nothing written since its data was last forced to disk
 
   // Also when the constructor fails after the temporary file was made.
   ~Platform() {
@@ -175,39 +177,64 @@ struct ReplacementFile::Platform {
     if (descriptor < 0) temporary.clear();
     return descriptor >= 0;
   }
+
+  // Makes a new file beside `name` (in its folder) under a hidden name of its own: without a name
+  // at all where the file system can, so that a kill cannot leave it behind however large it has
+  // grown, which then gets its name once it is complete. Raises where no file can be made there.
+  void CreateBeside(const std::string& name, mode_t mode) {
+    descriptor = ::open(FolderOf(name).c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, mode);
+    unnamed = descriptor >= 0;
+    for (int attempt = 0; !unnamed && !Create(NewTemporaryNameFor(name), mode); ++attempt) {
+      if (errno != EEXIST || attempt == 100) {
+        // A folder that is there but takes no new file (/proc, /sys) answers "no such file".
+        struct stat folder {};
+        if (errno == ENOENT && ::stat(FolderOf(name).c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)) {
+          throw RunTimeError(error::kPathFileAccessError,
+                             "Path/File access error: its folder " + FolderOf(name) + " takes no new files");
+        }
+        throw ErrnoError();
+      }
+    }
+  }
+
+  // Gives the unnamed file the name `path`, marked for removal from the moment it has it; false
+  // where that name is taken.
+  bool Name(const std::string& path) {
+    const SignalsHeld held;
+    const std::string self = "/proc/self/fd/" + std::to_string(descriptor);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0 &&
+        (errno == EEXIST || ::linkat(descriptor, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) != 0)) {
+      return false;
+    }
+    RemoveOnInterrupt(path);
+    temporary = path;
+    unnamed = false;
+    return true;
+  }
 };
 
-ReplacementFile::ReplacementFile(std::string_view target, Placement placement)
+ReplacementFile::ReplacementFile(std::string_view target, Placement placement, std::string_view holding)
     : platform_(std::make_unique<Platform>()) {
   if (target.empty()) throw EmptyPathError();
   if (placement == Placement::InPlace) {
-    platform_->in_place = true;
+    platform_->in_set = true;
     platform_->target = std::string(target);
-    if (!platform_->Create(platform_->target, 0666)) throw ErrnoError();
+    platform_->CreateBeside(
+        PathIn(std::string(holding), FileTitle(platform_->target, PathStyle::Posix), PathStyle::Posix), 0666);
     return;
   }
   platform_->target = FollowLinks(std::string(target));
   const std::optional<struct stat> replaced = ReplaceableTarget(platform_->target);
   platform_->replaces_a_file = replaced.has_value();
   // Private until it is complete; a replacement then takes the old file's owner and mode.
-  const mode_t creation_mode = platform_->replaces_a_file ? 0600 : 0666;
-  for (int attempt = 0; !platform_->Create(NewTemporaryNameFor(platform_->target), creation_mode); ++attempt) {
-    if (errno != EEXIST || attempt == 100) {
-      // A folder that is there but takes no new file (/proc, /sys) answers "no such file".
-      struct stat folder {};
-      if (errno == ENOENT && ::stat(FolderOf(platform_->target).c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)) {
-        throw RunTimeError(error::kPathFileAccessError,
-                           "Path/File access error: its folder " + FolderOf(platform_->target) + " takes no new files");
-      }
-      throw ErrnoError();
-    }
-  }
+  platform_->CreateBeside(platform_->target, platform_->replaces_a_file ? 0600 : 0666);
   if (replaced) TakeOver(platform_->descriptor, platform_->target, *replaced);
 }
 
 ReplacementFile::~ReplacementFile() = default;
 
 void ReplacementFile::Write(std::span<const std::byte> bytes) {
+  platform_->synced = false;
   while (!bytes.empty()) {
     const ssize_t written = ::write(platform_->descriptor, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
@@ -217,6 +244,7 @@ void ReplacementFile::Write(std::span<const std::byte> bytes) {
 }
 
 void ReplacementFile::CopyFrom(const ReadOnlyFile& source) {
+  platform_->synced = false;
   const int from = static_cast<int>(source.handle()), to = platform_->descriptor;
   if (::ioctl(to, FICLONE, from) == 0) return;
   std::uint64_t copied = 0;
@@ -239,6 +267,7 @@ void ReplacementFile::CopyFrom(const ReadOnlyFile& source) {
 }
 
 void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
+  platform_->synced = false;
   const auto start = static_cast<off_t>(offset), length = static_cast<off_t>(bytes.size());
   while (!bytes.empty()) {
     const ssize_t written = ::pwrite(platform_->descriptor, bytes.data(), bytes.size(), static_cast<off_t>(offset));
@@ -253,6 +282,7 @@ void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> b
 }
 
 void ReplacementFile::TakeModeOf(const ReadOnlyFile& source) {
+  platform_->synced = false;
   if (platform_->replaces_a_file) return;
   struct stat status;
   if (::fstat(static_cast<int>(source.handle()), &status) != 0) throw ErrnoError();
@@ -260,9 +290,31 @@ void ReplacementFile::TakeModeOf(const ReadOnlyFile& source) {
   if (::fchmod(platform_->descriptor, status.st_mode & 0777 & ~Umask()) != 0) throw ErrnoError();
 }
 
+void ReplacementFile::Sync() {
+  if (platform_->descriptor < 0 || platform_->synced) return;
+  if (::fsync(platform_->descriptor) != 0) throw ErrnoError();
+  platform_->synced = true;
+}
+
 void ReplacementFile::Close() {
   if (platform_->descriptor < 0) return;
-  if (::fsync(platform_->descriptor) != 0) throw ErrnoError();
+  Sync();
+  if (platform_->unnamed) {
+    // Complete and on disk: now it may have a name, its place in a set's folder, or a hidden one
+    // beside the result it is to replace.
+    if (platform_->in_set) {
+      if (!platform_->Name(platform_->target)) throw ErrnoError();
+    } else {
+      for (int attempt = 0; !platform_->Name(NewTemporaryNameFor(platform_->target)); ++attempt) {
+        if (errno != EEXIST || attempt == 100) throw ErrnoError();
+      }
+    }
+  } else if (platform_->in_set) {
+    const SignalsHeld held;
+    if (::rename(platform_->temporary.c_str(), platform_->target.c_str()) != 0) throw ErrnoError();
+    ForgetOnInterrupt(platform_->temporary);
+    RemoveOnInterrupt(platform_->temporary = platform_->target);
+  }
   const int descriptor = std::exchange(platform_->descriptor, -1);
   // Some file systems (NFS among them) report a failed write only here.
   if (::close(descriptor) != 0) throw ErrnoError();
@@ -270,7 +322,7 @@ void ReplacementFile::Close() {
 
 void ReplacementFile::Commit() {
   Close();
-  if (platform_->in_place) {
+  if (platform_->in_set) {
     platform_->temporary.clear();  // still marked: its folder's owner forgets it
     return;
   }

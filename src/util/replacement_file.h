@@ -23,11 +23,16 @@ namespace quillet {
 // disk).
 class ReplacementFile {
  public:
-  // Beside: as above. InPlace: a file of a set, written where it goes in the set's own temporary
-  // folder: `target` is made new (an existing one is refused), and Commit only forces it to disk; a
-  // signal removes it until the set's owner forgets it.
+  // Beside: as above. InPlace: a file of a set, whose place `target` (in the set's own temporary
+  // folder, which need not be there yet) it takes when Close names it; until then it is held in the
+  // folder `holding`. Commit does no more than Close; a signal removes the file until the set's
+  // owner forgets it.
+  //
+  // While it is written, a file has no name at all where the file system allows it (Linux's
+  // O_TMPFILE): a process killed before Close leaves nothing behind, however much it had written.
   enum class Placement { Beside, InPlace };
-  explicit ReplacementFile(std::string_view target, Placement placement = Placement::Beside);
+  explicit ReplacementFile(std::string_view target, Placement placement = Placement::Beside,
+                           std::string_view holding = {});
   ReplacementFile(const ReplacementFile&) = delete;
   ReplacementFile& operator=(const ReplacementFile&) = delete;
   ~ReplacementFile();
@@ -43,8 +48,11 @@ class ReplacementFile {
   // A new file (not one that replaces another) takes `source`'s permissions, as the umask allows, as
   // cp gives a copy; on Windows it keeps those any new file gets.
   void TakeModeOf(const ReadOnlyFile& source);
-  // Forces what was written to disk and closes the file, which can then be read back under its
-  // temporary name (on Windows, only a closed file can); nothing more can be written.
+  // Forces what was written to disk.
+  void Sync();
+  // Forces what was written to disk, gives the file its name (its temporary one; in a set, its
+  // place) and closes it: it can then be read back (on Windows, only a closed file can), and
+  // nothing more can be written.
   void Close();
   // Closes the file, where it is open still, and puts it in its place.
   void Commit();

@@ -97,9 +97,10 @@ bool IsLeftoverName(std::string_view name, std::string_view title) {
 
 }  // namespace
 
-// A set's hidden folder, and what was made for it.
+// A set's hidden folder, made once every file is complete, and what was made in it.
 struct ResultWriter::SetFolder {
   std::string temporary;
+  bool made = false;
   std::vector<std::string> made_inside;  // folders inside the hidden one, outermost first
   bool target_exists = false;
 };
@@ -136,15 +137,8 @@ ResultWriter::ResultWriter(std::string target, std::vector<std::string> names, b
       if (const std::optional<std::string> foreign = ForeignFile()) throw ResultExists(target_, *foreign);
       if (!replace_) throw ResultExists(target_);
     }
-    for (int attempt = 0; folder_->temporary.empty(); ++attempt) {
-      if (attempt == 100) throw RunTimeError(error::kPathFileAccessError);
-      const std::string name = NewTemporaryNameFor(target_);
-      const SignalsHeld held;  // no signal between the folder's making and its marking
-      if (!MakeFolder(name)) continue;
-      RemoveOnInterrupt(name);
-      folder_->temporary = name;
-    }
   });
+  folder_->temporary = NewTemporaryNameFor(target_);
 }
 
 std::optional<std::string> ResultWriter::ForeignFile() const {
@@ -163,7 +157,7 @@ ResultWriter::~ResultWriter() {
     for (const auto& [name, file] : files_) written.push_back(WrittenPath(name));
   }
   files_.clear();  // each file not committed goes with its writer
-  if (!folder_ || folder_->temporary.empty()) return;
+  if (!folder_ || !folder_->made) return;
   try {
     RemoveTree(folder_->temporary);
   } catch (const RunTimeError&) {
@@ -195,28 +189,46 @@ ReplacementFile& ResultWriter::Begin(const std::string& name) {
     if (std::find(names_.begin(), names_.end(), name) == names_.end()) {
       throw RunTimeError(error::kInternalError, "Internal error: " + name + " is no file of the set");
     }
-    const std::string path = WrittenPath(name);
-    for (const std::string& made : MakeFoldersAbove(path)) folder_->made_inside.push_back(made);
-    files_.emplace_back(name, std::make_unique<ReplacementFile>(path, ReplacementFile::Placement::InPlace));
+    files_.emplace_back(name,
+                        std::make_unique<ReplacementFile>(WrittenPath(name), ReplacementFile::Placement::InPlace,
+                                                          ContainingFolder(target_, NativePathStyle()).value_or(".")));
     return *files_.back().second;
   });
 }
 
 void ResultWriter::Close() {
+  if (shape_ == Shape::Set && !folder_->made) {
+    // Every file on disk before any has a name: a kill until then leaves nothing.
+    for (const auto& entry : files_) Writing(entry.first, [&] { entry.second->Sync(); });
+    Writing({}, [&] {
+      for (int attempt = 0; !folder_->made; ++attempt) {
+        const SignalsHeld held;  // no signal between the folder's making and its marking
+        if (MakeFolder(folder_->temporary)) {
+          RemoveOnInterrupt(folder_->temporary);
+          folder_->made = true;
+        } else if (attempt == 100) {
+          throw RunTimeError(error::kPathFileAccessError);
+        } else {
+          folder_->temporary = NewTemporaryNameFor(target_);
+        }
+      }
+    });
+    for (const auto& entry : files_) {
+      Writing(entry.first, [&] {
+        for (const std::string& made : MakeFoldersAbove(WrittenPath(entry.first))) {
+          folder_->made_inside.push_back(made);
+        }
+      });
+    }
+  }
   for (const auto& entry : files_) Writing(entry.first, [&] { entry.second->Close(); });
 }
 
 void ResultWriter::Commit() {
-  if (shape_ == Shape::File) {
-    for (const auto& entry : files_) Writing(entry.first, [&] { entry.second->Commit(); });
-    return;
-  }
+  Close();
   for (const auto& entry : files_) Writing(entry.first, [&] { entry.second->Commit(); });
+  if (shape_ == Shape::File) return;
   Writing({}, [&] {
-    for (auto folder = folder_->made_inside.rbegin(); folder != folder_->made_inside.rend(); ++folder) {
-      SyncFolder(*folder);
-    }
-    SyncFolder(folder_->temporary);
     // A folder is replaced only where it holds nothing the new set does not write, now as before.
     if (folder_->target_exists) {
       if (const std::optional<std::string> foreign = ForeignFile()) throw ResultExists(target_, *foreign);
@@ -232,9 +244,16 @@ void ResultWriter::Commit() {
       for (const std::string& folder : folder_->made_inside) ForgetOnInterrupt(folder);
       ForgetOnInterrupt(folder_->temporary);
     }
+    // Its files' names, then its own, forced to disk: those in the folder and the folder's name
+    // were written in this order, which the file systems keep, so that the set is never there in
+    // part, and a kill after its files were forced to disk (and before it had a name) leaves nothing.
     const std::string old = std::exchange(folder_->temporary, {});
+    for (auto made = folder_->made_inside.rbegin(); made != folder_->made_inside.rend(); ++made) {
+      SyncFolder(PathIn(target_, made->substr(old.size() + 1), NativePathStyle()));
+    }
     files_.clear();
     folder_.reset();
+    SyncFolder(target_);
     SyncFolder(ContainingFolder(target_, NativePathStyle()).value_or("."));
     if (!old.empty() && FileExists(old)) {
       try {

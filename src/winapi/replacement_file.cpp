@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "util/file_errors.h"
+#include "util/path_rules.h"
 #include "winapi/utf16.h"
 
 namespace quillet {
@@ -65,24 +66,18 @@ struct ReplacementFile::Platform {
   bool in_place = false;
 };
 
-ReplacementFile::ReplacementFile(std::string_view target, Placement placement)
+ReplacementFile::ReplacementFile(std::string_view target, Placement placement, std::string_view holding)
     : platform_(std::make_unique<Platform>()) {
   if (target.empty()) throw EmptyPathError();
   platform_->target = Widen(target);
-  if (placement == Placement::InPlace) {
-    platform_->in_place = true;
-    platform_->temporary = std::string(target);
-    platform_->file =
-        CreateFileW(platform_->target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (platform_->file == INVALID_HANDLE_VALUE) {
-      platform_->temporary.clear();
-      throw FileError(GetLastError());
-    }
-    return;
-  }
-  platform_->replaced = ReplaceableTarget(platform_->target);
+  platform_->in_place = placement == Placement::InPlace;
+  // A file of a set is held under a hidden name in `holding` until Close moves it to its place.
+  const std::string beside =
+      platform_->in_place ? PathIn(std::string(holding), FileTitle(target, PathStyle::Windows), PathStyle::Windows)
+                          : std::string(target);
+  if (!platform_->in_place) platform_->replaced = ReplaceableTarget(platform_->target);
   for (int attempt = 0; platform_->file == INVALID_HANDLE_VALUE; ++attempt) {
-    platform_->temporary = NewTemporaryNameFor(target);
+    platform_->temporary = NewTemporaryNameFor(beside);
     platform_->file = CreateFileW(Widen(platform_->temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
     if (platform_->file == INVALID_HANDLE_VALUE) {
@@ -134,11 +129,21 @@ void ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> b
 // A Windows file has no permissions of its own to carry: it takes those of its folder.
 void ReplacementFile::TakeModeOf(const ReadOnlyFile&) {}
 
+void ReplacementFile::Sync() {
+  if (platform_->file != INVALID_HANDLE_VALUE && !FlushFileBuffers(platform_->file)) throw FileError(GetLastError());
+}
+
 void ReplacementFile::Close() {
   if (platform_->file == INVALID_HANDLE_VALUE) return;
-  if (!FlushFileBuffers(platform_->file)) throw FileError(GetLastError());
+  Sync();
   HANDLE file = std::exchange(platform_->file, INVALID_HANDLE_VALUE);
   if (!CloseHandle(file)) throw FileError(GetLastError());
+  if (platform_->in_place) {
+    if (!MoveFileExW(Widen(platform_->temporary).c_str(), platform_->target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+      throw FileError(GetLastError());
+    }
+    platform_->temporary = Narrow(platform_->target);
+  }
 }
 
 void ReplacementFile::Commit() {

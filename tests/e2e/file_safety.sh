@@ -84,15 +84,17 @@ for signal in INT TERM HUP QUIT PIPE USR1 USR2 ALRM; do
   fi
 done
 
-# --- A signal the moment the temporary file is made, before anything is written to it: held back
-# by a tracer at the end of its openat (the one that creates it), while the signal is sent.
+# --- A signal the moment the temporary file gets its name: held back by a tracer at the end of the
+# call that gives it (the linkat that names a file written without a name, or else the openat that
+# makes it under its name), while the signal is sent.
 if command -v strace >/dev/null; then
   fresh "$work/making"
-  ASAN_OPTIONS=detect_leaks=0 strace -e trace=openat -o "$work/opens" "$dcscram" "$input" "$work/making/out.bin"
+  ASAN_OPTIONS=detect_leaks=0 strace -e trace=openat,linkat -o "$work/opens" "$dcscram" "$input" "$work/making/out.bin"
   rm -f "$work/making/out.bin"
-  making=$(grep -c '' <(sed -n '/O_CREAT|O_EXCL/q;p' "$work/opens"))
-  ASAN_OPTIONS=detect_leaks=0 env --default-signal=INT strace -o /dev/null -e trace=openat \
-    -e inject=openat:delay_exit=1000000:when=$((making + 1)) "$dcscram" "$input" "$work/making/out.bin" &
+  naming=$(grep -m1 -o -E '^(linkat|openat)\(.*(O_CREAT\|O_EXCL|AT_SYMLINK_FOLLOW)' "$work/opens" | cut -d'(' -f1)
+  making=$(grep -c "^$naming(" <(sed -n '/O_CREAT|O_EXCL\|AT_SYMLINK_FOLLOW/q;p' "$work/opens") || true)
+  ASAN_OPTIONS=detect_leaks=0 env --default-signal=INT strace -o /dev/null -e trace=openat,linkat \
+    -e inject=$naming:delay_exit=1000000:when=$((making + 1)) "$dcscram" "$input" "$work/making/out.bin" &
   tracer=$!
   sleep 0.5
   pkill -INT -P "$tracer" || true
@@ -104,9 +106,10 @@ if command -v strace >/dev/null; then
   fi
 fi
 
-# --- quillet fix writes a set of track files whole or not at all: a signal at each of its first ten
-# fsyncs (a tracer sends it as the call begins) leaves either nothing or the whole set, never part
-# of it, nor a temporary file; a kill leaves only a hidden folder, which the next run names.
+# --- quillet fix writes a set of track files whole or not at all: a signal, or a kill, at each of its
+# first ten fsyncs (a tracer sends it as the call begins) leaves either nothing or the whole set,
+# never part of it, nor a temporary file; a kill once the set's files have their names in its hidden
+# folder (as it is read back) leaves that folder, which the next run names.
 gdi_folder="$(dirname "$input")/disc/gdi"
 if [[ -f $gdi_folder/disc.gdi ]] && command -v strace >/dev/null; then
   mkdir "$work/set"
@@ -116,26 +119,34 @@ if [[ -f $gdi_folder/disc.gdi ]] && command -v strace >/dev/null; then
   QUILLET_TRUSTED_BOOT_CODE=$("$quillet" scan --json "$work/set/disc.gdi" | sed -n 's/.*"boot_code": "\([0-9a-f]*\)".*/\1/p')
   "$quillet" fix --regions U -o "$work/whole/disc.gdi" "$work/set/disc.gdi" >/dev/null
   halves=0 seen=""
-  for at in $(seq 10); do
-    ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=fsync -e inject=fsync:signal=TERM:when=$at \
-      "$quillet" fix --regions U "$work/set/disc.gdi" >/dev/null 2>&1 || true
-    state=nothing
-    if [[ -e $work/set/disc_fixed ]]; then
-      state=half
-      diff -r "$work/whole" "$work/set/disc_fixed" >/dev/null && state=whole
-    fi
-    rm -rf "$work/set/disc_fixed"
-    if [[ $state != half && $(ls -A "$work/set") == "$originals" ]]; then
-      seen="$seen $state"
-    else
-      fail "a signal at fsync $at while a set is written left: $(ls -A "$work/set" | tr '\n' ' ')"
-      halves=$((halves + 1))
-    fi
+  for signal in TERM KILL; do
+    for at in $(seq 10); do
+      ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=fsync -e inject=fsync:signal=$signal:when=$at \
+        "$quillet" fix --regions U "$work/set/disc.gdi" >/dev/null 2>&1 &
+      wait $! 2>/dev/null || true
+      state=nothing
+      if [[ -e $work/set/disc_fixed ]]; then
+        state=half
+        diff -r "$work/whole" "$work/set/disc_fixed" >/dev/null && state=whole
+      fi
+      rm -rf "$work/set/disc_fixed"
+      if [[ $state != half && $(ls -A "$work/set") == "$originals" ]]; then
+        seen="$seen $state"
+      else
+        fail "SIG$signal at fsync $at while a set is written left: $(ls -A "$work/set" | tr '\n' ' ')"
+        rm -rf "$work/set"/.disc_fixed.*
+        halves=$((halves + 1))
+      fi
+    done
   done
   # Both outcomes seen: the signals landed before the set took its place, and after.
   [[ $halves -eq 0 && $seen == *nothing* && $seen == *whole* ]] &&
-    pass "a signal at each of a set's first ten fsyncs: nothing or the whole set ($seen)"
-  ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=fsync -e inject=fsync:signal=KILL:when=2 \
+    pass "SIGTERM or SIGKILL at each of a set's first ten fsyncs: nothing or the whole set ($seen)"
+  ASAN_OPTIONS=detect_leaks=0 strace -f -o "$work/opens" -e trace=openat "$quillet" fix --regions U "$work/set/disc.gdi" \
+    >/dev/null 2>&1
+  rm -rf "$work/set/disc_fixed"
+  reading=$(grep -c '' <(sed -n '/\.disc_fixed\..*disc\.gdi/q;p' "$work/opens"))
+  ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=openat -e inject=openat:signal=KILL:when=$((reading + 1)) \
     "$quillet" fix --regions U "$work/set/disc.gdi" >/dev/null 2>&1 &
   wait $! 2>/dev/null || true
   run "$quillet" fix --regions U "$work/set/disc.gdi"
