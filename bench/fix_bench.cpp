@@ -5,8 +5,8 @@
 #include <string>
 
 #include "cli/fix_command.h"
-#include "disc/disc_file.h"
-#include "util/interrupt_cleanup.h"
+#include "core/disc_file.h"
+#include "sys/interrupt_cleanup.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

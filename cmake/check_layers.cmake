@@ -1,39 +1,64 @@
-# Fails where a file in src/ includes a header of a layer above its own. Run by the build (the
-# check_layers target) as: cmake -DSOURCE_DIR=src -P check_layers.cmake
+# Fails where a file includes a header of a library above its own. Each folder of src/ is one
+# library (sys/posix and sys/winapi are sys's); the page's bridge (web/) and the fuzz targets (fuzz/)
+# are checked as libraries of their own. Run by the build (the check_layers target) as:
+#   cmake -DSOURCE_DIR=src [-DWEB_DIR=web] [-DFUZZ_DIR=fuzz] -P check_layers.cmake
 #
-# The layers, each with those it may include besides its own: util and scramble at the bottom;
-# inspect, disc, shell and the services (posix, winapi) above them; convert; app; the windows and
-# the command line on top.
+# The libraries, each with those it may include besides its own: util and scramble at the bottom;
+# inspect, formats, shell and sys above them; disc and convert; core; app; the windows and the
+# command line on top. The page's bridge reaches no further than the portable libraries, so a
+# reader of the portable ones never reaches a writer of results.
 cmake_minimum_required(VERSION 3.25)
 set(below_util "")
 set(below_scramble util)
 set(below_inspect util scramble)
-set(below_disc util scramble inspect)
+set(below_formats util)
 set(below_shell util)
-set(below_posix util)
-set(below_winapi util)
+set(below_sys util)
+set(below_disc util scramble inspect formats)
 set(below_convert util scramble inspect)
-set(below_app util scramble inspect disc shell convert)
-set(below_cli util scramble inspect disc shell convert)
-set(below_qt util scramble inspect disc shell convert app)
-set(below_win32 util scramble inspect disc shell convert app winapi)
+set(portable util scramble inspect formats disc convert)
+set(below_core ${portable} shell sys)
+set(below_app ${below_core} core)
+set(below_cli ${below_core} core)
+set(below_qt ${below_app} app)
+set(below_win32 ${below_app} app)
+set(below_web ${portable})
+set(below_fuzz ${below_core} core)
 
-file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
 set(upward "")
-foreach(source ${sources})
-  string(REGEX MATCH "^[a-z0-9]+" layer "${source}")
-  if(NOT DEFINED below_${layer})
-    continue()
-  endif()
-  file(STRINGS ${SOURCE_DIR}/${source} includes REGEX "^#include \"[a-z0-9]+/")
-  foreach(line ${includes})
-    string(REGEX MATCH "\"([a-z0-9]+)/" _ "${line}")
-    set(included ${CMAKE_MATCH_1})
-    if(NOT included STREQUAL layer AND NOT included IN_LIST below_${layer})
-      list(APPEND upward "${source}: ${line} (${layer} may include only ${layer} ${below_${layer}})")
+# Checks the files under `root`; `fixed_layer`, where given, is their library, else their first folder.
+function(check_tree root fixed_layer)
+  file(GLOB_RECURSE sources RELATIVE ${root} ${root}/*.h ${root}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "node_modules/")  # the page's JavaScript packages' sources
+  foreach(source ${sources})
+    if(fixed_layer)
+      set(layer ${fixed_layer})
+    else()
+      string(REGEX MATCH "^[a-z0-9]+" layer "${source}")
     endif()
+    if(NOT DEFINED below_${layer})
+      list(APPEND upward "${source}: in no library the check knows (${layer})")
+      continue()
+    endif()
+    file(STRINGS ${root}/${source} includes REGEX "^#include \"[a-z0-9]+/")
+    foreach(line ${includes})
+      string(REGEX MATCH "\"([a-z0-9]+)/" _ "${line}")
+      set(included ${CMAKE_MATCH_1})
+      if(NOT included STREQUAL layer AND NOT included IN_LIST below_${layer})
+        list(APPEND upward "${source}: ${line} (${layer} may include only ${layer} ${below_${layer}})")
+      endif()
+    endforeach()
   endforeach()
-endforeach()
+  set(upward ${upward} PARENT_SCOPE)
+endfunction()
+
+check_tree(${SOURCE_DIR} "")
+if(WEB_DIR)
+  check_tree(${WEB_DIR} web)
+endif()
+if(FUZZ_DIR)
+  check_tree(${FUZZ_DIR} fuzz)
+endif()
 if(upward)
   list(JOIN upward "\n  " listed)
   message(FATAL_ERROR "Includes that run upward:\n  ${listed}")

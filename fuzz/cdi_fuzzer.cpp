@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <span>
 
-#include "disc/cdi.h"
 #include "disc/disc_image.h"
+#include "formats/cdi.h"
 #include "util/run_time_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
-#include "disc/chd.h"
 #include "disc/disc_image.h"
+#include "formats/chd.h"
 #include "util/run_time_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "disc/disc_fix.h"
-#include "disc/disc_formats.h"
 #include "disc/disc_image.h"
+#include "formats/disc_formats.h"
 #include "util/run_time_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

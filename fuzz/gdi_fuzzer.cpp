@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "disc/gdi.h"
+#include "formats/gdi.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
 

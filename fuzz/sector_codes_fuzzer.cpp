@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "disc/sector_codes.h"
+#include "formats/sector_codes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static constexpr std::size_t kSizes[] = {2336, 2352, 2368, 2448};

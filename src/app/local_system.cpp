@@ -1,12 +1,12 @@
 #include "app/local_system.h"
 
-#include "disc/disc_file.h"
-#include "disc/fixed_image.h"
-#include "util/file_system.h"
+#include "core/disc_file.h"
+#include "core/fixed_image.h"
+#include "sys/file_system.h"
+#include "sys/replacement_file.h"
+#include "sys/tool_runner.h"
 #include "util/path_rules.h"
-#include "util/replacement_file.h"
 #include "util/run_time_error.h"
-#include "util/tool_runner.h"
 
 namespace quillet {
 

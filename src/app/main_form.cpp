@@ -6,12 +6,12 @@
 
 #include "app/texts.h"
 #include "app/window_verdict.h"
+#include "core/disc_file.h"
 #include "disc/boot_report.h"
-#include "disc/disc_file.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
 #include "shell/shell_verbs.h"
-#include "util/replacement_file.h"
+#include "sys/replacement_file.h"
 #include "util/text_rules.h"
 
 namespace quillet {

@@ -7,7 +7,7 @@
 
 #include "app/size_text.h"
 #include "disc/disc_image.h"
-#include "util/file_system.h"
+#include "sys/file_system.h"
 #include "util/path_rules.h"
 #include "util/tool_run.h"
 

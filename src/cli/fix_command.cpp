@@ -3,10 +3,10 @@
 #include "cli/disc_input.h"
 #include "cli/quillet_command.h"
 #include "cli/run_files.h"
+#include "core/fixed_image.h"
 #include "disc/boot_report.h"
-#include "disc/fixed_image.h"
 #include "inspect/judgement.h"
-#include "util/result_writer.h"
+#include "sys/result_writer.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"
 

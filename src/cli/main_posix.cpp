@@ -1,5 +1,5 @@
 #include "cli/quillet_command.h"
-#include "util/command_line_program.h"
+#include "sys/command_line_program.h"
 
 int main(int argc, char** argv) {
   return quillet::RunCommandLineProgram(argc, argv, "quillet", quillet::kExitSomeFailed, quillet::RunQuillet);

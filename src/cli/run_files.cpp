@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "disc/disc_file.h"
+#include "core/disc_file.h"
 #include "util/run_time_error.h"
 
 namespace quillet {

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "util/file_system.h"
+#include "sys/file_system.h"
 
 // The files of one run of a command that writes results: no result may replace another result of
 // the run, or one of its inputs (which a later file would then read as its own), or any file of a

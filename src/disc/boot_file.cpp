@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "disc/iso9660.h"
+#include "formats/iso9660.h"
 #include "inspect/file_kind.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"

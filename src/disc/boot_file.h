@@ -8,15 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "disc/track.h"
+#include "formats/disc_geometry.h"
+#include "formats/track.h"
 
 // A disc's bootstrap (its IP.BIN: the first 16 sectors of the boot track) and the boot file it
 // names, found in the track's ISO 9660 file system.
 namespace quillet {
-
-// A bootstrap's first bytes, and the sectors it takes at the start of the boot track.
-inline constexpr std::string_view kHardwareId = "SEGA SEGAKATANA ";
-inline constexpr std::uint32_t kBootstrapSectors = 16;
 
 // The regions a disc may claim, in the order of their area symbols and area texts: Japan, the USA
 // and Europe. A region is claimed by its symbol at 0x30 + region and by its text, 28 bytes padded with

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 
-#include "disc/disc_formats.h"
-#include "disc/disc_geometry.h"
-#include "disc/gdi.h"
+#include "formats/disc_formats.h"
+#include "formats/disc_geometry.h"
+#include "formats/gdi.h"
 #include "util/json_text.h"
 #include "util/text_rules.h"
 

@@ -7,9 +7,9 @@
 #include <span>
 
 #include "disc/boot_report.h"
-#include "disc/iso9660.h"
-#include "disc/sector.h"
-#include "disc/sector_codes.h"
+#include "formats/iso9660.h"
+#include "formats/sector.h"
+#include "formats/sector_codes.h"
 #include "inspect/judgement.h"
 #include "scramble/scramble.h"
 #include "util/run_time_error.h"

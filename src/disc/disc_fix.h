@@ -9,7 +9,7 @@
 
 #include "disc/boot_rule.h"
 #include "disc/disc_image.h"
-#include "disc/table_of_contents.h"
+#include "formats/table_of_contents.h"
 
 // A disc image made to boot: of what its boot report calls a problem, what can be mended without a
 // guess (the boot file's form, for boot code whose rule is known; the area texts), as new bytes for

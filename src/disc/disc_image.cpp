@@ -4,11 +4,11 @@
 #include <utility>
 #include <vector>
 
-#include "disc/disc_formats.h"
-#include "disc/disc_geometry.h"
-#include "disc/foreign_image.h"
-#include "disc/gdi.h"
-#include "disc/iso9660.h"
+#include "formats/disc_formats.h"
+#include "formats/disc_geometry.h"
+#include "formats/foreign_image.h"
+#include "formats/gdi.h"
+#include "formats/iso9660.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
 #include "util/text_rules.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "disc/boot_file.h"
-#include "disc/table_of_contents.h"
-#include "disc/track.h"
+#include "formats/table_of_contents.h"
+#include "formats/track.h"
 #include "inspect/judgement.h"
 #include "util/byte_source.h"
 

@@ -9,8 +9,8 @@
 #include "app/form_layout.h"
 #include "app/main_form.h"
 #include "app/texts.h"
+#include "sys/winapi/utf16.h"
 #include "win32/resources/resource.h"
-#include "winapi/utf16.h"
 
 namespace quillet {
 namespace {

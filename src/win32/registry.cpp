@@ -1,6 +1,6 @@
 #include "win32/registry.h"
 
-#include "util/file_errors.h"
+#include "sys/file_errors.h"
 #include "util/run_time_error.h"
 
 namespace quillet {

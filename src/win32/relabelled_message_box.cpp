@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "winapi/utf16.h"
+#include "sys/winapi/utf16.h"
 
 namespace quillet {
 namespace {

@@ -1,12 +1,12 @@
 #include "win32/win32_system.h"
 
 #include "shell/shell_verbs.h"
-#include "util/file_system.h"
+#include "sys/file_system.h"
+#include "sys/winapi/utf16.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
 #include "util/windows_command_line.h"
 #include "win32/registry.h"
-#include "winapi/utf16.h"
 
 namespace quillet {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "app/form_layout.h"
 #include "app/texts.h"
+#include "sys/winapi/utf16.h"
 #include "win32/message_box_kind.h"
 #include "win32/relabelled_message_box.h"
-#include "winapi/utf16.h"
 
 namespace quillet {
 namespace {

@@ -12,9 +12,9 @@
 
 #include "convert/elf_raw.h"
 #include "support/temp_folder.h"
-#include "util/file_system.h"
+#include "sys/file_system.h"
+#include "sys/tool_runner.h"
 #include "util/run_time_error.h"
-#include "util/tool_runner.h"
 
 namespace quillet {
 namespace {

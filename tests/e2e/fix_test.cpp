@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "cli/fix_command.h"
-#include "disc/disc_file.h"
+#include "core/disc_file.h"
 #include "support/disc_writer.h"
 #include "support/temp_folder.h"
 #include "support/window_scenarios.h"

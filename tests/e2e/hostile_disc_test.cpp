@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "cli/quillet_command.h"
+#include "core/disc_file.h"
+#include "core/file_source.h"
 #include "disc/boot_rule.h"
-#include "disc/disc_file.h"
 #include "disc/disc_image.h"
-#include "disc/file_source.h"
 #include "support/disc_writer.h"
 #include "support/temp_folder.h"
 #include "util/run_time_error.h"

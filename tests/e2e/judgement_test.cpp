@@ -14,8 +14,8 @@
 #include "inspect/judgement.h"
 #include "scramble/scramble.h"
 #include "support/temp_folder.h"
+#include "sys/file_system.h"
 #include "util/byte_source.h"
-#include "util/file_system.h"
 
 namespace quillet {
 namespace {

@@ -14,7 +14,7 @@
 #include "scramble/scramble.h"
 #include "support/disc_writer.h"
 #include "support/temp_folder.h"
-#include "util/file_system.h"
+#include "sys/file_system.h"
 
 namespace quillet {
 namespace {

@@ -9,7 +9,7 @@
 #include "cli/quillet_command.h"
 #include "convert/elf_raw.h"
 #include "inspect/signatures.h"
-#include "util/file_system.h"
+#include "sys/file_system.h"
 
 namespace quillet {
 namespace {

@@ -12,7 +12,7 @@
 #include "inspect/signatures.h"
 #include "scramble/scramble.h"
 #include "support/temp_folder.h"
-#include "util/tool_runner.h"
+#include "sys/tool_runner.h"
 
 namespace quillet {
 namespace {

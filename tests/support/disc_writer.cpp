@@ -3,7 +3,7 @@
 #include <cmath>
 #include <span>
 
-#include "disc/sector_codes.h"
+#include "formats/sector_codes.h"
 
 namespace quillet::testing {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "util/command_line_program.h"
+#include "sys/command_line_program.h"
 
 namespace quillet::testing {
 

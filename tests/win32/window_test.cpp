@@ -19,13 +19,13 @@
 #include <vector>
 
 #include "app/size_text.h"
-#include "disc/disc_file.h"
+#include "core/disc_file.h"
 #include "scramble/scramble.h"
 #include "support/temp_folder.h"
 #include "support/window_scenarios.h"
+#include "sys/winapi/utf16.h"
 #include "win32/main_window.h"
 #include "win32/resources/resource.h"
-#include "winapi/utf16.h"
 
 namespace quillet {
 namespace {

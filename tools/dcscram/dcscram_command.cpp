@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "convert/plan_writer.h"
-#include "util/file_system.h"
-#include "util/replacement_file.h"
+#include "core/plan_writer.h"
+#include "sys/file_system.h"
+#include "sys/replacement_file.h"
 #include "util/run_time_error.h"
 #include "util/version.h"
 

@@ -1,5 +1,5 @@
+#include "sys/command_line_program.h"
 #include "tools/dcscram/dcscram_command.h"
-#include "util/command_line_program.h"
 
 int wmain(int argc, wchar_t** argv) {
   return quillet::RunCommandLineProgram(argc, argv, "dcscram", 1, quillet::RunDcscram);
