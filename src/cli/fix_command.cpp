@@ -1,10 +1,16 @@
 #include "cli/fix_command.h"
 
+#include <algorithm>
+#include <memory>
+#include <optional>
+
 #include "cli/disc_input.h"
 #include "cli/quillet_command.h"
 #include "cli/run_files.h"
+#include "core/disc_file.h"
 #include "core/fixed_image.h"
 #include "disc/boot_report.h"
+#include "formats/disc_formats.h"
 #include "inspect/judgement.h"
 #include "sys/result_writer.h"
 #include "util/run_time_error.h"
@@ -14,8 +20,11 @@ namespace quillet {
 namespace {
 
 // Fixes one image; returns the lines that say what became of it.
-std::string Fix(const std::string& path, const FixOptions& options, RunFiles& run, std::ostream& err) {
-  const ImageFix image = SayingReasonAlone([&] { return ImageFix(path, {options.area_symbols}, options.codes); });
+std::string Fix(const std::string& path, std::unique_ptr<OpenedDisc> disc, const FixOptions& options, RunFiles& run,
+                std::ostream& err) {
+  if (!disc) RefuseAsInvalid("it is no disc image; quillet fix mends " + FormatsReadWords());
+  const ImageFix image =
+      SayingReasonAlone([&] { return ImageFix(std::move(disc), {options.area_symbols}, options.codes); });
   const DiscFix& fix = image.fix();
   if (fix.outcome == FixOutcome::AlreadyBoots) {
     return ShownPath(path) + ": nothing to fix (" + fix.sentence + "); nothing written";
@@ -55,10 +64,30 @@ std::string Fix(const std::string& path, const FixOptions& options, RunFiles& ru
 
 int RunFix(const std::vector<std::string>& paths, const FixOptions& options, std::ostream& out, std::ostream& err) {
   int status = kExitAllDone;
-  RunFiles run(paths);
+  // Each image is opened once, for the whole run: what its files are (which no result may replace),
+  // its plan and its copy. One that cannot be opened says why when its turn comes.
+  std::vector<std::unique_ptr<OpenedDisc>> discs;
+  std::vector<std::optional<RunTimeError>> failures;
   for (const std::string& path : paths) {
     try {
-      out << AsRunTimeError([&] { return Fix(path, options, run, err); }) << std::endl;
+      discs.push_back(AsRunTimeError([&] { return OpenedDisc::Open(path); }));
+      failures.emplace_back();
+    } catch (const RunTimeError& failure) {
+      discs.emplace_back();
+      failures.emplace_back(failure);
+    }
+  }
+  RunFiles run(paths, [&](const std::string& input) -> std::optional<std::vector<std::string>> {
+    const auto at = static_cast<std::size_t>(std::find(paths.begin(), paths.end(), input) - paths.begin());
+    if (discs[at]) return discs[at]->FilePaths();
+    if (failures[at] && failures[at]->number() == error::kInvalidArgument) return std::vector<std::string>{input};
+    return std::nullopt;
+  });
+  for (std::size_t index = 0; index < paths.size(); ++index) {
+    const std::string& path = paths[index];
+    try {
+      if (failures[index]) throw RunTimeError(failures[index]->number(), RefusalReason(*failures[index]));
+      out << AsRunTimeError([&] { return Fix(path, std::move(discs[index]), options, run, err); }) << std::endl;
     } catch (const RunTimeError& failure) {
       err << "quillet: " << ShownPath(path) << ": " << RefusalReason(failure) << std::endl;
       status = kExitSomeFailed;

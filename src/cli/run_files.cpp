@@ -12,10 +12,10 @@ bool SameFile(const FileStamp& a, const FileStamp& b) { return a.volume == b.vol
 
 }  // namespace
 
-RunFiles::RunFiles(const std::vector<std::string>& inputs) {
+RunFiles::RunFiles(const std::vector<std::string>& inputs, const DiscFiles& files_of) {
   for (const std::string& input : inputs) {
     if (const std::optional<FileStamp> stamp = StampOf(input)) inputs_.push_back({*stamp, input});
-    for (const std::string& file : DiscFilesAt(input).value_or(std::vector<std::string>())) {
+    for (const std::string& file : files_of(input).value_or(std::vector<std::string>())) {
       if (const std::optional<FileStamp> stamp = StampOf(file)) disc_files_.push_back({*stamp, file, input});
     }
   }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/disc_file.h"
 #include "sys/file_system.h"
 
 // The files of one run of a command that writes results: no result may replace another result of
@@ -13,7 +16,10 @@ namespace quillet {
 
 class RunFiles {
  public:
-  explicit RunFiles(const std::vector<std::string>& inputs);
+  // The files of each input's disc image: those `files_of` gives (DiscFilesAt, which opens each, or
+  // the images a run opened already).
+  using DiscFiles = std::function<std::optional<std::vector<std::string>>(const std::string& input)>;
+  explicit RunFiles(const std::vector<std::string>& inputs, const DiscFiles& files_of = DiscFilesAt);
 
   // Raises unless `output` is free for `input`'s result; an OUT the user named may be the input,
   // unless that is a disc image.

@@ -1,9 +1,11 @@
 #include "core/disc_file.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/file_source.h"
 #include "formats/cue.h"
+#include "formats/disc_formats.h"
 #include "formats/gdi.h"
 #include "sys/file_system.h"
 #include "util/path_rules.h"
@@ -25,44 +27,70 @@ std::optional<DiscBootFile> DiscBootAt(const std::string& path) {
   return BootOfDisc(FileSource(path), path, TrackFilesBeside(path));
 }
 
-std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
-  std::optional<FileSource> source;
-  std::optional<DiscFormat> format;
+OpenedDisc::OpenedDisc(std::string path, DiscFormat format, FileSource image)
+    : path_(std::move(path)), format_(format), image_(std::move(image)), files_(image_, TrackFilesBeside(path_)) {}
+
+std::unique_ptr<OpenedDisc> OpenedDisc::Open(const std::string& path) {
+  FileSource image(path);
+  const std::optional<DiscFormat> format = AsRunTimeError([&] { return DiscFormatOf(image, path); });
+  if (!format) return nullptr;
+  return std::unique_ptr<OpenedDisc>(new OpenedDisc(path, *format, std::move(image)));
+}
+
+const TableOfContents& OpenedDisc::Contents() {
+  if (!contents_) contents_ = RowOf(format_).contents(files_);
+  return *contents_;
+}
+
+const std::vector<std::string>& OpenedDisc::FilePaths() {
+  if (file_paths_) return *file_paths_;
+  file_paths_.emplace(1, path_);
   try {
-    source.emplace(path);
-  } catch (const RunTimeError&) {
-    return std::nullopt;  // no file, or none that can be read: its own run says so
-  }
-  try {
-    format = DiscFormatOf(*source, path);
-  } catch (const RunTimeError&) {
-    return std::vector<std::string>{path};  // a disc image of a format Quillet does not read
-  }
-  if (!format) return std::nullopt;
-  std::vector<std::string> files{path};
-  try {
-    if (*format == DiscFormat::Gdi) {
-      for (const std::string& file : GdiTrackFiles(*source)) files.push_back(TrackFilePath(path, file));
+    if (format_ == DiscFormat::Gdi) {
+      for (const std::string& file : GdiTrackFiles(image_)) file_paths_->push_back(TrackFilePath(path_, file));
     }
-    if (*format == DiscFormat::Cue) {
-      for (const std::string& file : CueFileNames(ShortText(*source, kLongestCue).value_or(""))) {
-        files.push_back(TrackFilePath(path, file));
+    if (format_ == DiscFormat::Cue) {
+      for (const std::string& file : CueFileNames(ShortText(image_, kLongestCue).value_or(""))) {
+        file_paths_->push_back(TrackFilePath(path_, file));
       }
     }
   } catch (const RunTimeError&) {
     // A table that does not read names no track file.
   }
-  return files;
+  return *file_paths_;
 }
 
-std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) {
+std::optional<std::string> OpenedDisc::FileNamedBy(const std::string& path) {
   const std::optional<FileStamp> named = StampOf(path);
   if (!named) return std::nullopt;
-  for (const std::string& file : DiscFilesAt(image).value_or(std::vector<std::string>())) {
+  for (const std::string& file : FilePaths()) {
     const std::optional<FileStamp> stamp = StampOf(file);
     if (stamp && stamp->volume == named->volume && stamp->file == named->file) return file;
   }
   return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
+  std::unique_ptr<OpenedDisc> disc;
+  try {
+    disc = OpenedDisc::Open(path);
+  } catch (const RunTimeError& failure) {
+    // No file, or none that can be read, is its own run's to say; a disc image of a format Quillet
+    // does not read is a disc image still.
+    if (failure.number() == error::kInvalidArgument && StampOf(path)) return std::vector<std::string>{path};
+    return std::nullopt;
+  }
+  if (!disc) return std::nullopt;
+  return disc->FilePaths();
+}
+
+std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) {
+  try {
+    const std::unique_ptr<OpenedDisc> disc = OpenedDisc::Open(image);
+    return disc ? disc->FileNamedBy(path) : std::nullopt;
+  } catch (const RunTimeError&) {
+    return std::nullopt;
+  }
 }
 
 std::string NeverWrittenOver(const std::string& output, const std::string& file, const std::string& image) {

@@ -16,6 +16,8 @@ class FileSource final : public ByteSource {
   // Opens the file; raises run-time errors as ReadOnlyFile does (not found, a folder, a pipe...).
   explicit FileSource(std::string_view path) : file_(path) {}
   std::uint64_t size() const override { return file_.size(); }
+  // The open file, for a copy the system makes of it.
+  const ReadOnlyFile& file() const { return file_; }
 
  private:
   // A file that shrank since it was opened raises run-time error 57: it changed while read.

@@ -22,7 +22,8 @@ namespace quillet {
 // of, and its changes.
 struct ImageFix::FixedFile {
   std::string name;
-  std::string source;                  // the file of the image it copies, and whose mode it takes,
+  std::string source;                  // the file of the image it copies, and whose mode it takes (as
+                                       // TrackFiles names it: "" the image),
   const ByteSource* stream = nullptr;  // or what its first `length` bytes are read from (a CHD's track),
   std::uint64_t length = 0;
   std::string text;                      // or its text (a sheet written anew)
@@ -61,13 +62,27 @@ bool StaysInside(std::string_view name) {
 
 }  // namespace
 
+namespace {
+
+std::unique_ptr<OpenedDisc> Opened(const std::string& path) {
+  std::unique_ptr<OpenedDisc> disc = OpenedDisc::Open(path);
+  if (!disc) RefuseAsInvalid("it is no disc image; quillet fix mends " + FormatsReadWords());
+  return disc;
+}
+
+}  // namespace
+
 ImageFix::ImageFix(const std::string& path, const FixRequest& request, const BootCodes& codes)
-    : path_(path), image_(path) {
-  const std::optional<DiscFormat> format = DiscFormatOf(image_, path);
-  if (!format) RefuseAsInvalid("it is no disc image; quillet fix mends " + FormatsReadWords());
-  files_ = std::make_unique<TrackFiles>(image_, TrackFilesBeside(path));
-  toc_ = RowOf(*format).contents(*files_);
+    : ImageFix(Opened(path), request, codes) {}
+
+ImageFix::ImageFix(std::unique_ptr<OpenedDisc> disc, const FixRequest& request, const BootCodes& codes)
+    : disc_(std::move(disc)), path_(disc_->path()), files_(&disc_->files()), toc_(disc_->Contents()) {
   fix_ = PlanFix(toc_, *files_, request, codes);
+}
+
+const ReadOnlyFile& ImageFix::SourceFile(const std::string& name) const {
+  // Every file of an image on disk is a FileSource, opened once for the plan and the copy both.
+  return dynamic_cast<const FileSource&>(files_->Open(name)).file();
 }
 
 ImageFix::~ImageFix() = default;
@@ -85,11 +100,10 @@ ImageFix::Plan ImageFix::ChdAsCue(const std::optional<std::string>& output) cons
   const std::string track_title(sheet.substr(0, sheet.rfind('.')));
   Plan plan{folder, ResultWriter::Shape::Set, DiscFormat::Cue, {}};
   plan.files.push_back(
-      {sheet, path_, nullptr, 0, RedumpCueSheet(toc_, *files_, track_title, fix_.disc.layout.lost_session), nullptr});
+      {sheet, "", nullptr, 0, RedumpCueSheet(toc_, *files_, track_title, fix_.disc.layout.lost_session), nullptr});
   for (const TocTrack& track : toc_.tracks) {
-    plan.files.push_back({RedumpTrackFile(track_title, track.number, toc_.tracks.size()), path_,
-                          &files_->Open(track.file), std::uint64_t{track.sectors} * track.sector_size, "",
-                          PatchesOf(fix_, track.file)});
+    plan.files.push_back({RedumpTrackFile(track_title, track.number, toc_.tracks.size()), "", &files_->Open(track.file),
+                          std::uint64_t{track.sectors} * track.sector_size, "", PatchesOf(fix_, track.file)});
   }
   return plan;
 }
@@ -105,25 +119,24 @@ ImageFix::Plan ImageFix::Files(const std::optional<std::string>& output) const {
     return {output ? *output : PathIn(folder, FixedImageName(title, true), style),
             ResultWriter::Shape::File,
             toc_.format,
-            {{"", path_, nullptr, 0, "", PatchesOf(fix_, "")}}};
+            {{"", "", nullptr, 0, "", PatchesOf(fix_, "")}}};
   }
   Plan plan{
       output ? ContainingFolder(*output, style).value_or(".") : PathIn(folder, FixedImageName(title, false), style),
       ResultWriter::Shape::Set,
       toc_.format,
       {}};
-  plan.files.push_back({output ? std::string(FileTitle(*output, style)) : std::string(title), path_, nullptr, 0, "",
-                        PatchesOf(fix_, "")});
+  plan.files.push_back(
+      {output ? std::string(FileTitle(*output, style)) : std::string(title), "", nullptr, 0, "", PatchesOf(fix_, "")});
   std::set<std::string> named;
   for (const TocTrack& track : toc_.tracks) {
     if (track.file.empty() || !named.insert(track.file).second) continue;
-    const std::string source = TrackFilePath(path_, track.file);
-    if (!track.data && !FileExists(source)) continue;  // an audio track a dump left out stays out
+    if (!track.data && !FileExists(TrackFilePath(path_, track.file))) continue;  // a dump left out an audio track
     if (!StaysInside(track.file)) {
       RefuseAsInvalid("the sheet names the track file " + EscapeControls(track.file) +
                       " outside its own folder, which a fixed set, a folder of its own, cannot hold");
     }
-    plan.files.push_back({track.file, source, nullptr, 0, "", PatchesOf(fix_, track.file)});
+    plan.files.push_back({track.file, track.file, nullptr, 0, "", PatchesOf(fix_, track.file)});
   }
   return plan;
 }
@@ -145,7 +158,7 @@ FixedCopy ImageFix::Write(const std::optional<std::string>& output, bool replace
   const Plan plan = Files(output);
   const std::vector<std::string> targets = Targets(output);
   for (const std::string& target : targets) {
-    if (const std::optional<std::string> original = ImageFileNamedBy(path_, target)) {
+    if (const std::optional<std::string> original = disc_->FileNamedBy(target)) {
       throw RunTimeError(error::kPathFileAccessError, NeverWrittenOver(target, *original, path_));
     }
   }
@@ -163,7 +176,7 @@ FixedCopy ImageFix::Write(const std::optional<std::string>& output, bool replace
                                                                 : ResultWriter(plan.target, names, replace);
   for (const FixedFile& file : plan.files) {
     ReplacementFile& written = writer.Begin(file.name);
-    const ReadOnlyFile source(file.source);
+    const ReadOnlyFile& source = SourceFile(file.source);
     if (file.stream) {
       // A failure to read the image is its own; only the writes are the copy's.
       std::vector<std::byte> block(std::size_t{4} << 20);

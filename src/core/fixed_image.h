@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/disc_file.h"
 #include "core/file_source.h"
 #include "disc/boot_rule.h"
 #include "disc/disc_fix.h"
@@ -29,6 +30,8 @@ class ImageFix {
   // Reads the disc image at `path` and plans its fix. Raises run-time error 5 where it is no disc
   // image, or one that cannot be read, saying why.
   ImageFix(const std::string& path, const FixRequest& request, const BootCodes& codes = {});
+  // The same of a disc image opened already.
+  ImageFix(std::unique_ptr<OpenedDisc> disc, const FixRequest& request, const BootCodes& codes = {});
   ImageFix(const ImageFix&) = delete;
   ImageFix& operator=(const ImageFix&) = delete;
   ~ImageFix();
@@ -55,10 +58,12 @@ class ImageFix {
   struct Plan;
   Plan Files(const std::optional<std::string>& output) const;
   Plan ChdAsCue(const std::optional<std::string>& output) const;
+  // The file of the image TrackFiles names `name` ("" the image itself), open already.
+  const ReadOnlyFile& SourceFile(const std::string& name) const;
 
+  std::unique_ptr<OpenedDisc> disc_;
   std::string path_;
-  FileSource image_;
-  std::unique_ptr<TrackFiles> files_;
+  TrackFiles* files_;
   TableOfContents toc_;
   DiscFix fix_;
 };

@@ -128,10 +128,8 @@ class ChdHunks {
 
   // Which build reads a codec this one lacks.
   static std::string ElsewhereRead(std::uint32_t codec) {
-    if (codec == ChdCodec("cdfl") || codec == ChdCodec("cdzs")) {
-      return " (Quillet for Linux does; or make the CHD anew with chdman's -c cdlz,cdzl)";
-    }
-    return "";
+    return ChdCodecOfSomeBuilds(codec) ? " (Quillet for Linux does; or make the CHD anew with chdman's -c cdlz,cdzl)"
+                                       : "";
   }
 
   const ByteSource& file_;

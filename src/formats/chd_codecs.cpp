@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "formats/chd_codec_libraries.h"
@@ -17,9 +18,6 @@
 
 namespace quillet {
 namespace {
-
-constexpr std::uint32_t kCdLzma = ChdCodec("cdlz"), kCdZlib = ChdCodec("cdzl"), kCdFlac = ChdCodec("cdfl"),
-                        kCdZstd = ChdCodec("cdzs");
 
 using Bytes = std::span<const std::byte>;
 using Into = std::span<std::byte>;
@@ -67,9 +65,13 @@ void Interleave(std::span<const std::byte> sectors, std::span<const std::byte> s
   }
 }
 
+bool Unzstd(Bytes compressed, Into into) { return ZstdDecompressor()(compressed, into); }
+
 // Sector data and subcode apart, then framed: a bit a frame says which mode 1 sectors get their
-// sync and codes back, then the sector data's compressed length, its stream and the subcode's.
-bool DecompressFramed(std::uint32_t codec, Bytes compressed, Into hunk) {
+// sync and codes back, then the sector data's compressed length, its stream (decompressed with
+// `Base`) and the subcode's (with `Subcode`).
+template <bool (*Base)(Bytes, Into), bool (*Subcode)(Bytes, Into)>
+bool DecompressFramed(Bytes compressed, Into hunk) {
   const std::size_t frames = hunk.size() / kChdFrameSize;
   const std::size_t length_bytes = hunk.size() < 65536 ? 2 : 3;
   const std::size_t flag_bytes = (frames + 7) / 8;
@@ -83,15 +85,7 @@ bool DecompressFramed(std::uint32_t codec, Bytes compressed, Into hunk) {
   const Bytes base = compressed.subspan(header, base_length), subcode = compressed.subspan(header + base_length);
 
   std::vector<std::byte> sectors(frames * kChdSectorBytes), subcodes(frames * kChdSubcodeBytes);
-  bool whole = false;
-  if (codec == kCdLzma) {
-    whole = Unlzma(base, sectors) && Inflate(subcode, subcodes);
-  } else if (codec == kCdZlib) {
-    whole = Inflate(base, sectors) && Inflate(subcode, subcodes);
-  } else if (codec == kCdZstd && ZstdDecompressor()) {
-    whole = ZstdDecompressor()(base, sectors) && ZstdDecompressor()(subcode, subcodes);
-  }
-  if (!whole) return false;
+  if (!Base(base, sectors) || !Subcode(subcode, subcodes)) return false;
 
   Interleave(sectors, subcodes, hunk);
   for (std::size_t frame = 0; frame < frames; ++frame) {
@@ -114,6 +108,33 @@ bool DecompressFlac(Bytes compressed, Into hunk) {
   return true;
 }
 
+bool Always() { return true; }
+bool HasFlac() { return FlacDecompressor() != nullptr; }
+bool HasZstd() { return ZstdDecompressor() != nullptr; }
+
+// The codecs a CD's CHD uses, a row each, as libchdr keeps them: the tag, what compresses its
+// sector data, whether this build has its library, and how a hunk is decompressed.
+struct CodecRow {
+  std::uint32_t tag;
+  std::string_view what;
+  bool (*built_in)();
+  bool in_every_build;
+  bool (*decompress)(Bytes compressed, Into hunk);
+};
+constexpr CodecRow kCodecs[] = {
+    {ChdCodec("cdlz"), "LZMA", Always, true, DecompressFramed<Unlzma, Inflate>},
+    {ChdCodec("cdzl"), "deflate", Always, true, DecompressFramed<Inflate, Inflate>},
+    {ChdCodec("cdfl"), "FLAC", HasFlac, false, DecompressFlac},
+    {ChdCodec("cdzs"), "zstd", HasZstd, false, DecompressFramed<Unzstd, Unzstd>},
+};
+
+const CodecRow* RowOf(std::uint32_t codec) {
+  for (const CodecRow& row : kCodecs) {
+    if (row.tag == codec) return &row;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::string ChdCodecName(std::uint32_t codec) {
@@ -125,23 +146,23 @@ std::string ChdCodecName(std::uint32_t codec) {
     }
     letters += letter;
   }
-  if (codec == kCdLzma) return letters + " (LZMA)";
-  if (codec == kCdZlib) return letters + " (deflate)";
-  if (codec == kCdFlac) return letters + " (FLAC)";
-  if (codec == kCdZstd) return letters + " (zstd)";
-  return letters;
+  const CodecRow* row = RowOf(codec);
+  return row ? letters + " (" + std::string(row->what) + ")" : letters;
 }
 
 bool ChdCodecBuiltIn(std::uint32_t codec) {
-  if (codec == kCdFlac) return FlacDecompressor() != nullptr;
-  if (codec == kCdZstd) return ZstdDecompressor() != nullptr;
-  return codec == kCdLzma || codec == kCdZlib;
+  const CodecRow* row = RowOf(codec);
+  return row && row->built_in();
+}
+
+bool ChdCodecOfSomeBuilds(std::uint32_t codec) {
+  const CodecRow* row = RowOf(codec);
+  return row && !row->in_every_build;
 }
 
 bool DecompressChdHunk(std::uint32_t codec, std::span<const std::byte> compressed, std::span<std::byte> hunk) {
   if (hunk.empty() || hunk.size() % kChdFrameSize != 0 || !ChdCodecBuiltIn(codec)) return false;
-  if (codec == kCdFlac) return DecompressFlac(compressed, hunk);
-  return DecompressFramed(codec, compressed, hunk);
+  return RowOf(codec)->decompress(compressed, hunk);
 }
 
 std::uint16_t ChdCrc16(std::span<const std::byte> bytes, std::uint16_t crc) {

@@ -31,6 +31,8 @@ std::string ChdCodecName(std::uint32_t codec);
 // Whether this build reads `codec`: every build reads cdlz and cdzl, the codecs of data; the Linux
 // build cdfl and cdzs too.
 bool ChdCodecBuiltIn(std::uint32_t codec);
+// Whether `codec` is one that some builds read and others do not.
+bool ChdCodecOfSomeBuilds(std::uint32_t codec);
 
 // Decompresses `compressed`, one hunk compressed with `codec`, into `hunk`, whole frames. False
 // where the data does not decompress into exactly that; a codec this build lacks (ChdCodecBuiltIn)
