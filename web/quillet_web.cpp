@@ -22,6 +22,7 @@
 #include "disc/boot_rule.h"
 #include "disc/disc_fix.h"
 #include "disc/disc_image.h"
+#include "disc/file_decision.h"
 #include "formats/disc_formats.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
@@ -206,10 +207,11 @@ EMSCRIPTEN_KEEPALIVE int quillet_judge_begin(const char* file_name) {
   try {
     AsRunTimeError([&] {
       auto judging = std::make_unique<Judging>(file_name);
-      if (IsChosenElf(judging->file)) {
-        g_text = "{\"form\": \"elf\", \"size\": " + std::to_string(judging->file.size()) + "}";
-      } else if (IsIpBinTitle(file_name)) {
+      const FileKind kind = KindOfFile(judging->file, file_name);
+      if (kind == FileKind::IpBinByName) {
         g_text = IpBinRefusal();
+      } else if (kind == FileKind::Elf) {
+        g_text = "{\"form\": \"elf\", \"size\": " + std::to_string(judging->file.size()) + "}";
       } else {
         g_judging = std::move(judging);
       }
@@ -270,8 +272,15 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(const char* file_name) {
   using namespace quillet;
   try {
     AsRunTimeError([&] {
-      const std::optional<DiscBootFile> disc = ChosenDiscBoot(file_name);
-      g_text = disc ? DiscAnswer(*disc) : "{\"disc\": false}";
+      // What a file is, every program decides in one order: a file named IP.BIN is refused before
+      // it is read as a disc image.
+      const FileKind kind = KindOfFile(ChosenFile(0), file_name);
+      if (kind == FileKind::IpBinByName) {
+        g_text = IpBinRefusal();
+      } else {
+        const std::optional<DiscBootFile> disc = kind == FileKind::DiscImage ? ChosenDiscBoot(file_name) : std::nullopt;
+        g_text = disc ? DiscAnswer(*disc) : "{\"disc\": false}";
+      }
     });
   } catch (const RunTimeError& failure) {
     g_text = "{" + Field("error", PageReason(failure, "image")) + "}";

@@ -11,7 +11,9 @@
 #include "convert/elf_raw.h"
 #include "convert/tool_commands.h"
 #include "core/disc_file.h"
+#include "core/file_source.h"
 #include "core/plan_writer.h"
+#include "disc/file_decision.h"
 #include "inspect/file_kind.h"
 #include "sys/file_system.h"
 #include "sys/interrupt_cleanup.h"
@@ -104,22 +106,27 @@ std::optional<ConversionPlan> Plan(std::span<const std::byte> bytes, const Conve
 // Converts one file; returns the line that says what became of it.
 std::string Convert(const std::string& path, const ConvertOptions& options, RunFiles& run) {
   const PathStyle style = NativePathStyle();
-  if (IsIpBinTitle(FileTitle(path, style))) throw RunTimeError(error::kInvalidArgument, std::string(kIpBinRefusal));
+  if (KindByName(path) == FileKind::IpBinByName) {
+    throw RunTimeError(error::kInvalidArgument, std::string(kIpBinRefusal));
+  }
   const std::string requested(FormText(options.target));
   const std::string output = options.output ? *options.output : ResultPath(path, options.target);
   // The input first: a folder or a missing file is the input's fault, whatever the output's name.
+  const FileSource file(path);
+  const FileKind kind = SayingReasonAlone([&] { return KindOfFile(file, path); });
   // A disc image's boot file is written out in either form: the result is a new file even where the
   // boot file is in that form already.
-  if (const std::optional<DiscBootFile> disc = SayingReasonAlone([&] { return DiscBootAt(path); })) {
-    const ConversionPlan plan = *Plan(disc->boot.bytes, options, true);
+  if (kind == FileKind::DiscImage) {
+    const DiscBootFile disc = *SayingReasonAlone([&] { return BootOfDisc(file, path, TrackFilesBeside(path)); });
+    const ConversionPlan plan = *Plan(disc.boot.bytes, options, true);
     run.RequireFree(path, output, options.output.has_value());
-    WriteResult(disc->boot.bytes, plan, output, options.force || options.output.has_value(), nullptr);
+    WriteResult(disc.boot.bytes, plan, output, options.force || options.output.has_value(), nullptr);
     run.Written(path, output);
-    return ShownPath(path) + ": wrote " + ShownPath(output) + " (its " + EscapeControls(disc->boot.header.boot_file) +
+    return ShownPath(path) + ": wrote " + ShownPath(output) + " (its " + EscapeControls(disc.boot.header.boot_file) +
            ", " + plan.description + ")";
   }
   const FileContents image = MapWholeFile(path);
-  if (IsElfImage(image.bytes())) {
+  if (kind == FileKind::Elf) {
     // objcopy would write a sparse file of gigabytes before anyone could stop it.
     RefuseSectionsTooFarApart(image.bytes());
     image.RequireWhole();

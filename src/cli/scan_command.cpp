@@ -13,6 +13,7 @@
 #include "disc/boot_report.h"
 #include "disc/boot_rule.h"
 #include "disc/disc_image.h"
+#include "disc/file_decision.h"
 #include "formats/disc_formats.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"
@@ -41,23 +42,21 @@ std::string FormWord(const FileReport& report) {
 
 // Fills `report` with what `path` is; raises the run-time error that says why it cannot.
 void Judge(const std::string& path, Evidence evidence, FileReport& report) {
-  if (IsIpBinTitle(FileTitle(path, NativePathStyle()))) {
+  if (KindByName(path) == FileKind::IpBinByName) {
     report.error = kIpBinRefusal;
     return;
   }
   // One open file serves both the telling of a disc image and the judgement of a program, which
   // passes over it once a block at a time: a program's bytes are never held whole.
   const FileSource file(path);
-  report.disc = SayingReasonAlone([&] { return BootOfDisc(file, path, TrackFilesBeside(path)); });
-  if (report.disc) {
+  const FileKind kind = SayingReasonAlone([&] { return KindOfFile(file, path); });
+  if (kind == FileKind::DiscImage) {
+    report.disc = SayingReasonAlone([&] { return BootOfDisc(file, path, TrackFilesBeside(path)); });
     report.judgement = JudgeImage(report.disc->boot.bytes, evidence);
     report.size = static_cast<std::int64_t>(report.disc->boot.bytes.size());
   } else {
     if (file.size() > static_cast<std::uint64_t>(kMaxFileLength)) throw FileTooLargeError();
-    std::array<std::byte, 4> magic{};
-    const auto magic_size = static_cast<std::size_t>(std::min<std::uint64_t>(magic.size(), file.size()));
-    file.Read(0, std::span(magic).first(magic_size));
-    report.elf = IsElfImage(std::span(magic).first(magic_size));
+    report.elf = kind == FileKind::Elf;
     if (!report.elf) report.judgement = SayingReasonAlone([&] { return JudgeLooseFile(file, path, evidence); });
     report.size = static_cast<std::int64_t>(file.size());
   }

@@ -65,11 +65,14 @@ TEST_F(ScanCommandTest, FailuresGoToStandardErrorAndTheRestIsStillScanned) {
                             ": Path/File access error: the path names a folder, not a file\n");
 }
 
+// What a file is, in the one order every program keeps: a name of IP.BIN first (an ELF so named is
+// refused), then a disc image, then an ELF by its content, then the judgement (which knows an IP.BIN
+// by its content, whatever its name).
 TEST_F(ScanCommandTest, ElfIsKnownByItsContentNotItsName) {
   struct Row {
     const char* name;
     std::string bytes;
-    const char* verdict;
+    const char* verdict;  // nothing: refused as an IP.BIN
   };
   for (const Row& row : std::vector<Row>{
            {"myself", Noise(100), "UNDECIDED"},
@@ -83,10 +86,19 @@ TEST_F(ScanCommandTest, ElfIsKnownByItsContentNotItsName) {
             "\x7F"
             "EL",
             "UNDECIDED"},
+           {"ip.bin",
+            std::string("\x7F"
+                        "ELF") +
+                Pattern('A'),
+            nullptr},
+           {"1st_read.bin", "SEGA SEGAKATANA " + std::string(0x50, ' ') + "1ST_READ.BIN    " + Noise(0x7F90), nullptr},
        }) {
     const std::string path = folder.Write(row.name, row.bytes);
     const Result result = Quillet({"scan", path});
-    EXPECT_EQ(result.out, std::string(row.verdict) + "\t" + path + "\n") << row.name;
+    EXPECT_EQ(result.out, row.verdict ? std::string(row.verdict) + "\t" + path + "\n" : "") << row.name;
+    if (!row.verdict) {
+      EXPECT_EQ(result.err, "quillet: " + path + ": Please select a 1st_read.bin, not an Ip.bin!\n");
+    }
   }
 }
 

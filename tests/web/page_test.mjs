@@ -80,6 +80,9 @@ try {
     [[notes], "not a program", convertOf(notes, "scrambled"), convertOf(notes, "unscrambled")],
     // Made into objcopy's raw binary first.
     [[file("game.elf", fs.readFileSync(bin("hello.elf")))], "elf", scrambled_hello, hello_bytes],
+    // Known by their content, whatever their names say, in the order every program keeps.
+    [[file("elf.bin", fs.readFileSync(bin("hello.elf")))], "elf", scrambled_hello, hello_bytes],
+    [[file("disc.bin", fs.readFileSync(path.join(disc, "selfboot.cdi")))], "unscrambled", scrambled_hello, hello_bytes],
     [[path.join(disc, "selfboot.cdi")], "unscrambled", scrambled_hello, hello_bytes],
     [[file("usa.cdi", usa)], "unscrambled", scrambled_hello, hello_bytes],
     [gdi_set, "unscrambled", scrambled_hello, hello_bytes],
@@ -132,6 +135,12 @@ try {
   for (const [wheres, said] of [
     [[file("IP.BIN", hello_bytes)], "IP.BIN is a disc's boot sector (an IP.BIN), not a program: choose the disc's " +
                                     "1ST_READ.BIN, or the disc image that holds both."],
+    // A name of IP.BIN decides before the ELF's first bytes do, as in every program.
+    [[file("IP.BIN", fs.readFileSync(bin("hello.elf")))], "IP.BIN is a disc's boot sector (an IP.BIN), not a " +
+                                    "program: choose the disc's 1ST_READ.BIN, or the disc image that holds both."],
+    [[file("1st_read.bin", fs.readFileSync(path.join(disc, "IP.BIN")))], "1st_read.bin is a disc's boot sector " +
+                                    "(an IP.BIN), not a program: choose the disc's 1ST_READ.BIN, or the disc image " +
+                                    "that holds both."],
     [[file("boot.bin", Buffer.concat([Buffer.from("SEGA SEGAKATANA " + " ".repeat(0x50) + "1ST_READ.BIN    "),
                                       fs.readFileSync(bin("bare.bin"))]).subarray(0, 32768))],
      "boot.bin is a disc's boot sector (an IP.BIN), not a program: choose the disc's 1ST_READ.BIN, or the disc " +
