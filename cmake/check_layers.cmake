@@ -4,15 +4,15 @@
 #   cmake -DSOURCE_DIR=src [-DWEB_DIR=web] [-DFUZZ_DIR=fuzz] -P check_layers.cmake
 #
 # The libraries, each with those it may include besides its own: util and scramble at the bottom;
-# inspect, formats, shell and sys above them; disc and convert; core; app; the windows and the
-# command line on top. The page's bridge reaches no further than the portable libraries, so a
+# inspect, formats and sys above them; shell (which offers the table of formats' images) and disc
+# and convert; core; app; the windows and the command line on top. The page's bridge reaches no further than the portable libraries, so a
 # reader of the portable ones never reaches a writer of results.
 cmake_minimum_required(VERSION 3.25)
 set(below_util "")
 set(below_scramble util)
 set(below_inspect util scramble)
 set(below_formats util)
-set(below_shell util)
+set(below_shell util formats)
 set(below_sys util)
 set(below_disc util scramble inspect formats)
 set(below_convert util scramble inspect)

@@ -170,8 +170,7 @@ void MainForm::StartupConversion(const std::string& path) {
 }
 
 void MainForm::Command1_Click() {
-  OpenFileRequest request{ToString(kOpenTitle), {}};
-  for (const auto& [name, patterns] : kOpenFilters) request.filters.push_back({ToString(name), ToString(patterns)});
+  const OpenFileRequest request{ToString(kOpenTitle), OpenFilters()};
   while (true) {
     const std::optional<ChosenFile> chosen = window_.ChooseFile(request);
     if (!chosen || chosen->path.empty()) return;
@@ -443,7 +442,7 @@ void MainForm::mnuOptionsShell_Click() {
   const std::string command =
       ShellCommand(ExecutablePath(system_.ExecutableFolder(), system_.ExecutableName(), system_.Style()));
   std::string failures;
-  for (const ShellVerb& verb : kShellVerbs) {
+  for (const ShellVerb& verb : ShellVerbs()) {
     if (const std::optional<std::string> failure = RegisterShellVerb(verb.extension, verb.verb, command)) {
       failures += "\r\n" + ToString(verb.verb) + " (" + ToString(verb.extension) + "): " + *failure;
     }

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "convert/tool_commands.h"
+#include "formats/disc_formats.h"
 
 namespace quillet {
 
@@ -42,6 +43,12 @@ std::string DiscProblemsText(const std::vector<std::string>& problems) {
 
 std::string FixQuestionText(const std::string& fixed_name) {
   return "Write a fixed copy, " + fixed_name + ", beside it?";
+}
+
+std::vector<FileFilter> OpenFilters() {
+  return {{"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
+          {"Disc images (" + FormatPatterns("; ") + ")", FormatPatterns(";")},
+          {"All files (*.*)", "*"}};
 }
 
 std::string ReplaceQuestionText(const std::string& name) { return name + " exists. Replace it?"; }

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/window.h"
 #include "inspect/file_kind.h"
 #include "inspect/judgement.h"  // the IP.BIN refusal, which every program gives, lives beside its rule
 
@@ -19,12 +20,9 @@ inline constexpr std::string_view kInitialBoxText = "Please select a bin to scan
 inline constexpr std::string_view kElfNotice = "ELF binary, please convert.";
 
 inline constexpr std::string_view kOpenTitle = "Open";
-// The open dialog's kinds of file: "name", "patterns" each.
-inline constexpr std::string_view kOpenFilters[][2] = {
-    {"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
-    {"Disc images (*.cdi; *.iso; *.gdi; *.cue; *.chd)", "*.cdi;*.iso;*.gdi;*.cue;*.chd"},
-    {"All files (*.*)", "*"},
-};
+// The open dialog's kinds of file, a name and its patterns each: Dreamcast binaries, the disc
+// images of the table of formats, all files.
+std::vector<FileFilter> OpenFilters();
 
 // The About box: its title and fifteen lines. The addresses are kept here and nowhere else.
 inline constexpr std::string_view kAuthorEmail = "tarquell@quillet.org";

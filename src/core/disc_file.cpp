@@ -46,13 +46,8 @@ const std::vector<std::string>& OpenedDisc::FilePaths() {
   if (file_paths_) return *file_paths_;
   file_paths_.emplace(1, path_);
   try {
-    if (format_ == DiscFormat::Gdi) {
-      for (const std::string& file : GdiTrackFiles(image_)) file_paths_->push_back(TrackFilePath(path_, file));
-    }
-    if (format_ == DiscFormat::Cue) {
-      for (const std::string& file : CueFileNames(ShortText(image_, kLongestCue).value_or(""))) {
-        file_paths_->push_back(TrackFilePath(path_, file));
-      }
+    if (const auto track_files = RowOf(format_).track_files) {
+      for (const std::string& file : track_files(image_)) file_paths_->push_back(TrackFilePath(path_, file));
     }
   } catch (const RunTimeError&) {
     // A table that does not read names no track file.

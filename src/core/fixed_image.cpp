@@ -98,7 +98,7 @@ ImageFix::Plan ImageFix::ChdAsCue(const std::optional<std::string>& output) cons
       output ? ContainingFolder(*output, style).value_or(".") : PathIn(ContainingFolder(path_, style), name, style);
   const std::string sheet = output ? std::string(FileTitle(*output, style)) : title + ".cue";
   const std::string track_title(sheet.substr(0, sheet.rfind('.')));
-  Plan plan{folder, ResultWriter::Shape::Set, DiscFormat::Cue, {}};
+  Plan plan{folder, ResultWriter::Shape::Set, RowOf(toc_.format).fixed_as, {}};
   plan.files.push_back(
       {sheet, "", nullptr, 0, RedumpCueSheet(toc_, *files_, track_title, fix_.disc.layout.lost_session), nullptr});
   for (const TocTrack& track : toc_.tracks) {
@@ -111,11 +111,11 @@ ImageFix::Plan ImageFix::ChdAsCue(const std::optional<std::string>& output) cons
 // A CDI or ISO image: one file, beside it or at `output`; a .gdi or cue sheet: the sheet and every
 // track file it names, in NAME_fixed/ beside it or in `output`'s folder, under their own names.
 ImageFix::Plan ImageFix::Files(const std::optional<std::string>& output) const {
-  if (toc_.format == DiscFormat::Chd) return ChdAsCue(output);
+  if (RowOf(toc_.format).fixed_as != toc_.format) return ChdAsCue(output);
   const PathStyle style = NativePathStyle();
   const std::string_view title = FileTitle(path_, style);
   const std::optional<std::string> folder = ContainingFolder(path_, style);
-  if (toc_.format != DiscFormat::Gdi && toc_.format != DiscFormat::Cue) {
+  if (!RowOf(toc_.format).set_of_files) {
     return {output ? *output : PathIn(folder, FixedImageName(title, true), style),
             ResultWriter::Shape::File,
             toc_.format,

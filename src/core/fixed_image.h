@@ -9,6 +9,7 @@
 #include "core/file_source.h"
 #include "disc/boot_rule.h"
 #include "disc/disc_fix.h"
+#include "formats/disc_formats.h"
 #include "formats/table_of_contents.h"
 
 // A fixed copy of a disc image on disk: the fix planned from the image and its track files, and
@@ -37,7 +38,8 @@ class ImageFix {
   ~ImageFix();
 
   const DiscFix& fix() const { return fix_; }
-  bool from_chd() const { return toc_.format == DiscFormat::Chd; }
+  // Whether its copy is of another format: a CHD's is a cue sheet and its track files.
+  bool from_chd() const { return RowOf(toc_.format).fixed_as != toc_.format; }
 
   // Where the fixed files go, the image or its sheet first: at `output` where it is given, a set's
   // track files beside it.

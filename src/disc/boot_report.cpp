@@ -68,7 +68,7 @@ std::string TrackWords(const DiscBootFile& disc) {
 }
 
 // An ISO image is one track, which lies wherever it is burned or dumped: its own address is not known.
-bool LoneTrack(const DiscBootFile& disc) { return disc.format == DiscFormat::Iso; }
+bool LoneTrack(const DiscBootFile& disc) { return RowOf(disc.format).lone_track; }
 
 BootCheck BootstrapCheck(const DiscBootFile& disc) {
   const BootHeader& header = disc.boot.header;
@@ -153,7 +153,7 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
             "a GD-ROM dump of " + std::to_string(layout.tracks.size()) +
                 " tracks: the low-density area's, then the high-density area's from LBA 45000"};
   }
-  if (disc.format == DiscFormat::Iso) {
+  if (LoneTrack(disc)) {
     return {"layout", CheckResult::CannotTell,
             disc.gd_rom ? "the image is one track of a GD-ROM: the dump's .gdi names them all"
                         : (DiscImageWords(disc) == "an ISO image" ? "an ISO image is one data track"
@@ -175,7 +175,7 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
     }
   }
   std::erase(sessions, std::string());
-  if (disc.format == DiscFormat::Chd) {  // a CHD keeps no sessions: its CD's tracks follow each other
+  if (!RowOf(disc.format).keeps_sessions) {  // a CHD keeps no sessions: its CD's tracks follow each other
     return {"layout", CheckResult::CannotTell,
             "a CD of " + sessions.front() +
                 " tracks in a CHD, which keeps no sessions: Dreamcast CD-Rs are made of two (audio + data, or "
@@ -203,7 +203,7 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
                 "one session starts is not established"};
   }
   // Only a DiscJuggler image records whether the disc was closed; a cue sheet does not.
-  return {"layout", CheckResult::Ok, description + (disc.format == DiscFormat::Cdi ? ", closed" : "")};
+  return {"layout", CheckResult::Ok, description + (RowOf(disc.format).records_closed ? ", closed" : "")};
 }
 
 BootCheck PlacementCheck(const DiscBootFile& disc) {
@@ -220,11 +220,11 @@ BootCheck PlacementCheck(const DiscBootFile& disc) {
     return {"placement", CheckResult::Ok, TrackWords(disc) + " holds a file system made to begin there"};
   }
   const std::string made_for = TrackWords(disc) + " holds a file system made to begin at LBA " + base;
-  if (disc.format == DiscFormat::Chd && !disc.gd_rom) {
+  if (!RowOf(disc.format).keeps_sessions && !disc.gd_rom) {
     return {"placement", CheckResult::CannotTell,
             made_for + ": a CHD keeps no sessions, so where the track lies is the reading program's to place"};
   }
-  if (disc.format == DiscFormat::Cue && layout.lost_session) {
+  if (RowOf(disc.format).keeps_sessions && layout.lost_session) {
     // chdman extractcd writes no session lines: the sheet has lost the gap before a second session.
     return {"placement", CheckResult::Problem,
             made_for + ", where a second session would put it: " + LostSessionWords(disc)};
@@ -272,10 +272,8 @@ BootCheck RegionsCheck(const DiscBootFile& disc) {
 
 BootCheck SizeCheck(const DiscBootFile& disc) {
   const DiscLayout& layout = disc.layout;
-  std::string sentence =
-      (disc.format == DiscFormat::Gdi || disc.format == DiscFormat::Cue ? "the image's track files hold "
-                                                                        : "the image is ") +
-      SizeWords(layout.image_size);
+  std::string sentence = (RowOf(disc.format).set_of_files ? "the image's track files hold " : "the image is ") +
+                         SizeWords(layout.image_size);
   // A volume counts its sectors from its own start: more data sectors than that are padding.
   if (layout.file_system_sectors > 0 && layout.data_sectors > layout.file_system_sectors) {
     const std::uint64_t padding = (layout.data_sectors - layout.file_system_sectors) * kSectorData;
@@ -344,8 +342,8 @@ std::string BootSummary(const DiscBootFile& disc, const std::vector<BootCheck>& 
 }
 
 std::string DiscImageWords(const DiscBootFile& disc) {
-  const bool raw = disc.format == DiscFormat::Iso && !disc.layout.tracks.empty() &&
-                   disc.layout.tracks.front().sector_size != kSectorData;
+  const bool raw =
+      LoneTrack(disc) && !disc.layout.tracks.empty() && disc.layout.tracks.front().sector_size != kSectorData;
   return raw ? "a raw data track" : std::string(RowOf(disc.format).image_words);
 }
 

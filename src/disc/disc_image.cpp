@@ -42,18 +42,6 @@ namespace {
                   ", but no table of tracks Quillet reads (a CDI's must be its last bytes)");
 }
 
-// The table of tracks in a sentence: "the cue sheet's last session holds no data track".
-std::string_view TableWords(DiscFormat format) {
-  switch (format) {
-    case DiscFormat::Gdi: return "the .gdi file";
-    case DiscFormat::Cue: return "the cue sheet";
-    case DiscFormat::Chd: return "the CHD";
-    case DiscFormat::Cdi:
-    case DiscFormat::Iso: break;
-  }
-  return "the image";
-}
-
 // Whether `track` is of the part of the disc the boot track's file system lies in: a GD-ROM's
 // high-density area, a CD-R's boot session; where the image lost a second session, the tracks from
 // the one that began it.
@@ -65,14 +53,14 @@ bool InBootPart(const TableOfContents& toc, const TocTrack& boot, const TocTrack
 // The boot track: a GD-ROM's first data track of its high-density area, a CD-R's last session's
 // first data track; the track that began a second session the image lost, where there is one.
 const TocTrack& BootTrack(const TableOfContents& toc, int lost_session) {
-  if (toc.tracks.empty()) RefuseAsInvalid(std::string(TableWords(toc.format)) + " lists no tracks");
+  if (toc.tracks.empty()) RefuseAsInvalid(std::string(RowOf(toc.format).table_words) + " lists no tracks");
   const int last_session = toc.tracks.back().session;
   const auto boot = std::find_if(toc.tracks.begin(), toc.tracks.end(), [&](const TocTrack& track) {
     if (lost_session) return track.number == lost_session;
     return track.data && (toc.gd_rom ? track.high_density : track.session == last_session);
   });
   if (boot == toc.tracks.end()) {
-    RefuseAsInvalid(std::string(TableWords(toc.format)) +
+    RefuseAsInvalid(std::string(RowOf(toc.format).table_words) +
                     (toc.gd_rom ? "'s high-density area holds no data track, where a GD-ROM boots"
                                 : "'s last session holds no data track, which is where a CD-R boots"));
   }
@@ -108,8 +96,7 @@ Track DataArea(const TableOfContents& toc, const TocTrack& boot, TrackFiles& fil
 // file system), or keeps its directories in the tracks before it (a data + data disc's whose second
 // session holds only the IP.BIN and the volume descriptors). 0 where there is none.
 int LostSecondSession(const TableOfContents& toc, TrackFiles& files) {
-  if (toc.gd_rom || (toc.format != DiscFormat::Chd && toc.format != DiscFormat::Cue) || toc.tracks.size() < 2 ||
-      toc.tracks.back().session != 1) {
+  if (toc.gd_rom || !RowOf(toc.format).loses_sessions || toc.tracks.size() < 2 || toc.tracks.back().session != 1) {
     return 0;
   }
   for (auto track = toc.tracks.rbegin(); track + 1 != toc.tracks.rend(); ++track) {
@@ -136,7 +123,7 @@ int LostSecondSession(const TableOfContents& toc, TrackFiles& files) {
 // The address the area's file system was made for: its root directory tells. A table places its
 // boot track: where the file system cannot be placed, reading the boot file says what is wrong.
 std::uint32_t FileSystemBase(const TableOfContents& toc, const Track& area) {
-  if (toc.format == DiscFormat::Iso) return IsoTrackBase(area);
+  if (RowOf(toc.format).lone_track) return IsoTrackBase(area);
   try {
     return IsoTrackBase(area);
   } catch (const RunTimeError&) {
@@ -157,7 +144,7 @@ DiscBoot BootAreaOfContents(const TableOfContents& toc, TrackFiles& files) {
   const std::uint32_t base = FileSystemBase(toc, area);
   // A lone ISO image lies wherever it is burned or dumped; one made for LBA 45000 is a GD-ROM's
   // boot track.
-  const bool lone_gd_rom = toc.format == DiscFormat::Iso && base == kHighDensityArea;
+  const bool lone_gd_rom = RowOf(toc.format).lone_track && base == kHighDensityArea;
   DiscBootFile disc;
   disc.format = toc.format;
   disc.track = lone_gd_rom ? 3 : boot.number;
@@ -223,7 +210,7 @@ Judgement LooseFileJudge::Finish() {
 }
 
 DiscBootFile BootOfImage(DiscFormat format, const ByteSource& image) {
-  return *BootOfDisc(image, format == DiscFormat::Cdi ? ".cdi" : ".iso", {});
+  return *BootOfDisc(image, "." + std::string(RowOf(format).extension), {});
 }
 
 std::optional<DiscBootFile> BootOfDisc(const ByteSource& source, std::string_view name,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "formats/disc_formats.h"
 #include "util/text_rules.h"
 
 namespace quillet {
@@ -17,15 +18,15 @@ struct EndingType {
 constexpr EndingType kEndingTypes[] = {
     {"bin", "", "application/octet-stream", "Dreamcast binary"},
     {"elf", "", "application/x-executable", "SH ELF file for a Dreamcast binary"},
-    {"cdi", "application/x-discjuggler-cd-image", "application/octet-stream", "DiscJuggler disc image"},
-    {"gdi", "application/x-gd-rom-cue", "text/plain", "GD-ROM dump's table of tracks"},
-    {"cue", "application/x-cue", "application/x-cue", "cue sheet of a disc image"},
-    {"chd", "application/x-mame-chd", "application/octet-stream", "MAME compressed disc image (CHD)"},
 };
 
-const EndingType& TypeOf(std::string_view letters) {
+// A disc image's from the table of formats.
+EndingType TypeOf(std::string_view letters) {
   for (const EndingType& type : kEndingTypes) {
     if (type.letters == letters) return type;
+  }
+  for (const DiscFormatRow& row : DiscFormats()) {
+    if (row.extension == letters) return {row.extension, row.mime_type, row.mime_parent, row.described};
   }
   return kEndingTypes[0];
 }
@@ -46,12 +47,12 @@ struct Audience {
 Audience AudienceOf(std::string_view verb, const SystemTypeKnown& system_knows) {
   Audience audience;
   std::vector<std::string_view> extensions;
-  for (const ShellVerb& each : kShellVerbs) {
+  for (const ShellVerb& each : ShellVerbs()) {
     if (each.verb == verb) extensions.push_back(each.extension);
   }
   for (std::size_t index = 0; index < extensions.size(); ++index) {
     const std::string_view letters = extensions[index].substr(1);
-    const EndingType& type = TypeOf(letters);
+    const EndingType type = TypeOf(letters);
     if (!type.system_type.empty() && system_knows && system_knows(type.system_type)) {
       audience.mime_names += std::string(type.system_type) + ";";
     } else {
@@ -90,9 +91,9 @@ std::string Slug(std::string_view verb) {
 }  // namespace
 
 bool WritesFileManagerEntries(const ShellVerb& verb) {
-  const auto first = std::find_if(kShellVerbs.begin(), kShellVerbs.end(),
+  const auto first = std::find_if(ShellVerbs().begin(), ShellVerbs().end(),
                                   [&](const ShellVerb& each) { return each.verb == verb.verb; });
-  return first != kShellVerbs.end() && first->extension == verb.extension;
+  return first != ShellVerbs().end() && first->extension == verb.extension;
 }
 
 std::string DesktopExecWord(std::string_view text) {

@@ -22,7 +22,7 @@ struct FileManagerEntry {
 // Whether the system's MIME database knows the type `mime_type` ("application/x-cue").
 using SystemTypeKnown = std::function<bool(std::string_view mime_type)>;
 
-// The files that show `verb` for files whose names end in any extension kShellVerbs gives that verb
+// The files that show `verb` for files whose names end in any extension ShellVerbs gives that verb
 // (any letter case; the same files whichever of its extensions `verb` names) in KDE Dolphin (a
 // service menu, for the types the system gives those files where `system_knows` them, and for those
 // it does not, types of our own that the first file defines as kinds of what the files are
@@ -31,7 +31,7 @@ using SystemTypeKnown = std::function<bool(std::string_view mime_type)>;
 std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::string_view program,
                                                  const SystemTypeKnown& system_knows = {});
 
-// Whether `verb` is the first of kShellVerbs's entries of its verb: a file manager's entries serve
+// Whether `verb` is the first of ShellVerbs's entries of its verb: a file manager's entries serve
 // all of a verb's extensions at once, and are written for that one alone.
 bool WritesFileManagerEntries(const ShellVerb& verb);
 

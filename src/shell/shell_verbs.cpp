@@ -1,6 +1,19 @@
 #include "shell/shell_verbs.h"
 
+#include "formats/disc_formats.h"
+
 namespace quillet {
+
+const std::vector<ShellVerb>& ShellVerbs() {
+  static const std::vector<ShellVerb> verbs = [] {
+    std::vector<ShellVerb> made{{".bin", kScanVerb}, {".elf", kConvertVerb}};
+    for (const DiscFormatRow& row : DiscFormats()) {
+      if (row.right_click) made.push_back({"." + std::string(row.extension), kScanVerb});
+    }
+    return made;
+  }();
+  return verbs;
+}
 
 std::string ExecutablePath(std::string_view folder, std::string_view name, PathStyle style) {
   return PathIn(std::string(folder), std::string(name) + (style == PathStyle::Windows ? ".exe" : ""), style);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "util/path_rules.h"
 
@@ -12,18 +12,16 @@
 namespace quillet {
 
 struct ShellVerb {
-  std::string_view extension;  // with its dot
-  std::string_view verb;       // the menu entry's text
+  std::string extension;  // with its dot
+  std::string_view verb;  // the menu entry's text
 };
 
-inline constexpr std::array<ShellVerb, 6> kShellVerbs{{
-    {".bin", "Scan Dreamcast binary"},
-    {".elf", "Convert to Dreamcast binary"},
-    {".cdi", "Scan Dreamcast binary"},
-    {".gdi", "Scan Dreamcast binary"},
-    {".cue", "Scan Dreamcast binary"},
-    {".chd", "Scan Dreamcast binary"},
-}};
+inline constexpr std::string_view kScanVerb = "Scan Dreamcast binary";
+inline constexpr std::string_view kConvertVerb = "Convert to Dreamcast binary";
+
+// Every entry: the scan for .bin files, the conversion for .elf files, then the scan for the disc
+// images whose formats the table of formats offers it for.
+const std::vector<ShellVerb>& ShellVerbs();
 
 // The running program's path: its folder, the separator, its name and, on Windows, ".exe".
 std::string ExecutablePath(std::string_view folder, std::string_view name, PathStyle style);

@@ -21,17 +21,17 @@ namespace {
 
 TEST(DiscFormatsTest, EveryListIsTheTables) {
   EXPECT_EQ(FormatsReadWords(), "CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images");
-  EXPECT_EQ(kOpenFilters[1][0], "Disc images (" + FormatPatterns("; ") + ")");
-  EXPECT_EQ(kOpenFilters[1][1], FormatPatterns(";"));
+  EXPECT_EQ(OpenFilters()[1],
+            (FileFilter{"Disc images (*.cdi; *.iso; *.gdi; *.cue; *.chd)", "*.cdi;*.iso;*.gdi;*.cue;*.chd"}));
   std::ostringstream help, ignored;
   const std::vector<std::string> arguments{"--help"};
   RunQuillet(arguments, help, ignored);
-  const std::vector<FileManagerEntry> scan_entries = FileManagerEntries(kShellVerbs[0], "/usr/bin/vardelm");
+  const std::vector<FileManagerEntry> scan_entries = FileManagerEntries(ShellVerbs()[0], "/usr/bin/vardelm");
   std::string mime;
   for (const FileManagerEntry& entry : scan_entries) mime += entry.content;
-  std::vector<std::string_view> offered;
-  for (const ShellVerb& verb : kShellVerbs) {
-    if (verb.verb == kShellVerbs[0].verb && verb.extension != ".bin") offered.push_back(verb.extension.substr(1));
+  std::vector<std::string> offered;
+  for (const ShellVerb& verb : ShellVerbs()) {
+    if (verb.verb == ShellVerbs()[0].verb && verb.extension != ".bin") offered.push_back(verb.extension.substr(1));
   }
   for (const DiscFormatRow& row : DiscFormats()) {
     SCOPED_TRACE(row.extension);

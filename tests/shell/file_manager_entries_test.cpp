@@ -44,10 +44,10 @@ TEST(FileManagerEntriesTest, OfferedOnlyForTheVerbsExtensionsInAnyCase) {
                                                    "application/x-gd-rom-cue", "application/x-cue",
                                                    "application/x-mame-chd"};
   for (const Row& row : std::vector<Row>{
-           {kShellVerbs[0], false, own_disc_types, {"bin", "cdi", "gdi", "cue", "chd"}, scanned, true},
-           {kShellVerbs[0], true, system_disc_types, {"bin"}, scanned, true},
-           {kShellVerbs[1], true, {"application/x-quillet-elf"}, {"elf"}, "elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;", true},
-           {kShellVerbs[3],
+           {ShellVerbs()[0], false, own_disc_types, {"bin", "cdi", "gdi", "cue", "chd"}, scanned, true},
+           {ShellVerbs()[0], true, system_disc_types, {"bin"}, scanned, true},
+           {ShellVerbs()[1], true, {"application/x-quillet-elf"}, {"elf"}, "elf;elF;eLf;eLF;Elf;ElF;ELf;ELF;", true},
+           {ShellVerbs()[3],
             false,
             own_disc_types,
             {"bin", "cdi", "gdi", "cue", "chd"},
@@ -83,7 +83,7 @@ TEST(FileManagerEntriesTest, GnomeScriptTurnsOtherFilesAwayWithAMessage) {
   const std::string started = folder.PathOf("started");
   const std::string program = folder.Write("vardelm's stand-in", "#!/bin/sh\nprintf '%s' \"$1\" > '" + started + "'\n");
   fs::permissions(fs::u8path(program), fs::perms::owner_all);
-  const std::string script = folder.Write("script", Content(FileManagerEntries(kShellVerbs[0], program), "nautilus/"));
+  const std::string script = folder.Write("script", Content(FileManagerEntries(ShellVerbs()[0], program), "nautilus/"));
   struct Row {
     std::string file;
     bool starts;

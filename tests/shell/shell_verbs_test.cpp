@@ -16,9 +16,9 @@ TEST(ShellVerbsTest, KeysBelowTheClassesRoot) {
     const char* earlier_key;
   };
   for (const Row& row : std::vector<Row>{
-           {kShellVerbs[0], R"(SystemFileAssociations\.bin\shell\Scan Dreamcast binary\command)",
+           {ShellVerbs()[0], R"(SystemFileAssociations\.bin\shell\Scan Dreamcast binary\command)",
             R"(.bin\shell\Scan Dreamcast binary)"},
-           {kShellVerbs[1], R"(SystemFileAssociations\.elf\shell\Convert to Dreamcast binary\command)",
+           {ShellVerbs()[1], R"(SystemFileAssociations\.elf\shell\Convert to Dreamcast binary\command)",
             R"(.elf\shell\Convert to Dreamcast binary)"},
        }) {
     EXPECT_EQ(ShellCommandKey(row.verb), row.command_key);
