@@ -357,15 +357,9 @@
     return (disc.title || "Untitled") + (disc.product_number ? " (" + disc.product_number + ")" : "") + ": " +
       disc.description + "; its boot file " + disc.boot_file + " is in track " + disc.track + ".";
   }
-  // The core's words where the command line's terms would puzzle a person who burns discs.
-  function plain(text) {
-    return text.replace("a CHD keeps no sessions, so where the track lies is the reading program's to place",
-                        "a CHD does not record the disc's sessions, so whether it boots depends on the program that " +
-                        "burns or loads it").replace("scan the dump's .gdi, which names them all",
-                                                     "choose the dump's .gdi with all its track files");
-  }
-  // A sentence of the core's as a sentence of the page's: capitalised, with its full stop.
-  function sentence(text) { return plain(text.charAt(0).toUpperCase() + text.slice(1) + "."); }
+  // A sentence of the core's (in a disc burner's words) as a sentence of the page's: capitalised,
+  // with its full stop.
+  function sentence(text) { return text.charAt(0).toUpperCase() + text.slice(1) + "."; }
   var RESULTS = { ok: "OK", problem: "Problem", "cannot tell": "Cannot tell" };
 
   // Whether the disc will boot, above the answer: a disc that will not is the headline, as an
@@ -469,13 +463,12 @@
       } else if (answer.form === "boot sector") {
         refuse(file.name + " is a disc's boot sector (an IP.BIN), not a program: choose the disc's 1ST_READ.BIN, " +
                "or the disc image that holds both.");
-      } else if (answer.error && /^its track file .*: it was not chosen with /.test(answer.error)) {
+      } else if (answer.unchosen) {
         // A table chosen without its tracks: what to do, in the words of someone choosing files.
-        var track = answer.error.replace(/^its track file (.*): it was not chosen with .*$/, "$1");
-        refuse(file.name + " lists " + track + ", which was not chosen: choose the " +
+        refuse(file.name + " lists " + answer.unchosen + ", which was not chosen: choose the " +
                file.name.replace(/^.*\./, ".") + " and all its track files at once.");
       } else if (answer.error) {
-        refuse(file.name + " could not be read as a disc image: " + plain(answer.error) + ".");
+        refuse(file.name + " could not be read as a disc image: " + answer.error + ".");
       } else {
         chosen = { file: file, companions: companions, answer: answer };
         chosen.anyway = show(file, answer, !gdi && list.length > 1 ? how : "");

@@ -132,6 +132,10 @@ struct PartConversion {
 };
 std::optional<PartConversion> g_conversion;  // none for an ELF file, made whole in one part
 
+// The track file a table names that was not chosen with it, the last time one was not: the page says
+// what to do in the words of someone choosing files.
+std::string g_unchosen;
+
 // What opens the track files of the table chosen first, named `file_name`: the files chosen with it.
 quillet::TrackFileOpener ChosenTrackFiles(std::string_view name) {
   using namespace quillet;
@@ -143,6 +147,7 @@ quillet::TrackFileOpener ChosenTrackFiles(std::string_view name) {
     const std::string name(FileTitle(file, PathStyle::Posix));
     const int which = quillet_chosen_named(name.c_str());
     if (which < 0) {
+      g_unchosen = name;
       RefuseAsInvalid("it was not chosen with " + table + "; choose or drop " + table +
                       " and its track files together");
     }
@@ -166,16 +171,16 @@ std::string DiscAnswer(const quillet::DiscBootFile& disc) {
     return IpBinRefusal();
   }
   return "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(disc.boot.bytes.size())) + ", \"disc\": {" +
-         DiscJsonMembers(disc, judgement.form) + "}}";
+         DiscJsonMembers(disc, judgement.form, Words::Plain) + "}}";
 }
 
-// What the page says of a failure with a `what` ("file" or "image"): a refusal's reason alone, as
-// the command line says it; running out of memory in the browser's terms.
+// What the page says of a failure with a `what` ("file" or "image"): a refusal's reason alone, in a
+// disc burner's words where the core has them; running out of memory in the browser's terms.
 std::string PageReason(const quillet::RunTimeError& failure, std::string_view what) {
   if (failure.number() == quillet::error::kOutOfMemory) {
     return "Out of memory: the browser gave the page too little memory for this " + std::string(what);
   }
-  return quillet::RefusalReason(failure);
+  return quillet::PlainReason(failure);
 }
 
 // Runs a conversion that fills the result buffer and quillet_text, and returns its status; a
@@ -270,6 +275,7 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge_end() {
 // saying what is wrong with the image.
 EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(const char* file_name) {
   using namespace quillet;
+  g_unchosen.clear();
   try {
     AsRunTimeError([&] {
       // What a file is, every program decides in one order: a file named IP.BIN is refused before
@@ -283,7 +289,8 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(const char* file_name) {
       }
     });
   } catch (const RunTimeError& failure) {
-    g_text = "{" + Field("error", PageReason(failure, "image")) + "}";
+    g_text = "{" + Field("error", PageReason(failure, "image")) +
+             (g_unchosen.empty() ? "" : ", " + Field("unchosen", g_unchosen)) + "}";
   }
   return g_text.c_str();
 }

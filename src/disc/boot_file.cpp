@@ -60,7 +60,7 @@ BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
 
 }  // namespace
 
-BootFile BootFileOfTrack(const Track& track, std::string_view past_end) {
+BootFile BootFileOfTrack(const Track& track, std::string_view past_end, std::string_view plain_past_end) {
   std::vector<std::byte> bootstrap;
   for (std::uint32_t index = 0; index < kBootstrapSectors; ++index) {
     const std::optional<SectorData> sector = track.Sector(track.first_lba() + index);
@@ -91,7 +91,11 @@ BootFile BootFileOfTrack(const Track& track, std::string_view past_end) {
   boot.bytes.reserve(file->size);
   for (std::uint32_t left = file->size, lba = file->lba; left > 0; ++lba) {
     const std::optional<SectorData> sector = track.Sector(lba);
-    if (!sector) RefuseAsInvalid(name + " lies past the image's end (" + std::string(past_end) + ")");
+    if (!sector) {
+      const std::string lies = name + " lies past the image's end (";
+      RefuseAsInvalid(lies + std::string(past_end) + ")",
+                      plain_past_end.empty() ? std::string() : lies + std::string(plain_past_end) + ")");
+    }
     const std::size_t take = std::min<std::size_t>(left, kSectorData);
     boot.bytes.insert(boot.bytes.end(), sector->begin(), sector->begin() + static_cast<std::ptrdiff_t>(take));
     left -= static_cast<std::uint32_t>(take);

@@ -51,7 +51,9 @@ struct BootFile {
 
 // The boot file of a disc's boot track: the bootstrap in its first 16 sectors, then the file it
 // names in the track's ISO 9660 file system. Raises run-time error 5 saying what is missing or
-// wrong; `past_end` says why the file may lie past the image's end.
-BootFile BootFileOfTrack(const Track& track, std::string_view past_end = "the image is cut short");
+// wrong; `past_end` says why the file may lie past the image's end (`plain_past_end`, where given, in a
+// person's plain words).
+BootFile BootFileOfTrack(const Track& track, std::string_view past_end = "the image is cut short",
+                         std::string_view plain_past_end = {});
 
 }  // namespace quillet

@@ -206,7 +206,7 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
   return {"layout", CheckResult::Ok, description + (RowOf(disc.format).records_closed ? ", closed" : "")};
 }
 
-BootCheck PlacementCheck(const DiscBootFile& disc) {
+BootCheck PlacementCheck(const DiscBootFile& disc, Words words) {
   const DiscLayout& layout = disc.layout;
   const std::string base = std::to_string(layout.file_system_lba);
   if (LoneTrack(disc)) {
@@ -222,7 +222,10 @@ BootCheck PlacementCheck(const DiscBootFile& disc) {
   const std::string made_for = TrackWords(disc) + " holds a file system made to begin at LBA " + base;
   if (!RowOf(disc.format).keeps_sessions && !disc.gd_rom) {
     return {"placement", CheckResult::CannotTell,
-            made_for + ": a CHD keeps no sessions, so where the track lies is the reading program's to place"};
+            made_for + (words == Words::Plain ? ": a CHD does not record the disc's sessions, so whether it boots "
+                                                "depends on the program that burns or loads it"
+                                              : ": a CHD keeps no sessions, so where the track lies is the reading "
+                                                "program's to place")};
   }
   if (RowOf(disc.format).keeps_sessions && layout.lost_session) {
     // chdman extractcd writes no session lines: the sheet has lost the gap before a second session.
@@ -297,10 +300,10 @@ std::string_view CheckResultText(CheckResult result) {
   return "ok";
 }
 
-std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form, const BootCodes& codes) {
+std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form, const BootCodes& codes, Words words) {
   std::vector<BootCheck> checks = {
-      BootstrapCheck(disc), BootCodeCheck(disc, codes), BootFileCheck(disc), FormCheck(disc, form, codes),
-      LayoutCheck(disc),    PlacementCheck(disc),       RegionsCheck(disc),  SizeCheck(disc)};
+      BootstrapCheck(disc), BootCodeCheck(disc, codes),  BootFileCheck(disc), FormCheck(disc, form, codes),
+      LayoutCheck(disc),    PlacementCheck(disc, words), RegionsCheck(disc),  SizeCheck(disc)};
   // Problems first, then what cannot be told, each in the checks' own order (a pass a result: a
   // sort of eight would cost the page's module more).
   std::vector<BootCheck> ranked;
@@ -347,9 +350,9 @@ std::string DiscImageWords(const DiscBootFile& disc) {
   return raw ? "a raw data track" : std::string(RowOf(disc.format).image_words);
 }
 
-std::string DiscJsonMembers(const DiscBootFile& disc, Form form) {
+std::string DiscJsonMembers(const DiscBootFile& disc, Form form, Words words) {
   const BootFile& boot = disc.boot;
-  const std::vector<BootCheck> report = CheckBoot(disc, form);
+  const std::vector<BootCheck> report = CheckBoot(disc, form, {}, words);
   const std::optional<bool> boots = BootsByChecks(report);
   std::string checks;
   for (const BootCheck& check : report) {

@@ -26,10 +26,15 @@ struct BootCheck {
   std::string sentence;  // what a person can act on
 };
 
+// Whose words a report is in: the command line's (and the window's), or a disc burner's plain ones,
+// which the page shows, where a check has them.
+enum class Words { Command, Plain };
+
 // The checks of `disc`, whose boot file is judged to be in `form`, its boot code stock where its
 // hash is one of `stock`: problems first, then what cannot be told, then what is ok, each group in
-// the checks' own order.
-std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form, const BootCodes& codes = {});
+// the checks' own order; their sentences in `words`.
+std::vector<BootCheck> CheckBoot(const DiscBootFile& disc, Form form, const BootCodes& codes = {},
+                                 Words words = Words::Command);
 
 // The report in a line, after the image's name: "will boot from a CD-R", "will boot as a GD-ROM"
 // (with " on consoles of Japan and Europe" where some region's refuse it, and what a known loader
@@ -46,7 +51,7 @@ std::string DiscImageWords(const DiscBootFile& disc);
 // The disc as JSON members, for a boot file judged to be in `form`: "format", "description" (its words),
 // "boot_file", "size", "track", "lba", "title", "product_number", "boots" (the summary's answer), "boot_code",
 // "image_size" (the image's bytes, a dump's track files together), the "checks" (each {"name",
-// "result", "sentence"}) and their "summary".
-std::string DiscJsonMembers(const DiscBootFile& disc, Form form);
+// "result", "sentence"}) and their "summary", its sentences in `words`.
+std::string DiscJsonMembers(const DiscBootFile& disc, Form form, Words words = Words::Command);
 
 }  // namespace quillet

@@ -162,9 +162,12 @@ DiscBoot BootAreaOfContents(const TableOfContents& toc, TrackFiles& files) {
   const Track rebased = area.Rebased(base);
   // genisoimage and DiscJuggler count a volume's sectors from its session's start.
   layout.file_system_sectors = IsoVolumeSectors(rebased).value_or(0);
-  disc.boot = BootFileOfTrack(rebased, lone_gd_rom ? "the image is one track of a GD-ROM: scan the dump's .gdi, which "
-                                                     "names them all"
-                                                   : "the image is cut short");
+  disc.boot = lone_gd_rom ? BootFileOfTrack(rebased,
+                                            "the image is one track of a GD-ROM: scan the dump's .gdi, which "
+                                            "names them all",
+                                            "the image is one track of a GD-ROM: choose the dump's .gdi with all its "
+                                            "track files")
+                          : BootFileOfTrack(rebased);
   return {std::move(disc), rebased};
 }
 
@@ -210,7 +213,9 @@ Judgement LooseFileJudge::Finish() {
 }
 
 DiscBootFile BootOfImage(DiscFormat format, const ByteSource& image) {
-  return *BootOfDisc(image, "." + std::string(RowOf(format).extension), {});
+  std::string name = ".";  // appended, not "." + a string: GCC 12 at -O3 takes that for an overlapping copy
+  name += RowOf(format).extension;
+  return *BootOfDisc(image, name, {});
 }
 
 std::optional<DiscBootFile> BootOfDisc(const ByteSource& source, std::string_view name,

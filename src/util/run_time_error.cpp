@@ -1,6 +1,7 @@
 #include "util/run_time_error.h"
 
 #include <string_view>
+#include <utility>
 
 namespace quillet {
 
@@ -28,8 +29,19 @@ RunTimeError::RunTimeError(int number) : RunTimeError(number, StandardDescriptio
 RunTimeError::RunTimeError(int number, const std::string& description)
     : std::runtime_error(description), number_(number) {}
 
+RunTimeError::RunTimeError(int number, const std::string& description, std::string plain)
+    : std::runtime_error(description), number_(number), plain_(std::move(plain)) {}
+
 void RefuseAsInvalid(const std::string& why) {
   throw RunTimeError(error::kInvalidArgument, "Invalid procedure call or argument: " + why);
+}
+
+void RefuseAsInvalid(const std::string& why, std::string plain_why) {
+  throw RunTimeError(error::kInvalidArgument, "Invalid procedure call or argument: " + why, std::move(plain_why));
+}
+
+std::string PlainReason(const RunTimeError& failure) {
+  return failure.plain().empty() ? RefusalReason(failure) : failure.plain();
 }
 
 std::string RefusalReason(const RunTimeError& failure) {

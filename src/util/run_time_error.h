@@ -12,14 +12,23 @@ class RunTimeError : public std::runtime_error {
  public:
   // The runtime's standard description for `number`.
   explicit RunTimeError(int number);
+  // `plain`, where given, is the reason in a disc burner's words, which the page shows where the
+  // command line's terms would puzzle a person.
   RunTimeError(int number, const std::string& description);
+  RunTimeError(int number, const std::string& description, std::string plain);
 
   int number() const noexcept { return number_; }
   const char* description() const noexcept { return what(); }
+  const std::string& plain() const noexcept { return plain_; }
 
  private:
   int number_;
+  std::string plain_;
 };
+
+// The reason of `failure` in a disc burner's words where it has them; else its reason alone
+// (RefusalReason).
+std::string PlainReason(const RunTimeError& failure);
 
 // The numbers the system raises.
 namespace error {
@@ -39,8 +48,9 @@ inline constexpr int kPathNotFound = 76;
 }  // namespace error
 
 // Run-time error 5 for input that is refused, saying why: "Invalid procedure call or argument: " and
-// `why`.
+// `why`; `plain_why`, where given, says it in a disc burner's words (the page's).
 [[noreturn]] void RefuseAsInvalid(const std::string& why);
+[[noreturn]] void RefuseAsInvalid(const std::string& why, std::string plain_why);
 
 // The reason a refusal (run-time error 5) gives, for front ends that show no error number: "the
 // image is cut short" for "Invalid procedure call or argument: the image is cut short". Any other

@@ -11,9 +11,11 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/file_source.h"
+#include "disc/boot_report.h"
 #include "disc/disc_image.h"
 #include "formats/chd_codecs.h"
 #include "support/refusal.h"
@@ -62,6 +64,8 @@ TEST(ChdTest, EveryHunkReadsAndTheBootFileIsTheOneBurned) {
     int boot_track;
     std::vector<std::uint32_t> track_lbas;
     std::vector<std::string> track_files;  // where given, the files each track was made from
+    std::string placement = {};            // where given, the placement check's words: the command line's, the page's
+    std::string plain_placement = {};
   };
   std::vector<Row> rows = {
       {"track-cdlz.chd", false, 1, {0}, {}},
@@ -71,7 +75,13 @@ TEST(ChdTest, EveryHunkReadsAndTheBootFileIsTheOneBurned) {
       {"track-cdfl.chd", false, 1, {0}, {}},
       {"gdi.chd", true, 3, {0, 450, 45000}, {"gdi/track01.bin", "gdi/track02.raw", "gdi/track 03 boot.bin"}},
       {"split.chd", true, 3, {0, 450, 45000, 45270, 45645}, {}},
-      {"cdr.chd", false, 2, {0, 302}, {"cue/Track 1.bin", "cue/Track 2.bin"}},
+      {"cdr.chd",
+       false,
+       2,
+       {0, 302},
+       {"cue/Track 1.bin", "cue/Track 2.bin"},
+       "a CHD keeps no sessions, so where the track lies is the reading program's to place",
+       "a CHD does not record the disc's sessions, so whether it boots depends on the program that burns or loads it"},
 #endif
   };
   for (const Row& row : rows) {
@@ -86,6 +96,14 @@ TEST(ChdTest, EveryHunkReadsAndTheBootFileIsTheOneBurned) {
     std::vector<std::uint32_t> lbas;
     for (const TocTrack& track : disc.layout.tracks) lbas.push_back(track.start_lba);
     EXPECT_EQ(lbas, row.track_lbas);
+    for (const auto& [words, placement] :
+         {std::pair{Words::Command, row.placement}, {Words::Plain, row.plain_placement}}) {
+      for (const BootCheck& check : CheckBoot(disc, Form::Scrambled, {}, words)) {
+        if (check.name == "placement" && !placement.empty()) {
+          EXPECT_TRUE(check.sentence.ends_with(placement)) << check.sentence;
+        }
+      }
+    }
     const std::vector<std::vector<std::byte>> tracks = ReadEveryTrack(file);
     // A GD-ROM's tracks come padded with the empty sectors of the gaps between them.
     for (std::size_t index = 0; index < row.track_files.size(); ++index) {

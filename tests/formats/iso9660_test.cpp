@@ -11,6 +11,7 @@
 #include "support/disc_writer.h"
 #include "support/refusal.h"
 #include "support/temp_folder.h"
+#include "util/run_time_error.h"
 
 namespace quillet {
 namespace {
@@ -94,6 +95,16 @@ TEST(Iso9660Test, CutOrForeignImagesAreRefusedWithAReason) {
        }) {
     testing::ExpectRefusal(row.name, row.reason,
                            [&] { BootOfImage(DiscFormat::Iso, MemorySource(AsBytes(row.bytes))); });
+  }
+  // The page says what to do with a lone GD-ROM track in the words of someone choosing files.
+  try {
+    BootOfImage(DiscFormat::Iso, MemorySource(AsBytes(gd_rom.substr(0, gd_rom.size() - 400000))));
+    ADD_FAILURE() << "a lone GD-ROM track cut short was taken";
+  } catch (const RunTimeError& failure) {
+    EXPECT_TRUE(
+        PlainReason(failure).ends_with("(the image is one track of a GD-ROM: choose the dump's .gdi with all "
+                                       "its track files)"))
+        << PlainReason(failure);
   }
 }
 
