@@ -27,7 +27,8 @@
   var workerSource = URL.createObjectURL(new Blob([
     "var arrived, wasm = new Promise(function (r) { arrived = r; });\n" +
     "var started, ready; started = new Promise(function (r) { ready = r; });\n" +
-    "var Module = { onRuntimeInitialized: function () { Module._quillet_warm(); ready(); },\n" +
+    "var Module = { onRuntimeInitialized: function () { Module._quillet_warm(); ready();\n" +
+    "  self.postMessage({ tables: Module.ccall('quillet_tables', 'string', [], []) }); },\n" +
     "  instantiateWasm: function (imports, done) {\n" +
     "  wasm.then(function (module) { return WebAssembly.instantiate(module, imports).then(function (instance) {\n" +
     "    done(instance, module); }); });\n" +
@@ -222,8 +223,17 @@
   // page's address may end in ?trusted-boot-code=HASH (16 hex digits, as the checks' details give it).
   var TRUSTED = new URLSearchParams(location.search).get("trusted-boot-code") || "";
 
+  // The extensions of the formats whose image is a table of tracks (".gdi", ".cue"), as the core
+  // lists them: the first worker ready says.
+  var tablesKnown, tables = new Promise(function (resolve) { tablesKnown = resolve; });
+
   function startWorker() {
     var started = new Worker(workerSource);
+    started.addEventListener("message", function (event) {
+      if (event.data.tables !== undefined) tablesKnown(event.data.tables.toLowerCase().split(" "));
+    });
+    // A core that cannot start says so when the choice is judged; till then no file is a table.
+    started.addEventListener("error", function () { tablesKnown([]); });
     wasm.then(function (module) { started.postMessage({ wasm: module }); });
     return started;
   }
@@ -239,7 +249,7 @@
     worker = current;
     working(doing, pressed);
     current.onmessage = function (event) {
-      if (mine !== generation) return;
+      if (mine !== generation || event.data.tables !== undefined) return;
       if (event.data.progress !== undefined) {
         if (event.data.progress < 1) {
           say(doing.slice(0, -3) + " " + request.file.name + "... " + Math.round(event.data.progress * 100) + "%");
@@ -371,7 +381,7 @@
     $("boot").setAttribute("role", willNot ? "alert" : "status");
     // A fixed copy where one can be made without a guess: of a CDI or an ISO here; a set of track
     // files is a folder of files, which the installed programs write.
-    var mended = !!(disc && fix && fix.outcome === "mended"), single = mended && /^(cdi|iso)$/.test(fix.format);
+    var mended = !!(disc && fix && fix.outcome === "mended"), single = mended && fix.one_file;
     $("fix").hidden = !single;
     $("fix").disabled = false;
     $("fix-note").textContent = !mended ? "" : single ? "The fixed copy, " + fix.name + ", has " + fix.sentence + "." :
@@ -436,8 +446,14 @@
   function load(files, how) {
     var list = Array.prototype.slice.call(files || []);
     if (!list.length) return;
+    tables.then(function (extensions) { choose(list, how, extensions); });
+  }
+  function choose(list, how, extensions) {
     // A table of tracks (a .gdi or a cue sheet) is the image; the files chosen with it, its tracks.
-    var gdi = list.filter(function (one) { return /\.(gdi|cue)$/i.test(one.name); })[0];
+    var gdi = list.filter(function (one) {
+      var dot = one.name.lastIndexOf(".");
+      return dot >= 0 && extensions.indexOf(one.name.slice(dot).toLowerCase()) >= 0;
+    })[0];
     var file = gdi || list[0], companions = gdi ? list.filter(function (one) { return one !== gdi; }) : [];
     generation++;
     chosen = null;

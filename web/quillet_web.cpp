@@ -377,7 +377,8 @@ EMSCRIPTEN_KEEPALIVE int quillet_convert_part(std::size_t index) {
 }
 
 // What fixing the disc image chosen first takes: {"outcome": "mended", "boots" or "refused",
-// "sentence" (what is mended, the report's summary, or why not), "format", "name" (NAME_fixed.cdi)
+// "sentence" (what is mended, the report's summary, or why not), "one_file" (whether the fixed copy
+// is one file, as the image is, which the page offers), "name" (NAME_fixed.cdi)
 // and "patches": [[offset, length], ...] in the image, their bytes one after the other in the result
 // buffer (a set's patches lie in its track files: the page names the command that writes a set)}, or
 // {"error"}. The page builds the fixed copy from slices of the chosen file and these bytes.
@@ -404,13 +405,25 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_disc_fix(const char* file_name) {
         }
       }
       g_text = "{\"outcome\": \"" + std::string(outcome) + "\", " + Field("sentence", fix.sentence) + ", " +
-               Field("format", DiscFormatText(*format)) + ", " +
+               "\"one_file\": " +
+               (!RowOf(*format).set_of_files && RowOf(*format).fixed_as == *format ? "true" : "false") + ", " +
                Field("name", FixedImageName(FileTitle(file_name, PathStyle::Posix), true)) + ", \"patches\": [" +
                patches + "]}";
     });
   } catch (const RunTimeError& failure) {
     std::vector<std::byte>().swap(g_result);
     g_text = "{" + Field("error", PageReason(failure, "image")) + "}";
+  }
+  return g_text.c_str();
+}
+
+// The extensions, each after a dot and one space apart (".gdi .cue"), of the formats whose image is a
+// table of tracks with the track files it names: of the files chosen together, the one the page
+// judges, the others its tracks.
+EMSCRIPTEN_KEEPALIVE const char* quillet_tables() {
+  g_text.clear();
+  for (const quillet::DiscFormatRow& row : quillet::DiscFormats()) {
+    if (row.set_of_files) g_text += (g_text.empty() ? "." : " .") + std::string(row.extension);
   }
   return g_text.c_str();
 }
