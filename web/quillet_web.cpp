@@ -1,5 +1,6 @@
-// The page's way into the core: the same detector, layout judgement, scrambler and ELF reader as
-// the programs, behind a few C functions the page calls. The core reads the chosen file where it
+// The page's way into the core: the same decision of what a file is, detector, layout judgement,
+// disc readers, boot report, fix plan, scrambler and ELF reader as the programs, behind a few C
+// functions the page calls. The core reads the chosen file where it
 // lies, a slice at a time: a program is judged in one pass and converted a chunk at a time, and
 // no file is held whole (an ELF file aside, which is small). Answers come back as JSON text or as
 // bytes in one result buffer.
@@ -41,8 +42,8 @@ std::string Field(const char* name, std::string_view value) {
   return std::string("\"") + name + "\": " + quillet::JsonString(value);
 }
 
-// The files the person chose, the worker's quilletFiles: a disc image first, and for a .gdi its
-// track files after it. The core reads them a slice at a time with FileReaderSync, through a cache
+// The files the person chose, the worker's quilletFiles: a disc image first, and for a table of
+// tracks (a .gdi, a cue sheet) its track files after it. The core reads them a slice at a time with FileReaderSync, through a cache
 // of three 4 MiB blocks (each read is a round trip to the browser: 1 MiB blocks took half again as
 // long): no file is ever copied whole into the module's memory.
 // The JavaScript below is JavaScript: the C++ formatter keeps out of it.
@@ -269,10 +270,11 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_judge_end() {
   return g_text.c_str();
 }
 
-// The disc image chosen first, read in place: {"disc": false} where it is none (by name and by
-// content); else the judgement of its boot file with "disc" (its format, boot file, title, product
-// number, track, LBA, size, "boots" and the note that says why it would not start), or {"error"}
-// saying what is wrong with the image.
+// The disc image chosen first, read in place: {"form": "boot sector"} for an IP.BIN (by name or by
+// content), {"disc": false} where it is no disc image (by name and by content); else the judgement
+// of its boot file with "disc" (as DiscJsonMembers gives it, in a disc burner's words), or {"error"}
+// saying what is wrong with the image in those words, with "unchosen" naming the track file its
+// table names that was not chosen with it, where that is why.
 EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(const char* file_name) {
   using namespace quillet;
   g_unchosen.clear();

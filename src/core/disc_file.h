@@ -14,9 +14,9 @@
 // is needed, never whole, and the files it is made of.
 namespace quillet {
 
-// The boot file of the disc image at `path`: an image known by its name (.cdi, .iso, .gdi: a
-// malformed one is refused saying why) or else by its content; for a .gdi, from its data tracks'
-// files beside it, a failure to open one naming it. Nothing where the file is no disc image; a disc
+// The boot file of the disc image at `path`: an image known by its name (any extension the table of
+// formats lists: a malformed one is refused saying why) or else by its content; for a .gdi or a cue
+// sheet, from its data tracks' files beside it, a failure to open one naming it. Nothing where the file is no disc image; a disc
 // image of a format Quillet does not read is refused.
 std::optional<DiscBootFile> DiscBootAt(const std::string& path);
 
