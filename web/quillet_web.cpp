@@ -43,8 +43,8 @@ std::string Field(const char* name, std::string_view value) {
 }
 
 // The files the person chose, the worker's quilletFiles: a disc image first, and for a table of
-// tracks (a .gdi, a cue sheet) its track files after it. The core reads them a slice at a time with FileReaderSync, through a cache
-// of three 4 MiB blocks (each read is a round trip to the browser: 1 MiB blocks took half again as
+// tracks (a .gdi, a cue sheet) its track files after it. The core reads them a slice at a time with FileReaderSync,
+// through a cache of three 4 MiB blocks (each read is a round trip to the browser: 1 MiB blocks took half again as
 // long): no file is ever copied whole into the module's memory.
 // The JavaScript below is JavaScript: the C++ formatter keeps out of it.
 // clang-format off
@@ -165,14 +165,14 @@ std::optional<quillet::DiscBootFile> ChosenDiscBoot(const char* file_name) {
 // An IP.BIN, by name or by content: the page says in its own words that it is no program.
 std::string IpBinRefusal() { return "{\"form\": \"boot sector\"}"; }
 
-std::string DiscAnswer(const quillet::DiscBootFile& disc) {
+std::string DiscAnswer(quillet::DiscBootFile disc) {
   using namespace quillet;
-  const Judgement judgement = JudgeImage(disc.boot.bytes, Evidence::Full);
-  if (judgement.form == Form::BootSector) {
+  const JudgedDisc judged = JudgeDisc(std::move(disc), Evidence::Full, {}, Words::Plain);
+  if (judged.judgement.form == Form::BootSector) {
     return IpBinRefusal();
   }
-  return "{" + JudgementJsonMembers(judgement, static_cast<std::int64_t>(disc.boot.bytes.size())) + ", \"disc\": {" +
-         DiscJsonMembers(disc, judgement.form, Words::Plain) + "}}";
+  return "{" + JudgementJsonMembers(judged.judgement, static_cast<std::int64_t>(judged.disc.boot.bytes.size())) +
+         ", \"disc\": {" + DiscJsonMembers(judged) + "}}";
 }
 
 // What the page says of a failure with a `what` ("file" or "image"): a refusal's reason alone, in a
@@ -286,8 +286,8 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_disc_judge(const char* file_name) {
       if (kind == FileKind::IpBinByName) {
         g_text = IpBinRefusal();
       } else {
-        const std::optional<DiscBootFile> disc = kind == FileKind::DiscImage ? ChosenDiscBoot(file_name) : std::nullopt;
-        g_text = disc ? DiscAnswer(*disc) : "{\"disc\": false}";
+        std::optional<DiscBootFile> disc = kind == FileKind::DiscImage ? ChosenDiscBoot(file_name) : std::nullopt;
+        g_text = disc ? DiscAnswer(std::move(*disc)) : "{\"disc\": false}";
       }
     });
   } catch (const RunTimeError& failure) {
@@ -406,11 +406,11 @@ EMSCRIPTEN_KEEPALIVE const char* quillet_disc_fix(const char* file_name) {
           g_result.insert(g_result.end(), sector.bytes.begin(), sector.bytes.end());
         }
       }
-      g_text = "{\"outcome\": \"" + std::string(outcome) + "\", " + Field("sentence", fix.sentence) + ", " +
-               "\"one_file\": " +
-               (!RowOf(*format).set_of_files && RowOf(*format).fixed_as == *format ? "true" : "false") + ", " +
-               Field("name", FixedImageName(FileTitle(file_name, PathStyle::Posix), true)) + ", \"patches\": [" +
-               patches + "]}";
+      g_text =
+          "{\"outcome\": \"" + std::string(outcome) + "\", " + Field("sentence", fix.sentence) + ", " +
+          "\"one_file\": " + (!RowOf(*format).set_of_files && RowOf(*format).fixed_as == *format ? "true" : "false") +
+          ", " + Field("name", FixedImageName(FileTitle(file_name, PathStyle::Posix), true)) + ", \"patches\": [" +
+          patches + "]}";
     });
   } catch (const RunTimeError& failure) {
     std::vector<std::byte>().swap(g_result);

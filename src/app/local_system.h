@@ -14,10 +14,10 @@ class LocalSystem : public System {
   void RemoveFile(const std::string& path) override;
   void MoveOver(const std::string& from, const std::string& to) override;
   void WriteNewFile(const std::string& path, std::span<const std::byte> bytes) override;
-  std::optional<DiscBootFile> ReadDiscBoot(const std::string& path) override;
-  std::optional<std::string> FixedCopyName(const std::string& path) override;
-  std::string WriteFixedCopy(const std::string& path, bool replace) override;
-  std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) override;
+  std::shared_ptr<ChosenDisc> OpenDisc(const std::string& path) override;
+  std::optional<std::string> FixedCopyName(ChosenDisc& disc) override;
+  std::string WriteFixedCopy(ChosenDisc& disc, bool replace) override;
+  std::optional<std::string> ImageFileNamedBy(ChosenDisc& disc, const std::string& path) override;
   bool ToolPresent(const std::string& path) override;
   ToolOutcome RunTool(const ToolRun& run) override;
 };

@@ -77,9 +77,9 @@ void MainForm::StartupScan(const std::string& path) {
 MainForm::Scanned MainForm::Scan(const std::string& path) {
   Scanned scanned;
   try {
-    scanned.disc = system_.ReadDiscBoot(path);
+    scanned.disc = system_.OpenDisc(path);
     if (scanned.disc) {
-      scanned.judgement = JudgeImage(scanned.disc->boot.bytes);
+      scanned.judgement = scanned.disc->judged.judgement;
       return scanned;
     }
     const FileContents image = system_.ReadImage(path);
@@ -97,6 +97,7 @@ MainForm::Scanned MainForm::Scan(const std::string& path) {
 void MainForm::ShowScanned(const std::string& path, const Scanned& scanned) {
   window_.SetBoxText(TextBox::FileName, path);
   judged_path_ = path;
+  judged_disc_ = scanned.disc;
   if (scanned.elf) {
     window_.SetBoxText(TextBox::Type, ToString(kElfNotice));
     ShowFileSize();
@@ -107,19 +108,20 @@ void MainForm::ShowScanned(const std::string& path, const Scanned& scanned) {
     ShowFileSize();
     return;
   }
-  const std::int64_t size = static_cast<std::int64_t>(scanned.disc->boot.bytes.size());
+  const std::int64_t size = static_cast<std::int64_t>(scanned.disc->judged.disc.boot.bytes.size());
   window_.SetBoxText(TextBox::Size, SizeText(size, system_.LocaleSeparators()));
   std::vector<std::string> problems;
-  for (const BootCheck& check : CheckBoot(*scanned.disc, scanned.judgement.form)) {
+  for (const BootCheck& check : scanned.disc->judged.checks) {
     if (check.result == CheckResult::Problem) problems.push_back(check.sentence);
   }
-  if (!problems.empty()) ReportProblems(path, problems);
+  if (!problems.empty()) ReportProblems(*scanned.disc, problems);
 }
 
-void MainForm::ReportProblems(const std::string& path, const std::vector<std::string>& problems) {
+void MainForm::ReportProblems(ChosenDisc& disc, const std::vector<std::string>& problems) {
+  const std::string& path = disc.path;
   std::optional<std::string> fixed;
   try {
-    fixed = system_.FixedCopyName(path);
+    fixed = system_.FixedCopyName(disc);
   } catch (const RunTimeError&) {
     // Read a moment ago: an image that no longer reads is offered no copy.
   }
@@ -133,7 +135,7 @@ void MainForm::ReportProblems(const std::string& path, const std::vector<std::st
   const bool replace = system_.FileExists(copy);
   if (!MayReplace(copy)) return;
   try {
-    window_.ShowMessage(FixedCopyText(system_.WriteFixedCopy(path, replace)), message_kind::kInformation,
+    window_.ShowMessage(FixedCopyText(system_.WriteFixedCopy(disc, replace)), message_kind::kInformation,
                         ToString(kDoneTitle));
   } catch (const RunTimeError& failure) {
     ShowErrorReport(failure);
@@ -192,6 +194,7 @@ bool MainForm::ScanChosenFile(const ChosenFile& chosen) {
     if (IsElfName(chosen.title)) {
       window_.SetBoxText(TextBox::FileName, chosen.path);
       judged_path_ = chosen.path;
+      judged_disc_.reset();
       window_.SetBoxText(TextBox::Type, ToString(kElfNotice));
       ShowFileSize();
       return true;
@@ -252,10 +255,11 @@ void MainForm::Command3_Click() {
         AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled) ? Form::Scrambled : Form::Unscrambled;
     const std::string name = BaseName(path, system_.Style());
     const std::string output = PathIn(folder, ResultName(name, target), system_.Style());
-    // A disc image's boot file is what is converted; the image and its track files are never written.
-    const std::optional<DiscBootFile> disc = system_.ReadDiscBoot(path);
+    // A disc image's boot file, as it was judged, is what is converted; the image and its track files
+    // are never written.
+    const std::shared_ptr<ChosenDisc> disc = judged_path_ == path ? judged_disc_ : system_.OpenDisc(path);
     if (disc) {
-      if (const std::optional<std::string> file = system_.ImageFileNamedBy(path, output)) {
+      if (const std::optional<std::string> file = system_.ImageFileNamedBy(*disc, output)) {
         throw RunTimeError(error::kPathFileAccessError, StandardDescription(error::kPathFileAccessError) + ": " +
                                                             NeverWrittenOver(output, *file, path));
       }
@@ -263,11 +267,11 @@ void MainForm::Command3_Click() {
     // A file scrambled twice is unscrambled twice, as quillet convert does: once would leave it in
     // the form that boots a CD-R, not the unscrambled form the result's name promises.
     const auto form = [&] {
-      return disc ? JudgeImage(disc->boot.bytes).form : JudgeImage(system_.ReadImage(path).bytes()).form;
+      return disc ? disc->judged.judgement.form : JudgeImage(system_.ReadImage(path).bytes()).form;
     };
     const int runs = target == Form::Unscrambled && form() == Form::ScrambledTwice ? 2 : 1;
     const std::optional<std::span<const std::byte>> boot =
-        disc ? std::optional(std::span<const std::byte>(disc->boot.bytes)) : std::nullopt;
+        disc ? std::optional(std::span<const std::byte>(disc->judged.disc.boot.bytes)) : std::nullopt;
     if (!MayReplace(output)) return;
     ConvertWithDcscram(path, boot, folder, name, target, runs, output);
     window_.ShowMessage(CompletedMessage(target, name), message_kind::kInformation, ToString(kCompletedTitle));

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -55,7 +56,7 @@ class MainForm {
   struct Scanned {
     Judgement judgement;
     bool elf = false;                  // an ELF file by its first bytes: converted, not judged
-    std::optional<DiscBootFile> disc;  // a disc image's boot file, which is what is judged
+    std::shared_ptr<ChosenDisc> disc;  // a disc image, opened, its boot file judged and checked
   };
   // Reads and judges a file, or a disc image's boot file. A disc image that cannot be read, or is of
   // a format Quillet does not read, raises run-time error 5 with nothing in the window changed; a
@@ -65,7 +66,7 @@ class MainForm {
   void ShowScanned(const std::string& path, const Scanned& scanned);
   // The problems that keep a disc image from booting, in a box; where quillet fix mends them, the box
   // asks whether to write the fixed copy.
-  void ReportProblems(const std::string& path, const std::vector<std::string>& problems);
+  void ReportProblems(ChosenDisc& disc, const std::vector<std::string>& problems);
   // Whether a result may be written at `output`: where a file of that name is there already, the
   // person is asked first.
   bool MayReplace(const std::string& output);
@@ -114,8 +115,10 @@ class MainForm {
   // Set by the command-line entry when its text names an existing file.
   std::string kept_path_;
   std::string kept_separator_;
-  // The file whose verdict the window shows: Convert acts on it alone.
+  // The file whose verdict the window shows: Convert acts on it alone; the disc image it is, opened
+  // once, where it is one.
   std::string judged_path_;
+  std::shared_ptr<ChosenDisc> judged_disc_;
 };
 
 // The menus' items, in the order the window shows them: the menu each is in (its name and

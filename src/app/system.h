@@ -1,11 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
 #include "app/size_text.h"
+#include "core/disc_file.h"
+#include "core/fixed_image.h"
+#include "disc/boot_report.h"
 #include "disc/disc_image.h"
 #include "sys/file_system.h"
 #include "util/path_rules.h"
@@ -15,6 +19,15 @@
 // facts and the per-user stores. LocalSystem answers the files and tools from the core's services;
 // each front end adds its stores, and the tests fake all of it. Texts are UTF-8; nothing native.
 namespace quillet {
+
+// A disc image the window chose, opened once: its boot file judged and its boot checked as it was
+// opened. The System's disc verbs take it, and open none of its files again.
+struct ChosenDisc {
+  std::string path;
+  JudgedDisc judged;
+  std::shared_ptr<OpenedDisc> opened;   // the image, its track files and its table (none in a fake)
+  std::shared_ptr<const ImageFix> fix;  // its fix, planned the first time it is asked for
+};
 
 class System {
  public:
@@ -35,21 +48,21 @@ class System {
   // Writes `bytes` to `path`, a name no file has, whole or not at all.
   virtual void WriteNewFile(const std::string& path, std::span<const std::byte> bytes) = 0;
 
-  // Disc images. The boot file of the image at `path`; nothing where the file is no disc image.
-  // Raises run-time error 5 saying why an image cannot be read, or is of a format Quillet does not
-  // read.
-  virtual std::optional<DiscBootFile> ReadDiscBoot(const std::string& path) = 0;
-  // The file of the disc image at `image` (the image, or a track file) that `path` names, however
-  // it is spelt; nothing where it names none.
-  virtual std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) = 0;
+  // Disc images. The image at `path`, opened, its boot file judged and checked; nothing where the
+  // file is no disc image. Raises run-time error 5 saying why an image cannot be read, or is of a
+  // format Quillet does not read.
+  virtual std::shared_ptr<ChosenDisc> OpenDisc(const std::string& path) = 0;
+  // The file of `disc` (the image, or a track file) that `path` names, however it is spelt; nothing
+  // where it names none.
+  virtual std::optional<std::string> ImageFileNamedBy(ChosenDisc& disc, const std::string& path) = 0;
 
-  // A fixed copy of the disc image at `path` (quillet fix's): the name it would have beside the image
-  // ("dk_fixed.cdi", or "disc_fixed" for the folder a set goes in), where the image will not boot and
-  // its fix mends it without a guess; nothing otherwise.
-  virtual std::optional<std::string> FixedCopyName(const std::string& path) = 0;
+  // A fixed copy of `disc` (quillet fix's): the name it would have beside the image ("dk_fixed.cdi",
+  // or "disc_fixed" for the folder a set goes in), where the image will not boot and its fix mends it
+  // without a guess; nothing otherwise.
+  virtual std::optional<std::string> FixedCopyName(ChosenDisc& disc) = 0;
   // Writes that copy beside the image, whole or not at all, an earlier one only where `replace`, and
   // returns the path of the copy (of its sheet, for a set). Raises RunTimeError.
-  virtual std::string WriteFixedCopy(const std::string& path, bool replace) = 0;
+  virtual std::string WriteFixedCopy(ChosenDisc& disc, bool replace) = 0;
 
   // True when `path` is a tool that can run: a file (not a folder, not hidden or a system file).
   virtual bool ToolPresent(const std::string& path) = 0;

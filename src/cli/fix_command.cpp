@@ -55,9 +55,9 @@ std::string Fix(const std::string& path, std::unique_ptr<OpenedDisc> disc, const
   for (const std::string& target : targets) run.Written(path, target);
   // A CHD is read-only: its fixed disc is a cue sheet, of which chdman makes a CHD again.
   const std::string chd_again = image.from_chd() ? "; chdman createcd makes a CHD of it from that sheet" : "";
-  const Form form = JudgeImage(copy.disc.boot.bytes).form;
+  const JudgedDisc fixed = JudgeDisc(copy.disc, Evidence::FormOnly, options.codes);
   return ShownPath(path) + ": wrote " + ShownPath(copy.path) + " (" + fix.sentence + ")" + chd_again + "\n" +
-         ShownPath(copy.path) + ": " + BootSummary(copy.disc, CheckBoot(copy.disc, form, options.codes), options.codes);
+         ShownPath(copy.path) + ": " + BootSummary(fixed.disc, fixed.checks, options.codes);
 }
 
 }  // namespace

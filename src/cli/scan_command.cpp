@@ -29,9 +29,9 @@ namespace {
 // What became of one file.
 struct FileReport {
   std::string path;
-  bool elf = false;                  // known by its first bytes, and not judged
-  std::optional<DiscBootFile> disc;  // a disc image's boot file, which is what is judged
-  Judgement judgement;
+  bool elf = false;                // known by its first bytes, and not judged
+  std::optional<JudgedDisc> disc;  // a disc image's boot file, judged, and its boot checked
+  Judgement judgement;             // the file's, or a disc image's boot file's
   std::int64_t size = 0;
   std::string error;  // empty when the file was judged
 };
@@ -51,9 +51,10 @@ void Judge(const std::string& path, Evidence evidence, FileReport& report) {
   const FileSource file(path);
   const FileKind kind = SayingReasonAlone([&] { return KindOfFile(file, path); });
   if (kind == FileKind::DiscImage) {
-    report.disc = SayingReasonAlone([&] { return BootOfDisc(file, path, TrackFilesBeside(path)); });
-    report.judgement = JudgeImage(report.disc->boot.bytes, evidence);
-    report.size = static_cast<std::int64_t>(report.disc->boot.bytes.size());
+    report.disc =
+        JudgeDisc(*SayingReasonAlone([&] { return BootOfDisc(file, path, TrackFilesBeside(path)); }), evidence);
+    report.judgement = report.disc->judgement;
+    report.size = static_cast<std::int64_t>(report.disc->disc.boot.bytes.size());
   } else {
     if (file.size() > static_cast<std::uint64_t>(kMaxFileLength)) throw FileTooLargeError();
     report.elf = kind == FileKind::Elf;
@@ -86,7 +87,7 @@ void WriteJson(const FileReport& report, std::ostream& out) {
   }
   const Judgement& judgement = report.judgement;
   out << ", " << JudgementJsonMembers(judgement, report.size);
-  if (report.disc) out << ", \"image\": {" << DiscJsonMembers(*report.disc, judgement.form) << "}";
+  if (report.disc) out << ", \"image\": {" << DiscJsonMembers(*report.disc) << "}";
   out << "}";
 }
 
@@ -106,10 +107,10 @@ int RunScan(const std::vector<std::string>& paths, bool json, std::ostream& out,
       out << (index + 1 < paths.size() ? ",\n" : "\n");
     } else if (report.error.empty()) {
       out << AsciiUppercase(FormWord(report)) << "\t" << report.path;
-      if (report.disc) out << "\t" << EscapeControls(report.disc->boot.header.boot_file);
+      if (report.disc) out << "\t" << EscapeControls(report.disc->disc.boot.header.boot_file);
       out << "\n";
       if (report.disc) {
-        const std::string note = BootNote(*report.disc, report.judgement.form);
+        const std::string note = BootNote(report.disc->disc, report.judgement.form);
         if (!note.empty()) out << ShownPath(report.path) << ": " << note << "\n";
       }
     }
@@ -130,13 +131,13 @@ int RunCheck(const std::vector<std::string>& paths, std::ostream& out, std::ostr
       status = kExitSomeFailed;
       continue;
     }
-    const std::vector<BootCheck> checks = CheckBoot(*report.disc, report.judgement.form);
+    const std::vector<BootCheck>& checks = report.disc->checks;
     for (const BootCheck& check : checks) {
       out << ShownPath(path) << ": " << CheckResultText(check.result) << ": " << check.name << ": " << check.sentence
           << "\n";
       if (check.result == CheckResult::Problem) status = kExitSomeFailed;
     }
-    out << ShownPath(path) << ": " << BootSummary(*report.disc, checks) << "\n";
+    out << ShownPath(path) << ": " << BootSummary(report.disc->disc, checks) << "\n";
   }
   return status;
 }

@@ -79,15 +79,6 @@ std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path) {
   return disc->FilePaths();
 }
 
-std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) {
-  try {
-    const std::unique_ptr<OpenedDisc> disc = OpenedDisc::Open(image);
-    return disc ? disc->FileNamedBy(path) : std::nullopt;
-  } catch (const RunTimeError&) {
-    return std::nullopt;
-  }
-}
-
 std::string NeverWrittenOver(const std::string& output, const std::string& file, const std::string& image) {
   // A path is said once: where the result is named as the file itself, the sentence says what it is.
   const std::string what = file == image    ? (output == file ? "the disc image" : "the disc image " + image)

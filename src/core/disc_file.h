@@ -16,8 +16,8 @@ namespace quillet {
 
 // The boot file of the disc image at `path`: an image known by its name (any extension the table of
 // formats lists: a malformed one is refused saying why) or else by its content; for a .gdi or a cue
-// sheet, from its data tracks' files beside it, a failure to open one naming it. Nothing where the file is no disc image; a disc
-// image of a format Quillet does not read is refused.
+// sheet, from its data tracks' files beside it, a failure to open one naming it. Nothing where the file is no disc
+// image; a disc image of a format Quillet does not read is refused.
 std::optional<DiscBootFile> DiscBootAt(const std::string& path);
 
 // `file`, a track file a table names as its folder holds it ("tracks/x.bin"), as a path beside the
@@ -66,9 +66,6 @@ class OpenedDisc {
 // The files that make up the disc image at `path`, as OpenedDisc::FilePaths. Nothing where `path`
 // is no disc image, or cannot be read.
 std::optional<std::vector<std::string>> DiscFilesAt(const std::string& path);
-
-// The file of the disc image at `image` that `path` names, as OpenedDisc::FileNamedBy.
-std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path);
 
 // Why a result is not written over `file`, a file of the disc image `image`: "its result OUT is the
 // disc image IMAGE, which Quillet never writes; nothing written", or "its result OUT is a track file

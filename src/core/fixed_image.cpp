@@ -75,7 +75,7 @@ std::unique_ptr<OpenedDisc> Opened(const std::string& path) {
 ImageFix::ImageFix(const std::string& path, const FixRequest& request, const BootCodes& codes)
     : ImageFix(Opened(path), request, codes) {}
 
-ImageFix::ImageFix(std::unique_ptr<OpenedDisc> disc, const FixRequest& request, const BootCodes& codes)
+ImageFix::ImageFix(std::shared_ptr<OpenedDisc> disc, const FixRequest& request, const BootCodes& codes)
     : disc_(std::move(disc)), path_(disc_->path()), files_(&disc_->files()), toc_(disc_->Contents()) {
   fix_ = PlanFix(toc_, *files_, request, codes);
 }

@@ -32,7 +32,7 @@ class ImageFix {
   // image, or one that cannot be read, saying why.
   ImageFix(const std::string& path, const FixRequest& request, const BootCodes& codes = {});
   // The same of a disc image opened already.
-  ImageFix(std::unique_ptr<OpenedDisc> disc, const FixRequest& request, const BootCodes& codes = {});
+  ImageFix(std::shared_ptr<OpenedDisc> disc, const FixRequest& request, const BootCodes& codes = {});
   ImageFix(const ImageFix&) = delete;
   ImageFix& operator=(const ImageFix&) = delete;
   ~ImageFix();
@@ -63,7 +63,7 @@ class ImageFix {
   // The file of the image TrackFiles names `name` ("" the image itself), open already.
   const ReadOnlyFile& SourceFile(const std::string& name) const;
 
-  std::unique_ptr<OpenedDisc> disc_;
+  std::shared_ptr<OpenedDisc> disc_;
   std::string path_;
   TrackFiles* files_;
   TableOfContents toc_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "formats/disc_formats.h"
 #include "formats/disc_geometry.h"
@@ -350,9 +351,16 @@ std::string DiscImageWords(const DiscBootFile& disc) {
   return raw ? "a raw data track" : std::string(RowOf(disc.format).image_words);
 }
 
-std::string DiscJsonMembers(const DiscBootFile& disc, Form form, Words words) {
+JudgedDisc JudgeDisc(DiscBootFile disc, Evidence evidence, const BootCodes& codes, Words words) {
+  Judgement judgement = JudgeImage(disc.boot.bytes, evidence);
+  std::vector<BootCheck> checks = CheckBoot(disc, judgement.form, codes, words);
+  return {std::move(disc), std::move(judgement), std::move(checks)};
+}
+
+std::string DiscJsonMembers(const JudgedDisc& judged) {
+  const DiscBootFile& disc = judged.disc;
   const BootFile& boot = disc.boot;
-  const std::vector<BootCheck> report = CheckBoot(disc, form, {}, words);
+  const std::vector<BootCheck>& report = judged.checks;
   const std::optional<bool> boots = BootsByChecks(report);
   std::string checks;
   for (const BootCheck& check : report) {

@@ -48,10 +48,22 @@ std::optional<bool> BootsByChecks(const std::vector<BootCheck>& checks);
 // The image in words: "a CDI image", "an ISO image", "a raw data track", "a CHD image"...
 std::string DiscImageWords(const DiscBootFile& disc);
 
-// The disc as JSON members, for a boot file judged to be in `form`: "format", "description" (its words),
-// "boot_file", "size", "track", "lba", "title", "product_number", "boots" (the summary's answer), "boot_code",
-// "image_size" (the image's bytes, a dump's track files together), the "checks" (each {"name",
-// "result", "sentence"}) and their "summary", its sentences in `words`.
-std::string DiscJsonMembers(const DiscBootFile& disc, Form form, Words words = Words::Command);
+// A disc's boot file judged and its boot checked, once, for all a front end shows of it.
+struct JudgedDisc {
+  DiscBootFile disc;
+  Judgement judgement;            // of its boot file
+  std::vector<BootCheck> checks;  // CheckBoot's, for the form judged
+};
+
+// Judges the boot file of `disc` (with `evidence`) and checks its boot (its boot code stock as
+// `codes` says, the sentences in `words`).
+JudgedDisc JudgeDisc(DiscBootFile disc, Evidence evidence = Evidence::FormOnly, const BootCodes& codes = {},
+                     Words words = Words::Command);
+
+// The disc as JSON members: "format", "description" (its words), "boot_file", "size", "track", "lba",
+// "title", "product_number", "boots" (the summary's answer), "boot_code", "image_size" (the image's
+// bytes, a dump's track files together), the "checks" (each {"name", "result", "sentence"}) and their
+// "summary".
+std::string DiscJsonMembers(const JudgedDisc& judged);
 
 }  // namespace quillet

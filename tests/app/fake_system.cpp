@@ -1,6 +1,8 @@
 #include "app/fake_system.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
@@ -33,26 +35,30 @@ void FakeSystem::WriteNewFile(const std::string& path, std::span<const std::byte
   WriteFile(path, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-std::optional<std::string> FakeSystem::FixedCopyName(const std::string& path) {
-  const auto found = fixable.find(path);
+std::optional<std::string> FakeSystem::FixedCopyName(ChosenDisc& disc) {
+  const auto found = fixable.find(disc.path);
   return found == fixable.end() ? std::nullopt : std::optional(found->second);
 }
 
-std::string FakeSystem::WriteFixedCopy(const std::string& path, bool replace) {
-  const std::string copy = PathIn(ContainingFolder(path, style), fixable.at(path), style);
+std::string FakeSystem::WriteFixedCopy(ChosenDisc& disc, bool replace) {
+  const std::string copy = PathIn(ContainingFolder(disc.path, style), fixable.at(disc.path), style);
   if (!replace && files.contains(copy)) throw RunTimeError(error::kFileAlreadyExists);
   WriteFile(copy, fixed_bytes);
   return copy;
 }
 
-std::optional<DiscBootFile> FakeSystem::ReadDiscBoot(const std::string& path) {
-  if (const auto disc = discs.find(path); disc != discs.end()) return disc->second;
+std::shared_ptr<ChosenDisc> FakeSystem::OpenDisc(const std::string& path) {
+  const auto opened = [&](DiscBootFile boot) {
+    ++disc_opens;
+    return std::make_shared<ChosenDisc>(ChosenDisc{path, JudgeDisc(std::move(boot)), nullptr, nullptr});
+  };
+  if (const auto disc = discs.find(path); disc != discs.end()) return opened(disc->second);
   const auto file = files.find(path);
   if (file == files.end()) throw RunTimeError(error::kFileNotFound);
   const MemorySource source({reinterpret_cast<const std::byte*>(file->second.data()), file->second.size()});
   const std::optional<DiscFormat> format = DiscFormatOf(source, path);
-  if (!format) return std::nullopt;
-  return BootOfImage(*format, source);
+  if (!format) return nullptr;
+  return opened(BootOfImage(*format, source));
 }
 
 std::int64_t FakeSystem::FileLength(const std::string& path) {

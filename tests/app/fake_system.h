@@ -29,6 +29,7 @@ class FakeSystem : public System {
   std::vector<std::string> deletions;
   std::map<std::string, DiscBootFile> discs;                    // read as these, whatever the files hold
   std::map<std::string, std::vector<std::string>> track_files;  // of the discs that have them
+  int disc_opens = 0;                                           // the disc images opened
   // The images quillet fix mends, with the name of the copy; writing one writes `fixed_bytes` there.
   std::map<std::string, std::string> fixable;
   std::string fixed_bytes = "a fixed copy";
@@ -63,12 +64,12 @@ class FakeSystem : public System {
   void WriteNewFile(const std::string& path, std::span<const std::byte> bytes) override;
   // A disc of `discs`, else a CDI or an ISO image among the files by the core's own reader; the
   // tests that need a .gdi and its track files use real files.
-  std::optional<DiscBootFile> ReadDiscBoot(const std::string& path) override;
-  std::optional<std::string> FixedCopyName(const std::string& path) override;
-  std::string WriteFixedCopy(const std::string& path, bool replace) override;
-  std::optional<std::string> ImageFileNamedBy(const std::string& image, const std::string& path) override {
-    if (image == path) return image;
-    const auto tracks = track_files.find(image);
+  std::shared_ptr<ChosenDisc> OpenDisc(const std::string& path) override;
+  std::optional<std::string> FixedCopyName(ChosenDisc& disc) override;
+  std::string WriteFixedCopy(ChosenDisc& disc, bool replace) override;
+  std::optional<std::string> ImageFileNamedBy(ChosenDisc& disc, const std::string& path) override {
+    if (disc.path == path) return path;
+    const auto tracks = track_files.find(disc.path);
     if (tracks != track_files.end() && std::ranges::find(tracks->second, path) != tracks->second.end()) return path;
     return std::nullopt;
   }

@@ -444,6 +444,7 @@ TEST_F(BrowseTest, ADiscThatWillNotBootOffersAFixedCopy) {
           {"A fixed copy has been written:\r\nC:\\games\\dk_fixed.cdi", message_kind::kInformation, "Success"});
     }
     EXPECT_EQ(fake.window.messages, expected);
+    EXPECT_EQ(fake.system.disc_opens, 1) << "the image is opened once, for the question and the copy both";
     EXPECT_EQ(fake.system.files.contains(R"(C:\games\dk_fixed.cdi)"), answer == Answer::Yes || row.earlier);
     if (row.earlier) {
       EXPECT_EQ(fake.system.files[R"(C:\games\dk_fixed.cdi)"] == "an earlier copy", answer != Answer::Yes);
