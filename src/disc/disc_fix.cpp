@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <span>
+#include <utility>
 
 #include "disc/boot_report.h"
 #include "formats/iso9660.h"
@@ -141,10 +142,11 @@ std::optional<std::string> AreaSymbolsOf(std::string_view letters) {
 DiscFix PlanFix(const TableOfContents& toc, TrackFiles& files, const FixRequest& request, const BootCodes& codes) {
   const DiscBoot boot = BootAreaOfContents(toc, files);
   DiscFix fix{FixOutcome::Refused, "", boot.disc, {}, {}, {}};
-  const Form form = JudgeImage(boot.disc.boot.bytes).form;
-  const std::vector<BootCheck> checks = CheckBoot(boot.disc, form, codes);
+  JudgedDisc judged = JudgeDisc(boot.disc, Evidence::FormOnly, codes);
+  const Form form = judged.judgement.form;
+  const std::vector<BootCheck>& checks = judged.checks;
 
-  DiscBootFile mended = boot.disc;
+  DiscBootFile mended = std::move(judged.disc);  // its copy of the disc, which the checks no longer need
   Form mended_form = form;
   std::vector<std::string> mends;
   const std::optional<Form> started = StartedForm(boot.disc, codes);
