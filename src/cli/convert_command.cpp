@@ -103,8 +103,9 @@ std::optional<ConversionPlan> Plan(std::span<const std::byte> bytes, const Conve
   }
 }
 
-// Converts one file; returns the line that says what became of it.
-std::string Convert(const std::string& path, const ConvertOptions& options, RunFiles& run) {
+// Converts one file, `opened` as the run opened it; returns the line that says what became of it.
+std::string Convert(const std::string& path, OpenedInputs& opened, std::size_t index, const ConvertOptions& options,
+                    RunFiles& run) {
   const PathStyle style = NativePathStyle();
   if (KindByName(path) == FileKind::IpBinByName) {
     throw RunTimeError(error::kInvalidArgument, std::string(kIpBinRefusal));
@@ -112,12 +113,11 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
   const std::string requested(FormText(options.target));
   const std::string output = options.output ? *options.output : ResultPath(path, options.target);
   // The input first: a folder or a missing file is the input's fault, whatever the output's name.
-  const FileSource file(path);
-  const FileKind kind = SayingReasonAlone([&] { return KindOfFile(file, path); });
   // A disc image's boot file is written out in either form: the result is a new file even where the
   // boot file is in that form already.
-  if (kind == FileKind::DiscImage) {
-    const DiscBootFile disc = *SayingReasonAlone([&] { return BootOfDisc(file, path, TrackFilesBeside(path)); });
+  if (const std::unique_ptr<OpenedDisc> image = opened.Take(index)) {
+    const DiscBootFile disc = SayingReasonAlone(
+        [&] { return AsRunTimeError([&] { return BootOfContents(image->Contents(), image->files()); }); });
     const ConversionPlan plan = *Plan(disc.boot.bytes, options, true);
     run.RequireFree(path, output, options.output.has_value());
     WriteResult(disc.boot.bytes, plan, output, options.force || options.output.has_value(), nullptr);
@@ -125,6 +125,8 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
     return ShownPath(path) + ": wrote " + ShownPath(output) + " (its " + EscapeControls(disc.boot.header.boot_file) +
            ", " + plan.description + ")";
   }
+  const FileSource file(path);
+  const FileKind kind = SayingReasonAlone([&] { return KindOfFile(file, path); });
   const FileContents image = MapWholeFile(path);
   if (kind == FileKind::Elf) {
     // objcopy would write a sparse file of gigabytes before anyone could stop it.
@@ -162,8 +164,12 @@ std::string Convert(const std::string& path, const ConvertOptions& options, RunF
 int RunConvert(const std::vector<std::string>& paths, const ConvertOptions& options, std::ostream& out,
                std::ostream& err) {
   int status = kExitAllDone;
-  RunFiles run(paths);
-  for (const std::string& path : paths) {
+  // Each disc image is opened once, for the whole run: what its files are (which no result may
+  // replace) and its boot file.
+  OpenedInputs inputs(paths);
+  RunFiles run(paths, [&](const std::string& input) { return inputs.FilesOf(input); });
+  for (std::size_t index = 0; index < paths.size(); ++index) {
+    const std::string& path = paths[index];
     const auto report = [&](const std::string& name, const char* description) {
       err << "quillet: " << ShownPath(name) << ": " << description << std::endl;
       status = kExitSomeFailed;
@@ -174,7 +180,7 @@ int RunConvert(const std::vector<std::string>& paths, const ConvertOptions& opti
     }
     try {
       // Each line is out before the next file starts: an interrupted run still says what it wrote.
-      out << AsRunTimeError([&] { return Convert(path, options, run); }) << std::endl;
+      out << AsRunTimeError([&] { return Convert(path, inputs, index, options, run); }) << std::endl;
     } catch (const RunTimeError& failure) {
       report(path, failure.description());
     }

@@ -65,29 +65,14 @@ std::string Fix(const std::string& path, std::unique_ptr<OpenedDisc> disc, const
 int RunFix(const std::vector<std::string>& paths, const FixOptions& options, std::ostream& out, std::ostream& err) {
   int status = kExitAllDone;
   // Each image is opened once, for the whole run: what its files are (which no result may replace),
-  // its plan and its copy. One that cannot be opened says why when its turn comes.
-  std::vector<std::unique_ptr<OpenedDisc>> discs;
-  std::vector<std::optional<RunTimeError>> failures;
-  for (const std::string& path : paths) {
-    try {
-      discs.push_back(AsRunTimeError([&] { return OpenedDisc::Open(path); }));
-      failures.emplace_back();
-    } catch (const RunTimeError& failure) {
-      discs.emplace_back();
-      failures.emplace_back(failure);
-    }
-  }
-  RunFiles run(paths, [&](const std::string& input) -> std::optional<std::vector<std::string>> {
-    const auto at = static_cast<std::size_t>(std::find(paths.begin(), paths.end(), input) - paths.begin());
-    if (discs[at]) return discs[at]->FilePaths();
-    if (failures[at] && failures[at]->number() == error::kInvalidArgument) return std::vector<std::string>{input};
-    return std::nullopt;
-  });
+  // its plan and its copy.
+  OpenedInputs inputs(paths);
+  RunFiles run(paths, [&](const std::string& input) { return inputs.FilesOf(input); });
   for (std::size_t index = 0; index < paths.size(); ++index) {
     const std::string& path = paths[index];
     try {
-      if (failures[index]) throw RunTimeError(failures[index]->number(), RefusalReason(*failures[index]));
-      out << AsRunTimeError([&] { return Fix(path, std::move(discs[index]), options, run, err); }) << std::endl;
+      std::unique_ptr<OpenedDisc> disc = inputs.Take(index);
+      out << AsRunTimeError([&] { return Fix(path, std::move(disc), options, run, err); }) << std::endl;
     } catch (const RunTimeError& failure) {
       err << "quillet: " << ShownPath(path) << ": " << RefusalReason(failure) << std::endl;
       status = kExitSomeFailed;

@@ -1,5 +1,6 @@
 #include "cli/run_files.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/disc_file.h"
@@ -11,6 +12,33 @@ namespace {
 bool SameFile(const FileStamp& a, const FileStamp& b) { return a.volume == b.volume && a.file == b.file; }
 
 }  // namespace
+
+OpenedInputs::OpenedInputs(const std::vector<std::string>& paths) : paths_(paths) {
+  for (const std::string& path : paths) {
+    try {
+      discs_.push_back(AsRunTimeError([&] { return OpenedDisc::Open(path); }));
+      failures_.emplace_back();
+    } catch (const RunTimeError& failure) {
+      discs_.emplace_back();
+      failures_.emplace_back(failure);
+    }
+  }
+}
+
+std::optional<std::vector<std::string>> OpenedInputs::FilesOf(const std::string& input) const {
+  const auto at = static_cast<std::size_t>(std::find(paths_.begin(), paths_.end(), input) - paths_.begin());
+  if (at == paths_.size()) return std::nullopt;
+  if (discs_[at]) return discs_[at]->FilePaths();
+  if (failures_[at] && failures_[at]->number() == error::kInvalidArgument && StampOf(input)) {
+    return std::vector<std::string>{input};
+  }
+  return std::nullopt;
+}
+
+std::unique_ptr<OpenedDisc> OpenedInputs::Take(std::size_t index) {
+  if (failures_[index]) throw RunTimeError(failures_[index]->number(), RefusalReason(*failures_[index]));
+  return std::move(discs_[index]);
+}
 
 RunFiles::RunFiles(const std::vector<std::string>& inputs, const DiscFiles& files_of) {
   for (const std::string& input : inputs) {

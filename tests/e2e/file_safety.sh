@@ -117,12 +117,15 @@ if [[ -f $gdi_folder/disc.gdi ]] && command -v strace >/dev/null; then
   originals=$(ls -A "$work/set")
   export QUILLET_TRUSTED_BOOT_CODE
   QUILLET_TRUSTED_BOOT_CODE=$("$quillet" scan --json "$work/set/disc.gdi" | sed -n 's/.*"boot_code": "\([0-9a-f]*\)".*/\1/p')
-  # The image is opened once, each of its files once, for what they are, the plan and the copy.
-  ASAN_OPTIONS=detect_leaks=0 strace -f -e trace=openat -o "$work/opens" \
-    "$quillet" fix --regions U -o "$work/whole/disc.gdi" "$work/set/disc.gdi" >/dev/null
-  opened=$(grep -o "\"$work/set/[^\"]*\"" "$work/opens" | sort | uniq -c | awk '{print $1}' | sort -u | tr '\n' ' ')
-  [[ $opened == "1 " ]] && pass "quillet fix opens each file of its image once" ||
-    fail "quillet fix opens the files of its image this often: $opened"
+  # The image is opened once, each of its files once, for what they are and the work: fix's plan and
+  # copy, convert's boot file.
+  for command in "fix --regions U -o $work/whole/disc.gdi" "convert --to scrambled -o $work/boot.bin"; do
+    # shellcheck disable=SC2086 # the command's words
+    ASAN_OPTIONS=detect_leaks=0 strace -f -e trace=openat -o "$work/opens" "$quillet" $command "$work/set/disc.gdi" >/dev/null
+    opened=$(grep -o "\"$work/set/[^\"]*\"" "$work/opens" | sort | uniq -c | awk '{print $1}' | sort -u | tr '\n' ' ')
+    [[ $opened == "1 " ]] && pass "quillet ${command%% *} opens each file of its image once" ||
+      fail "quillet ${command%% *} opens the files of its image this often: $opened"
+  done
   halves=0 seen=""
   for signal in TERM KILL; do
     for at in $(seq 10); do
