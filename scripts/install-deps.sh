@@ -15,6 +15,8 @@ packages=(
   binutils-source flex bison
   # real SH executables for the tests, and disc images of them (CHDs made by MAME's chdman)
   gcc-sh4-linux-gnu libc6-dev-sh4-cross binutils-sh-elf genisoimage mame-tools
+  # oracles for the file systems quillet make writes: isoinfo (genisoimage) and pycdlib
+  python3-pycdlib
   # CHD's codecs: zlib, the LZMA SDK's C sources, libFLAC, libzstd; zlib for the Windows build
   zlib1g-dev lzma-dev libflac-dev libzstd-dev libz-mingw-w64-dev
   # benchmarks

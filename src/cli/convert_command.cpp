@@ -5,6 +5,7 @@
 
 #include "cli/convert_command.h"
 #include "cli/disc_input.h"
+#include "cli/objcopy_run.h"
 #include "cli/quillet_command.h"
 #include "cli/run_files.h"
 #include "convert/conversion_plan.h"
@@ -26,41 +27,6 @@
 
 namespace quillet {
 namespace {
-
-// GNU objcopy for SH: in tools/ beside this program, as the window keeps it, else on the PATH.
-std::string FindObjcopy() {
-  const PathStyle style = NativePathStyle();
-  const std::string beside = ToolPath(ContainingFolder(ProgramPath(), style).value_or("."), Tool::Objcopy, style);
-  if (IsPlainFile(beside)) return beside;
-  const std::string name = ToolFileName(Tool::Objcopy, style);
-  for (const std::string& folder : SearchPathFolders()) {
-    const std::string candidate = PathIn(folder, name, style);
-    if (IsPlainFile(candidate)) return candidate;
-  }
-  throw RunTimeError(error::kFileNotFound, "File not found: " + name +
-                                               " is neither in tools/ beside quillet nor on "
-                                               "the PATH (Debian: apt install binutils-sh-elf)");
-}
-
-// A temporary file of this program's, removed on every way out, a signal's included.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(std::string path) : path_(std::move(path)) { RemoveOnInterrupt(path_); }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  ~TemporaryFile() {
-    try {
-      if (FileExists(path_)) RemoveFile(path_);
-    } catch (const RunTimeError&) {
-      // Nothing more to do about a temporary file that will not go.
-    }
-    ForgetOnInterrupt(path_);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 // Writes `bytes` converted by `plan` to `output`, whole or not at all, an earlier file of its name
 // only where `replace`; `mapped`, where the bytes lie in a mapping of the input, must still be whole
@@ -106,7 +72,6 @@ std::optional<ConversionPlan> Plan(std::span<const std::byte> bytes, const Conve
 // Converts one file, `opened` as the run opened it; returns the line that says what became of it.
 std::string Convert(const std::string& path, OpenedInputs& opened, std::size_t index, const ConvertOptions& options,
                     RunFiles& run) {
-  const PathStyle style = NativePathStyle();
   if (KindByName(path) == FileKind::IpBinByName) {
     throw RunTimeError(error::kInvalidArgument, std::string(kIpBinRefusal));
   }
@@ -135,11 +100,7 @@ std::string Convert(const std::string& path, OpenedInputs& opened, std::size_t i
     run.RequireFree(path, output, options.output.has_value());
     const std::string objcopy = FindObjcopy();
     const TemporaryFile raw(TemporaryNameFor(output, RandomTag()));
-    // A name that begins with "-" would be taken for an option.
-    const std::string elf = path.starts_with('-') ? "./" + path : path;
-    const std::string tool(FileTitle(objcopy, style));
-    RequireToolSucceeded(RunToolAndWait(ObjcopyRun(objcopy, elf, raw.path())), tool);
-    if (!FileExists(raw.path())) throw ToolError(tool, "wrote no file for " + path);
+    RunObjcopy(objcopy, path, raw.path());
     const FileContents raw_image = MapWholeFile(raw.path());
     WriteResult(raw_image.bytes(), ConversionPlan{options.target == Form::Scrambled, 0, ""}, output,
                 options.force || options.output.has_value(), &raw_image);

@@ -40,8 +40,15 @@ std::uint64_t BootCodeHash(std::span<const std::byte> bootstrap) {
   return hash;
 }
 
-// Reads `bootstrap` (its 32 KiB); raises run-time error 5 where it is no IP.BIN (no hardware ID,
-// no boot file name).
+// `text`, padded with blanks to `size` bytes, at `at`.
+void WriteField(std::span<std::byte> bootstrap, std::size_t at, std::string_view text, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    bootstrap[at + i] = static_cast<std::byte>(i < text.size() ? static_cast<unsigned char>(text[i]) : ' ');
+  }
+}
+
+}  // namespace
+
 BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
   if (!IsBootSectorImage(bootstrap)) RefuseAsInvalid("the disc has no bootstrap (no IP.BIN with a boot file name)");
   BootHeader header;
@@ -58,7 +65,33 @@ BootHeader ReadBootHeader(std::span<const std::byte> bootstrap) {
   return header;
 }
 
-}  // namespace
+void WriteRegions(std::span<std::byte> bootstrap, BootHeader& header, const std::string& symbols, bool all) {
+  for (std::size_t region = 0; region < kRegions; ++region) {
+    bootstrap[kAreaSymbolsAt + region] = static_cast<std::byte>(symbols[region]);
+    const bool claimed = symbols[region] == kAreaSymbols[region];
+    if (!claimed && !all) continue;
+    const std::string text = claimed ? std::string(kAreaTexts[region]) : std::string();
+    header.area_texts[region] = text;
+    WriteField(bootstrap, kAreaTextsAt + 32 * region, text, kAreaTextBytes);
+  }
+  header.area_symbols = symbols;
+}
+
+std::uint16_t DeviceInfoCrc(std::span<const std::byte> bootstrap) {
+  std::uint32_t crc = 0xFFFF;
+  for (std::size_t at = 0x40; at < 0x50; ++at) {
+    crc ^= std::to_integer<std::uint32_t>(bootstrap[at]) << 8;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
+  }
+  return static_cast<std::uint16_t>(crc);
+}
+
+void WriteBootHeader(std::span<std::byte> bootstrap, const BootHeaderFields& fields) {
+  WriteField(bootstrap, 0x60, fields.boot_file, 16);
+  if (!fields.title.empty()) WriteField(bootstrap, 0x80, fields.title, 128);
+  if (!fields.date.empty()) WriteField(bootstrap, 0x50, fields.date, 16);
+  WriteField(bootstrap, 0x20, HexDigits(DeviceInfoCrc(bootstrap), 4, true), 4);
+}
 
 BootFile BootFileOfTrack(const Track& track, std::string_view past_end, std::string_view plain_past_end) {
   std::vector<std::byte> bootstrap;
@@ -69,6 +102,7 @@ BootFile BootFileOfTrack(const Track& track, std::string_view past_end, std::str
   }
   BootFile boot;
   boot.header = ReadBootHeader(bootstrap);
+  boot.bootstrap = std::move(bootstrap);
   const std::optional<IsoFile> file = FindIsoFile(track, boot.header.boot_file);
   if (!file) {
     RefuseAsInvalid("the image holds no " + EscapeControls(boot.header.boot_file) + ", the boot file its IP.BIN names");

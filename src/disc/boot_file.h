@@ -46,8 +46,40 @@ struct BootHeader {
 struct BootFile {
   BootHeader header;
   std::uint32_t lba = 0;
-  std::vector<std::byte> bytes;  // its user data: a boot file is a few megabytes at most
+  std::vector<std::byte> bytes;      // its user data: a boot file is a few megabytes at most
+  std::vector<std::byte> bootstrap;  // the IP.BIN's 32 KiB
 };
+
+// The console loads the boot file at 0x8C010000, and its memory ends at 0x8D000000.
+inline constexpr std::uint64_t kLargestLoadedFile = 0x8D000000 - 0x8C010000;
+
+// The 32 KiB of an IP.BIN.
+inline constexpr std::size_t kBootstrapBytes = kBootstrapSectors * 2048;
+
+// The header of `bootstrap` (its 32 KiB). Raises run-time error 5 where it is no IP.BIN (no hardware
+// ID, no boot file name).
+BootHeader ReadBootHeader(std::span<const std::byte> bootstrap);
+
+// Writes the regions `symbols` claims ("JUE", "J  ") into `bootstrap` and `header`: the symbols, and
+// each claimed region's standard text; where `all`, blanks for a region not claimed too. An
+// unclaimed region's text is otherwise kept: blanking it would change no console's answer.
+void WriteRegions(std::span<std::byte> bootstrap, BootHeader& header, const std::string& symbols, bool all);
+
+// The device information's check value: CRC-16 (polynomial 0x1021, from 0xFFFF, most significant bit
+// first) of the product number and version (0x40 to 0x4F), which the header keeps at 0x20 as 4
+// upper-case hex digits.
+std::uint16_t DeviceInfoCrc(std::span<const std::byte> bootstrap);
+
+// What a disc's maker writes into an IP.BIN's header; a field left empty keeps what the IP.BIN has.
+struct BootHeaderFields {
+  std::string boot_file = "1ST_READ.BIN";
+  std::string title;  // 128 bytes at most
+  std::string date;   // YYYYMMDD
+};
+
+// Writes `fields` into `bootstrap`'s header, each padded with blanks, then the device information's
+// check value over what it then holds.
+void WriteBootHeader(std::span<std::byte> bootstrap, const BootHeaderFields& fields);
 
 // The boot file of a disc's boot track: the bootstrap in its first 16 sectors, then the file it
 // names in the track's ISO 9660 file system. Raises run-time error 5 saying what is missing or

@@ -13,9 +13,6 @@
 namespace quillet {
 namespace {
 
-// The console loads the boot file at 0x8C010000, and its memory ends at 0x8D000000.
-constexpr std::uint64_t kLargestLoadedFile = 0x8D000000 - 0x8C010000;
-
 struct Region {
   std::string_view name;     // as a person says it
   std::string_view console;  // "a Japanese console"
@@ -204,7 +201,19 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
                 "one session starts is not established"};
   }
   // Only a DiscJuggler image records whether the disc was closed; a cue sheet does not.
-  return {"layout", CheckResult::Ok, description + (RowOf(disc.format).records_closed ? ", closed" : "")};
+  description += RowOf(disc.format).records_closed ? ", closed" : "";
+  const auto short_track = std::find_if(layout.tracks.begin(), layout.tracks.end(), [](const TocTrack& track) {
+    return track.data && track.sectors < kLeastTrackSectors;
+  });
+  if (short_track != layout.tracks.end()) {
+    return {"layout", CheckResult::CannotTell,
+            description + "; data track " + std::to_string(short_track->number) + " holds " +
+                std::to_string(short_track->sectors) + " sectors, fewer than the " +
+                std::to_string(kLeastTrackSectors) +
+                " (4 seconds, then the 2 that end a data track) a CD-R's track should have: whether a console reads "
+                "so short a track is not established; make the image again with the track padded"};
+  }
+  return {"layout", CheckResult::Ok, description};
 }
 
 BootCheck PlacementCheck(const DiscBootFile& disc, Words words) {
@@ -216,6 +225,16 @@ BootCheck PlacementCheck(const DiscBootFile& disc, Words words) {
                           "the boot track of a GD-ROM dump"
                         : "its file system was made to begin at LBA " + base +
                               ": the disc starts only where the image is burned as a data session that begins there"};
+  }
+  const auto directories = std::find_if(layout.tracks.begin(), layout.tracks.end(), [&](const TocTrack& track) {
+    return track.number == layout.directories_track;
+  });
+  if (layout.boot_track_lba == layout.file_system_lba && directories != layout.tracks.end()) {
+    // A data + data disc: the last session repeats the first's IP.BIN and volume descriptors.
+    return {"placement", CheckResult::Ok,
+            TrackWords(disc) + " begins with the IP.BIN and volume descriptors of a file system made for track " +
+                std::to_string(directories->number) + " at LBA " + std::to_string(directories->start_lba) +
+                ", which holds its directories and files"};
   }
   if (layout.boot_track_lba == layout.file_system_lba) {
     return {"placement", CheckResult::Ok, TrackWords(disc) + " holds a file system made to begin there"};

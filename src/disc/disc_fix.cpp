@@ -17,19 +17,14 @@
 #include "util/text_rules.h"
 
 namespace quillet {
-namespace {
 
-// The form the disc's boot code starts: the stock code's by the kind of disc, a known loader's own.
-// Nothing for boot code of the disc's own that is not known.
 std::optional<Form> StartedForm(const DiscBootFile& disc, const BootCodes& codes) {
   if (const KnownLoader* loader = LoaderOf(disc, codes)) return loader->starts;
   if (HasStockBootCode(disc, codes)) return disc.gd_rom ? Form::Unscrambled : Form::Scrambled;
   return std::nullopt;
 }
 
-// `bytes`, in `form`, made `target`: unscrambled as often as it was scrambled, then scrambled once
-// where the target is.
-std::vector<std::byte> InForm(std::vector<std::byte> bytes, Form form, Form target) {
+std::vector<std::byte> ProgramInForm(std::vector<std::byte> bytes, Form form, Form target) {
   int unscrambles = form == Form::ScrambledTwice ? 2 : form == Form::Scrambled ? 1 : 0;
   if (target == Form::Scrambled && unscrambles > 0) --unscrambles;
   const bool scramble = target == Form::Scrambled && form == Form::Unscrambled;
@@ -45,31 +40,7 @@ std::vector<std::byte> InForm(std::vector<std::byte> bytes, Form form, Form targ
   return bytes;
 }
 
-// The bootstrap's 32 KiB as the area holds them.
-std::vector<std::byte> Bootstrap(const Track& area) {
-  std::vector<std::byte> bootstrap;
-  for (std::uint32_t index = 0; index < kBootstrapSectors; ++index) {
-    const SectorData sector = *area.Sector(area.first_lba() + index);  // read once already
-    bootstrap.insert(bootstrap.end(), sector.begin(), sector.end());
-  }
-  return bootstrap;
-}
-
-// Writes the regions `symbols` claims into `bootstrap` and `header`: the symbols, and each claimed
-// region's standard text; where `all`, blanks for a region not claimed too. An unclaimed region's
-// text is otherwise kept: blanking it would change no console's answer.
-void WriteRegions(std::span<std::byte> bootstrap, BootHeader& header, const std::string& symbols, bool all) {
-  for (std::size_t region = 0; region < kRegions; ++region) {
-    bootstrap[kAreaSymbolsAt + region] = static_cast<std::byte>(symbols[region]);
-    const bool claimed = symbols[region] == kAreaSymbols[region];
-    if (!claimed && !all) continue;
-    std::string text = claimed ? std::string(kAreaTexts[region]) : std::string();
-    header.area_texts[region] = text;
-    text.resize(kAreaTextBytes, ' ');
-    std::memcpy(bootstrap.data() + kAreaTextsAt + 32 * region, text.data(), kAreaTextBytes);
-  }
-  header.area_symbols = symbols;
-}
+namespace {
 
 // The sector at `place` with `data` as its user data, its codes made again where the old ones held.
 SectorPatch Patched(const SectorPlace& place, const SectorData& data) {
@@ -152,11 +123,11 @@ DiscFix PlanFix(const TableOfContents& toc, TrackFiles& files, const FixRequest&
   const std::optional<Form> started = StartedForm(boot.disc, codes);
   const bool program = form == Form::Unscrambled || form == Form::Scrambled || form == Form::ScrambledTwice;
   if (started && program && form != *started) {
-    mended.boot.bytes = InForm(boot.disc.boot.bytes, form, *started);
+    mended.boot.bytes = ProgramInForm(boot.disc.boot.bytes, form, *started);
     mended_form = *started;
     mends.push_back(EscapeControls(boot.disc.boot.header.boot_file) + " " + std::string(FormText(*started)));
   }
-  std::vector<std::byte> bootstrap = Bootstrap(boot.area);
+  std::vector<std::byte> bootstrap = boot.disc.boot.bootstrap;
   const std::vector<std::byte> old_bootstrap = bootstrap;
   WriteRegions(bootstrap, mended.boot.header, request.area_symbols.value_or(boot.disc.boot.header.area_symbols),
                request.area_symbols.has_value());
@@ -203,10 +174,11 @@ DiscFix PlanFix(const TableOfContents& toc, TrackFiles& files, const FixRequest&
   return fix;
 }
 
-DiscBootFile ReadBack(const DiscFix& fix, const TableOfContents& toc, TrackFiles& files) {
+DiscBootFile ReadBack(std::span<const std::byte> bootstrap, std::span<const std::byte> boot_file,
+                      const TableOfContents& toc, TrackFiles& files) {
   DiscBoot copy = BootAreaOfContents(toc, files);
-  if (Bootstrap(copy.area) != fix.bootstrap) RefuseAsInvalid("its IP.BIN is not the one written");
-  if (copy.disc.boot.bytes != fix.boot_file) {
+  if (!std::ranges::equal(copy.disc.boot.bootstrap, bootstrap)) RefuseAsInvalid("its IP.BIN is not the one written");
+  if (!std::ranges::equal(copy.disc.boot.bytes, boot_file)) {
     RefuseAsInvalid("its " + EscapeControls(copy.disc.boot.header.boot_file) + " is not the one written");
   }
   return std::move(copy.disc);

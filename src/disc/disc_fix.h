@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,10 +61,23 @@ struct DiscFix {
 // run-time error 5 where the image cannot be read, as the boot report does.
 DiscFix PlanFix(const TableOfContents& toc, TrackFiles& files, const FixRequest& request, const BootCodes& codes = {});
 
-// The disc `toc` describes (its files in `files`: a fixed copy just written), where it is the disc
-// `fix` made. Raises run-time error 5 saying why not: it does not read, or its bootstrap or boot file
-// differ from those the fix wrote.
-DiscBootFile ReadBack(const DiscFix& fix, const TableOfContents& toc, TrackFiles& files);
+// The disc `toc` describes (its files in `files`: a copy just written), where it holds `bootstrap` and
+// the boot file `boot_file`. Raises run-time error 5 saying why not: it does not read, or its
+// bootstrap or boot file differ from those written.
+DiscBootFile ReadBack(std::span<const std::byte> bootstrap, std::span<const std::byte> boot_file,
+                      const TableOfContents& toc, TrackFiles& files);
+inline DiscBootFile ReadBack(const DiscFix& fix, const TableOfContents& toc, TrackFiles& files) {
+  return ReadBack(fix.bootstrap, fix.boot_file, toc, files);
+}
+
+// The form `disc`'s boot code starts: the stock code's by the kind of disc (scrambled on a CD-R,
+// unscrambled on a GD-ROM), a known loader's own. Nothing for boot code of the disc's own that is not
+// known.
+std::optional<Form> StartedForm(const DiscBootFile& disc, const BootCodes& codes = {});
+
+// `bytes`, a program in `form` (scrambled, unscrambled or scrambled twice), made `target`: unscrambled
+// as often as it was scrambled, then scrambled once where the target is.
+std::vector<std::byte> ProgramInForm(std::vector<std::byte> bytes, Form form, Form target);
 
 // The name of a fixed image of the one named `title`: "dk.cdi" as "dk_fixed.cdi"; without
 // `keep_extension` (the folder a set goes in), "disc.gdi" as "disc_fixed".

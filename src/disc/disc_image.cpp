@@ -156,10 +156,22 @@ DiscBoot BootAreaOfContents(const TableOfContents& toc, TrackFiles& files) {
   layout.boot_track_lba = boot.start_lba;
   layout.file_system_lba = base;
   layout.lost_session = lost_session;
-  for (const TocTrack& track : toc.tracks) {
-    if (track.data && InBootPart(toc, boot, track, lost_session)) layout.data_sectors += track.sectors;
-  }
   const Track rebased = area.Rebased(base);
+  // A CD-R's file system whose directories lie in an earlier session's track: its data sectors are
+  // that session's.
+  const std::optional<std::uint32_t> root = toc.gd_rom ? std::nullopt : IsoRootLba(rebased);
+  const auto holds_root = [&](const TocTrack& track) {
+    return track.data && root && *root >= track.start_lba && *root - track.start_lba < track.sectors;
+  };
+  const auto directories = std::find_if(toc.tracks.begin(), toc.tracks.end(), holds_root);
+  if (directories != toc.tracks.end() && directories->number != boot.number && directories->session != boot.session) {
+    layout.directories_track = directories->number;
+  }
+  for (const TocTrack& track : toc.tracks) {
+    const bool holds_file_system =
+        layout.directories_track ? track.session == directories->session : InBootPart(toc, boot, track, lost_session);
+    if (track.data && holds_file_system) layout.data_sectors += track.sectors;
+  }
   // genisoimage and DiscJuggler count a volume's sectors from its session's start.
   layout.file_system_sectors = IsoVolumeSectors(rebased).value_or(0);
   disc.boot = lone_gd_rom ? BootFileOfTrack(rebased,

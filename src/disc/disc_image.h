@@ -83,6 +83,10 @@ struct DiscLayout {
   // The track that began a second session which the image lost (a CHD's, or a cue sheet's that lost
   // its session lines), as its IP.BIN and file system prove; 0 for none.
   int lost_session = 0;
+  // The track that holds the file system's directories where that is not the boot track: a data +
+  // data disc's first, whose second session repeats only the IP.BIN and the volume descriptors. 0
+  // where the boot track holds them.
+  int directories_track = 0;
   // The sectors of the boot track's file system, and of the data tracks that hold it: more data
   // sectors than file system sectors are padding.
   std::uint64_t file_system_sectors = 0, data_sectors = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "formats/disc_geometry.h"
@@ -195,6 +196,124 @@ TableOfContents CdiContents(const ByteSource& image) {
   }
   if (tracks.empty()) RefuseAsInvalid("the image's table lists no tracks");
   return {DiscFormat::Cdi, tracks, false, left_open, image.size(), trailer->table_start};
+}
+
+namespace {
+
+// The fields of a table, one after the other.
+class TableWriter {
+ public:
+  void U8(unsigned value) { bytes_.push_back(static_cast<std::byte>(value & 0xFF)); }
+  void U16(std::uint32_t value) {
+    for (int shift = 0; shift < 16; shift += 8) U8(value >> shift);
+  }
+  void U32(std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) U8(value >> shift);
+  }
+  void Zeros(std::size_t count) { bytes_.insert(bytes_.end(), count, std::byte{0}); }
+  void Bytes(std::initializer_list<unsigned> values) {
+    for (const unsigned value : values) U8(value);
+  }
+  // A length byte, then the text (255 bytes at most).
+  void Text(std::string_view text) {
+    text = text.substr(0, 255);
+    U8(static_cast<unsigned>(text.size()));
+    for (const char c : text) U8(static_cast<unsigned char>(c));
+  }
+  std::vector<std::byte>& bytes() { return bytes_; }
+
+ private:
+  std::vector<std::byte> bytes_;
+};
+
+// What a track's entry and the disc's record begin with: the start marks, the writer's settings, the
+// disc's number of tracks, the file the image was made from, and the disc's capacity (80 minutes).
+void EntryHead(TableWriter& table, std::size_t tracks, std::string_view file_name) {
+  for (int mark = 0; mark < 2; ++mark) {
+    for (const std::uint8_t byte : kTrackMark) table.U8(byte);
+  }
+  table.Bytes({0xAB, 0x00, 0x10});
+  table.U8(static_cast<unsigned>(tracks));
+  table.Text(file_name);
+  table.Zeros(11);
+  table.U32(2);
+  table.U32(0);
+  table.U32(0x80000000);
+  table.U32(360000);
+  table.U32(0x00980000);
+}
+
+}  // namespace
+
+std::vector<std::byte> CdiTable(const std::vector<CdiTrackEntry>& sessions, std::string_view file_name,
+                                std::string_view label) {
+  TableWriter table;
+  table.U16(static_cast<std::uint32_t>(sessions.size()));
+  for (std::size_t session = 0; session < sessions.size(); ++session) {
+    const CdiTrackEntry& track = sessions[session];
+    const std::uint32_t total = track.pregap + track.sectors;
+    // DiscJuggler counts from the first track's pregap, 150 sectors before LBA 0, to this track's.
+    const std::uint32_t start = track.start_lba + 150 - track.pregap;
+    table.U16(1);  // tracks in the session
+    table.U32(0);
+    EntryHead(table, sessions.size(), file_name);
+    table.U16(2);  // index points: the pregap, then the track
+    table.U32(track.pregap);
+    table.U32(track.sectors);
+    table.U32(0);  // blocks of CD-Text
+    table.Zeros(2);
+    table.U32(track.data ? 2 : 0);  // mode
+    table.U32(0);
+    table.U32(static_cast<std::uint32_t>(session));
+    table.U32(0);  // the track's number in its session
+    table.U32(start);
+    table.U32(total);
+    table.Zeros(16);
+    table.U32(track.data ? 1 : 2);  // the sector size: 2,336 or 2,352
+    table.U32(track.data ? 4 : 0);  // the control bits: data, or audio without pre-emphasis
+    table.U8(0);
+    table.U32(total);
+    table.U32(0);
+    table.Zeros(12);  // no ISRC
+    table.U32(0);
+    table.U8(0);
+    table.Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+    table.U32(1);
+    table.U32(0x80);
+    table.U32(2);
+    table.U32(0x10);
+    table.U32(44100);
+    table.Zeros(42);
+    table.U32(0xFFFFFFFF);
+    table.Zeros(12);
+    // The session ends with its type (audio or CD-XA), that no track follows, and its last track's start.
+    table.U8(track.data ? 2 : 0);
+    table.Zeros(5);
+    table.U8(0);
+    table.U8(0);
+    table.U32(start);
+    table.U8(0);
+  }
+  table.U16(0);
+  table.U32(0);
+  EntryHead(table, sessions.size(), file_name);
+  const CdiTrackEntry& last = sessions.back();
+  table.U32(last.start_lba + 150 - last.pregap + last.pregap + last.sectors);  // the disc's sectors
+  std::string padded(label.substr(0, 32));
+  padded.resize(32, ' ');
+  table.Text(padded);
+  table.U8(0);
+  table.U32(1);
+  table.U32(1);
+  table.Zeros(13);  // no EAN
+  table.U32(0);
+  table.U8(0);  // no CD-Text
+  table.U32(0);
+  table.U32(0);
+  table.Zeros(3);
+  table.U32(kVersion35);
+  table.U32(static_cast<std::uint32_t>(table.bytes().size() + 4));
+  return std::move(table.bytes());
 }
 
 }  // namespace quillet

@@ -22,6 +22,10 @@ inline constexpr std::size_t kRawFrame = kRawSector + kSubcodeBytes;  // 2,448
 inline constexpr std::string_view kHardwareId = "SEGA SEGAKATANA ";
 inline constexpr std::uint32_t kBootstrapSectors = 16;
 
+// The shortest track a CD-R should have: 4 seconds (300 sectors), then the 2 sectors that end a
+// data track.
+inline constexpr std::uint32_t kLeastTrackSectors = 302;
+
 // A CD holds 99 tracks at most.
 inline constexpr std::size_t kMostTracks = 99;
 

@@ -121,6 +121,16 @@ TEST(BootReportTest, EachImageChecked) {
             Stock,
             {{"layout", Ok, "data + data"}, {"placement", Ok, "track 2 at LBA 11702"}},
             "will boot from a CD-R"},
+           {"a data track shorter than 4 seconds",
+            [&] {
+              DiscBootFile disc = image(cdi, DiscFormat::Cdi)();
+              disc.layout.tracks.back().sectors = 178;
+              return disc;
+            },
+            Form::Scrambled,
+            Stock,
+            {{"layout", CannotTell, "data track 2 holds 178 sectors, fewer than the 302"}},
+            "cannot tell whether it boots: a CD-R of 2 sessions, audio + data, closed; data track 2"},
            {"its file system made for another LBA",
             image(moved, DiscFormat::Cdi),
             Form::Scrambled,
@@ -225,10 +235,10 @@ TEST(BootReportTest, EachImageChecked) {
            {"three sessions: a later one's lead-out is shorter",
             sheet("REM SESSION 01\n" + file("1.bin", "AUDIO") + "REM SESSION 02\n" + file("2.bin", "MODE1/2048") +
                       "REM SESSION 03\n" + file("3.bin", "MODE1/2048"),
-                  {{"1.bin", audio}, {"2.bin", std::string(100 * 2048, '\0')}, {"3.bin", session3}}),
+                  {{"1.bin", audio}, {"2.bin", std::string(302 * 2048, '\0')}, {"3.bin", session3}}),
             Form::Scrambled,
             Stock,
-            {{"placement", Ok, "track 3 at LBA 18702"}, {"layout", Ok, "3 sessions, audio + data + data"}},
+            {{"placement", Ok, "track 3 at LBA 18904"}, {"layout", Ok, "3 sessions, audio + data + data"}},
             "will boot from a CD-R"},
            {"a sheet whose only session is numbered 2",
             sheet("REM SESSION 02\n" + file("2.bin", "MODE2/2352"), {{"2.bin", raw_session}}),

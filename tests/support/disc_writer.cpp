@@ -150,10 +150,10 @@ std::string SelfBootCdi(const std::string& iso, std::uint32_t sector_size, CdiRe
 }
 
 std::string DataDataCdi(const std::string& iso) {
-  const CdiTrackLayout first{2352, 1, 150, 300, 0, {}};
+  const CdiTrackLayout first{2352, 1, 150, 302, 0, {}};
   const CdiTrackLayout second{2336, 2, 150, static_cast<std::uint32_t>(iso.size() / 2048), 11702, {}};
   std::string image(150 * 2352, '\0');
-  image += Sectors(std::string(300 * 2048, '\0'), 2352, 1) + std::string(150 * 2336, '\0') + Sectors(iso, 2336, 2);
+  image += Sectors(std::string(302 * 2048, '\0'), 2352, 1) + std::string(150 * 2336, '\0') + Sectors(iso, 2336, 2);
   return image + CdiTable({{first}, {second}}, CdiRelease::Version35, image.size());
 }
 

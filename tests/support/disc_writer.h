@@ -66,7 +66,7 @@ struct SelfBootLayout {
 // That CD-R, its data track holding `iso`.
 std::string SelfBootCdi(const std::string& iso, std::uint32_t sector_size, CdiRelease release);
 
-// A CD-R of two data sessions: the first a track of 300 empty sectors, the second `iso` (made for
+// A CD-R of two data sessions: the first a track of 302 empty sectors, the second `iso` (made for
 // LBA 11702) in mode 2 sectors.
 std::string DataDataCdi(const std::string& iso);
 
