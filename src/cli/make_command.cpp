@@ -96,6 +96,19 @@ void AddFolder(const std::string& folder, const std::string& disc_folder, std::v
   }
 }
 
+// The folder `path` lies in, or the nearest above it that is there: a set's folder is made only
+// when it is written.
+std::string ExistingFolderOf(const std::string& path) {
+  const PathStyle style = NativePathStyle();
+  std::string folder = ContainingFolder(path, style).value_or(".");
+  while (!IsFolder(folder)) {
+    const std::optional<std::string> above = ContainingFolder(folder, style);
+    if (!above || *above == folder) return ".";
+    folder = *above;
+  }
+  return folder;
+}
+
 // "game.elf" as "game.cdi" beside it.
 std::string DefaultOutput(const std::string& program) {
   const PathStyle style = NativePathStyle();
@@ -111,7 +124,7 @@ std::string Make(const std::string& program_path, const std::vector<std::string>
   const std::string output = options.output.value_or(DefaultOutput(program_path));
   BootRequest boot;
   boot.ip = About(options.ip, [&] { return ReadIp(options.ip); });
-  Program program = About(program_path, [&] { return ReadProgram(program_path, output); });
+  Program program = About(program_path, [&] { return ReadProgram(program_path, ExistingFolderOf(output)); });
   boot.program = std::move(program.bytes);
   boot.program_form = program.form;
   const UtcTime time = UtcTimeOf(options.time);
@@ -126,7 +139,8 @@ std::string Make(const std::string& program_path, const std::vector<std::string>
                       options.layout,
                       options.time,
                       output,
-                      options.force};
+                      options.force,
+                      BootCodes{}};
 
   std::vector<std::string> run_inputs = {program_path, options.ip};
   for (const std::string& input : inputs) {
@@ -144,7 +158,8 @@ std::string Make(const std::string& program_path, const std::vector<std::string>
   const MadeBoot& made_boot = request.boot;
   const std::string form_words = std::string(FormText(made_boot.written)) + (from_elf ? " from its ELF file" : "");
   const std::string boot_name = EscapeControls(made_boot.boot_file_name);
-  const DiscMaker maker = About(output, [&] { return DiscMaker(std::move(request)); });
+  // Its refusals name the file they are about, or the output.
+  const DiscMaker maker = About({}, [&] { return DiscMaker(std::move(request)); });
 
   // The disc is never written over one of its inputs, nor over a file of the disc image the IP.BIN
   // came from.
@@ -186,7 +201,8 @@ int RunMake(const std::string& program, const std::vector<std::string>& files, c
     out << Make(program, files, options, err) << std::endl;
     return kExitAllDone;
   } catch (const Refusal& refusal) {
-    err << "quillet: " << ShownPath(refusal.subject) << ": " << refusal.failure.description() << std::endl;
+    err << "quillet: " << (refusal.subject.empty() ? "" : ShownPath(refusal.subject) + ": ")
+        << refusal.failure.description() << std::endl;
   } catch (const RunTimeError& failure) {
     err << "quillet: " << ShownPath(program) << ": " << RefusalReason(failure) << std::endl;
   }

@@ -47,7 +47,7 @@ void RunObjcopy(const std::string& objcopy, const std::string& elf, const std::s
   if (!FileExists(raw)) throw ToolError(tool, "wrote no file for " + elf);
 }
 
-std::vector<std::byte> RawBinaryThroughObjcopy(const std::string& elf, const std::string& near) {
+std::vector<std::byte> RawBinaryThroughObjcopy(const std::string& elf, const std::string& folder) {
   {
     // objcopy would write a sparse file of gigabytes before anyone could stop it.
     const FileContents image = MapWholeFile(elf);
@@ -55,7 +55,7 @@ std::vector<std::byte> RawBinaryThroughObjcopy(const std::string& elf, const std
     image.RequireWhole();
   }
   const std::string objcopy = FindObjcopy();
-  const TemporaryFile raw(TemporaryNameFor(near, RandomTag()));
+  const TemporaryFile raw(TemporaryNameFor(PathIn(folder, "raw.bin", NativePathStyle()), RandomTag()));
   RunObjcopy(objcopy, elf, raw.path());
   const FileContents bytes = ReadWholeFile(raw.path());
   return {bytes.bytes().begin(), bytes.bytes().end()};

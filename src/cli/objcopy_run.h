@@ -28,8 +28,8 @@ class TemporaryFile {
 // into `raw`. Raises where the tool fails or writes no file.
 void RunObjcopy(const std::string& objcopy, const std::string& elf, const std::string& raw);
 
-// The raw binary of the ELF file `elf`, through a temporary file beside `near`. Refuses, before
-// objcopy runs, an ELF whose sections lie too far apart to make one of.
-std::vector<std::byte> RawBinaryThroughObjcopy(const std::string& elf, const std::string& near);
+// The raw binary of the ELF file `elf`, through a temporary file in the folder `folder`. Refuses,
+// before objcopy runs, an ELF whose sections lie too far apart to make one of.
+std::vector<std::byte> RawBinaryThroughObjcopy(const std::string& elf, const std::string& folder);
 
 }  // namespace quillet

@@ -278,7 +278,7 @@ MadeDisc DiscMaker::Write() const {
       TrackFiles files(written, TrackFilesBeside(written_path));
       DiscBootFile disc =
           ReadBack(request_.boot.bootstrap, request_.boot.boot_file, RowOf(format_).contents(files), files);
-      made.judged = JudgeDisc(std::move(disc));
+      made.judged = JudgeDisc(std::move(disc), Evidence::FormOnly, request_.codes);
     } catch (const RunTimeError& failure) {
       RefuseAsInvalid("the disc " + ShownPath(made.path) + " did not read back as the one made (" +
                       RefusalReason(failure) + "), so it was not kept");
@@ -292,7 +292,7 @@ MadeDisc DiscMaker::Write() const {
                          : BootsByChecks(checks) != true;
   if (stops) {
     RefuseAsInvalid("the disc " + ShownPath(made.path) + " was made, but its report says \"" +
-                    BootSummary(made.judged.disc, checks) + "\", so it was not kept");
+                    BootSummary(made.judged.disc, checks, request_.codes) + "\", so it was not kept");
   }
   writer.Commit();
   return made;

@@ -39,6 +39,7 @@ struct MakeRequest {
   std::int64_t time = 0;  // the file system's dates, seconds since 1970 (UTC)
   std::string output;     // .cdi, .cue (and a file a track beside it) or .iso
   bool replace = false;   // an earlier result at `output` may be replaced
+  BootCodes codes;        // what the read-back disc's report takes for stock, and the known loaders
 };
 
 struct MadeDisc {

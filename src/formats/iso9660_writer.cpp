@@ -118,7 +118,7 @@ IsoImage::IsoImage(IsoVolumeRequest request, std::vector<IsoFileEntry> entries) 
       const bool last = slash == std::string::npos;
       const std::string part = entry.path.substr(start, last ? std::string::npos : slash - start);
       const std::string name = IsoLevel1Name(part, !last);
-      if (name.empty()) refuse(entry, "\"" + part + "\" is no name " + std::string(kIsoNameRule));
+      if (name.empty()) refuse(entry, "\"" + part + "\"" + std::string(kIsoNameRule));
       const std::string id = last ? name + ";1" : name;
       const auto same = std::find_if(nodes[folder].children.begin(), nodes[folder].children.end(),
                                      [&](std::size_t child) { return SortKey(nodes[child].id) == SortKey(id); });

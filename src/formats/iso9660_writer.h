@@ -19,10 +19,10 @@ namespace quillet {
 // _, then up to 3 after a dot), a folder's "NAME" (no dot); empty where `name` is none such.
 std::string IsoLevel1Name(std::string_view name, bool folder);
 
-// Why a file system cannot hold the files, naming the file: run-time error 5.
+// What a level 1 file system holds, after the name it does not.
 inline constexpr std::string_view kIsoNameRule =
-    "a CD's file system (ISO 9660 level 1) holds names of 1 to 8 letters, digits or _, with an extension of up "
-    "to 3 after a dot; a program opens its files by name, so rename it there and in the program";
+    " is no name a CD's file system holds (ISO 9660 level 1: 1 to 8 letters, digits or _, then up to 3 after a "
+    "dot); a program opens its files by name, so rename it there and in the program";
 
 struct IsoFileEntry {
   std::string path;  // in the file system: "1ST_READ.BIN", "DATA/LEVEL1.DAT" ("/" between folders)
