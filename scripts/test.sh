@@ -51,7 +51,8 @@ stage_package() {
   cmake --preset linux-release >/dev/null
   cmake --build --preset linux-release
   (cd build/linux-release && rm -f quillet_*.deb && cpack -G DEB >/dev/null)
-  xvfb-run -a -s "-screen 0 1024x768x24" \
+  # -noreset: the server would reset when the first window ends, refusing the next one meanwhile.
+  xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
     bash tests/packaging/deb_test.sh build/linux-release/quillet_*_amd64.deb build/linux-debug/fixtures/hello.elf \
     build/linux-debug/fixtures/disc/chd/track-cdfl.chd
 }
