@@ -160,8 +160,9 @@ DiscBoot BootAreaOfContents(const TableOfContents& toc, TrackFiles& files) {
   // A CD-R's file system whose directories lie in an earlier session's track: its data sectors are
   // that session's.
   const std::optional<std::uint32_t> root = toc.gd_rom ? std::nullopt : IsoRootLba(rebased);
+  const std::uint32_t root_lba = root.value_or(0);
   const auto holds_root = [&](const TocTrack& track) {
-    return track.data && root && *root >= track.start_lba && *root - track.start_lba < track.sectors;
+    return root.has_value() && track.data && root_lba >= track.start_lba && root_lba - track.start_lba < track.sectors;
   };
   const auto directories = std::find_if(toc.tracks.begin(), toc.tracks.end(), holds_root);
   if (directories != toc.tracks.end() && directories->number != boot.number && directories->session != boot.session) {
