@@ -26,6 +26,10 @@
 #            long), and vs a copy as durable (`dd conv=fsync`); the fix's peak memory (at most 64 MB);
 #            `quillet fix` of a CHD whose boot file is 15 MiB vs `chdman extractcd` of it (at most 1.5
 #            times as long: each hunk is decompressed once)
+#   make:    `quillet make` of a CDI from 600 MB of files (random bytes) and a program vs
+#            `genisoimage` alone of the same files (at most 2 times as long: make writes each sector
+#            with its error codes, 2,336 bytes for genisoimage's 2,048, and forces it to disk); its
+#            peak memory (at most 64 MB)
 #   page:    the page in headless chromium: a 16 MiB file from its choice to its answer (at most
 #            100 ms) and its core against quillet scan --json (at most 2 times as long); 200 MiB from
 #            the choice to the answer (at most 1 s); the longest stall of the page's thread while
@@ -176,6 +180,23 @@ QUILLET_TRUSTED_BOOT_CODE=$code hyperfine -N --warmup 1 --min-runs 10 --style no
   "chdman extractcd -i $work/chd_fix/big.chd -o $work/chd_fix/extracted.cue" >/dev/null
 ratio "$work/chd_fix.csv" "quillet fix of the CHD" "chdman extractcd" 1.5
 rm -rf "$work/chd_fix"
+
+echo "== quillet make of 600 MB of files vs genisoimage of the same files (hyperfine)"
+mkdir -p "$work/make/root/DATA"
+for part in 1 2 3 4 5 6; do head -c 100000000 /dev/urandom >"$work/make/root/DATA/PART$part.DAT"; done
+"$bin/tools/dcscram" build/linux-debug/fixtures/hello.bin "$work/make/root/1ST_READ.BIN" >/dev/null
+export QUILLET_TRUSTED_BOOT_CODE
+QUILLET_TRUSTED_BOOT_CODE=$("$bin/quillet" scan --json "$disc/session.iso" | sed -n 's/.*"boot_code": "\([0-9a-f]*\)".*/\1/p')
+hyperfine -N --warmup 1 --min-runs 8 --style none --export-csv "$work/make.csv" \
+  --prepare "rm -f $work/make/made.cdi $work/make/made.iso" -n make -n genisoimage \
+  "$bin/quillet make --ip $disc/IP.BIN -o $work/make/made.cdi build/linux-debug/fixtures/hello.bin $work/make/root/DATA" \
+  "genisoimage -quiet -C 0,11702 -G $disc/IP.BIN -o $work/make/made.iso $work/make/root" >/dev/null
+ratio "$work/make.csv" "quillet make" genisoimage 2
+peak_kib=$(/usr/bin/time -f %M "$bin/quillet" make --force --ip "$disc/IP.BIN" -o "$work/make/made.cdi" \
+  build/linux-debug/fixtures/hello.bin "$work/make/root/DATA" 2>&1 >/dev/null | tail -n 1)
+echo "  peak resident of quillet make: $peak_kib KiB; limit: 65,536 KiB"
+unset QUILLET_TRUSTED_BOOT_CODE
+rm -rf "$work/make"
 
 echo "== quillet scan of hostile images, each answered in under 1 s and 64 MB"
 mkdir "$work/tracks"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -15,6 +16,8 @@
 #include "formats/sector.h"
 #include "formats/sector_codes.h"
 #include "sys/file_system.h"
+#include "sys/parallel.h"
+#include "sys/replacement_file.h"
 #include "sys/result_writer.h"
 #include "util/path_rules.h"
 #include "util/run_time_error.h"
@@ -59,23 +62,24 @@ std::uint8_t Bcd(std::uint32_t value) { return static_cast<std::uint8_t>((value 
 // Sector `lba` of a data track as the image keeps it (`raw`: 2,352 bytes, with its sync and header;
 // else 2,336, from the subheader), holding `data` (2,048 bytes) in form 1, or empty in form 2.
 void DataSector(std::span<std::byte> sector, std::uint32_t lba, const std::byte* data, bool raw) {
-  std::fill(sector.begin(), sector.end(), std::byte{0});
-  std::size_t at = 0;
-  if (raw) {
-    std::memcpy(sector.data(), kSectorSync.data(), kSectorSync.size());
-    const std::uint32_t frames = lba + 150;
-    sector[12] = std::byte{Bcd(frames / (75 * 60))};
-    sector[13] = std::byte{Bcd(frames / 75 % 60)};
-    sector[14] = std::byte{Bcd(frames % 75)};
-    sector[kRawModeByte] = std::byte{2};
-    at = 16;
-  }
+  // Made raw, as the codes are reckoned over a raw sector; a 2,336-byte one is its tail.
+  std::array<std::byte, kRawSector> made;
+  const std::span<std::byte> whole = raw ? sector.first<kRawSector>() : std::span<std::byte, kRawSector>(made);
+  std::memcpy(whole.data(), kSectorSync.data(), kSectorSync.size());
+  const std::uint32_t frames = lba + 150;
+  whole[12] = std::byte{Bcd(frames / (75 * 60))};
+  whole[13] = std::byte{Bcd(frames / 75 % 60)};
+  whole[14] = std::byte{Bcd(frames % 75)};
+  whole[kRawModeByte] = std::byte{2};
   if (data) {
-    std::memcpy(sector.data() + at + 8, data, kSectorData);
+    std::fill_n(whole.begin() + 16, 8, std::byte{0});
+    std::memcpy(whole.data() + 24, data, kSectorData);
   } else {
-    std::memcpy(sector.data() + at, kForm2Subheader.data(), kForm2Subheader.size());
+    std::memcpy(whole.data() + 16, kForm2Subheader.data(), kForm2Subheader.size());
+    std::fill(whole.begin() + 24, whole.end(), std::byte{0});
   }
-  WriteSectorCodes(sector);
+  WriteSectorCodes(whole);
+  if (!raw) std::memcpy(sector.data(), made.data() + 16, kMode2Sector);
 }
 
 DiscFormat MadeFormatOf(const std::string& output) {
@@ -157,37 +161,102 @@ std::vector<std::string> DiscMaker::Targets() const {
   return targets;
 }
 
-void DiscMaker::WriteTrack(ReplacementFile& out, const Track& track, bool raw, const IsoFileReader& read) const {
-  const std::size_t size = raw || !track.data ? kRawSector : kMode2Sector;
-  std::vector<std::byte> sectors(kChunkSectors * size), data(kChunkSectors * kSectorData);
-  // A cue sheet's track files leave the pregap out; a CDI holds it (silence, or empty data sectors).
+namespace {
+
+// The files of the volume, read for one worker: the boot file from memory, the others each opened
+// when first read, one at a time, and checked to be as long as when the disc was laid out.
+class VolumeFiles {
+ public:
+  explicit VolumeFiles(const MakeRequest& request) : request_(request) {}
+
+  void Read(std::size_t entry, std::uint64_t offset, std::span<std::byte> into) {
+    if (entry == 0) {
+      std::copy_n(request_.boot.boot_file.begin() + static_cast<std::ptrdiff_t>(offset), into.size(), into.begin());
+      return;
+    }
+    const MadeFile& file = request_.files[entry - 1];
+    try {
+      if (!open_ || open_entry_ != entry) {
+        open_.reset();
+        open_ = std::make_unique<FileSource>(file.path);
+        open_entry_ = entry;
+      }
+      if (offset + into.size() > open_->size()) throw RunTimeError(error::kDeviceIoError, "it is shorter now");
+      open_->Read(offset, into);
+    } catch (const RunTimeError& failure) {
+      throw RunTimeError(failure.number(),
+                         ShownPath(file.path) + " changed while Quillet read it (" + failure.description() + ")");
+    }
+  }
+
+ private:
+  const MakeRequest& request_;
+  std::unique_ptr<FileSource> open_;
+  std::size_t open_entry_ = 0;
+};
+
+}  // namespace
+
+void DiscMaker::WriteTrack(ReplacementFile& out, std::uint64_t at, const Track& track, std::size_t size) const {
+  // A CDI holds a track's pregap (silence, or empty data sectors); a raw track file and an ISO do not.
   std::vector<Track::Run> runs;
-  if (!raw) runs.push_back({track.data ? Track::Fill::Empty : Track::Fill::Silence, kPregap, 0});
+  if (size == kMode2Sector || (size == kRawSector && !track.data && format_ == DiscFormat::Cdi)) {
+    runs.push_back({track.data ? Track::Fill::Empty : Track::Fill::Silence, kPregap, 0});
+  }
   runs.insert(runs.end(), track.runs.begin(), track.runs.end());
-  std::uint32_t lba = raw ? track.start_lba : track.start_lba - kPregap;
+  // The work in pieces of at most kChunkSectors, none across two runs, each at its place in the file.
+  struct Piece {
+    const Track::Run* run;
+    std::uint32_t first, count, lba;
+    std::uint64_t offset;
+  };
+  std::vector<Piece> pieces;
+  std::uint32_t lba = track.start_lba - (runs.size() > track.runs.size() ? kPregap : 0);
   for (const Track::Run& run : runs) {
     for (std::uint32_t done = 0; done < run.count;) {
       const auto count = static_cast<std::uint32_t>(std::min<std::size_t>(kChunkSectors, run.count - done));
-      const std::span<std::byte> chunk = std::span(sectors).first(count * size);
-      if (run.fill == Track::Fill::Silence) {
-        std::fill(chunk.begin(), chunk.end(), std::byte{0});
-      } else {
-        const std::span<std::byte> user = std::span(data).first(std::size_t{count} * kSectorData);
-        if (run.fill == Track::Fill::Volume) {
-          volume_->Read(run.first + done, user, read);
+      pieces.push_back({&run, done, count, lba, at});
+      done += count;
+      lba += count;
+      at += std::uint64_t{count} * size;
+    }
+  }
+  // The error codes are most of the work: workers make pieces side by side, each written at its place.
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> failed{false};
+  RunOnWorkers(WorkersFor(pieces.size()), [&] {
+    try {
+      VolumeFiles files(request_);
+      const IsoFileReader read = [&](std::size_t entry, std::uint64_t offset, std::span<std::byte> into) {
+        files.Read(entry, offset, into);
+      };
+      std::vector<std::byte> sectors(kChunkSectors * size), data(kChunkSectors * kSectorData);
+      for (std::size_t index; !failed && (index = next++) < pieces.size();) {
+        const Piece& piece = pieces[index];
+        const std::span<std::byte> chunk = std::span(sectors).first(std::size_t{piece.count} * size);
+        const std::span<std::byte> user = std::span(data).first(std::size_t{piece.count} * kSectorData);
+        if (piece.run->fill == Track::Fill::Volume) {
+          volume_->Read(piece.run->first + piece.first, size == kSectorData ? chunk : user, read);
         } else {
           std::fill(user.begin(), user.end(), std::byte{0});
         }
-        for (std::uint32_t index = 0; index < count; ++index) {
-          DataSector(chunk.subspan(index * size, size), lba + index,
-                     run.fill == Track::Fill::Empty ? nullptr : user.data() + std::size_t{index} * kSectorData, raw);
+        if (piece.run->fill == Track::Fill::Silence) {
+          std::fill(chunk.begin(), chunk.end(), std::byte{0});
+        } else if (size != kSectorData) {
+          for (std::uint32_t sector = 0; sector < piece.count; ++sector) {
+            DataSector(
+                chunk.subspan(sector * size, size), piece.lba + sector,
+                piece.run->fill == Track::Fill::Empty ? nullptr : user.data() + std::size_t{sector} * kSectorData,
+                size == kRawSector);
+          }
         }
+        out.WriteAt(piece.offset, chunk);
       }
-      out.Write(chunk);
-      done += count;
-      lba += count;
+    } catch (...) {
+      failed = true;
+      throw;
     }
-  }
+  });
 }
 
 MadeDisc DiscMaker::Write() const {
@@ -201,46 +270,22 @@ MadeDisc DiscMaker::Write() const {
           : ResultWriter(request_.output, request_.replace);
   const auto name_of = [&](std::size_t index) { return set ? names[index] : std::string(); };
 
-  // The files are read one at a time, each checked to be as long as when the disc was laid out.
-  std::unique_ptr<FileSource> open;
-  std::size_t open_entry = 0;
-  const IsoFileReader read = [&](std::size_t entry, std::uint64_t offset, std::span<std::byte> into) {
-    if (entry == 0) {
-      std::copy_n(request_.boot.boot_file.begin() + static_cast<std::ptrdiff_t>(offset), into.size(), into.begin());
-      return;
-    }
-    const MadeFile& file = request_.files[entry - 1];
-    if (!open || open_entry != entry) {
-      open.reset();
-      open = std::make_unique<FileSource>(file.path);
-      open_entry = entry;
-    }
-    try {
-      if (offset + into.size() > open->size()) throw RunTimeError(error::kDeviceIoError, "it shrank");
-      open->Read(offset, into);
-    } catch (const RunTimeError& failure) {
-      throw RunTimeError(failure.number(),
-                         ShownPath(file.path) + " changed while Quillet read it (" + failure.description() + ")");
-    }
-  };
-
   if (format_ == DiscFormat::Iso) {
     ReplacementFile& out = writer.Begin();
-    std::vector<std::byte> chunk(kChunkSectors * kSectorData);
-    for (std::uint32_t first = 0; first < volume_->sectors(); first += kChunkSectors) {
-      const auto count = std::min<std::uint32_t>(kChunkSectors, volume_->sectors() - first);
-      volume_->Read(first, std::span(chunk).first(std::size_t{count} * kSectorData), read);
-      writer.Writing({}, [&] { out.Write(std::span(chunk).first(std::size_t{count} * kSectorData)); });
-    }
+    const Track volume{2, true, 0, {{Track::Fill::Volume, volume_->sectors(), 0}}};
+    writer.Writing({}, [&] { WriteTrack(out, 0, volume, kSectorData); });
   } else if (format_ == DiscFormat::Cdi) {
     ReplacementFile& out = writer.Begin();
     std::vector<CdiTrackEntry> entries;
+    std::uint64_t at = 0;
     for (const Track& track : tracks_) {
-      writer.Writing({}, [&] { WriteTrack(out, track, false, read); });
+      const std::size_t size = track.data ? kMode2Sector : kRawSector;
+      writer.Writing({}, [&] { WriteTrack(out, at, track, size); });
+      at += std::uint64_t{kPregap + track.sectors()} * size;
       entries.push_back({track.data, track.start_lba, kPregap, track.sectors()});
     }
     const std::vector<std::byte> table = CdiTable(entries, names.front(), VolumeId(request_.boot.bootstrap));
-    writer.Writing({}, [&] { out.Write(table); });
+    writer.Writing({}, [&] { out.WriteAt(at, table); });
   } else {
     TableOfContents toc{DiscFormat::Cue, {}, false, false, 0, {}};
     for (std::size_t index = 0; index < tracks_.size(); ++index) {
@@ -253,7 +298,7 @@ MadeDisc DiscMaker::Write() const {
       entry.sectors = track.sectors();
       toc.tracks.push_back(entry);
       ReplacementFile& out = writer.Begin(names[index + 1]);
-      writer.Writing(names[index + 1], [&] { WriteTrack(out, track, true, read); });
+      writer.Writing(names[index + 1], [&] { WriteTrack(out, 0, track, kRawSector); });
     }
     // The sheet reads each data track's mode from its first sector's header: mode 2, as written.
     std::array<std::byte, kRawSector> header{};
@@ -266,7 +311,6 @@ MadeDisc DiscMaker::Write() const {
     ReplacementFile& out = writer.Begin(names.front());
     writer.Writing(names.front(), [&] { out.Write(std::as_bytes(std::span(sheet))); });
   }
-  open.reset();
   writer.Close();
 
   MadeDisc made{targets.front(), {}};

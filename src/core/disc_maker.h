@@ -71,7 +71,9 @@ class DiscMaker {
 
  private:
   struct Track;
-  void WriteTrack(ReplacementFile& out, const Track& track, bool raw, const IsoFileReader& read) const;
+  // Writes `track`'s sectors of `size` bytes (2,048: the file system's alone; 2,336; 2,352) from `at`
+  // in `out`.
+  void WriteTrack(ReplacementFile& out, std::uint64_t at, const Track& track, std::size_t size) const;
 
   MakeRequest request_;
   DiscFormat format_ = DiscFormat::Cdi;
