@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
+#include <string_view>
 #include <utility>
 
 #include "formats/disc_formats.h"
@@ -61,6 +63,13 @@ std::string ListWords(const std::vector<std::string>& items, std::string_view la
   return words;
 }
 
+// The parts one after the other: one function, where a chain of + would be code a part.
+std::string Sentence(std::initializer_list<std::string_view> parts) {
+  std::string sentence;
+  for (const std::string_view part : parts) sentence += part;
+  return sentence;
+}
+
 std::string TrackWords(const DiscBootFile& disc) {
   return "track " + std::to_string(disc.track) + " at LBA " + std::to_string(disc.layout.boot_track_lba);
 }
@@ -105,14 +114,13 @@ BootCheck BootFileCheck(const DiscBootFile& disc) {
   const std::uint64_t size = disc.boot.bytes.size();
   if (size > kLargestLoadedFile) {
     return {"boot file", CheckResult::Problem,
-            name + " is " + SizeWords(size) + " (" + std::to_string(size) + " bytes): more than the " +
-                std::to_string(kLargestLoadedFile) +
-                " bytes from 0x8C010000, where the console loads it, to the end of "
-                "its memory"};
+            Sentence({name, " is ", SizeWords(size), " (", std::to_string(size), " bytes): more than the ",
+                      std::to_string(kLargestLoadedFile),
+                      " bytes from 0x8C010000, where the console loads it, to the end of its memory"})};
   }
   return {"boot file", CheckResult::Ok,
-          name + " is in the file system at LBA " + std::to_string(disc.boot.lba) + ", " + SizeWords(size) +
-              ": it fits where the console loads it"};
+          Sentence({name, " is in the file system at LBA ", std::to_string(disc.boot.lba), ", ", SizeWords(size),
+                    ": it fits where the console loads it"})};
 }
 
 BootCheck FormCheck(const DiscBootFile& disc, Form form, const BootCodes& codes) {
@@ -202,16 +210,15 @@ BootCheck LayoutCheck(const DiscBootFile& disc) {
   }
   // Only a DiscJuggler image records whether the disc was closed; a cue sheet does not.
   description += RowOf(disc.format).records_closed ? ", closed" : "";
-  const auto short_track = std::find_if(layout.tracks.begin(), layout.tracks.end(), [](const TocTrack& track) {
-    return track.data && track.sectors < kLeastTrackSectors;
-  });
-  if (short_track != layout.tracks.end()) {
-    return {"layout", CheckResult::CannotTell,
-            description + "; data track " + std::to_string(short_track->number) + " holds " +
-                std::to_string(short_track->sectors) + " sectors, fewer than the " +
-                std::to_string(kLeastTrackSectors) +
-                " (4 seconds, then the 2 that end a data track) a CD-R's track should have: whether a console reads "
-                "so short a track is not established; make the image again with the track padded"};
+  for (const TocTrack& track : layout.tracks) {
+    if (!track.data || track.sectors >= kLeastTrackSectors) continue;
+    return {
+        "layout", CheckResult::CannotTell,
+        Sentence({description, "; data track ", std::to_string(track.number), " holds ", std::to_string(track.sectors),
+                  " sectors, fewer than the 302 (4 seconds, then the 2 that end a "
+                  "data track) a CD-R's track should have: whether a console reads "
+                  "so short a track is not established; make the image again with "
+                  "the track padded"})};
   }
   return {"layout", CheckResult::Ok, description};
 }
@@ -226,15 +233,14 @@ BootCheck PlacementCheck(const DiscBootFile& disc, Words words) {
                         : "its file system was made to begin at LBA " + base +
                               ": the disc starts only where the image is burned as a data session that begins there"};
   }
-  const auto directories = std::find_if(layout.tracks.begin(), layout.tracks.end(), [&](const TocTrack& track) {
-    return track.number == layout.directories_track;
-  });
-  if (layout.boot_track_lba == layout.file_system_lba && directories != layout.tracks.end()) {
+  for (const TocTrack& track : layout.tracks) {
     // A data + data disc: the last session repeats the first's IP.BIN and volume descriptors.
-    return {"placement", CheckResult::Ok,
-            TrackWords(disc) + " begins with the IP.BIN and volume descriptors of a file system made for track " +
-                std::to_string(directories->number) + " at LBA " + std::to_string(directories->start_lba) +
-                ", which holds its directories and files"};
+    if (track.number != layout.directories_track || layout.boot_track_lba != layout.file_system_lba) continue;
+    return {
+        "placement", CheckResult::Ok,
+        Sentence({TrackWords(disc), " begins with the IP.BIN and volume descriptors of a file system made for track ",
+                  std::to_string(track.number), " at LBA ", std::to_string(track.start_lba),
+                  ", which holds its directories and files"})};
   }
   if (layout.boot_track_lba == layout.file_system_lba) {
     return {"placement", CheckResult::Ok, TrackWords(disc) + " holds a file system made to begin there"};
@@ -250,11 +256,11 @@ BootCheck PlacementCheck(const DiscBootFile& disc, Words words) {
   if (RowOf(disc.format).keeps_sessions && layout.lost_session) {
     // chdman extractcd writes no session lines: the sheet has lost the gap before a second session.
     return {"placement", CheckResult::Problem,
-            made_for + ", where a second session would put it: " + LostSessionWords(disc)};
+            Sentence({made_for, ", where a second session would put it: ", LostSessionWords(disc)})};
   }
   return {"placement", CheckResult::Problem,
-          made_for + ": the console will not find " + EscapeControls(disc.boot.header.boot_file) +
-              "; make the image again for LBA " + std::to_string(layout.boot_track_lba)};
+          Sentence({made_for, ": the console will not find ", EscapeControls(disc.boot.header.boot_file),
+                    "; make the image again for LBA ", std::to_string(layout.boot_track_lba)})};
 }
 
 BootCheck RegionsCheck(const DiscBootFile& disc) {
@@ -300,9 +306,9 @@ BootCheck SizeCheck(const DiscBootFile& disc) {
   // A volume counts its sectors from its own start: more data sectors than that are padding.
   if (layout.file_system_sectors > 0 && layout.data_sectors > layout.file_system_sectors) {
     const std::uint64_t padding = (layout.data_sectors - layout.file_system_sectors) * kSectorData;
-    sentence += "; its data tracks pad the file system's " + SizeWords(layout.file_system_sectors * kSectorData) +
-                " with " + SizeWords(padding) +
-                " more (padding speeds up a CD-R's reading, and costs as much room on an emulator's card)";
+    sentence += Sentence({"; its data tracks pad the file system's ",
+                          SizeWords(layout.file_system_sectors * kSectorData), " with ", SizeWords(padding),
+                          " more (padding speeds up a CD-R's reading, and costs as much room on an emulator's card)"});
   } else {
     sentence += ", without padding";
   }

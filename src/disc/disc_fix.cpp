@@ -177,8 +177,9 @@ DiscFix PlanFix(const TableOfContents& toc, TrackFiles& files, const FixRequest&
 DiscBootFile ReadBack(std::span<const std::byte> bootstrap, std::span<const std::byte> boot_file,
                       const TableOfContents& toc, TrackFiles& files) {
   DiscBoot copy = BootAreaOfContents(toc, files);
-  if (!std::ranges::equal(copy.disc.boot.bootstrap, bootstrap)) RefuseAsInvalid("its IP.BIN is not the one written");
-  if (!std::ranges::equal(copy.disc.boot.bytes, boot_file)) {
+  if (!std::equal(copy.disc.boot.bootstrap.begin(), copy.disc.boot.bootstrap.end(), bootstrap.begin(), bootstrap.end()))
+    RefuseAsInvalid("its IP.BIN is not the one written");
+  if (!std::equal(copy.disc.boot.bytes.begin(), copy.disc.boot.bytes.end(), boot_file.begin(), boot_file.end())) {
     RefuseAsInvalid("its " + EscapeControls(copy.disc.boot.header.boot_file) + " is not the one written");
   }
   return std::move(copy.disc);

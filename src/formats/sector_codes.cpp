@@ -72,6 +72,26 @@ class SectorEcc {
   std::array<std::array<std::uint16_t, kQMajors>, kQMinors> q_index_{};
 };
 
+// The EDC eight bytes a step ("slicing by 8"): row k gives a byte's remainder followed by k zero
+// bytes, so that the eight are looked up independently. Made when first needed (the constructor is
+// no constant expression), not kept in the program's data: the page carries every byte of that.
+struct EdcTables {
+  EdcTables() {
+    for (std::uint32_t value = 0; value < 256; ++value) {
+      std::uint32_t edc = value;
+      for (int bit = 0; bit < 8; ++bit) edc = (edc >> 1) ^ (edc & 1 ? 0xD8018001 : 0);
+      rows[0][value] = edc;
+    }
+    for (std::size_t row = 1; row < rows.size(); ++row) {
+      for (std::size_t value = 0; value < 256; ++value) {
+        const std::uint32_t before = rows[row - 1][value];
+        rows[row][value] = (before >> 8) ^ rows[0][before & 0xFF];
+      }
+    }
+  }
+  std::array<std::array<std::uint32_t, 256>, 8> rows{};
+};
+
 void PutLittleEndian32(std::byte* into, std::uint32_t value) {
   for (int byte = 0; byte < 4; ++byte) into[byte] = static_cast<std::byte>(value >> (8 * byte));
 }
@@ -110,32 +130,17 @@ bool IsRawData(std::span<const std::byte> sector) {
 }  // namespace
 
 std::uint32_t SectorEdc(std::span<const std::byte> bytes) {
-  // Eight bytes a step ("slicing by 8"): table k gives a byte's remainder followed by k zero bytes,
-  // so that the eight are looked up independently.
-  static const std::array<std::array<std::uint32_t, 256>, 8> tables = [] {
-    std::array<std::array<std::uint32_t, 256>, 8> made{};
-    for (std::uint32_t value = 0; value < 256; ++value) {
-      std::uint32_t edc = value;
-      for (int bit = 0; bit < 8; ++bit) edc = (edc >> 1) ^ (edc & 1 ? 0xD8018001 : 0);
-      made[0][value] = edc;
-    }
-    for (std::size_t table = 1; table < made.size(); ++table) {
-      for (std::size_t value = 0; value < 256; ++value) {
-        const std::uint32_t before = made[table - 1][value];
-        made[table][value] = (before >> 8) ^ made[0][before & 0xFF];
-      }
-    }
-    return made;
-  }();
+  static const EdcTables tables;
   const auto byte = [&](std::size_t at) { return std::to_integer<std::uint32_t>(bytes[at]); };
   std::uint32_t edc = 0;
   std::size_t at = 0;
   for (; at + 8 <= bytes.size(); at += 8) {
     edc ^= byte(at) | byte(at + 1) << 8 | byte(at + 2) << 16 | byte(at + 3) << 24;
-    edc = tables[7][edc & 0xFF] ^ tables[6][(edc >> 8) & 0xFF] ^ tables[5][(edc >> 16) & 0xFF] ^ tables[4][edc >> 24] ^
-          tables[3][byte(at + 4)] ^ tables[2][byte(at + 5)] ^ tables[1][byte(at + 6)] ^ tables[0][byte(at + 7)];
+    edc = tables.rows[7][edc & 0xFF] ^ tables.rows[6][(edc >> 8) & 0xFF] ^ tables.rows[5][(edc >> 16) & 0xFF] ^
+          tables.rows[4][edc >> 24] ^ tables.rows[3][byte(at + 4)] ^ tables.rows[2][byte(at + 5)] ^
+          tables.rows[1][byte(at + 6)] ^ tables.rows[0][byte(at + 7)];
   }
-  for (; at < bytes.size(); ++at) edc = (edc >> 8) ^ tables[0][(edc ^ byte(at)) & 0xFF];
+  for (; at < bytes.size(); ++at) edc = (edc >> 8) ^ tables.rows[0][(edc ^ byte(at)) & 0xFF];
   return edc;
 }
 
