@@ -39,18 +39,8 @@ std::string Fix(const std::string& path, std::unique_ptr<OpenedDisc> disc, const
     err << "quillet: " << leftover << std::endl;
   }
   const FixedCopy copy = SayingReasonAlone([&] {
-    try {
-      return image.Write(options.output, options.force || options.output.has_value());
-    } catch (const ResultExists& exists) {
-      throw RunTimeError(exists.number(),
-                         exists.foreign().empty()
-                             ? ShownPath(exists.path()) + " exists: --force replaces it; nothing written"
-                             : ShownPath(exists.path()) + " holds " + ShownPath(exists.foreign()) +
-                                   ", which is no file of the fixed set (a set goes into a folder of its own); "
-                                   "nothing written");
-    } catch (const RunTimeError& failure) {
-      throw RunTimeError(failure.number(), RefusalReason(failure) + "; nothing written");
-    }
+    return WritingResult([&] { return image.Write(options.output, options.force || options.output.has_value()); },
+                         "no file of the fixed set (a set goes into a folder of its own)");
   });
   for (const std::string& target : targets) run.Written(path, target);
   // A CHD is read-only: its fixed disc is a cue sheet, of which chdman makes a CHD again.

@@ -172,18 +172,8 @@ std::string Make(const std::string& program_path, const std::vector<std::string>
       maker.format() == DiscFormat::Cue ? ContainingFolder(output, style).value_or(".") : output;
   for (const std::string& leftover : LeftoversOf(destination)) err << "quillet: " << leftover << std::endl;
   const MadeDisc made = About(output, [&] {
-    try {
-      return maker.Write();
-    } catch (const ResultExists& exists) {
-      throw RunTimeError(exists.number(),
-                         exists.foreign().empty()
-                             ? ShownPath(exists.path()) + " exists: --force replaces it; nothing written"
-                             : ShownPath(exists.path()) + " holds " + ShownPath(exists.foreign()) +
-                                   ", which is no file of the disc's set (a cue sheet and its track files go into a "
-                                   "folder of their own); nothing written");
-    } catch (const RunTimeError& failure) {
-      throw RunTimeError(failure.number(), RefusalReason(failure) + "; nothing written");
-    }
+    return WritingResult([&] { return maker.Write(); },
+                         "no file of the disc's set (a cue sheet and its track files go into a folder of their own)");
   });
   const std::string layout = options.layout == MadeLayout::DataData ? "data + data" : "audio + data";
   return ShownPath(program_path) + ": wrote " + ShownPath(made.path) + " (" +

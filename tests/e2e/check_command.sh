@@ -7,6 +7,7 @@
 # split.chd, a GD-ROM whose file system spans two data tracks) PROGRAM HOSTILE (claims.chd, whose
 # metadata claims 16 MiB, and hunk.chd, of one 16 MiB hunk)
 set -euo pipefail
+source "$(dirname "$0")/helpers.sh"
 quillet=$(realpath "$1")
 cdi=$(realpath "$2")
 gdi_folder=$(realpath "$3")
@@ -36,19 +37,7 @@ sed 's/FILE "/FILE "tracks\\/' cd-r/disc.cue >nested/disc.cue
 ln "nested/tracks/Track 2.bin" nested-track.bin
 
 # arguments | exit status | a line the output must hold (standard output, then error)
-while IFS='|' read -r arguments status line; do
-  read -r -a args <<<"$arguments"
-  set +e
-  output=$("$quillet" "${args[@]}" 2>&1)
-  got=$?
-  set -e
-  if [[ $got -eq $status ]] && grep -qxF -- "$line" <<<"$output"; then
-    echo "ok: quillet $arguments"
-  else
-    echo "FAIL: quillet $arguments: exit $got, said:"$'\n'"$output"
-    failures=$((failures + 1))
-  fi
-done <<ROWS
+run_rows "$quillet" <<ROWS
 check dk.cdi|0|dk.cdi: cannot tell whether it boots: the IP.BIN carries boot code of its own (a loader): what it starts, and how, depends on that code; try the disc on an emulator before burning it
 check moved/disc.gdi dk.cdi|1|moved/disc.gdi: problem: placement: track 3 at LBA 45150 holds a file system made to begin at LBA 45000: the console will not find 1ST_READ.BIN; make the image again for LBA 45150
 check moved/disc.gdi|1|moved/disc.gdi: will not boot: the IP.BIN begins track 3 at LBA 45150, not LBA 45000, where a GD-ROM's high-density area begins

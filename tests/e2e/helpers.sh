@@ -16,3 +16,22 @@ wait_for_open() {
   done
   return 1
 }
+
+# Runs quillet ($1) with each row of standard input, "arguments|exit status|a line the output must
+# hold" (standard output, then error), and says ok or FAIL of each, counting failures in $failures.
+run_rows() {
+  local quillet=$1 arguments status line output got
+  while IFS='|' read -r arguments status line; do
+    read -r -a args <<<"$arguments"
+    set +e
+    output=$("$quillet" "${args[@]}" 2>&1)
+    got=$?
+    set -e
+    if [[ $got -eq $status ]] && grep -qxF -- "$line" <<<"$output"; then
+      echo "ok: quillet $arguments"
+    else
+      echo "FAIL: quillet $arguments: exit $got, said:"$'\n'"$output"
+      failures=$((failures + 1))
+    fi
+  done
+}

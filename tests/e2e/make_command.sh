@@ -4,6 +4,7 @@
 # convert read them back. Then what it refuses, nothing written.
 # Arguments: QUILLET DCSCRAM ELF BINARY (the ELF's raw binary, unscrambled) IP_BIN
 set -euo pipefail
+source "$(dirname "$0")/helpers.sh"
 quillet=$(realpath "$1")
 dcscram=$(realpath "$2")
 elf=$(realpath "$3")
@@ -33,18 +34,7 @@ ln game.elf link.cdi
 ln IP.BIN ip-link.iso
 
 # arguments | exit status | a line the output must hold (standard output, then error)
-while IFS='|' read -r arguments status line; do
-  read -r -a args <<<"$arguments"
-  set +e
-  output=$("$quillet" "${args[@]}" 2>&1)
-  got=$?
-  set -e
-  if [[ $got -eq $status ]] && grep -qxF -- "$line" <<<"$output"; then
-    echo "ok: quillet $arguments"
-  else
-    fail "quillet $arguments: exit $got, said:"$'\n'"$output"
-  fi
-done <<ROWS
+run_rows "$quillet" <<ROWS
 make --ip IP.BIN game.elf data|0|game.cdi: will boot from a CD-R
 make --ip IP.BIN --title A_NEW_TITLE --regions U -o cue/game.cue game.elf data|0|cue/game.cue: will boot from a CD-R on consoles of the USA
 make --ip IP.BIN --data-data -o dd/game.cue game.elf data|0|dd/game.cue: will boot from a CD-R
