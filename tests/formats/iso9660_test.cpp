@@ -1,7 +1,10 @@
 // The boot file of ISO images that genisoimage made with an IP.BIN of our own: at the root, in a
-// later session's addresses, in a folder; and images that are cut, or no disc at all.
+// later session's addresses, in a folder; and images that are cut, or no disc at all. Then the
+// file systems Quillet writes, read back by the same reader.
+#include "formats/iso9660.h"
 #include "disc/boot_file.h"
 #include "disc/disc_image.h"
+#include "formats/iso9660_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +108,62 @@ TEST(Iso9660Test, CutOrForeignImagesAreRefusedWithAReason) {
         PlainReason(failure).ends_with("(the image is one track of a GD-ROM: choose the dump's .gdi with all "
                                        "its track files)"))
         << PlainReason(failure);
+  }
+}
+
+TEST(Iso9660Test, WrittenFileSystemsReadBackOrAreRefusedNamingTheFile) {
+  struct Row {
+    const char* label;
+    std::vector<std::string> paths;  // the boot file's first
+    const char* refusal = nullptr;
+  };
+  std::vector<std::string> crowded = {"1ST_READ.BIN"};  // a directory of several sectors
+  for (int file = 0; file < 120; ++file) crowded.push_back("DATA/F" + std::to_string(1000 + file) + ".BIN");
+  const Row rows[] = {
+      {"a folder of 120 files", crowded},
+      {"folders 8 levels deep, names in lower case", {"1ST_READ.BIN", "a/b/c/d/e/f/g/level.dat", "readme.txt"}},
+      {"folders 9 levels deep", {"1ST_READ.BIN", "A/B/C/D/E/F/G/H/X.BIN"}, "8 levels deep at most"},
+      {"a name of 9 letters", {"1ST_READ.BIN", "LONGNAMES.BIN"}, "\"LONGNAMES.BIN\" is no name"},
+      {"an extension of 4", {"1ST_READ.BIN", "X.DATA"}, "\"X.DATA\" is no name"},
+      {"a hyphen", {"1ST_READ.BIN", "my-map.bin"}, "\"my-map.bin\" is no name"},
+      {"a folder with a dot", {"1ST_READ.BIN", "V1.0/X.BIN"}, "\"V1.0\" is no name"},
+      {"names that differ in case", {"1ST_READ.BIN", "map.bin", "MAP.BIN"}, "two files or folders named MAP.BIN"},
+      {"the boot file's name again", {"1ST_READ.BIN", "1st_read.bin"}, "two files or folders named 1ST_READ.BIN"},
+      {"a file and a folder of one name",
+       {"1ST_READ.BIN", "DATA", "DATA/X.BIN"},
+       "a file and a folder both named DATA"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    std::vector<IsoFileEntry> entries;
+    std::vector<std::string> contents;
+    for (std::size_t index = 0; index < row.paths.size(); ++index) {
+      contents.push_back(std::string(1 + index * 997 % 5000, static_cast<char>('a' + index % 26)));
+      entries.push_back({row.paths[index], contents.back().size(), row.paths[index]});
+    }
+    IsoVolumeRequest request{{}, 0, 1700000000, "TEST", 0};
+    const std::string ip = ReadFile(kDisc + "/IP.BIN");
+    request.system_area.assign(AsBytes(ip).begin(), AsBytes(ip).end());
+    if (row.refusal) {
+      testing::ExpectRefusal(row.label, row.refusal, [&] { IsoImage(request, entries); });
+      continue;
+    }
+    const IsoImage volume(request, entries);
+    std::string image(std::size_t{volume.sectors()} * 2048, '\0');
+    volume.Read(0, std::as_writable_bytes(std::span(image)), [&](std::size_t entry, std::uint64_t offset, auto into) {
+      std::copy_n(AsBytes(contents[entry]).begin() + static_cast<std::ptrdiff_t>(offset), into.size(), into.begin());
+    });
+    const MemorySource source(AsBytes(image));
+    const Track track(source, 0, image.size(), 2048, 0);
+    EXPECT_EQ(IsoVolumeSectors(track), volume.sectors());
+    for (std::size_t index = 0; index < row.paths.size(); ++index) {
+      const std::string& path = row.paths[index];
+      const std::optional<IsoFile> file = FindIsoFile(track, path.substr(path.rfind('/') + 1));
+      ASSERT_TRUE(file) << path;
+      EXPECT_EQ(file->lba, volume.EntrySector(index)) << path;
+      EXPECT_GE(file->lba, volume.EntrySector(0)) << path;  // the boot file first
+      EXPECT_EQ(image.substr(std::size_t{file->lba} * 2048, file->size), contents[index]) << path;
+    }
   }
 }
 
