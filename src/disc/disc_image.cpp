@@ -157,7 +157,8 @@ DiscBoot BootAreaOfContents(const TableOfContents& toc, TrackFiles& files) {
   layout.file_system_lba = base;
   layout.lost_session = lost_session;
   const Track rebased = area.Rebased(base);
-  // A CD-R's file system whose directories lie in an earlier session's track: its data sectors are
+  // A CD-R's file system whose directories lie in an earlier session's track (a data + data disc's,
+  // whose last session repeats only the IP.BIN and the volume descriptors): its data sectors are
   // that session's.
   const std::optional<std::uint32_t> root = toc.gd_rom ? std::nullopt : IsoRootLba(rebased);
   const std::uint32_t root_lba = root.value_or(0);
@@ -165,12 +166,14 @@ DiscBoot BootAreaOfContents(const TableOfContents& toc, TrackFiles& files) {
     return root.has_value() && track.data && root_lba >= track.start_lba && root_lba - track.start_lba < track.sectors;
   };
   const auto directories = std::find_if(toc.tracks.begin(), toc.tracks.end(), holds_root);
-  if (directories != toc.tracks.end() && directories->number != boot.number && directories->session != boot.session) {
+  if (directories != toc.tracks.end() && !InBootPart(toc, boot, *directories, lost_session)) {
     layout.directories_track = directories->number;
   }
   for (const TocTrack& track : toc.tracks) {
-    const bool holds_file_system =
-        layout.directories_track ? track.session == directories->session : InBootPart(toc, boot, track, lost_session);
+    const bool holds_file_system = !layout.directories_track ? InBootPart(toc, boot, track, lost_session)
+                                   : lost_session
+                                       ? track.number < lost_session  // the tracks before the session the image lost
+                                       : track.session == directories->session;
     if (track.data && holds_file_system) layout.data_sectors += track.sectors;
   }
   // genisoimage and DiscJuggler count a volume's sectors from its session's start.

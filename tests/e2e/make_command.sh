@@ -107,9 +107,13 @@ assert ip[0x80:0x80 + 11] == b"A_NEW_TITLE" and ip[0x30:0x33] == b" U ", ip[0x30
 assert ip[0x60:0x70] == b"1ST_READ.BIN    "
 PYTHON
 
-# chdman takes the cue sheet, and the CHD reads back.
+# chdman takes the cue sheets, and the CHDs read back: the data + data disc's file system where its
+# directories lie, though a CHD keeps no sessions.
 chdman createcd -i cue/game.cue -o game.chd >/dev/null 2>&1 || fail "chdman createcd refused cue/game.cue"
 "$quillet" check game.chd | grep -qxF 'game.chd: ok: form: 1ST_READ.BIN is scrambled, the form a CD-R starts' ||
   fail "game.chd: $("$quillet" check game.chd)"
+chdman createcd -i dd/game.cue -o dd.chd >/dev/null 2>&1 || fail "chdman createcd refused dd/game.cue"
+"$quillet" check dd.chd | grep -qF 'dd.chd: ok: placement: track 2 at LBA 581 begins with the IP.BIN and volume descriptors of a file system made for track 1 at LBA 0' ||
+  fail "dd.chd: $("$quillet" check dd.chd)"
 
 exit $((failures > 0))
