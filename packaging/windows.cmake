@@ -32,6 +32,9 @@ set(mingw_runtime_copyright /usr/share/doc/mingw-w64-x86-64-dev/copyright)
 # So are zlib and the LZMA SDK's decoder, which read CHD images.
 set(zlib_copyright /usr/share/doc/libz-mingw-w64-dev/copyright)
 set(lzma_sdk_copyright /usr/share/doc/lzma-dev/copyright)
+# And libFLAC's and zstd's, built from Debian's source packages: their licences from those sources.
+set(flac_licence ${QUILLET_CODEC_SOURCES}/flac/COPYING.Xiph)
+set(zstd_licence ${QUILLET_CODEC_SOURCES}/zstd/LICENSE)
 
 # The read-me: the one text that describes Quillet, with the version, then what the zip holds.
 file(READ ${CMAKE_CURRENT_SOURCE_DIR}/about.txt QUILLET_ABOUT)
@@ -50,6 +53,8 @@ add_custom_target(package-windows
   COMMAND ${CMAKE_COMMAND} -E copy ${mingw_runtime_copyright} ${package_folder}/licenses/mingw-w64-runtime.txt
   COMMAND ${CMAKE_COMMAND} -E copy ${zlib_copyright} ${package_folder}/licenses/zlib.txt
   COMMAND ${CMAKE_COMMAND} -E copy ${lzma_sdk_copyright} ${package_folder}/licenses/lzma-sdk.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${flac_licence} ${package_folder}/licenses/libflac.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${zstd_licence} ${package_folder}/licenses/zstd.txt
   ${bundled_objcopy}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${QUILLET_PACKAGE_ZIP}
   COMMAND ${CMAKE_COMMAND} -E chdir ${package_root} ${CMAKE_COMMAND} -E tar cf ${QUILLET_PACKAGE_ZIP} --format=zip Quillet

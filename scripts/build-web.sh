@@ -16,5 +16,10 @@ version=$(sed -n 's/^project(Quillet VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 rm -rf "$out/zip" && mkdir -p "$out/zip/quillet-web-$version"
 cp "$out/quillet.html" "$out/zip/quillet-web-$version/quillet.html"
 cp LICENSE "$out/zip/quillet-web-$version/LICENSE.txt"
+# The module carries libFLAC and zstd, built from Debian's source packages: their licences go along.
+codecs=$(sed -n 's/^QUILLET_CODEC_SOURCES:PATH=//p' "$out/CMakeCache.txt")
+mkdir -p "$out/zip/quillet-web-$version/licenses"
+cp "$codecs/flac/COPYING.Xiph" "$out/zip/quillet-web-$version/licenses/libflac.txt"
+cp "$codecs/zstd/LICENSE" "$out/zip/quillet-web-$version/licenses/zstd.txt"
 (cd "$out/zip" && rm -f "../../quillet-web-$version.zip" && zip -qr "../../quillet-web-$version.zip" "quillet-web-$version")
 echo "build-web: $out/quillet.html ($(stat -c %s "$out/quillet.html") bytes), build/quillet-web-$version.zip"

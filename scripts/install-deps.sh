@@ -19,6 +19,8 @@ packages=(
   python3-pycdlib
   # CHD's codecs: zlib, the LZMA SDK's C sources, libFLAC, libzstd; zlib for the Windows build
   zlib1g-dev lzma-dev libflac-dev libzstd-dev libz-mingw-w64-dev
+  # the hunk fuzzer's cdzs seed, which chdman does not write
+  zstd
   # benchmarks
   hyperfine time
   # the file-safety tests: a folder's fsync seen through strace, access control lists and extended
@@ -28,7 +30,7 @@ packages=(
   # and a person's key presses in the installed window
   dpkg-dev lintian appstream desktop-file-utils xdotool
   # the page: the core in WebAssembly, tested in a real browser
-  emscripten chromium zip
+  emscripten chromium zip unzip
 )
 
 missing=()
@@ -54,3 +56,6 @@ missing=()
 dpkg-query -W -f='${Status}' "libclang-rt-$clang_major-dev" 2>/dev/null | grep -q '^install ok installed$' ||
   missing+=("libclang-rt-$clang_major-dev")
 install_missing
+# libFLAC's and zstd's C sources, from Debian's source packages, for the Windows programs and the
+# page (Linux links Debian's own libraries): fetched once into the build's cache.
+bash "$(dirname "$0")/fetch-codec-sources.sh"

@@ -63,6 +63,10 @@ stage_page() {
   cmake --preset linux-release >/dev/null
   cmake --build --preset linux-release >/dev/null
   bash scripts/build-web.sh
+  # The page's zip carries the licences of the codecs built into its module.
+  for licence in LICENSE.txt licenses/libflac.txt licenses/zstd.txt; do
+    unzip -l build/quillet-web-*.zip | grep -q "/$licence\$" || { echo "test.sh: the page's zip lacks $licence" >&2; return 1; }
+  done
   (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
   node tests/web/page_test.mjs build/web/quillet.html build/linux-debug/fixtures build/linux-release/bin/tools/dcscram \
     build/linux-release/bin/quillet build/web/screenshot.png
@@ -129,6 +133,19 @@ stage_fuzz() {
   rm -r "$chd_corpus/root" "$chd_corpus/small.iso"
   cp build/linux-debug/fixtures/disc/chd/child.chd "$chd_corpus/"
   fuzz chd_fuzzer -max_len=16384 "$chd_corpus"
+  # One hunk in each codec, seeded with a frame of cdzs as the CHD compressor writes it (no flags for
+  # the codes, the sector data's zstd length in two bytes, then both zstd streams), chdman writing none.
+  rm -rf "${chd_corpus:?}"/*
+  head -c 2352 build/linux-debug/fixtures/hello.bin >"$chd_corpus/sectors"
+  head -c 96 /dev/zero >"$chd_corpus/subcode"
+  zstd -q -c "$chd_corpus/sectors" >"$chd_corpus/sectors.zst"
+  zstd -q -c "$chd_corpus/subcode" >"$chd_corpus/subcode.zst"
+  local length
+  length=$(stat -c %s "$chd_corpus/sectors.zst")
+  printf "\\x03\\x00\\x00\\x$(printf %02x $((length >> 8)))\\x$(printf %02x $((length & 255)))" >"$chd_corpus/cdzs"
+  cat "$chd_corpus/sectors.zst" "$chd_corpus/subcode.zst" >>"$chd_corpus/cdzs"
+  rm "$chd_corpus/sectors" "$chd_corpus/subcode" "$chd_corpus"/*.zst
+  fuzz chd_hunk_fuzzer -max_len=20000 "$chd_corpus"
   rm -rf "$chd_corpus"
   # The fix, seeded with an ISO genisoimage made of a small real program (judged unscrambled, so that
   # the plan scrambles it), cut after its boot file; its first byte picks the regions asked for.

@@ -111,9 +111,8 @@ class ChdHunks {
       RefuseAsInvalid(which + " lies in a parent CHD, another file");
     } else {
       const std::uint32_t codec = codecs_[source.kind];
-      if (!ChdCodecBuiltIn(codec)) {
-        RefuseAsInvalid(which + " is compressed with " + ChdCodecName(codec) +
-                        ", which this build of Quillet does not read" + ElsewhereRead(codec));
+      if (!ChdCodecRead(codec)) {
+        RefuseAsInvalid(which + " is compressed with " + ChdCodecName(codec) + ", which Quillet does not read");
       }
       if (!file_.Holds(source.offset, source.length))
         RefuseAsInvalid(which + " lies past the file's end: it is cut short");
@@ -124,12 +123,6 @@ class ChdHunks {
       }
     }
     if (source.checked && ChdCrc16(hunk) != source.crc) RefuseAsInvalid(which + " is damaged: its CRC does not match");
-  }
-
-  // Which build reads a codec this one lacks.
-  static std::string ElsewhereRead(std::uint32_t codec) {
-    return ChdCodecOfSomeBuilds(codec) ? " (Quillet for Linux does; or make the CHD anew with chdman's -c cdlz,cdzl)"
-                                       : "";
   }
 
   const ByteSource& file_;

@@ -4,8 +4,8 @@
 #include <optional>
 #include <span>
 
-// The CHD codecs whose libraries not every build has: a file each that decompresses with the
-// library, and one beside it that has no decompressor, for the builds without it. CMake picks.
+// The CHD codecs whose libraries come from outside: libFLAC and zstd, Debian's on Linux, built from
+// Debian's source packages for Windows and the page. A file each decompresses with its library.
 namespace quillet {
 
 // Decompresses zstd's `compressed` into exactly `into`; false where it does not.
@@ -14,7 +14,7 @@ using ZstdDecompress = bool (*)(std::span<const std::byte> compressed, std::span
 // big-endian; the compressed bytes the audio took, or nothing where it does not decode.
 using FlacDecompress = std::optional<std::size_t> (*)(std::span<const std::byte> compressed, std::span<std::byte> into);
 
-// The build's decompressors; nothing where it lacks the library.
+// The build's decompressors.
 ZstdDecompress ZstdDecompressor();
 FlacDecompress FlacDecompressor();
 

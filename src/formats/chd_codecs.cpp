@@ -108,24 +108,18 @@ bool DecompressFlac(Bytes compressed, Into hunk) {
   return true;
 }
 
-bool Always() { return true; }
-bool HasFlac() { return FlacDecompressor() != nullptr; }
-bool HasZstd() { return ZstdDecompressor() != nullptr; }
-
 // The codecs a CD's CHD uses, a row each, as libchdr keeps them: the tag, what compresses its
-// sector data, whether this build has its library, and how a hunk is decompressed.
+// sector data, and how a hunk is decompressed. Every build reads them all.
 struct CodecRow {
   std::uint32_t tag;
   std::string_view what;
-  bool (*built_in)();
-  bool in_every_build;
   bool (*decompress)(Bytes compressed, Into hunk);
 };
 constexpr CodecRow kCodecs[] = {
-    {ChdCodec("cdlz"), "LZMA", Always, true, DecompressFramed<Unlzma, Inflate>},
-    {ChdCodec("cdzl"), "deflate", Always, true, DecompressFramed<Inflate, Inflate>},
-    {ChdCodec("cdfl"), "FLAC", HasFlac, false, DecompressFlac},
-    {ChdCodec("cdzs"), "zstd", HasZstd, false, DecompressFramed<Unzstd, Unzstd>},
+    {ChdCodec("cdlz"), "LZMA", DecompressFramed<Unlzma, Inflate>},
+    {ChdCodec("cdzl"), "deflate", DecompressFramed<Inflate, Inflate>},
+    {ChdCodec("cdfl"), "FLAC", DecompressFlac},
+    {ChdCodec("cdzs"), "zstd", DecompressFramed<Unzstd, Unzstd>},
 };
 
 const CodecRow* RowOf(std::uint32_t codec) {
@@ -150,18 +144,10 @@ std::string ChdCodecName(std::uint32_t codec) {
   return row ? letters + " (" + std::string(row->what) + ")" : letters;
 }
 
-bool ChdCodecBuiltIn(std::uint32_t codec) {
-  const CodecRow* row = RowOf(codec);
-  return row && row->built_in();
-}
-
-bool ChdCodecOfSomeBuilds(std::uint32_t codec) {
-  const CodecRow* row = RowOf(codec);
-  return row && !row->in_every_build;
-}
+bool ChdCodecRead(std::uint32_t codec) { return RowOf(codec) != nullptr; }
 
 bool DecompressChdHunk(std::uint32_t codec, std::span<const std::byte> compressed, std::span<std::byte> hunk) {
-  if (hunk.empty() || hunk.size() % kChdFrameSize != 0 || !ChdCodecBuiltIn(codec)) return false;
+  if (hunk.empty() || hunk.size() % kChdFrameSize != 0 || !ChdCodecRead(codec)) return false;
   return RowOf(codec)->decompress(compressed, hunk);
 }
 

@@ -28,15 +28,13 @@ constexpr std::uint32_t ChdCodec(const char (&letters)[5]) {
 // letters, "a codec no CD uses (0x3F000001)".
 std::string ChdCodecName(std::uint32_t codec);
 
-// Whether this build reads `codec`: every build reads cdlz and cdzl, the codecs of data; the Linux
-// build cdfl and cdzs too.
-bool ChdCodecBuiltIn(std::uint32_t codec);
-// Whether `codec` is one that some builds read and others do not.
-bool ChdCodecOfSomeBuilds(std::uint32_t codec);
+// Whether Quillet reads `codec`: cdlz and cdzl, the codecs of data, cdfl, of audio, and cdzs; every
+// build reads them all.
+bool ChdCodecRead(std::uint32_t codec);
 
 // Decompresses `compressed`, one hunk compressed with `codec`, into `hunk`, whole frames. False
-// where the data does not decompress into exactly that; a codec this build lacks (ChdCodecBuiltIn)
-// is the caller's to refuse.
+// where the data does not decompress into exactly that; a codec Quillet does not read (ChdCodecRead) is
+// the caller's to refuse.
 bool DecompressChdHunk(std::uint32_t codec, std::span<const std::byte> compressed, std::span<std::byte> hunk);
 
 // The CRC-16 (CCITT, from 0xFFFF) that a CHD's map holds for each hunk and for the map itself; `crc`:
