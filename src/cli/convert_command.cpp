@@ -49,11 +49,7 @@ void WriteResult(std::span<const std::byte> bytes, const ConversionPlan& plan, c
 // being part of the name; then "_scrambled.bin" or "_unscrambled.bin".
 std::string ResultPath(const std::string& path, Form target) {
   const PathStyle style = NativePathStyle();
-  const std::string_view title = FileTitle(path, style);
-  const std::size_t leading_dots = title.find_first_not_of('.');
-  const std::string_view name =
-      leading_dots == std::string_view::npos ? title : title.substr(0, title.find('.', leading_dots));
-  return PathIn(ContainingFolder(path, style), ResultName(name, target), style);
+  return PathIn(ContainingFolder(path, style), ResultName(TitleStem(FileTitle(path, style)), target), style);
 }
 
 // How a binary becomes the requested form; nothing where it is in that form already, unless it is

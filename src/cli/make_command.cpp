@@ -112,10 +112,7 @@ std::string ExistingFolderOf(const std::string& path) {
 // "game.elf" as "game.cdi" beside it.
 std::string DefaultOutput(const std::string& program) {
   const PathStyle style = NativePathStyle();
-  const std::string_view title = FileTitle(program, style);
-  const std::size_t dot = title.find('.', title.find_first_not_of('.'));
-  const std::string stem(title.substr(0, dot));
-  return PathIn(ContainingFolder(program, style), (stem.empty() ? std::string(title) : stem) + ".cdi", style);
+  return PathIn(ContainingFolder(program, style), std::string(TitleStem(FileTitle(program, style))) + ".cdi", style);
 }
 
 std::string Make(const std::string& program_path, const std::vector<std::string>& inputs, const MakeOptions& options,

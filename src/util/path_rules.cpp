@@ -85,6 +85,11 @@ std::string BaseName(std::string_view path, PathStyle style) {
 
 std::string_view FileTitle(std::string_view path, PathStyle style) { return path.substr(NameStart(path, style)); }
 
+std::string_view TitleStem(std::string_view title) {
+  const std::size_t leading_dots = title.find_first_not_of('.');
+  return leading_dots == std::string_view::npos ? title : title.substr(0, title.find('.', leading_dots));
+}
+
 bool WindowsFileExists(std::string_view path, const std::function<std::string()>& drive_roots,
                        const std::function<bool(std::string_view)>& any_entry_matches) {
   if (path.ends_with(":\\")) {

@@ -43,6 +43,10 @@ std::string BaseName(std::string_view path, PathStyle style);
 // The file's name after its last separator, extension included (a dialog's "file title").
 std::string_view FileTitle(std::string_view path, PathStyle style);
 
+// A file title up to its first dot, where results named after it begin ("game" of "game.elf"); a
+// leading dot, a hidden file's, is part of it (".game" of ".game.elf").
+std::string_view TitleStem(std::string_view title);
+
 // What FileExists decides for a Windows path. A path that ends in ":\" is a drive root and exists
 // when its letter is among `drive_roots` (in any case); `drive_roots` lists the roots as
 // GetLogicalDriveStrings does ("C:\", NUL, "D:\", NUL, NUL). Any other non-empty path exists when

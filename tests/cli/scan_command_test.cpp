@@ -156,7 +156,7 @@ TEST(QuilletCommandLineTest, UsageErrorsHelpAndVersion) {
            {{"scan", "--jsn", "a.bin"}, 2, "", "quillet: unknown option '--jsn'\n"},
            {{"--help"}, 0, "Usage: quillet scan [--json] FILE...\n", ""},
            {{"scan", "--help"}, 0, "Usage: quillet scan [--json] FILE...\n", ""},
-           {{"--version"}, 0, "quillet 1.03.0001\n", ""},
+           {{"--version"}, 0, "quillet 1.3.0.1\n", ""},
        }) {
     const Result result = Quillet(row.arguments);
     const std::string context = row.arguments.empty() ? "(none)" : row.arguments.front();

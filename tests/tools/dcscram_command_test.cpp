@@ -51,7 +51,7 @@ TEST(DcscramTest, ArgumentsHelpAndVersion) {
            {{"-d", "-d", "out.bin"}, 1, "", "Usage: dcscram [-d] IN OUT\n"},
            {{"in.bin", "--help"}, 1, "", "Usage: dcscram [-d] IN OUT\n"},
            {{"--help"}, 0, "Usage: dcscram [-d] IN OUT\n", ""},
-           {{"--version"}, 0, "dcscram (Quillet) 1.03.0001\n", ""},
+           {{"--version"}, 0, "dcscram (Quillet) 1.3.0.1\n", ""},
        }) {
     const Result result = Dcscram(row.arguments);
     EXPECT_EQ(result.status, row.status) << ::testing::PrintToString(row.arguments);
