@@ -64,8 +64,11 @@ stage_page() {
   cmake --build --preset linux-release >/dev/null
   bash scripts/build-web.sh
   # The page's zip carries the licences of the codecs built into its module.
+  # (The listing is read whole first: grep -q would end the pipe early, and pipefail take that for a failure.)
+  local listing
+  listing=$(unzip -l build/quillet-web-*.zip)
   for licence in LICENSE.txt licenses/libflac.txt licenses/zstd.txt; do
-    unzip -l build/quillet-web-*.zip | grep -q "/$licence\$" || { echo "test.sh: the page's zip lacks $licence" >&2; return 1; }
+    grep -q "/$licence\$" <<<"$listing" || { echo "test.sh: the page's zip lacks $licence" >&2; return 1; }
   done
   (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
   node tests/web/page_test.mjs build/web/quillet.html build/linux-debug/fixtures build/linux-release/bin/tools/dcscram \
