@@ -40,8 +40,8 @@ std::string SettingText(float value, const std::string& decimal_separator) {
 }
 
 void MainForm::Form_Load() {
-  buttons_.SetButtonCaption(1, {"Scrambled", 1, kFlagSet});
-  buttons_.SetButtonCaption(2, {"Unscrambled", 0, kFlagSet});
+  buttons_.SetButtonCaption(1, {"&Scrambled", 1, kFlagSet});
+  buttons_.SetButtonCaption(2, {"&Unscrambled", 0, kFlagSet});
   // Both looked for every time; either one missing disables Convert for the whole run.
   if (!system_.ToolPresent(ToolPathOf(Tool::Dcscram))) window_.EnableConvert(false);
   if (!system_.ToolPresent(ToolPathOf(Tool::Objcopy))) window_.EnableConvert(false);
@@ -98,20 +98,28 @@ void MainForm::ShowScanned(const std::string& path, const Scanned& scanned) {
   window_.SetBoxText(TextBox::FileName, path);
   judged_path_ = path;
   judged_disc_ = scanned.disc;
+  judged_verdict_ = scanned.judgement.verdict;
   if (scanned.elf) {
     window_.SetBoxText(TextBox::Type, ToString(kElfNotice));
     ShowFileSize();
+    window_.SetBoxText(TextBox::Disc, ToString(kNoDisc));
     return;
   }
-  window_.SetBoxText(TextBox::Type, ToString(VerdictText(WindowVerdict(scanned.judgement))));
+  window_.SetBoxText(TextBox::Type, ToString(WindowVerdictText(scanned.judgement)));
   if (!scanned.disc) {
     ShowFileSize();
+    window_.SetBoxText(TextBox::Disc, ToString(kNoDisc));
     return;
   }
-  const std::int64_t size = static_cast<std::int64_t>(scanned.disc->judged.disc.boot.bytes.size());
-  window_.SetBoxText(TextBox::Size, SizeText(size, system_.LocaleSeparators()));
+  // A disc image's size shown is its boot file's, and says so; the disc's line says what its boot
+  // report says, whether it boots, will not, or cannot be told, and what the image was read as.
+  const JudgedDisc& judged = scanned.disc->judged;
+  const std::int64_t size = static_cast<std::int64_t>(judged.disc.boot.bytes.size());
+  window_.SetBoxText(TextBox::Size, BootFileSizeText(SizeText(size, system_.LocaleSeparators()),
+                                                     EscapeControls(judged.disc.boot.header.boot_file)));
+  window_.SetBoxText(TextBox::Disc, DiscLineText(DiscImageWords(judged.disc), BootSummary(judged.disc, judged.checks)));
   std::vector<std::string> problems;
-  for (const BootCheck& check : scanned.disc->judged.checks) {
+  for (const BootCheck& check : judged.checks) {
     if (check.result == CheckResult::Problem) problems.push_back(check.sentence);
   }
   if (!problems.empty()) ReportProblems(*scanned.disc, problems);
@@ -138,7 +146,7 @@ void MainForm::ReportProblems(ChosenDisc& disc, const std::vector<std::string>& 
     window_.ShowMessage(FixedCopyText(system_.WriteFixedCopy(disc, replace)), message_kind::kInformation,
                         ToString(kDoneTitle));
   } catch (const RunTimeError& failure) {
-    ShowErrorReport(failure);
+    ShowErrorReport(WriteFailure(failure, copy, {}));
   }
 }
 
@@ -197,6 +205,7 @@ bool MainForm::ScanChosenFile(const ChosenFile& chosen) {
       judged_disc_.reset();
       window_.SetBoxText(TextBox::Type, ToString(kElfNotice));
       ShowFileSize();
+      window_.SetBoxText(TextBox::Disc, ToString(kNoDisc));
       return true;
     }
     const Scanned scanned = Scan(chosen.path);
@@ -209,13 +218,16 @@ bool MainForm::ScanChosenFile(const ChosenFile& chosen) {
   } catch (const RunTimeError& failure) {
     // Never the new path beside the previous file's verdict: Convert would act on it. A disc image
     // refused leaves the window as it was, the previous file and its verdict together.
-    if (failure.number() != error::kInvalidArgument) {
-      window_.SetBoxText(TextBox::Type, ToString(kInitialBoxText));
-      window_.SetBoxText(TextBox::Size, ToString(kInitialBoxText));
-    }
+    if (failure.number() != error::kInvalidArgument) ClearVerdict();
     ShowErrorReport(failure);
   }
   return true;
+}
+
+void MainForm::ClearVerdict() {
+  for (const TextBox box : {TextBox::Type, TextBox::Size, TextBox::Disc}) {
+    window_.SetBoxText(box, ToString(kInitialBoxText));
+  }
 }
 
 void MainForm::ShowFileSize() {
@@ -250,9 +262,17 @@ void MainForm::Command3_Click() {
       }
       return;
     }
-    // The verdict names the form the file is in; Convert makes the other.
-    const Form target =
-        AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled) ? Form::Scrambled : Form::Unscrambled;
+    // The verdict names the form the file is in; Convert makes the other. A file that is no program,
+    // or whose form cannot be told, is taken to be in the form its patterns say, once the person
+    // has said to go on.
+    const std::optional<Form> unproven = verdict == kNotAProgramVerdict ? std::optional(Form::NotAProgram)
+                                         : verdict == kUndecidedVerdict  ? std::optional(Form::Undecided)
+                                                                         : std::nullopt;
+    const ScrambleVerdict told =
+        unproven ? (judged_path_ == path ? judged_verdict_ : ScrambleVerdict::Scrambled)
+        : AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled) ? ScrambleVerdict::Unscrambled
+                                                                              : ScrambleVerdict::Scrambled;
+    const Form target = told == ScrambleVerdict::Unscrambled ? Form::Scrambled : Form::Unscrambled;
     const std::string name = BaseName(path, system_.Style());
     const std::string output = PathIn(folder, ResultName(name, target), system_.Style());
     // A disc image's boot file, as it was judged, is what is converted; the image and its track files
@@ -272,9 +292,19 @@ void MainForm::Command3_Click() {
     const int runs = target == Form::Unscrambled && form() == Form::ScrambledTwice ? 2 : 1;
     const std::optional<std::span<const std::byte>> boot =
         disc ? std::optional(std::span<const std::byte>(disc->judged.disc.boot.bytes)) : std::nullopt;
+    const std::string title(FileTitle(path, system_.Style()));
+    const std::string result = ResultName(name, target);
+    if (unproven && window_.ShowMessage(UnprovenQuestionText(*unproven, title, target, result),
+                                        message_kind::kYesNoWarning, ToString(kApplicationTitle)) != Answer::Yes) {
+      return;
+    }
     if (!MayReplace(output)) return;
     ConvertWithDcscram(path, boot, folder, name, target, runs, output);
-    window_.ShowMessage(CompletedMessage(target, name), message_kind::kInformation, ToString(kCompletedTitle));
+    if (unproven) {
+      window_.ShowMessage(WrittenAsAskedText(title, result), message_kind::kInformation, ToString(kApplicationTitle));
+    } else {
+      window_.ShowMessage(CompletedMessage(target, name), message_kind::kInformation, ToString(kCompletedTitle));
+    }
   } catch (const RunTimeError& failure) {
     ShowErrorReport(failure);
   }
@@ -292,8 +322,13 @@ bool MainForm::ConvertElf(const std::string& path, const std::optional<std::stri
                           Form target) {
   const std::string output = PathIn(folder, ResultName(name, target), system_.Style());
   if (!MayReplace(output)) return false;
+  RequireWritableBeside(output);
   if (target == Form::Unscrambled) {
-    RunToolInto([&](const std::string& to) { return ObjcopyRun(ToolPathOf(Tool::Objcopy), path, to); }, output);
+    try {
+      RunToolInto([&](const std::string& to) { return ObjcopyRun(ToolPathOf(Tool::Objcopy), path, to); }, output);
+    } catch (const RunTimeError& failure) {
+      throw WriteFailure(failure, output, {});
+    }
     return true;
   }
   const std::string intermediate = FreshIntermediate(folder, name);
@@ -302,12 +337,41 @@ bool MainForm::ConvertElf(const std::string& path, const std::optional<std::stri
     RunToolInto(
         [&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), Form::Scrambled, intermediate, to); },
         output);
-  } catch (const RunTimeError&) {
+  } catch (const RunTimeError& failure) {
     RemoveIfThere(intermediate);
-    throw;
+    throw WriteFailure(failure, output, {intermediate});
   }
   system_.RemoveFile(intermediate);
   return true;
+}
+
+void MainForm::RequireWritableBeside(const std::string& output) {
+  std::string probe;
+  do {
+    probe = TemporaryNameFor(output, RandomTag(), system_.Style());
+  } while (system_.FileExists(probe));
+  try {
+    system_.WriteNewFile(probe, {});
+  } catch (const RunTimeError& failure) {
+    throw WriteFailure(failure, output, {probe});
+  }
+  RemoveIfThere(probe);
+}
+
+RunTimeError MainForm::WriteFailure(const RunTimeError& failure, const std::string& output,
+                                    const std::vector<std::string>& temporaries) {
+  // Already said of this result: a failure is worded once.
+  if (std::string_view(failure.description()).starts_with("Could not write ")) return failure;
+  std::string reason = failure.description();
+  // The tools name what they wrote, which is a fresh name beside the result, never the result.
+  for (const std::string& temporary : temporaries) {
+    for (std::size_t at; (at = reason.find(temporary)) != std::string::npos;) reason.replace(at, temporary.size(), output);
+  }
+  for (std::size_t at; (at = reason.find(".tmp'")) != std::string::npos;) {
+    const std::size_t start = reason.rfind('\'', at);
+    reason.replace(start + 1, at + 4 - start - 1, output);
+  }
+  return RunTimeError(failure.number(), WriteFailureText(output, failure.number(), reason));
 }
 
 void MainForm::RunTool(const ToolRun& run, const std::string& fresh_output, const std::string& shown_as) {
@@ -336,6 +400,7 @@ void MainForm::RunToolInto(const std::function<ToolRun(const std::string& to)>& 
 void MainForm::ConvertWithDcscram(const std::string& path, std::optional<std::span<const std::byte>> boot,
                                   const std::optional<std::string>& folder, const std::string& name, Form target,
                                   int runs, const std::string& output) {
+  RequireWritableBeside(output);
   std::vector<std::string> intermediates;
   try {
     std::string input = path;
@@ -351,9 +416,9 @@ void MainForm::ConvertWithDcscram(const std::string& path, std::optional<std::sp
     }
     RunToolInto([&](const std::string& to) { return DcscramRun(ToolPathOf(Tool::Dcscram), target, input, to); },
                 output);
-  } catch (const RunTimeError&) {
+  } catch (const RunTimeError& failure) {
     for (const std::string& intermediate : intermediates) RemoveIfThere(intermediate);
-    throw;
+    throw WriteFailure(failure, output, intermediates);
   }
   for (const std::string& intermediate : intermediates) system_.RemoveFile(intermediate);
 }
@@ -439,8 +504,7 @@ std::optional<std::string> MainForm::RegisterShellVerb(std::string_view extensio
 
 void MainForm::mnuOptionsShell_Click() {
   // Only a Yes writes anything; a box that could not be shown is no Yes.
-  if (window_.ShowMessage(ToString(kShellQuestion), message_kind::kYesNo, ToString(kShellQuestionTitle)) !=
-      Answer::Yes) {
+  if (window_.ShowMessage(ShellQuestionText(), message_kind::kYesNo, ToString(kShellQuestionTitle)) != Answer::Yes) {
     return;
   }
   const std::string command =
@@ -455,6 +519,26 @@ void MainForm::mnuOptionsShell_Click() {
     window_.ShowMessage(ToString(kShellDone), message_kind::kInformation, ToString(kShellDoneTitle));
   } else {
     window_.ShowMessage(ToString(kShellFailed) + failures, message_kind::kCritical, "");
+  }
+}
+
+void MainForm::mnuOptionsShellRemove_Click() {
+  if (window_.ShowMessage(ShellRemovalQuestionText(), message_kind::kYesNo, ToString(kShellQuestionTitle)) !=
+      Answer::Yes) {
+    return;
+  }
+  std::string failures;
+  for (const ShellVerb& verb : ShellVerbs()) {
+    try {
+      system_.RemoveShellVerb(verb.extension, ToString(verb.verb));
+    } catch (const RunTimeError& failure) {
+      failures += "\r\n" + ToString(verb.verb) + " (" + verb.extension + "): " + failure.description();
+    }
+  }
+  if (failures.empty()) {
+    window_.ShowMessage(ToString(kShellRemoved), message_kind::kInformation, ToString(kShellDoneTitle));
+  } else {
+    window_.ShowMessage(ToString(kShellRemovalFailed) + failures, message_kind::kCritical, "");
   }
 }
 

@@ -39,6 +39,8 @@ class MainForm {
   void mnuHelpAbout_Click();
   // Options > Integrate into right-click menus.
   void mnuOptionsShell_Click();
+  // Options > Remove right-click entries.
+  void mnuOptionsShellRemove_Click();
   // Files dropped onto the window: the first is scanned as if Browse had picked it.
   void Form_OLEDragDrop(const std::vector<std::string>& paths);
 
@@ -75,6 +77,8 @@ class MainForm {
   [[noreturn]] void RefuseIpBinAndEnd();
   [[noreturn]] void StartupConversion(const std::string& path);
   void ShowFileSize();
+  // Clears what the type, size and disc boxes show, as before any scan.
+  void ClearVerdict();
   // Scans a file the user picked or dropped; false when it is an IP.BIN (by name or by content),
   // which is refused with nothing in the window changed.
   bool ScanChosenFile(const ChosenFile& chosen);
@@ -87,6 +91,13 @@ class MainForm {
   // an existing result replaced.
   bool ConvertElf(const std::string& path, const std::optional<std::string>& folder, const std::string& name,
                   Form target);
+  // Raises a run-time error naming `output` unless a new file can be made beside it: a folder that
+  // will not take one is told before any tool runs, in the system's words, not the tool's.
+  void RequireWritableBeside(const std::string& output);
+  // `failure` to write `output`, as the error to report: naming the result, and never a temporary
+  // file (the `temporaries`) that the person never asked for.
+  RunTimeError WriteFailure(const RunTimeError& failure, const std::string& output,
+                            const std::vector<std::string>& temporaries);
   // Runs a tool and raises a run-time error unless it ended well and wrote `fresh_output`, a name
   // no file had before; the error names that file as `shown_as`.
   void RunTool(const ToolRun& run, const std::string& fresh_output, const std::string& shown_as);
@@ -119,6 +130,9 @@ class MainForm {
   // once, where it is one.
   std::string judged_path_;
   std::shared_ptr<ChosenDisc> judged_disc_;
+  // The patterns' own answer for it: a file that is no program, or whose form cannot be told, is
+  // converted (once the person has said so) as if it were in the form they say.
+  ScrambleVerdict judged_verdict_ = ScrambleVerdict::Scrambled;
 };
 
 // The menus' items, in the order the window shows them: the menu each is in (its name and
@@ -127,10 +141,12 @@ struct MenuItem {
   std::string_view menu_name, menu_caption, name, caption;
   void (MainForm::*handler)();
 };
-inline constexpr std::array<MenuItem, 3> kMenuItems{{
+inline constexpr std::array<MenuItem, 4> kMenuItems{{
     {"mnuFile", "&File", "mnuFileExit", "E&xit", &MainForm::mnuFileExit_Click},
     {"mnuOptions", "&Options", "mnuOptionsShell", "Integrate into &right-click menus",
      &MainForm::mnuOptionsShell_Click},
+    {"mnuOptions", "&Options", "mnuOptionsShellRemove", "Re&move right-click entries",
+     &MainForm::mnuOptionsShellRemove_Click},
     {"mnuHelp", "&Help", "mnuHelpAbout", "&About ", &MainForm::mnuHelpAbout_Click},
 }};
 

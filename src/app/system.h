@@ -80,6 +80,9 @@ class System {
   // A right-click entry for files ending in `extension`, named `verb`, running `command` ("%1" for
   // the file's path). Raises on failure.
   virtual void WriteShellVerb(const std::string& extension, const std::string& verb, const std::string& command) = 0;
+  // Takes that entry away again, and whatever an earlier version wrote for it; an entry that is not
+  // there is no failure. Raises on failure.
+  virtual void RemoveShellVerb(const std::string& extension, const std::string& verb) = 0;
 };
 
 }  // namespace quillet

@@ -1,10 +1,13 @@
 #include "app/texts.h"
 
+#include <algorithm>
 #include <cctype>
 #include <iterator>
 
 #include "convert/tool_commands.h"
 #include "formats/disc_formats.h"
+#include "shell/shell_verbs.h"
+#include "util/run_time_error.h"
 
 namespace quillet {
 
@@ -46,7 +49,8 @@ std::string FixQuestionText(const std::string& fixed_name) {
 }
 
 std::vector<FileFilter> OpenFilters() {
-  return {{"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
+  return {{"Files Quillet reads (*.bin; *.elf; " + FormatPatterns("; ") + ")", "*.bin;*.elf;" + FormatPatterns(";")},
+          {"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
           {"Disc images (" + FormatPatterns("; ") + ")", FormatPatterns(";")},
           {"All files (*.*)", "*"}};
 }
@@ -54,6 +58,89 @@ std::vector<FileFilter> OpenFilters() {
 std::string ReplaceQuestionText(const std::string& name) { return name + " exists. Replace it?"; }
 
 std::string FixedCopyText(const std::string& path) { return "A fixed copy has been written:\r\n" + path; }
+
+std::string DiscLineText(const std::string& image_words, const std::string& summary) {
+  std::string text = image_words + ": " + summary;
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+std::string BootFileSizeText(const std::string& size, const std::string& boot_file) {
+  return size + " (its boot file, " + boot_file + ")";
+}
+
+namespace {
+
+// "the verbs" of `verbs` joined: "\"Scan Dreamcast binary\" to the right-click menu of .bin, .cdi...
+// files, and \"Convert...\" to that of .elf files".
+std::string EntriesInWords() {
+  std::string words;
+  std::vector<std::string_view> verbs;
+  for (const ShellVerb& each : ShellVerbs()) {
+    if (std::find(verbs.begin(), verbs.end(), each.verb) == verbs.end()) verbs.push_back(each.verb);
+  }
+  for (std::size_t index = 0; index < verbs.size(); ++index) {
+    std::vector<std::string> endings;
+    for (const ShellVerb& each : ShellVerbs()) {
+      if (each.verb == verbs[index]) endings.push_back(each.extension);
+    }
+    std::string list;
+    for (std::size_t at = 0; at < endings.size(); ++at) {
+      list += (at == 0 ? "" : at + 1 == endings.size() ? " and " : ", ") + endings[at];
+    }
+    words += std::string(index == 0 ? "" : ", and ") + "\"" + std::string(verbs[index]) + "\" to " +
+             (index == 0 ? "the right-click menu of " : "that of ") + list + " files";
+  }
+  return words;
+}
+
+}  // namespace
+
+std::string ShellQuestionText() {
+  return "This adds " + EntriesInWords() +
+         ", for you alone. No file changes its type or its program.\r\n\r\n"
+         "Options > Remove right-click entries takes them away again. Go on?";
+}
+
+std::string ShellRemovalQuestionText() {
+  std::string verbs;
+  for (const ShellVerb& each : ShellVerbs()) {
+    const std::string quoted = "\"" + std::string(each.verb) + "\"";
+    if (verbs.find(quoted) == std::string::npos) verbs += (verbs.empty() ? "" : " and ") + quoted;
+  }
+  return "This takes " + verbs + " off your right-click menus. Go on?";
+}
+
+std::string WriteFailureText(const std::string& path, int number, std::string_view reason) {
+  std::string why;
+  switch (number) {
+    case error::kPermissionDenied: why = "permission denied"; break;
+    case error::kDiskFull: why = "the disk is full"; break;
+    case error::kPathNotFound: why = "its folder is not there"; break;
+    default: {
+      why = std::string(reason);
+      constexpr std::string_view kAccess = "Path/File access error: ";
+      if (why.starts_with(kAccess)) why.erase(0, kAccess.size());
+      if (!why.empty()) why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
+    }
+  }
+  while (!why.empty() && why.back() == '.') why.pop_back();
+  return "Could not write " + path + ": " + why + ".";
+}
+
+std::string UnprovenQuestionText(Form form, const std::string& title, Form target, const std::string& result) {
+  const std::string what = form == Form::NotAProgram
+                               ? title + " is not a Dreamcast program: its bytes are no SH-4 machine code in any form."
+                               : "Quillet cannot tell whether " + title +
+                                     " is a program, or which form it is in: it is empty, uniform, very small or as "
+                                     "random as compressed data.";
+  return what + "\r\n\r\n" + (target == Form::Scrambled ? "Scramble" : "Unscramble") + " it into " + result +
+         " anyway?";
+}
+
+std::string WrittenAsAskedText(const std::string& title, const std::string& result) {
+  return result + " has been written from " + title + ", as asked. Quillet could not tell that it is a program.";
+}
 
 std::string ErrorReportText(int number, std::string_view description) {
   return "Random error number " + std::to_string(number) + "\r\n" + std::string(description);

@@ -15,6 +15,7 @@ enum class TextBox {
   FileName,  // Text1
   Type,      // Text2
   Size,      // Text3
+  Disc,      // Text4: what the boot report says of a disc image
 };
 
 // One of the kinds of file the open-file dialog offers.

@@ -1,5 +1,7 @@
 #include "app/window_verdict.h"
 
+#include "app/texts.h"
+
 namespace quillet {
 
 ScrambleVerdict WindowVerdict(const Judgement& judgement) {
@@ -9,6 +11,12 @@ ScrambleVerdict WindowVerdict(const Judgement& judgement) {
     case Form::ScrambledTwice: return ScrambleVerdict::Scrambled;
     default: return judgement.verdict;
   }
+}
+
+std::string_view WindowVerdictText(const Judgement& judgement) {
+  if (judgement.form == Form::NotAProgram) return kNotAProgramVerdict;
+  if (judgement.form == Form::Undecided) return kUndecidedVerdict;
+  return VerdictText(WindowVerdict(judgement));
 }
 
 }  // namespace quillet

@@ -8,4 +8,8 @@ namespace quillet {
 // scrambled twice shows SCRAMBLED, and Convert unscrambles it twice), else the patterns' own.
 ScrambleVerdict WindowVerdict(const Judgement& judgement);
 
+// What the type box says: the verdict's text for a program; for a file the judgement finds is no
+// program, or whose form it cannot tell, that, never a form it is not known to be in.
+std::string_view WindowVerdictText(const Judgement& judgement);
+
 }  // namespace quillet

@@ -53,7 +53,18 @@ MainWindow::MainWindow() {
     widget->setObjectName(FromUtf8(control.name));
     widget->setGeometry(TwipsToPixels(control.left, across), TwipsToPixels(control.top, down),
                         TwipsToPixels(control.width, across), TwipsToPixels(control.height, down));
-    widget->setEnabled(control.enabled);
+    if (control.kind == ControlKind::TextBox) {
+      auto* box = static_cast<QLineEdit*>(widget);
+      box->setAccessibleName(FromUtf8(LabelOf(control.id)));
+      // Greyed as a box that only shows, but in the text's own colour: the keyboard and a screen
+      // reader reach it, and it reads as well as any other text.
+      box->setReadOnly(control.read_only);
+      if (control.read_only) {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        box->setPalette(palette);
+      }
+    }
     if (control.kind == ControlKind::Label) {
       widget->setMinimumWidth(std::max(widget->width(), widget->fontMetrics().horizontalAdvance(text) + 2));
       widget->resize(widget->minimumWidth(), widget->height());
@@ -65,6 +76,16 @@ MainWindow::MainWindow() {
   text3_ = static_cast<QLineEdit*>(controls[IndexOf(Control::Text3)]);
   text2_ = static_cast<QLineEdit*>(controls[IndexOf(Control::Text2)]);
   command1_ = static_cast<QPushButton*>(controls[IndexOf(Control::Command1)]);
+  text4_ = static_cast<QLineEdit*>(controls[IndexOf(Control::Text4)]);
+  for (const ControlLayout& control : kFormControls) {
+    if (control.kind != ControlKind::Label) continue;
+    // Alt and a label's letter would reach its box; the label names it for a screen reader too.
+    for (const ControlLayout& box : kFormControls) {
+      if (box.kind == ControlKind::TextBox && LabelOf(box.id) == control.text) {
+        static_cast<QLabel*>(controls[IndexOf(control.id)])->setBuddy(controls[IndexOf(box.id)]);
+      }
+    }
+  }
   QWidget* previous = nullptr;
   for (const Control control : kTabOrder) {
     QWidget* widget = controls[IndexOf(control)];

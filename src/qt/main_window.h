@@ -28,6 +28,7 @@ class MainWindow : public QMainWindow {
   QLineEdit* text1() const { return text1_; }
   QLineEdit* text2() const { return text2_; }
   QLineEdit* text3() const { return text3_; }
+  QLineEdit* text4() const { return text4_; }
   QPushButton* command1() const { return command1_; }
   QPushButton* command3() const { return command3_; }
 
@@ -46,6 +47,7 @@ class MainWindow : public QMainWindow {
   QLineEdit* text3_;
   QLineEdit* text2_;
   QPushButton* command1_;
+  QLineEdit* text4_;
   MainForm* form_ = nullptr;
 };
 

@@ -91,7 +91,9 @@ MessageBox::MessageBox(QWidget* owner, const QString& text, MessageKind kind, co
   }
   row->addStretch();
   if (buttons.size() == 1) escape_answer_ = Answer::Ok;
-  // As on Windows, a box that cannot be dismissed (Yes/No) has no close button.
+  // Escape declines a Yes/No question: a keyboard's way out, which writes nothing.
+  if (kind.buttons == Buttons::YesNo) escape_answer_ = Answer::No;
+  // As on Windows, a box that cannot be dismissed has no close button.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  (escape_answer_ != Answer::None ? Qt::WindowCloseButtonHint : Qt::WindowFlags()));
   buttons_.front()->setDefault(true);

@@ -24,6 +24,7 @@ class QtSystem : public LocalSystem {
   NumberSeparators LocaleSeparators() override;
   void WriteSetting(const std::string& section, const std::string& key, const std::string& value) override;
   void WriteShellVerb(const std::string& extension, const std::string& verb, const std::string& command) override;
+  void RemoveShellVerb(const std::string& extension, const std::string& verb) override;
 
  private:
   QString executable_path_;

@@ -45,26 +45,33 @@ QtWindow::QtWindow(MainWindow& window, std::function<void()> end_at_once)
   run_file_dialog = [](QFileDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
 }
 
+QLineEdit* QtWindow::Box(TextBox box) const {
+  switch (box) {
+    case TextBox::FileName: return window_.text1();
+    case TextBox::Type: return window_.text2();
+    case TextBox::Size: return window_.text3();
+    case TextBox::Disc: return window_.text4();
+  }
+  return nullptr;
+}
+
 std::string QtWindow::BoxText(TextBox box) {
-  const QLineEdit* edit = box == TextBox::FileName ? window_.text1()
-                          : box == TextBox::Type   ? window_.text2()
-                                                   : window_.text3();
+  const QLineEdit* edit = Box(box);
   // Unless the user typed over it, the file-name box still means the bytes it was given.
   if (box == TextBox::FileName && edit->text() == file_name_shown_) return file_name_bytes_;
   return QFile::encodeName(edit->text()).toStdString();
 }
 
 void QtWindow::SetBoxText(TextBox box, const std::string& text) {
-  QLineEdit* edit = box == TextBox::FileName ? window_.text1()
-                    : box == TextBox::Type   ? window_.text2()
-                                             : window_.text3();
+  QLineEdit* edit = Box(box);
   const QString shown = QFile::decodeName(QByteArray::fromStdString(text));
   if (box == TextBox::FileName) {
     file_name_bytes_ = text;
     file_name_shown_ = shown;
   }
   edit->setText(shown);
-  edit->setCursorPosition(0);
+  // A long path shows its end, the file's name; the other boxes their start.
+  edit->setCursorPosition(box == TextBox::FileName ? static_cast<int>(shown.size()) : 0);
 }
 
 void QtWindow::EnableConvert(bool enabled) { window_.command3()->setEnabled(enabled); }
@@ -102,8 +109,11 @@ Answer QtWindow::AskRelabelled(const std::string& prompt, MessageKind kind, cons
 std::optional<ChosenFile> QtWindow::ChooseFile(const OpenFileRequest& request) {
   QFileDialog dialog(&window_);
   SetUpOpenDialog(dialog, request);
+  // The folder of the file chosen last, as Windows' dialog remembers it.
+  if (!last_folder_.isEmpty()) dialog.setDirectory(last_folder_);
   if (!run_file_dialog(dialog) || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString path = dialog.selectedFiles().constFirst();
+  last_folder_ = QFileInfo(path).absolutePath();
   return ChosenFile{QFile::encodeName(path).toStdString(), QFile::encodeName(QFileInfo(path).fileName()).toStdString()};
 }
 

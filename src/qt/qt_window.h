@@ -9,6 +9,7 @@
 #include "qt/main_window.h"
 
 class QFileDialog;
+class QLineEdit;
 
 namespace quillet {
 
@@ -34,7 +35,10 @@ class QtWindow : public Window {
   std::function<bool(QFileDialog&)> run_file_dialog;
 
  private:
+  QLineEdit* Box(TextBox box) const;
+
   MainWindow& window_;
+  QString last_folder_;  // of the file chosen last; empty before any
   std::function<void()> end_at_once_;
   // A path's own bytes behind the file-name box, which can only show text: a name that is no valid
   // UTF-8 (Latin-1 from an old disk, say) is shown as well as it can be and used as it is.

@@ -11,13 +11,16 @@ namespace {
 
 // The MIME type the system's shared database gives files of each ending, where it has one; else
 // what such a file is otherwise, the parent of the type the entries bring, and that type's name in
-// file managers.
+// file managers. No type is ever brought for .bin and .elf: a CD audio track, a firmware dump and
+// every other program's executable end so, and would all be relabelled; the entries are offered
+// for what such files are, and those that filter by ending do.
 struct EndingType {
   std::string_view letters, system_type, parent, description;
+  bool own_type = true;  // whether a type of our own may be brought where the system has none
 };
 constexpr EndingType kEndingTypes[] = {
-    {"bin", "", "application/octet-stream", "Dreamcast binary"},
-    {"elf", "", "application/x-executable", "SH ELF file for a Dreamcast binary"},
+    {"bin", "application/octet-stream", "", "", false},
+    {"elf", "application/x-executable", "", "", false},
 };
 
 // A disc image's from the table of formats.
@@ -53,7 +56,7 @@ Audience AudienceOf(std::string_view verb, const SystemTypeKnown& system_knows) 
   for (std::size_t index = 0; index < extensions.size(); ++index) {
     const std::string_view letters = extensions[index].substr(1);
     const EndingType type = TypeOf(letters);
-    if (!type.system_type.empty() && system_knows && system_knows(type.system_type)) {
+    if (!type.own_type || (!type.system_type.empty() && system_knows && system_knows(type.system_type))) {
       audience.mime_names += std::string(type.system_type) + ";";
     } else {
       const std::string mime_type = "application/x-quillet-" + std::string(letters);
@@ -121,12 +124,15 @@ std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::str
   const std::string name(verb.verb);
   const std::string exec = DesktopExecWord(program);
   const std::string refusal = name + " handles only files whose names end in " + audience.endings + ".";
-  return {
-      {"mime/packages/" + slug + ".xml",
-       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n" +
-           audience.mime_types + "</mime-info>\n",
-       false},
+  std::vector<FileManagerEntry> entries;
+  if (!audience.mime_types.empty()) {
+    entries.push_back({MimePackagePath(verb),
+                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n" +
+                           audience.mime_types + "</mime-info>\n",
+                       false});
+  }
+  std::vector<FileManagerEntry> menus{
       {"kio/servicemenus/" + slug + ".desktop",
        "[Desktop Entry]\n"
        "Type=Service\n"
@@ -180,6 +186,18 @@ std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::str
            audience.extensions + "\n",
        false},
   };
+  entries.insert(entries.end(), menus.begin(), menus.end());
+  return entries;
+}
+
+std::string MimePackagePath(const ShellVerb& verb) { return "mime/packages/" + Slug(verb.verb) + ".xml"; }
+
+std::vector<std::string> FileManagerFiles(const ShellVerb& verb) {
+  std::vector<std::string> paths{MimePackagePath(verb)};
+  for (const FileManagerEntry& entry : FileManagerEntries(verb, "quillet")) {
+    if (entry.path != paths.front()) paths.push_back(entry.path);
+  }
+  return paths;
 }
 
 }  // namespace quillet

@@ -24,12 +24,21 @@ using SystemTypeKnown = std::function<bool(std::string_view mime_type)>;
 
 // The files that show `verb` for files whose names end in any extension ShellVerbs gives that verb
 // (any letter case; the same files whichever of its extensions `verb` names) in KDE Dolphin (a
-// service menu, for the types the system gives those files where `system_knows` them, and for those
-// it does not, types of our own that the first file defines as kinds of what the files are
-// otherwise), GNOME Files (a script: offered for every file, it turns the others away with a
-// message) and Cinnamon Nemo (an action), each starting `program` with the clicked file's path.
+// service menu, for the types the system gives those files: .bin files are data and .elf files
+// executables to it, which it cannot tell apart by name, so the entry shows for every such file;
+// for a disc image's ending the system does not type, a type of our own that a first file defines
+// as a kind of what the files are otherwise), GNOME Files (a script: offered for every file, it
+// turns the others away with a message) and Cinnamon Nemo (an action, for the endings alone), each
+// starting `program` with the clicked file's path.
 std::vector<FileManagerEntry> FileManagerEntries(const ShellVerb& verb, std::string_view program,
                                                  const SystemTypeKnown& system_knows = {});
+
+// Where the types of our own for `verb` are kept, when it brings any.
+std::string MimePackagePath(const ShellVerb& verb);
+
+// Every file FileManagerEntries may write for `verb`, and an earlier version did: what taking the
+// entries away removes.
+std::vector<std::string> FileManagerFiles(const ShellVerb& verb);
 
 // Whether `verb` is the first of ShellVerbs's entries of its verb: a file manager's entries serve
 // all of a verb's extensions at once, and are written for that one alone.

@@ -49,7 +49,9 @@ const wchar_t* ClassOf(ControlKind kind) {
 
 DWORD StyleOf(const ControlLayout& control) {
   switch (control.kind) {
-    case ControlKind::TextBox: return kChild | ES_AUTOHSCROLL | (control.enabled ? WS_TABSTOP : WS_DISABLED);
+    // A read-only box is greyed as a disabled one, but its text keeps the window text's colour, and
+    // the keyboard and a screen reader reach it.
+    case ControlKind::TextBox: return kChild | ES_AUTOHSCROLL | WS_TABSTOP | (control.read_only ? ES_READONLY : 0);
     case ControlKind::Button: return kChild | WS_TABSTOP | BS_PUSHBUTTON;
     case ControlKind::Label: return kChild | SS_LEFT;
   }

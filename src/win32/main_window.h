@@ -23,11 +23,13 @@ enum ControlId : int {
   kText3 = ControlIdOf(Control::Text3),        // size
   kText2 = ControlIdOf(Control::Text2),        // type
   kCommand1 = ControlIdOf(Control::Command1),  // Browse
+  kText4 = ControlIdOf(Control::Text4),        // disc
 };
 enum MenuItemId : int {
   IDM_FILE_EXIT = MenuItemIdOf(0),
   IDM_OPTIONS_SHELL = MenuItemIdOf(1),
-  IDM_HELP_ABOUT = MenuItemIdOf(2),
+  IDM_OPTIONS_SHELL_REMOVE = MenuItemIdOf(2),
+  IDM_HELP_ABOUT = MenuItemIdOf(3),
 };
 
 // frmMain as a Win32 window: fixed single border, a minimise box and no maximise box, the menu

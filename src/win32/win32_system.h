@@ -15,6 +15,7 @@ class Win32System : public LocalSystem {
   NumberSeparators LocaleSeparators() override;
   void WriteSetting(const std::string& section, const std::string& key, const std::string& value) override;
   void WriteShellVerb(const std::string& extension, const std::string& verb, const std::string& command) override;
+  void RemoveShellVerb(const std::string& extension, const std::string& verb) override;
 };
 
 }  // namespace quillet

@@ -35,6 +35,7 @@ HWND Win32Window::Box(TextBox box) const {
     case TextBox::FileName: return window_.Control(kText1);
     case TextBox::Type: return window_.Control(kText2);
     case TextBox::Size: return window_.Control(kText3);
+    case TextBox::Disc: return window_.Control(kText4);
   }
   return nullptr;
 }
@@ -46,7 +47,17 @@ std::string Win32Window::BoxText(TextBox box) {
   return Narrow(text);
 }
 
-void Win32Window::SetBoxText(TextBox box, const std::string& text) { SetWindowTextW(Box(box), Widen(text).c_str()); }
+void Win32Window::SetBoxText(TextBox box, const std::string& text) {
+  HWND control = Box(box);
+  SetWindowTextW(control, Widen(text).c_str());
+  // A long path shows its end, the file's name, and a box that changed says so to a screen reader.
+  const LPARAM end = GetWindowTextLengthW(control);
+  if (box == TextBox::FileName) {
+    SendMessageW(control, EM_SETSEL, static_cast<WPARAM>(end), end);
+    SendMessageW(control, EM_SCROLLCARET, 0, 0);
+  }
+  NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
+}
 
 void Win32Window::EnableConvert(bool enabled) { EnableWindow(window_.Control(kCommand3), enabled); }
 

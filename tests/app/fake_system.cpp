@@ -32,6 +32,9 @@ FileContents FakeSystem::ReadImage(const std::string& path) {
 }
 
 void FakeSystem::WriteNewFile(const std::string& path, std::span<const std::byte> bytes) {
+  for (const std::string& folder : read_only_folders) {
+    if (path.starts_with(folder + "\\")) throw RunTimeError(error::kPermissionDenied);
+  }
   WriteFile(path, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
@@ -99,6 +102,14 @@ void FakeSystem::WriteShellVerb(const std::string& extension, const std::string&
     throw RunTimeError(error::kPermissionDenied);
   }
   shell_verbs.push_back({extension, verb, command});
+}
+
+void FakeSystem::RemoveShellVerb(const std::string& extension, const std::string& verb) {
+  if (std::find(failing_shell_extensions.begin(), failing_shell_extensions.end(), extension) !=
+      failing_shell_extensions.end()) {
+    throw RunTimeError(error::kPermissionDenied);
+  }
+  std::erase_if(shell_verbs, [&](const auto& entry) { return entry.first == extension && entry.second == verb; });
 }
 
 }  // namespace quillet::testing

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,8 @@ class FakeWindow : public Window {
     std::vector<ButtonAssignment> captions;  // as they land on a Yes/No/Cancel box's buttons
   };
 
-  std::string boxes[3] = {std::string(kInitialBoxText), std::string(kInitialBoxText), std::string(kInitialBoxText)};
+  std::string boxes[4] = {std::string(kInitialBoxText), std::string(kInitialBoxText), std::string(kInitialBoxText),
+                          std::string(kInitialBoxText)};
   bool convert_enabled = true;
   bool close_requested = false;
   WindowPlacement placement;
@@ -58,5 +60,10 @@ class FakeWindow : public Window {
   std::optional<ChosenFile> ChooseFile(const OpenFileRequest& request) override;
   [[noreturn]] void EndAtOnce() override;
 };
+
+// A box as a failing expectation shows it.
+inline void PrintTo(const FakeWindow::Message& message, std::ostream* out) {
+  *out << "[" << message.title << "] " << message.text;
+}
 
 }  // namespace quillet::testing

@@ -12,6 +12,7 @@
 #include "app/texts.h"
 #include "disc/boot_rule.h"
 #include "inspect/signatures.h"
+#include "scramble/scramble.h"
 
 namespace quillet {
 namespace {
@@ -41,8 +42,35 @@ std::string Noise(std::size_t size) {
   return bytes;
 }
 
+std::string Repeated(const std::string& text, int times) {
+  std::string repeated;
+  for (int i = 0; i < times; ++i) repeated += text;
+  return repeated;
+}
+
+// SH-4 functions as a compiler lays them out: a frame set up, a body, the frame released. Scrambled,
+// it is a program whose form the layout tells.
+std::string ScrambledCode(std::size_t size) {
+  static const std::uint16_t kBody[] = {0x6133, 0x7104, 0xE200, 0x2122, 0x6012, 0x8801, 0x8B02,
+                                        0x4008, 0x3C2C, 0xD103, 0x410B, 0x0009, 0x6503, 0x65F2};
+  std::mt19937 random(5);
+  std::vector<std::uint16_t> words;
+  while (words.size() * 2 < size) {
+    words.insert(words.end(), {0x2FE6, 0x4F22, 0x6EF3});
+    for (auto count = 4 + random() % 17; count > 0; --count) {
+      words.push_back(static_cast<std::uint16_t>(kBody[random() % std::size(kBody)] ^ (random() % 4) << 4));
+    }
+    words.insert(words.end(), {0x6FE3, 0x4F26, 0x6EF6, 0x000B, 0x0009});
+  }
+  std::string plain(size, '\0');
+  std::memcpy(plain.data(), words.data(), size);  // little-endian, as the console reads them
+  std::string scrambled(size, '\0');
+  Scramble({reinterpret_cast<const std::byte*>(plain.data()), size}, {reinterpret_cast<std::byte*>(scrambled.data()), size});
+  return scrambled;
+}
+
 const std::string kUnscrambled = Noise(1000) + Pattern('E') + Noise(234);  // 1,270 bytes: "1.2 KB"
-const std::string kScrambled = Noise(1234567);                             // "1,205.6 KB"
+const std::string kScrambled = ScrambledCode(1234567);                     // "1,205.6 KB"
 // A disc's boot header under any name: the hardware ID and a boot file name at 0x60.
 const std::string kBootSector = "SEGA SEGAKATANA " + std::string(0x50, ' ') + "1ST_READ.BIN    " + Noise(2000);
 
@@ -88,8 +116,9 @@ class MainFormTest : public ::testing::Test {
 
 TEST_F(MainFormTest, LoadStoresTheElfQuestionsButtonSettingsFirst) {
   EXPECT_FALSE(Load());
-  EXPECT_EQ(form.Buttons().Slot(1), (ButtonSetting{"Scrambled", 1, -1}));
-  EXPECT_EQ(form.Buttons().Slot(2), (ButtonSetting{"Unscrambled", 0, -1}));
+  // Each with its access key: Alt+S, Alt+U.
+  EXPECT_EQ(form.Buttons().Slot(1), (ButtonSetting{"&Scrambled", 1, -1}));
+  EXPECT_EQ(form.Buttons().Slot(2), (ButtonSetting{"&Unscrambled", 0, -1}));
   EXPECT_EQ(form.Buttons().Slot(3), (ButtonSetting{}));
   for (TextBox box : {TextBox::FileName, TextBox::Type, TextBox::Size}) EXPECT_EQ(Box(box), kInitial);
   EXPECT_TRUE(app.window.messages.empty());
@@ -125,7 +154,11 @@ TEST_F(MainFormTest, StartupScanShowsPathVerdictAndSize) {
   for (const Row& row : std::vector<Row>{
            {R"(C:\games\1ST_READ.BIN)", kUnscrambled, "UNSCRAMBLED", "1.2 KB"},
            {R"(C:\games\1ST_READ.BIN)", kScrambled, "SCRAMBLED", "1,205.6 KB"},
-           {R"(C:\games\empty.bin)", "", "SCRAMBLED", ". KB"},
+           // No program, or none that can be told: never called SCRAMBLED.
+           {R"(C:\games\empty.bin)", "", "UNDECIDED", ". KB"},
+           {R"(C:\games\noise.bin)", Noise(300000), "UNDECIDED", "293. KB"},
+           {R"(C:\games\readme.txt)", Repeated("The quick brown fox jumps over the lazy dog.\n", 70), "NOT A PROGRAM",
+            "3.1 KB"},
            // M and N alone: unscrambled whichever way the file arrives.
            {R"(C:\games\m.bin)", Noise(300) + Pattern('M'), "UNSCRAMBLED", ".3 KB"},
            {R"(C:\games\n.bin)", Noise(300) + Pattern('N'), "UNSCRAMBLED", ".3 KB"},
@@ -214,7 +247,10 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
       };
     };
   };
-  const auto error = [](std::string description) { return std::vector<Message>{ErrorReport(75, description)}; };
+  // The error names the result and says what failed, never a temporary name.
+  const auto error = [](const std::string& reason) {
+    return std::vector<Message>{ErrorReport(75, R"(Could not write C:\dev\game_scrambled.bin: )" + reason + ".")};
+  };
   struct Row {
     const char* label;
     Answer answer;
@@ -283,7 +319,7 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
            {"dcscram not started",
             Answer::Yes,
             {},
-            error("Path/File access error: dcscram.exe could not be started (No such file or directory)"),
+            error("dcscram.exe could not be started (No such file or directory)"),
             "",
             false,
             elf,
@@ -291,7 +327,7 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
            {"dcscram failing",
             Answer::Yes,
             {},
-            error("Path/File access error: dcscram.exe failed with exit code 1"),
+            error("dcscram.exe failed with exit code 1"),
             "",
             false,
             elf,
@@ -299,7 +335,7 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
            {"dcscram writing nothing",
             Answer::Yes,
             {},
-            error(R"(Path/File access error: dcscram.exe wrote no file C:\dev\game_scrambled.bin)"),
+            error(R"(dcscram.exe wrote no file C:\dev\game_scrambled.bin)"),
             "",
             false,
             elf,
@@ -307,7 +343,7 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
            {"dcscram stopped",
             Answer::Yes,
             {},
-            error("Path/File access error: dcscram.exe was stopped before it finished (ended by signal Killed)"),
+            error("dcscram.exe was stopped before it finished (ended by signal Killed)"),
             "",
             false,
             elf,
@@ -331,7 +367,7 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
     EXPECT_EQ(question.kind, message_kind::kYesNoCancelQuestion);
     EXPECT_EQ(question.title, "Converting an ELF");
     EXPECT_EQ(question.captions,
-              (std::vector<ButtonAssignment>{{0, {"Scrambled", 1, -1}}, {1, {"Unscrambled", 0, -1}}}));
+              (std::vector<ButtonAssignment>{{0, {"&Scrambled", 1, -1}}, {1, {"&Unscrambled", 0, -1}}}));
     EXPECT_EQ(fake.window.messages, row.messages);
     EXPECT_EQ(fake.window.convert_enabled, tools_there);
     const std::vector<ToolRun>& runs = fake.system.tool_runs;
@@ -354,6 +390,8 @@ TEST(StartupConversionTest, EachAnswerAndEachOutcome) {
       }
       if (!raw.empty()) {
         EXPECT_TRUE(raw.starts_with(R"(C:\dev\.game.)")) << raw;
+        // Besides the probe that the folder takes a new file.
+        std::erase_if(fake.system.deletions, [](const std::string& path) { return path.ends_with(".tmp"); });
         EXPECT_EQ(fake.system.deletions, std::vector<std::string>{raw});
       }
     }
@@ -389,6 +427,7 @@ TEST_F(BrowseTest, AnElfByContentAndADiscThatWouldNotStartItsBootFile) {
       Noise(3000);
   app.system.files[R"(C:\games\dk.cdi)"] = "an image";
   DiscBootFile& disc = app.system.discs[R"(C:\games\dk.cdi)"];
+  disc.format = DiscFormat::Cdi;
   disc.boot.header.boot_file = "1ST_READ.BIN";
   disc.boot.header.boot_code = StockBootCodes().front();  // the console's own boot code: a CD-R boots it scrambled
   disc.boot.header.area_symbols = "JUE";
@@ -400,7 +439,9 @@ TEST_F(BrowseTest, AnElfByContentAndADiscThatWouldNotStartItsBootFile) {
   EXPECT_TRUE(app.window.messages.empty());
   form.Form_OLEDragDrop({R"(C:\games\dk.cdi)"});
   EXPECT_EQ(app.window.Box(TextBox::Type), "UNSCRAMBLED");
-  EXPECT_EQ(app.window.Box(TextBox::Size), "1.2 KB") << "the boot file's";
+  EXPECT_EQ(app.window.Box(TextBox::Size), "1.2 KB (its boot file, 1ST_READ.BIN)");
+  EXPECT_EQ(app.window.Box(TextBox::Disc),
+            "A CDI image: will not boot: 1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one");
   EXPECT_EQ(app.window.messages,
             (std::vector<Message>{
                 {"This disc will not boot:\r\n\r\n1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one.",
@@ -458,7 +499,9 @@ TEST_F(BrowseTest, CancelChangesNothing) {
   EXPECT_EQ(app.window.dialogs[0].title, "Open");
   EXPECT_EQ(
       app.window.dialogs[0].filters,
-      (std::vector<FileFilter>{{"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
+      (std::vector<FileFilter>{{"Files Quillet reads (*.bin; *.elf; *.cdi; *.iso; *.gdi; *.cue; *.chd)",
+                                "*.bin;*.elf;*.cdi;*.iso;*.gdi;*.cue;*.chd"},
+                               {"Dreamcast binaries (*.bin; *.elf)", "*.bin;*.elf"},
                                {"Disc images (*.cdi; *.iso; *.gdi; *.cue; *.chd)", "*.cdi;*.iso;*.gdi;*.cue;*.chd"},
                                {"All files (*.*)", "*"}}));
   EXPECT_TRUE(app.window.messages.empty());
@@ -667,6 +710,7 @@ TEST_F(ConvertTest, ElfAnswers) {
   EXPECT_NE(intermediate, R"(C:\dev\game.final.bin)");
   EXPECT_EQ(app.system.tool_runs[2].arguments.front(), intermediate);
   CommandLineFor(app.system.tool_runs[2], R"(C:\dev\game_scrambled.bin)");
+  std::erase_if(app.system.deletions, [](const std::string& path) { return path.ends_with(".tmp"); });  // probes
   EXPECT_EQ(app.system.deletions, std::vector<std::string>{intermediate});
   EXPECT_EQ(app.window.messages.back(), (Message{"Done! game.final.elf has been converted to game_scrambled.bin.",
                                                  message_kind::kInformation, "Success"}));
@@ -694,10 +738,10 @@ TEST_F(ConvertTest, AResultThatIsATrackFileIsRefused) {
 // A failed tool is no success, and its own reason is shown, as the command line shows it.
 TEST_F(ConvertTest, AFailedToolIsNoSuccess) {
   for (const auto& [errors, message] : std::vector<std::pair<std::string, std::string>>{
-           {"", "Path/File access error: dcscram.exe failed with exit code 2"},
+           {"", "Could not write C:\\games\\1ST_READ_unscrambled.bin: dcscram.exe failed with exit code 2."},
            {"dcscram: cannot read 'C:\\games\\1ST_READ.BIN': Permission denied\r\n",
-            "Path/File access error: dcscram.exe failed with exit code 2: cannot read 'C:\\games\\1ST_READ.BIN': "
-            "Permission denied"}}) {
+            "Could not write C:\\games\\1ST_READ_unscrambled.bin: dcscram.exe failed with exit code 2: cannot read "
+            "'C:\\games\\1ST_READ.BIN': Permission denied."}}) {
     Fakes fake;
     fake.system.files[R"(C:\games\1ST_READ.BIN)"] = "a binary";
     fake.window.Box(TextBox::FileName) = R"(C:\games\1ST_READ.BIN)";
@@ -739,7 +783,8 @@ TEST_F(ConvertTest, AnEarlierResultIsNoProofTheToolWroteOne) {
   form.Command3_Click();
   ASSERT_EQ(app.window.messages.size(), 2u);
   EXPECT_EQ(app.window.messages.back(),
-            ErrorReport(75, R"(Path/File access error: dcscram.exe wrote no file C:\games\1ST_READ_unscrambled.bin)"));
+            ErrorReport(75, R"(Could not write C:\games\1ST_READ_unscrambled.bin: dcscram.exe wrote no file )"
+                            R"(C:\games\1ST_READ_unscrambled.bin.)"));
   EXPECT_EQ(app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"], "yesterday's result");
   EXPECT_EQ(app.system.files.size(), 2u);
 }
@@ -754,6 +799,52 @@ TEST_F(ConvertTest, AnEarlierResultIsReplacedOnlyWhenThePersonSaysSo) {
       (std::vector<Message>{{"1ST_READ_unscrambled.bin exists. Replace it?", message_kind::kYesNoWarning, "Quillet"}}));
   EXPECT_TRUE(app.system.tool_runs.empty());
   EXPECT_EQ(app.system.files[R"(C:\games\1ST_READ_unscrambled.bin)"], "another program");
+}
+
+// A file that is no program, or whose form cannot be told, is never called SCRAMBLED: Convert asks
+// first, and says what it did without calling it a completed conversion. A folder that takes no new
+// file is told before any tool runs, naming the result.
+TEST_F(ConvertTest, WhatThePersonIsToldOfAFileThatIsNoProgram) {
+  const std::string text = Repeated("The quick brown fox jumps over the lazy dog.\n", 70);
+  const auto asked = [](Form judged, const std::string& title, const std::string& result) {
+    return Message{UnprovenQuestionText(judged, title, Form::Unscrambled, result), message_kind::kYesNoWarning,
+                   "Quillet"};
+  };
+  struct Row {
+    const char* label;
+    std::string path, bytes, verdict;
+    std::deque<Answer> answers;
+    std::vector<Message> messages;
+    bool written;
+  };
+  for (const Row& row : std::vector<Row>{
+           {"a text file, declined", R"(C:\docs\readme.txt)", text, "NOT A PROGRAM", {Answer::No},
+            {asked(Form::NotAProgram, "readme.txt", "readme_unscrambled.bin")}, false},
+           {"a text file, as asked", R"(C:\docs\readme.txt)", text, "NOT A PROGRAM", {Answer::Yes},
+            {asked(Form::NotAProgram, "readme.txt", "readme_unscrambled.bin"),
+             {"readme_unscrambled.bin has been written from readme.txt, as asked. Quillet could not tell that it is "
+              "a program.",
+              message_kind::kInformation, "Quillet"}},
+            true},
+           {"an empty file", R"(C:\docs\empty.bin)", "", "UNDECIDED", {Answer::No},
+            {asked(Form::Undecided, "empty.bin", "empty_unscrambled.bin")}, false},
+           {"a program in a folder that takes no new file", R"(C:\locked\game.bin)", kScrambled, "SCRAMBLED", {},
+            {ErrorReport(70, R"(Could not write C:\locked\game_unscrambled.bin: permission denied.)")}, false},
+       }) {
+    SCOPED_TRACE(row.label);
+    Fakes fake;
+    fake.system.read_only_folders = {R"(C:\locked)"};
+    fake.system.files[row.path] = row.bytes;
+    fake.window.chosen_files = {ChosenFile{row.path, std::string(FileTitle(row.path, PathStyle::Windows))}};
+    fake.Form().Command1_Click();
+    EXPECT_EQ(fake.window.Box(TextBox::Type), row.verdict);
+    EXPECT_EQ(fake.window.Box(TextBox::Disc), "Not a disc image");
+    fake.window.message_answers = row.answers;
+    fake.Form().Command3_Click();
+    EXPECT_EQ(fake.window.messages, row.messages);
+    EXPECT_EQ(fake.system.tool_runs.size(), row.written ? 1u : 0u);
+    EXPECT_EQ(fake.system.files.size(), row.written ? 2u : 1u) << "no result, no probe, no intermediate left";
+  }
 }
 
 TEST_F(ConvertTest, PathEndingInASeparatorIsError9) {
@@ -850,7 +941,7 @@ TEST_F(MainFormTest, AboutShowsFifteenLines) {
 }
 
 TEST_F(MainFormTest, RightClickIntegration) {
-  const Message question{"Are you sure?", message_kind::kYesNo, "Continue?"};
+  const Message question{ShellQuestionText(), message_kind::kYesNo, "Continue?"};
   const std::string command = R"("C:\dc tools\vardelm.exe" %1)";
   struct Row {
     Answer answer;
@@ -888,6 +979,19 @@ TEST_F(MainFormTest, RightClickIntegration) {
     fake.Form().mnuOptionsShell_Click();
     EXPECT_EQ(fake.system.shell_verbs, row.written);
     EXPECT_EQ(fake.window.messages, row.messages);
+  }
+  // And taken away again, after a question that says what goes.
+  const Message removal{"This takes \"Scan Dreamcast binary\" and \"Convert to Dreamcast binary\" off your "
+                        "right-click menus. Go on?",
+                        message_kind::kYesNo, "Continue?"};
+  for (const Answer answer : {Answer::No, Answer::Yes}) {
+    Fakes fake;
+    fake.window.message_answers = {Answer::Yes, Answer::Ok, answer};
+    fake.Form().mnuOptionsShell_Click();
+    fake.Form().mnuOptionsShellRemove_Click();
+    EXPECT_EQ(fake.system.shell_verbs.empty(), answer == Answer::Yes);
+    EXPECT_EQ(fake.window.messages[2], removal);
+    EXPECT_EQ(fake.window.messages.size(), answer == Answer::Yes ? 4u : 3u);
   }
 }
 

@@ -19,6 +19,7 @@ class ProgramOnDisk : public LocalSystem {
   NumberSeparators LocaleSeparators() override { return {}; }
   void WriteSetting(const std::string&, const std::string&, const std::string&) override {}
   void WriteShellVerb(const std::string&, const std::string&, const std::string&) override {}
+  void RemoveShellVerb(const std::string&, const std::string&) override {}
 };
 
 }  // namespace quillet::testing

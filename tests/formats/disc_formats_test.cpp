@@ -21,7 +21,7 @@ namespace {
 
 TEST(DiscFormatsTest, EveryListIsTheTables) {
   EXPECT_EQ(FormatsReadWords(), "CDI, ISO, GD-ROM (.gdi), cue sheet (.cue) and CHD images");
-  EXPECT_EQ(OpenFilters()[1],
+  EXPECT_EQ(OpenFilters()[2],
             (FileFilter{"Disc images (*.cdi; *.iso; *.gdi; *.cue; *.chd)", "*.cdi;*.iso;*.gdi;*.cue;*.chd"}));
   std::ostringstream help, ignored;
   const std::vector<std::string> arguments{"--help"};

@@ -20,6 +20,11 @@ trap 'rm -rf "$work"; dpkg -s quillet >/dev/null 2>&1 && apt-get purge -y -qq qu
 appstreamcli validate --no-net --pedantic "$work"/unpacked/usr/share/metainfo/*.metainfo.xml >/dev/null ||
   fail "appstreamcli does not accept the metainfo file"
 desktop-file-validate "$work"/unpacked/usr/share/applications/*.desktop || fail "the desktop entry is not valid"
+# "Open With" offers Quillet for what it reads: a .bin (data), an ELF and each disc image's type.
+for type in application/octet-stream application/x-executable application/x-cd-image application/x-mame-chd; do
+  grep -q "^MimeType=.*$type;" "$work"/unpacked/usr/share/applications/*.desktop ||
+    fail "the desktop entry does not name $type"
+done
 
 dpkg-deb -f "$deb" Description | grep -q "scan, check, convert, fix" || fail "the description does not name quillet fix"
 
