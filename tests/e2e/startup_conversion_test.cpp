@@ -96,7 +96,7 @@ TEST_F(StartupConversionEndToEnd, AToolThatSucceedsWithoutWritingFailsDespiteAnE
   ASSERT_EQ(window.messages.size(), 2u);
   EXPECT_EQ(window.messages.front().text, "game_unscrambled.bin exists. Replace it?");
   EXPECT_EQ(window.messages.back().text,
-            "Random error number 75\r\nPath/File access error: sh-elf-objcopy wrote no file " + earlier);
+            "Random error number 75\r\nCould not write " + earlier + ": sh-elf-objcopy wrote no file " + earlier + ".");
   EXPECT_EQ(ReadFile(earlier), "an earlier result");
 }
 

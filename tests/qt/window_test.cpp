@@ -19,6 +19,7 @@
 #include <QUrl>
 #include <QtTest>
 #include <cstdio>
+#include <cmath>
 #include <functional>
 #include <span>
 
@@ -61,6 +62,16 @@ QWidget* NextTabStop(QWidget* from) {
     next = next->nextInFocusChain();
   }
   return next;
+}
+
+// The contrast ratio of two colours, as the web's accessibility guidelines measure it.
+double Contrast(const QColor& one, const QColor& other) {
+  const auto luminance = [](const QColor& colour) {
+    const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+  };
+  const double a = luminance(one) + 0.05, b = luminance(other) + 0.05;
+  return a > b ? a / b : b / a;
 }
 
 QStringList Captions(const MessageBox& box) {
@@ -139,44 +150,58 @@ class WindowTest : public QObject {
       const char* name;
       QRect geometry;  // pixels at 96 DPI
       QString text;
-      bool enabled;
+      bool read_only;
+      const char* accessible_name;
     };
     const QString initial = "Please select a bin to scan...";
     for (const Row& row : std::vector<Row>{
-             {"Text1", {16, 24, 177, 21}, initial, true},
-             {"Command3", {232, 72, 65, 25}, "&Convert", true},
-             {"Text3", {16, 120, 177, 21}, initial, false},
-             {"Text2", {16, 72, 177, 21}, initial, false},
-             {"Command1", {232, 24, 65, 25}, "&Browse", true},
+             {"Text1", {16, 24, 177, 21}, initial, false, "File name"},
+             {"Command3", {232, 72, 65, 25}, "&Convert", false, ""},
+             {"Text3", {16, 120, 177, 21}, initial, true, "File size"},
+             {"Text2", {16, 72, 177, 21}, initial, true, "Type of bin"},
+             {"Command1", {232, 24, 65, 25}, "&Browse", false, ""},
+             {"Text4", {16, 168, 281, 21}, initial, true, "Disc"},
          }) {
       auto* widget = window->findChild<QWidget*>(row.name);
       QVERIFY2(widget, row.name);
       QCOMPARE(widget->geometry(), row.geometry);
-      QCOMPARE(widget->isEnabled(), row.enabled);
-      if (auto* edit = qobject_cast<QLineEdit*>(widget)) QCOMPARE(edit->text(), row.text);
+      QVERIFY(widget->isEnabled());
       if (auto* button = qobject_cast<QPushButton*>(widget)) QCOMPARE(button->text(), row.text);
+      auto* edit = qobject_cast<QLineEdit*>(widget);
+      if (!edit) continue;
+      QCOMPARE(edit->text(), row.text);
+      QCOMPARE(edit->accessibleName(), QString(row.accessible_name));
+      QCOMPARE(edit->isReadOnly(), row.read_only);
+      // Greyed, but as readable as any text: at least 4.5:1.
+      const QPalette palette = edit->palette();
+      QVERIFY2(Contrast(palette.color(QPalette::Text), palette.color(QPalette::Base)) >= 4.5, row.name);
+      if (row.read_only) QCOMPARE(palette.color(QPalette::Base), palette.color(QPalette::Window));
     }
     for (const auto& [name, text, top] : std::vector<std::tuple<const char*, QString, int>>{
-             {"Label1", "File name", 8}, {"Label2", "Type of bin", 56}, {"Label3", "File size", 104}}) {
+             {"Label1", "File name", 8}, {"Label2", "Type of bin", 56}, {"Label3", "File size", 104}, {"Label4", "Disc", 152}}) {
       auto* label = window->findChild<QLabel*>(name);
       QVERIFY2(label, name);
       QCOMPARE(label->text(), text);
       QCOMPARE(label->geometry().topLeft(), QPoint(16, top));
       QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
     }
-    QCOMPARE(window->centralWidget()->size(), QSize(314, 167));
-    // Focus: Browse first, then Convert, then the file-name box; never the disabled boxes.
+    QCOMPARE(window->centralWidget()->size(), QSize(314, 215));
+    // Focus: Browse first, then Convert, then the file-name box, then the boxes that only show.
     QCOMPARE(window->focusWidget(), window->command1());
     QCOMPARE(NextTabStop(window->command1()), window->command3());
     QCOMPARE(NextTabStop(window->command3()), window->text1());
-    QCOMPARE(NextTabStop(window->text1()), window->command1());
+    QCOMPARE(NextTabStop(window->text1()), window->text2());
+    QCOMPARE(NextTabStop(window->text2()), window->text3());
+    QCOMPARE(NextTabStop(window->text3()), window->text4());
+    QCOMPARE(NextTabStop(window->text4()), window->command1());
     QStringList menus;
     for (QAction* menu : window->menuBar()->actions()) {
       menus << menu->text();
       for (QAction* item : menu->menu()->actions()) menus << item->text();
     }
     QCOMPARE(menus,
-             QStringList({"&File", "E&xit", "&Options", "Integrate into &right-click menus", "&Help", "&About "}));
+             QStringList({"&File", "E&xit", "&Options", "Integrate into &right-click menus",
+                          "Re&move right-click entries", "&Help", "&About "}));
   }
 
   void convertDisabledWithoutATool() {
@@ -208,9 +233,9 @@ class WindowTest : public QObject {
         if (model->filter() & QDir::CaseSensitive) filters << "case-sensitive";
         // A person choosing disc images in the list: their patterns take the model's.
         if (auto* kinds = dialog.findChild<QComboBox*>("fileTypeCombo")) {
-          kinds->setCurrentIndex(1);
-          emit kinds->activated(1);
-          emit kinds->textActivated(kinds->itemText(1));
+          kinds->setCurrentIndex(2);
+          emit kinds->activated(2);
+          emit kinds->textActivated(kinds->itemText(2));
         }
         filters << model->nameFilters();
       }
@@ -219,16 +244,26 @@ class WindowTest : public QObject {
     };
     QTest::mouseClick(window->command1(), Qt::LeftButton);
     QCOMPARE(title, QString("Open"));
-    QCOMPARE(filters,
-             QStringList({"Dreamcast binaries (*.bin; *.elf)", "Disc images (*.cdi; *.iso; *.gdi; *.cue; *.chd)",
-                          "All files (*.*)", "*.bin", "*.elf", "*.cdi", "*.iso", "*.gdi", "*.cue", "*.chd"}));
+    // It starts on every file Quillet reads.
+    QCOMPARE(filters, QStringList({"Files Quillet reads (*.bin; *.elf; *.cdi; *.iso; *.gdi; *.cue; *.chd)",
+                                   "Dreamcast binaries (*.bin; *.elf)", "Disc images (*.cdi; *.iso; *.gdi; *.cue; *.chd)",
+                                   "All files (*.*)", "*.bin", "*.elf", "*.cdi", "*.iso", "*.gdi", "*.cue", "*.chd",
+                                   "*.cdi", "*.iso", "*.gdi", "*.cue", "*.chd"}));
     QCOMPARE(window->text1()->text(), path);
+    QCOMPARE(window->text1()->cursorPosition(), path.size());  // a long path shows the file's name
     QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
     QCOMPARE(window->text3()->text(), QString("2. KB"));
+    QCOMPARE(window->text4()->text(), QString("Not a disc image"));
 
-    form_window->run_file_dialog = [](QFileDialog&) { return false; };
+    // Cancel changes nothing; the dialog opens where the last file was chosen.
+    QString opened_in;
+    form_window->run_file_dialog = [&](QFileDialog& dialog) {
+      opened_in = dialog.directory().absolutePath();
+      return false;
+    };
     QTest::mouseClick(window->command1(), Qt::LeftButton);
-    QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));  // Cancel changes nothing
+    QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
+    QCOMPARE(opened_in, QFileInfo(path).absolutePath());
   }
 
   void relabelledQuestion() {
@@ -239,15 +274,15 @@ class WindowTest : public QObject {
     AnswerNextBox([&](MessageBox& box) {
       captions = Captions(box);
       first_is_default = box.Buttons().front()->isDefault() && box.focusWidget() == box.Buttons().front();
-      ButtonCaptioned(box, "Unscrambled")->click();
+      ButtonCaptioned(box, "&Unscrambled")->click();
     });
     QCOMPARE(form_window->AskRelabelled("Do you wish for a scrambled or unscrambled binary?",
                                         message_kind::kYesNoCancelQuestion, "Converting an ELF", form->Buttons()),
              Answer::No);
-    QCOMPARE(captions, QStringList({"Scrambled", "Unscrambled", "Cancel"}));
+    QCOMPARE(captions, QStringList({"&Scrambled", "&Unscrambled", "Cancel"}));  // Alt+S, Alt+U
     QVERIFY(first_is_default);
 
-    AnswerNextBox([](MessageBox& box) { ButtonCaptioned(box, "Scrambled")->click(); });
+    AnswerNextBox([](MessageBox& box) { ButtonCaptioned(box, "&Scrambled")->click(); });
     QCOMPARE(form_window->AskRelabelled("?", message_kind::kYesNoCancelQuestion, "Converting an ELF", form->Buttons()),
              Answer::Yes);
     AnswerNextBox([](MessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
@@ -260,13 +295,13 @@ class WindowTest : public QObject {
     struct Row {
       MessageKind kind;
       QStringList captions;
-      Answer escape;  // what Esc answers; None: nothing, the box stays
+      Answer escape;  // what Esc answers
     };
     for (const Row& row :
          std::vector<Row>{{message_kind::kOk, {"OK"}, Answer::Ok},
                           {message_kind::kCritical, {"OK"}, Answer::Ok},
                           {message_kind::kInformation, {"OK"}, Answer::Ok},
-                          {message_kind::kYesNo, {"&Yes", "&No"}, Answer::None},
+                          {message_kind::kYesNo, {"&Yes", "&No"}, Answer::No},  // declined, nothing written
                           {message_kind::kYesNoCancelQuestion, {"&Yes", "&No", "Cancel"}, Answer::Cancel}}) {
       QStringList captions;
       QString title;
@@ -283,8 +318,8 @@ class WindowTest : public QObject {
       const Answer answer = form_window->ShowMessage("text", row.kind, "");
       QCOMPARE(captions, row.captions);
       QCOMPARE(title, QString("Quillet"));
-      QCOMPARE(answer, row.escape != Answer::None ? row.escape : Answer::No);
-      QCOMPARE(close_button, row.escape != Answer::None);
+      QCOMPARE(answer, row.escape);
+      QVERIFY(close_button);
       QVERIFY(centred);
     }
   }
@@ -295,7 +330,7 @@ class WindowTest : public QObject {
     Scramble({reinterpret_cast<const std::byte*>(raw.data()), static_cast<std::size_t>(raw.size())},
              {reinterpret_cast<std::byte*>(scrambled.data()), static_cast<std::size_t>(scrambled.size())});
     for (const auto& [answer, result, bytes] : std::vector<std::tuple<QString, QString, QByteArray>>{
-             {"Scrambled", "game_scrambled.bin", scrambled}, {"Unscrambled", "game_unscrambled.bin", raw}}) {
+             {"&Scrambled", "game_scrambled.bin", scrambled}, {"&Unscrambled", "game_unscrambled.bin", raw}}) {
       const QString games = folder.filePath("my games");
       QVERIFY(QDir(games).removeRecursively() && QDir().mkpath(games));
       QVERIFY(QFile::copy(QUILLET_SH_FIXTURES "/hello.elf", games + "/game.elf"));
@@ -363,6 +398,13 @@ class WindowTest : public QObject {
       QVERIFY(file.open(QIODevice::WriteOnly));
       file.write(content.data(), static_cast<qint64>(content.size()));
       file.close();
+      const QString earlier = row.result ? place + "/" + row.result : QString();
+      if (row.earlier == testing::Earlier::kFile) {
+        QFile other(earlier);
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write(QByteArray::fromStdString(testing::ContentBytes(testing::Content::kEarlier, read)));
+      }
+      if (row.earlier == testing::Earlier::kFolder) QVERIFY(QDir().mkpath(place + "/locked_unscrambled.bin"));
       Start(row.arrival == testing::Arrival::kCommandLine ? QFile::encodeName(path).toStdString() : "");
       QString question, written;
       if (row.fix) {
@@ -380,7 +422,7 @@ class WindowTest : public QObject {
       if (row.fix) {
         QVERIFY2(question.endsWith("\r\n\r\nWrite a fixed copy, " + QString(row.result) + ", beside it?"),
                  qPrintable(question));
-        QCOMPARE(written, QString(row.message) + place + "/" + row.result);
+        QCOMPARE(written, QString(row.fixed) + place + "/" + row.result);
       }
       window->ShowCentred();
       if (row.arrival == testing::Arrival::kBrowse) {
@@ -406,16 +448,43 @@ class WindowTest : public QObject {
       QCOMPARE(window->text1()->text(), path);
       QCOMPARE(window->text2()->text(), QString(row.verdict));
       const auto shown = static_cast<std::int64_t>(testing::ShownSize(row.content, read));
-      QCOMPARE(window->text3()->text(), QString::fromStdString(SizeText(shown, system->LocaleSeparators())));
-      if (row.result && !row.fix) {
-        QString said;
-        AnswerNextBox([&](MessageBox& box) {
-          said = box.findChild<QLabel*>("text")->text();
-          box.Buttons().front()->click();
+      QCOMPARE(window->text3()->text(),
+               QString::fromStdString(SizeText(shown, system->LocaleSeparators()) + testing::SizeOwner(row.content)));
+      const std::string data = QFile::encodeName(place + "/").toStdString();
+      QVERIFY2(testing::Matches(row.disc, window->text4()->text().toStdString(), data),
+               qPrintable(window->text4()->text()));
+      // Each box Convert brings, answered in turn.
+      std::vector<std::pair<QString, QString>> said;
+      std::function<void(std::size_t)> answer_from = [&](std::size_t index) {
+        if (index == row.replies.size()) return;
+        AnswerNextBox([&, index](MessageBox& box) {
+          said.emplace_back(box.windowTitle(), box.findChild<QLabel*>("text")->text());
+          answer_from(index + 1);
+          const testing::Press press = row.replies[index].press;
+          ButtonCaptioned(box, press == testing::Press::kOk    ? "OK"
+                               : press == testing::Press::kYes ? "&Yes"
+                                                               : "&No")
+              ->click();
         });
+      };
+      if (!row.replies.empty()) {
+        answer_from(0);
         QTest::mouseClick(window->command3(), Qt::LeftButton);
-        QCOMPARE(said, QString(row.message));
+        QCOMPARE(said.size(), row.replies.size());
+        for (std::size_t index = 0; index < said.size(); ++index) {
+          QCOMPARE(said[index].first, QString(row.replies[index].title));
+          QVERIFY2(testing::Matches(row.replies[index].text, said[index].second.toStdString(), data),
+                   qPrintable(said[index].second));
+          QVERIFY2(!said[index].second.contains(".tmp") && !said[index].second.contains(".quillet-"),
+                   "no temporary file is named");
+        }
       }
+      // Nothing left behind but the file, and what was asked for.
+      QStringList left = QDir(place).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+      left.removeAll(row.name);
+      if (row.result) left.removeAll(row.result);
+      if (row.earlier == testing::Earlier::kFolder) left.removeAll("locked_unscrambled.bin");
+      QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
       if (row.result) {
         QCOMPARE(Bytes(place + "/" + row.result).toStdString(), testing::ContentBytes(row.result_content, read));
       }
@@ -497,9 +566,9 @@ class WindowTest : public QObject {
   }
 
   void fileManagerEntries() {
-    // Files of every ending the entries serve, as they are: integration takes none of them from
-    // the types the system gives them, but a .bin (untyped, now a kind of octet stream) and an
-    // .elf (a kind of executable, where its type was its content's).
+    // Files of every ending the entries serve, as they are: integration takes none of them from the
+    // types the system gives them, a .bin (a CD audio track as much as a program) and an .elf (any
+    // program's) above all; and an earlier version's type for .bin, which relabelled every one, goes.
     QStringList files;
     const QByteArray elf = Bytes(QUILLET_SH_FIXTURES "/hello.elf");
     for (const auto& [name, bytes] : std::vector<std::pair<QString, QByteArray>>{
@@ -515,6 +584,18 @@ class WindowTest : public QObject {
       files << file.fileName();
     }
     const QStringList before = TypesOf(files);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QDir().mkpath(data + "/mime/packages");
+    QFile earlier(data + "/mime/packages/quillet-scan-dreamcast-binary.xml");
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+        "  <mime-type type=\"application/x-quillet-bin\"><comment>Dreamcast binary</comment>\n"
+        "    <sub-class-of type=\"application/octet-stream\"/><glob pattern=\"*.bin\" weight=\"10\"/></mime-type>\n"
+        "</mime-info>\n");
+    earlier.close();
+    QProcess::execute("update-mime-database", {data + "/mime"});
     Start("");
     form->Form_Load();
     int shown = 0;
@@ -530,7 +611,6 @@ class WindowTest : public QObject {
     });
     window->findChild<QAction*>("mnuOptionsShell")->trigger();
     QCOMPARE(shown, 2);
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     const QString program = program_folder + "/vardelm";
     const QString service = QString::fromUtf8(Bytes(data + "/kio/servicemenus/quillet-scan-dreamcast-binary.desktop"));
     QVERIFY2(service.contains("Exec=\"" + program + "\" %f\n"), qPrintable(service));
@@ -546,11 +626,27 @@ class WindowTest : public QObject {
     const QStringList after = TypesOf(files);
     for (int index = 0; index < after.size(); ++index) {
       const QString name = QFileInfo(files[index % files.size()]).fileName();
-      const QString expected = name == "x.bin" ? "application/x-quillet-bin"
-                               : name == "x.elf"
-                                   ? (after[index] == "application/x-quillet-elf" ? after[index] : before[index])
-                                   : before[index];
-      QVERIFY2(after[index] == expected, qPrintable(name + ": " + before[index] + " became " + after[index]));
+      QVERIFY2(after[index] == before[index], qPrintable(name + ": " + before[index] + " became " + after[index]));
+    }
+    QVERIFY(!QFile::exists(earlier.fileName()));
+
+    // Taken away again from the window, after a question that says what goes.
+    QString asked, removed;
+    AnswerNextBox([&](MessageBox& question) {
+      asked = question.findChild<QLabel*>("text")->text();
+      ButtonCaptioned(question, "&Yes")->click();
+      AnswerNextBox([&](MessageBox& message) {
+        removed = message.findChild<QLabel*>("text")->text();
+        message.Buttons().front()->click();
+      });
+    });
+    window->findChild<QAction*>("mnuOptionsShellRemove")->trigger();
+    QCOMPARE(asked, QString::fromStdString(ShellRemovalQuestionText()));
+    QCOMPARE(removed, QString("Quillet's right-click entries have been removed."));
+    for (const char* entry : {"/kio/servicemenus/quillet-scan-dreamcast-binary.desktop",
+                                 "/nautilus/scripts/Convert to Dreamcast binary",
+                                 "/nemo/actions/quillet-convert-to-dreamcast-binary.nemo_action"}) {
+      QVERIFY2(!QFile::exists(data + entry), qPrintable(entry));
     }
 
     // A folder that cannot be made: the failure is reported, not called a success.
