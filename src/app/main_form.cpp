@@ -265,9 +265,8 @@ void MainForm::Command3_Click() {
     // The verdict names the form the file is in; Convert makes the other. A file that is no program,
     // or whose form cannot be told, is taken to be in the form its patterns say, once the person
     // has said to go on.
-    const std::optional<Form> unproven = verdict == kNotAProgramVerdict ? std::optional(Form::NotAProgram)
-                                         : verdict == kUndecidedVerdict  ? std::optional(Form::Undecided)
-                                                                         : std::nullopt;
+    const bool unproven = verdict == kNotAProgramVerdict || verdict == kUndecidedVerdict;
+    const Form judged = verdict == kNotAProgramVerdict ? Form::NotAProgram : Form::Undecided;
     const ScrambleVerdict told =
         unproven ? (judged_path_ == path ? judged_verdict_ : ScrambleVerdict::Scrambled)
         : AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled) ? ScrambleVerdict::Unscrambled
@@ -294,7 +293,7 @@ void MainForm::Command3_Click() {
         disc ? std::optional(std::span<const std::byte>(disc->judged.disc.boot.bytes)) : std::nullopt;
     const std::string title(FileTitle(path, system_.Style()));
     const std::string result = ResultName(name, target);
-    if (unproven && window_.ShowMessage(UnprovenQuestionText(*unproven, title, target, result),
+    if (unproven && window_.ShowMessage(UnprovenQuestionText(judged, title, target, result),
                                         message_kind::kYesNoWarning, ToString(kApplicationTitle)) != Answer::Yes) {
       return;
     }

@@ -86,10 +86,11 @@ std::string EntriesInWords() {
     }
     std::string list;
     for (std::size_t at = 0; at < endings.size(); ++at) {
-      list += (at == 0 ? "" : at + 1 == endings.size() ? " and " : ", ") + endings[at];
+      list.append(at == 0 ? "" : at + 1 == endings.size() ? " and " : ", ").append(endings[at]);
     }
-    words += std::string(index == 0 ? "" : ", and ") + "\"" + std::string(verbs[index]) + "\" to " +
-             (index == 0 ? "the right-click menu of " : "that of ") + list + " files";
+    // Appended a piece at a time: GCC 12 at -O3 takes a chain of + on literals for overlapping copies.
+    words.append(index == 0 ? "\"" : ", and \"").append(verbs[index]).append("\" to ");
+    words.append(index == 0 ? "the right-click menu of " : "that of ").append(list).append(" files");
   }
   return words;
 }
@@ -105,8 +106,9 @@ std::string ShellQuestionText() {
 std::string ShellRemovalQuestionText() {
   std::string verbs;
   for (const ShellVerb& each : ShellVerbs()) {
-    const std::string quoted = "\"" + std::string(each.verb) + "\"";
-    if (verbs.find(quoted) == std::string::npos) verbs += (verbs.empty() ? "" : " and ") + quoted;
+    std::string quoted = "\"";
+    quoted.append(each.verb).append("\"");
+    if (verbs.find(quoted) == std::string::npos) verbs.append(verbs.empty() ? "" : " and ").append(quoted);
   }
   return "This takes " + verbs + " off your right-click menus. Go on?";
 }

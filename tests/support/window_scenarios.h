@@ -18,8 +18,8 @@ enum class Arrival { kCommandLine, kBrowse, kDrop };
 
 // The SH programs the tests build: a real one with a C library (the patterns), one without (none of
 // them), and a self-boot CDI whose boot file is the first, unscrambled or scrambled.
-// Besides: a text file (no program), it unscrambled as asked, an earlier result of another program, a
-// CHD of the CDI's disc.
+// Besides: a text file (no program), it unscrambled as asked, an earlier result of another program,
+// and a CHD of a CD-R, its audio in FLAC.
 enum class Content {
   kProgram,
   kScrambledProgram,
@@ -172,7 +172,7 @@ inline std::string ContentBytes(Content content, const std::function<std::string
       return bytes;
     }
     case Content::kEarlier: return "an earlier result of another program";
-    case Content::kChd: return read("disc/chd/split.chd");
+    case Content::kChd: return read("disc/chd/cdr-flac.chd");
   }
   return {};
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/size_text.h"
+#include "app/texts.h"
 #include "core/disc_file.h"
 #include "scramble/scramble.h"
 #include "support/temp_folder.h"
@@ -261,7 +262,8 @@ TEST_F(WindowTest, ElfOnTheCommandLineIsConvertedWithoutAWindow) {
     EXPECT_EQ(BoxText(question), L"Do you wish for a scrambled or unscrambled binary?");
     // Relabelled from inside the box's own message loop, a moment after it appears.
     EXPECT_TRUE(Eventually([&] {
-      return Text(GetDlgItem(question, IDYES)) == L"Scrambled" && Text(GetDlgItem(question, IDNO)) == L"Unscrambled";
+      // With their access keys: Alt+S, Alt+U.
+      return Text(GetDlgItem(question, IDYES)) == L"&Scrambled" && Text(GetDlgItem(question, IDNO)) == L"&Unscrambled";
     }));
     EXPECT_EQ(Text(GetDlgItem(question, IDCANCEL)), L"Cancel");
     EXPECT_EQ(program.Window(kMainClass, nullptr, true), nullptr);
@@ -342,6 +344,11 @@ TEST_F(WindowTest, EveryScenario) {
     fs::create_directories(data);
     const std::string content = testing::ContentBytes(row.content, read);
     const std::wstring path = Write(Widen(row.name), content);
+    if (row.earlier == testing::Earlier::kFile) {
+      Write(Widen(row.result), testing::ContentBytes(testing::Content::kEarlier, read));
+    }
+    if (row.earlier == testing::Earlier::kFolder) fs::create_directory(data / L"locked_unscrambled.bin");
+    const std::string data_prefix = Narrow(data.wstring()) + "\\";
     // The tests' own boot code vouched for, in the program's environment.
     wchar_t trusted[17] = L"";
     if (row.fix) swprintf(trusted, 17, L"%016llx", DiscBootAt(Narrow(path))->boot.header.boot_code);
@@ -357,7 +364,7 @@ TEST_F(WindowTest, EveryScenario) {
       Press(question, IDYES);
       HWND written = program.Box(L"Success");
       ASSERT_NE(written, nullptr);
-      EXPECT_EQ(BoxText(written), Widen(row.message) + (data / row.result).wstring());
+      EXPECT_EQ(BoxText(written), Widen(row.fixed) + (data / row.result).wstring());
       Press(written, IDOK);
     }
     HWND main = program.MainWindow();
@@ -384,8 +391,10 @@ TEST_F(WindowTest, EveryScenario) {
         << Narrow(Control(main, kText2));
     EXPECT_EQ(Control(main, kText1), path);
     EXPECT_EQ(Narrow(Control(main, kText3)),
-              SizeText(static_cast<std::int64_t>(testing::ShownSize(row.content, read)), {",", "."}));
-    if (row.result && !row.fix) {
+              SizeText(static_cast<std::int64_t>(testing::ShownSize(row.content, read)), {",", "."}) +
+                  testing::SizeOwner(row.content));
+    EXPECT_TRUE(testing::Matches(row.disc, Narrow(Control(main, kText4)), data_prefix)) << Narrow(Control(main, kText4));
+    if (!row.replies.empty()) {
       // With Convert focused, Alt+B opens the Open dialog: cancelled, it changes nothing and the
       // focus goes back to Convert, where it was, so Space converts; so does the box that says the
       // conversion is done.
@@ -402,16 +411,30 @@ TEST_F(WindowTest, EveryScenario) {
           << "after Alt+B and Cancel";
       EXPECT_EQ(Control(main, kText2), Widen(row.verdict));
       PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand3, BN_CLICKED), 0);
-      HWND done = program.Box(L"Completed...");
-      ASSERT_NE(done, nullptr);
-      EXPECT_EQ(Narrow(BoxText(done)), row.message);
-      Press(done, IDOK);
-      EXPECT_TRUE(Eventually([&] { return focus() == convert; })) << "after the message box";
+      // Each box Convert brings, answered in turn.
+      for (const testing::Reply& reply : row.replies) {
+        HWND box = program.Box(Widen(reply.title).c_str());
+        ASSERT_NE(box, nullptr) << reply.text;
+        const std::string said = Narrow(BoxText(box));
+        EXPECT_TRUE(testing::Matches(reply.text, said, data_prefix)) << said;
+        EXPECT_TRUE(said.find(".tmp") == std::string::npos && said.find(".quillet-") == std::string::npos)
+            << "no temporary file is named: " << said;
+        Press(box, reply.press == testing::Press::kYes ? IDYES : reply.press == testing::Press::kNo ? IDNO : IDOK);
+        EXPECT_TRUE(Eventually([&] { return !IsWindow(box); }));
+      }
+      EXPECT_TRUE(Eventually([&] { return focus() == convert; })) << "after the message boxes";
     }
     if (row.result) {
       EXPECT_EQ(Bytes(data / row.result), testing::ContentBytes(row.result_content, read));
     }
     EXPECT_EQ(Bytes(path), content) << "the file as it was";
+    // Nothing left behind but the file, and what was asked for.
+    for (const auto& entry : fs::directory_iterator(data)) {
+      const std::wstring name = entry.path().filename().wstring();
+      EXPECT_TRUE(name == Widen(row.name) || (row.result && name == Widen(row.result)) ||
+                  (row.earlier == testing::Earlier::kFolder && name == L"locked_unscrambled.bin"))
+          << Narrow(name) << " was left";
+    }
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.ExitStatus(), 0u);
     EXPECT_TRUE(SettingsWritten()) << "closing stores the placement";
@@ -483,7 +506,7 @@ TEST_F(WindowTest, RightClickEntriesAreWrittenForTheUserAndQuoted) {
   PostMessageW(main, WM_COMMAND, IDM_OPTIONS_SHELL, 0);
   HWND question = program.Box(L"Continue?");
   ASSERT_NE(question, nullptr);
-  EXPECT_EQ(BoxText(question), L"Are you sure?");
+  EXPECT_EQ(BoxText(question), Widen(ShellQuestionText()));
   Press(question, IDYES);
   HWND done = program.Box(L"Success");
   ASSERT_NE(done, nullptr);
@@ -503,6 +526,26 @@ TEST_F(WindowTest, RightClickEntriesAreWrittenForTheUserAndQuoted) {
   }
   EXPECT_FALSE(KeyExists(classes + L".bin\\shell\\Scan Dreamcast binary"));
   EXPECT_FALSE(KeyExists(classes + L".elf\\shell\\Convert to Dreamcast binary"));
+
+  // And taken away again from the window.
+  Program again(program_folder, L"");
+  main = again.MainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_COMMAND, IDM_OPTIONS_SHELL_REMOVE, 0);
+  question = again.Box(L"Continue?");
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(BoxText(question), Widen(ShellRemovalQuestionText()));
+  Press(question, IDYES);
+  done = again.Box(L"Success");
+  ASSERT_NE(done, nullptr);
+  EXPECT_EQ(BoxText(done), L"Quillet's right-click entries have been removed.");
+  Press(done, IDOK);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(again.ExitStatus(), 0u);
+  for (const wchar_t* key : {L".bin\\shell\\Scan Dreamcast binary", L".elf\\shell\\Convert to Dreamcast binary",
+                             L".chd\\shell\\Scan Dreamcast binary"}) {
+    EXPECT_FALSE(KeyExists(classes + L"SystemFileAssociations\\" + key)) << Narrow(key);
+  }
 }
 
 // .bin nearly always belongs to a disc-image program: the entry must show all the same. Wine's shell

@@ -33,6 +33,11 @@ RunTimeError FileError(unsigned long code) {
     case ERROR_FILENAME_EXCED_RANGE: return RunTimeError(error::kBadFileName, "Bad file name: the path is too long");
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL: return RunTimeError(error::kDiskFull);
+    // Wine and Windows word these "Sharing violation" and the like: the person needs to know what to do.
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return RunTimeError(error::kPathFileAccessError,
+                          "Path/File access error: another program has the file open; close it and try again");
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY: return RunTimeError(error::kOutOfMemory);
     default: return RunTimeError(error::kPathFileAccessError, "Path/File access error: " + DescribeOsError(code));
