@@ -310,11 +310,13 @@
   }
   // Whether `id` is the button whose job is running: pressing it again does nothing.
   function busy(id) { return $(id).getAttribute("aria-disabled") === "true"; }
-  function buttons(scrambleReason, unscrambleReason, anyway) {
-    [["scramble", scrambleReason, "Download scrambled"], ["unscramble", unscrambleReason, "Download unscrambled"]]
+  // `bootFile`, where given, is the disc's boot file, which is what a download of a disc image gives.
+  function buttons(scrambleReason, unscrambleReason, anyway, bootFile) {
+    [["scramble", scrambleReason, "scrambled"], ["unscramble", unscrambleReason, "unscrambled"]]
       .forEach(function (button) {
         $(button[0]).disabled = button[1] !== "";
-        $(button[0]).textContent = button[2] + (anyway ? " anyway" : "");
+        $(button[0]).textContent = (bootFile ? "Download its " + bootFile + ", " : "Download ") + button[2] +
+          (anyway ? " anyway" : "");
         $(button[0] + "-reason").textContent = button[1];
       });
   }
@@ -322,12 +324,14 @@
   // not the form it is in (a disc's boot file is extracted in either).
   function offer(answer, anyway) {
     buttons(!answer.disc && answer.form === "scrambled" ? "It is scrambled already." : "",
-            !answer.disc && answer.form === "unscrambled" ? "It is unscrambled already." : "", anyway);
+            !answer.disc && answer.form === "unscrambled" ? "It is unscrambled already." : "", anyway,
+            answer.disc ? answer.disc.boot_file : "");
   }
 
-  // A size in plain words: "2.6 MB (2,756,656 bytes)", or "2.6 MB" `brief`ly.
+  // A size in plain words: "2.6 MiB (2,756,656 bytes)", or "2.6 MiB" `brief`ly; in the units the
+  // core's own sentences use, so that one image never shows as both MB and MiB.
   function sizeWords(bytes, brief) {
-    var units = ["bytes", "KB", "MB", "GB"], value = bytes, unit = 0;
+    var units = ["bytes", "KiB", "MiB", "GiB"], value = bytes, unit = 0;
     while (value >= 1024 && unit < units.length - 1) { value /= 1024; unit++; }
     var exact = bytes.toLocaleString("en-US") + (bytes === 1 ? " byte" : " bytes");
     if (unit === 0) return exact;
@@ -341,6 +345,9 @@
                    sentence: "is unscrambled: the form emulators, loaders and GD-ROM images use." },
     scrambled: { headline: "Scrambled: the form that boots from a CD-R",
                  sentence: "is scrambled: the form that boots from a CD-R." },
+    // On a GD-ROM, whose boot file must be unscrambled.
+    "scrambled on a GD-ROM": { headline: "Scrambled: the form a CD-R boots; a GD-ROM boots only an unscrambled one",
+                               sentence: "is scrambled: the form a CD-R boots; a GD-ROM boots only an unscrambled one." },
     "scrambled twice": { headline: "Scrambled twice: this will not boot; download the scrambled form to repair it",
                          sentence: "is scrambled twice: it will not boot; download the scrambled form to repair it." },
     undecided: { headline: "Not recognised: this does not look like a Dreamcast program in either form (it may " +
@@ -387,7 +394,8 @@
     $("fix-note").textContent = !mended ? "" : single ? "The fixed copy, " + fix.name + ", has " + fix.sentence + "." :
       "Quillet for Windows or Linux writes a fixed copy of the set, with " + fix.sentence +
       "; the page fixes CDI and ISO images.";
-    $("boot-summary").textContent = disc ? name + " " + disc.summary + "." : "";
+    // The disc is what boots, or will not; the summary follows its name as what was found of it.
+    $("boot-summary").textContent = disc ? name + ": " + disc.summary + "." : "";
     var list = $("checks");
     list.textContent = "";
     // The check the summary already says is not said again.
@@ -402,11 +410,12 @@
   // Shows the judgement of a loose file, or of a disc image's boot file, and offers the downloads
   // it allows. Returns whether either goes "anyway".
   function show(file, answer, others) {
-    var disc = answer.disc, form = FORMS[answer.form];
+    var disc = answer.disc;
+    var form = FORMS[disc && disc.gd_rom && answer.form === "scrambled" ? "scrambled on a GD-ROM" : answer.form];
     var anyway = answer.form === "undecided" || answer.form === "not a program";
     $("answer").textContent = form.headline;
     $("answer").dataset.form = answer.form;
-    $("evidence").textContent = evidenceWords(answer);
+    evidence(evidenceWords(answer));
     $("size").textContent = disc ? sizeWords(disc.image_size) + "; its boot file " + sizeWords(disc.size, true)
                                  : sizeWords(file.size);
     $("disc").textContent = disc ? discWords(disc) : "";
@@ -424,6 +433,13 @@
     $("answer").textContent = "Not judged: see the error above.";
     buttons("Nothing to download.", "Nothing to download.", false);
   }
+  // How it was told: offered only where there is something to tell (nothing for an ELF file, an
+  // IP.BIN, an empty file or an error).
+  function evidence(text) {
+    $("evidence").textContent = text;
+    $("told").hidden = text === "";
+    if (text === "") $("told").open = false;
+  }
   // A choice the person stopped, or one with nothing in it: said plainly, no error, nothing to
   // download.
   function unanswered(answer, status) {
@@ -433,9 +449,12 @@
     buttons("Nothing to download.", "Nothing to download.", false);
   }
 
-  function clear(name) {
+  // Before a file is judged: its name and its size, which stay whatever the judgement comes to.
+  function clear(name, size) {
     $("name").textContent = name;
-    ["answer", "evidence", "size", "disc"].forEach(function (id) { $(id).textContent = ""; });
+    ["answer", "disc"].forEach(function (id) { $(id).textContent = ""; });
+    $("size").textContent = size === undefined ? "" : sizeWords(size);
+    evidence("");
     delete $("answer").dataset.form;
     showBoot(name, null, null);
     problem("");
@@ -457,7 +476,7 @@
     var file = gdi || list[0], companions = gdi ? list.filter(function (one) { return one !== gdi; }) : [];
     generation++;
     chosen = null;
-    clear(file.name);
+    clear(file.name, file.size);
     if (!gdi && file.size === 0) {
       stop();
       unanswered("Empty: this file holds nothing to check.", file.name + " is empty.");
@@ -473,7 +492,7 @@
       var answer = reply.answer || {};
       if (reply.ms !== undefined) document.body.dataset.judgedMs = reply.ms.toFixed(3);
       if (reply.tooLarge) {
-        refuse(file.name + " is " + sizeWords(file.size, true) + ", larger than any file Quillet reads (2 GB at most).");
+        refuse(file.name + " is " + sizeWords(file.size, true) + ", larger than any file Quillet reads (2 GiB at most).");
       } else if (reply.failure) {
         refuse(file.name + " could not be judged: " + reply.failure + ".");
       } else if (answer.form === "boot sector") {

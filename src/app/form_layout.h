@@ -54,10 +54,9 @@ constexpr std::size_t IndexOf(Control control) { return static_cast<std::size_t>
 // The window's order, which Tab walks: Browse, then Convert, then the file-name box, then the boxes
 // that only show. Each label comes just before its box, whose accessible name it gives on Windows;
 // labels never take the focus.
-inline constexpr std::array<Control, 10> kTabOrder{Control::Command1, Control::Command3, Control::Label1,
-                                                   Control::Text1,    Control::Label2,   Control::Text2,
-                                                   Control::Label3,   Control::Text3,    Control::Label4,
-                                                   Control::Text4};
+inline constexpr std::array<Control, 10> kTabOrder{
+    Control::Command1, Control::Command3, Control::Label1, Control::Text1,  Control::Label2,
+    Control::Text2,    Control::Label3,   Control::Text3,  Control::Label4, Control::Text4};
 
 // The label that names a box (the label just before it), for screen readers.
 constexpr std::string_view LabelOf(Control box) {

@@ -267,10 +267,10 @@ void MainForm::Command3_Click() {
     // has said to go on.
     const bool unproven = verdict == kNotAProgramVerdict || verdict == kUndecidedVerdict;
     const Form judged = verdict == kNotAProgramVerdict ? Form::NotAProgram : Form::Undecided;
-    const ScrambleVerdict told =
-        unproven ? (judged_path_ == path ? judged_verdict_ : ScrambleVerdict::Scrambled)
-        : AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled) ? ScrambleVerdict::Unscrambled
-                                                                              : ScrambleVerdict::Scrambled;
+    const ScrambleVerdict told = unproven ? (judged_path_ == path ? judged_verdict_ : ScrambleVerdict::Scrambled)
+                                 : AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled)
+                                     ? ScrambleVerdict::Unscrambled
+                                     : ScrambleVerdict::Scrambled;
     const Form target = told == ScrambleVerdict::Unscrambled ? Form::Scrambled : Form::Unscrambled;
     const std::string name = BaseName(path, system_.Style());
     const std::string output = PathIn(folder, ResultName(name, target), system_.Style());
@@ -364,7 +364,8 @@ RunTimeError MainForm::WriteFailure(const RunTimeError& failure, const std::stri
   std::string reason = failure.description();
   // The tools name what they wrote, which is a fresh name beside the result, never the result.
   for (const std::string& temporary : temporaries) {
-    for (std::size_t at; (at = reason.find(temporary)) != std::string::npos;) reason.replace(at, temporary.size(), output);
+    for (std::size_t at; (at = reason.find(temporary)) != std::string::npos;)
+      reason.replace(at, temporary.size(), output);
   }
   for (std::size_t at; (at = reason.find(".tmp'")) != std::string::npos;) {
     const std::size_t start = reason.rfind('\'', at);

@@ -398,7 +398,7 @@ std::string DiscJsonMembers(const JudgedDisc& judged) {
          "\", \"description\": " + JsonString(DiscImageWords(disc)) +
          ", \"boot_file\": " + JsonString(boot.header.boot_file) + ", \"size\": " + std::to_string(boot.bytes.size()) +
          ", \"track\": " + std::to_string(disc.track) + ", \"lba\": " + std::to_string(boot.lba) +
-         ", \"title\": " + JsonString(boot.header.title) +
+         ", \"gd_rom\": " + (disc.gd_rom ? "true" : "false") + ", \"title\": " + JsonString(boot.header.title) +
          ", \"product_number\": " + JsonString(boot.header.product_number) +
          ", \"boots\": " + (boots ? (*boots ? "true" : "false") : "null") + ", \"boot_code\": \"" + boot_code +
          "\", \"image_size\": " + std::to_string(disc.layout.image_size) + ", \"checks\": [" + checks +

@@ -61,6 +61,7 @@ JudgedDisc JudgeDisc(DiscBootFile disc, Evidence evidence = Evidence::FormOnly, 
                      Words words = Words::Command);
 
 // The disc as JSON members: "format", "description" (its words), "boot_file", "size", "track", "lba",
+// "gd_rom" (whether it is a GD-ROM, which boots an unscrambled boot file),
 // "title", "product_number", "boots" (the summary's answer), "boot_code", "image_size" (the image's
 // bytes, a dump's track files together), the "checks" (each {"name", "result", "sentence"}) and their
 // "summary".

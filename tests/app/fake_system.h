@@ -27,7 +27,7 @@ class FakeSystem : public System {
       writes;  // each file's last write, counted: a write changes it even when the bytes stay
   std::vector<std::string> reads;
   std::vector<std::string> deletions;
-  std::vector<std::string> read_only_folders;  // a new file there is refused, permission denied
+  std::vector<std::string> read_only_folders;                   // a new file there is refused, permission denied
   std::map<std::string, DiscBootFile> discs;                    // read as these, whatever the files hold
   std::map<std::string, std::vector<std::string>> track_files;  // of the discs that have them
   int disc_opens = 0;                                           // the disc images opened

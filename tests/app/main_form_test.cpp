@@ -65,7 +65,8 @@ std::string ScrambledCode(std::size_t size) {
   std::string plain(size, '\0');
   std::memcpy(plain.data(), words.data(), size);  // little-endian, as the console reads them
   std::string scrambled(size, '\0');
-  Scramble({reinterpret_cast<const std::byte*>(plain.data()), size}, {reinterpret_cast<std::byte*>(scrambled.data()), size});
+  Scramble({reinterpret_cast<const std::byte*>(plain.data()), size},
+           {reinterpret_cast<std::byte*>(scrambled.data()), size});
   return scrambled;
 }
 
@@ -818,18 +819,37 @@ TEST_F(ConvertTest, WhatThePersonIsToldOfAFileThatIsNoProgram) {
     bool written;
   };
   for (const Row& row : std::vector<Row>{
-           {"a text file, declined", R"(C:\docs\readme.txt)", text, "NOT A PROGRAM", {Answer::No},
-            {asked(Form::NotAProgram, "readme.txt", "readme_unscrambled.bin")}, false},
-           {"a text file, as asked", R"(C:\docs\readme.txt)", text, "NOT A PROGRAM", {Answer::Yes},
+           {"a text file, declined",
+            R"(C:\docs\readme.txt)",
+            text,
+            "NOT A PROGRAM",
+            {Answer::No},
+            {asked(Form::NotAProgram, "readme.txt", "readme_unscrambled.bin")},
+            false},
+           {"a text file, as asked",
+            R"(C:\docs\readme.txt)",
+            text,
+            "NOT A PROGRAM",
+            {Answer::Yes},
             {asked(Form::NotAProgram, "readme.txt", "readme_unscrambled.bin"),
              {"readme_unscrambled.bin has been written from readme.txt, as asked. Quillet could not tell that it is "
               "a program.",
               message_kind::kInformation, "Quillet"}},
             true},
-           {"an empty file", R"(C:\docs\empty.bin)", "", "UNDECIDED", {Answer::No},
-            {asked(Form::Undecided, "empty.bin", "empty_unscrambled.bin")}, false},
-           {"a program in a folder that takes no new file", R"(C:\locked\game.bin)", kScrambled, "SCRAMBLED", {},
-            {ErrorReport(70, R"(Could not write C:\locked\game_unscrambled.bin: permission denied.)")}, false},
+           {"an empty file",
+            R"(C:\docs\empty.bin)",
+            "",
+            "UNDECIDED",
+            {Answer::No},
+            {asked(Form::Undecided, "empty.bin", "empty_unscrambled.bin")},
+            false},
+           {"a program in a folder that takes no new file",
+            R"(C:\locked\game.bin)",
+            kScrambled,
+            "SCRAMBLED",
+            {},
+            {ErrorReport(70, R"(Could not write C:\locked\game_unscrambled.bin: permission denied.)")},
+            false},
        }) {
     SCOPED_TRACE(row.label);
     Fakes fake;
@@ -981,9 +1001,10 @@ TEST_F(MainFormTest, RightClickIntegration) {
     EXPECT_EQ(fake.window.messages, row.messages);
   }
   // And taken away again, after a question that says what goes.
-  const Message removal{"This takes \"Scan Dreamcast binary\" and \"Convert to Dreamcast binary\" off your "
-                        "right-click menus. Go on?",
-                        message_kind::kYesNo, "Continue?"};
+  const Message removal{
+      "This takes \"Scan Dreamcast binary\" and \"Convert to Dreamcast binary\" off your "
+      "right-click menus. Go on?",
+      message_kind::kYesNo, "Continue?"};
   for (const Answer answer : {Answer::No, Answer::Yes}) {
     Fakes fake;
     fake.window.message_answers = {Answer::Yes, Answer::Ok, answer};

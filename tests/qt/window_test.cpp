@@ -18,8 +18,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <span>
 
@@ -177,8 +177,11 @@ class WindowTest : public QObject {
       QVERIFY2(Contrast(palette.color(QPalette::Text), palette.color(QPalette::Base)) >= 4.5, row.name);
       if (row.read_only) QCOMPARE(palette.color(QPalette::Base), palette.color(QPalette::Window));
     }
-    for (const auto& [name, text, top] : std::vector<std::tuple<const char*, QString, int>>{
-             {"Label1", "File name", 8}, {"Label2", "Type of bin", 56}, {"Label3", "File size", 104}, {"Label4", "Disc", 152}}) {
+    for (const auto& [name, text, top] :
+         std::vector<std::tuple<const char*, QString, int>>{{"Label1", "File name", 8},
+                                                            {"Label2", "Type of bin", 56},
+                                                            {"Label3", "File size", 104},
+                                                            {"Label4", "Disc", 152}}) {
       auto* label = window->findChild<QLabel*>(name);
       QVERIFY2(label, name);
       QCOMPARE(label->text(), text);
@@ -199,9 +202,8 @@ class WindowTest : public QObject {
       menus << menu->text();
       for (QAction* item : menu->menu()->actions()) menus << item->text();
     }
-    QCOMPARE(menus,
-             QStringList({"&File", "E&xit", "&Options", "Integrate into &right-click menus",
-                          "Re&move right-click entries", "&Help", "&About "}));
+    QCOMPARE(menus, QStringList({"&File", "E&xit", "&Options", "Integrate into &right-click menus",
+                                 "Re&move right-click entries", "&Help", "&About "}));
   }
 
   void convertDisabledWithoutATool() {
@@ -245,10 +247,11 @@ class WindowTest : public QObject {
     QTest::mouseClick(window->command1(), Qt::LeftButton);
     QCOMPARE(title, QString("Open"));
     // It starts on every file Quillet reads.
-    QCOMPARE(filters, QStringList({"Files Quillet reads (*.bin; *.elf; *.cdi; *.iso; *.gdi; *.cue; *.chd)",
-                                   "Dreamcast binaries (*.bin; *.elf)", "Disc images (*.cdi; *.iso; *.gdi; *.cue; *.chd)",
-                                   "All files (*.*)", "*.bin", "*.elf", "*.cdi", "*.iso", "*.gdi", "*.cue", "*.chd",
-                                   "*.cdi", "*.iso", "*.gdi", "*.cue", "*.chd"}));
+    QCOMPARE(filters,
+             QStringList({"Files Quillet reads (*.bin; *.elf; *.cdi; *.iso; *.gdi; *.cue; *.chd)",
+                          "Dreamcast binaries (*.bin; *.elf)", "Disc images (*.cdi; *.iso; *.gdi; *.cue; *.chd)",
+                          "All files (*.*)", "*.bin", "*.elf", "*.cdi", "*.iso", "*.gdi", "*.cue", "*.chd", "*.cdi",
+                          "*.iso", "*.gdi", "*.cue", "*.chd"}));
     QCOMPARE(window->text1()->text(), path);
     QCOMPARE(window->text1()->cursorPosition(), path.size());  // a long path shows the file's name
     QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
@@ -643,9 +646,9 @@ class WindowTest : public QObject {
     window->findChild<QAction*>("mnuOptionsShellRemove")->trigger();
     QCOMPARE(asked, QString::fromStdString(ShellRemovalQuestionText()));
     QCOMPARE(removed, QString("Quillet's right-click entries have been removed."));
-    for (const char* entry : {"/kio/servicemenus/quillet-scan-dreamcast-binary.desktop",
-                                 "/nautilus/scripts/Convert to Dreamcast binary",
-                                 "/nemo/actions/quillet-convert-to-dreamcast-binary.nemo_action"}) {
+    for (const char* entry :
+         {"/kio/servicemenus/quillet-scan-dreamcast-binary.desktop", "/nautilus/scripts/Convert to Dreamcast binary",
+          "/nemo/actions/quillet-convert-to-dreamcast-binary.nemo_action"}) {
       QVERIFY2(!QFile::exists(data + entry), qPrintable(entry));
     }
 

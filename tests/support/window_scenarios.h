@@ -53,7 +53,7 @@ struct WindowScenario {
   const char* verdict;
   const char* result;  // the file beside it after Convert or the fix; null: neither is asked for
   Content result_content;
-  std::vector<Reply> replies;  // the boxes Convert brings, answered in turn; none: it is not pressed
+  std::vector<Reply> replies;             // the boxes Convert brings, answered in turn; none: it is not pressed
   std::string disc = "Not a disc image";  // the disc's line, matched as a reply's text
   Earlier earlier = Earlier::kNothing;
   // The disc's boot code is taken for stock (the drivers vouch for the tests' own), so the disc will
@@ -112,7 +112,11 @@ inline const std::vector<WindowScenario>& WindowScenarios() {
       {Arrival::kDrop, "dropped.bin", Content::kProgram, "UNSCRAMBLED", "dropped_scrambled.bin",
        Content::kScrambledProgram, to_scrambled("dropped_scrambled.bin")},
       // A text file is no program: never SCRAMBLED, and Convert asks, then never says "completed".
-      {Arrival::kBrowse, "readme.txt", Content::kText, "NOT A PROGRAM", "readme_unscrambled.bin",
+      {Arrival::kBrowse,
+       "readme.txt",
+       Content::kText,
+       "NOT A PROGRAM",
+       "readme_unscrambled.bin",
        Content::kUnscrambledText,
        {{"Quillet",
          "readme.txt is not a Dreamcast program: its bytes are no SH-4 machine code in any form.\r\n\r\n"
@@ -123,17 +127,37 @@ inline const std::vector<WindowScenario>& WindowScenarios() {
          "program.",
          Press::kOk}}},
       // Another program's file of the result's name is kept when the person says No.
-      {Arrival::kCommandLine, "kept.bin", Content::kScrambledProgram, "SCRAMBLED", "kept_unscrambled.bin",
-       Content::kEarlier, {{"Quillet", "kept_unscrambled.bin exists. Replace it?", Press::kNo}}, "Not a disc image",
+      {Arrival::kCommandLine,
+       "kept.bin",
+       Content::kScrambledProgram,
+       "SCRAMBLED",
+       "kept_unscrambled.bin",
+       Content::kEarlier,
+       {{"Quillet", "kept_unscrambled.bin exists. Replace it?", Press::kNo}},
+       "Not a disc image",
        Earlier::kFile},
       // A result that cannot be written: the error names it and says what failed, never a temporary file.
-      {Arrival::kCommandLine, "locked.bin", Content::kScrambledProgram, "SCRAMBLED", nullptr, {},
+      {Arrival::kCommandLine,
+       "locked.bin",
+       Content::kScrambledProgram,
+       "SCRAMBLED",
+       nullptr,
+       {},
        {{"Quillet", "locked_unscrambled.bin exists. Replace it?", Press::kYes},
         {"Quillet", "Random error number *\r\nCould not write {data}locked_unscrambled.bin: *.", Press::kOk}},
-       "Not a disc image", Earlier::kFolder},
+       "Not a disc image",
+       Earlier::kFolder},
       // Last: a driver that vouches for the boot code in its own process does so from here on.
-      {Arrival::kCommandLine, "broken.cdi", Content::kCdi, "UNSCRAMBLED", "broken_fixed.cdi", Content::kScrambledCdi,
-       {}, "A CDI image: will not boot: 1ST_READ.BIN is unscrambled*", Earlier::kNothing, true,
+      {Arrival::kCommandLine,
+       "broken.cdi",
+       Content::kCdi,
+       "UNSCRAMBLED",
+       "broken_fixed.cdi",
+       Content::kScrambledCdi,
+       {},
+       "A CDI image: will not boot: 1ST_READ.BIN is unscrambled*",
+       Earlier::kNothing,
+       true,
        "A fixed copy has been written:\r\n"},
   };
   return rows;

@@ -110,7 +110,7 @@ try {
       // Whether it boots, as quillet scan --json says it: the summary above the answer (an alert
       // that stands out where it will not), the checks listed under it; the image's size.
       const image = scan.image;
-      check(await text("boot-summary") === `${name} ${image.summary}.` &&
+      check(await text("boot-summary") === `${name}: ${image.summary}.` &&
             await page.$eval("#boot", (element) => element.className + " " + element.getAttribute("role")) ===
               (image.summary.startsWith("will not boot") ? "shown will-not alert" : "shown status") &&
             await page.$$eval("#checks li", (items) => items.length) ===
@@ -163,6 +163,35 @@ try {
           await text("evidence") === "" && await text("boot-summary") === "" &&
           await page.$eval("#scramble", (element) => element.disabled), `refused: ${await text("problem")}`);
   }
+  // What the page says beside the answer, file by file: how it was told only where there is
+  // something to tell; the size, even of a file refused; a disc's downloads named for its boot file,
+  // its summary after its name, its sizes in one kind of unit; a GD-ROM never told that its
+  // scrambled boot file is the form that boots.
+  const gdrom = fs.readFileSync(path.join(disc, "gdrom.iso"));
+  gdrom.set(scrambled_hello, gdrom.indexOf(hello_bytes));
+  fs.mkdirSync(path.join(work, "gd"));
+  const gd = (name, bytes) => { const where = path.join(work, "gd", name); fs.writeFileSync(where, bytes); return where; };
+  const gd_set = [gd("disc.gdi", "3\n1 0 4 2352 track01.bin 0\n2 450 0 2352 track02.raw 0\n3 45000 4 2048 boot.iso 0\n"),
+                  gd("track01.bin", fs.readFileSync(path.join(gdi_folder, "track01.bin"))),
+                  gd("track02.raw", fs.readFileSync(path.join(gdi_folder, "track02.raw"))), gd("boot.iso", gdrom)];
+  for (const [wheres, told, size, words] of [
+    [[file("game.elf", fs.readFileSync(bin("hello.elf")))], false, /^\d+\.\d KiB \([\d,]+ bytes\)$/, {}],
+    [[file("IP.BIN", hello_bytes)], false, new RegExp(`^${(hello_bytes.length / 1024).toFixed(1)} KiB`), {}],
+    [[file("empty.bin", Buffer.alloc(0))], false, /^0 bytes$/, {}],
+    [[hello], true, /KiB/, { scramble: "Download scrambled" }],
+    [[path.join(disc, "selfboot.cdi")], true, /^[\d.]+ MiB \([\d,]+ bytes\); its boot file [\d.]+ KiB$/,
+     { scramble: "Download its 1ST_READ.BIN, scrambled", unscramble: "Download its 1ST_READ.BIN, unscrambled",
+       "boot-summary": /^selfboot\.cdi: (will|cannot|will not) / }],
+    [gd_set, true, /MiB/, { answer: "Scrambled: the form a CD-R boots; a GD-ROM boots only an unscrambled one",
+                            status: /^disc\.gdi: its 1ST_READ\.BIN is scrambled: the form a CD-R boots; a GD-ROM boots only/ }]]) {
+    await give(...wheres);
+    const name = path.basename(wheres[0]);
+    const seen = { told: !(await page.$eval("#told", (element) => element.hidden)), size: await text("size") };
+    for (const id of Object.keys(words)) seen[id] = await text(id);
+    check(seen.told === told && size.test(seen.size) &&
+          Object.entries(words).every(([id, want]) => (want instanceof RegExp ? want.test(seen[id]) : seen[id] === want)),
+          `${name}: ${JSON.stringify(seen)}`);
+  }
   check(await page.$eval("#problem", (element) => element.getAttribute("role") === "alert" &&
         getComputedStyle(element, "::before").content.includes("Error")), "an error is an alert, marked by a word");
   // The same file chosen again is judged again.
@@ -196,7 +225,7 @@ try {
   const program = fs.readFileSync(path.join(fixtures, "hello.bin"));
   for (let at = 0; at < large.length; at += program.length) program.copy(large, at);
   await give(file("big.bin", large));
-  check(await form() === "unscrambled" && await text("size") === "16.0 MB (16,777,216 bytes)",
+  check(await form() === "unscrambled" && await text("size") === "16.0 MiB (16,777,216 bytes)",
         `a 16 MiB file is judged: ${await text("size")}`);
 
   const bytes = fs.statSync(page_path).size;
@@ -254,7 +283,7 @@ try {
   fs.closeSync(fs.openSync(huge, "w"));
   fs.truncateSync(huge, 2 ** 31);
   await give(huge);
-  check(await text("problem") === "huge.bin is 2.0 GB, larger than any file Quillet reads (2 GB at most).",
+  check(await text("problem") === "huge.bin is 2.0 GiB, larger than any file Quillet reads (2 GiB at most).",
         `too large: ${await text("problem")}`);
 
   // A file that changes after it was chosen cannot be read: said so, naming it.

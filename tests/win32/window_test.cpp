@@ -390,10 +390,13 @@ TEST_F(WindowTest, EveryScenario) {
     EXPECT_TRUE(Eventually([&] { return Control(main, kText2) == Widen(row.verdict); }))
         << Narrow(Control(main, kText2));
     EXPECT_EQ(Control(main, kText1), path);
+    // The caret at the end of the path: a long one shows the file's name.
+    EXPECT_EQ(HIWORD(SendMessageW(GetDlgItem(main, kText1), EM_GETSEL, 0, 0)), path.size());
     EXPECT_EQ(Narrow(Control(main, kText3)),
               SizeText(static_cast<std::int64_t>(testing::ShownSize(row.content, read)), {",", "."}) +
                   testing::SizeOwner(row.content));
-    EXPECT_TRUE(testing::Matches(row.disc, Narrow(Control(main, kText4)), data_prefix)) << Narrow(Control(main, kText4));
+    EXPECT_TRUE(testing::Matches(row.disc, Narrow(Control(main, kText4)), data_prefix))
+        << Narrow(Control(main, kText4));
     if (!row.replies.empty()) {
       // With Convert focused, Alt+B opens the Open dialog: cancelled, it changes nothing and the
       // focus goes back to Convert, where it was, so Space converts; so does the box that says the
@@ -449,6 +452,15 @@ TEST_F(WindowTest, ConvertIsDisabledWhenAToolIsMissing) {
   ASSERT_NE(main, nullptr);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, kCommand3)));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, kCommand1)));
+  // The boxes that only show are read-only, not disabled: greyed, their text in the window text's
+  // colour, reached by Tab; each comes just after the label that names it to a screen reader.
+  for (const auto& [box, label] : std::vector<std::pair<ControlId, const wchar_t*>>{
+           {kText1, L"File name"}, {kText2, L"Type of bin"}, {kText3, L"File size"}, {kText4, L"Disc"}}) {
+    HWND control = GetDlgItem(main, box);
+    EXPECT_TRUE(IsWindowEnabled(control)) << Narrow(label);
+    EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & ES_READONLY) != 0, box != kText1) << Narrow(label);
+    EXPECT_EQ(Text(GetWindow(control, GW_HWNDPREV)), label);
+  }
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitStatus(), 0u);
 }
