@@ -8,9 +8,10 @@ namespace quillet {
 
 inline constexpr int kClientWidth = 4710;
 // A line below the spec's three, the disc's: what the boot report says of a disc image.
-inline constexpr int kClientHeight = 3225;
+inline constexpr int kClientHeight = 3705;
 
-enum class ControlKind { TextBox, Button, Label };
+// A text area wraps its text over its lines, and scrolls where there are more.
+enum class ControlKind { TextBox, TextArea, Button, Label };
 
 // The window's controls, in the order the window creates them: each is the row of kFormControls
 // at its own index, and both windows number and find their controls by it.
@@ -38,7 +39,7 @@ inline constexpr std::array<ControlLayout, 10> kFormControls{{
     {Control::Label3, "Label3", ControlKind::Label, "File size", 240, 1560, 615, 255, false},
     {Control::Label2, "Label2", ControlKind::Label, "Type of bin", 240, 840, 855, 255, false},
     {Control::Label1, "Label1", ControlKind::Label, "File name", 240, 120, 735, 255, false},
-    {Control::Text4, "Text4", ControlKind::TextBox, "", 240, 2520, 4215, 315, true},
+    {Control::Text4, "Text4", ControlKind::TextArea, "", 240, 2520, 4215, 1020, true},
     {Control::Label4, "Label4", ControlKind::Label, "Disc", 240, 2280, 615, 255, false},
 }};
 constexpr bool EachRowAtItsIdsIndex() {

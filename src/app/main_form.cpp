@@ -115,9 +115,10 @@ void MainForm::ShowScanned(const std::string& path, const Scanned& scanned) {
   // report says, whether it boots, will not, or cannot be told, and what the image was read as.
   const JudgedDisc& judged = scanned.disc->judged;
   const std::int64_t size = static_cast<std::int64_t>(judged.disc.boot.bytes.size());
-  window_.SetBoxText(TextBox::Size, BootFileSizeText(SizeText(size, system_.LocaleSeparators()),
-                                                     EscapeControls(judged.disc.boot.header.boot_file)));
-  window_.SetBoxText(TextBox::Disc, DiscLineText(DiscImageWords(judged.disc), BootSummary(judged.disc, judged.checks)));
+  window_.SetBoxText(TextBox::Size, BootFileSizeText(SizeText(size, system_.LocaleSeparators())));
+  window_.SetBoxText(TextBox::Disc,
+                     DiscLineText(DiscImageWords(judged.disc), EscapeControls(judged.disc.boot.header.boot_file),
+                                  BootSummary(judged.disc, judged.checks)));
   std::vector<std::string> problems;
   for (const BootCheck& check : judged.checks) {
     if (check.result == CheckResult::Problem) problems.push_back(check.sentence);

@@ -59,15 +59,14 @@ std::string ReplaceQuestionText(const std::string& name) { return name + " exist
 
 std::string FixedCopyText(const std::string& path) { return "A fixed copy has been written:\r\n" + path; }
 
-std::string DiscLineText(const std::string& image_words, const std::string& summary) {
-  std::string text = image_words + ": " + summary;
+std::string DiscLineText(const std::string& image_words, const std::string& boot_file, const std::string& summary) {
+  std::string text = image_words;
+  text.append(" (boot file ").append(boot_file).append("): ").append(summary).append(".");
   if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
   return text;
 }
 
-std::string BootFileSizeText(const std::string& size, const std::string& boot_file) {
-  return size + " (its boot file, " + boot_file + ")";
-}
+std::string BootFileSizeText(const std::string& size) { return size + " (boot file)"; }
 
 namespace {
 

@@ -24,12 +24,12 @@ inline constexpr std::string_view kUndecidedVerdict = "UNDECIDED";
 // The disc box for a file that is no disc image.
 inline constexpr std::string_view kNoDisc = "Not a disc image";
 
-// The disc box for a disc image: the image in words and its boot report's summary, "A CDI image:
-// will boot from a CD-R".
-std::string DiscLineText(const std::string& image_words, const std::string& summary);
-// The size box for a disc image, whose size shown is its boot file's: "1.2 KB (its boot file,
-// 1ST_READ.BIN)".
-std::string BootFileSizeText(const std::string& size, const std::string& boot_file);
+// The disc box for a disc image: the image in words, its boot file and its boot report's summary,
+// "A CDI image (boot file 1ST_READ.BIN): will boot from a CD-R."
+std::string DiscLineText(const std::string& image_words, const std::string& boot_file, const std::string& summary);
+// The size box for a disc image, whose size shown is its boot file's: "1.2 KB (boot file)", short
+// enough for the box; the disc's line names the boot file.
+std::string BootFileSizeText(const std::string& size);
 
 inline constexpr std::string_view kOpenTitle = "Open";
 // The open dialog's kinds of file, a name and its patterns each: every file Quillet reads (the one

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -47,22 +48,31 @@ MainWindow::MainWindow() {
         // its URL); the whole window takes drops, as Browse.
         widget->setAcceptDrops(false);
         break;
+      case ControlKind::TextArea: {
+        auto* area = new QPlainTextEdit(text, client);
+        area->setAcceptDrops(false);
+        area->setTabChangesFocus(true);
+        area->setReadOnly(control.read_only);
+        // Read only, it would take the focus only by a click; a person tabs to it as to the boxes.
+        area->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+        widget = area;
+        break;
+      }
       case ControlKind::Button: widget = new QPushButton(text, client); break;
       case ControlKind::Label: widget = new QLabel(text, client); break;
     }
     widget->setObjectName(FromUtf8(control.name));
     widget->setGeometry(TwipsToPixels(control.left, across), TwipsToPixels(control.top, down),
                         TwipsToPixels(control.width, across), TwipsToPixels(control.height, down));
-    if (control.kind == ControlKind::TextBox) {
-      auto* box = static_cast<QLineEdit*>(widget);
-      box->setAccessibleName(FromUtf8(LabelOf(control.id)));
+    if (control.kind == ControlKind::TextBox || control.kind == ControlKind::TextArea) {
+      widget->setAccessibleName(FromUtf8(LabelOf(control.id)));
+      if (auto* box = qobject_cast<QLineEdit*>(widget)) box->setReadOnly(control.read_only);
       // Greyed as a box that only shows, but in the text's own colour: the keyboard and a screen
       // reader reach it, and it reads as well as any other text.
-      box->setReadOnly(control.read_only);
       if (control.read_only) {
-        QPalette palette = box->palette();
+        QPalette palette = widget->palette();
         palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-        box->setPalette(palette);
+        widget->setPalette(palette);
       }
     }
     if (control.kind == ControlKind::Label) {
@@ -76,12 +86,12 @@ MainWindow::MainWindow() {
   text3_ = static_cast<QLineEdit*>(controls[IndexOf(Control::Text3)]);
   text2_ = static_cast<QLineEdit*>(controls[IndexOf(Control::Text2)]);
   command1_ = static_cast<QPushButton*>(controls[IndexOf(Control::Command1)]);
-  text4_ = static_cast<QLineEdit*>(controls[IndexOf(Control::Text4)]);
+  text4_ = static_cast<QPlainTextEdit*>(controls[IndexOf(Control::Text4)]);
   for (const ControlLayout& control : kFormControls) {
     if (control.kind != ControlKind::Label) continue;
     // Alt and a label's letter would reach its box; the label names it for a screen reader too.
     for (const ControlLayout& box : kFormControls) {
-      if (box.kind == ControlKind::TextBox && LabelOf(box.id) == control.text) {
+      if (box.kind != ControlKind::Label && LabelOf(box.id) == control.text) {
         static_cast<QLabel*>(controls[IndexOf(control.id)])->setBuddy(controls[IndexOf(box.id)]);
       }
     }

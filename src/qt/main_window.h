@@ -8,6 +8,7 @@
 class QLabel;
 class QMimeData;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace quillet {
@@ -28,7 +29,7 @@ class MainWindow : public QMainWindow {
   QLineEdit* text1() const { return text1_; }
   QLineEdit* text2() const { return text2_; }
   QLineEdit* text3() const { return text3_; }
-  QLineEdit* text4() const { return text4_; }
+  QPlainTextEdit* text4() const { return text4_; }
   QPushButton* command1() const { return command1_; }
   QPushButton* command3() const { return command3_; }
 
@@ -47,7 +48,7 @@ class MainWindow : public QMainWindow {
   QLineEdit* text3_;
   QLineEdit* text2_;
   QPushButton* command1_;
-  QLineEdit* text4_;
+  QPlainTextEdit* text4_;
   MainForm* form_ = nullptr;
 };
 

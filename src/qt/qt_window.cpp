@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <cstdlib>
@@ -50,12 +51,13 @@ QLineEdit* QtWindow::Box(TextBox box) const {
     case TextBox::FileName: return window_.text1();
     case TextBox::Type: return window_.text2();
     case TextBox::Size: return window_.text3();
-    case TextBox::Disc: return window_.text4();
+    case TextBox::Disc: break;  // a text area, of its own
   }
   return nullptr;
 }
 
 std::string QtWindow::BoxText(TextBox box) {
+  if (box == TextBox::Disc) return window_.text4()->toPlainText().toStdString();
   const QLineEdit* edit = Box(box);
   // Unless the user typed over it, the file-name box still means the bytes it was given.
   if (box == TextBox::FileName && edit->text() == file_name_shown_) return file_name_bytes_;
@@ -63,6 +65,10 @@ std::string QtWindow::BoxText(TextBox box) {
 }
 
 void QtWindow::SetBoxText(TextBox box, const std::string& text) {
+  if (box == TextBox::Disc) {
+    window_.text4()->setPlainText(QString::fromStdString(text));
+    return;
+  }
   QLineEdit* edit = Box(box);
   const QString shown = QFile::decodeName(QByteArray::fromStdString(text));
   if (box == TextBox::FileName) {

@@ -40,7 +40,8 @@ HMENU CreateMenuBar() {
 
 const wchar_t* ClassOf(ControlKind kind) {
   switch (kind) {
-    case ControlKind::TextBox: return L"EDIT";
+    case ControlKind::TextBox:
+    case ControlKind::TextArea: return L"EDIT";
     case ControlKind::Button: return L"BUTTON";
     case ControlKind::Label: return L"STATIC";
   }
@@ -52,6 +53,8 @@ DWORD StyleOf(const ControlLayout& control) {
     // A read-only box is greyed as a disabled one, but its text keeps the window text's colour, and
     // the keyboard and a screen reader reach it.
     case ControlKind::TextBox: return kChild | ES_AUTOHSCROLL | WS_TABSTOP | (control.read_only ? ES_READONLY : 0);
+    case ControlKind::TextArea:
+      return kChild | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | (control.read_only ? ES_READONLY : 0);
     case ControlKind::Button: return kChild | WS_TABSTOP | BS_PUSHBUTTON;
     case ControlKind::Label: return kChild | SS_LEFT;
   }
@@ -114,7 +117,8 @@ MainWindow::MainWindow(HINSTANCE instance) {
 void MainWindow::CreateControls() {
   const std::wstring initial = Widen(kInitialBoxText);
   for (const ControlLayout& control : kFormControls) {
-    CreateWindowExW(control.kind == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0, ClassOf(control.kind),
+    const bool edit = control.kind == ControlKind::TextBox || control.kind == ControlKind::TextArea;
+    CreateWindowExW(edit ? WS_EX_CLIENTEDGE : 0, ClassOf(control.kind),
                     control.text.empty() ? initial.c_str() : Widen(control.text).c_str(), StyleOf(control), 0, 0, 0, 0,
                     window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(control.id))), nullptr, nullptr);
   }
@@ -161,6 +165,13 @@ int MainWindow::RunMessageLoop() {
     // A button's Alt+letter moves the focus to the button before it presses it: once its work is
     // done (a dialog cancelled, a box closed), the focus goes back where it was.
     HWND before = message.message == WM_SYSCHAR ? GetFocus() : nullptr;
+    // A text area wants every key, Tab too, which would leave the focus there for good: Tab and
+    // Shift+Tab move on from it as from any other control.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && IsWindow(window_) &&
+        message.hwnd == Control(kText4)) {
+      SetFocus(GetNextDlgTabItem(window_, message.hwnd, GetKeyState(VK_SHIFT) < 0));
+      continue;
+    }
     if (IsWindow(window_) && IsDialogMessageW(window_, &message)) {
       if (before && IsWindow(before) && IsWindowEnabled(before) && IsChild(window_, before)) SetFocus(before);
       continue;

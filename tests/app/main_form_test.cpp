@@ -440,9 +440,10 @@ TEST_F(BrowseTest, AnElfByContentAndADiscThatWouldNotStartItsBootFile) {
   EXPECT_TRUE(app.window.messages.empty());
   form.Form_OLEDragDrop({R"(C:\games\dk.cdi)"});
   EXPECT_EQ(app.window.Box(TextBox::Type), "UNSCRAMBLED");
-  EXPECT_EQ(app.window.Box(TextBox::Size), "1.2 KB (its boot file, 1ST_READ.BIN)");
+  EXPECT_EQ(app.window.Box(TextBox::Size), "1.2 KB (boot file)");
   EXPECT_EQ(app.window.Box(TextBox::Disc),
-            "A CDI image: will not boot: 1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one");
+            "A CDI image (boot file 1ST_READ.BIN): will not boot: 1ST_READ.BIN is unscrambled; a CD-R boots only a "
+            "scrambled one.");
   EXPECT_EQ(app.window.messages,
             (std::vector<Message>{
                 {"This disc will not boot:\r\n\r\n1ST_READ.BIN is unscrambled; a CD-R boots only a scrambled one.",

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
@@ -160,20 +161,21 @@ class WindowTest : public QObject {
              {"Text3", {16, 120, 177, 21}, initial, true, "File size"},
              {"Text2", {16, 72, 177, 21}, initial, true, "Type of bin"},
              {"Command1", {232, 24, 65, 25}, "&Browse", false, ""},
-             {"Text4", {16, 168, 281, 21}, initial, true, "Disc"},
+             {"Text4", {16, 168, 281, 68}, initial, true, "Disc"},
          }) {
       auto* widget = window->findChild<QWidget*>(row.name);
       QVERIFY2(widget, row.name);
       QCOMPARE(widget->geometry(), row.geometry);
       QVERIFY(widget->isEnabled());
       if (auto* button = qobject_cast<QPushButton*>(widget)) QCOMPARE(button->text(), row.text);
+      if (qobject_cast<QPushButton*>(widget)) continue;
       auto* edit = qobject_cast<QLineEdit*>(widget);
-      if (!edit) continue;
-      QCOMPARE(edit->text(), row.text);
-      QCOMPARE(edit->accessibleName(), QString(row.accessible_name));
-      QCOMPARE(edit->isReadOnly(), row.read_only);
+      auto* area = qobject_cast<QPlainTextEdit*>(widget);
+      QCOMPARE(edit ? edit->text() : area->toPlainText(), row.text);
+      QCOMPARE(widget->accessibleName(), QString(row.accessible_name));
+      QCOMPARE(edit ? edit->isReadOnly() : area->isReadOnly(), row.read_only);
       // Greyed, but as readable as any text: at least 4.5:1.
-      const QPalette palette = edit->palette();
+      const QPalette palette = widget->palette();
       QVERIFY2(Contrast(palette.color(QPalette::Text), palette.color(QPalette::Base)) >= 4.5, row.name);
       if (row.read_only) QCOMPARE(palette.color(QPalette::Base), palette.color(QPalette::Window));
     }
@@ -188,7 +190,7 @@ class WindowTest : public QObject {
       QCOMPARE(label->geometry().topLeft(), QPoint(16, top));
       QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
     }
-    QCOMPARE(window->centralWidget()->size(), QSize(314, 215));
+    QCOMPARE(window->centralWidget()->size(), QSize(314, 247));
     // Focus: Browse first, then Convert, then the file-name box, then the boxes that only show.
     QCOMPARE(window->focusWidget(), window->command1());
     QCOMPARE(NextTabStop(window->command1()), window->command3());
@@ -256,7 +258,7 @@ class WindowTest : public QObject {
     QCOMPARE(window->text1()->cursorPosition(), path.size());  // a long path shows the file's name
     QCOMPARE(window->text2()->text(), QString("UNSCRAMBLED"));
     QCOMPARE(window->text3()->text(), QString("2. KB"));
-    QCOMPARE(window->text4()->text(), QString("Not a disc image"));
+    QCOMPARE(window->text4()->toPlainText(), QString("Not a disc image"));
 
     // Cancel changes nothing; the dialog opens where the last file was chosen.
     QString opened_in;
@@ -454,8 +456,8 @@ class WindowTest : public QObject {
       QCOMPARE(window->text3()->text(),
                QString::fromStdString(SizeText(shown, system->LocaleSeparators()) + testing::SizeOwner(row.content)));
       const std::string data = QFile::encodeName(place + "/").toStdString();
-      QVERIFY2(testing::Matches(row.disc, window->text4()->text().toStdString(), data),
-               qPrintable(window->text4()->text()));
+      QVERIFY2(testing::Matches(row.disc, window->text4()->toPlainText().toStdString(), data),
+               qPrintable(window->text4()->toPlainText()));
       // Each box Convert brings, answered in turn.
       std::vector<std::pair<QString, QString>> said;
       std::function<void(std::size_t)> answer_from = [&](std::size_t index) {

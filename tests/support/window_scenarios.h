@@ -91,7 +91,8 @@ inline const std::vector<WindowScenario>& WindowScenarios() {
                                    result + " is the file name!",
                                Press::kOk}};
   };
-  const std::string unknown_loader = ": cannot tell whether it boots: the IP.BIN carries boot code of its own*";
+  const std::string unknown_loader =
+      " (boot file 1ST_READ.BIN): cannot tell whether it boots: the IP.BIN carries boot code of its own*";
   static const std::vector<WindowScenario> rows{
       {Arrival::kCommandLine, "1ST_READ.BIN", Content::kProgram, "UNSCRAMBLED", "1ST_READ_scrambled.bin",
        Content::kScrambledProgram, to_scrambled("1ST_READ_scrambled.bin")},
@@ -155,7 +156,7 @@ inline const std::vector<WindowScenario>& WindowScenarios() {
        "broken_fixed.cdi",
        Content::kScrambledCdi,
        {},
-       "A CDI image: will not boot: 1ST_READ.BIN is unscrambled*",
+       "A CDI image (boot file 1ST_READ.BIN): will not boot: 1ST_READ.BIN is unscrambled*",
        Earlier::kNothing,
        true,
        "A fixed copy has been written:\r\n"},
@@ -211,6 +212,6 @@ inline std::size_t ShownSize(Content content, const std::function<std::string(co
 }
 
 // What the size box says after the size itself: a disc image's says whose it is.
-inline std::string SizeOwner(Content content) { return IsDisc(content) ? " (its boot file, 1ST_READ.BIN)" : ""; }
+inline std::string SizeOwner(Content content) { return IsDisc(content) ? " (boot file)" : ""; }
 
 }  // namespace quillet::testing

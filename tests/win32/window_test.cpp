@@ -461,6 +461,15 @@ TEST_F(WindowTest, ConvertIsDisabledWhenAToolIsMissing) {
     EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & ES_READONLY) != 0, box != kText1) << Narrow(label);
     EXPECT_EQ(Text(GetWindow(control, GW_HWNDPREV)), label);
   }
+  // Tab moves on from the disc's text area, the last stop, to Browse, as from any control.
+  const auto focus = [&] {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &thread);
+    return thread.hwndFocus;
+  };
+  PostMessageW(GetDlgItem(main, kText4), WM_KEYDOWN, VK_TAB, 1);
+  EXPECT_TRUE(Eventually([&] { return focus() == GetDlgItem(main, kCommand1); }));
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitStatus(), 0u);
 }
