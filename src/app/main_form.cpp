@@ -363,14 +363,20 @@ RunTimeError MainForm::WriteFailure(const RunTimeError& failure, const std::stri
   // Already said of this result: a failure is worded once.
   if (std::string_view(failure.description()).starts_with("Could not write ")) return failure;
   std::string reason = failure.description();
-  // The tools name what they wrote, which is a fresh name beside the result, never the result.
+  // The tools name what they wrote, which is a fresh name beside the result (one of `temporaries`,
+  // or one in quotes ending in ".tmp", a tool's own), never the result: the result is named instead.
+  const auto name_result = [&](std::size_t start, std::size_t end) {
+    reason.replace(start, end - start, output);
+    return start + output.size();
+  };
   for (const std::string& temporary : temporaries) {
-    for (std::size_t at; (at = reason.find(temporary)) != std::string::npos;)
-      reason.replace(at, temporary.size(), output);
+    for (std::size_t at = 0; (at = reason.find(temporary, at)) != std::string::npos;) {
+      at = name_result(at, at + temporary.size());
+    }
   }
-  for (std::size_t at; (at = reason.find(".tmp'")) != std::string::npos;) {
-    const std::size_t start = reason.rfind('\'', at);
-    reason.replace(start + 1, at + 4 - start - 1, output);
+  for (std::size_t at = 0; (at = reason.find(".tmp'", at)) != std::string::npos;) {
+    const std::size_t quote = reason.rfind('\'', at);
+    at = quote == std::string::npos ? at + 5 : name_result(quote + 1, at + 4);
   }
   return RunTimeError(failure.number(), WriteFailureText(output, failure.number(), reason));
 }
