@@ -7,7 +7,7 @@
 namespace quillet {
 
 inline constexpr int kClientWidth = 4710;
-// A line below the spec's three, the disc's: what the boot report says of a disc image.
+// Room below the three boxes for a fourth, the disc's: what the boot report says of a disc image.
 inline constexpr int kClientHeight = 3705;
 
 // A text area wraps its text over its lines, and scrolls where there are more.

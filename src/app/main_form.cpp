@@ -19,6 +19,14 @@ namespace {
 
 std::string ToString(std::string_view text) { return std::string(text); }
 
+// `text` with every `name` in it replaced by `instead`.
+std::string Renamed(std::string text, const std::string& name, const std::string& instead) {
+  for (std::size_t at = 0; (at = text.find(name, at)) != std::string::npos; at += instead.size()) {
+    text.replace(at, name.size(), instead);
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string CommandLinePath(const std::string& text) {
@@ -268,11 +276,9 @@ void MainForm::Command3_Click() {
     // has said to go on.
     const bool unproven = verdict == kNotAProgramVerdict || verdict == kUndecidedVerdict;
     const Form judged = verdict == kNotAProgramVerdict ? Form::NotAProgram : Form::Undecided;
-    const ScrambleVerdict told = unproven ? (judged_path_ == path ? judged_verdict_ : ScrambleVerdict::Scrambled)
-                                 : AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled)
-                                     ? ScrambleVerdict::Unscrambled
-                                     : ScrambleVerdict::Scrambled;
-    const Form target = told == ScrambleVerdict::Unscrambled ? Form::Scrambled : Form::Unscrambled;
+    const bool unscrambled = unproven ? judged_path_ == path && judged_verdict_ == ScrambleVerdict::Unscrambled
+                                      : AsciiUppercase(verdict) == VerdictText(ScrambleVerdict::Unscrambled);
+    const Form target = unscrambled ? Form::Scrambled : Form::Unscrambled;
     const std::string name = BaseName(path, system_.Style());
     const std::string output = PathIn(folder, ResultName(name, target), system_.Style());
     // A disc image's boot file, as it was judged, is what is converted; the image and its track files
@@ -360,24 +366,9 @@ void MainForm::RequireWritableBeside(const std::string& output) {
 
 RunTimeError MainForm::WriteFailure(const RunTimeError& failure, const std::string& output,
                                     const std::vector<std::string>& temporaries) {
-  // Already said of this result: a failure is worded once.
-  if (std::string_view(failure.description()).starts_with("Could not write ")) return failure;
+  // A tool names what it wrote, a fresh name beside the result: the result is named instead.
   std::string reason = failure.description();
-  // The tools name what they wrote, which is a fresh name beside the result (one of `temporaries`,
-  // or one in quotes ending in ".tmp", a tool's own), never the result: the result is named instead.
-  const auto name_result = [&](std::size_t start, std::size_t end) {
-    reason.replace(start, end - start, output);
-    return start + output.size();
-  };
-  for (const std::string& temporary : temporaries) {
-    for (std::size_t at = 0; (at = reason.find(temporary, at)) != std::string::npos;) {
-      at = name_result(at, at + temporary.size());
-    }
-  }
-  for (std::size_t at = 0; (at = reason.find(".tmp'", at)) != std::string::npos;) {
-    const std::size_t quote = reason.rfind('\'', at);
-    at = quote == std::string::npos ? at + 5 : name_result(quote + 1, at + 4);
-  }
+  for (const std::string& temporary : temporaries) reason = Renamed(reason, temporary, output);
   return RunTimeError(failure.number(), WriteFailureText(output, failure.number(), reason));
 }
 
@@ -398,9 +389,9 @@ void MainForm::RunToolInto(const std::function<ToolRun(const std::string& to)>& 
   try {
     RunTool(run(fresh), fresh, output);
     system_.MoveOver(fresh, output);
-  } catch (const RunTimeError&) {
+  } catch (const RunTimeError& failure) {
     RemoveIfThere(fresh);
-    throw;
+    throw RunTimeError(failure.number(), Renamed(failure.description(), fresh, output));
   }
 }
 

@@ -95,7 +95,8 @@ class MainForm {
   // will not take one is told before any tool runs, in the system's words, not the tool's.
   void RequireWritableBeside(const std::string& output);
   // `failure` to write `output`, as the error to report: naming the result, and never a temporary
-  // file (the `temporaries`) that the person never asked for.
+  // file (the `temporaries`; RunToolInto names the result in place of its own) that the person never
+  // asked for.
   RunTimeError WriteFailure(const RunTimeError& failure, const std::string& output,
                             const std::vector<std::string>& temporaries);
   // Runs a tool and raises a run-time error unless it ended well and wrote `fresh_output`, a name

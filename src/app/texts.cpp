@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <utility>
 
 #include "convert/tool_commands.h"
 #include "formats/disc_formats.h"
 #include "shell/shell_verbs.h"
 #include "util/run_time_error.h"
+#include "util/text_rules.h"
 
 namespace quillet {
 
@@ -70,46 +72,46 @@ std::string BootFileSizeText(const std::string& size) { return size + " (boot fi
 
 namespace {
 
-// "the verbs" of `verbs` joined: "\"Scan Dreamcast binary\" to the right-click menu of .bin, .cdi...
-// files, and \"Convert...\" to that of .elf files".
-std::string EntriesInWords() {
-  std::string words;
-  std::vector<std::string_view> verbs;
+// Each verb of the right-click entries once, in their order, with the endings it is offered for.
+std::vector<std::pair<std::string, std::vector<std::string>>> VerbsAndEndings() {
+  std::vector<std::pair<std::string, std::vector<std::string>>> verbs;
   for (const ShellVerb& each : ShellVerbs()) {
-    if (std::find(verbs.begin(), verbs.end(), each.verb) == verbs.end()) verbs.push_back(each.verb);
-  }
-  for (std::size_t index = 0; index < verbs.size(); ++index) {
-    std::vector<std::string> endings;
-    for (const ShellVerb& each : ShellVerbs()) {
-      if (each.verb == verbs[index]) endings.push_back(each.extension);
+    const auto known =
+        std::find_if(verbs.begin(), verbs.end(), [&](const auto& verb) { return verb.first == each.verb; });
+    if (known == verbs.end()) {
+      verbs.push_back({std::string(each.verb), {each.extension}});
+    } else {
+      known->second.push_back(each.extension);
     }
-    std::string list;
-    for (std::size_t at = 0; at < endings.size(); ++at) {
-      list.append(at == 0 ? "" : at + 1 == endings.size() ? " and " : ", ").append(endings[at]);
-    }
-    // Appended a piece at a time: GCC 12 at -O3 takes a chain of + on literals for overlapping copies.
-    words.append(index == 0 ? "\"" : ", and \"").append(verbs[index]).append("\" to ");
-    words.append(index == 0 ? "the right-click menu of " : "that of ").append(list).append(" files");
   }
-  return words;
+  return verbs;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "\"";
+  return quoted.append(text).append("\"");
 }
 
 }  // namespace
 
 std::string ShellQuestionText() {
-  return "This adds " + EntriesInWords() +
+  std::vector<std::string> entries;
+  for (const auto& [verb, endings] : VerbsAndEndings()) {
+    std::string entry = Quoted(verb);
+    entry.append(entries.empty() ? " to the right-click menu of " : " to that of ")
+        .append(ListWords(endings))
+        .append(" files");
+    entries.push_back(entry);
+  }
+  return "This adds " + ListWords(entries, ", and ") +
          ", for you alone. No file changes its type or its program.\r\n\r\n"
          "Options > Remove right-click entries takes them away again. Go on?";
 }
 
 std::string ShellRemovalQuestionText() {
-  std::string verbs;
-  for (const ShellVerb& each : ShellVerbs()) {
-    std::string quoted = "\"";
-    quoted.append(each.verb).append("\"");
-    if (verbs.find(quoted) == std::string::npos) verbs.append(verbs.empty() ? "" : " and ").append(quoted);
-  }
-  return "This takes " + verbs + " off your right-click menus. Go on?";
+  std::vector<std::string> verbs;
+  for (const auto& verb : VerbsAndEndings()) verbs.push_back(Quoted(verb.first));
+  return "This takes " + ListWords(verbs) + " off your right-click menus. Go on?";
 }
 
 std::string WriteFailureText(const std::string& path, int number, std::string_view reason) {

@@ -53,16 +53,6 @@ std::array<RegionAnswer, kRegions> RegionAnswers(const BootHeader& header) {
   return answers;
 }
 
-// "Japan", "Japan and Europe", "Japan, the USA and Europe".
-std::string ListWords(const std::vector<std::string>& items, std::string_view last = " and ") {
-  std::string words;
-  for (std::size_t index = 0; index < items.size(); ++index) {
-    if (index > 0) words += index + 1 == items.size() ? last : ", ";
-    words += items[index];
-  }
-  return words;
-}
-
 // The parts one after the other: one function, where a chain of + would be code a part.
 std::string Sentence(std::initializer_list<std::string_view> parts) {
   std::string sentence;

@@ -23,9 +23,9 @@ std::string ShellCommand(std::string_view executable_path) { return "\"" + std::
 
 std::string ShellCommandLine(std::string_view command) { return std::string(command) + " %1"; }
 
-std::string ShellCommandKey(const ShellVerb& verb) {
-  return "SystemFileAssociations\\" + EarlierShellVerbKey(verb) + "\\command";
-}
+std::string ShellVerbKey(const ShellVerb& verb) { return "SystemFileAssociations\\" + EarlierShellVerbKey(verb); }
+
+std::string ShellCommandKey(const ShellVerb& verb) { return ShellVerbKey(verb) + "\\command"; }
 
 std::string EarlierShellVerbKey(const ShellVerb& verb) {
   return std::string(verb.extension) + "\\shell\\" + std::string(verb.verb);

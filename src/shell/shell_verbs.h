@@ -38,6 +38,8 @@ std::string ShellCommandLine(std::string_view command);
 // the extension belongs to; under the extension's own key (".bin\shell") they would show only while
 // it belongs to none, and .bin nearly always belongs to a disc-image program.
 std::string ShellCommandKey(const ShellVerb& verb);
+// The entry's own key, which holds its command: what removing the entry removes.
+std::string ShellVerbKey(const ShellVerb& verb);
 
 // The key an earlier version wrote the entry under, ".bin\shell\VERB": removed, so that the entry
 // does not show twice.

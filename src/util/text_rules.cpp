@@ -52,6 +52,15 @@ std::string HexDigits(std::uint64_t value, int digits, bool upper) {
 
 std::string DecimalDigits(std::uint64_t value, int digits) { return Digits(value, digits, 10, "0123456789"); }
 
+std::string ListWords(const std::vector<std::string>& items, std::string_view last) {
+  std::string words;
+  for (std::size_t index = 0; index < items.size(); ++index) {
+    if (index > 0) words += index + 1 == items.size() ? last : ", ";
+    words += items[index];
+  }
+  return words;
+}
+
 std::string EscapeControls(std::string_view text) {
   std::string escaped;
   escaped.reserve(text.size());

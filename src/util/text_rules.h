@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Small rules about text that several layers share.
 namespace quillet {
@@ -14,6 +15,10 @@ constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<ch
 std::string AsciiUppercase(std::string_view text);
 std::string AsciiLowercase(std::string_view text);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// The items as a list in words: "Japan", "Japan and Europe", "Japan, the USA and Europe" (or with
+// another `last` joint: ".bin, .cdi or .chd").
+std::string ListWords(const std::vector<std::string>& items, std::string_view last = " and ");
 
 // `text` with its control characters (below 0x20, and 0x7F) written as \xNN, so that a name read
 // from a file cannot move the cursor, colour a terminal or forge a line of its own when printed.

@@ -55,9 +55,7 @@ void Win32System::WriteShellVerb(const std::string& extension, const std::string
 
 void Win32System::RemoveShellVerb(const std::string& extension, const std::string& verb) {
   const ShellVerb entry{extension, verb};
-  std::string key = ShellCommandKey(entry);
-  key.erase(key.rfind('\\'));  // the verb's own key, its command below it
-  RemoveRegistryKey(HKEY_CURRENT_USER, kUserClassesKey + Widen(key));
+  RemoveRegistryKey(HKEY_CURRENT_USER, kUserClassesKey + Widen(ShellVerbKey(entry)));
   RemoveRegistryKey(HKEY_CURRENT_USER, kUserClassesKey + Widen(EarlierShellVerbKey(entry)));
 }
 

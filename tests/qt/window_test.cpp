@@ -104,6 +104,22 @@ class WindowTest : public QObject {
 
   // Every box that comes up is noted in `boxes` and closed, so that an error report cannot hang the
   // test, for as long as `answer` lives.
+  // Triggers the menu item `action`, answers its question Yes and the box after it OK: the texts of
+  // both, as they came.
+  QStringList AnsweredYes(const char* action) {
+    QStringList said;
+    AnswerNextBox([&](MessageBox& question) {
+      said << question.findChild<QLabel*>("text")->text();
+      ButtonCaptioned(question, "&Yes")->click();
+      AnswerNextBox([&](MessageBox& message) {
+        said << message.findChild<QLabel*>("text")->text();
+        message.Buttons().front()->click();
+      });
+    });
+    window->findChild<QAction*>(action)->trigger();
+    return said;
+  }
+
   void AnswerEveryBox(QTimer& answer, QStringList& boxes) {
     connect(&answer, &QTimer::timeout, [&boxes] {
       if (auto* box = dynamic_cast<MessageBox*>(QApplication::activeModalWidget())) {
@@ -603,19 +619,8 @@ class WindowTest : public QObject {
     QProcess::execute("update-mime-database", {data + "/mime"});
     Start("");
     form->Form_Load();
-    int shown = 0;
-    AnswerNextBox([&](MessageBox& question) {
-      ++shown;
-      ButtonCaptioned(question, "&Yes")->click();
-      AnswerNextBox([&](MessageBox& message) {
-        QCOMPARE(message.findChild<QLabel*>("text")->text(),
-                 QString("Quillet is now integrated into right-click menus."));
-        ++shown;
-        message.Buttons().front()->click();
-      });
-    });
-    window->findChild<QAction*>("mnuOptionsShell")->trigger();
-    QCOMPARE(shown, 2);
+    QCOMPARE(AnsweredYes("mnuOptionsShell"), QStringList({QString::fromStdString(ShellQuestionText()),
+                                                          "Quillet is now integrated into right-click menus."}));
     const QString program = program_folder + "/vardelm";
     const QString service = QString::fromUtf8(Bytes(data + "/kio/servicemenus/quillet-scan-dreamcast-binary.desktop"));
     QVERIFY2(service.contains("Exec=\"" + program + "\" %f\n"), qPrintable(service));
@@ -636,18 +641,8 @@ class WindowTest : public QObject {
     QVERIFY(!QFile::exists(earlier.fileName()));
 
     // Taken away again from the window, after a question that says what goes.
-    QString asked, removed;
-    AnswerNextBox([&](MessageBox& question) {
-      asked = question.findChild<QLabel*>("text")->text();
-      ButtonCaptioned(question, "&Yes")->click();
-      AnswerNextBox([&](MessageBox& message) {
-        removed = message.findChild<QLabel*>("text")->text();
-        message.Buttons().front()->click();
-      });
-    });
-    window->findChild<QAction*>("mnuOptionsShellRemove")->trigger();
-    QCOMPARE(asked, QString::fromStdString(ShellRemovalQuestionText()));
-    QCOMPARE(removed, QString("Quillet's right-click entries have been removed."));
+    QCOMPARE(AnsweredYes("mnuOptionsShellRemove"), QStringList({QString::fromStdString(ShellRemovalQuestionText()),
+                                                                "Quillet's right-click entries have been removed."}));
     for (const char* entry :
          {"/kio/servicemenus/quillet-scan-dreamcast-binary.desktop", "/nautilus/scripts/Convert to Dreamcast binary",
           "/nemo/actions/quillet-convert-to-dreamcast-binary.nemo_action"}) {
@@ -659,15 +654,7 @@ class WindowTest : public QObject {
     QFile blocker(data + "/nemo");
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    QString reported;
-    AnswerNextBox([&](MessageBox& question) {
-      ButtonCaptioned(question, "&Yes")->click();
-      AnswerNextBox([&](MessageBox& message) {
-        reported = message.findChild<QLabel*>("text")->text();
-        message.Buttons().front()->click();
-      });
-    });
-    window->findChild<QAction*>("mnuOptionsShell")->trigger();
+    const QString reported = AnsweredYes("mnuOptionsShell").value(1);
     QVERIFY2(reported.startsWith(
                  "Quillet could not be integrated into right-click menus.\r\nScan Dreamcast binary (.bin): "),
              qPrintable(reported));

@@ -79,23 +79,19 @@ inline bool Matches(std::string_view pattern, std::string_view text, const std::
 }
 
 inline const std::vector<WindowScenario>& WindowScenarios() {
-  const auto to_scrambled = [](const char* result) {
-    return std::vector<Reply>{{"Completed...",
-                               std::string("The unscrambled to scrambled conversion has\r\nbeen completed!\r\n\r\n") +
-                                   result + " is the file name!",
-                               Press::kOk}};
-  };
-  const auto to_unscrambled = [](const char* result) {
-    return std::vector<Reply>{{"Completed...",
-                               std::string("The scrambled to unscrambled conversion has\r\nbeen completed!\r\n\r\n") +
-                                   result + " is the file name!",
-                               Press::kOk}};
+  // The box after Convert of a program.
+  const auto completed = [](bool to_scrambled, const char* result) {
+    return std::vector<Reply>{
+        {"Completed...",
+         std::string(to_scrambled ? "The unscrambled to scrambled" : "The scrambled to unscrambled") +
+             " conversion has\r\nbeen completed!\r\n\r\n" + result + " is the file name!",
+         Press::kOk}};
   };
   const std::string unknown_loader =
       " (boot file 1ST_READ.BIN): cannot tell whether it boots: the IP.BIN carries boot code of its own*";
   static const std::vector<WindowScenario> rows{
       {Arrival::kCommandLine, "1ST_READ.BIN", Content::kProgram, "UNSCRAMBLED", "1ST_READ_scrambled.bin",
-       Content::kScrambledProgram, to_scrambled("1ST_READ_scrambled.bin")},
+       Content::kScrambledProgram, completed(true, "1ST_READ_scrambled.bin")},
       {Arrival::kCommandLine, "scrambled.bin", Content::kScrambledProgram, "SCRAMBLED", nullptr, {}, {}},
       {Arrival::kCommandLine, "patternless.bin", Content::kPatternless, "UNSCRAMBLED", nullptr, {}, {}},
       // A short pattern planted at a slice's start survives scrambling whole.
@@ -103,15 +99,15 @@ inline const std::vector<WindowScenario>& WindowScenarios() {
       {Arrival::kBrowse, "patternless.bin", Content::kPatternless, "UNSCRAMBLED", nullptr, {}, {}},
       {Arrival::kBrowse, "survivor.bin", Content::kSurvivor, "SCRAMBLED", nullptr, {}, {}},
       {Arrival::kBrowse, "game.bin", Content::kScrambledProgram, "SCRAMBLED", "game_unscrambled.bin", Content::kProgram,
-       to_unscrambled("game_unscrambled.bin")},
+       completed(false, "game_unscrambled.bin")},
       // A disc image shows its boot file's form and size, and what its boot report says; Convert
       // writes the boot file, not the image.
       {Arrival::kCommandLine, "dk.cdi", Content::kCdi, "UNSCRAMBLED", "dk_scrambled.bin", Content::kScrambledProgram,
-       to_scrambled("dk_scrambled.bin"), "A CDI image" + unknown_loader},
+       completed(true, "dk_scrambled.bin"), "A CDI image" + unknown_loader},
       // A CHD keeps no sessions: what cannot be told is said.
       {Arrival::kBrowse, "dk.chd", Content::kChd, "UNSCRAMBLED", nullptr, {}, {}, "A CHD image" + unknown_loader},
       {Arrival::kDrop, "dropped.bin", Content::kProgram, "UNSCRAMBLED", "dropped_scrambled.bin",
-       Content::kScrambledProgram, to_scrambled("dropped_scrambled.bin")},
+       Content::kScrambledProgram, completed(true, "dropped_scrambled.bin")},
       // A text file is no program: never SCRAMBLED, and Convert asks, then never says "completed".
       {Arrival::kBrowse,
        "readme.txt",
